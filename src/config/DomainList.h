@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+namespace zelto {
+
+class SettingsFile;
+
+// What the three boxes of the Properties dialog hold.
+struct DomainInput {
+    std::string domain;   // "Domain" box: the name label, stored as second_level<N>
+    std::string topLevel; // "Top Level" box, stored as first_level<N>
+    std::string password; // "Password" box, at most 8 characters
+};
+
+struct DomainOutcome {
+    bool carriedOut = false;  // false: refused by validation, nothing written
+    std::string status;       // what the status box shows afterwards
+    bool clearInputs = false; // Remove empties the three boxes
+};
+
+inline constexpr int kMaxDomains = 999;
+
+// Each operation holds the settings file's lock from its first read to its last write.
+DomainOutcome OnAddDomain(SettingsFile& settings, const DomainInput& input);
+DomainOutcome OnRemoveDomain(SettingsFile& settings, const DomainInput& input);
+DomainOutcome OnClearAllDomains(SettingsFile& settings);
+
+// "Domain a.com, b.net loaded." or "No Domains Loaded!".
+std::string BuildDomainListText(const SettingsFile& settings);
+
+// Shifts entries i+1..count down one place, then writes numofdomains = count-1.
+void RemoveDomainEntry(SettingsFile& settings, int count, int i);
+
+} // namespace zelto

@@ -1,0 +1,1 @@
+#include "config/IgnoreList.h"

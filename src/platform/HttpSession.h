@@ -1,0 +1,52 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+namespace zelto {
+
+class StopSignal;
+
+// What one GET brought back.
+struct HttpFetch {
+    // False when no response was obtained: no connection, reset, time-out, cancelled, or a first line
+    // longer than the read limit.
+    bool obtained = false;
+    // The body's bytes before its first line feed (the whole body when it has none), carriage returns
+    // included. The HTTP status is never looked at.
+    std::string firstLine;
+};
+
+// An open internet session: direct access (no proxy, whatever the environment says), no cache, the
+// application's name as agent, redirects followed. Requests to the same server reuse one connection.
+class HttpSession {
+public:
+    HttpSession() = default;
+    virtual ~HttpSession() = default;
+    HttpSession(const HttpSession&) = delete;
+    HttpSession& operator=(const HttpSession&) = delete;
+
+    // Sends a GET for url and reads up to the end of the body's first line.
+    virtual HttpFetch Get(const std::string& url) = 0;
+};
+
+struct HttpTimeouts {
+    std::chrono::milliseconds connect{30000};
+    std::chrono::milliseconds total{60000};
+};
+
+// Opens internet sessions.
+class HttpSessionFactory {
+public:
+    HttpSessionFactory() = default;
+    virtual ~HttpSessionFactory() = default;
+    HttpSessionFactory(const HttpSessionFactory&) = delete;
+    HttpSessionFactory& operator=(const HttpSessionFactory&) = delete;
+
+    // A new session, or nullptr when none can be opened. When stop is given, a request in flight ends
+    // (as no response) within a fraction of a second of the stop being raised, and later ones fail at once.
+    virtual std::unique_ptr<HttpSession> Open(const StopSignal* stop = nullptr) = 0;
+};
+
+} // namespace zelto

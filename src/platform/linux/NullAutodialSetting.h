@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/AutodialSetting.h"
+
+namespace zelto {
+
+// Linux has no automatic dial-up switch: it can never be opened, so the dial-up guard does nothing.
+class NullAutodialSetting : public AutodialSetting {
+public:
+    bool Open() override { return false; }
+    bool Read(std::uint32_t&, std::uint32_t&) override { return false; }
+    bool Write(std::uint32_t, std::uint32_t) override { return false; }
+    void Close() override {}
+};
+
+} // namespace zelto

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace zelto {
+
+// The one settings file: section "Zelto Systems Premium" of "ZeltoPre.INI", read and written key by key.
+// Every read sees every earlier write, ours and other processes'; each single read or write is atomic
+// across threads and processes, and a write never leaves a half-written file behind.
+class SettingsFile {
+public:
+    static constexpr std::string_view kSection = "Zelto Systems Premium";
+    static constexpr std::string_view kFileName = "ZeltoPre.INI";
+    static constexpr std::size_t kMaxTextLength = 68;
+
+    explicit SettingsFile(std::filesystem::path path);
+    ~SettingsFile();
+    SettingsFile(const SettingsFile&) = delete;
+    SettingsFile& operator=(const SettingsFile&) = delete;
+
+    const std::filesystem::path& Path() const;
+
+    // The stored integer: the leading decimal number with an optional sign; def when missing or empty.
+    int ReadInt(std::string_view key, int def) const;
+    // The stored text, at most 68 characters; "" when missing.
+    std::string ReadText(std::string_view key) const;
+    // Replaces or adds key=value, creating file and section when needed. False when the file could not be
+    // written; the old file is then left as it was.
+    bool WriteText(std::string_view key, std::string_view value);
+    bool WriteInt(std::string_view key, int value);
+
+    // Holds the file for a run of reads and writes that others must see as one change. Re-entrant for the
+    // thread that holds it; other threads and processes wait until it is released.
+    class Lock {
+    public:
+        explicit Lock(const SettingsFile& file);
+        ~Lock();
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+
+    private:
+        const SettingsFile& file_;
+    };
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// base followed by the entry number in decimal: IndexedKey("password", 3) is "password3".
+std::string IndexedKey(std::string_view base, int number);
+
+// $XDG_CONFIG_HOME/zelto-premium/ZeltoPre.INI, or ~/.config/zelto-premium/ZeltoPre.INI.
+std::filesystem::path DefaultSettingsPath();
+
+} // namespace zelto

@@ -1,0 +1,1 @@
+#include "update/AddressFilter.h"

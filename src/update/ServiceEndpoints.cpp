@@ -1,0 +1,1 @@
+#include "update/ServiceEndpoints.h"

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+namespace zelto {
+
+class SettingsFile;
+
+// Where the service lives. The built-in hosts can be overridden by the settings keys "updateserver" and
+// "website" (read at each use); a host may carry a port, as in "127.0.0.1:8080".
+class ServiceEndpoints {
+public:
+    static constexpr const char* kDefaultUpdateServer = "dynamic.zelto.com";
+    static constexpr const char* kDefaultWebSite = "www.zelto.com";
+
+    explicit ServiceEndpoints(const SettingsFile& settings) : settings_(settings) {}
+
+    std::string UpdateServer() const;
+    std::string WebSite() const;
+
+    // "http://" + update server + "/premium/update.asp?first=..." etc. Values are percent-encoded.
+    std::string UpdateUrl(const std::string& firstLevel, const std::string& secondLevel, const std::string& password,
+                          const std::string& address) const;
+    std::string InitializeUrl(const std::string& firstLevel, const std::string& secondLevel,
+                              const std::string& password) const;
+    std::string IpCheckUrl() const;
+
+    std::string WebInterfacePage() const; // "https://" + site + "/premium/manage_dns.asp"
+    std::string HomePage() const;         // "http://" + site
+    std::string RegistrationPage() const; // "http://" + site + "/register.htm"
+
+private:
+    const SettingsFile& settings_;
+};
+
+// Every byte outside A-Z a-z 0-9 - . _ ~ as %XX.
+std::string PercentEncode(std::string_view value);
+
+// The URL with the value of its "password" query parameter replaced by "***", for logs.
+std::string MaskPassword(std::string_view url);
+
+} // namespace zelto

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace zelto {
+
+struct EnginePorts;
+class HttpSession;
+
+// One domain's exchange with the update server: request, dial-up guard, answer, messages, tooltip and the
+// update record. Returns the answer's meaning (Ignored also when no response came; see obtained).
+struct DomainExchange {
+    bool obtained = false;
+    std::string line;
+};
+
+DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std::string& firstLevel,
+                            const std::string& secondLevel, const std::string& password, const std::string& address);
+
+} // namespace zelto

@@ -1,0 +1,1 @@
+#include "update/UpdateRecord.h"

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "platform/StopSignal.h"
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+namespace zelto {
+
+struct EnginePorts;
+
+// The pauses of the cycle, in one place so tests can shorten them.
+struct CycleTiming {
+    std::chrono::milliseconds poll{10000}; // between decisions while nothing is due
+    std::chrono::milliseconds rest{30000}; // after each pass
+};
+
+// How the pause is taken; the real one waits on the stop signal.
+class Sleeper {
+public:
+    Sleeper() = default;
+    virtual ~Sleeper() = default;
+    Sleeper(const Sleeper&) = delete;
+    Sleeper& operator=(const Sleeper&) = delete;
+
+    // Pauses; false when the stop was raised before or during the pause.
+    virtual bool Sleep(std::chrono::milliseconds duration) = 0;
+};
+
+// What one pass did.
+struct PassReport {
+    int sent = 0;       // requests sent (domains not skipped)
+    int registered = 0; // answers beginning with "ip"
+    int failed = 0;     // any other answer, or none
+};
+
+// The update thread: polls the decision, makes a pass over the domains when one is due, rests, and
+// starts again, until a stop is requested.
+class CUpdateThread {
+public:
+    explicit CUpdateThread(EnginePorts& ports, CycleTiming timing = {}, Sleeper* sleeper = nullptr);
+    ~CUpdateThread();
+    CUpdateThread(const CUpdateThread&) = delete;
+    CUpdateThread& operator=(const CUpdateThread&) = delete;
+
+    // The start steps, then the cycle until RequestStop.
+    void RunUpdateCycle();
+    // The start steps, one decision (always due after them) and the pass: the headless --once.
+    PassReport RunOnce();
+
+    // Wakes every pause and cancels a request in flight; RunUpdateCycle returns within a second.
+    void RequestStop();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Thread entry: runs the cycle when param is a CUpdateThread, else returns 1 at once.
+unsigned UpdateThreadEntry(void* param);
+
+// Starts the worker thread on UpdateThreadEntry and, on Stop, requests the stop and joins it.
+class UpdateThreadRunner {
+public:
+    explicit UpdateThreadRunner(CUpdateThread& thread) : thread_(thread) {}
+    ~UpdateThreadRunner() { Stop(); }
+    UpdateThreadRunner(const UpdateThreadRunner&) = delete;
+    UpdateThreadRunner& operator=(const UpdateThreadRunner&) = delete;
+
+    void Start();
+    void Stop();
+
+private:
+    CUpdateThread& thread_;
+    std::thread worker_;
+};
+
+} // namespace zelto
