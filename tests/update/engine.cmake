@@ -1,0 +1,1 @@
+# Tests of the engine: filters, detection, decision, the update thread.

@@ -1,0 +1,1 @@
+# Tests of the exchange: fetch, answers, endpoints, dial-up guard, UpdateDomain.

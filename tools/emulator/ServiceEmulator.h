@@ -1,0 +1,70 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace zelto::emulator {
+
+// One registered host name: second level "example", first level "com".
+struct Account {
+    std::string secondLevel;
+    std::string firstLevel;
+    std::string password;
+    bool expired = false;
+};
+
+// How the emulator misbehaves, for fault tests. Applies to every page while set.
+struct Fault {
+    enum class Kind {
+        None,
+        Delay,              // answer normally, but only after `delay`
+        CloseWithoutAnswer, // accept the request, then close the connection without a byte
+        Response,           // answer `status` with `body` (and `location` for redirects) on every page
+        LongLine,           // answer 200 with `longLineBytes` bytes and no line feed
+    };
+    Kind kind = Kind::None;
+    std::chrono::milliseconds delay{0};
+    int status = 200;
+    std::string body;
+    std::string location;
+    std::size_t longLineBytes = 0;
+};
+
+struct Options {
+    int port = 0;                      // 0: pick a free one
+    std::chrono::seconds lifetime{60}; // stops by itself after this
+    std::string ipCheckAddress;        // what ipcheck reports; empty: the peer's address
+    bool log = false;                  // a line per request on stderr, password masked
+};
+
+// A stand-in for the Zelto Premium service on 127.0.0.1: update, initialize and ipcheck pages, and the web
+// site's pages. Runs on its own thread from construction until Stop, destruction or the end of its lifetime.
+class ServiceEmulator {
+public:
+    explicit ServiceEmulator(Options options = {});
+    ~ServiceEmulator();
+    ServiceEmulator(const ServiceEmulator&) = delete;
+    ServiceEmulator& operator=(const ServiceEmulator&) = delete;
+
+    int Port() const;
+    std::string HostPort() const; // "127.0.0.1:PORT", what the "updateserver" and "website" keys take
+
+    void AddAccount(const Account& account);
+    void SetFault(const Fault& fault);
+    void SetIpCheckAddress(const std::string& address);
+
+    // The address registered for "example.com" (second level, ".", first level); "" when none.
+    std::string RegisteredAddress(const std::string& host) const;
+    int Requests() const;    // every request served, all pages
+    int Connections() const; // every connection accepted
+    void Stop();
+    void Wait(); // until stopped (by Stop or the lifetime)
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace zelto::emulator
