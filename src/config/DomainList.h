@@ -17,11 +17,13 @@ struct DomainOutcome {
     bool carriedOut = false;  // false: refused by validation, nothing written
     std::string status;       // what the status box shows afterwards
     bool clearInputs = false; // Remove empties the three boxes
+    bool writeFailed = false; // a settings write failed; nothing after it was written
 };
 
 inline constexpr int kMaxDomains = 999;
 
-// Each operation holds the settings file's lock from its first read to its last write.
+// Each operation holds the settings file's lock from its first read to its last write. Add refuses a
+// 1000th entry ("Domain list is full!"); Remove takes out the first matching entry only.
 DomainOutcome OnAddDomain(SettingsFile& settings, const DomainInput& input);
 DomainOutcome OnRemoveDomain(SettingsFile& settings, const DomainInput& input);
 DomainOutcome OnClearAllDomains(SettingsFile& settings);
@@ -29,7 +31,8 @@ DomainOutcome OnClearAllDomains(SettingsFile& settings);
 // "Domain a.com, b.net loaded." or "No Domains Loaded!".
 std::string BuildDomainListText(const SettingsFile& settings);
 
-// Shifts entries i+1..count down one place, then writes numofdomains = count-1.
-void RemoveDomainEntry(SettingsFile& settings, int count, int i);
+// Shifts entries i+1..count down one place, then writes numofdomains = count-1. Stops at the first
+// failed write (the count then stays as it was) and returns false.
+bool RemoveDomainEntry(SettingsFile& settings, int count, int i);
 
 } // namespace zelto

@@ -1,1 +1,43 @@
 #include "config/FreshIpUpdate.h"
+
+#include "platform/HttpSession.h"
+#include "platform/SoundPlayer.h"
+#include "settings/SettingsFile.h"
+#include "update/FetchFirstLine.h"
+#include "update/ServiceEndpoints.h"
+
+namespace zelto {
+
+FreshIpUpdateOutcome RunFreshIpUpdate(const SettingsFile& settings, HttpSessionFactory& http, SoundPlayer& sound) {
+    // The flag follows the last domain that answered "success" (set) or did not answer at all (clear);
+    // any other answer leaves it, and an empty list leaves it clear.
+    bool success = false;
+    {
+        const std::unique_ptr<HttpSession> session = http.Open();
+        const ServiceEndpoints endpoints(settings);
+        const int count = settings.ReadInt("numofdomains", 0);
+        for (int n = 1; n <= count; ++n) {
+            // Empty values are sent as they are: the service decides what an incomplete entry means.
+            const std::string password = settings.ReadText(IndexedKey("password", n));
+            const std::string firstLevel = settings.ReadText(IndexedKey("first_level", n));
+            const std::string secondLevel = settings.ReadText(IndexedKey("second_level", n));
+            if (!session) {
+                success = false;
+                continue;
+            }
+            const FirstLine answer =
+                FetchFirstLine(*session, endpoints.InitializeUrl(firstLevel, secondLevel, password));
+            if (!answer.obtained)
+                success = false;
+            else if (answer.line == "success")
+                success = true;
+        }
+    }
+    sound.PlaySoundCue("BLEEP");
+    FreshIpUpdateOutcome outcome;
+    outcome.success = success;
+    outcome.message = success ? "Fresh IP update will occur in a few moments!" : "Fresh IP update could not complete!";
+    return outcome;
+}
+
+} // namespace zelto
