@@ -1,1 +1,83 @@
 #include "update/UpdateDomain.h"
+
+#include "platform/Clock.h"
+#include "platform/Notices.h"
+#include "settings/SettingsFile.h"
+#include "update/DialUpGuard.h"
+#include "update/EnginePorts.h"
+#include "update/FetchFirstLine.h"
+#include "update/ServiceEndpoints.h"
+#include "update/UpdateAnswer.h"
+#include "update/UpdateRecord.h"
+
+namespace zelto {
+
+namespace {
+
+constexpr const char* kTooltipPrefix = "Zelto Premium Online! IP Address->";
+
+// The address and the time of the registration; false when a key could not be written.
+bool WriteUpdateRecord(SettingsFile& settings, const std::string& address, std::time_t now) {
+    const LocalStamp stamp = FormatLocalStamp(now);
+    // Held as one change so that the decision on another thread never sees a new address with an old hour.
+    SettingsFile::Lock lock(settings);
+    bool written = settings.WriteText("updatedip", address);
+    written = settings.WriteText("updatedhour", stamp.hour) && written;
+    written = settings.WriteText("updatedday", stamp.day) && written;
+    written = settings.WriteText("updatedyear", stamp.year) && written;
+    return written;
+}
+
+std::string MessageFor(UpdateAnswer answer, const std::string& domain, const std::string& registrationPage) {
+    switch (answer) {
+    case UpdateAnswer::Expired:
+        return "Your subscription for " + domain + " has expired! Please visit " + registrationPage +
+               " to re-activate your subscription!";
+    case UpdateAnswer::NoDomain:
+        return "Domain *." + domain + " does not exist! Please visit " + registrationPage +
+               " to create your subscription or correct the domain in properties!";
+    case UpdateAnswer::WrongPassword:
+        return "Password for domain *." + domain + " is incorrect! Please enter the correct password in properties!";
+    case UpdateAnswer::Registered:
+    case UpdateAnswer::Ignored:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std::string& firstLevel,
+                            const std::string& secondLevel, const std::string& password, const std::string& address) {
+    const ServiceEndpoints endpoints(ports.settings);
+    const std::string url = endpoints.UpdateUrl(firstLevel, secondLevel, password, address);
+
+    // Released on every way out, and only after a message box has been closed.
+    DialUpGuard guard(ports.autodial);
+    guard.Engage();
+    const FirstLine answer = FetchFirstLine(session, url);
+    DomainExchange exchange{answer.obtained, answer.line};
+    if (!answer.obtained) {
+        ports.notices.LogExchange(MaskPassword(url), "no answer");
+        return exchange;
+    }
+
+    const UpdateAnswer meaning = ClassifyAnswer(answer.line);
+    if (meaning == UpdateAnswer::Registered) {
+        const std::string registered = RegisteredAddress(answer.line);
+        ports.notices.SetTooltipText(kTooltipPrefix + registered);
+        exchange.recordWritten = WriteUpdateRecord(ports.settings, registered, ports.clock.Now());
+        ports.notices.LogExchange(MaskPassword(url), exchange.recordWritten
+                                                         ? answer.line
+                                                         : answer.line + " (the update record could not be written)");
+        return exchange;
+    }
+
+    ports.notices.LogExchange(MaskPassword(url), answer.line);
+    const std::string message = MessageFor(meaning, secondLevel + "." + firstLevel, endpoints.RegistrationPage());
+    if (!message.empty())
+        ports.notices.ShowMessage(message);
+    return exchange;
+}
+
+} // namespace zelto

@@ -12,6 +12,8 @@ class HttpSession;
 struct DomainExchange {
     bool obtained = false;
     std::string line;
+    // For an "ip" answer: false when the update record could not be written to the settings file.
+    bool recordWritten = false;
 };
 
 DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std::string& firstLevel,
