@@ -55,6 +55,10 @@ struct GuardCase {
     std::vector<std::uint32_t> writes;
 };
 
+void PrintTo(const GuardCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class GuardSequenceTest : public DialUpGuardTest, public ::testing::WithParamInterface<GuardCase> {};
 
 TEST_P(GuardSequenceTest, SwitchesOffForTheRequestAndBackOnAfter) {

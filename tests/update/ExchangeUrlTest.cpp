@@ -40,6 +40,10 @@ struct UrlCase {
     const char* url;
 };
 
+void PrintTo(const UrlCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class UpdateUrlTest : public ExchangeUrlTest, public ::testing::WithParamInterface<UrlCase> {};
 
 TEST_P(UpdateUrlTest, IsBuiltInOrder) {

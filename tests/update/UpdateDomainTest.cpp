@@ -57,6 +57,10 @@ struct AnswerCase {
     const char* registered; // nullptr: no record, no tooltip
 };
 
+void PrintTo(const AnswerCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class AnswerTableTest : public UpdateDomainTest, public ::testing::WithParamInterface<AnswerCase> {};
 
 TEST_P(AnswerTableTest, ShowsAndRecordsWhatTheAnswerMeans) {
