@@ -1,11 +1,86 @@
 #include "cli/CommandLine.h"
 
+#include "cli/ConfigCommands.h"
+#include "cli/StatusCommand.h"
+#include "cli/UpdateCommands.h"
+#include "cli/Usage.h"
 #include "settings/SettingsFile.h"
+
+#include <iostream>
 
 namespace zelto {
 
+namespace {
+
+std::string ProgramName(int argc, char** argv) {
+    if (argc < 1 || argv[0] == nullptr || argv[0][0] == '\0')
+        return "zelto-premium";
+    const std::string name = std::filesystem::path(argv[0]).filename().string();
+    return name.empty() ? "zelto-premium" : name;
+}
+
+int RunCommand(const std::filesystem::path& path, const std::string& command, const Arguments& args, Console& console) {
+    if (command == "--headless" || command == "--once") {
+        if (!args.empty())
+            return UsageError(console, command + " takes no arguments");
+        SettingsFile settings(path);
+        return RunHeadless(settings, command == "--once" ? HeadlessMode::Once : HeadlessMode::Cycle, console);
+    }
+    if (command == "force-update") {
+        if (!args.empty())
+            return UsageError(console, "force-update takes no arguments");
+        const SettingsFile settings(path);
+        return RunForceUpdate(settings, console);
+    }
+    SettingsFile settings(path);
+    if (command == "domain")
+        return RunDomainCommand(settings, args, console);
+    if (command == "ignore")
+        return RunIgnoreCommand(settings, args, console);
+    if (command == "method")
+        return RunMethodCommand(settings, args, console);
+    if (command == "status")
+        return RunStatusCommand(settings, args, console);
+    return UsageError(console, "unknown command '" + command + "'");
+}
+
+} // namespace
+
 int RunCommandLine(int argc, char** argv, const DesktopLauncher& desktop) {
-    return desktop(DefaultSettingsPath(), argc, argv);
+    Console console{std::cout, std::cerr, ProgramName(argc, argv)};
+    const Arguments words(argv + (argc > 0 ? 1 : 0), argv + argc);
+
+    std::filesystem::path path = DefaultSettingsPath();
+    std::size_t next = 0;
+    while (next < words.size() && (words[next] == "--settings" || words[next].starts_with("--settings="))) {
+        std::string value;
+        if (words[next] == "--settings") {
+            if (next + 1 >= words.size())
+                return UsageError(console, "--settings needs a PATH");
+            value = words[next + 1];
+            next += 2;
+        } else {
+            value = words[next].substr(std::string("--settings=").size());
+            next += 1;
+        }
+        if (value.empty())
+            return UsageError(console, "--settings needs a PATH");
+        path = value;
+    }
+    if (next == words.size())
+        return desktop(path, argc, argv);
+
+    const std::string& command = words[next];
+    if (command == "--help" || command == "-h") {
+        console.out << HelpText(console.program) << std::flush;
+        return kExitDone;
+    }
+    if (command == "--version") {
+        console.out << console.program << " " ZELTO_VERSION "\n" << std::flush;
+        return kExitDone;
+    }
+    return RunCommand(path, command, Arguments(words.begin() + static_cast<std::ptrdiff_t>(next) + 1, words.end()),
+                      console);
 }
 
 } // namespace zelto

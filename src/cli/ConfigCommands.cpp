@@ -1,0 +1,152 @@
+#include "cli/ConfigCommands.h"
+
+#include "cli/Usage.h"
+#include "config/AddressMethod.h"
+#include "config/DomainList.h"
+#include "config/IgnoreList.h"
+#include "settings/SettingsFile.h"
+
+#include <optional>
+
+namespace zelto {
+
+namespace {
+
+int WriteFailed(const SettingsFile& settings, Console& console) {
+    console.err << console.program << ": could not write " << PrintableText(settings.Path().string()) << '\n'
+                << std::flush;
+    return kExitRefused;
+}
+
+std::optional<AddressFields> AddressArgument(const std::string& text, Console& console) {
+    std::optional<AddressFields> address = ParseAddressText(text);
+    if (!address)
+        UsageError(console, "'" + text + "' is not an address of four decimal fields 0-255");
+    return address;
+}
+
+} // namespace
+
+const char* MethodDescription(AddressMethod method) {
+    switch (method) {
+    case AddressMethod::Server:
+        return "server (Detect IP from Server Side)";
+    case AddressMethod::Client:
+        return "client (Detect IP on Client Side)";
+    case AddressMethod::Fixed:
+        return "fixed (Use this IP Address)";
+    case AddressMethod::Both:
+        break;
+    }
+    return "both (Detect IP Address from both Client and Server side)";
+}
+
+std::vector<std::string> IgnoredAddresses(const SettingsFile& settings) {
+    const std::string text = BuildIgnoreListText(settings);
+    std::vector<std::string> addresses;
+    for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        addresses.push_back(text.substr(start, end - start));
+    return addresses;
+}
+
+int RunDomainCommand(SettingsFile& settings, const Arguments& args, Console& console) {
+    // Usage errors here never quote an argument: any of them may be a password typed in the wrong place.
+    const std::string action = args.empty() ? std::string() : args[0];
+    DomainOutcome outcome;
+    if (action == "add" || action == "remove") {
+        if (args.size() != 4)
+            return UsageError(console, "domain " + action + " takes DOMAIN TOPLEVEL PASSWORD");
+        const DomainInput input{args[1], args[2], args[3]};
+        outcome = action == "add" ? OnAddDomain(settings, input) : OnRemoveDomain(settings, input);
+    } else if (action == "clear" || action == "list") {
+        if (args.size() != 1)
+            return UsageError(console, "domain " + action + " takes no more arguments");
+        if (action == "list") {
+            console.out << PrintableText(BuildDomainListText(settings)) << '\n' << std::flush;
+            return kExitDone;
+        }
+        outcome = OnClearAllDomains(settings);
+    } else {
+        return UsageError(console, "domain takes add, remove, clear or list");
+    }
+
+    console.out << PrintableText(outcome.status) << '\n' << std::flush;
+    if (outcome.writeFailed)
+        return WriteFailed(settings, console);
+    if (!outcome.carriedOut && action == "remove") {
+        console.err << console.program << ": no domain entry is " << PrintableText(args[1] + "." + args[2])
+                    << " with that password\n"
+                    << std::flush;
+    }
+    return outcome.carriedOut ? kExitDone : kExitRefused;
+}
+
+int RunIgnoreCommand(SettingsFile& settings, const Arguments& args, Console& console) {
+    const std::string action = args.empty() ? std::string() : args[0];
+    if (action == "list") {
+        if (args.size() != 1)
+            return UsageError(console, "ignore list takes no more arguments");
+        for (const std::string& address : IgnoredAddresses(settings))
+            console.out << PrintableText(address) << '\n';
+        console.out << std::flush;
+        return kExitDone;
+    }
+    if (action != "add" && action != "remove")
+        return UsageError(console, "ignore takes add, remove or list");
+    if (args.size() != 2)
+        return UsageError(console, "ignore " + action + " takes one ADDRESS");
+    const std::optional<AddressFields> address = AddressArgument(args[1], console);
+    if (!address)
+        return kExitUsage;
+    const std::string text = address->ToText();
+
+    if (action == "add") {
+        if (!OnAddIp(settings, *address))
+            return WriteFailed(settings, console);
+        console.out << "Added " << text << " to the ignore list.\n" << std::flush;
+        return kExitDone;
+    }
+    switch (RemoveIgnoreAddress(settings, *address)) {
+    case IgnoreRemoval::Removed:
+        console.out << "Removed " << text << " from the ignore list.\n" << std::flush;
+        return kExitDone;
+    case IgnoreRemoval::NotFound:
+        console.err << console.program << ": " << text << " is not in the ignore list\n" << std::flush;
+        return kExitRefused;
+    case IgnoreRemoval::WriteFailed:
+        break;
+    }
+    return WriteFailed(settings, console);
+}
+
+int RunMethodCommand(SettingsFile& settings, const Arguments& args, Console& console) {
+    const std::string choice = args.empty() ? std::string() : args[0];
+    AddressMethod method;
+    AddressFields fixed;
+    if (choice == "server" || choice == "client" || choice == "both") {
+        if (args.size() != 1)
+            return UsageError(console, "method " + choice + " takes no address");
+        method = choice == "server"   ? AddressMethod::Server
+                 : choice == "client" ? AddressMethod::Client
+                                      : AddressMethod::Both;
+    } else if (choice == "fixed") {
+        if (args.size() != 2)
+            return UsageError(console, "method fixed takes one ADDRESS");
+        const std::optional<AddressFields> address = AddressArgument(args[1], console);
+        if (!address)
+            return kExitUsage;
+        method = AddressMethod::Fixed;
+        fixed = *address;
+    } else {
+        return UsageError(console, "method takes server, client, both or fixed ADDRESS");
+    }
+    if (!SaveAddressMethod(settings, method, fixed))
+        return WriteFailed(settings, console);
+    console.out << "Address method: " << MethodDescription(method);
+    if (method == AddressMethod::Fixed)
+        console.out << ", " << fixed.ToText();
+    console.out << '\n' << std::flush;
+    return kExitDone;
+}
+
+} // namespace zelto

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/Notices.h"
+
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace zelto {
+
+// Where the command line writes: results on out, problems on err, both prefixed as this program.
+struct Console {
+    std::ostream& out;
+    std::ostream& err;
+    std::string program; // the executable's base name
+};
+
+// The text with every control character shown as \xNN, so that a server's answer or a hand-edited
+// settings value cannot move the terminal's cursor or forge extra lines.
+std::string PrintableText(std::string_view text);
+
+// The engine's notices on a terminal: messages on err as "program: text" at once (nobody is there to close
+// a box), tooltips and request lines on out. Lines from several threads never mix; each is flushed.
+class ConsoleNotices : public Notices {
+public:
+    explicit ConsoleNotices(Console& console) : console_(console) {}
+
+    void ShowMessage(const std::string& text) override;
+    bool SetTooltipText(const std::string& text) override;
+    void LogExchange(const std::string& maskedUrl, const std::string& outcome) override;
+
+private:
+    void WriteLine(std::ostream& stream, const std::string& line);
+
+    Console& console_;
+    std::mutex mutex_;
+};
+
+} // namespace zelto

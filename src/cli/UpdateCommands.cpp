@@ -1,0 +1,76 @@
+#include "cli/UpdateCommands.h"
+
+#include "cli/SignalWatch.h"
+#include "cli/Usage.h"
+#include "config/FreshIpUpdate.h"
+#include "platform/SilentSoundPlayer.h"
+#include "platform/StopSignal.h"
+#include "platform/linux/CurlHttpSession.h"
+#include "platform/linux/InterfaceAddresses.h"
+#include "platform/linux/NullAutodialSetting.h"
+#include "platform/linux/SystemClock.h"
+#include "settings/SettingsFile.h"
+#include "update/EnginePorts.h"
+#include "update/UpdateThread.h"
+
+#include <chrono>
+
+namespace zelto {
+
+namespace {
+
+int ReportPass(const SettingsFile& settings, const PassReport& report, Console& console) {
+    if (report.sent > 0)
+        return report.failed == 0 ? kExitDone : kExitRefused;
+    if (settings.ReadInt("numofdomains", 0) <= 0)
+        console.err << "No Domains Loaded!\n";
+    else
+        console.err << console.program << ": every domain entry has an empty value; nothing was sent\n";
+    console.err << std::flush;
+    return kExitDone;
+}
+
+} // namespace
+
+int RunHeadless(SettingsFile& settings, HeadlessMode mode, Console& console) {
+    CurlHttpSessionFactory http(console.program);
+    NullAutodialSetting autodial;
+    InterfaceAddresses addresses;
+    SystemClock clock;
+    ConsoleNotices notices(console);
+    SilentSoundPlayer sound;
+    EnginePorts ports{settings, http, autodial, addresses, clock, notices, sound};
+    CUpdateThread thread(ports);
+
+    StopSignal quit;
+    const SignalWatch watch([&] {
+        thread.RequestStop();
+        quit.Raise();
+    });
+
+    if (mode == HeadlessMode::Once) {
+        const PassReport report = thread.RunOnce();
+        if (watch.Caught()) {
+            console.err << console.program << ": stopped before the pass ended\n" << std::flush;
+            return kExitRefused;
+        }
+        return ReportPass(settings, report, console);
+    }
+
+    UpdateThreadRunner runner(thread);
+    runner.Start();
+    while (quit.WaitFor(std::chrono::hours(1))) {
+    }
+    runner.Stop();
+    return kExitDone;
+}
+
+int RunForceUpdate(const SettingsFile& settings, Console& console) {
+    CurlHttpSessionFactory http(console.program);
+    SilentSoundPlayer sound;
+    const FreshIpUpdateOutcome outcome = RunFreshIpUpdate(settings, http, sound);
+    console.out << outcome.message << '\n' << std::flush;
+    return outcome.success ? kExitDone : kExitRefused;
+}
+
+} // namespace zelto

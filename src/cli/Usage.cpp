@@ -1,0 +1,55 @@
+#include "cli/Usage.h"
+
+namespace zelto {
+
+namespace {
+
+std::string Synopsis(const std::string& program) {
+    const std::string p = "  " + program + " [--settings PATH] ";
+    return "Usage:\n" + p + "--headless\n" + p + "--once\n" + p + "domain add|remove DOMAIN TOPLEVEL PASSWORD\n" + p +
+           "domain clear|list\n" + p + "ignore add|remove ADDRESS\n" + p + "ignore list\n" + p +
+           "method server|client|both\n" + p + "method fixed ADDRESS\n" + p + "force-update\n" + p + "status\n" + "  " +
+           program + " --help | --version\n";
+}
+
+} // namespace
+
+std::string HelpText(const std::string& program) {
+    return program + " " ZELTO_VERSION " - Zelto Premium dynamic DNS client\n\n" + Synopsis(program) + R"(
+With no command (or only --settings) the desktop client starts.
+
+  --settings PATH  the settings file (default: ~/.config/zelto-premium/ZeltoPre.INI)
+  --headless       keep the domains registered until SIGINT or SIGTERM; account
+                   problems go to stderr, the tooltip text and one line per request
+                   (password shown as ***) to stdout
+  --once           register every domain once, then exit: 0 when every request
+                   was answered with an address, 1 otherwise
+  domain add       add a domain: DOMAIN is the name label (example), TOPLEVEL the
+                   top-level label (com), PASSWORD 6 to 8 characters
+  domain remove    remove the first entry matching all three values exactly
+  domain clear     forget every domain
+  domain list      the loaded domains
+  ignore add       an address that detection must never report
+  ignore remove    remove the first entry equal to ADDRESS
+  ignore list      the ignored addresses, one a line
+  method           how the address is found: on the server side, on the client
+                   side, both, or a fixed ADDRESS
+  force-update     ask the service to initialise every domain
+  status           the settings file, domains, method, fixed and ignored
+                   addresses and the last registration (never a password)
+
+ADDRESS is four decimal fields 0-255 joined by dots. Leading zeros are read as
+decimal and dropped, as the dialog's address box does: 010.001.0.1 is 10.1.0.1.
+
+Exit codes: 0 done, 1 refused or failed, 2 usage error.
+)";
+}
+
+int UsageError(Console& console, const std::string& problem) {
+    console.err << console.program << ": " << PrintableText(problem) << '\n'
+                << Synopsis(console.program) << "Try '" << console.program << " --help' for more.\n"
+                << std::flush;
+    return kExitUsage;
+}
+
+} // namespace zelto
