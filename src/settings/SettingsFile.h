@@ -7,6 +7,8 @@
 
 namespace zelto {
 
+struct SharedPath;
+
 // The one settings file: section "Zelto Systems Premium" of "ZeltoPre.INI", read and written key by key.
 // Every read sees every earlier write, ours and other processes'; each single read or write is atomic
 // across threads and processes, and a write never leaves a half-written file behind.
@@ -43,6 +45,7 @@ public:
 
     private:
         const SettingsFile& file_;
+        std::shared_ptr<SharedPath> entered_; // the state entered, left again even after a fork
     };
 
 private:
