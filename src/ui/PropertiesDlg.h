@@ -1,10 +1,20 @@
 #pragma once
 
 #include "ui/DialogContext.h"
+#include "ui/MessageBox.h"
 
 #include <QDialog>
+#include <QIcon>
+#include <QString>
+
+class QLineEdit;
+class QPlainTextEdit;
+class QRadioButton;
 
 namespace zelto {
+
+class CIpAddressCtrl;
+struct DomainOutcome;
 
 // The Properties dialog: the domain list, the address method and fixed address, the ignore list, the fresh
 // IP update and the About box. Quit (and every other way of cancelling) ends the program.
@@ -13,6 +23,58 @@ class CPropertiesDlg : public QDialog {
 
 public:
     explicit CPropertiesDlg(DialogContext& context, QWidget* parent = nullptr);
+
+    // Replaces the message box of Force IP Update and of failed writes.
+    void SetMessageBox(MessageBoxFn showMessage);
+
+    // The fields the boxes are bound to: pulled after every edit, pushed after every domain operation.
+    CIpAddressCtrl* m_ipAddress = nullptr;
+    QString m_strPassword;
+    QString m_strStatus;
+    QString m_strTopLevel;
+    QString m_strDomain;
+    // Exactly one of the four is 1: the address method shown.
+    int m_bBoth = 0;
+    int m_bClient = 0;
+    int m_bServer = 0;
+    int m_bFixed = 0;
+    QIcon m_hIcon;
+
+    static constexpr int kPasswordMaxLength = 8;
+
+public slots:
+    void OnOK();
+    void OnCancel();
+    void OnAddDomain();
+    void OnRemoveDomain();
+    void OnClearAllDomains();
+    void OnForceIpUpdate();
+    void OnIgnoreIpList();
+    void OnAbout();
+
+    // Every way of closing the dialog goes through OnOK or OnCancel.
+    void accept() override;
+    void reject() override;
+
+protected:
+    void OnInitDialog();
+
+private:
+    void CreateControls();
+    void PullFields();
+    void PushFields();
+    void SetMethodFlags(int id);
+    void ShowOutcome(const DomainOutcome& outcome);
+    void ReportWriteFailure();
+
+    DialogContext& m_context;
+    MessageBoxFn m_showMessage;
+    QPlainTextEdit* m_statusBox = nullptr;
+    QLineEdit* m_domainBox = nullptr;
+    QLineEdit* m_topLevelBox = nullptr;
+    QLineEdit* m_passwordBox = nullptr;
+    QRadioButton* m_radio[4] = {}; // indexed by method: server, client, both, fixed
+    bool m_pushing = false;
 };
 
 } // namespace zelto

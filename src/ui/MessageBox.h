@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace zelto {
+
+// Shows text to the user and returns when it has been acknowledged. Dialogs take one so that tests and
+// the screenshot gallery can see the message instead of a blocking box.
+using MessageBoxFn = std::function<void(QWidget* parent, const QString& text)>;
+
+// The application's message box: OK, the warning icon, MessageCaption() as caption.
+void ShowWarningMessage(QWidget* parent, const QString& text);
+
+// The application's name, or the executable's base name when none was set.
+QString MessageCaption();
+
+// Told when a settings write failed, so that a change the user made is never lost in silence.
+QString WriteFailedText(const QString& settingsPath);
+
+} // namespace zelto

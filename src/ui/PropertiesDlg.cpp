@@ -1,0 +1,323 @@
+#include "ui/PropertiesDlg.h"
+
+#include "config/AddressMethod.h"
+#include "config/DomainList.h"
+#include "config/FreshIpUpdate.h"
+#include "platform/SoundPlayer.h"
+#include "settings/SettingsFile.h"
+#include "ui/AboutDlg.h"
+#include "ui/AppIcons.h"
+#include "ui/DialogIds.h"
+#include "ui/DialogTemplate.h"
+#include "ui/IgnoreIpDlg.h"
+#include "ui/IpAddressCtrl.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace zelto {
+
+namespace {
+
+using namespace properties_ids;
+
+const QString kPrompt = QStringLiteral("Please enter domain(e.g. zelto or microsoft), top level(e.g. com or net) and "
+                                       "password(6-8 characters) below. ");
+
+// The banner keeps its proportions inside whatever size the font gives its frame.
+class BannerLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        setPixmap(BannerPixmap(contentsRect().size(), devicePixelRatio()));
+    }
+};
+
+// The fresh IP update blocks the dialog while its requests run; the cursor says so.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+CPropertiesDlg::CPropertiesDlg(DialogContext& context, QWidget* parent)
+    : QDialog(parent), m_context(context), m_showMessage(&ShowWarningMessage) {
+    if (m_context.settings.ReadInt("numofdomains", 0) != 0)
+        m_strStatus = QString::fromStdString(BuildDomainListText(m_context.settings));
+    else
+        m_strStatus = kPrompt; // shown only here: later changes show the list or a message
+    SetMethodFlags(static_cast<int>(LoadDialogMethod(m_context.settings)));
+
+    CreateControls();
+    OnInitDialog();
+}
+
+void CPropertiesDlg::SetMessageBox(MessageBoxFn showMessage) {
+    m_showMessage = std::move(showMessage);
+}
+
+void CPropertiesDlg::CreateControls() {
+    setObjectName(QStringLiteral("CPropertiesDlg"));
+    setWindowTitle(QStringLiteral("Zelto Premium Client Properties"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    m_hIcon = ApplicationIcon();
+    setWindowIcon(m_hIcon);
+
+    auto* layout = new DialogTemplate(this, 220, 266);
+    const auto edit = [&](int id, int x, int y, int width, int height) {
+        auto* box = new QLineEdit(this);
+        box->setObjectName(ControlName(id));
+        layout->Place(box, x, y, width, height);
+        connect(box, &QLineEdit::textChanged, this, &CPropertiesDlg::PullFields);
+        return box;
+    };
+    const auto button = [&](int id, const QString& text, int x, int y, int width, int height) {
+        auto* push = new QPushButton(text, this);
+        push->setObjectName(ControlName(id));
+        layout->Place(push, x, y, width, height);
+        return push;
+    };
+    const auto label = [&](const QString& name, const QString& text, int x, int y, int width, int height) {
+        auto* caption = new QLabel(text, this);
+        caption->setObjectName(name);
+        caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        caption->setWordWrap(true);
+        layout->Place(caption, x, y, width, height);
+        return caption;
+    };
+
+    // Created in template order, which is also the tab order.
+    m_domainBox = edit(kDomain, 13, 100, 77, 13);
+    m_topLevelBox = edit(kTopLevel, 97, 100, 37, 13);
+    m_passwordBox = edit(kPassword, 143, 101, 62, 12);
+    m_passwordBox->setEchoMode(QLineEdit::Password);
+    connect(button(kRemoveDomain, QStringLiteral("Remove Domain"), 78, 117, 60, 14), &QPushButton::clicked, this,
+            &CPropertiesDlg::OnRemoveDomain);
+    connect(button(kAddDomain, QStringLiteral("Add Domain"), 145, 117, 60, 14), &QPushButton::clicked, this,
+            &CPropertiesDlg::OnAddDomain);
+
+    auto* methods = new QButtonGroup(this);
+    const auto radio = [&](int id, AddressMethod method, const QString& text, int x, int y, int width, int height) {
+        auto* choice = new QRadioButton(text, this);
+        choice->setObjectName(ControlName(id));
+        layout->Place(choice, x, y, width, height);
+        methods->addButton(choice, static_cast<int>(method));
+        m_radio[static_cast<int>(method)] = choice;
+    };
+    radio(kServer, AddressMethod::Server, QStringLiteral("Detect IP from Server Side"), 23, 158, 100, 10);
+    radio(kClient, AddressMethod::Client, QStringLiteral("Detect IP on Client Side"), 23, 148, 91, 10);
+    radio(kBoth, AddressMethod::Both, QStringLiteral("Detect IP Address from both Client and Server side"), 23, 138,
+          175, 10);
+    radio(kFixed, AddressMethod::Fixed, QStringLiteral("Use this IP Address"), 23, 168, 77, 10);
+    // Checked by a click, the arrow keys or a call alike.
+    connect(methods, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked)
+            SetMethodFlags(id);
+    });
+
+    m_ipAddress = new CIpAddressCtrl(this);
+    m_ipAddress->setObjectName(ControlName(kIpAddress));
+    layout->Place(m_ipAddress, 100, 168, 96, 12);
+    connect(m_ipAddress, &CIpAddressCtrl::addressChanged, this, &CPropertiesDlg::PullFields);
+
+    connect(button(kForceIpUpdate, QStringLiteral("Force IP Update"), 7, 207, 83, 14), &QPushButton::clicked, this,
+            &CPropertiesDlg::OnForceIpUpdate);
+    connect(button(kClearAllDomains, QStringLiteral("Clear All Domains"), 7, 225, 83, 14), &QPushButton::clicked, this,
+            &CPropertiesDlg::OnClearAllDomains);
+    QPushButton* ok = button(ids::kOk, QStringLiteral("OK"), 103, 245, 50, 14);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &CPropertiesDlg::OnOK);
+    connect(button(ids::kCancel, QStringLiteral("Quit"), 163, 245, 50, 14), &QPushButton::clicked, this,
+            &CPropertiesDlg::OnCancel);
+
+    m_statusBox = new QPlainTextEdit(this);
+    m_statusBox->setObjectName(ControlName(kStatus));
+    m_statusBox->setReadOnly(true);
+    m_statusBox->setFocusPolicy(Qt::ClickFocus);
+    m_statusBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QPalette readOnly = m_statusBox->palette(); // a read-only box shows the dialog's colour
+    readOnly.setColor(QPalette::Base, readOnly.color(QPalette::Window));
+    m_statusBox->setPalette(readOnly);
+    layout->Place(m_statusBox, 14, 56, 191, 33);
+
+    label(QStringLiteral("IDC_STATIC_DOMAIN"), QStringLiteral("Domain"), 13, 91, 25, 8);
+    label(QStringLiteral("IDC_STATIC_PASSWORD"), QStringLiteral("Password"), 143, 91, 33, 8);
+    auto* banner = new BannerLabel(this);
+    banner->setObjectName(QStringLiteral("IDC_STATIC_BANNER"));
+    banner->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    banner->setAlignment(Qt::AlignCenter);
+    layout->Place(banner, 57, 0, 105, 50);
+    label(QStringLiteral("IDC_STATIC_TOPLEVEL"), QStringLiteral("Top Level"), 97, 91, 35, 8);
+    label(QStringLiteral("IDC_STATIC_FORCE"),
+          QStringLiteral("(Use this option to initialize and enable fresh ip update to take place)"), 96, 206, 117, 16);
+    label(QStringLiteral("IDC_STATIC_CLEAR"),
+          QStringLiteral("(Use this option to clear all domains loaded for dynamic dns update)"), 96, 224, 114, 16);
+    connect(button(kIgnoreIpList, QStringLiteral("Ignore IP List"), 7, 189, 83, 14), &QPushButton::clicked, this,
+            &CPropertiesDlg::OnIgnoreIpList);
+    label(QStringLiteral("IDC_STATIC_IGNORE"),
+          QStringLiteral("(Use this option to set ip addresses which should not be detected)"), 96, 187, 117, 16);
+    auto* frame = new QGroupBox(this);
+    frame->setObjectName(QStringLiteral("IDC_STATIC_GROUP"));
+    layout->Place(frame, 7, 48, 206, 137);
+    frame->lower(); // behind the controls it frames, so that clicks reach them
+}
+
+void CPropertiesDlg::OnInitDialog() {
+    PushFields();
+    m_passwordBox->setMaxLength(kPasswordMaxLength);
+
+    // The window manager's system menu takes no items here: the About command lives in the dialog's
+    // context menu and on F1.
+    auto* about = new QAction(QStringLiteral("&About Zelto..."), this);
+    about->setObjectName(QStringLiteral("IDM_ABOUTBOX"));
+    about->setShortcut(QKeySequence(Qt::Key_F1));
+    about->setShortcutContext(Qt::WindowShortcut);
+    connect(about, &QAction::triggered, this, &CPropertiesDlg::OnAbout);
+    addAction(about);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    m_radio[static_cast<int>(AddressMethod::Both)]->setChecked(m_bBoth != 0);
+    m_radio[static_cast<int>(AddressMethod::Client)]->setChecked(m_bClient != 0);
+    m_radio[static_cast<int>(AddressMethod::Server)]->setChecked(m_bServer != 0);
+    m_radio[static_cast<int>(AddressMethod::Fixed)]->setChecked(m_bFixed != 0);
+
+    m_ipAddress->SetAddress(LoadFixedAddress(m_context.settings));
+    m_domainBox->setFocus();
+}
+
+void CPropertiesDlg::PullFields() {
+    if (m_pushing)
+        return; // a box set by PushFields must not pull the boxes not yet set over their fields
+    m_strDomain = m_domainBox->text();
+    m_strTopLevel = m_topLevelBox->text();
+    m_strPassword = m_passwordBox->text();
+}
+
+void CPropertiesDlg::PushFields() {
+    // Only changed texts are set, so that pushing never moves the cursor of a box the user is typing in.
+    const auto push = [](QLineEdit* box, const QString& text) {
+        if (box->text() != text)
+            box->setText(text);
+    };
+    m_pushing = true;
+    push(m_domainBox, m_strDomain);
+    push(m_topLevelBox, m_strTopLevel);
+    push(m_passwordBox, m_strPassword);
+    m_pushing = false;
+    if (m_statusBox->toPlainText() != m_strStatus)
+        m_statusBox->setPlainText(m_strStatus);
+}
+
+void CPropertiesDlg::SetMethodFlags(int id) {
+    m_bServer = id == static_cast<int>(AddressMethod::Server) ? 1 : 0;
+    m_bClient = id == static_cast<int>(AddressMethod::Client) ? 1 : 0;
+    m_bFixed = id == static_cast<int>(AddressMethod::Fixed) ? 1 : 0;
+    m_bBoth = m_bServer + m_bClient + m_bFixed == 0 ? 1 : 0;
+    // The group is one tab stop, at the button selected; the arrow keys move within it.
+    for (int method = 0; method < 4; ++method) {
+        if (m_radio[method])
+            m_radio[method]->setFocusPolicy(m_radio[method]->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    }
+}
+
+void CPropertiesDlg::OnOK() {
+    AddressMethod method = AddressMethod::Both;
+    if (m_bServer)
+        method = AddressMethod::Server;
+    else if (m_bClient)
+        method = AddressMethod::Client;
+    else if (m_bFixed)
+        method = AddressMethod::Fixed;
+    // A method the user chose and then lost would be found out only when updates go wrong: the dialog
+    // stays open, so that OK can be tried again.
+    if (!SaveAddressMethod(m_context.settings, method, m_ipAddress->Address())) {
+        ReportWriteFailure();
+        return;
+    }
+    QDialog::accept();
+}
+
+void CPropertiesDlg::OnCancel() {
+    m_context.hideTrayIcon();
+    m_context.sound.PlaySoundCue("OUCH");
+    m_context.exitProcess(0);
+    // Reached only where exitProcess returns, as in tests.
+    QDialog::reject();
+}
+
+void CPropertiesDlg::accept() {
+    OnOK();
+}
+
+void CPropertiesDlg::reject() {
+    OnCancel();
+}
+
+void CPropertiesDlg::OnAddDomain() {
+    PullFields();
+    ShowOutcome(zelto::OnAddDomain(
+        m_context.settings, {m_strDomain.toStdString(), m_strTopLevel.toStdString(), m_strPassword.toStdString()}));
+}
+
+void CPropertiesDlg::OnRemoveDomain() {
+    PullFields();
+    ShowOutcome(zelto::OnRemoveDomain(
+        m_context.settings, {m_strDomain.toStdString(), m_strTopLevel.toStdString(), m_strPassword.toStdString()}));
+}
+
+void CPropertiesDlg::OnClearAllDomains() {
+    ShowOutcome(zelto::OnClearAllDomains(m_context.settings));
+}
+
+void CPropertiesDlg::ShowOutcome(const DomainOutcome& outcome) {
+    m_strStatus = QString::fromStdString(outcome.status);
+    if (outcome.clearInputs) {
+        m_strDomain.clear();
+        m_strTopLevel.clear();
+        m_strPassword.clear();
+    }
+    PushFields();
+    if (outcome.writeFailed)
+        ReportWriteFailure();
+}
+
+void CPropertiesDlg::OnForceIpUpdate() {
+    FreshIpUpdateOutcome outcome;
+    {
+        const WaitCursor wait;
+        outcome = RunFreshIpUpdate(m_context.settings, m_context.http, m_context.sound);
+    }
+    m_showMessage(this, QString::fromStdString(outcome.message));
+}
+
+void CPropertiesDlg::OnIgnoreIpList() {
+    CIgnoreIpDlg dialog(m_context.settings, this);
+    dialog.SetMessageBox(m_showMessage);
+    dialog.exec();
+}
+
+void CPropertiesDlg::OnAbout() {
+    CAboutDlg dialog(this);
+    dialog.exec();
+}
+
+void CPropertiesDlg::ReportWriteFailure() {
+    m_showMessage(this, WriteFailedText(QString::fromStdString(m_context.settings.Path().string())));
+}
+
+} // namespace zelto
