@@ -1,12 +1,40 @@
 #include "shell/DesktopClient.h"
 
-#include <cstdio>
+#include "platform/linux/CurlHttpSession.h"
+#include "platform/linux/InterfaceAddresses.h"
+#include "platform/linux/NullAutodialSetting.h"
+#include "platform/linux/SystemClock.h"
+#include "settings/SettingsFile.h"
+#include "shell/AlsaSoundPlayer.h"
+#include "shell/ClientApp.h"
+#include "ui/PropertiesDlg.h"
+
+#include <QApplication>
+#include <QDesktopServices>
 
 namespace zelto {
 
-int RunDesktopClient(const std::filesystem::path&, int, char**) {
-    std::fputs("zelto-premium: the desktop client is not built yet\n", stderr);
-    return 1;
+int RunDesktopClient(const std::filesystem::path& settingsPath, int argc, char** argv) {
+    QApplication application(argc, argv);
+    SettingsFile settings(settingsPath);
+    // The application's name, the executable's base name, is also the agent name of every request.
+    CurlHttpSessionFactory http(QCoreApplication::applicationName().toStdString());
+    NullAutodialSetting autodial;
+    InterfaceAddresses addresses;
+    SystemClock clock;
+    AlsaSoundPlayer sound;
+
+    ShellHooks hooks;
+    hooks.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    hooks.runProperties = [](DialogContext& context) {
+        CPropertiesDlg dialog(context);
+        dialog.exec();
+    };
+    CClientApp client(ShellPorts{settings, http, autodial, addresses, clock, sound}, std::move(hooks));
+    client.InitInstance();
+    if (client.ExitRequested())
+        return client.ExitCode();
+    return QApplication::exec();
 }
 
 } // namespace zelto

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/SoundPlayer.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <string>
+
+namespace zelto {
+
+struct WaveSound;
+
+// Plays the embedded cues (":/sounds/NAME.wav") on an ALSA device, synchronously. A cue started on any
+// thread cuts off the one still playing, which then returns early. Without a usable device nothing is
+// played and nothing is printed.
+class AlsaSoundPlayer : public SoundPlayer {
+public:
+    explicit AlsaSoundPlayer(std::string device = "default");
+
+    bool PlaySoundCue(std::string_view name) override;
+
+private:
+    struct Playback {
+        bool cutOff = false;
+    };
+    bool Play(const WaveSound& wave, Playback& playback);
+    bool CutOff(const Playback& playback);
+
+    std::string m_device;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    Playback* m_pPlaying = nullptr;
+};
+
+} // namespace zelto

@@ -1,0 +1,86 @@
+#include "shell/DesktopNotices.h"
+
+#include "shell/SystemTray.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zelto {
+
+DesktopNotices::DesktopNotices(CSystemTray* tray) : m_pTray(tray) {}
+
+DesktopNotices::~DesktopNotices() {
+    ReleaseAll();
+}
+
+void DesktopNotices::ShowMessage(const std::string& text) {
+    const QString message = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    auto waiter = std::make_shared<Waiter>();
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_bReleased)
+            return;
+        m_waiters.push_back(waiter);
+    }
+    if (QThread::currentThread() == thread()) {
+        ShowBox(waiter, message);
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this, [this, waiter, message] { ShowBox(waiter, message); }, Qt::QueuedConnection);
+    std::unique_lock lock(m_mutex);
+    m_finished.wait(lock, [&] { return waiter->done; });
+}
+
+void DesktopNotices::ShowBox(const std::shared_ptr<Waiter>& waiter, const QString& text) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (waiter->done)
+            return;
+    }
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+    box.setObjectName(QStringLiteral("noticeBox"));
+    m_openBoxes.emplace_back(&box);
+    box.exec();
+    std::erase_if(m_openBoxes, [&](const QPointer<QMessageBox>& open) { return open == &box || open.isNull(); });
+    Finish(waiter);
+}
+
+void DesktopNotices::Finish(const std::shared_ptr<Waiter>& waiter) {
+    {
+        std::lock_guard lock(m_mutex);
+        waiter->done = true;
+        std::erase(m_waiters, waiter);
+    }
+    m_finished.notify_all();
+}
+
+bool DesktopNotices::SetTooltipText(const std::string& text) {
+    return m_pTray != nullptr && m_pTray->SetTooltipText(text);
+}
+
+void DesktopNotices::LogExchange(const std::string& maskedUrl, const std::string& outcome) {
+    if (qEnvironmentVariableIsSet("ZELTO_LOG_EXCHANGES"))
+        std::fprintf(stderr, "%s: %s -> %s\n", QCoreApplication::applicationName().toLocal8Bit().constData(),
+                     maskedUrl.c_str(), outcome.c_str());
+}
+
+void DesktopNotices::ReleaseAll() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_bReleased = true;
+        for (const auto& waiter : m_waiters)
+            waiter->done = true;
+        m_waiters.clear();
+    }
+    m_finished.notify_all();
+    for (const QPointer<QMessageBox>& box : m_openBoxes)
+        if (box)
+            box->reject();
+}
+
+} // namespace zelto

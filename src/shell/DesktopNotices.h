@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/Notices.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class QMessageBox;
+
+namespace zelto {
+
+class CSystemTray;
+
+// The engine's notices on the desktop: message boxes shown by the GUI thread while the calling thread waits
+// for the user to close them, and the tray icon's tooltip.
+class DesktopNotices : public QObject, public Notices {
+public:
+    explicit DesktopNotices(CSystemTray* tray);
+    ~DesktopNotices() override;
+
+    // Modal, OK button, warning icon, the application's name as caption. Returns when the user closed the
+    // box, or at once after ReleaseAll.
+    void ShowMessage(const std::string& text) override;
+    bool SetTooltipText(const std::string& text) override;
+    // A line on stderr when ZELTO_LOG_EXCHANGES is set; nothing otherwise.
+    void LogExchange(const std::string& maskedUrl, const std::string& outcome) override;
+
+    // On the way out: closes the open boxes, releases every waiting thread and shows no box from now on.
+    void ReleaseAll();
+
+private:
+    struct Waiter {
+        bool done = false;
+    };
+    void ShowBox(const std::shared_ptr<Waiter>& waiter, const QString& text);
+    void Finish(const std::shared_ptr<Waiter>& waiter);
+
+    CSystemTray* m_pTray;
+    std::mutex m_mutex;
+    std::condition_variable m_finished;
+    bool m_bReleased = false;
+    std::vector<std::shared_ptr<Waiter>> m_waiters;
+    std::vector<QPointer<QMessageBox>> m_openBoxes; // GUI thread only
+};
+
+} // namespace zelto
