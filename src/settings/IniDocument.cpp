@@ -74,6 +74,8 @@ IniDocument::IniDocument(std::string content, std::string_view section)
     if (text.starts_with("\xEF\xBB\xBF")) {
         pos = 3;
     }
+    // About one entry per 20 bytes; growing the table as it fills would rehash it several times.
+    entries_.reserve(text.size() / 20);
     bool eolKnown = false;
     bool inSection = false;
     bool sectionDone = false;
@@ -105,8 +107,7 @@ IniDocument::IniDocument(std::string content, std::string_view section)
             const std::size_t equals = line.find('=');
             if (equals != std::string_view::npos) {
                 const std::string_view key = Trim(line.substr(0, equals));
-                entries_.try_emplace(std::string(key), std::string(Unquote(Trim(line.substr(equals + 1)))), pos,
-                                     textEnd);
+                entries_.try_emplace(key, Unquote(Trim(line.substr(equals + 1))), pos, textEnd);
                 insertAt_ = lineEnd;
             }
         }
@@ -114,9 +115,12 @@ IniDocument::IniDocument(std::string content, std::string_view section)
     }
 }
 
-const std::string* IniDocument::Find(std::string_view key) const {
+std::optional<std::string_view> IniDocument::Find(std::string_view key) const {
     const auto it = entries_.find(Trim(key));
-    return it == entries_.end() ? nullptr : &it->second.value;
+    if (it == entries_.end()) {
+        return std::nullopt;
+    }
+    return it->second.value;
 }
 
 std::string IniDocument::WithValue(std::string_view key, std::string_view value) const {

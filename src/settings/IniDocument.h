@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -22,17 +23,20 @@ struct CaseInsensitiveEqual {
 class IniDocument {
 public:
     IniDocument(std::string content, std::string_view section);
+    // Entries point into the content, which must stay where it is.
+    IniDocument(const IniDocument&) = delete;
+    IniDocument& operator=(const IniDocument&) = delete;
 
     const std::string& Content() const { return content_; }
     // The value of the first line of the key in the section, blanks and one pair of quotes removed.
-    const std::string* Find(std::string_view key) const;
+    std::optional<std::string_view> Find(std::string_view key) const;
     // The whole text with key=value in the section: its first line replaced in place, or a new line after
     // the section's last key, or a new section at the end.
     std::string WithValue(std::string_view key, std::string_view value) const;
 
 private:
     struct Entry {
-        std::string value;
+        std::string_view value;
         std::size_t lineStart;
         std::size_t textEnd; // where the line's text ends and its line ending begins
     };
@@ -42,7 +46,7 @@ private:
     std::string eol_ = "\n";
     bool hasSection_ = false;
     std::size_t insertAt_ = 0; // just after the section's last key line, or after its header
-    std::unordered_map<std::string, Entry, CaseInsensitiveHash, CaseInsensitiveEqual> entries_;
+    std::unordered_map<std::string_view, Entry, CaseInsensitiveHash, CaseInsensitiveEqual> entries_;
 };
 
 // Whether a key can be written so that it reads back as itself, on one line, in the section.

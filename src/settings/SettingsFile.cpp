@@ -27,9 +27,9 @@ private:
     bool locked_;
 };
 
-const std::string* Lookup(SharedPath& state, std::string_view key) {
+std::optional<std::string_view> Lookup(SharedPath& state, std::string_view key) {
     if (Refresh(state) != Load::Present) {
-        return nullptr;
+        return std::nullopt;
     }
     return state.snapshot.document->Find(key);
 }
@@ -65,16 +65,16 @@ int SettingsFile::ReadInt(std::string_view key, int def) const {
     const auto shared = state_->Current();
     SharedPath& state = *shared;
     const Guard guard(state, Access::Read);
-    const std::string* value = Lookup(state, key);
-    return value == nullptr || value->empty() ? def : LeadingInt(*value);
+    const auto value = Lookup(state, key);
+    return !value || value->empty() ? def : LeadingInt(*value);
 }
 
 std::string SettingsFile::ReadText(std::string_view key) const {
     const auto shared = state_->Current();
     SharedPath& state = *shared;
     const Guard guard(state, Access::Read);
-    const std::string* value = Lookup(state, key);
-    return value == nullptr ? std::string() : value->substr(0, kMaxTextLength);
+    const auto value = Lookup(state, key);
+    return value ? std::string(value->substr(0, kMaxTextLength)) : std::string();
 }
 
 bool SettingsFile::WriteText(std::string_view key, std::string_view value) {
@@ -100,8 +100,9 @@ bool SettingsFile::WriteText(std::string_view key, std::string_view value) {
     }
     UniqueFd written;
     const bool done = ReplaceFile(state.path, content, present ? &snapshot.info : nullptr, written);
-    snapshot = Snapshot();
+    snapshot.Clear();
     if (written && ::fstat(written.Get(), &snapshot.info) == 0) {
+        snapshot.state = Load::Present;
         snapshot.file = std::move(written);
         snapshot.document.emplace(std::move(content), kSection);
     }

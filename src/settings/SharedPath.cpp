@@ -72,6 +72,20 @@ bool TakeFileLock(SharedPath& state, int mode, bool createFolder) {
     return true;
 }
 
+Load StatFile(const fs::path& path, struct stat& info) {
+    if (::stat(path.c_str(), &info) == 0) {
+        return Load::Present;
+    }
+    return errno == ENOENT || errno == ENOTDIR ? Load::Missing : Load::Failed;
+}
+
+bool Unchanged(const Snapshot& snapshot, Load seen, const struct stat& info) {
+    if (seen != snapshot.state || seen == Load::Failed) {
+        return false;
+    }
+    return seen == Load::Missing || FileIdentity::Of(info) == FileIdentity::Of(snapshot.info);
+}
+
 } // namespace
 
 SharedPath::SharedPath(fs::path settingsPath, unsigned forkGeneration)
@@ -100,16 +114,16 @@ std::shared_ptr<SharedPath> SharedPathFor(const fs::path& path) {
     return state;
 }
 
-// Without a folder there is no lock file yet, and a read then needs none: the file appears only by rename,
-// whole. A write creates both.
+// Without a folder there is no lock file yet, and a Lock scope then goes without until a write in it
+// creates both.
 bool Enter(SharedPath& state, Access access) {
     state.mutex.lock();
     ++state.depth;
     if (access == Access::Write) {
         return TakeFileLock(state, LOCK_EX, true);
     }
-    if (state.depth == 1) {
-        TakeFileLock(state, access == Access::Read ? LOCK_SH : LOCK_EX, false);
+    if (access == Access::Hold && state.depth == 1) {
+        TakeFileLock(state, LOCK_EX, false);
     }
     return true;
 }
@@ -129,15 +143,22 @@ void Leave(SharedPath& state) {
 Load Refresh(SharedPath& state) {
     Snapshot& snapshot = state.snapshot;
     struct stat info {};
-    if (::stat(state.path.c_str(), &info) != 0) {
-        const bool missing = errno == ENOENT || errno == ENOTDIR;
-        snapshot = Snapshot();
-        return missing ? Load::Missing : Load::Failed;
+    Load seen = StatFile(state.path, info);
+    if (Unchanged(snapshot, seen, info)) {
+        return seen;
     }
-    if (snapshot.document && FileIdentity::Of(info) == FileIdentity::Of(snapshot.info)) {
-        return Load::Present;
+    // No lock file means no folder, so no writer that could be half-way through a change.
+    if (state.held == 0 && TakeFileLock(state, LOCK_SH, false)) {
+        seen = StatFile(state.path, info);
+        if (Unchanged(snapshot, seen, info)) {
+            return seen;
+        }
     }
-    snapshot = Snapshot();
+    snapshot.Clear();
+    if (seen != Load::Present) {
+        snapshot.state = seen;
+        return seen;
+    }
     UniqueFd fd(::open(state.path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd) {
         return errno == ENOENT ? Load::Missing : Load::Failed;
@@ -146,6 +167,7 @@ Load Refresh(SharedPath& state) {
     if (::fstat(fd.Get(), &info) != 0 || !ReadAll(fd.Get(), content)) {
         return Load::Failed;
     }
+    snapshot.state = Load::Present;
     snapshot.info = info;
     snapshot.file = std::move(fd);
     snapshot.document.emplace(std::move(content), SettingsFile::kSection);

@@ -12,9 +12,18 @@
 
 namespace zelto {
 
-// The last parsed version of the file. Holding the file open keeps its inode from being reused by a later
-// file, so an unchanged identity really means an unchanged file.
+enum class Load { Present, Missing, Failed };
+
+// The last version of the file seen whole. Holding the file open keeps its inode number from going to a
+// later file, so an unchanged identity really means an unchanged file.
 struct Snapshot {
+    void Clear() {
+        state = Load::Failed;
+        document.reset();
+        file = UniqueFd();
+    }
+
+    Load state = Load::Failed; // Failed: nothing known
     UniqueFd file;
     struct stat info {};
     std::optional<IniDocument> document;
@@ -44,14 +53,13 @@ std::shared_ptr<SharedPath> SharedPathFor(const std::filesystem::path& path);
 
 enum class Access { Read, Write, Hold };
 
-// Enters the path's critical section. Reads share the file lock with other processes' reads; writes and
-// Lock scopes hold it alone. False when a write cannot get the lock, which it needs for its temporary file.
+// Enters the path's critical section: the mutex, and for writes and Lock scopes the file lock, held alone.
+// False when a write cannot get the lock, which it needs for its temporary file.
 bool Enter(SharedPath& state, Access access);
 void Leave(SharedPath& state);
 
-enum class Load { Present, Missing, Failed };
-
-// Brings the snapshot up to date: a stat when the file is unchanged, a read and parse when it is not.
+// Brings the snapshot up to date. An unchanged file costs one stat. A changed one is read under the file
+// lock, shared with other readers, so that a change another process makes under a Lock is seen whole.
 Load Refresh(SharedPath& state);
 
 } // namespace zelto

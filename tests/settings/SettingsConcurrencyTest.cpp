@@ -124,17 +124,26 @@ TEST_F(SettingsConcurrency, LockedChangeIsSeenWhole) {
 TEST_F(SettingsConcurrency, LockShutsOutOtherProcesses) {
     SettingsFile settings(path_);
     ASSERT_TRUE(settings.WriteInt("numofdomains", 0));
-    pid_t child = 0;
+    pid_t writer = 0;
+    pid_t reader = 0;
     {
         SettingsFile::Lock lock(settings);
-        child = Spawn([&] { return SettingsFile(path_).WriteInt("numofdomains", 5) ? 0 : 1; });
+        settings.WriteText("first_level1", "com");
+        writer = Spawn([&] { return SettingsFile(path_).WriteInt("numofdomains", 5) ? 0 : 1; });
+        // The reader finds the file changed and must wait to read it until the change is whole.
+        reader = Spawn([&] {
+            const SettingsFile other(path_);
+            const int count = other.ReadInt("numofdomains", -1);
+            return (count == 1 || count == 5) && other.ReadText("first_level1") == "com" ? 0 : 1;
+        });
         std::this_thread::sleep_for(150ms);
-        int status = 0;
-        EXPECT_EQ(::waitpid(child, &status, WNOHANG), 0) << "the other process wrote through the lock";
+        EXPECT_EQ(::waitpid(writer, nullptr, WNOHANG), 0) << "the other process wrote through the lock";
+        EXPECT_EQ(::waitpid(reader, nullptr, WNOHANG), 0) << "the other process read through the lock";
         EXPECT_EQ(settings.ReadInt("numofdomains", -1), 0);
         settings.WriteInt("numofdomains", 1);
     }
-    EXPECT_EQ(ExitCodeOf(child), 0);
+    EXPECT_EQ(ExitCodeOf(writer), 0);
+    EXPECT_EQ(ExitCodeOf(reader), 0) << "the reader saw half of the change";
     EXPECT_EQ(settings.ReadInt("numofdomains", -1), 5);
 }
 
