@@ -230,6 +230,39 @@ TEST_F(CurlHttpSessionTest, StopEndsARequestStillConnecting) {
     EXPECT_LT(Clock::now() - start, 1300ms);
 }
 
+TEST_F(CurlHttpSessionTest, SendsTheAgentAndAsksForNoCachedCopy) {
+    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    std::string head;
+    std::thread server([&] {
+        int fd = ::accept(listener, nullptr, nullptr);
+        timeval wait{2, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        char buffer[4096];
+        ssize_t got;
+        while (head.find("\r\n\r\n") == std::string::npos && (got = ::recv(fd, buffer, sizeof buffer, 0)) > 0)
+            head.append(buffer, static_cast<std::size_t>(got));
+        const char answer[] = "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nok\r\n";
+        ::send(fd, answer, sizeof answer - 1, MSG_NOSIGNAL);
+        ::close(fd);
+    });
+    CurlHttpSessionFactory named("ZeltoPre", kTestTimeouts);
+    HttpFetch fetch =
+        named.Open()->Get("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/premium/ipcheck.asp");
+    server.join();
+    ::close(listener);
+    EXPECT_EQ(fetch.firstLine, "ok\r");
+    EXPECT_TRUE(head.starts_with("GET /premium/ipcheck.asp HTTP/1.1\r\n")) << head;
+    for (const char* header : {"User-Agent: ZeltoPre\r\n", "Cache-Control: no-cache\r\n", "Pragma: no-cache\r\n"})
+        EXPECT_NE(head.find(header), std::string::npos) << header << " in " << head;
+}
+
 // Sets the proxy variables for one test and restores them afterwards.
 class ProxyEnvironment {
 public:

@@ -66,19 +66,6 @@ TEST(EmulatorConnectionTest, ConnectionCloseAndHttp10EndTheConnection) {
     EXPECT_EQ(service.Connections(), 2);
 }
 
-TEST(EmulatorConnectionTest, PipelinedRequestsAreAnsweredInOrder) {
-    ServiceEmulator service(ShortLived());
-    service.SetIpCheckAddress("192.0.2.9");
-    std::string both = Exchange(service.Port(), "GET /premium/ipcheck.asp HTTP/1.1\r\nHost: x\r\n\r\n"
-                                                "GET /nothing HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
-    std::size_t first = both.find("ip192.0.2.9\r\n");
-    std::size_t second = both.find("HTTP/1.1 404");
-    EXPECT_NE(first, std::string::npos);
-    EXPECT_NE(second, std::string::npos);
-    EXPECT_LT(first, second);
-    EXPECT_EQ(service.Requests(), 2);
-}
-
 TEST(EmulatorConnectionTest, MalformedOrOversizedRequestsAreRefused) {
     ServiceEmulator service(ShortLived());
     EXPECT_TRUE(Exchange(service.Port(), "NONSENSE\r\n\r\n").starts_with("HTTP/1.1 400"));

@@ -1,6 +1,5 @@
 // The automatic dial-up switch around one exchange.
 
-#include "update/DialUpGuard.h"
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
@@ -121,18 +120,6 @@ TEST_F(DialUpGuardTest, MissingOrUnreadableSettingIsLeftAlone) {
     Exchange(settings, unreadable, {true, "ip1.2.3.4"});
     EXPECT_TRUE(unreadable.writes.empty());
     EXPECT_FALSE(unreadable.open);
-}
-
-TEST_F(DialUpGuardTest, ReleasesOnceEvenWhenAskedTwice) {
-    {
-        DialUpGuard guard(autodial);
-        guard.Engage();
-        EXPECT_TRUE(guard.Changed());
-        guard.Release();
-        autodial.value = 0; // changed by someone else since
-    }
-    EXPECT_EQ(autodial.value, 0u) << "the destructor must not switch it on a second time";
-    EXPECT_EQ(autodial.writes, (std::vector<std::uint32_t>{0, 1}));
 }
 
 } // namespace

@@ -126,7 +126,13 @@ struct ServiceEmulator::Impl {
                 continue;
             }
             Live& slot = live.emplace_back(Live{fd, {}, false});
-            slot.thread = std::thread([this, &slot, peer = std::string(text)] { Handle(slot, peer); });
+            try {
+                slot.thread = std::thread([this, &slot, peer = std::string(text)] { Handle(slot, peer); });
+            } catch (const std::system_error&) {
+                // Out of threads: turn this connection away rather than stop serving.
+                ::close(fd);
+                live.pop_back();
+            }
         }
         {
             std::lock_guard lock(mutex);
