@@ -19,9 +19,7 @@ struct RecordedUpdate {
     std::string address;
 };
 
-// Read as one record, so a registration being written is seen whole or not at all.
 RecordedUpdate ReadRecord(const SettingsFile& settings) {
-    SettingsFile::Lock lock(settings);
     RecordedUpdate record;
     record.hour = settings.ReadText("updatedhour");
     record.day = settings.ReadText("updatedday");
@@ -35,6 +33,9 @@ RecordedUpdate ReadRecord(const SettingsFile& settings) {
 int IsUpdateDue(EnginePorts& ports) {
     // One clock reading for the whole decision, so hour, day and year all belong to the same moment.
     const std::time_t now = ports.clock.Now();
+    // The record and the ignore list are read as one state of the file: a registration being written is
+    // seen whole or not at all, and one lock is cheaper than one per group of reads.
+    SettingsFile::Lock lock(ports.settings);
     const RecordedUpdate record = ReadRecord(ports.settings);
     if (record.address.empty() || record.hour.empty() || record.day.empty() || record.year.empty())
         return 1;

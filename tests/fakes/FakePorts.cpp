@@ -1,6 +1,7 @@
 #include "fakes/FakePorts.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace zelto::fakes {
 
@@ -35,6 +36,11 @@ HttpFetch FakeHttp::Serve(const std::string& url, const StopSignal* stop) {
     }
     if (onRequest)
         onRequest(url);
+    if (stallUntilStopped && stop) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!stop->Raised() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     if (stop && stop->Raised())
         return {};
     std::lock_guard lock(mutex_);

@@ -36,6 +36,9 @@ public:
     std::function<void(const std::string& url)> onRequest;
     // When set, Open fails.
     bool failOpen = false;
+    // When set, a request stalls like a server that never answers, until its session's stop is raised
+    // (at most 10 s); it then ends without a response.
+    bool stallUntilStopped = false;
 
     std::unique_ptr<HttpSession> Open(const StopSignal* stop = nullptr) override;
 

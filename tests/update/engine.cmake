@@ -1,1 +1,13 @@
 # Tests of the engine: filters, detection, decision, the update thread.
+add_executable(engine_tests
+    AddressFilterTest.cpp
+    AddressDetectionTest.cpp
+    UpdateDecisionTest.cpp
+    UpdateThreadTest.cpp
+    EngineIntegrationTest.cpp
+    InterfaceAddressesTest.cpp
+)
+target_include_directories(engine_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+target_link_libraries(engine_tests PRIVATE zelto_build_flags zelto_update zelto_platform zelto_test_fakes zelto_emulator
+    GTest::gtest_main)
+gtest_discover_tests(engine_tests PROPERTIES TIMEOUT 60)
