@@ -1,0 +1,108 @@
+// The update engine's two hot paths: the decision taken every 10 s, and a full pass over a large domain list.
+
+#include "fakes/FakePorts.h"
+#include "fakes/TempDir.h"
+#include "settings/SettingsFile.h"
+#include "update/UpdateDecision.h"
+#include "update/UpdateThread.h"
+
+#include "ServiceEmulator.h"
+#include "platform/SilentSoundPlayer.h"
+#include "platform/linux/CurlHttpSession.h"
+#include "platform/linux/NullAutodialSetting.h"
+#include "platform/linux/SystemClock.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <stdexcept>
+
+namespace zelto {
+namespace {
+
+constexpr int kDomains = 999;
+
+std::string HostLabel(int number) {
+    char label[16];
+    std::snprintf(label, sizeof label, "host%03d", number);
+    return label;
+}
+
+void WriteDomains(SettingsFile& settings) {
+    SettingsFile::Lock lock(settings);
+    for (int n = 1; n <= kDomains; ++n) {
+        settings.WriteText(IndexedKey("first_level", n), "com");
+        settings.WriteText(IndexedKey("second_level", n), HostLabel(n));
+        settings.WriteText(IndexedKey("password", n), "secret12");
+    }
+    settings.WriteInt("numofdomains", kDomains);
+}
+
+// 999 domains and 50 ignore entries in the file, 8 machine addresses, the record current: every decision
+// goes the whole way (record, address list, ignore list, comparison) and answers 0.
+void BM_IsUpdateDue(benchmark::State& state) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    fakes::TempDir dir;
+    SettingsFile settings(dir.File("ZeltoPre.INI"));
+    WriteDomains(settings);
+    for (int n = 1; n <= 50; ++n)
+        settings.WriteText(IndexedKey("ignoreip", n), "198.18.0." + std::to_string(n));
+    settings.WriteInt("numofignoreip", 50);
+    fakes::FakeWorld world(settings);
+    world.addresses.addresses = {"127.0.0.1",   "10.0.0.2",     "172.17.0.1",  "192.168.1.5",
+                                 "169.254.3.4", "198.51.100.1", "198.18.0.50", "203.0.113.7"};
+    world.clock.now = fakes::FakeClock::At(2025, 3, 14, 10, 30, 0);
+    settings.WriteText("updatedip", "203.0.113.7");
+    settings.WriteText("updatedhour", "10");
+    settings.WriteText("updatedday", "073");
+    settings.WriteText("updatedyear", "2025");
+    if (IsUpdateDue(world.ports) != 0)
+        throw std::logic_error("the record should be current");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(IsUpdateDue(world.ports));
+}
+BENCHMARK(BM_IsUpdateDue)->Unit(benchmark::kMicrosecond);
+
+// One pass (RunOnce) over 999 domains against the emulator with the libcurl adapter.
+void BM_FullPass(benchmark::State& state) {
+    using namespace std::chrono_literals;
+    emulator::Options options;
+    options.lifetime = 300s;
+    emulator::ServiceEmulator service(options);
+    for (int n = 1; n <= kDomains; ++n)
+        service.AddAccount({HostLabel(n), "com", "secret12", false});
+    fakes::TempDir dir;
+    SettingsFile settings(dir.File("ZeltoPre.INI"));
+    WriteDomains(settings);
+    settings.WriteText("updateserver", service.HostPort());
+    CurlHttpSessionFactory http("zelto-bench", {2000ms, 5000ms});
+    NullAutodialSetting autodial;
+    fakes::FakeHostAddresses addresses;
+    SystemClock clock;
+    fakes::FakeNotices notices;
+    SilentSoundPlayer sound;
+    EnginePorts ports{settings, http, autodial, addresses, clock, notices, sound};
+
+    int passes = 0;
+    const int connectionsBefore = service.Connections();
+    for (auto _ : state) {
+        const PassReport report = CUpdateThread(ports).RunOnce();
+        if (report.registered != kDomains)
+            state.SkipWithError("not every domain was registered");
+        ++passes;
+    }
+    state.counters["connections_per_pass"] =
+        static_cast<double>(service.Connections() - connectionsBefore) / std::max(passes, 1);
+    state.counters["requests_per_pass"] = static_cast<double>(service.Requests()) / std::max(passes, 1);
+}
+BENCHMARK(BM_FullPass)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+} // namespace
+} // namespace zelto
+
+BENCHMARK_MAIN();
