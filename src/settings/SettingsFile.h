@@ -29,8 +29,10 @@ public:
     int ReadInt(std::string_view key, int def) const;
     // The stored text, at most 68 characters; "" when missing.
     std::string ReadText(std::string_view key) const;
-    // Replaces or adds key=value, creating file and section when needed. False when the file could not be
-    // written; the old file is then left as it was.
+    // Replaces or adds key=value, creating folder, file and section when needed. False when the file could
+    // not be written (the old file is then left as it was), when the new file could not be made durable
+    // (the folder did not sync), and for a key or value that would not stay on its one line: line breaks,
+    // NUL, "=" in the key, a key starting with ";" or "[" or with blanks around it.
     bool WriteText(std::string_view key, std::string_view value);
     bool WriteInt(std::string_view key, int value);
 

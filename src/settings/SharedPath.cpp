@@ -56,20 +56,36 @@ bool OpenLockFile(SharedPath& state, bool createFolder) {
     return static_cast<bool>(state.lockFd);
 }
 
+// The lock file a process locks must be the one at the lock path: one deleted, or replaced with its
+// folder, would leave every process locking a file of its own.
+bool IsLockFileInPlace(const SharedPath& state) {
+    struct stat locked {};
+    struct stat named {};
+    return ::fstat(state.lockFd.Get(), &locked) == 0 && ::stat(state.lockPath.c_str(), &named) == 0 &&
+           locked.st_dev == named.st_dev && locked.st_ino == named.st_ino;
+}
+
 bool TakeFileLock(SharedPath& state, int mode, bool createFolder) {
     if (state.held == LOCK_EX || state.held == mode) {
         return true;
     }
-    if (!OpenLockFile(state, createFolder)) {
-        return false;
-    }
-    while (::flock(state.lockFd.Get(), mode) != 0) {
-        if (errno != EINTR) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!OpenLockFile(state, createFolder)) {
             return false;
         }
+        while (::flock(state.lockFd.Get(), mode) != 0) {
+            if (errno != EINTR) {
+                return false;
+            }
+        }
+        if (IsLockFileInPlace(state)) {
+            state.held = mode;
+            return true;
+        }
+        state.lockFd = UniqueFd();
+        state.held = 0;
     }
-    state.held = mode;
-    return true;
+    return false;
 }
 
 Load StatFile(const fs::path& path, struct stat& info) {

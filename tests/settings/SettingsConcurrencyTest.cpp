@@ -147,6 +147,20 @@ TEST_F(SettingsConcurrency, LockShutsOutOtherProcesses) {
     EXPECT_EQ(settings.ReadInt("numofdomains", -1), 5);
 }
 
+TEST_F(SettingsConcurrency, LockFileRemovedOnTheWayStillExcludes) {
+    SettingsFile settings(path_);
+    ASSERT_TRUE(settings.WriteInt("numofdomains", 0));
+    std::filesystem::remove(path_.string() + ".lock");
+    pid_t writer = 0;
+    {
+        SettingsFile::Lock lock(settings);
+        writer = Spawn([&] { return SettingsFile(path_).WriteInt("numofdomains", 5) ? 0 : 1; });
+        std::this_thread::sleep_for(100ms);
+        EXPECT_EQ(::waitpid(writer, nullptr, WNOHANG), 0) << "the other process wrote through the lock";
+    }
+    EXPECT_EQ(ExitCodeOf(writer), 0);
+}
+
 // Another writer replacing the file by rename, twice between two reads, with texts of the same size and
 // the same modification time (as cp -p or rsync leave it). A disk file system hands the first file's freed
 // inode number to the third at once, so a reader that let its file go could take the third for the first.
