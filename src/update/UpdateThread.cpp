@@ -139,8 +139,11 @@ CUpdateThread::CUpdateThread(EnginePorts& ports, CycleTiming timing, Sleeper* sl
 
 CUpdateThread::~CUpdateThread() = default;
 
+// A stopped thread stays stopped: running it again changes nothing.
 void CUpdateThread::RunUpdateCycle() {
     Impl& cycle = *impl_;
+    if (cycle.stop.Raised())
+        return;
     cycle.Start();
     while (!cycle.stop.Raised()) {
         if (!cycle.PassDue()) {
@@ -157,6 +160,8 @@ void CUpdateThread::RunUpdateCycle() {
 
 PassReport CUpdateThread::RunOnce() {
     Impl& cycle = *impl_;
+    if (cycle.stop.Raised())
+        return {};
     cycle.Start();
     if (!cycle.PassDue() || !cycle.HasDomains())
         return {};

@@ -57,7 +57,8 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// Thread entry: runs the cycle when param is a CUpdateThread, else returns 1 at once.
+// Thread entry. param must be a CUpdateThread* or null, since a void* carries no type that could be
+// checked: null returns 1 at once; otherwise the cycle runs until its stop and the result is 0.
 unsigned UpdateThreadEntry(void* param);
 
 // Starts the worker thread on UpdateThreadEntry and, on Stop, requests the stop and joins it.

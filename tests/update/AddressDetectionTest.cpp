@@ -43,11 +43,6 @@ TEST_F(AddressDetectionTest, ClientSideChoiceForEveryMethodButTwoAndThree) {
     EXPECT_TRUE(world.http.Requests().empty());
 }
 
-TEST_F(AddressDetectionTest, ClientSideChoiceNeverReturnsAnIgnoredAddress) {
-    SetIgnoreList({"198.51.100.1"});
-    EXPECT_EQ(Detect({"203.0.113.7", "198.51.100.1"}), "203.0.113.7");
-}
-
 TEST_F(AddressDetectionTest, AddressCheckMatchIsReturnedWhereverItStands) {
     settings.WriteInt("ipmethod", 2);
     world.http.AnswerLine(kIpCheck, "ip192.168.1.5");
@@ -105,15 +100,6 @@ TEST_F(AddressDetectionTest, AddressCheckWithoutSessionFallsBackAndIsLogged) {
     world.http.failOpen = true;
     EXPECT_EQ(Detect({"203.0.113.7", "10.0.0.2"}), "203.0.113.7");
     EXPECT_EQ(world.notices.Exchanges().size(), 1u);
-}
-
-TEST_F(AddressDetectionTest, StoppedAddressCheckFallsBack) {
-    settings.WriteInt("ipmethod", 2);
-    world.http.AnswerLine(kIpCheck, "ip10.0.0.2");
-    StopSignal stop;
-    stop.Raise();
-    world.addresses.addresses = {"203.0.113.7", "10.0.0.2"};
-    EXPECT_EQ(DetectCurrentAddress(ports, &stop), "203.0.113.7");
 }
 
 TEST_F(AddressDetectionTest, FixedAddressIsReturnedUncheckedWithoutAnyNetworkAddress) {

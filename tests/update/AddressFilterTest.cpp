@@ -55,19 +55,5 @@ TEST_F(AddressFilterTest, EntriesAboveTheCountHaveNoEffect) {
     EXPECT_EQ(FilterAddressList(settings, {"198.51.100.1"}), (Addresses{"198.51.100.1"}));
 }
 
-TEST_F(AddressFilterTest, CountAboveTheStoredEntriesReadsEmptyEntries) {
-    SetIgnoreList({"198.51.100.1"});
-    settings.WriteInt("numofignoreip", 4);
-    EXPECT_TRUE(IsIgnoredAddress(settings, "198.51.100.1"));
-    EXPECT_EQ(FilterAddressList(settings, {"198.51.100.1", "203.0.113.7"}), (Addresses{"203.0.113.7"}));
-}
-
-TEST_F(AddressFilterTest, EveryCallReadsTheListAfresh) {
-    EXPECT_FALSE(IsIgnoredAddress(settings, "203.0.113.7"));
-    SetIgnoreList({"203.0.113.7"});
-    EXPECT_TRUE(IsIgnoredAddress(settings, "203.0.113.7"));
-    EXPECT_TRUE(FilterAddressList(settings, {"203.0.113.7"}).empty());
-}
-
 } // namespace
 } // namespace zelto::enginetest
