@@ -61,7 +61,7 @@ std::string RegistrationLine(const SettingsFile& settings) {
     std::strftime(when, sizeof when, "%Y-%m-%d", &date);
     char hourRange[32];
     std::snprintf(hourRange, sizeof hourRange, "%02d:00-%02d:59", *hour, *hour);
-    return address + " on " + when + " between " + hourRange + " local time";
+    return address + " on " + when + ", " + hourRange + " local time";
 }
 
 } // namespace
