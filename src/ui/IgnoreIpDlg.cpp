@@ -64,7 +64,7 @@ CIgnoreIpDlg::CIgnoreIpDlg(SettingsFile& settings, QWidget* parent)
     layout->Place(caption, 24, 68, 36, 8);
     auto* frame = new QGroupBox(this);
     frame->setObjectName(QStringLiteral("IDC_STATIC_GROUP"));
-    layout->Place(frame, 7, 5, 172, 96);
+    layout->PlaceFrame(frame, 7, 5, 172, 96);
     frame->lower(); // behind the controls it frames, so that clicks reach them
 
     ShowList();

@@ -6,9 +6,12 @@
 
 namespace zelto {
 
+std::unique_ptr<QMessageBox> MakeWarningMessage(QWidget* parent, const QString& text) {
+    return std::make_unique<QMessageBox>(QMessageBox::Warning, MessageCaption(), text, QMessageBox::Ok, parent);
+}
+
 void ShowWarningMessage(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::Warning, MessageCaption(), text, QMessageBox::Ok, parent);
-    box.exec();
+    MakeWarningMessage(parent, text)->exec();
 }
 
 QString MessageCaption() {

@@ -2,7 +2,9 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
+class QMessageBox;
 class QWidget;
 
 namespace zelto {
@@ -12,6 +14,8 @@ namespace zelto {
 using MessageBoxFn = std::function<void(QWidget* parent, const QString& text)>;
 
 // The application's message box: OK, the warning icon, MessageCaption() as caption.
+std::unique_ptr<QMessageBox> MakeWarningMessage(QWidget* parent, const QString& text);
+// Runs that box modally.
 void ShowWarningMessage(QWidget* parent, const QString& text);
 
 // The application's name, or the executable's base name when none was set.

@@ -173,7 +173,7 @@ void CPropertiesDlg::CreateControls() {
           QStringLiteral("(Use this option to set ip addresses which should not be detected)"), 96, 187, 117, 16);
     auto* frame = new QGroupBox(this);
     frame->setObjectName(QStringLiteral("IDC_STATIC_GROUP"));
-    layout->Place(frame, 7, 48, 206, 137);
+    layout->PlaceFrame(frame, 7, 48, 206, 137);
     frame->lower(); // behind the controls it frames, so that clicks reach them
 }
 
