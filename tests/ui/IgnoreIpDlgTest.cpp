@@ -85,17 +85,6 @@ private slots:
         QVERIFY(world.messages.empty());
     }
 
-    void removeOfAnAddressNotListedWritesNothing() {
-        DialogWorld world;
-        Store(world.settings, {"10.0.0.1"});
-        const std::string before = world.FileContent();
-        OpenIgnoreDialog open(world);
-        open.TypeAddress(QStringLiteral("10.0.0.9"));
-        open.Click(kRemoveIp);
-        QCOMPARE(world.FileContent(), before);
-        QCOMPARE(open.List(), QStringLiteral("10.0.0.1\n"));
-    }
-
     // OK and Cancel only close: what the buttons wrote stays, and nothing more is written.
     void closingKeepsWhatWasWritten_data() {
         QTest::addColumn<int>("closer");

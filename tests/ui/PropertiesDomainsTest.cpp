@@ -113,15 +113,6 @@ private slots:
         QCOMPARE(world.settings.ReadText("password1"), std::string("12345678"));
     }
 
-    void fieldsFollowTheBoxes() {
-        DialogWorld world;
-        OpenDialog open(world);
-        open.Enter(QStringLiteral("zelto"), QStringLiteral("com"), QStringLiteral("secret"));
-        QCOMPARE(open.dialog.m_strDomain, QStringLiteral("zelto"));
-        QCOMPARE(open.dialog.m_strTopLevel, QStringLiteral("com"));
-        QCOMPARE(open.dialog.m_strPassword, QStringLiteral("secret"));
-    }
-
     void addTwoThenRemoveTheFirst() {
         DialogWorld world;
         OpenDialog open(world);
@@ -185,17 +176,6 @@ private slots:
         QCOMPARE(open.Boxes(), (QStringList{"zelto", "com", "secret1"}));
         open.Click(kAddDomain); // the boxes still hold the domain: it comes back as entry 1
         QCOMPARE(open.Status(), QStringLiteral("Domain zelto.com loaded."));
-    }
-
-    void validationMessageStaysUntilTheNextOperation() {
-        DialogWorld world;
-        OpenDialog open(world);
-        open.Click(kAddDomain);
-        QCOMPARE(open.Status(), QStringLiteral("Invalid Domain Name!"));
-        open.Enter(QStringLiteral("zelto"), QStringLiteral("com"), QString());
-        QCOMPARE(open.Status(), QStringLiteral("Invalid Domain Name!")); // typing does not refresh it
-        open.Click(kClearAllDomains);
-        QCOMPARE(open.Status(), QStringLiteral("No Domains Loaded!"));
     }
 
     void failedWriteIsTold() {
