@@ -35,6 +35,9 @@ struct DomainKeys {
     std::string password;
     std::string firstLevel;
     std::string secondLevel;
+    int method = 0; // "ipmethod", read only for a complete entry
+
+    bool Complete() const { return !password.empty() && !firstLevel.empty() && !secondLevel.empty(); }
 };
 
 // Read together so a removal in the Properties dialog cannot hand us half of two entries.
@@ -44,6 +47,8 @@ DomainKeys ReadDomain(const SettingsFile& settings, int number) {
     keys.password = settings.ReadText(IndexedKey("password", number));
     keys.firstLevel = settings.ReadText(IndexedKey("first_level", number));
     keys.secondLevel = settings.ReadText(IndexedKey("second_level", number));
+    if (keys.Complete())
+        keys.method = settings.ReadInt("ipmethod", 0);
     return keys;
 }
 
@@ -114,15 +119,14 @@ struct CUpdateThread::Impl {
         const int count = std::min(stored, kMaxDomainNumber);
         for (int number = 1; number <= count && !stop.Raised(); ++number) {
             const DomainKeys keys = ReadDomain(ports.settings, number);
-            if (keys.password.empty() || keys.firstLevel.empty() || keys.secondLevel.empty())
+            if (!keys.Complete())
                 continue;
             ++report.sent;
             if (!connected) {
                 ++report.failed;
                 continue;
             }
-            const int method = ports.settings.ReadInt("ipmethod", 0);
-            const std::string address = method != 0 ? DetectCurrentAddress(ports, &stop) : std::string();
+            const std::string address = keys.method != 0 ? DetectCurrentAddress(ports, &stop) : std::string();
             const DomainExchange exchange =
                 UpdateDomain(ports, *session, keys.firstLevel, keys.secondLevel, keys.password, address);
             if (exchange.obtained && ClassifyAnswer(exchange.line) == UpdateAnswer::Registered)
