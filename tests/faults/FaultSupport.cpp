@@ -42,12 +42,10 @@ CountingNotices::Counts CountingNotices::Now() const {
     return counts_;
 }
 
-EngineRig::EngineRig(const std::filesystem::path& settingsPath, HttpTimeouts timeouts, CycleTiming timing)
-    : settings(settingsPath),
-      http("zelto-fault-test", timeouts), ports{settings, http, autodial, addresses, clock, notices, sound},
-      thread(ports, timing) {
-    clock.now = 1700000000;
-}
+EngineRig::EngineRig(const std::filesystem::path& settingsPath, HttpTimeouts timeouts, CycleTiming timing,
+                     std::time_t start, std::time_t step)
+    : settings(settingsPath), http("zelto-fault-test", timeouts),
+      clock(start, step), ports{settings, http, autodial, addresses, clock, notices, sound}, thread(ports, timing) {}
 
 void ConfigureOneDomain(SettingsFile& settings, const std::string& updateServer) {
     settings.WriteText("updateserver", updateServer);

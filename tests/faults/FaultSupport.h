@@ -4,6 +4,7 @@
 // count (a hostile server must not make the test itself hold its answers), process and mount helpers.
 
 #include "fakes/FakePorts.h"
+#include "platform/Clock.h"
 #include "platform/Notices.h"
 #include "platform/linux/CurlHttpSession.h"
 #include "platform/linux/NullAutodialSetting.h"
@@ -11,6 +12,7 @@
 #include "update/EnginePorts.h"
 #include "update/UpdateThread.h"
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -47,17 +49,29 @@ private:
     Counts counts_;
 };
 
+// A clock `step` seconds further on at every look. The default step makes every update record differ from
+// the last one, so that each is really written.
+class SteppingClock : public Clock {
+public:
+    explicit SteppingClock(std::time_t start = 1700000000, std::time_t step = 3600) : now_(start), step_(step) {}
+    std::time_t Now() const override { return now_ += step_; }
+
+private:
+    mutable std::atomic<std::time_t> now_;
+    const std::time_t step_;
+};
+
 // The update engine as the headless client builds it, on short pauses and time-outs, with the machine's
 // address list empty so that every decision finds a pass due.
 struct EngineRig {
     explicit EngineRig(const std::filesystem::path& settingsPath, HttpTimeouts timeouts = {1000ms, 300ms},
-                       CycleTiming timing = {2ms, 2ms});
+                       CycleTiming timing = {2ms, 2ms}, std::time_t start = 1700000000, std::time_t step = 3600);
 
     SettingsFile settings;
     CurlHttpSessionFactory http;
     NullAutodialSetting autodial;
     fakes::FakeHostAddresses addresses;
-    fakes::FakeClock clock;
+    SteppingClock clock;
     CountingNotices notices;
     fakes::FakeSound sound;
     EnginePorts ports;
