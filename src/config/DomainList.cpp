@@ -20,8 +20,11 @@ bool HasControlCharacter(const std::string& text) {
     });
 }
 
+// A label longer than a settings read returns would come back cut short: updates would go out for another
+// name, and Remove could never match what was typed.
 bool IsValidLabel(const std::string& label) {
-    return !label.empty() && label.find_first_of(" '") == std::string::npos && !HasControlCharacter(label);
+    return !label.empty() && label.size() <= SettingsFile::kMaxTextLength &&
+           label.find_first_of(" '") == std::string::npos && !HasControlCharacter(label);
 }
 
 bool IsValidPassword(const std::string& password) {

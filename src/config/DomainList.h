@@ -23,7 +23,8 @@ struct DomainOutcome {
 inline constexpr int kMaxDomains = 999;
 
 // Each operation holds the settings file's lock from its first read to its last write. Add refuses a
-// 1000th entry ("Domain list is full!"); Remove takes out the first matching entry only.
+// 1000th entry ("Domain list is full!"), and labels longer than 68 characters or holding control characters
+// with the box's validation message; Remove takes out the first matching entry only.
 DomainOutcome OnAddDomain(SettingsFile& settings, const DomainInput& input);
 DomainOutcome OnRemoveDomain(SettingsFile& settings, const DomainInput& input);
 DomainOutcome OnClearAllDomains(SettingsFile& settings);

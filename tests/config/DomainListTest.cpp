@@ -28,6 +28,9 @@ TEST_F(DomainListTest, AddRefusesBadInputWithTheFirstFailingBoxsMessageAndWrites
         {{"example", "com", ""}, "Password must be 6-8 characters!"},
         {{"example", "com", "12345"}, "Password must be 6-8 characters!"},
         {{"example", "com", "123456789"}, "Password must be 6-8 characters!"},
+        // Longer than a settings read returns.
+        {{std::string(69, 'a'), "com", "secret1"}, "Invalid Domain Name!"},
+        {{"example", std::string(69, 'c'), "secret1"}, "Invalid Top Level"},
         // Line breaks cannot be typed into the boxes; in the file they would start a key of their own.
         {{"ex\nnumofdomains=5", "com", "secret1"}, "Invalid Domain Name!"},
         {{"example", "com\r", "secret1"}, "Invalid Top Level"},
@@ -45,6 +48,8 @@ TEST_F(DomainListTest, AddRefusesBadInputWithTheFirstFailingBoxsMessageAndWrites
 TEST_F(DomainListTest, AddAcceptsSixToEightCharacterPasswordsAndAnyOtherCharacter) {
     for (const char* password : {"123456", "1234567", "12345678"})
         EXPECT_TRUE(OnAddDomain(settings, {"my-host.v2", "CO_UK", password}).carriedOut) << password;
+    EXPECT_TRUE(OnAddDomain(settings, {std::string(68, 'a'), std::string(68, 'c'), "secret1"}).carriedOut);
+    EXPECT_TRUE(OnRemoveDomain(settings, {std::string(68, 'a'), std::string(68, 'c'), "secret1"}).carriedOut);
     EXPECT_EQ(Int("numofdomains"), 3);
     EXPECT_EQ(Text("password", 3), "12345678");
     EXPECT_EQ(Text("second_level", 1), "my-host.v2");
