@@ -22,7 +22,7 @@ protected:
         args.insert(args.begin(), {ZELTO_PREMIUM_EXE, "--settings", settings.string()});
         return args;
     }
-    Finished Cli(std::vector<std::string> args) { return RunToEnd(Command(path, std::move(args))); }
+    Finished Cli(std::vector<std::string> args) { return RunToEnd(Command(path, std::move(args)), dir.Path()); }
 
     // A fresh reader each time: the binary wrote the file from another process.
     std::string Setting(const std::string& key) { return SettingsFile(path).ReadText(key); }

@@ -105,27 +105,6 @@ TEST_F(CommandLineTest, UsageErrorsExitTwoWithoutTouchingTheFile) {
     EXPECT_NE(bad.err.find("'300.1.1.1'"), std::string::npos) << bad.err;
 }
 
-TEST_F(CommandLineTest, APasswordNeverAppearsInAnyOutput) {
-    const std::string password = "Qx7pw9zk";
-    const std::vector<std::string> commands[] = {
-        {"domain", "add", "example", "com", password},
-        {"domain", "add", "example", "com", password, "extra"},
-        {"domain", "add", password},
-        {"domain", "remove", password, "com"},
-        {"domain", "remove", "example", "com", password + "x"},
-        {"domain", "add", "exa mple", "com", password},
-        {"domain", "list"},
-        {"status"},
-        {"--help"},
-    };
-    for (const std::vector<std::string>& args : commands) {
-        const testing::Finished run = Cli(args);
-        EXPECT_EQ(run.out.find(password.substr(0, 6)), std::string::npos) << run.out;
-        EXPECT_EQ(run.err.find(password.substr(0, 6)), std::string::npos) << run.err;
-    }
-    EXPECT_EQ(Setting("password1"), password);
-}
-
 TEST_F(CommandLineTest, StatusShowsEverySettingButThePassword) {
     Cli({"domain", "add", "example", "com", "secret1"});
     Cli({"ignore", "add", "10.0.0.1"});
@@ -147,16 +126,6 @@ TEST_F(CommandLineTest, StatusShowsEverySettingButThePassword) {
                            "Fixed address: 203.0.113.9\n"
                            "Ignored addresses: 10.0.0.1, 10.0.0.2\n"
                            "Last registration: 203.0.113.9 on 2024-02-01, 07:00-07:59 local time\n");
-}
-
-TEST_F(CommandLineTest, StatusOfAMissingFileShowsTheDefaults) {
-    const testing::Finished run = Cli({"status"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_NE(run.out.find("(not created yet)"), std::string::npos);
-    EXPECT_NE(run.out.find("Domains: No Domains Loaded!\n"), std::string::npos);
-    EXPECT_NE(run.out.find("Fixed address: 0.0.0.0\n"), std::string::npos);
-    EXPECT_NE(run.out.find("Last registration: none recorded\n"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 } // namespace

@@ -14,19 +14,6 @@ TEST(ConsoleNoticesTest, ControlCharactersFromTheServerAreShownNotObeyed) {
     EXPECT_EQ(PrintableText("caf\xe9"), "caf\xe9");
 }
 
-TEST(ConsoleNoticesTest, RoutesEachNoticeAndPrefixesMessagesWithTheProgram) {
-    std::ostringstream out;
-    std::ostringstream err;
-    Console console{out, err, "zelto-premium"};
-    ConsoleNotices notices(console);
-    notices.ShowMessage("Domain *.a.com does not exist!");
-    EXPECT_TRUE(notices.SetTooltipText("Zelto Premium Online! IP Address->ip\x1b"));
-    notices.LogExchange("http://h/premium/update.asp?password=***", "no answer");
-    EXPECT_EQ(err.str(), "zelto-premium: Domain *.a.com does not exist!\n");
-    EXPECT_EQ(out.str(), "Zelto Premium Online! IP Address->ip\\x1b\nhttp://h/premium/update.asp?password=*** -> "
-                         "no answer\n");
-}
-
 TEST(ConsoleNoticesTest, LinesFromTwoThreadsNeverMix) {
     std::ostringstream out;
     std::ostringstream err;

@@ -3,6 +3,7 @@
 #include "ServiceEmulator.h"
 
 #include <csignal>
+#include <thread>
 
 namespace zelto {
 namespace {
@@ -85,7 +86,7 @@ TEST_F(HeadlessTest, HeadlessEndsCleanlyWithinASecondOfTheSignal) {
         }
         service.SetFault(fault);
         const int before = service.Connections();
-        testing::Subprocess client(Command(path, {"--headless"}));
+        testing::Subprocess client(Command(path, {"--headless"}), dir.Path());
         if (c.stalled) {
             for (int i = 0; i < 200 && service.Connections() == before; ++i)
                 std::this_thread::sleep_for(10ms);
@@ -121,12 +122,18 @@ TEST_F(HeadlessTest, NoRunOfTheEngineShowsThePassword) {
     Domain("example", "com", "Secret12");
     Domain("example", "com", "Wrong123");
     std::string everything;
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--once"}, {"force-update"}, {"status"}, {"domain", "list"}}) {
+    // Usage errors too: a password typed in the wrong place is never quoted back.
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--once"},
+                                                 {"force-update"},
+                                                 {"status"},
+                                                 {"domain", "list"},
+                                                 {"domain", "add", "example", "com", "Secret12", "extra"},
+                                                 {"domain", "add", "Secret12"},
+                                                 {"domain", "remove", "example", "com", "Secret12x"}}) {
         const testing::Finished run = Cli(args);
         everything += run.out + run.err;
     }
-    testing::Subprocess headless(Command(path, {"--headless"}));
+    testing::Subprocess headless(Command(path, {"--headless"}), dir.Path());
     ASSERT_TRUE(headless.WaitForOutput("wrongpassword", 10s));
     headless.Signal(SIGTERM);
     const std::optional<testing::Finished> run = headless.Wait(2s);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -15,31 +16,29 @@ struct Finished {
     std::string err;
 };
 
-// A child process with its standard output and error captured; killed at destruction if still running.
+// A child process whose standard output and error go to files in `folder`; killed at destruction if still
+// running.
 class Subprocess {
 public:
-    explicit Subprocess(const std::vector<std::string>& argv);
+    Subprocess(const std::vector<std::string>& argv, const std::filesystem::path& folder);
     ~Subprocess();
     Subprocess(const Subprocess&) = delete;
     Subprocess& operator=(const Subprocess&) = delete;
 
-    // Reads until `text` has appeared on standard output or the time is up; true when it appeared.
-    bool WaitForOutput(const std::string& text, std::chrono::milliseconds timeout);
-    void Signal(int signal);
-    // Collects the rest of the output and the exit status; nullopt when the child is still running then.
+    // True once `text` has appeared on standard output, false when the time is up first.
+    bool WaitForOutput(const std::string& text, std::chrono::milliseconds timeout) const;
+    void Signal(int signal) const;
+    // The exit status and all output; nullopt when the child is still running after `timeout`.
     std::optional<Finished> Wait(std::chrono::milliseconds timeout);
 
 private:
-    // Moves what the pipes hold into the buffers, waiting at most `timeout`; false once both are closed.
-    bool Pump(std::chrono::milliseconds timeout);
-
     pid_t pid_ = -1;
-    int outFd_ = -1;
-    int errFd_ = -1;
-    Finished result_;
+    std::filesystem::path out_;
+    std::filesystem::path err_;
 };
 
-// Runs to the end (killed after `timeout`, which fails the caller's expectations on exit code).
-Finished RunToEnd(const std::vector<std::string>& argv, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+// Runs to the end; a child still running after `timeout` is killed and reported with exit code -1.
+Finished RunToEnd(const std::vector<std::string>& argv, const std::filesystem::path& folder,
+                  std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
 } // namespace zelto::testing

@@ -47,12 +47,6 @@ TEST_F(AddressMethodTest, TheDialogShowsBothForAMissingOrUnknownMethod) {
     }
 }
 
-TEST_F(AddressMethodTest, FixedAddressReadsZeroWhenMissingAndStaysInRange) {
-    EXPECT_EQ(LoadFixedAddress(settings), AddressFields{});
-    Seed({{"one", "203"}, {"two", "0"}, {"three", "300"}, {"four", "-5"}});
-    EXPECT_EQ(LoadFixedAddress(settings), (AddressFields{{203, 0, 255, 0}}));
-}
-
 TEST_F(AddressMethodTest, SavingAMethodEmptiesIpaddressAndTheRecordButKeepsTheFixedFields) {
     const struct {
         AddressMethod method;
