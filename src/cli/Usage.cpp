@@ -1,5 +1,7 @@
 #include "cli/Usage.h"
 
+#include "settings/SettingsFile.h"
+
 namespace zelto {
 
 namespace {
@@ -18,7 +20,8 @@ std::string HelpText(const std::string& program) {
     return program + " " ZELTO_VERSION " - Zelto Premium dynamic DNS client\n\n" + Synopsis(program) + R"(
 With no command (or only --settings) the desktop client starts.
 
-  --settings PATH  the settings file (default: ~/.config/zelto-premium/ZeltoPre.INI)
+  --settings PATH  the settings file (default: )" +
+           DefaultSettingsPath().string() + R"()
   --headless       keep the domains registered until SIGINT or SIGTERM; account
                    problems go to stderr, the tooltip text and one line per request
                    (password shown as ***) to stdout
