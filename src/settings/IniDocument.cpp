@@ -107,7 +107,7 @@ IniDocument::IniDocument(std::string content, std::string_view section)
             const std::size_t equals = line.find('=');
             if (equals != std::string_view::npos) {
                 const std::string_view key = Trim(line.substr(0, equals));
-                entries_.try_emplace(key, Unquote(Trim(line.substr(equals + 1))), pos, textEnd);
+                entries_.try_emplace(key, Entry{Unquote(Trim(line.substr(equals + 1))), pos, textEnd});
                 insertAt_ = lineEnd;
             }
         }
