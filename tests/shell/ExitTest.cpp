@@ -1,7 +1,9 @@
 // Exit from the tray menu while the update thread is busy: mid-request, or waiting for a message box.
 #include "ShellFixture.h"
 
+#include "ServiceEmulator.h"
 #include "platform/StopSignal.h"
+#include "platform/linux/CurlHttpSession.h"
 
 #include <QAction>
 #include <QApplication>
@@ -89,6 +91,33 @@ private slots:
         QVERIFY(http.cancelled);
         QVERIFY(app->m_pTrayIcon->IsHidden());
         QCOMPARE(world.sound.Played(), (std::vector<std::string>{"INTROSOUND", "OUCH (icon hidden)"}));
+    }
+
+    void exitWhileTheServiceIsSlowToAnswer() {
+        emulator::Options options;
+        options.lifetime = std::chrono::seconds(30);
+        emulator::ServiceEmulator service(options);
+        service.AddAccount({"example", "com", "secret1"});
+        emulator::Fault slow;
+        slow.kind = emulator::Fault::Kind::Delay;
+        slow.delay = std::chrono::milliseconds(20000);
+        service.SetFault(slow);
+        ShellWorld world;
+        world.AddDomain();
+        world.settings.WriteText("updateserver", service.HostPort());
+        CurlHttpSessionFactory http("ExitTest");
+        auto app = MakeApp(world, &http);
+        app->InitInstance();
+        QTRY_VERIFY(service.Connections() >= 1);
+
+        QElapsedTimer clock;
+        QTimer::singleShot(0, [&] {
+            clock.start();
+            ChooseExit(*app);
+        });
+        QCOMPARE(RunEventLoop(), 0);
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(service.RegisteredAddress("example.com"), std::string());
     }
 
     void exitWhileTheEngineWaitsForAMessageBox() {
