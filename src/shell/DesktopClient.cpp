@@ -7,6 +7,7 @@
 #include "settings/SettingsFile.h"
 #include "shell/AlsaSoundPlayer.h"
 #include "shell/ClientApp.h"
+#include "shell/DialogRun.h"
 #include "ui/PropertiesDlg.h"
 
 #include <QApplication>
@@ -28,7 +29,7 @@ int RunDesktopClient(const std::filesystem::path& settingsPath, int argc, char**
     hooks.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     hooks.runProperties = [](DialogContext& context) {
         CPropertiesDlg dialog(context);
-        dialog.exec();
+        RunDialog(dialog);
     };
     CClientApp client(ShellPorts{settings, http, autodial, addresses, clock, sound}, std::move(hooks));
     client.InitInstance();

@@ -1,5 +1,6 @@
 #include "shell/DesktopNotices.h"
 
+#include "shell/DialogRun.h"
 #include "shell/SystemTray.h"
 
 #include <QCoreApplication>
@@ -45,7 +46,7 @@ void DesktopNotices::ShowBox(const std::shared_ptr<Waiter>& waiter, const QStrin
     QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), text, QMessageBox::Ok);
     box.setObjectName(QStringLiteral("noticeBox"));
     m_openBoxes.emplace_back(&box);
-    box.exec();
+    RunDialog(box);
     std::erase_if(m_openBoxes, [&](const QPointer<QMessageBox>& open) { return open == &box || open.isNull(); });
     Finish(waiter);
 }

@@ -23,8 +23,8 @@ public:
     explicit DesktopNotices(CSystemTray* tray);
     ~DesktopNotices() override;
 
-    // Modal, OK button, warning icon, the application's name as caption. Returns when the user closed the
-    // box, or at once after ReleaseAll.
+    // OK button, warning icon, the application's name as caption; the caller waits, the tray stays usable.
+    // Returns when the user closed the box, or at once after ReleaseAll.
     void ShowMessage(const std::string& text) override;
     bool SetTooltipText(const std::string& text) override;
     // A line on stderr when ZELTO_LOG_EXCHANGES is set; nothing otherwise.

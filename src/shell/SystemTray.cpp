@@ -47,6 +47,7 @@ bool CSystemTray::Create(CMainFrm* target, const std::string& tooltip, const QIc
     for (const TrayCommand& command : kTrayCommands) {
         QAction* action = m_pMenu->addAction(Latin1(command.text));
         action->setData(command.id);
+        action->setStatusTip(Latin1(command.prompt));
         const int id = command.id;
         QObject::connect(action, &QAction::triggered, m_pMenu.get(), [this, id] { m_pTarget->OnCommand(id); });
     }

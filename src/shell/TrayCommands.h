@@ -5,8 +5,8 @@
 
 namespace zelto {
 
-// The tray popup menu, in its order. The prompts belong to the commands but the client has no status bar
-// to show them in.
+// The tray popup menu, in its order. The prompts become the items' status tips; the client has no status bar
+// to show them in, so nobody sees them.
 struct TrayCommand {
     int id;
     std::string_view text;

@@ -4,9 +4,11 @@
 #include "ServiceEmulator.h"
 #include "platform/StopSignal.h"
 #include "platform/linux/CurlHttpSession.h"
+#include "shell/DialogRun.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QMessageBox>
@@ -93,6 +95,28 @@ private slots:
         QCOMPARE(world.sound.Played(), (std::vector<std::string>{"INTROSOUND", "OUCH (icon hidden)"}));
     }
 
+    void exitFromTheTrayWhileTheFirstRunDialogIsOpen() {
+        ShellWorld world;
+        auto app = MakeApp(world);
+        bool trayBlocked = true;
+        bool dialogClosed = false;
+        world.onProperties = [&](DialogContext&) {
+            QDialog dialog;
+            QTimer::singleShot(0, [&] {
+                trayBlocked = QApplication::activeModalWidget() != nullptr;
+                ChooseExit(*app);
+            });
+            RunDialog(dialog);
+            dialogClosed = !dialog.isVisible();
+        };
+        app->InitInstance();
+        QVERIFY(!trayBlocked);
+        QVERIFY(dialogClosed);
+        QVERIFY(app->ExitRequested());
+        QCOMPARE(app->ExitCode(), 0);
+        QVERIFY(app->m_pTrayIcon->IsHidden());
+    }
+
     void exitWhileTheServiceIsSlowToAnswer() {
         emulator::Options options;
         options.lifetime = std::chrono::seconds(30);
@@ -127,6 +151,7 @@ private slots:
         auto app = MakeApp(world);
         app->InitInstance();
 
+        bool trayBlocked = true;
         QString caption, text;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QMessageBox::StandardButtons buttons;
@@ -137,6 +162,7 @@ private slots:
             if (!box)
                 return;
             poll.stop();
+            trayBlocked = QApplication::activeModalWidget() != nullptr;
             caption = box->windowTitle();
             text = box->text();
             icon = box->icon();
@@ -145,6 +171,7 @@ private slots:
         });
         poll.start(10);
         QCOMPARE(RunEventLoop(), 0);
+        QVERIFY(!trayBlocked);
         QCOMPARE(caption, QCoreApplication::applicationName());
         QVERIFY2(text.startsWith(QStringLiteral("Your subscription for example.com has expired!")), qPrintable(text));
         QCOMPARE(icon, QMessageBox::Warning);
