@@ -137,9 +137,10 @@ std::string IniDocument::WithValue(std::string_view key, std::string_view value)
     const bool atEnd = !hasSection_;
     const std::size_t at = atEnd ? content_.size() : insertAt_;
     out.append(content_, 0, at);
-    // The last line of a file may have no line ending; the new line must not join it.
+    // The last line of a file may have no line ending; the new line must not join it. A lone carriage return
+    // there is half of one: completed, it stays the line's end, where another would become part of its value.
     if (at > 0 && content_[at - 1] != '\n') {
-        out += eol_;
+        out += content_[at - 1] == '\r' ? "\n" : eol_;
     }
     if (atEnd) {
         out += "[" + section_ + "]" + eol_;
