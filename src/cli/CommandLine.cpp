@@ -1,12 +1,16 @@
 #include "cli/CommandLine.h"
 
+#include "cli/Autostart.h"
 #include "cli/ConfigCommands.h"
 #include "cli/StatusCommand.h"
 #include "cli/UpdateCommands.h"
 #include "cli/Usage.h"
 #include "settings/SettingsFile.h"
 
+#include <cstdlib>
 #include <iostream>
+#include <optional>
+#include <unistd.h>
 
 namespace zelto {
 
@@ -47,10 +51,13 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
 } // namespace
 
 int RunCommandLine(int argc, char** argv, const DesktopLauncher& desktop) {
-    Console console{std::cout, std::cerr, ProgramName(argc, argv)};
+    const char* journal = std::getenv("JOURNAL_STREAM");
+    Console console{std::cout, std::cerr, ProgramName(argc, argv), LogMarksFor(STDOUT_FILENO, journal),
+                    LogMarksFor(STDERR_FILENO, journal)};
     const Arguments words(argv + (argc > 0 ? 1 : 0), argv + argc);
 
     std::filesystem::path path = DefaultSettingsPath();
+    bool settingsGiven = false;
     std::size_t next = 0;
     while (next < words.size() && (words[next] == "--settings" || words[next].starts_with("--settings="))) {
         std::string value;
@@ -66,6 +73,7 @@ int RunCommandLine(int argc, char** argv, const DesktopLauncher& desktop) {
         if (value.empty())
             return UsageError(console, "--settings needs a PATH");
         path = value;
+        settingsGiven = true;
     }
     if (next == words.size())
         return desktop(path, argc, argv);
@@ -79,8 +87,10 @@ int RunCommandLine(int argc, char** argv, const DesktopLauncher& desktop) {
         console.out << console.program << " " ZELTO_VERSION "\n" << std::flush;
         return kExitDone;
     }
-    return RunCommand(path, command, Arguments(words.begin() + static_cast<std::ptrdiff_t>(next) + 1, words.end()),
-                      console);
+    const Arguments args(words.begin() + static_cast<std::ptrdiff_t>(next) + 1, words.end());
+    if (command == "--autostart")
+        return RunAutostartCommand(args, settingsGiven ? std::optional(path) : std::nullopt, console);
+    return RunCommand(path, command, args, console);
 }
 
 } // namespace zelto

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/LogLine.h"
 #include "platform/Notices.h"
 
 #include <mutex>
@@ -14,6 +15,9 @@ struct Console {
     std::ostream& out;
     std::ostream& err;
     std::string program; // the executable's base name
+    // How the engine's lines are marked on each stream (the command results are never marked).
+    LogMarks outMarks = LogMarks::None;
+    LogMarks errMarks = LogMarks::None;
 };
 
 // The text with every control character shown as \xNN, so that a server's answer or a hand-edited
@@ -21,7 +25,8 @@ struct Console {
 std::string PrintableText(std::string_view text);
 
 // The engine's notices on a terminal: messages on err as "program: text" at once (nobody is there to close
-// a box), tooltips and request lines on out. Lines from several threads never mix; each is flushed.
+// a box), tooltips and request lines on out. Lines from several threads never mix; each is flushed. Messages
+// are warnings, tooltips and answered requests information, requests that failed errors.
 class ConsoleNotices : public Notices {
 public:
     explicit ConsoleNotices(Console& console) : console_(console) {}
@@ -31,7 +36,7 @@ public:
     void LogExchange(const std::string& maskedUrl, const std::string& outcome) override;
 
 private:
-    void WriteLine(std::ostream& stream, const std::string& line);
+    void WriteLine(std::ostream& stream, LogMarks marks, LogPriority priority, const std::string& line);
 
     Console& console_;
     std::mutex mutex_;

@@ -10,8 +10,8 @@ std::string Synopsis(const std::string& program) {
     const std::string p = "  " + program + " [--settings PATH] ";
     return "Usage:\n" + p + "--headless\n" + p + "--once\n" + p + "domain add|remove DOMAIN TOPLEVEL PASSWORD\n" + p +
            "domain clear|list\n" + p + "ignore add|remove ADDRESS\n" + p + "ignore list\n" + p +
-           "method server|client|both\n" + p + "method fixed ADDRESS\n" + p + "force-update\n" + p + "status\n" + "  " +
-           program + " --help | --version\n";
+           "method server|client|both\n" + p + "method fixed ADDRESS\n" + p + "force-update\n" + p + "status\n" + p +
+           "--autostart on|off\n" + "  " + program + " --help | --version\n";
 }
 
 } // namespace
@@ -40,9 +40,16 @@ With no command (or only --settings) the desktop client starts.
   force-update     ask the service to initialise every domain
   status           the settings file, domains, method, fixed and ignored
                    addresses and the last registration (never a password)
+  --autostart      on: start the desktop client at login (with this --settings
+                   file, when one is given); off: no longer
+  --help           this text
+  --version        the version number
 
 ADDRESS is four decimal fields 0-255 joined by dots. Leading zeros are read as
 decimal and dropped, as the dialog's address box does: 010.001.0.1 is 10.1.0.1.
+
+The lines of --headless and --once start with the local time; when they go to
+the systemd journal they carry a priority (error, warning, info) instead.
 
 Exit codes: 0 done, 1 refused or failed, 2 usage error.
 )";
