@@ -1,0 +1,57 @@
+# What `cmake --install` puts where, for a prefix such as /usr/local or, in the Debian package, /usr: the
+# executables, the desktop entry and icons, the manual page, bash completion, and the systemd units with the
+# system service's user and settings folder.
+include(GNUInstallDirs)
+
+set(ZELTO_PACKAGING_DIR "${PROJECT_SOURCE_DIR}/packaging")
+set(ZELTO_STAGING_DIR "${PROJECT_BINARY_DIR}/packaging")
+
+install(TARGETS zelto-premium zelto-service-emulator RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+
+install(FILES "${ZELTO_PACKAGING_DIR}/zelto-premium.desktop" DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+foreach(size 16 32 48 128)
+    install(FILES "${PROJECT_SOURCE_DIR}/res/icons/app-${size}.png"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps"
+        RENAME zelto-premium.png)
+endforeach()
+install(FILES "${PROJECT_SOURCE_DIR}/res/icons/app.svg"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps"
+    RENAME zelto-premium.svg)
+
+# The manual page carries the project's version and is installed compressed, as man-db and Debian expect.
+configure_file("${ZELTO_PACKAGING_DIR}/zelto-premium.1" "${ZELTO_STAGING_DIR}/zelto-premium.1" @ONLY)
+add_custom_command(
+    OUTPUT "${ZELTO_STAGING_DIR}/zelto-premium.1.gz"
+    COMMAND gzip -9 -n -c zelto-premium.1 > zelto-premium.1.gz
+    DEPENDS "${ZELTO_STAGING_DIR}/zelto-premium.1"
+    WORKING_DIRECTORY "${ZELTO_STAGING_DIR}"
+    COMMENT "Compressing the manual page"
+    VERBATIM)
+add_custom_target(zelto_manual_page ALL DEPENDS "${ZELTO_STAGING_DIR}/zelto-premium.1.gz")
+install(FILES "${ZELTO_STAGING_DIR}/zelto-premium.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+
+install(FILES "${ZELTO_PACKAGING_DIR}/zelto-premium.bash-completion"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/bash-completion/completions"
+    RENAME zelto-premium)
+install(FILES "${PROJECT_SOURCE_DIR}/README.md" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/zelto-premium")
+
+# systemd reads units, sysusers.d and tmpfiles.d from lib/ under /usr and /usr/local alike, never from a
+# multiarch library folder.
+install(FILES "${ZELTO_PACKAGING_DIR}/zelto-premium.sysusers" DESTINATION lib/sysusers.d RENAME zelto-premium.conf)
+install(FILES "${ZELTO_PACKAGING_DIR}/zelto-premium.tmpfiles" DESTINATION lib/tmpfiles.d RENAME zelto-premium.conf)
+
+# The units name the program by its absolute path, so they are written when the prefix is final: at
+# install time, where `cmake --install --prefix` and the package's /usr both take effect.
+install(CODE "set(ZELTO_PACKAGING_DIR \"${ZELTO_PACKAGING_DIR}\")
+set(ZELTO_STAGING_DIR \"${ZELTO_STAGING_DIR}\")
+set(ZELTO_BINDIR_NAME \"${CMAKE_INSTALL_BINDIR}\")")
+install(CODE [[
+set(ZELTO_BINDIR "${CMAKE_INSTALL_PREFIX}/${ZELTO_BINDIR_NAME}")
+foreach(manager user system)
+    configure_file("${ZELTO_PACKAGING_DIR}/zelto-premium.${manager}.service.in"
+        "${ZELTO_STAGING_DIR}/${manager}/zelto-premium.service" @ONLY)
+    file(INSTALL "${ZELTO_STAGING_DIR}/${manager}/zelto-premium.service"
+        DESTINATION "${CMAKE_INSTALL_PREFIX}/lib/systemd/${manager}")
+endforeach()
+]])
+include(${CMAKE_CURRENT_LIST_DIR}/Package.cmake)

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Checks of the Debian package: check-deb.sh STEP BUILD_DIR
+#   build  cpack on the existing build; the package's name, files, control fields and maintainer scripts
+#   run    the package unpacked into a throwaway root (dpkg -x), its programs run from there
+set -euo pipefail
+step=$1 build=$(cd "$2" && pwd)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
+deb=$build/package/zelto-premium_${version}_$(dpkg --print-architecture).deb
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+case $step in
+build)
+    rm -f "$deb"
+    (cd "$build" && cpack --config CPackConfig.cmake >/dev/null)
+    [ -f "$deb" ] || fail "cpack made no $deb"
+    listing=$(dpkg-deb -c "$deb" | awk '{print $NF}')
+    for file in /usr/bin/zelto-premium /usr/bin/zelto-service-emulator \
+        /usr/share/applications/zelto-premium.desktop \
+        /usr/share/icons/hicolor/16x16/apps/zelto-premium.png /usr/share/icons/hicolor/32x32/apps/zelto-premium.png \
+        /usr/share/icons/hicolor/48x48/apps/zelto-premium.png /usr/share/icons/hicolor/128x128/apps/zelto-premium.png \
+        /usr/share/icons/hicolor/scalable/apps/zelto-premium.svg /usr/share/man/man1/zelto-premium.1.gz \
+        /usr/share/bash-completion/completions/zelto-premium /usr/lib/systemd/user/zelto-premium.service \
+        /usr/lib/systemd/system/zelto-premium.service /usr/lib/sysusers.d/zelto-premium.conf \
+        /usr/lib/tmpfiles.d/zelto-premium.conf; do
+        grep -qx "\.$file" <<<"$listing" || fail "the package has no $file"
+    done
+    [ "$(dpkg-deb -f "$deb" Package)" = zelto-premium ] || fail "Package field"
+    [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "Version field"
+    depends=$(dpkg-deb -f "$deb" Depends)
+    for library in libc6 libstdc++6 libcurl4 libqt6widgets6 libsndfile1 libasound2; do
+        grep -q "\b$library (>= " <<<"$depends" || fail "Depends has no versioned $library: $depends"
+    done
+    control=$(mktemp -d)
+    trap 'rm -rf "$control"' EXIT
+    dpkg-deb -e "$deb" "$control"
+    for script in postinst prerm postrm; do
+        [ -x "$control/$script" ] || fail "no executable $script"
+        sh -n "$control/$script"
+    done
+    ;;
+
+run)
+    [ -f "$deb" ] || fail "no $deb; run the build step first"
+    root=$(mktemp -d)
+    trap 'rm -rf "$root"' EXIT
+    dpkg -x "$deb" "$root"
+    program=$root/usr/bin/zelto-premium
+    # The unpacked programs run on the system's libraries, as they would once installed.
+    unset LD_LIBRARY_PATH
+    if ldd "$program" "$root/usr/bin/zelto-service-emulator" | grep -q "not found"; then
+        fail "a library is missing: $(ldd "$program" | grep "not found")"
+    fi
+    [ "$("$program" --version)" = "zelto-premium $version" ] || fail "--version: $("$program" --version)"
+    "$program" --help | grep -q -- "--autostart" || fail "--help"
+    settings=$root/ZeltoPre.INI
+    [ "$("$program" --settings "$settings" domain add example com secret1)" = "Domain example.com loaded." ] ||
+        fail "domain add"
+    grep -qx "password1=secret1" "$settings" || fail "the settings file was not written"
+    "$root/usr/bin/zelto-service-emulator" --help >/dev/null || fail "zelto-service-emulator --help"
+    ;;
+
+*)
+    fail "unknown step $step"
+    ;;
+esac

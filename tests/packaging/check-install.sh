@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# Checks of the installed tree: check-install.sh STEP BUILD_DIR DESTDIR
+#   install     cmake --install into DESTDIR with prefix /usr (the other steps read that tree)
+#   layout      every file where desktops, systemd, man and bash look for it
+#   desktop     desktop-file-validate on the desktop entry
+#   units       systemd-analyze verify on the units (skipped without systemd-analyze)
+#   man         the manual page renders without a warning
+#   completion  bash -n, then completions for typed command lines
+set -euo pipefail
+step=$1 build=$2 destdir=$(realpath -m "$3")
+usr=$destdir/usr
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+case $step in
+install)
+    rm -rf "$destdir"
+    DESTDIR=$destdir cmake --install "$build" --prefix /usr >/dev/null
+    ;;
+
+layout)
+    expected=(
+        bin/zelto-premium
+        bin/zelto-service-emulator
+        share/applications/zelto-premium.desktop
+        share/icons/hicolor/16x16/apps/zelto-premium.png
+        share/icons/hicolor/32x32/apps/zelto-premium.png
+        share/icons/hicolor/48x48/apps/zelto-premium.png
+        share/icons/hicolor/128x128/apps/zelto-premium.png
+        share/icons/hicolor/scalable/apps/zelto-premium.svg
+        share/man/man1/zelto-premium.1.gz
+        share/bash-completion/completions/zelto-premium
+        share/doc/zelto-premium/README.md
+        lib/systemd/user/zelto-premium.service
+        lib/systemd/system/zelto-premium.service
+        lib/sysusers.d/zelto-premium.conf
+        lib/tmpfiles.d/zelto-premium.conf
+    )
+    for file in "${expected[@]}"; do
+        [ -f "$usr/$file" ] || fail "missing /usr/$file"
+    done
+    extra=$(cd "$destdir" && find . -type f | sed 's|^\./usr/||' | sort | comm -23 - <(printf '%s\n' "${expected[@]}" | sort))
+    [ -z "$extra" ] || fail "unexpected files: $extra"
+    [ -x "$usr/bin/zelto-premium" ] || fail "zelto-premium is not executable"
+    for size in 16 32 48 128; do
+        file -b "$usr/share/icons/hicolor/${size}x$size/apps/zelto-premium.png" | grep -q "PNG image data, $size x $size" ||
+            fail "the ${size}px icon is not ${size}x$size"
+    done
+    grep -qx 'ExecStart=/usr/bin/zelto-premium --headless' "$usr/lib/systemd/user/zelto-premium.service" ||
+        fail "user unit: ExecStart"
+    grep -qx 'ExecStart=/usr/bin/zelto-premium --settings /etc/zelto-premium/ZeltoPre.INI --headless' \
+        "$usr/lib/systemd/system/zelto-premium.service" || fail "system unit: ExecStart"
+    zcat "$usr/share/man/man1/zelto-premium.1.gz" | grep -q '@' && fail "man page: a placeholder was left"
+    "$usr/bin/zelto-premium" --version | grep -qx "zelto-premium $(sed -n 's/^project(ZeltoPremium VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")" ||
+        fail "--version does not print the project's version"
+    ;;
+
+desktop)
+    desktop-file-validate "$usr/share/applications/zelto-premium.desktop"
+    ;;
+
+units)
+    if ! command -v systemd-analyze >/dev/null; then
+        echo "systemd-analyze is not installed; units not verified"
+        exit 0
+    fi
+    # verify checks that ExecStart exists and that man finds the Documentation= page: point both at the
+    # installed tree.
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    for manager in user system; do
+        mkdir -p "$work/$manager"
+        sed "s|^ExecStart=/usr/bin/|ExecStart=$usr/bin/|" "$usr/lib/systemd/$manager/zelto-premium.service" \
+            >"$work/$manager/zelto-premium.service"
+    done
+    mkdir -p "$work/runtime"
+    chmod 700 "$work/runtime"
+    export MANPATH=$usr/share/man
+    said=$(XDG_RUNTIME_DIR=$work/runtime systemd-analyze verify --user "$work/user/zelto-premium.service" 2>&1) ||
+        fail "user unit: $said"
+    [ -z "$said" ] || fail "user unit: $said"
+    said=$(systemd-analyze verify "$work/system/zelto-premium.service" 2>&1) || fail "system unit: $said"
+    [ -z "$said" ] || fail "system unit: $said"
+    # The system unit stays hardened: an exposure of at most 2.0 on systemd's 0-10 scale (given in tenths).
+    systemd-analyze security --offline=true --threshold=20 "$work/system/zelto-premium.service" >/dev/null ||
+        fail "system unit: $(systemd-analyze security --offline=true "$work/system/zelto-premium.service" | tail -1)"
+    ;;
+
+man)
+    page=$usr/share/man/man1/zelto-premium.1.gz
+    warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "man: $warnings"
+    text=$(MANWIDTH=80 man -l "$page" 2>/dev/null)
+    for key in numofdomains first_levelN second_levelN passwordN ipmethod "one, two, three, four" ipaddress updatedip updatedhour \
+        updatedday updatedyear numofignoreip ignoreipN updateserver website; do
+        grep -q "^       $key" <<<"$text" || fail "man: no entry for $key"
+    done
+    for section in SYNOPSIS OPTIONS COMMANDS SERVICES "SETTINGS FILE" "EXIT STATUS" FILES; do
+        grep -qx "$section" <<<"$text" || fail "man: no section $section"
+    done
+    ;;
+
+completion)
+    script=$usr/share/bash-completion/completions/zelto-premium
+    bash -n "$script"
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    program=$usr/bin/zelto-premium
+    "$program" --settings "$work/ZeltoPre.INI" ignore add 10.0.0.1 >/dev/null
+    "$program" --settings "$work/ZeltoPre.INI" ignore add 192.168.1.1 >/dev/null
+    mkdir "$work/files"
+    touch "$work/files/ZeltoPre.INI" "$work/files/other.INI"
+    # shellcheck disable=SC1090
+    source "$script"
+    complete -p zelto-premium | grep -q -- '-F _zelto_premium' || fail "completion: not registered"
+    # Each case: the expected candidates, sorted and joined by spaces, then the words typed; the last word
+    # is the one being completed.
+    check() {
+        local want=$1
+        shift
+        COMP_WORDS=("$@")
+        COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+        COMPREPLY=()
+        _zelto_premium
+        local got
+        got=$(printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | paste -sd ' ')
+        [ "$got" = "$want" ] || fail "completion of '$*': got '$got', expected '$want'"
+    }
+    check "--autostart --headless --help --once --settings --version domain force-update ignore method status" \
+        zelto-premium ""
+    check "--headless --help" zelto-premium --he
+    check "add clear list remove" zelto-premium domain ""
+    check "add list remove" zelto-premium --settings "$work/ZeltoPre.INI" ignore ""
+    check "both client fixed server" zelto-premium method ""
+    check "off on" zelto-premium --autostart ""
+    check "off" zelto-premium --settings=x --autostart of
+    check "$work/files/ZeltoPre.INI $work/files/other.INI" zelto-premium --settings "$work/files/"
+    check "$work/files/other.INI" zelto-premium --settings = "$work/files/o"
+    check "--settings=$work/files/other.INI" zelto-premium "--settings=$work/files/o"
+    check "10.0.0.1 192.168.1.1" "$program" --settings "$work/ZeltoPre.INI" ignore remove ""
+    check "192.168.1.1" "$program" --settings = "$work/ZeltoPre.INI" ignore remove 19
+    check "" zelto-premium domain add ""
+    check "" zelto-premium status ""
+    ;;
+
+*)
+    fail "unknown step $step"
+    ;;
+esac
