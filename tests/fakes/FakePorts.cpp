@@ -81,7 +81,7 @@ bool FakeAutodial::Open() {
 }
 
 bool FakeAutodial::Read(std::uint32_t& v, std::uint32_t& t) {
-    if (!open || !readable)
+    if (!open)
         return false;
     v = value;
     t = type;
@@ -89,7 +89,7 @@ bool FakeAutodial::Read(std::uint32_t& v, std::uint32_t& t) {
 }
 
 bool FakeAutodial::Write(std::uint32_t v, std::uint32_t t) {
-    if (!open || !writable)
+    if (!open)
         return false;
     value = v;
     type = t;
@@ -124,11 +124,6 @@ bool FakeNotices::SetTooltipText(const std::string& text) {
     return true;
 }
 
-void FakeNotices::LogExchange(const std::string& maskedUrl, const std::string& outcome) {
-    std::lock_guard lock(mutex_);
-    exchanges_.push_back(maskedUrl + " -> " + outcome);
-}
-
 std::vector<std::string> FakeNotices::Messages() const {
     std::lock_guard lock(mutex_);
     return messages_;
@@ -137,11 +132,6 @@ std::vector<std::string> FakeNotices::Messages() const {
 std::vector<std::string> FakeNotices::Tooltips() const {
     std::lock_guard lock(mutex_);
     return tooltips_;
-}
-
-std::vector<std::string> FakeNotices::Exchanges() const {
-    std::lock_guard lock(mutex_);
-    return exchanges_;
 }
 
 bool FakeSound::PlaySoundCue(std::string_view name) {

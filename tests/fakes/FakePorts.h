@@ -67,8 +67,6 @@ private:
 class FakeAutodial : public AutodialSetting {
 public:
     bool exists = true;
-    bool readable = true;
-    bool writable = true;
     std::uint32_t value = 1;
     std::uint32_t type = 4;
     std::vector<std::uint32_t> writes;
@@ -98,19 +96,17 @@ class FakeNotices : public Notices {
 public:
     void ShowMessage(const std::string& text) override;
     bool SetTooltipText(const std::string& text) override;
-    void LogExchange(const std::string& maskedUrl, const std::string& outcome) override;
+    void LogExchange(const std::string&, const std::string&) override {}
     // Called inside ShowMessage, before it returns (to hold the update thread like an open message box).
     std::function<void(const std::string&)> onMessage;
 
     std::vector<std::string> Messages() const;
     std::vector<std::string> Tooltips() const;
-    std::vector<std::string> Exchanges() const;
 
 private:
     mutable std::mutex mutex_;
     std::vector<std::string> messages_;
     std::vector<std::string> tooltips_;
-    std::vector<std::string> exchanges_;
 };
 
 class FakeSound : public SoundPlayer {

@@ -8,31 +8,19 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
-#include <string>
-#include <vector>
-
 namespace zelto::enginetest {
 
-inline constexpr const char* kTestServer = "127.0.0.1:9";
+using Addresses = std::vector<std::string>;
 
 class EngineTest : public ::testing::Test {
 protected:
     EngineTest() {
         setenv("TZ", "UTC", 1);
         tzset();
-        settings.WriteText("updateserver", kTestServer);
+        settings.WriteText("updateserver", "127.0.0.1:9");
     }
 
-    void AddDomain(int number, const std::string& firstLevel, const std::string& secondLevel,
-                   const std::string& password) {
-        settings.WriteText(IndexedKey("first_level", number), firstLevel);
-        settings.WriteText(IndexedKey("second_level", number), secondLevel);
-        settings.WriteText(IndexedKey("password", number), password);
-    }
-
-    void SetIgnoreList(const std::vector<std::string>& entries) {
+    void SetIgnoreList(const Addresses& entries) {
         for (std::size_t i = 0; i < entries.size(); ++i)
             settings.WriteText(IndexedKey("ignoreip", static_cast<int>(i) + 1), entries[i]);
         settings.WriteInt("numofignoreip", static_cast<int>(entries.size()));

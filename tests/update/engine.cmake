@@ -1,11 +1,7 @@
 # Tests of the engine: filters, detection, decision, the update thread.
 add_executable(engine_tests
-    AddressFilterTest.cpp
-    AddressDetectionTest.cpp
-    UpdateDecisionTest.cpp
+    AddressTest.cpp
     UpdateThreadTest.cpp
-    EngineIntegrationTest.cpp
-    InterfaceAddressesTest.cpp
 )
 target_include_directories(engine_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 target_link_libraries(engine_tests PRIVATE zelto_build_flags zelto_update zelto_platform zelto_test_fakes zelto_emulator

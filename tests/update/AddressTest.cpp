@@ -1,0 +1,114 @@
+// The machine's addresses: filtering, the address each method sends, and the decision built on them.
+
+#include "update/AddressDetection.h"
+#include "update/AddressFilter.h"
+#include "update/UpdateDecision.h"
+
+#include "EngineFixture.h"
+
+namespace zelto::enginetest {
+namespace {
+
+using fakes::FakeClock;
+
+TEST(ReservedRangeTest, BoundariesOfEveryRange) {
+    for (const char* address :
+         {"10.1.2.3", "172.16.0.1", "172.31.255.255", "192.168.0.1", "169.254.10.20", "127.0.0.1"})
+        EXPECT_TRUE(IsReservedAddress(address)) << address;
+    for (const char* address : {"100.1.2.3", "1.10.0.1", "10", "172.15.0.1", "172.32.0.1", "172.3.0.1", "192.169.0.1",
+                                "192.16.80.1", "169.253.0.1", "127.0.0.2", "0.0.0.0", "224.0.0.1"})
+        EXPECT_FALSE(IsReservedAddress(address)) << address;
+}
+
+class AddressTest : public EngineTest {
+protected:
+    std::string Detect(const Addresses& machine) {
+        world.addresses.addresses = machine;
+        return DetectCurrentAddress(ports);
+    }
+};
+
+TEST_F(AddressTest, FilterPutsReservedLastAndDropsIgnoredByExactText) {
+    EXPECT_EQ(FilterAddressList(settings, {"127.0.0.1", "198.51.100.1", "10.0.0.2", "203.0.113.7", "172.16.0.1"}),
+              (Addresses{"198.51.100.1", "203.0.113.7", "127.0.0.1", "10.0.0.2", "172.16.0.1"}));
+    SetIgnoreList({"10.0.0.2", "127.0.0.1", "010.0.0.1"});
+    const Addresses machine{"127.0.0.1", "10.0.0.2", "10.0.0.1", "203.0.113.7"};
+    EXPECT_EQ(FilterAddressList(settings, machine), (Addresses{"203.0.113.7", "10.0.0.1"}));
+    // Keys above the count stay in the file and have no effect.
+    settings.WriteInt("numofignoreip", 1);
+    EXPECT_EQ(FilterAddressList(settings, machine), (Addresses{"203.0.113.7", "127.0.0.1", "10.0.0.1"}));
+}
+
+TEST_F(AddressTest, ClientSideChoiceForMethodOneMissingAndUnknown) {
+    const struct {
+        Addresses machine;
+        std::string chosen;
+    } cases[] = {
+        {{}, ""},
+        {{"127.0.0.1"}, ""},
+        {{"203.0.113.7", "198.51.100.1"}, "198.51.100.1"},
+        {{"127.0.0.1", "192.168.1.5", "10.0.0.2"}, "10.0.0.2"},
+        // Both kinds: the last ordinary address, never the private one the filter puts last.
+        {{"10.0.0.2", "203.0.113.7", "172.16.0.1", "198.51.100.1", "127.0.0.1"}, "198.51.100.1"},
+    };
+    for (const char* method : {"", "1", "7"}) {
+        if (*method != '\0')
+            settings.WriteText("ipmethod", method);
+        for (const auto& c : cases)
+            EXPECT_EQ(Detect(c.machine), c.chosen) << "ipmethod " << method << ", " << c.machine.size();
+    }
+    EXPECT_TRUE(world.http.Requests().empty());
+}
+
+TEST_F(AddressTest, AddressCheckMatchesExactlyOrFallsBackToTheClientSide) {
+    settings.WriteInt("ipmethod", 2);
+    const Addresses machine{"203.0.113.7", "192.168.1.5", "198.51.100.1"};
+    world.http.AnswerLine("ipcheck.asp", "ip192.168.1.5\r", true);
+    EXPECT_EQ(Detect(machine), "192.168.1.5") << "found late in the list, though private";
+    for (const HttpFetch& answer : {HttpFetch{true, "ip203.0.113.99"}, HttpFetch{true, "ip203.0.113.7 "},
+                                    HttpFetch{true, "<html><title>500</title>"}, HttpFetch{}}) {
+        world.http.Answer("ipcheck.asp", answer, true);
+        EXPECT_EQ(Detect(machine), "198.51.100.1") << answer.firstLine;
+    }
+    EXPECT_EQ(world.http.Requests().size(), 5u);
+    EXPECT_EQ(world.http.SessionsClosed(), 5);
+    EXPECT_EQ(world.autodial.writes.size(), 10u) << "each check is guarded";
+
+    SetIgnoreList({"192.168.1.5"});
+    world.http.AnswerLine("ipcheck.asp", "ip192.168.1.5");
+    EXPECT_EQ(Detect({"203.0.113.7", "192.168.1.5"}), "203.0.113.7");
+}
+
+TEST_F(AddressTest, FixedAddressIsSentUncheckedWithoutAnyNetworkAddress) {
+    settings.WriteInt("ipmethod", 3);
+    EXPECT_EQ(Detect({}), "0.0.0.0");
+    settings.WriteInt("one", 203);
+    settings.WriteInt("three", 113);
+    settings.WriteInt("four", 7);
+    SetIgnoreList({"203.0.113.7"});
+    EXPECT_EQ(Detect({}), "203.0.113.7");
+    EXPECT_TRUE(world.http.Requests().empty());
+}
+
+TEST_F(AddressTest, UpdateIsDueOnANewHourDayOrYearOrWhenTheAddressIsNotOurs) {
+    auto due = [this](const char* hour, const char* day, const char* year, std::time_t now,
+                      const Addresses& machine = {"203.0.113.7"}) {
+        WriteRecord("203.0.113.7", hour, day, year);
+        world.clock.now = now;
+        world.addresses.addresses = machine;
+        return IsUpdateDue(ports);
+    };
+    EXPECT_EQ(due("10", "073", "2025", FakeClock::At(2025, 3, 14, 10, 59, 55)), 0);
+    EXPECT_EQ(due("10", "073", "2025", FakeClock::At(2025, 3, 14, 11, 0, 5)), 1);
+    EXPECT_EQ(due("23", "366", "2024", FakeClock::At(2024, 12, 31, 23, 59, 59)), 0);
+    EXPECT_EQ(due("23", "366", "2024", FakeClock::At(2025, 1, 1, 0, 0, 5)), 1);
+    EXPECT_EQ(due("07", "073", "2025", FakeClock::At(2025, 3, 14, 7, 30, 0)), 0);
+    EXPECT_EQ(due("7", "073", "2025", FakeClock::At(2025, 3, 14, 7, 30, 0)), 1);
+    const std::time_t now = FakeClock::At(2025, 3, 14, 10, 5, 0);
+    EXPECT_EQ(due("10", "073", "2025", now, {"10.0.0.2", "198.51.100.1", "203.0.113.7", "192.168.1.5"}), 0);
+    EXPECT_EQ(due("10", "073", "2025", now, {"203.0.113.70"}), 1);
+    EXPECT_EQ(due("10", "073", "2025", now, {}), 1);
+}
+
+} // namespace
+} // namespace zelto::enginetest
