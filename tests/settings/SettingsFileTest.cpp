@@ -1,0 +1,332 @@
+// SettingsFile: the text format as the Windows program reads and writes it, and that nothing written is lost
+// and no file is left half-written by concurrent writers, a killed writer or a failing write.
+
+#include "settings/SettingsFile.h"
+#include "fakes/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <climits>
+#include <csignal>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <random>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace zelto {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+std::string Bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void PutBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Runs body in a child process that ends with its result as exit code.
+pid_t Spawn(const std::function<int()>& body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::_exit(body());
+    }
+    return pid;
+}
+
+int ExitCodeOf(pid_t pid) {
+    int status = 0;
+    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int WriteKeys(const fs::path& path, const std::string& prefix) {
+    SettingsFile settings(path);
+    for (int i = 1; i <= 1000; ++i) {
+        if (!settings.WriteInt(IndexedKey(prefix, i), i)) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    fakes::TempDir dir_;
+    fs::path path_ = dir_.File("ZeltoPre.INI");
+};
+
+TEST_F(SettingsFileTest, ReadsTextsAndNumbersAsTheProfileFunctionsDo) {
+    struct Case {
+        std::string key;
+        std::string line; // "": the key is missing
+        std::string text;
+        int number; // read with default 42
+    };
+    const std::string x68(68, 'x');
+    const Case cases[] = {
+        {IndexedKey("ignoreip", 7), "", "", 42},
+        {"updatedip", "updatedip=", "", 42},
+        {IndexedKey("first_level", 12), "first_level12 =  com  ", "com", 0},
+        {IndexedKey("password", 999), "password999=" + x68 + "y", x68, 0},
+        {"b", "b=12abc", "12abc", 12},
+        {"c", "c=-3", "-3", -3},
+        {"e", "e='17'", "17", 17},
+        {"f", "f=\"my host\"", "my host", 0},
+        {"h", "h=2147483648", "2147483648", INT_MAX},
+        {"i", "i=-2147483649", "-2147483649", INT_MIN},
+        {"j", "j=99999999999999999999999", "99999999999999999999999", INT_MAX},
+    };
+    std::string file = "[Zelto Systems Premium]\n";
+    for (const Case& c : cases) {
+        file += c.line.empty() ? "" : c.line + "\n";
+    }
+    PutBytes(path_, file);
+    const SettingsFile settings(path_);
+    for (const Case& c : cases) {
+        EXPECT_EQ(settings.ReadText(c.key), c.text) << c.key;
+        EXPECT_EQ(settings.ReadInt(c.key, 42), c.number) << c.key;
+    }
+}
+
+TEST_F(SettingsFileTest, MissingFileReadsDefaultsUntilTheFirstWriteCreatesIt) {
+    const auto nested = dir_.Path() / "a" / "zelto-premium" / "ZeltoPre.INI";
+    SettingsFile settings(nested);
+    EXPECT_EQ(settings.ReadInt("ipmethod", 2), 2);
+    EXPECT_FALSE(fs::exists(nested.parent_path())) << "a read created something";
+    ASSERT_TRUE(settings.WriteInt("numofdomains", 3));
+    EXPECT_EQ(Bytes(nested), "[Zelto Systems Premium]\nnumofdomains=3\n");
+}
+
+// As the Windows program's profile functions leave it, edited by hand in between.
+TEST_F(SettingsFileTest, WindowsFileReadsRightAndWritesChangeOnlyTheirOwnLine) {
+    PutBytes(path_, "[Other Program]\r\n"
+                    "numofdomains=99\r\n"
+                    "[ ZELTO systems PREMIUM ]\r\n"
+                    "NumOfDomains = 2 \r\n"
+                    "First_Level1=com\r\n"
+                    "\tpassword1='se;cret'\r\n"
+                    "first_level2=net\r\n"
+                    "; keep this comment\r\n"
+                    "numofdomains=7\r\n"
+                    "\r\n"
+                    "[Another]\r\n"
+                    "first_level3=org\r\n");
+    SettingsFile settings(path_);
+    EXPECT_EQ(settings.ReadInt("numofdomains", 0), 2);
+    EXPECT_EQ(settings.ReadText("first_level1"), "com");
+    EXPECT_EQ(settings.ReadText("password1"), "se;cret");
+    EXPECT_EQ(settings.ReadText("first_level3"), "");
+
+    // Fewer domains leave the stale entry 2 in place; a cleared key stays as key=.
+    ASSERT_TRUE(settings.WriteInt("numofdomains", 1));
+    ASSERT_TRUE(settings.WriteText("password1", ""));
+    ASSERT_TRUE(settings.WriteText("first_level3", "biz"));
+    EXPECT_EQ(Bytes(path_), "[Other Program]\r\n"
+                            "numofdomains=99\r\n"
+                            "[ ZELTO systems PREMIUM ]\r\n"
+                            "numofdomains=1\r\n"
+                            "First_Level1=com\r\n"
+                            "password1=\r\n"
+                            "first_level2=net\r\n"
+                            "; keep this comment\r\n"
+                            "numofdomains=7\r\n"
+                            "first_level3=biz\r\n"
+                            "\r\n"
+                            "[Another]\r\n"
+                            "first_level3=org\r\n");
+}
+
+TEST_F(SettingsFileTest, NewSectionOrKeyGoesWhereItIsFound) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"[Other]\nk=v", "[Other]\nk=v\n[Zelto Systems Premium]\nkey=v\n"},
+        {"[Zelto Systems Premium]\r\n[Other]\r\n", "[Zelto Systems Premium]\r\nkey=v\r\n[Other]\r\n"},
+        {"\xEF\xBB\xBF[Zelto Systems Premium]\na=1\n", "\xEF\xBB\xBF[Zelto Systems Premium]\na=1\nkey=v\n"},
+    };
+    for (const auto& [before, after] : cases) {
+        PutBytes(path_, before);
+        ASSERT_TRUE(SettingsFile(path_).WriteText("key", "v"));
+        EXPECT_EQ(Bytes(path_), after) << before;
+    }
+}
+
+TEST_F(SettingsFileTest, ValuesReadBackAsWrittenAndNoLineBreakReachesTheFile) {
+    SettingsFile settings(path_);
+    for (const std::string value :
+         {" lead", "trail\t", "\"quoted\"", "'mixed\"", "\"", "a=b", "; not a comment", "[Not A Section]"}) {
+        ASSERT_TRUE(settings.WriteText("v", value));
+        EXPECT_EQ(SettingsFile(path_).ReadText("v"), value);
+    }
+    const std::string before = Bytes(path_);
+    for (const std::string value : {"a\nb", "x\r\n[Evil]\r\nnumofdomains=9", "tail\r"}) {
+        EXPECT_FALSE(settings.WriteText("v", value)) << value;
+    }
+    for (const std::string key : {"", "k=v", " padded", "; comment", "[section]", "x\rnumofdomains"}) {
+        EXPECT_FALSE(settings.WriteText(key, "1")) << key;
+    }
+    EXPECT_EQ(Bytes(path_), before);
+}
+
+TEST(DefaultSettingsPathTest, FollowsXdgConfigHomeOnlyWhenAbsolute) {
+    ::setenv("HOME", "/home/ann", 1);
+    for (const auto& [xdg, expected] : {std::pair{"/cfg", "/cfg/zelto-premium/ZeltoPre.INI"},
+                                        {"", "/home/ann/.config/zelto-premium/ZeltoPre.INI"},
+                                        {"relative", "/home/ann/.config/zelto-premium/ZeltoPre.INI"}}) {
+        ::setenv("XDG_CONFIG_HOME", xdg, 1);
+        EXPECT_EQ(DefaultSettingsPath(), fs::path(expected)) << xdg;
+    }
+}
+
+TEST_F(SettingsFileTest, TwoThreadsAndTwoProcessesLoseNoWrite) {
+    // The parent's object already holds the lock file open; the children must not share its lock.
+    SettingsFile settings(path_);
+    ASSERT_TRUE(settings.WriteText("owner", "parent"));
+    const pid_t first = Spawn([&] { return WriteKeys(path_, "process1"); });
+    const pid_t second = Spawn([&] { return WriteKeys(path_, "process2"); });
+    std::thread thread([&] { EXPECT_EQ(WriteKeys(path_, "thread1"), 0); });
+    EXPECT_EQ(WriteKeys(path_, "thread2"), 0);
+    thread.join();
+    EXPECT_EQ(ExitCodeOf(first), 0);
+    EXPECT_EQ(ExitCodeOf(second), 0);
+    for (const char* prefix : {"process1", "process2", "thread1", "thread2"}) {
+        for (int i = 1; i <= 1000; ++i) {
+            ASSERT_EQ(settings.ReadInt(IndexedKey(prefix, i), 0), i) << prefix;
+        }
+    }
+    EXPECT_EQ(settings.ReadText("owner"), "parent");
+}
+
+TEST_F(SettingsFileTest, LockedChangeIsSeenWhole) {
+    SettingsFile writer(path_);
+    std::atomic<bool> released = false;
+    std::thread reader;
+    {
+        SettingsFile::Lock lock(writer);
+        writer.WriteText("first_level1", "com");
+        reader = std::thread([&] {
+            const SettingsFile other(path_);
+            const int count = other.ReadInt("numofdomains", 0);
+            EXPECT_TRUE(released) << "the read ran inside the locked change";
+            EXPECT_EQ(count, 1);
+            EXPECT_EQ(other.ReadText("first_level1"), "com");
+        });
+        std::this_thread::sleep_for(100ms);
+        const SettingsFile::Lock again(writer); // re-entrant for this thread
+        writer.WriteInt("numofdomains", 1);
+        released = true;
+    }
+    reader.join();
+}
+
+// Other programs replace the file by rename, twice between two reads, with texts of the same size and time
+// (as cp -p leaves them). A disk file system hands a freed inode number to the next file at once, so a
+// reader that let its file go would take the third file for the first.
+TEST(SettingsOnDisk, ReadSeesEveryForeignChange) {
+    ::setenv("TMPDIR", "/var/tmp", 1); // tmpfs never reuses inode numbers
+    const fakes::TempDir dir;
+    const auto path = dir.File("ZeltoPre.INI");
+    const auto temp = dir.File("foreign.tmp");
+    const auto foreignWrite = [&](int address) {
+        PutBytes(temp, "[Zelto Systems Premium]\nupdatedip=10.0.0." + std::to_string(address) + "\n");
+        const timespec stamp[2] = {{1700000000, 0}, {1700000000, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, temp.c_str(), stamp, 0), 0);
+        fs::rename(temp, path);
+    };
+    SettingsFile settings(path);
+    foreignWrite(99);
+    EXPECT_EQ(settings.ReadText("updatedip"), "10.0.0.99");
+    for (int i = 100; i < 200; ++i) {
+        foreignWrite(999);
+        foreignWrite(i);
+        ASSERT_EQ(settings.ReadText("updatedip"), "10.0.0." + std::to_string(i));
+    }
+}
+
+TEST_F(SettingsFileTest, WriterKilledMidWriteLeavesOldOrNewFile) {
+    const std::string head = "[Zelto Systems Premium]\nfiller=" + std::string(60, 'f') + "\ncounter=";
+    PutBytes(path_, head + "0\n");
+    std::mt19937 random(11);
+    int last = 0;
+    for (int round = 0; round < 100; ++round) {
+        const pid_t child = Spawn([&] {
+            SettingsFile settings(path_);
+            for (int i = last + 1; i < last + 100000; ++i) {
+                settings.WriteInt("counter", i);
+            }
+            return 0;
+        });
+        std::this_thread::sleep_for(std::chrono::microseconds(200 + random() % 3000));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const int counter = SettingsFile(path_).ReadInt("counter", -1);
+        ASSERT_EQ(Bytes(path_), head + std::to_string(counter) + "\n") << "round " << round;
+        ASSERT_GE(counter, last);
+        last = counter;
+    }
+    EXPECT_GT(last, 0) << "no writer got a write done";
+    // The lock died with the writer, and what it left half-done is no obstacle.
+    EXPECT_TRUE(SettingsFile(path_).WriteInt("counter", -7));
+}
+
+TEST_F(SettingsFileTest, FailedWritesLeaveTheFileAsItWas) {
+    ASSERT_TRUE(SettingsFile(path_).WriteText("updatedip", "10.0.0.1"));
+    const std::string before = Bytes(path_);
+    // A file size limit stops the temporary file half-way, as a full disk would.
+    EXPECT_EQ(ExitCodeOf(Spawn([&] {
+                  ::signal(SIGXFSZ, SIG_IGN);
+                  const rlimit limit{64, 64};
+                  return ::setrlimit(RLIMIT_FSIZE, &limit) != 0
+                             ? 2
+                             : SettingsFile(path_).WriteText("p", std::string(500, 'p'));
+              })),
+              0)
+        << "full disk";
+    // Root writes through permission bits, so the write runs as an ordinary user who may read the file and
+    // take the lock, but not create anything in the folder.
+    const auto readable = fs::perms::owner_read | fs::perms::others_read;
+    fs::permissions(path_, readable | fs::perms::owner_write);
+    fs::permissions(path_.string() + ".lock", readable);
+    fs::permissions(dir_.Path(), readable | fs::perms::owner_exec | fs::perms::others_exec);
+    const bool root = ::geteuid() == 0;
+    EXPECT_EQ(ExitCodeOf(Spawn([&] {
+                  if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+                      return 2;
+                  }
+                  SettingsFile settings(path_);
+                  return settings.ReadText("updatedip") != "10.0.0.1" ? 3 : settings.WriteText("updatedip", "x");
+              })),
+              0)
+        << "read-only folder: 1 the write claimed success, 2 could not drop root, 3 could not read";
+    EXPECT_EQ(Bytes(path_), before);
+    EXPECT_FALSE(fs::exists(path_.string() + ".tmp"));
+}
+
+TEST_F(SettingsFileTest, NewFileIsPrivateAndAnExistingOneKeepsItsMode) {
+    const auto modeOf = [](const fs::path& path) {
+        struct stat info {};
+        ::stat(path.c_str(), &info);
+        return info.st_mode & 07777;
+    };
+    const mode_t oldMask = ::umask(0);
+    SettingsFile settings(path_);
+    ASSERT_TRUE(settings.WriteText("password1", "secret"));
+    ::umask(oldMask);
+    EXPECT_EQ(modeOf(path_), 0600u);
+    ASSERT_EQ(::chmod(path_.c_str(), 0640), 0);
+    ASSERT_TRUE(settings.WriteText("password1", "changed"));
+    EXPECT_EQ(modeOf(path_), 0640u);
+}
+
+} // namespace
+} // namespace zelto
