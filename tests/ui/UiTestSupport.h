@@ -1,66 +1,78 @@
 #pragma once
 
-// What the dialog tests share: a settings file in a fresh folder, the dialogs' context with fakes that
-// record what the dialog did, and ways to type into and find the controls.
+// What the dialog tests share: a settings file in a fresh folder, the dialogs' context over fakes that
+// record what the dialog asked of the application, and a user's keyboard.
 
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
 #include "ui/DialogContext.h"
 #include "ui/DialogIds.h"
+#include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
-#include <QWidget>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
 namespace zelto::uitest {
 
-// The dialog's world: every call it makes to the application is recorded in `events`.
 struct DialogWorld {
-    // writable false: a settings file whose folder is a regular file, so every write fails.
-    explicit DialogWorld(bool writable = true);
+    // writable false: the settings file's folder is a regular file, so every write fails.
+    explicit DialogWorld(bool writable = true) : settings(dir.File(writable ? "ZeltoPre.INI" : "file/ZeltoPre.INI")) {
+        std::ofstream(dir.File("file")) << "x";
+    }
+    std::string FileContent() const {
+        std::ifstream file(settings.Path(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+    MessageBoxFn RecordMessages() {
+        return [this](QWidget*, const QString& text) { messages.push_back(text.toStdString()); };
+    }
 
     fakes::TempDir dir;
     SettingsFile settings;
     fakes::FakeHttp http;
     fakes::FakeSound sound;
-    std::vector<std::string> events; // "hide", "exit 0", each in the order the dialog asked
+    std::vector<std::string> events; // "hide", "played CUE" and "exit CODE", in the order they came
     std::vector<std::string> messages;
     DialogContext context{settings, http, sound, [this] { events.push_back("hide"); },
                           [this](int code) {
-                              // The cue must have played to its end before the process goes.
                               for (const std::string& cue : sound.Played())
                                   events.push_back("played " + cue);
                               events.push_back("exit " + std::to_string(code));
                           }};
-
-    // Records a message box's text instead of showing it.
-    std::function<void(QWidget*, const QString&)> RecordMessages() {
-        return [this](QWidget*, const QString& text) { messages.push_back(text.toStdString()); };
-    }
-
-    // The settings file's bytes; "" when there is none.
-    std::string FileContent() const;
 };
 
-// The control with the template id `id` inside `dialog`.
 template <class T> T* Control(QWidget* dialog, int id) {
     return dialog->findChild<T*>(ControlName(id));
 }
 
-// Shows the window and gives it the keyboard focus, as a user would find it.
-bool ShowActive(QWidget* window);
+inline bool ShowActive(QWidget* window) {
+    window->show();
+    QApplication::setActiveWindow(window);
+    return QTest::qWaitForWindowActive(window);
+}
 
-// Types text one key at a time into whichever widget has the focus, as a user's keyboard does.
-void TypeText(const QString& text);
-void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+// Into whichever widget has the focus, one key at a time.
+inline void TypeText(const QString& text) {
+    for (const QChar c : text)
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+}
 
-// Runs `act` on the next modal dialog once it is open; the caller then does what opens it. Gives up after
-// a few seconds, so that a dialog that never opens fails the test instead of hanging it.
-void WhenModalOpens(std::function<void(QWidget*)> act);
+// Runs `act` on the next modal dialog once it is open; gives up after five seconds so that a dialog that
+// never opens fails the test instead of hanging it.
+inline void WhenModalOpens(std::function<void(QWidget*)> act, int tries = 500) {
+    QTimer::singleShot(10, [act = std::move(act), tries] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            act(modal);
+        else if (tries > 0)
+            WhenModalOpens(act, tries - 1);
+    });
+}
 
 } // namespace zelto::uitest

@@ -4,8 +4,7 @@
 // Usage: zelto-dialog-gallery OUTPUT_DIR (run with QT_QPA_PLATFORM=offscreen or on a display).
 
 #include "ServiceEmulator.h"
-#include "fakes/FakePorts.h"
-#include "fakes/TempDir.h"
+#include "platform/SilentSoundPlayer.h"
 #include "platform/linux/CurlHttpSession.h"
 #include "settings/SettingsFile.h"
 #include "ui/AboutDlg.h"
@@ -20,6 +19,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <cstdio>
 
 using namespace zelto;
@@ -59,13 +59,13 @@ void EnterDomain(CPropertiesDlg& dialog, const char* domain, const char* topLeve
     Control<QAbstractButton>(&dialog, button)->click();
 }
 
-// A Properties dialog over its own settings file, with Quit made harmless.
+// A Properties dialog over its own settings file, silent, with Quit made harmless.
 struct Scene {
-    fakes::TempDir dir;
-    SettingsFile settings{dir.File("ZeltoPre.INI")};
-    fakes::FakeSound sound;
-    fakes::FakeHttp fakeHttp;
-    DialogContext context{settings, fakeHttp, sound, [] {}, [](int) {}};
+    QTemporaryDir dir;
+    SettingsFile settings{dir.filePath(QStringLiteral("ZeltoPre.INI")).toStdString()};
+    SilentSoundPlayer sound;
+    CurlHttpSessionFactory http{"zelto-premium"};
+    DialogContext context{settings, http, sound, [] {}, [](int) {}};
 };
 
 } // namespace
@@ -114,9 +114,7 @@ int main(int argc, char* argv[]) {
         service.AddAccount({"zelto", "com", "secret1", false});
         Scene scene;
         scene.settings.WriteText("updateserver", service.HostPort());
-        CurlHttpSessionFactory http("zelto-premium");
-        DialogContext context{scene.settings, http, scene.sound, [] {}, [](int) {}};
-        CPropertiesDlg dialog(context);
+        CPropertiesDlg dialog(scene.context);
         EnterDomain(dialog, "zelto", "com", "secret1", properties_ids::kAddDomain);
         dialog.SetMessageBox([&gallery](QWidget* parent, const QString& text) {
             const auto box = MakeWarningMessage(parent, text);

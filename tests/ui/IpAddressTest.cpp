@@ -1,0 +1,91 @@
+// The address control, alone and in the Ignore IP List dialog.
+#include "UiTestSupport.h"
+#include "ui/IgnoreIpDlg.h"
+#include "ui/IpAddressCtrl.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+using namespace zelto;
+using namespace zelto::uitest;
+using namespace zelto::ignore_ids;
+
+class IpAddressTest : public QObject {
+    Q_OBJECT
+
+    // A shown Ignore IP List dialog, its control blank and focused.
+    struct Shown {
+        explicit Shown(DialogWorld& world) : dialog(world.settings) {
+            ShowActive(&dialog);
+            Type(QString());
+        }
+        void Type(const QString& address) {
+            dialog.m_ipAddress->ClearAddress();
+            dialog.m_ipAddress->setFocus();
+            TypeText(address);
+        }
+        void Click(int id) { QTest::mouseClick(Control<QAbstractButton>(&dialog, id), Qt::LeftButton); }
+        QString List() { return Control<QPlainTextEdit>(&dialog, kList)->toPlainText(); }
+        CIgnoreIpDlg dialog;
+    };
+
+private slots:
+    // "." and a third digit move on, "." in an empty field stays, above 255 clamps, a blank field reads 0.
+    void typing() {
+        const char* rows[][2] = {{"192.168.1.10", "192|168|1|10"},
+                                 {"10203", "102|03||"},
+                                 {"1..2", "1|2||"},
+                                 {"10.256.7", "10|255|7|"},
+                                 {"1a.b2", "1|2||"},
+                                 {"1.2.3.4.5", "1|2|3|45"},
+                                 {"", "|||"}};
+        for (auto [typed, fields] : rows) {
+            CIpAddressCtrl control;
+            QVERIFY(ShowActive(&control));
+            control.setFocus();
+            TypeText(QString::fromLatin1(typed));
+            QStringList texts;
+            AddressFields expected;
+            for (int i = 0; i < 4; ++i) {
+                texts << control.Field(i)->text();
+                expected.part[i] = texts[i].toInt();
+            }
+            QCOMPARE(texts.join(QLatin1Char('|')), QString::fromLatin1(fields));
+            QCOMPARE(control.Address(), expected);
+            QCOMPARE(control.IsBlank(), *typed == 0);
+        }
+    }
+
+    // Enter is "Add IP", not OK; a blank control adds 0.0.0.0; Cancel keeps what the buttons wrote.
+    void addThenCancel() {
+        DialogWorld world;
+        Shown shown(world);
+        TypeText(QStringLiteral("10.0.0.1"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(shown.dialog.isVisible());
+        shown.Type(QString());
+        shown.Click(kAddIp);
+        QCOMPARE(shown.List(), QStringLiteral("10.0.0.1\n0.0.0.0\n"));
+        const std::string added = world.FileContent();
+        shown.Click(ids::kCancel);
+        QVERIFY(!shown.dialog.isVisible());
+        QCOMPARE(world.FileContent(), added);
+        QCOMPARE(world.settings.ReadText("ignoreip2"), std::string("0.0.0.0"));
+    }
+
+    void removeTheMiddleOfThree() {
+        DialogWorld world;
+        world.settings.WriteText("numofignoreip", "3");
+        for (const char* n : {"1", "2", "3"})
+            world.settings.WriteText(std::string("ignoreip") + n, std::string("10.0.0.") + n);
+        Shown shown(world);
+        shown.Type(QStringLiteral("10.0.0.2"));
+        shown.Click(kRemoveIp);
+        QCOMPARE(shown.List(), QStringLiteral("10.0.0.1\n10.0.0.3\n"));
+        QCOMPARE(world.settings.ReadText("ignoreip2"), std::string("10.0.0.3"));
+    }
+};
+
+QTEST_MAIN(IpAddressTest)
+#include "IpAddressTest.moc"
