@@ -13,9 +13,32 @@
 #include <QApplication>
 #include <QDesktopServices>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace zelto {
 
+namespace {
+
+// Qt aborts when it finds no display; on a server say what to do instead.
+bool HasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 int RunDesktopClient(const std::filesystem::path& settingsPath, int argc, char** argv) {
+    if (!HasDisplay()) {
+        std::fputs("zelto-premium: no display for the tray client; use --headless or --once on a server "
+                   "(see --help)\n",
+                   stderr);
+        return 2;
+    }
     QApplication application(argc, argv);
     SettingsFile settings(settingsPath);
     // The application's name, the executable's base name, is also the agent name of every request.
