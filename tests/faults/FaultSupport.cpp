@@ -150,11 +150,6 @@ std::string Child::Finish(std::chrono::seconds timeout) {
     return report;
 }
 
-std::string InChild(const std::function<std::string()>& body, std::chrono::seconds timeout) {
-    Child child(body);
-    return child.Finish(timeout);
-}
-
 Client::Client(const std::vector<std::string>& arguments) {
     std::vector<std::string> command{ZELTO_PREMIUM_EXE};
     command.insert(command.end(), arguments.begin(), arguments.end());

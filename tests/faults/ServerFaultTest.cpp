@@ -112,8 +112,10 @@ TEST_P(ServerFaultTest, ThreadSurvivesRecordsNothingStaysBoundedAndRetries) {
     EXPECT_EQ(during.messages, 0);
     EXPECT_EQ(during.tooltips, 0);
     EXPECT_EQ(during.noAnswer, c.answered ? 0 : during.exchanges);
-    EXPECT_LT(end - warm, kMaxGrowthKiB) << "RSS grew from " << warm << " KiB to " << end << " KiB";
-    EXPECT_LT(PeakResidentKiB() - peakBefore, kMaxPeakRiseKiB);
+    if (kResidentMemoryIsMeaningful) {
+        EXPECT_LT(end - warm, kMaxGrowthKiB) << "RSS grew from " << warm << " KiB to " << end << " KiB";
+        EXPECT_LT(PeakResidentKiB() - peakBefore, kMaxPeakRiseKiB);
+    }
 
     // The service comes back: the very next pass registers.
     rig.settings.WriteText("updateserver", healthy.HostPort());
