@@ -1,46 +1,103 @@
 #pragma once
 
-#include "Subprocess.h"
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
 #include <regex>
+#include <spawn.h>
 #include <sstream>
-#include <string>
-#include <vector>
+#include <sys/wait.h>
+#include <thread>
+
+extern char** environ;
 
 namespace zelto::testing {
 
-// Runs the built zelto-premium on a settings file of its own.
+using namespace std::chrono_literals;
+
+inline std::string FileText(const std::filesystem::path& path) {
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+struct Finished {
+    int exitCode = -1; // also when ended by a signal
+    std::string out;
+    std::string err;
+    std::string All() const { return out + err; }
+};
+
+// Runs the built zelto-premium on a settings file in a folder of its own.
 class CliTest : public ::testing::Test {
 protected:
     fakes::TempDir dir;
-    std::filesystem::path path = dir.File("ZeltoPre.INI");
+    std::filesystem::path path = dir.File("ZeltoPre.INI");              // no --settings when empty
+    std::vector<std::string> env;                                       // "NAME=value" for the runs
+    std::filesystem::path out = dir.File("out"), err = dir.File("err"); // emptied at each start
 
-    static std::vector<std::string> Command(const std::filesystem::path& settings, std::vector<std::string> args) {
-        args.insert(args.begin(), {ZELTO_PREMIUM_EXE, "--settings", settings.string()});
-        return args;
+    ~CliTest() override {
+        for (const pid_t pid : running_)
+            if (kill(pid, SIGKILL) == 0)
+                waitpid(pid, nullptr, 0);
     }
-    Finished Cli(std::vector<std::string> args) { return RunToEnd(Command(path, std::move(args)), dir.Path()); }
 
-    // The engine's lines with their leading local time ("2026-12-06 20:15:03 ") taken off; a line without
-    // one fails the test.
+    // Runs in the test's folder through env(1), which sets `env` first.
+    pid_t Start(const std::vector<std::string>& args) {
+        std::vector<std::string> words{"/usr/bin/env", "-C", dir.Path().string()};
+        words.insert(words.end(), env.begin(), env.end());
+        words.push_back(ZELTO_PREMIUM_EXE);
+        if (!path.empty())
+            words.insert(words.end(), {"--settings", path.string()});
+        words.insert(words.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        for (const auto& [fd, file] : {std::pair{1, &out}, std::pair{2, &err}})
+            posix_spawn_file_actions_addopen(&actions, fd, file->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND,
+                                             0600);
+        pid_t pid = -1;
+        EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        return running_.emplace_back(pid);
+    }
+    // Exit code -1 while still running after `timeout`; killed at the end of the test then.
+    Finished Wait(pid_t pid, std::chrono::milliseconds timeout = 20s) {
+        int status = 0;
+        for (auto polls = timeout / 5ms; waitpid(pid, &status, WNOHANG) != pid; std::this_thread::sleep_for(5ms))
+            if (--polls < 0)
+                return Finished{-1, FileText(out), FileText(err)};
+        std::erase(running_, pid);
+        return Finished{WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileText(out), FileText(err)};
+    }
+    Finished Cli(const std::vector<std::string>& args) { return Wait(Start(args)); }
+    void Expect(const std::vector<std::string>& args, int exitCode, const std::string& output,
+                const std::string& error = "") {
+        SCOPED_TRACE(args.front() + " " + args.back());
+        const Finished run = Cli(args);
+        EXPECT_EQ(std::tie(run.exitCode, run.out, run.err), std::tie(exitCode, output, error));
+    }
+
+    // The lines with their leading local time ("2026-12-06 20:15:03 ") taken off, a line without one marked.
     static std::string WithoutTimestamps(const std::string& lines) {
-        static const std::regex stamp(R"(^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2} )");
-        std::istringstream in(lines);
-        std::string bare;
-        for (std::string line; std::getline(in, line);) {
-            EXPECT_TRUE(std::regex_search(line, stamp)) << line;
-            bare += std::regex_replace(line, stamp, "", std::regex_constants::format_first_only) + '\n';
-        }
-        return bare;
+        static const std::regex unstamped(R"(^(?!\d{4}-\d\d-\d\d \d\d:\d\d:\d\d )(?=.))", std::regex::multiline);
+        static const std::regex stamp(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d )", std::regex::multiline);
+        return std::regex_replace(std::regex_replace(lines, unstamped, "(no time) "), stamp, "");
     }
 
-    // A fresh reader each time: the binary wrote the file from another process.
+    // A fresh reader each time: the executable wrote the file from another process.
     std::string Setting(const std::string& key) { return SettingsFile(path).ReadText(key); }
+
+private:
+    std::vector<pid_t> running_;
 };
 
 } // namespace zelto::testing

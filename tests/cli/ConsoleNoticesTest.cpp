@@ -2,39 +2,40 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 #include <thread>
 
 namespace zelto {
 namespace {
 
-TEST(ConsoleNoticesTest, ControlCharactersFromTheServerAreShownNotObeyed) {
-    EXPECT_EQ(PrintableText("ip1.2.3.4"), "ip1.2.3.4");
-    EXPECT_EQ(PrintableText("\x1b[2Jip\r\nforged\x7f"), "\\x1b[2Jip\\x0d\\x0aforged\\x7f");
-    EXPECT_EQ(PrintableText("caf\xe9"), "caf\xe9");
+TEST(ConsoleNoticesTest, EachLineGetsItsJournalPriorityAndServerTextCannotForgeOne) {
+    std::ostringstream out, err;
+    Console console{out, err, "zelto-premium", LogMarks::Journal, LogMarks::Journal};
+    ConsoleNotices notices(console);
+    notices.ShowMessage("Password for domain *.example.com is incorrect!");
+    notices.LogExchange("u", "no answer");
+    notices.LogExchange("u", "ip203.0.113.7 (the update record could not be written)");
+    notices.LogExchange("u", "\x1b[2J\r\n<0>forged\x7f caf\xe9");
+    EXPECT_EQ(err.str(), "<4>zelto-premium: Password for domain *.example.com is incorrect!\n");
+    EXPECT_EQ(out.str(), "<3>u -> no answer\n<3>u -> ip203.0.113.7 (the update record could not be written)\n"
+                         "<6>u -> \\x1b[2J\\x0d\\x0a<0>forged\\x7f caf\xe9\n");
 }
 
 TEST(ConsoleNoticesTest, LinesFromTwoThreadsNeverMix) {
-    std::ostringstream out;
-    std::ostringstream err;
+    std::ostringstream out, err;
     Console console{out, err, "zelto-premium"};
     ConsoleNotices notices(console);
-    constexpr int kLines = 2000;
     std::thread other([&] {
-        for (int i = 0; i < kLines; ++i)
-            notices.SetTooltipText("bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb");
+        for (int i = 0; i < 2000; ++i)
+            notices.SetTooltipText("tip");
     });
-    for (int i = 0; i < kLines; ++i)
-        notices.LogExchange("aaaaaaaaaaaaaaaaaaaaaaaa", "aaaaaaaaaaaaaaaaaaaaaa");
+    for (int i = 0; i < 2000; ++i)
+        notices.LogExchange("url", "answer");
     other.join();
-    std::istringstream lines(out.str());
-    int count = 0;
-    for (std::string line; std::getline(lines, line); ++count) {
-        ASSERT_TRUE(line == "bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb" ||
-                    line == "aaaaaaaaaaaaaaaaaaaaaaaa -> aaaaaaaaaaaaaaaaaaaaaa")
-            << line;
-    }
-    EXPECT_EQ(count, 2 * kLines);
+    static const std::regex whole(R"(^(tip|url -> answer)\n)", std::regex::multiline);
+    EXPECT_EQ(std::regex_replace(out.str(), whole, ""), "");
+    EXPECT_EQ(out.str().size(), 2000u * 18);
 }
 
 } // namespace

@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <initializer_list>
+#include <filesystem>
+#include <sstream>
 #include <string>
 #include <sys/resource.h>
-#include <utility>
 
 namespace zelto::testing {
 
@@ -20,35 +20,30 @@ protected:
     SettingsFile settings{dir.File("ZeltoPre.INI")};
 
     std::string Text(const std::string& key) { return settings.ReadText(key); }
-    std::string Text(const std::string& base, int n) { return settings.ReadText(IndexedKey(base, n)); }
     int Int(const std::string& key) { return settings.ReadInt(key, -1); }
 
-    void Seed(std::initializer_list<std::pair<const char*, const char*>> values) {
-        for (const auto& [key, value] : values)
-            ASSERT_TRUE(settings.WriteText(key, value));
+    // Writes "key=value" lines to `file`.
+    static void Seed(const std::string& lines, SettingsFile& file) {
+        std::istringstream in(lines);
+        for (std::string line; std::getline(in, line);)
+            ASSERT_TRUE(file.WriteText(line.substr(0, line.find('=')), line.substr(line.find('=') + 1)));
     }
-};
+    void Seed(const std::string& lines) { Seed(lines, settings); }
 
-// Files written while it lives may not grow beyond `bytes`: the write that would fails, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
+    // Runs `operation` while no file may grow beyond one holding just the lines `fits`: their writes succeed,
+    // the next write fails as on a full disk.
+    template <class Operation> auto WhenOnly(const std::string& fits, Operation operation) {
+        SettingsFile scratch(dir.File("scratch.ini"));
+        Seed(fits, scratch);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit limit{std::filesystem::file_size(scratch.Path()), saved.rlim_max};
+        std::signal(SIGXFSZ, SIG_IGN);
         setrlimit(RLIMIT_FSIZE, &limit);
+        const auto result = operation();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        return result;
     }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
 };
 
 } // namespace zelto::testing

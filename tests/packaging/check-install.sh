@@ -2,7 +2,7 @@
 # Checks of the installed tree: check-install.sh STEP BUILD_DIR DESTDIR
 #   install     cmake --install into DESTDIR with prefix /usr (the other steps read that tree)
 #   layout      every file where desktops, systemd, man and bash look for it
-#   desktop     desktop-file-validate on the desktop entry
+#   desktop     desktop-file-validate on the desktop entry and on the autostart entries the program writes
 #   units       systemd-analyze verify on the units (skipped without systemd-analyze)
 #   man         the manual page renders without a warning
 #   completion  bash -n, then completions for typed command lines
@@ -60,6 +60,19 @@ layout)
 
 desktop)
     desktop-file-validate "$usr/share/applications/zelto-premium.desktop"
+    # The autostart entry of its own (nothing installed where it looks), and the installed one passing an
+    # awkward settings path.
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/none
+    autostart() {
+        (cd "$work" && XDG_DATA_DIRS=$1 "$usr/bin/zelto-premium" "${@:2}" --autostart on >/dev/null)
+        local entry=$work/config/autostart/zelto-premium.desktop
+        desktop-file-validate "$entry" || fail "autostart entry: $(cat "$entry")"
+        grep -q '^Exec=zelto-premium' "$entry" || fail "autostart entry without Exec: $(cat "$entry")"
+    }
+    autostart "$work/none"
+    autostart "$usr/share" --settings "my settings/\$HOME \"100%\" \\.INI"
     ;;
 
 units)
