@@ -1,7 +1,6 @@
 #include "cli/SignalWatch.h"
 
 #include <csignal>
-#include <ctime>
 #include <pthread.h>
 
 namespace zelto {
@@ -26,17 +25,19 @@ SignalWatch::SignalWatch(std::function<void()> onSignal) : onSignal_(std::move(o
 
 SignalWatch::~SignalWatch() {
     done_ = true;
+    // Blocked in every thread, so it waits for the watcher's sigwaitinfo: the watcher sleeps until it comes,
+    // instead of waking on a timer to look for the end.
+    pthread_kill(watcher_.native_handle(), SIGTERM);
     watcher_.join();
 }
 
 void SignalWatch::Watch() {
     const sigset_t set = StopSignals();
-    // Wakes every 100 ms to notice the destructor; a signal is taken at once.
-    const timespec tick{0, 100'000'000};
-    while (!done_) {
-        if (sigtimedwait(&set, nullptr, &tick) < 0)
-            continue;
-        if (!caught_.exchange(true))
+    for (;;) {
+        const int signal = sigwaitinfo(&set, nullptr);
+        if (done_)
+            return;
+        if (signal > 0 && !caught_.exchange(true))
             onSignal_();
     }
 }
