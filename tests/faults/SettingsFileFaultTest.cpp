@@ -118,17 +118,21 @@ TEST_F(SettingsFileFaultTest, ReplacedByGarbageOrTruncatedWhileTheClientRuns) {
         std::string garbage(random() % 2048, '\0');
         for (char& c : garbage)
             c = static_cast<char>(random());
-        switch (round % 3) {
-        case 0:
-            WriteFileBytes(folder / "other", garbage);
-            fs::rename(folder / "other", path);
-            break;
-        case 1:
-            WriteFileBytes(path, garbage);
-            break;
-        case 2:
-            fs::resize_file(path, 0);
-            break;
+        {
+            // Held so that a record write of the client's, read before the damage, cannot undo it.
+            const SettingsFile::Lock lock(rig->settings);
+            switch (round % 3) {
+            case 0:
+                WriteFileBytes(folder / "other", garbage);
+                fs::rename(folder / "other", path);
+                break;
+            case 1:
+                WriteFileBytes(path, garbage);
+                break;
+            case 2:
+                fs::resize_file(path, 0);
+                break;
+            }
         }
         // No domain is left, so the requests stop once a request already under way has ended.
         int seen = service.Requests();
@@ -149,8 +153,11 @@ TEST_F(SettingsFileFaultTest, ReplacedByGarbageOrTruncatedWhileTheClientRuns) {
             EXPECT_EQ(RunClient({"--settings", path.string(), "status"}), 0);
         }
 
-        WriteFileBytes(folder / "other", good);
-        fs::rename(folder / "other", path);
+        {
+            const SettingsFile::Lock lock(rig->settings);
+            WriteFileBytes(folder / "other", good);
+            fs::rename(folder / "other", path);
+        }
         EXPECT_TRUE(WaitUntil([&] { return SettingsFile(path).ReadText("updatedip") == "127.0.0.1"; }, 5s));
     }
     rig->runner.Stop();
