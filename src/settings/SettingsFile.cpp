@@ -93,6 +93,10 @@ bool SettingsFile::WriteText(std::string_view key, std::string_view value) {
     }
     Snapshot& snapshot = state.snapshot;
     const bool present = load == Load::Present;
+    // The update record is written again after every answer, mostly unchanged: that costs no copy of the file.
+    if (present && snapshot.document->Find(key) == value) {
+        return true;
+    }
     std::string content =
         present ? snapshot.document->WithValue(key, value) : IniDocument(std::string(), kSection).WithValue(key, value);
     if (present && content == snapshot.document->Content()) {
