@@ -1,6 +1,6 @@
 #include "cli/CommandLine.h"
-#include "shell/DesktopClient.h"
+#include "shell/DesktopLoader.h"
 
 int main(int argc, char** argv) {
-    return zelto::RunCommandLine(argc, argv, &zelto::RunDesktopClient);
+    return zelto::RunCommandLine(argc, argv, &zelto::LoadAndRunDesktopClient);
 }

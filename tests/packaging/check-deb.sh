@@ -18,7 +18,7 @@ build)
     (cd "$build" && cpack --config CPackConfig.cmake >/dev/null)
     [ -f "$deb" ] || fail "cpack made no $deb"
     listing=$(dpkg-deb -c "$deb" | awk '{print $NF}')
-    for file in /usr/bin/zelto-premium /usr/bin/zelto-service-emulator \
+    for file in /usr/bin/zelto-premium /usr/bin/zelto-service-emulator /usr/lib/zelto-premium/libzelto-desktop.so \
         /usr/share/applications/zelto-premium.desktop \
         /usr/share/icons/hicolor/16x16/apps/zelto-premium.png /usr/share/icons/hicolor/32x32/apps/zelto-premium.png \
         /usr/share/icons/hicolor/48x48/apps/zelto-premium.png /usr/share/icons/hicolor/128x128/apps/zelto-premium.png \
@@ -51,9 +51,16 @@ run)
     program=$root/usr/bin/zelto-premium
     # The unpacked programs run on the system's libraries, as they would once installed.
     unset LD_LIBRARY_PATH
-    if ldd "$program" "$root/usr/bin/zelto-service-emulator" | grep -q "not found"; then
-        fail "a library is missing: $(ldd "$program" | grep "not found")"
+    module=$root/usr/lib/zelto-premium/libzelto-desktop.so
+    if ldd "$program" "$module" "$root/usr/bin/zelto-service-emulator" | grep -q "not found"; then
+        fail "a library is missing: $(ldd "$program" "$module" | grep "not found")"
     fi
+    # The command line runs without Qt; the tray client loads it with the module from ../lib/zelto-premium/,
+    # which answers, with no display, that there is none.
+    ! ldd "$program" | grep -q libQt6 || fail "zelto-premium links Qt: $(ldd "$program" | grep libQt6)"
+    answer=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --settings "$root/none.INI" 2>&1) &&
+        fail "the tray client started without a display"
+    grep -q "no display for the tray client" <<<"$answer" || fail "the desktop module did not load: $answer"
     [ "$("$program" --version)" = "zelto-premium $version" ] || fail "--version: $("$program" --version)"
     "$program" --help | grep -q -- "--autostart" || fail "--help"
     settings=$root/ZeltoPre.INI

@@ -25,6 +25,7 @@ layout)
     expected=(
         bin/zelto-premium
         bin/zelto-service-emulator
+        lib/zelto-premium/libzelto-desktop.so
         share/applications/zelto-premium.desktop
         share/icons/hicolor/16x16/apps/zelto-premium.png
         share/icons/hicolor/32x32/apps/zelto-premium.png
