@@ -27,7 +27,7 @@ namespace zelto::faults {
 
 using namespace std::chrono_literals;
 
-// Keeps counts and the last exchange only, so memory stays flat however long the engine runs.
+// Keeps counts only, so memory stays flat however long the engine runs.
 class CountingNotices : public Notices {
 public:
     void ShowMessage(const std::string& text) override;
