@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-// Each case runs in a process of its own (gtest_discover_tests), which first takes a mount namespace of
-// its own, before any thread starts: then a case can lay a small or read-only file system over its folder
-// while the client runs, and nothing of it outlives the process.
+// Each case runs in a process of its own (gtest_discover_tests) and takes its mount namespace before any
+// thread starts, so nothing a case mounts outlives it.
 int main(int argc, char** argv) {
     zelto::faults::EnterPrivateMounts();
     ::testing::InitGoogleTest(&argc, argv);

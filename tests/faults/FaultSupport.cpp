@@ -1,40 +1,35 @@
 #include "FaultSupport.h"
 
-#include <cerrno>
 #include <csignal>
 #include <fstream>
 #include <sstream>
-#include <thread>
+#include <stdexcept>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace zelto::faults {
 
-void CountingNotices::ShowMessage(const std::string&) {
-    const std::lock_guard lock(mutex_);
-    ++counts_.messages;
-}
-
-bool CountingNotices::SetTooltipText(const std::string&) {
-    const std::lock_guard lock(mutex_);
-    ++counts_.tooltips;
-    return true;
-}
-
 void CountingNotices::LogExchange(const std::string&, const std::string& outcome) {
-    static const std::string kNotRecorded = " (the update record could not be written)";
     const std::lock_guard lock(mutex_);
     ++counts_.exchanges;
     if (outcome == "no answer")
         ++counts_.noAnswer;
-    else if (outcome.starts_with("ip") && outcome.ends_with(kNotRecorded))
-        ++counts_.recordFailed;
     else if (outcome.starts_with("ip"))
-        ++counts_.registered;
+        ++(outcome.ends_with(" (the update record could not be written)") ? counts_.recordFailed : counts_.registered);
+}
+
+bool CountingNotices::Add(int Counts::*field) {
+    const std::lock_guard lock(mutex_);
+    ++(counts_.*field);
+    return true;
 }
 
 CountingNotices::Counts CountingNotices::Now() const {
@@ -65,122 +60,87 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
     return true;
 }
 
-namespace {
-
 long StatusKiB(const std::string& field) {
     std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
+    for (std::string line; std::getline(status, line);) {
         if (line.starts_with(field + ":"))
             return std::stol(line.substr(field.size() + 1));
     }
     return -1;
 }
 
-bool ReadReport(int fd, std::string& text) {
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return got == 0;
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
+namespace {
+
+int Listen(int& port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 16) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        throw std::runtime_error("cannot listen on 127.0.0.1");
+    port = ntohs(address.sin_port);
+    return fd;
 }
+
+bool Readable(int fd, int ms) {
+    pollfd entry{fd, POLLIN, 0};
+    return ::poll(&entry, 1, ms) > 0;
+}
+
+bool privateMounts = false;
 
 } // namespace
 
-long ResidentKiB() {
-    return StatusKiB("VmRSS");
+RawServer::RawServer(std::string answer, bool reset)
+    : answer_(std::move(answer)), reset_(reset), listener_(Listen(port_)), thread_([this] {
+          const auto deadline = std::chrono::steady_clock::now() + 60s;
+          while (!stopping_ && std::chrono::steady_clock::now() < deadline) {
+              const int fd = Readable(listener_, 20) ? ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC) : -1;
+              if (fd < 0)
+                  continue;
+              char head[16384]; // the request, ignored
+              if (Readable(fd, 2000))
+                  (void)!::recv(fd, head, sizeof head, 0);
+              (void)!::send(fd, answer_.data(), answer_.size(), MSG_NOSIGNAL);
+              const linger abort{1, 0};
+              if (reset_)
+                  ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+              ::close(fd);
+          }
+      }) {}
+
+RawServer::~RawServer() {
+    stopping_ = true;
+    thread_.join();
+    ::close(listener_);
 }
 
-long PeakResidentKiB() {
-    return StatusKiB("VmHWM");
+int RefusingPort() {
+    int port = 0;
+    ::close(Listen(port));
+    return port;
 }
 
-Child::Child(const std::function<std::string()>& body) {
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0)
-        return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-        ::close(fds[0]);
-        const std::string report = body();
-        const char* data = report.data();
-        std::size_t left = report.size();
-        while (left > 0) {
-            const ssize_t put = ::write(fds[1], data, left);
-            if (put <= 0)
-                break;
-            data += put;
-            left -= static_cast<std::size_t>(put);
-        }
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    reportFd_ = fds[0];
+Process::Process(const std::function<int()>& body) : pid_(::fork()) {
+    if (pid_ == 0)
+        ::_exit(body());
 }
 
-Child::~Child() {
-    if (pid_ > 0) {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    if (reportFd_ >= 0)
-        ::close(reportFd_);
-}
-
-std::string Child::Finish(std::chrono::seconds timeout) {
-    if (pid_ <= 0)
-        return "could not fork";
-    int status = 0;
-    const bool ended = WaitUntil([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, timeout);
-    if (!ended) {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, &status, 0);
-    }
-    pid_ = -1;
-    std::string report;
-    ReadReport(reportFd_, report);
-    if (!ended)
-        return "still running after " + std::to_string(timeout.count()) + " s; " + report;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return "ended abnormally (status " + std::to_string(status) + "); " + report;
-    return report;
-}
-
-Client::Client(const std::vector<std::string>& arguments) {
-    std::vector<std::string> command{ZELTO_PREMIUM_EXE};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& argument : command)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_ = ::fork();
-    if (pid_ == 0) {
-        const int null = ::open("/dev/null", O_RDWR);
-        ::dup2(null, STDIN_FILENO);
-        ::dup2(null, STDOUT_FILENO);
-        ::dup2(null, STDERR_FILENO);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-}
-
-Client::~Client() {
+Process::~Process() {
     if (pid_ > 0) {
         ::kill(pid_, SIGKILL);
         ::waitpid(pid_, nullptr, 0);
     }
 }
 
-void Client::Signal(int signal) const {
+void Process::Signal(int signal) const {
     if (pid_ > 0)
         ::kill(pid_, signal);
 }
 
-int Client::Wait(std::chrono::milliseconds timeout) {
+int Process::Wait(std::chrono::milliseconds timeout) {
     int status = 0;
     if (pid_ <= 0 || !WaitUntil([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, timeout))
         return -1;
@@ -188,9 +148,20 @@ int Client::Wait(std::chrono::milliseconds timeout) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-int RunClient(const std::vector<std::string>& arguments) {
-    Client client(arguments);
-    return client.Wait(20s);
+Process Process::Client(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command{ZELTO_PREMIUM_EXE};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return Process([command]() mutable {
+        std::vector<char*> argv;
+        for (std::string& argument : command)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        const int null = ::open("/dev/null", O_RDWR);
+        for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+            ::dup2(null, fd);
+        ::execv(argv[0], argv.data());
+        return 127;
+    });
 }
 
 std::string ReadFileBytes(const std::filesystem::path& path) {
@@ -204,34 +175,23 @@ void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-namespace {
-bool privateMounts = false;
-} // namespace
+bool EnterPrivateMounts() {
+    return privateMounts =
+               ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
 
 bool HavePrivateMounts() {
     return privateMounts;
 }
 
-void EnterPrivateMounts() {
-    privateMounts = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-}
-
-std::unique_ptr<ScopedMount> ScopedMount::Tmpfs(const std::filesystem::path& at, std::size_t bytes) {
-    const std::string options = "size=" + std::to_string(bytes) + ",mode=0700";
-    if (!privateMounts || ::mount("zelto-fault", at.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) != 0)
-        return nullptr;
-    return std::unique_ptr<ScopedMount>(new ScopedMount(at));
-}
-
-std::unique_ptr<ScopedMount> ScopedMount::ReadOnly(const std::filesystem::path& at) {
-    // A new bind mount has no writers yet, so it can be made read-only even while the client holds files
-    // open for writing on the mount below it.
-    if (!privateMounts || ::mount(at.c_str(), at.c_str(), nullptr, MS_BIND, nullptr) != 0)
-        return nullptr;
-    auto mount = std::unique_ptr<ScopedMount>(new ScopedMount(at));
-    if (::mount(nullptr, at.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
-        return nullptr;
-    return mount;
+// A new bind mount has no writers yet, so it can be made read-only even while the client holds files open
+// for writing on the mount below it.
+ScopedMount::ScopedMount(const std::filesystem::path& at, std::size_t tmpfsBytes) : at_(at) {
+    const std::string options = "size=" + std::to_string(tmpfsBytes) + ",mode=0700";
+    ok = privateMounts &&
+         (tmpfsBytes > 0 ? ::mount("zelto-fault", at.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0
+                         : ::mount(at.c_str(), at.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+                               ::mount(nullptr, at.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0);
 }
 
 ScopedMount::~ScopedMount() {
@@ -244,11 +204,10 @@ std::filesystem::path FillDisk(const std::filesystem::path& folder) {
     const std::string block(4096, 'z');
     while (fd >= 0 && ::write(fd, block.data(), block.size()) > 0) {
     }
-    // The last partial block, byte by byte, so that not even a small file fits.
+    // The last partial block byte by byte, so that not even a small file fits.
     while (fd >= 0 && ::write(fd, "z", 1) > 0) {
     }
-    if (fd >= 0)
-        ::close(fd);
+    ::close(fd);
     return filler;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// What the fault cases share: the engine wired to real libcurl and a real settings file, notices that only
-// count (a hostile server must not make the test itself hold its answers), process and mount helpers.
+// What the fault cases share: the engine on real libcurl and a real settings file, notices that only count
+// (so memory stays flat however long the engine runs), a raw server, processes and mounts.
 
 #include "fakes/FakePorts.h"
 #include "platform/Clock.h"
@@ -16,9 +16,9 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/types.h>
@@ -27,33 +27,26 @@ namespace zelto::faults {
 
 using namespace std::chrono_literals;
 
-// Keeps counts only, so memory stays flat however long the engine runs.
 class CountingNotices : public Notices {
 public:
-    void ShowMessage(const std::string& text) override;
-    bool SetTooltipText(const std::string& text) override;
-    void LogExchange(const std::string& maskedUrl, const std::string& outcome) override;
-
     struct Counts {
-        int exchanges = 0;
-        int noAnswer = 0;     // "no answer"
-        int registered = 0;   // an "ip" answer, recorded
-        int recordFailed = 0; // an "ip" answer that could not be recorded
-        int messages = 0;
-        int tooltips = 0;
+        int exchanges = 0, noAnswer = 0, registered = 0, recordFailed = 0, messages = 0, tooltips = 0;
     };
+    void ShowMessage(const std::string&) override { Add(&Counts::messages); }
+    bool SetTooltipText(const std::string&) override { return Add(&Counts::tooltips); }
+    void LogExchange(const std::string& maskedUrl, const std::string& outcome) override;
     Counts Now() const;
 
 private:
+    bool Add(int Counts::*field);
     mutable std::mutex mutex_;
     Counts counts_;
 };
 
-// A clock `step` seconds further on at every look. The default step makes every update record differ from
-// the last one, so that each is really written.
+// A clock `step` seconds further on at every look; the default makes every update record differ from the last.
 class SteppingClock : public Clock {
 public:
-    explicit SteppingClock(std::time_t start = 1700000000, std::time_t step = 3600) : now_(start), step_(step) {}
+    SteppingClock(std::time_t start, std::time_t step) : now_(start), step_(step) {}
     std::time_t Now() const override { return now_ += step_; }
 
 private:
@@ -61,12 +54,10 @@ private:
     const std::time_t step_;
 };
 
-// The update engine as the headless client builds it, on short pauses and time-outs, with the machine's
-// address list empty so that every decision finds a pass due.
+// The engine as the headless client builds it; the address list is empty, so every pass is due.
 struct EngineRig {
     explicit EngineRig(const std::filesystem::path& settingsPath, HttpTimeouts timeouts = {1000ms, 300ms},
                        CycleTiming timing = {2ms, 2ms}, std::time_t start = 1700000000, std::time_t step = 3600);
-
     SettingsFile settings;
     CurlHttpSessionFactory http;
     NullAutodialSetting autodial;
@@ -79,83 +70,63 @@ struct EngineRig {
     UpdateThreadRunner runner{thread};
 };
 
-// Writes one domain entry and the update server's address.
 void ConfigureOneDomain(SettingsFile& settings, const std::string& updateServer);
-
-// Polls until done() holds or the time is up; returns done()'s last value.
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+long StatusKiB(const std::string& field); // "VmRSS", "VmHWM" of this process
 
-// AddressSanitizer keeps freed memory in quarantine, so resident memory grows there by design; its leak
-// check stands in for the bound.
-#if defined(__SANITIZE_ADDRESS__)
-inline constexpr bool kResidentMemoryIsMeaningful = false;
-#else
-inline constexpr bool kResidentMemoryIsMeaningful = true;
-#endif
-
-// This process's resident and peak resident memory, in KiB (VmRSS and VmHWM).
-long ResidentKiB();
-long PeakResidentKiB();
-
-// A child started with fork that reports a text back through a pipe when it ends.
-class Child {
+// Serves `answer` to every connection on 127.0.0.1, then closes it (with a TCP reset if `reset`); stops by
+// itself after a minute.
+class RawServer {
 public:
-    explicit Child(const std::function<std::string()>& body);
-    ~Child();
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-
-    pid_t Pid() const { return pid_; }
-    // Its text, or why it failed; kills it when it is still running after `timeout`.
-    std::string Finish(std::chrono::seconds timeout);
+    RawServer(std::string answer, bool reset);
+    ~RawServer();
+    RawServer(const RawServer&) = delete;
+    RawServer& operator=(const RawServer&) = delete;
+    std::string HostPort() const { return "127.0.0.1:" + std::to_string(port_); }
 
 private:
-    pid_t pid_ = -1;
-    int reportFd_ = -1;
+    std::string answer_;
+    bool reset_;
+    int port_ = 0;
+    int listener_ = -1;
+    std::atomic<bool> stopping_{false};
+    std::thread thread_;
 };
+int RefusingPort();
 
-// Starts the client executable with its output thrown away; ends it with SIGKILL at destruction if it runs.
-class Client {
+// A forked child running `body` (its return value is the exit code); killed at destruction if it runs.
+class Process {
 public:
-    explicit Client(const std::vector<std::string>& arguments);
-    ~Client();
-    Client(const Client&) = delete;
-    Client& operator=(const Client&) = delete;
-
+    explicit Process(const std::function<int()>& body);
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
     void Signal(int signal) const;
-    // The exit code, or -1 when it ended by a signal or was still running after `timeout`.
-    int Wait(std::chrono::milliseconds timeout);
+    int Wait(std::chrono::milliseconds timeout);                      // exit code; -1 on a signal or a time-out
+    static Process Client(const std::vector<std::string>& arguments); // the executable, output discarded
 
 private:
     pid_t pid_ = -1;
 };
-
-// Runs the client executable to its end and returns its exit code (-1: killed after 20 s).
-int RunClient(const std::vector<std::string>& arguments);
 
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 
-// True when main() put the process in a mount namespace of its own, where the cases may mount.
+// main() takes a mount namespace of its own before any thread starts; then a case may mount over its folder.
+bool EnterPrivateMounts();
 bool HavePrivateMounts();
-void EnterPrivateMounts();
-
-// A mount that goes away with the object. Tmpfs: a small file system of its own at `at` (a full disk);
-// ReadOnly: a read-only view of `at` laid over it (a file made read-only under a running client).
+// A mount of `at` undone at destruction: a small tmpfs (a disk to fill) or a read-only bind of itself.
 class ScopedMount {
 public:
-    static std::unique_ptr<ScopedMount> Tmpfs(const std::filesystem::path& at, std::size_t bytes);
-    static std::unique_ptr<ScopedMount> ReadOnly(const std::filesystem::path& at);
+    ScopedMount(const std::filesystem::path& at, std::size_t tmpfsBytes);
     ~ScopedMount();
     ScopedMount(const ScopedMount&) = delete;
     ScopedMount& operator=(const ScopedMount&) = delete;
+    bool ok = false;
 
 private:
-    explicit ScopedMount(std::filesystem::path at) : at_(std::move(at)) {}
     std::filesystem::path at_;
 };
-
-// Fills the file system that holds `folder` with one file until it takes no more; returns that file.
-std::filesystem::path FillDisk(const std::filesystem::path& folder);
+std::filesystem::path FillDisk(const std::filesystem::path& folder); // returns the filler file
 
 } // namespace zelto::faults
