@@ -1,7 +1,7 @@
 #pragma once
 
 // What the fault cases share: the engine on real libcurl and a real settings file, notices that only count
-// (so memory stays flat however long the engine runs), a raw server, processes and mounts.
+// (so memory stays flat however long the engine runs), a raw server, child processes and mounts.
 
 #include "fakes/FakePorts.h"
 #include "platform/Clock.h"
@@ -14,14 +14,24 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <mutex>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
-#include <vector>
 
-#include <sys/types.h>
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace zelto::faults {
 
@@ -34,16 +44,29 @@ public:
     };
     void ShowMessage(const std::string&) override { Add(&Counts::messages); }
     bool SetTooltipText(const std::string&) override { return Add(&Counts::tooltips); }
-    void LogExchange(const std::string& maskedUrl, const std::string& outcome) override;
-    Counts Now() const;
+    void LogExchange(const std::string&, const std::string& outcome) override {
+        Add(&Counts::exchanges);
+        if (outcome == "no answer")
+            Add(&Counts::noAnswer);
+        else if (outcome.starts_with("ip"))
+            Add(outcome.ends_with(" (the update record could not be written)") ? &Counts::recordFailed
+                                                                               : &Counts::registered);
+    }
+    Counts Now() const {
+        const std::lock_guard lock(mutex_);
+        return counts_;
+    }
 
 private:
-    bool Add(int Counts::*field);
+    bool Add(int Counts::*field) {
+        const std::lock_guard lock(mutex_);
+        return ++(counts_.*field);
+    }
     mutable std::mutex mutex_;
     Counts counts_;
 };
 
-// A clock `step` seconds further on at every look; the default makes every update record differ from the last.
+// `step` seconds further on at every look; the default makes every update record differ from the last.
 class SteppingClock : public Clock {
 public:
     SteppingClock(std::time_t start, std::time_t step) : now_(start), step_(step) {}
@@ -56,8 +79,11 @@ private:
 
 // The engine as the headless client builds it; the address list is empty, so every pass is due.
 struct EngineRig {
-    explicit EngineRig(const std::filesystem::path& settingsPath, HttpTimeouts timeouts = {1000ms, 300ms},
-                       CycleTiming timing = {2ms, 2ms}, std::time_t start = 1700000000, std::time_t step = 3600);
+    explicit EngineRig(const std::filesystem::path& path, HttpTimeouts timeouts = {1000ms, 300ms},
+                       CycleTiming timing = {2ms, 2ms}, std::time_t start = 1700000000, std::time_t step = 3600)
+        : settings(path), http("zelto-fault-test", timeouts),
+          clock(start, step), ports{settings, http, autodial, addresses, clock, notices, sound}, thread(ports, timing) {
+    }
     SettingsFile settings;
     CurlHttpSessionFactory http;
     NullAutodialSetting autodial;
@@ -70,56 +96,138 @@ struct EngineRig {
     UpdateThreadRunner runner{thread};
 };
 
-void ConfigureOneDomain(SettingsFile& settings, const std::string& updateServer);
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
-long StatusKiB(const std::string& field); // "VmRSS", "VmHWM" of this process
+inline void ConfigureOneDomain(SettingsFile& settings, const std::string& updateServer) {
+    settings.WriteText("updateserver", updateServer);
+    settings.WriteText("first_level1", "com");
+    settings.WriteText("second_level1", "example");
+    settings.WriteText("password1", "secret12");
+    settings.WriteInt("numofdomains", 1);
+}
 
-// Serves `answer` to every connection on 127.0.0.1, then closes it (with a TCP reset if `reset`); stops by
+inline bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(2ms);
+    }
+    return true;
+}
+
+// "VmRSS" or "VmHWM" of this process, in KiB.
+inline long StatusKiB(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with(field + ":"))
+            return std::stol(line.substr(field.size() + 1));
+    }
+    return -1;
+}
+
+inline std::string ReadFileBytes(const std::filesystem::path& path) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+inline void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+inline bool Readable(int fd, int ms) {
+    pollfd entry{fd, POLLIN, 0};
+    return ::poll(&entry, 1, ms) > 0;
+}
+
+inline int Listen(int& port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 16) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        throw std::runtime_error("cannot listen on 127.0.0.1");
+    port = ntohs(address.sin_port);
+    return fd;
+}
+
+// Sends `answer` on every connection to 127.0.0.1, then closes it (with a TCP reset if `reset`); stops by
 // itself after a minute.
 class RawServer {
 public:
-    RawServer(std::string answer, bool reset);
-    ~RawServer();
-    RawServer(const RawServer&) = delete;
-    RawServer& operator=(const RawServer&) = delete;
+    RawServer(std::string answer, bool reset) : answer_(std::move(answer)), reset_(reset) {}
+    ~RawServer() {
+        stopping_ = true;
+        thread_.join();
+        ::close(listener_);
+    }
     std::string HostPort() const { return "127.0.0.1:" + std::to_string(port_); }
 
 private:
+    void Serve() {
+        for (const auto end = std::chrono::steady_clock::now() + 60s;
+             !stopping_ && std::chrono::steady_clock::now() < end;) {
+            const int fd = Readable(listener_, 20) ? ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC) : -1;
+            char request[16384];
+            if (fd < 0 || (Readable(fd, 2000) && ::recv(fd, request, sizeof request, 0) < 0))
+                continue;
+            (void)!::send(fd, answer_.data(), answer_.size(), MSG_NOSIGNAL);
+            const linger abort{1, 0};
+            if (reset_)
+                ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+            ::close(fd);
+        }
+    }
     std::string answer_;
     bool reset_;
     int port_ = 0;
-    int listener_ = -1;
+    int listener_ = Listen(port_);
     std::atomic<bool> stopping_{false};
-    std::thread thread_;
+    std::thread thread_{[this] { Serve(); }};
 };
-int RefusingPort();
 
-// A forked child running `body` (its return value is the exit code); killed at destruction if it runs.
+// A forked child running `body`, whose result is its exit code; killed at destruction if it still runs.
 class Process {
 public:
-    explicit Process(const std::function<int()>& body);
-    ~Process();
+    explicit Process(const std::function<int()>& body) : pid_(::fork()) {
+        if (pid_ == 0)
+            ::_exit(body());
+    }
+    ~Process() {
+        if (pid_ > 0 && ::kill(pid_, SIGKILL) == 0)
+            ::waitpid(pid_, nullptr, 0);
+    }
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
-    void Signal(int signal) const;
-    int Wait(std::chrono::milliseconds timeout);                      // exit code; -1 on a signal or a time-out
-    static Process Client(const std::vector<std::string>& arguments); // the executable, output discarded
+    void Signal(int signal) const { ::kill(pid_, signal); }
+    int Wait(std::chrono::milliseconds timeout) { // the exit code; -1 on a signal or a time-out
+        int status = 0;
+        if (!WaitUntil([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, timeout))
+            return -1;
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
 
 private:
-    pid_t pid_ = -1;
+    pid_t pid_;
 };
 
-std::string ReadFileBytes(const std::filesystem::path& path);
-void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+// Set by main(), which takes a mount namespace of its own before any thread starts.
+inline bool privateMounts = false;
 
-// main() takes a mount namespace of its own before any thread starts; then a case may mount over its folder.
-bool EnterPrivateMounts();
-bool HavePrivateMounts();
-// A mount of `at` undone at destruction: a small tmpfs (a disk to fill) or a read-only bind of itself.
+// A mount over `at` undone at destruction: a small tmpfs (a disk to fill) or, with no size, a read-only
+// bind of itself. A new bind has no writers yet, so it can turn read-only while the client holds files open.
 class ScopedMount {
 public:
-    ScopedMount(const std::filesystem::path& at, std::size_t tmpfsBytes);
-    ~ScopedMount();
+    ScopedMount(const std::filesystem::path& at, std::size_t tmpfsBytes) : at_(at) {
+        const std::string size = "size=" + std::to_string(tmpfsBytes);
+        ok = privateMounts && (tmpfsBytes > 0 ? ::mount("zelto", at.c_str(), "tmpfs", 0, size.c_str()) == 0
+                                              : ::mount(at.c_str(), at.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+                                                    ::mount(nullptr, at.c_str(), nullptr,
+                                                            MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0);
+    }
+    ~ScopedMount() { ::umount2(at_.c_str(), MNT_DETACH); }
     ScopedMount(const ScopedMount&) = delete;
     ScopedMount& operator=(const ScopedMount&) = delete;
     bool ok = false;
@@ -127,6 +235,16 @@ public:
 private:
     std::filesystem::path at_;
 };
-std::filesystem::path FillDisk(const std::filesystem::path& folder); // returns the filler file
+
+// Fills the file system holding `folder` to the last byte; returns the filler file.
+inline std::filesystem::path FillDisk(const std::filesystem::path& folder) {
+    const std::filesystem::path filler = folder / "filler";
+    const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    for (std::size_t block : {4096, 1})
+        while (::write(fd, std::string(block, 'z').data(), block) > 0) {
+        }
+    ::close(fd);
+    return filler;
+}
 
 } // namespace zelto::faults

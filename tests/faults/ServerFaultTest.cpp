@@ -76,8 +76,9 @@ protected:
     std::string FaultyServer(const ServerFault& c) {
         Fault fault = c.fault;
         switch (c.server) {
-        case Server::Refusing:
-            return "127.0.0.1:" + std::to_string(RefusingPort());
+        case Server::Refusing: // a port where nothing listens any more
+            ::close(Listen(port));
+            return "127.0.0.1:" + std::to_string(port);
         case Server::Raw:
         case Server::Reset:
             raw.emplace(fault.body, c.server == Server::Reset);
@@ -95,6 +96,7 @@ protected:
     fakes::TempDir dir;
     emulator::ServiceEmulator healthy, faulty;
     std::optional<RawServer> raw;
+    int port = 0;
 };
 
 TEST_P(ServerFaultTest, ThreadSurvivesRecordsNothingStaysBoundedAndRetries) {

@@ -70,7 +70,7 @@ protected:
 
 // Root ignores permission bits, hence a read-only bind mount in the test's own mount namespace.
 TEST_F(SettingsFileFaultTest, MadeReadOnlyWhileTheClientRuns) {
-    if (!HavePrivateMounts())
+    if (!privateMounts)
         GTEST_SKIP() << "no mount namespace of our own";
     StartEngine();
     auto readOnly = Locked([&] { return std::make_unique<ScopedMount>(folder, 0); });
@@ -79,7 +79,7 @@ TEST_F(SettingsFileFaultTest, MadeReadOnlyWhileTheClientRuns) {
 }
 
 TEST_F(SettingsFileFaultTest, DiskFullWhileTheClientRuns) {
-    if (!HavePrivateMounts())
+    if (!privateMounts)
         GTEST_SKIP() << "no mount namespace of our own";
     const ScopedMount disk(folder, 64 * 1024);
     ASSERT_TRUE(disk.ok);

@@ -72,7 +72,9 @@ TEST_P(StopFaultTest, UpdateThreadStopsWithinASecond) {
 }
 
 TEST_P(StopFaultTest, HeadlessClientEndsWithinASecondOfSigterm) {
-    Process client = Process::Client({"--settings", path.string(), "--headless"});
+    Process client([&] {
+        return ::execl(ZELTO_PREMIUM_EXE, ZELTO_PREMIUM_EXE, "--settings", path.c_str(), "--headless", nullptr);
+    });
     ExpectStopWithinASecond([&] {
         client.Signal(SIGTERM);
         EXPECT_EQ(client.Wait(1s), 0);
