@@ -6,10 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <iostream>
 #include <set>
-
-#include <unistd.h>
 
 namespace zelto::faults {
 namespace {
@@ -21,6 +18,11 @@ std::string Label(int copy, int i) {
     return "c" + std::to_string(copy) + "n" + std::to_string(i);
 }
 
+std::string Record(const SettingsFile& settings) {
+    return settings.ReadText("updatedhour") + "/" + settings.ReadText("updatedday") + "/" +
+           settings.ReadText("updatedyear");
+}
+
 // Under the lock every entry is whole (three keys from one add) and shows once, and the update record comes
 // from one registration of one copy.
 std::string TornView(const SettingsFile& settings, const std::set<std::string>& records) {
@@ -28,16 +30,12 @@ std::string TornView(const SettingsFile& settings, const std::set<std::string>& 
     std::set<std::string> labels;
     for (int n = 1; n <= settings.ReadInt("numofdomains", 0); ++n) {
         const std::string second = settings.ReadText(IndexedKey("second_level", n));
-        const std::string first = settings.ReadText(IndexedKey("first_level", n));
-        const std::string password = settings.ReadText(IndexedKey("password", n));
-        if (n == 1 ? second + first + password != "examplecomsecret12" : first != "net" || password != "pw" + second)
-            return "entry " + std::to_string(n) + " is " + second + "/" + first + "/" + password;
-        if (!labels.insert(second).second)
-            return second + " shows twice";
+        const std::string entry = second + "/" + settings.ReadText(IndexedKey("first_level", n)) + "/" +
+                                  settings.ReadText(IndexedKey("password", n));
+        if (entry != (n == 1 ? "example/com/secret12" : second + "/net/pw" + second) || !labels.insert(second).second)
+            return "entry " + std::to_string(n) + " is " + entry;
     }
-    const std::string record = settings.ReadText("updatedhour") + "/" + settings.ReadText("updatedday") + "/" +
-                               settings.ReadText("updatedyear");
-    return records.contains(record) ? "" : "update record " + record + " is no registration's";
+    return records.contains(Record(settings)) ? "" : "update record " + Record(settings) + " is no registration's";
 }
 
 // One copy of the client: its update thread registering on every pass, its dialog thread adding and removing
@@ -46,29 +44,24 @@ std::string RunCopy(const std::filesystem::path& path, int copy, const std::set<
     EngineRig rig(path, {1000ms, 1000ms}, {1ms, 1ms}, kClockOf[copy - 1], 0);
     rig.runner.Start();
     std::atomic<bool> done{false};
-    std::string torn;
+    std::string problem, torn;
     std::thread reader([&] {
-        while (!done && torn.empty()) {
+        for (; !done && torn.empty(); std::this_thread::sleep_for(1ms)) // the pause lets the writers in
             torn = TornView(rig.settings, records);
-            std::this_thread::sleep_for(1ms); // lets the writers in
-        }
     });
-    std::string problem;
     for (int i = 1; i <= kAdds && problem.empty(); ++i) {
         const std::string label = Label(copy, i), previous = Label(copy, i - 1);
-        if (!OnAddDomain(rig.settings, {label, "net", "pw" + label}).carriedOut)
-            problem = "add of " + label + " refused";
-        else if (i % 2 == 0 && !OnRemoveDomain(rig.settings, {previous, "net", "pw" + previous}).carriedOut)
-            problem = "removal of " + previous + " refused";
-        else if (!rig.settings.WriteInt("beat" + std::to_string(copy), i))
-            problem = "beat " + std::to_string(i) + " not written";
+        if (!OnAddDomain(rig.settings, {label, "net", "pw" + label}).carriedOut ||
+            (i % 2 == 0 && !OnRemoveDomain(rig.settings, {previous, "net", "pw" + previous}).carriedOut) ||
+            !rig.settings.WriteInt("beat" + std::to_string(copy), i))
+            problem = "a write of round " + std::to_string(i) + " refused";
     }
     if (!WaitUntil([&] { return rig.notices.Now().registered >= 3; }, 10s))
         problem += " the update thread hardly registered";
     done = true;
     reader.join();
     rig.runner.Stop();
-    return problem + (torn.empty() ? "" : " torn read: " + torn);
+    return problem + torn;
 }
 
 TEST(ConcurrentWriterTest, TwoCopiesWithBothThreadsLoseNoWriteAndTearNoRead) {
@@ -81,9 +74,9 @@ TEST(ConcurrentWriterTest, TwoCopiesWithBothThreadsLoseNoWriteAndTearNoRead) {
         const LocalStamp stamp = FormatLocalStamp(when);
         records.insert(stamp.hour + "/" + stamp.day + "/" + stamp.year);
     }
+    // Forked before the emulator starts its threads; they go once the file names it.
     int go[2];
     ASSERT_EQ(::pipe(go), 0);
-    // Forked before the emulator starts its threads; they start once the file names it.
     auto copy = [&](int n) {
         return [&, n] {
             char byte = 0;
@@ -95,15 +88,12 @@ TEST(ConcurrentWriterTest, TwoCopiesWithBothThreadsLoseNoWriteAndTearNoRead) {
     Process first(copy(1)), second(copy(2));
     emulator::ServiceEmulator service;
     service.AddAccount({"example", "com", "secret12", false});
-    {
-        SettingsFile settings(path);
-        ConfigureOneDomain(settings, service.HostPort());
-    }
+    SettingsFile settings(path);
+    ConfigureOneDomain(settings, service.HostPort());
     EXPECT_EQ(::write(go[1], "gg", 2), 2);
     EXPECT_EQ(first.Wait(60s), 0);
     EXPECT_EQ(second.Wait(60s), 0);
 
-    const SettingsFile settings(path);
     std::multiset<std::string> expected{"example"}, stored;
     for (int n = 1; n <= 2; ++n) {
         for (int i = 2; i <= kAdds; i += 2)

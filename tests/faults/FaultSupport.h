@@ -134,11 +134,6 @@ inline void WriteFileBytes(const std::filesystem::path& path, const std::string&
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-inline bool Readable(int fd, int ms) {
-    pollfd entry{fd, POLLIN, 0};
-    return ::poll(&entry, 1, ms) > 0;
-}
-
 inline int Listen(int& port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
@@ -152,11 +147,10 @@ inline int Listen(int& port) {
     return fd;
 }
 
-// Sends `answer` on every connection to 127.0.0.1, then closes it (with a TCP reset if `reset`); stops by
-// itself after a minute.
+// Sends `answer` on every connection to 127.0.0.1, then resets it; stops by itself after a minute.
 class RawServer {
 public:
-    RawServer(std::string answer, bool reset) : answer_(std::move(answer)), reset_(reset) {}
+    explicit RawServer(std::string answer) : answer_(std::move(answer)) {}
     ~RawServer() {
         stopping_ = true;
         thread_.join();
@@ -165,6 +159,10 @@ public:
     std::string HostPort() const { return "127.0.0.1:" + std::to_string(port_); }
 
 private:
+    static bool Readable(int fd, int ms) {
+        pollfd entry{fd, POLLIN, 0};
+        return ::poll(&entry, 1, ms) > 0;
+    }
     void Serve() {
         for (const auto end = std::chrono::steady_clock::now() + 60s;
              !stopping_ && std::chrono::steady_clock::now() < end;) {
@@ -174,13 +172,11 @@ private:
                 continue;
             (void)!::send(fd, answer_.data(), answer_.size(), MSG_NOSIGNAL);
             const linger abort{1, 0};
-            if (reset_)
-                ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+            ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
             ::close(fd);
         }
     }
     std::string answer_;
-    bool reset_;
     int port_ = 0;
     int listener_ = Listen(port_);
     std::atomic<bool> stopping_{false};
