@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <random>
@@ -14,15 +13,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The engine registering on every pass while the settings file goes wrong under it.
+// The engine registering on every pass while the settings file goes wrong under it. Damage and repair are
+// done under the file's lock, so that a record write of the client's, read before, cannot undo them.
 class SettingsFileFaultTest : public ::testing::Test {
 protected:
-    SettingsFileFaultTest() {
+    void SetUp() override {
         service.AddAccount({"example", "com", "secret12", false});
         fs::create_directory(folder);
-    }
-
-    void StartEngine() {
+        if (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()).starts_with("Disk"))
+            disk.emplace(folder, 64 * 1024);
         rig.emplace(path);
         ConfigureOneDomain(rig->settings, service.HostPort());
         rig->runner.Start();
@@ -36,25 +35,19 @@ protected:
 
     bool Recorded() const { return SettingsFile(path).ReadText("updatedip") == "127.0.0.1"; }
 
-    // While the fault holds, every record write fails and the file stays byte for byte; once `repair` has
-    // run, the next pass records again.
+    // While the fault holds, every record write fails and the file stays byte for byte; after `repair`, the
+    // next pass records again and no temporary file is left.
     void ExpectWritesFailCleanlyUntil(const std::function<void()>& repair) {
         const std::string before = Locked([&] { return ReadFileBytes(path); });
         const int registered = rig->notices.Now().registered;
         bool unchanged = true;
         EXPECT_TRUE(WaitUntil(
-            [&] {
-                unchanged = unchanged && ReadFileBytes(path) == before;
-                return rig->notices.Now().recordFailed >= 50;
-            },
-            10s));
+            [&] { return (unchanged &= ReadFileBytes(path) == before, rig->notices.Now().recordFailed >= 50); }, 10s));
         EXPECT_TRUE(unchanged) << "a failed write changed the file";
         EXPECT_EQ(rig->notices.Now().registered, registered) << "a failed write was reported as done";
         EXPECT_TRUE(Recorded()) << "the old value did not stay";
-
         repair();
-        // Emptied, so only a write made after the repair can put the address back.
-        ASSERT_TRUE(SettingsFile(path).WriteText("updatedip", ""));
+        ASSERT_TRUE(SettingsFile(path).WriteText("updatedip", "")); // only a write after the repair refills it
         EXPECT_TRUE(WaitUntil([&] { return Recorded(); }, 5s));
         rig->runner.Stop();
         for (const auto& entry : fs::directory_iterator(folder))
@@ -62,9 +55,9 @@ protected:
     }
 
     fakes::TempDir dir;
-    fs::path folder = dir.File("settings");
-    fs::path path = folder / "ZeltoPre.INI";
+    fs::path folder = dir.File("settings"), path = folder / "ZeltoPre.INI";
     emulator::ServiceEmulator service;
+    std::optional<ScopedMount> disk;
     std::optional<EngineRig> rig;
 };
 
@@ -72,7 +65,6 @@ protected:
 TEST_F(SettingsFileFaultTest, MadeReadOnlyWhileTheClientRuns) {
     if (!privateMounts)
         GTEST_SKIP() << "no mount namespace of our own";
-    StartEngine();
     auto readOnly = Locked([&] { return std::make_unique<ScopedMount>(folder, 0); });
     ASSERT_TRUE(readOnly->ok);
     ExpectWritesFailCleanlyUntil([&] { readOnly.reset(); });
@@ -81,9 +73,7 @@ TEST_F(SettingsFileFaultTest, MadeReadOnlyWhileTheClientRuns) {
 TEST_F(SettingsFileFaultTest, DiskFullWhileTheClientRuns) {
     if (!privateMounts)
         GTEST_SKIP() << "no mount namespace of our own";
-    const ScopedMount disk(folder, 64 * 1024);
-    ASSERT_TRUE(disk.ok);
-    StartEngine();
+    ASSERT_TRUE(disk->ok);
     const fs::path filler = Locked([&] { return FillDisk(folder); });
     ExpectWritesFailCleanlyUntil([&] { fs::remove(filler); });
 }
@@ -91,36 +81,32 @@ TEST_F(SettingsFileFaultTest, DiskFullWhileTheClientRuns) {
 // Replaced by random bytes (a new file or overwritten in place) or cut to nothing: no domain is left, so the
 // requests stop; given a good file again, the client registers on its next pass.
 TEST_F(SettingsFileFaultTest, ReplacedByGarbageOrTruncatedWhileTheClientRuns) {
-    StartEngine();
     const std::string good = ReadFileBytes(path);
     std::mt19937 random(5);
     for (int round = 0; round < 30; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        std::string garbage(random() % 2048, '\0');
+        std::string garbage(round % 3 == 2 ? 0 : random() % 2048, '\0');
         for (char& c : garbage)
             c = static_cast<char>(random());
-        {
-            // Held so that a record write of the client's, read before the damage, cannot undo it.
-            const SettingsFile::Lock lock(rig->settings);
-            WriteFileBytes(round % 3 == 0 ? folder / "other" : path, round % 3 == 2 ? "" : garbage);
+        Locked([&] {
+            WriteFileBytes(round % 3 == 0 ? folder / "other" : path, garbage);
             if (round % 3 == 0)
                 fs::rename(folder / "other", path);
-        }
-        // Quiet once no request arrives for 60 ms (a request already under way may still end).
+        });
+        // Quiet once no request arrives for 60 ms (one already under way may still end).
         int seen = -1;
         EXPECT_TRUE(WaitUntil(
             [&] {
-                const int now = std::exchange(seen, service.Requests());
+                const int before = std::exchange(seen, service.Requests());
                 std::this_thread::sleep_for(60ms);
-                return now == seen && service.Requests() == seen;
+                return before == seen && service.Requests() == seen;
             },
             3s))
             << "requests went on from a file without domains";
-        {
-            const SettingsFile::Lock lock(rig->settings);
+        Locked([&] {
             WriteFileBytes(folder / "other", good);
             fs::rename(folder / "other", path);
-        }
+        });
         EXPECT_TRUE(WaitUntil([&] { return Recorded(); }, 5s));
     }
     rig->runner.Stop();
