@@ -4,8 +4,6 @@
 // (so memory stays flat however long the engine runs), a raw server, child processes and mounts.
 
 #include "fakes/FakePorts.h"
-#include "platform/Clock.h"
-#include "platform/Notices.h"
 #include "platform/linux/CurlHttpSession.h"
 #include "platform/linux/NullAutodialSetting.h"
 #include "settings/SettingsFile.h"
@@ -168,8 +166,10 @@ private:
              !stopping_ && std::chrono::steady_clock::now() < end;) {
             const int fd = Readable(listener_, 20) ? ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC) : -1;
             char request[16384];
-            if (fd < 0 || (Readable(fd, 2000) && ::recv(fd, request, sizeof request, 0) < 0))
+            if (fd < 0)
                 continue;
+            if (Readable(fd, 2000))
+                (void)!::recv(fd, request, sizeof request, 0);
             (void)!::send(fd, answer_.data(), answer_.size(), MSG_NOSIGNAL);
             const linger abort{1, 0};
             ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <iostream>
 #include <random>
 #include <regex>
 #include <set>
@@ -74,8 +73,6 @@ TEST(KilledWriterTest, NoCorruptFileAndNoAcknowledgedWriteLost) {
         }
     }
     EXPECT_GT(acknowledged, kRounds) << "the writers hardly got a write done";
-    std::cout << "[faults] killed writer: " << kRounds << " SIGKILLs, " << acknowledged << " acknowledged writes, "
-              << failures << " failures\n";
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <iostream>
 #include <optional>
 #include <random>
 
@@ -108,8 +107,6 @@ TEST_P(ServerFaultTest, ThreadSurvivesRecordsNothingStaysBoundedAndRetries) {
     EXPECT_TRUE(WaitUntil([&] { return rig.notices.Now().registered >= 1; }, 5s));
     EXPECT_EQ(rig.settings.ReadText("updatedip"), "127.0.0.1");
     rig.runner.Stop();
-    std::cout << "[faults] " << c.name << ": " << during.exchanges << " failing exchanges survived, RSS " << warm
-              << " -> " << end << " KiB, peak +" << StatusKiB("VmHWM") - peakBefore << " KiB\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(Server, ServerFaultTest, ::testing::ValuesIn(kFaults),

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <iostream>
-
 namespace zelto::faults {
 namespace {
 
@@ -39,8 +37,6 @@ protected:
         stop();
         const auto took = std::chrono::steady_clock::now() - asked;
         EXPECT_LT(took, 1s);
-        std::cout << "[faults] stop: " << std::chrono::duration_cast<std::chrono::milliseconds>(took).count()
-                  << " ms\n";
     }
 
     fakes::TempDir dir;
