@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
@@ -212,25 +213,21 @@ private:
 // Set by main(), which takes a mount namespace of its own before any thread starts.
 inline bool privateMounts = false;
 
-// A mount over `at` undone at destruction: a small tmpfs (a disk to fill) or, with no size, a read-only
-// bind of itself. A new bind has no writers yet, so it can turn read-only while the client holds files open.
-class ScopedMount {
-public:
-    ScopedMount(const std::filesystem::path& at, std::size_t tmpfsBytes) : at_(at) {
-        const std::string size = "size=" + std::to_string(tmpfsBytes);
-        ok = privateMounts && (tmpfsBytes > 0 ? ::mount("zelto", at.c_str(), "tmpfs", 0, size.c_str()) == 0
-                                              : ::mount(at.c_str(), at.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
-                                                    ::mount(nullptr, at.c_str(), nullptr,
-                                                            MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0);
-    }
-    ~ScopedMount() { ::umount2(at_.c_str(), MNT_DETACH); }
-    ScopedMount(const ScopedMount&) = delete;
-    ScopedMount& operator=(const ScopedMount&) = delete;
-    bool ok = false;
-
-private:
-    std::filesystem::path at_;
-};
+// Mounts over `at` a small tmpfs (a disk to fill) or, with no size, a read-only bind of itself; returns a
+// guard that undoes it, or null. A new bind has no writers yet, so it can turn read-only under open files.
+inline std::shared_ptr<void> Mount(const std::filesystem::path& at, std::size_t tmpfsBytes) {
+    const std::string size = "size=" + std::to_string(tmpfsBytes);
+    const bool ok =
+        privateMounts &&
+        (tmpfsBytes > 0 ? ::mount("zelto", at.c_str(), "tmpfs", 0, size.c_str()) == 0
+                        : ::mount(at.c_str(), at.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+                              ::mount(nullptr, at.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0);
+    const auto undo = [](std::filesystem::path* path) {
+        ::umount2(path->c_str(), MNT_DETACH);
+        delete path;
+    };
+    return ok ? std::shared_ptr<std::filesystem::path>(new std::filesystem::path(at), undo) : nullptr;
+}
 
 // Fills the file system holding `folder` to the last byte; returns the filler file.
 inline std::filesystem::path FillDisk(const std::filesystem::path& folder) {

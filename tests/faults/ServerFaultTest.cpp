@@ -23,14 +23,11 @@ constexpr bool kCheckMemory = false;
 constexpr bool kCheckMemory = true;
 #endif
 
-enum class Server { Emulator, Refusing, Resetting };
-
 struct ServerFault {
     const char* name;
-    Server server;
     int passes;    // failing passes to watch, one exchange each
     bool answered; // a body came back to be ignored, as opposed to no answer
-    Fault fault;   // `delay` and `longLineBytes` matter only to their kinds; a resetting server sends `body`
+    Fault fault;   // Kind::None: not the emulator but a refused port, or a server sending `body` then a reset
 };
 
 Fault Make(Fault::Kind kind, int status = 200, std::string body = "") {
@@ -52,16 +49,15 @@ std::string BinaryBody() {
 }
 
 const ServerFault kFaults[] = {
-    {"Refused", Server::Refusing, 150, false, Make(Fault::Kind::None)},
-    {"ResetMidAnswer", Server::Resetting, 150, false,
-     Make(Fault::Kind::None, 200, "HTTP/1.1 200 OK\r\nContent-Length: 64\r\n\r\nip12")},
-    {"BinaryBody", Server::Emulator, 150, true, Make(Fault::Kind::Response, 200, BinaryBody())},
-    {"StallPastTheTimeout", Server::Emulator, 3, false, Make(Fault::Kind::Delay)},
-    {"CloseWithoutAnswer", Server::Emulator, 150, false, Make(Fault::Kind::CloseWithoutAnswer)},
-    {"TenMegabytesWithoutLineFeed", Server::Emulator, 40, false, Make(Fault::Kind::LongLine)},
-    {"Status500", Server::Emulator, 150, true, Make(Fault::Kind::Response, 500, "Internal Server Error\n")},
-    {"Status404", Server::Emulator, 150, true, Make(Fault::Kind::Response, 404, "<html>Not Found</html>\n")},
-    {"RedirectLoop", Server::Emulator, 150, false, Make(Fault::Kind::Response, 302)},
+    {"Refused", 150, false, Make(Fault::Kind::None)},
+    {"ResetMidAnswer", 150, false, Make(Fault::Kind::None, 200, "HTTP/1.1 200 OK\r\nContent-Length: 64\r\n\r\nip12")},
+    {"BinaryBody", 150, true, Make(Fault::Kind::Response, 200, BinaryBody())},
+    {"StallPastTheTimeout", 3, false, Make(Fault::Kind::Delay)},
+    {"CloseWithoutAnswer", 150, false, Make(Fault::Kind::CloseWithoutAnswer)},
+    {"TenMegabytesWithoutLineFeed", 40, false, Make(Fault::Kind::LongLine)},
+    {"Status500", 150, true, Make(Fault::Kind::Response, 500, "Internal Server Error\n")},
+    {"Status404", 150, true, Make(Fault::Kind::Response, 404, "<html>Not Found</html>\n")},
+    {"RedirectLoop", 150, false, Make(Fault::Kind::Response, 302)},
 };
 
 class ServerFaultTest : public ::testing::TestWithParam<ServerFault> {};
@@ -77,13 +73,11 @@ TEST_P(ServerFaultTest, ThreadSurvivesRecordsNothingStaysBoundedAndRetries) {
         fault.location = "http://" + faulty.HostPort() + "/premium/update.asp"; // back to itself
     faulty.SetFault(fault);
     std::string server = faulty.HostPort();
-    if (c.server == Server::Resetting)
-        server = resetting.emplace(fault.body).HostPort();
     int port = 0;
-    if (c.server == Server::Refusing) {
-        ::close(Listen(port)); // nothing listens there any more
-        server = "127.0.0.1:" + std::to_string(port);
-    }
+    if (fault.kind == Fault::Kind::None && !fault.body.empty())
+        server = resetting.emplace(fault.body).HostPort();
+    else if (fault.kind == Fault::Kind::None)
+        server = "127.0.0.1:" + std::to_string((::close(Listen(port)), port)); // nothing listens there now
     EngineRig rig(dir.File("ZeltoPre.INI"));
     ConfigureOneDomain(rig.settings, server);
     const long peakBefore = StatusKiB("VmHWM");
@@ -115,6 +109,7 @@ INSTANTIATE_TEST_SUITE_P(Server, ServerFaultTest, ::testing::ValuesIn(kFaults),
 // Where the client is when the stop comes: in a stalled update request, in a stalled address check before
 // it, or resting between passes after a registration.
 enum class Stall { UpdateRequest, AddressCheck, Rest };
+const char* const kStallNames[] = {"UpdateRequestStalled", "AddressCheckStalled", "Resting"};
 
 class StopFaultTest : public ::testing::TestWithParam<Stall> {
 protected:
@@ -123,10 +118,7 @@ protected:
         SettingsFile settings(path);
         ConfigureOneDomain(settings, service.HostPort());
         settings.WriteInt("ipmethod", GetParam() == Stall::AddressCheck ? 2 : 0);
-        emulator::Fault hold;
-        hold.kind = GetParam() == Stall::Rest ? emulator::Fault::Kind::None : emulator::Fault::Kind::Delay;
-        hold.delay = 30s;
-        service.SetFault(hold);
+        service.SetFault(Make(GetParam() == Stall::Rest ? Fault::Kind::None : Fault::Kind::Delay));
     }
 
     // Waits for the stall, then stops; the stop must not wait for the server.
@@ -167,11 +159,7 @@ TEST_P(StopFaultTest, HeadlessClientEndsWithinASecondOfSigterm) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Stop, StopFaultTest, ::testing::Values(Stall::UpdateRequest, Stall::AddressCheck, Stall::Rest),
-                         [](const auto& info) {
-                             return std::string(info.param == Stall::Rest           ? "Resting"
-                                                : info.param == Stall::AddressCheck ? "AddressCheckStalled"
-                                                                                    : "UpdateRequestStalled");
-                         });
+                         [](const auto& info) { return std::string(kStallNames[static_cast<int>(info.param)]); });
 
 } // namespace
 } // namespace zelto::faults

@@ -21,7 +21,7 @@ protected:
         service.AddAccount({"example", "com", "secret12", false});
         fs::create_directory(folder);
         if (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()).starts_with("Disk"))
-            disk.emplace(folder, 64 * 1024);
+            disk = Mount(folder, 64 * 1024);
         rig.emplace(path);
         ConfigureOneDomain(rig->settings, service.HostPort());
         rig->runner.Start();
@@ -57,7 +57,7 @@ protected:
     fakes::TempDir dir;
     fs::path folder = dir.File("settings"), path = folder / "ZeltoPre.INI";
     emulator::ServiceEmulator service;
-    std::optional<ScopedMount> disk;
+    std::shared_ptr<void> disk;
     std::optional<EngineRig> rig;
 };
 
@@ -65,15 +65,15 @@ protected:
 TEST_F(SettingsFileFaultTest, MadeReadOnlyWhileTheClientRuns) {
     if (!privateMounts)
         GTEST_SKIP() << "no mount namespace of our own";
-    auto readOnly = Locked([&] { return std::make_unique<ScopedMount>(folder, 0); });
-    ASSERT_TRUE(readOnly->ok);
+    auto readOnly = Locked([&] { return Mount(folder, 0); });
+    ASSERT_TRUE(readOnly);
     ExpectWritesFailCleanlyUntil([&] { readOnly.reset(); });
 }
 
 TEST_F(SettingsFileFaultTest, DiskFullWhileTheClientRuns) {
     if (!privateMounts)
         GTEST_SKIP() << "no mount namespace of our own";
-    ASSERT_TRUE(disk->ok);
+    ASSERT_TRUE(disk);
     const fs::path filler = Locked([&] { return FillDisk(folder); });
     ExpectWritesFailCleanlyUntil([&] { fs::remove(filler); });
 }
