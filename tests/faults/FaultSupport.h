@@ -66,14 +66,11 @@ private:
 };
 
 // `step` seconds further on at every look; the default makes every update record differ from the last.
-class SteppingClock : public Clock {
-public:
-    SteppingClock(std::time_t start, std::time_t step) : now_(start), step_(step) {}
-    std::time_t Now() const override { return now_ += step_; }
-
-private:
-    mutable std::atomic<std::time_t> now_;
-    const std::time_t step_;
+struct SteppingClock : Clock {
+    SteppingClock(std::time_t start, std::time_t step) : now(start), step(step) {}
+    std::time_t Now() const override { return now += step; }
+    mutable std::atomic<std::time_t> now;
+    const std::time_t step;
 };
 
 // The engine as the headless client builds it; the address list is empty, so every pass is due.
