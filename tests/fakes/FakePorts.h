@@ -12,8 +12,10 @@
 #include "update/EnginePorts.h"
 #include "update/UpdateThread.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -22,29 +24,41 @@
 
 namespace zelto::fakes {
 
-// Scripted HTTP: answers come from a per-URL-prefix rule or a queue; every URL asked for is recorded.
+// A list that any thread may add to and read.
+template <class T> class Recorded {
+public:
+    std::size_t Add(T item) {
+        const std::lock_guard lock(mutex_);
+        items_.push_back(std::move(item));
+        return items_.size();
+    }
+    std::vector<T> Get() const {
+        const std::lock_guard lock(mutex_);
+        return items_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<T> items_;
+};
+
+// Scripted HTTP: answers come from per-URL rules; every URL asked for is recorded.
 class FakeHttp : public HttpSessionFactory {
 public:
     // Answer for the next request whose URL contains `match` (first rule that matches wins; a rule is
     // used once when `once` is set, else for ever).
     void Answer(std::string match, HttpFetch fetch, bool once = false);
-    // Shorthand: an obtained first line.
     void AnswerLine(std::string match, std::string line, bool once = false) {
         Answer(std::move(match), HttpFetch{true, std::move(line)}, once);
     }
-    // Called before each answer, on the requesting thread (to block, count, or raise a stop).
+    // Called before each answer, on the requesting thread.
     std::function<void(const std::string& url)> onRequest;
-    // When set, Open fails.
-    bool failOpen = false;
-    // When set, a request stalls like a server that never answers, until its session's stop is raised
-    // (at most 10 s); it then ends without a response.
-    bool stallUntilStopped = false;
+    bool failOpen = false; // when set, Open fails
 
     std::unique_ptr<HttpSession> Open(const StopSignal* stop = nullptr) override;
-
-    std::vector<std::string> Requests() const;
-    int SessionsOpened() const;
-    int SessionsClosed() const;
+    std::vector<std::string> Requests() const { return requests_.Get(); }
+    int SessionsOpened() const { return opened_; }
+    int SessionsClosed() const { return closed_; }
 
 private:
     friend class FakeSession;
@@ -54,27 +68,25 @@ private:
         bool once;
     };
     HttpFetch Serve(const std::string& url, const StopSignal* stop);
-    void Closed();
 
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::deque<Rule> rules_;
-    std::vector<std::string> requests_;
-    int opened_ = 0;
-    int closed_ = 0;
+    Recorded<std::string> requests_;
+    std::atomic<int> opened_ = 0, closed_ = 0;
 };
 
 // The autodial switch as a value with a type; records every write. `exists` false makes Open fail.
 class FakeAutodial : public AutodialSetting {
 public:
-    bool exists = true;
-    std::uint32_t value = 1;
-    std::uint32_t type = 4;
+    bool exists = true, open = false;
+    std::uint32_t value = 1, type = 4;
     std::vector<std::uint32_t> writes;
-    bool open = false;
 
-    bool Open() override;
-    bool Read(std::uint32_t& v, std::uint32_t& t) override;
-    bool Write(std::uint32_t v, std::uint32_t t) override;
+    bool Open() override { return open = exists; }
+    bool Read(std::uint32_t& v, std::uint32_t& t) override { return open && (v = value, t = type, true); }
+    bool Write(std::uint32_t v, std::uint32_t t) override {
+        return open && (value = v, type = t, writes.push_back(v), true);
+    }
     void Close() override { open = false; }
 };
 
@@ -89,49 +101,59 @@ class FakeClock : public Clock {
 public:
     std::time_t now = 0;
     std::time_t Now() const override { return now; }
-    static std::time_t At(int year, int month, int day, int hour, int minute, int second);
+    static std::time_t At(int year, int month, int day, int hour, int minute, int second) {
+        std::tm tm{second, minute, hour, day, month - 1, year - 1900, 0, 0, -1, 0, nullptr};
+        return std::mktime(&tm);
+    }
 };
 
 class FakeNotices : public Notices {
 public:
-    void ShowMessage(const std::string& text) override;
-    bool SetTooltipText(const std::string& text) override;
+    void ShowMessage(const std::string& text) override {
+        messages_.Add(text);
+        if (onMessage)
+            onMessage(text);
+    }
+    bool SetTooltipText(const std::string& text) override { return tooltips_.Add(text); }
     void LogExchange(const std::string&, const std::string&) override {}
     // Called inside ShowMessage, before it returns (to hold the update thread like an open message box).
     std::function<void(const std::string&)> onMessage;
 
-    std::vector<std::string> Messages() const;
-    std::vector<std::string> Tooltips() const;
+    std::vector<std::string> Messages() const { return messages_.Get(); }
+    std::vector<std::string> Tooltips() const { return tooltips_.Get(); }
 
 private:
-    mutable std::mutex mutex_;
-    std::vector<std::string> messages_;
-    std::vector<std::string> tooltips_;
+    Recorded<std::string> messages_, tooltips_;
 };
 
 class FakeSound : public SoundPlayer {
 public:
-    bool PlaySoundCue(std::string_view name) override;
-    std::vector<std::string> Played() const;
+    bool PlaySoundCue(std::string_view name) override { return played_.Add(std::string(name)); }
+    std::vector<std::string> Played() const { return played_.Get(); }
 
 private:
-    mutable std::mutex mutex_;
-    std::vector<std::string> played_;
+    Recorded<std::string> played_;
 };
 
 // Records pauses without waiting; after `stopAfter` pauses it raises the stop and returns false.
 class FakeSleeper : public Sleeper {
 public:
-    explicit FakeSleeper(StopSignal* stop = nullptr, int stopAfter = -1) : stop_(stop), stopAfter_(stopAfter) {}
-    bool Sleep(std::chrono::milliseconds duration) override;
+    explicit FakeSleeper(StopSignal* stop = nullptr, std::size_t stopAfter = 0) : stop_(stop), stopAfter_(stopAfter) {}
+    bool Sleep(std::chrono::milliseconds duration) override {
+        const std::size_t count = pauses_.Add(duration);
+        if (onSleep)
+            onSleep(duration);
+        if (stop_ && stopAfter_ > 0 && count >= stopAfter_)
+            stop_->Raise();
+        return !(stop_ && stop_->Raised());
+    }
     std::function<void(std::chrono::milliseconds)> onSleep;
-    std::vector<std::chrono::milliseconds> Pauses() const;
+    std::vector<std::chrono::milliseconds> Pauses() const { return pauses_.Get(); }
 
 private:
     StopSignal* stop_;
-    int stopAfter_;
-    mutable std::mutex mutex_;
-    std::vector<std::chrono::milliseconds> pauses_;
+    std::size_t stopAfter_;
+    Recorded<std::chrono::milliseconds> pauses_;
 };
 
 // Every fake, wired into one EnginePorts over a settings file the test gives.

@@ -1,4 +1,4 @@
-// The update thread: start-up, passes, rests, and how fast a stop takes effect.
+// The update thread: start-up, passes and rests.
 
 #include "update/UpdateThread.h"
 
@@ -49,20 +49,6 @@ protected:
         CUpdateThread(ports, {}, &sleeper).RunUpdateCycle();
         return sleeper.Pauses();
     }
-
-    // Runs the cycle for real on its own thread, stops it once ready() holds; how long the stop took.
-    template <typename Ready> std::chrono::steady_clock::duration StopWhen(Ready ready) {
-        CUpdateThread thread(ports);
-        UpdateThreadRunner runner(thread);
-        runner.Start();
-        for (int i = 0; i < 2000 && !ready(); ++i)
-            std::this_thread::sleep_for(5ms);
-        EXPECT_TRUE(ready());
-        std::this_thread::sleep_for(50ms);
-        const auto asked = std::chrono::steady_clock::now();
-        runner.Stop();
-        return std::chrono::steady_clock::now() - asked;
-    }
 };
 
 TEST_F(UpdateThreadTest, StartForcesAPassOverACurrentRecordThenPollsWhileNothingIsDue) {
@@ -107,15 +93,6 @@ TEST_F(UpdateThreadTest, MessageFromOneDomainHoldsTheRestOfThePass) {
     CUpdateThread(ports).RunOnce();
     EXPECT_EQ(sentWhileShown, (Addresses{"alpha"}));
     EXPECT_EQ(Sent(), (Addresses{"alpha", "beta"}));
-}
-
-TEST_F(UpdateThreadTest, StopEndsTheRestAndAStalledRequestWithinASecond) {
-    EXPECT_LT(StopWhen([this] { return !world.sound.Played().empty(); }), 1s);
-    AddDomains({"alpha"});
-    world.http.stallUntilStopped = true;
-    EXPECT_LT(StopWhen([this] { return !world.http.Requests().empty(); }), 1s);
-    EXPECT_EQ(settings.ReadText("updatedip"), "");
-    EXPECT_EQ(UpdateThreadEntry(nullptr), 1u);
 }
 
 TEST_F(UpdateThreadTest, CycleRegistersTheCheckedAddressWithTheService) {
