@@ -2,10 +2,6 @@
 
 #include "SettingsFixture.h"
 
-#include <set>
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace zelto {
 namespace {
 
@@ -79,24 +75,6 @@ TEST_F(DomainListTest, AFailedCountWriteOrAThousandthDomainChangesNothing) {
     Seed("numofdomains=999");
     EXPECT_EQ(OnAddDomain(settings, {"example", "com", "secret1"}).status, "Domain list is full!");
     EXPECT_EQ(Text("first_level1000"), "");
-}
-
-TEST_F(DomainListTest, TwoProcessesAddingAtOnceLoseNoEntry) {
-    for (const char* process : {"p", "q"}) {
-        if (fork() != 0)
-            continue;
-        SettingsFile own(settings.Path());
-        for (int i = 0; i < 200; ++i)
-            if (!OnAddDomain(own, {process + std::to_string(i), "com", "secret1"}).carriedOut)
-                _exit(1);
-        _exit(0);
-    }
-    for (int status = 0; wait(&status) > 0;)
-        EXPECT_EQ(status, 0);
-    std::set<std::string> names;
-    for (int n = 1; n <= Int("numofdomains"); ++n)
-        names.insert(Text(IndexedKey("second_level", n)));
-    EXPECT_EQ(names.size(), 400u);
 }
 
 } // namespace
