@@ -8,7 +8,7 @@
 
 #include "ServiceEmulator.h"
 #include "platform/SilentSoundPlayer.h"
-#include "platform/linux/CurlHttpSession.h"
+#include "platform/linux/SocketHttpSession.h"
 #include "platform/linux/NullAutodialSetting.h"
 #include "platform/linux/SystemClock.h"
 
@@ -80,7 +80,7 @@ void BM_FullPass(benchmark::State& state) {
     SettingsFile settings(dir.File("ZeltoPre.INI"));
     WriteDomains(settings);
     settings.WriteText("updateserver", service.HostPort());
-    CurlHttpSessionFactory http("zelto-bench", {2000ms, 5000ms});
+    SocketHttpSessionFactory http("zelto-bench", {2000ms, 5000ms});
     NullAutodialSetting autodial;
     fakes::FakeHostAddresses addresses;
     SystemClock clock;

@@ -7,9 +7,9 @@ set(ZELTO_PACKAGING_DIR "${PROJECT_SOURCE_DIR}/packaging")
 set(ZELTO_STAGING_DIR "${PROJECT_BINARY_DIR}/packaging")
 
 install(TARGETS zelto-premium zelto-service-emulator RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
-# The desktop module is private to zelto-premium, which looks for it in ../lib/zelto-premium/ from its own
-# folder: lib/ under the prefix, not the multiarch library folder. dpkg-shlibdeps finds Qt's packages in it.
-install(TARGETS zelto-desktop LIBRARY DESTINATION lib/zelto-premium)
+# The desktop and libcurl modules are private to zelto-premium, which looks for it in ../lib/zelto-premium/ from its own
+# folder: lib/ under the prefix, not the multiarch library folder. dpkg-shlibdeps finds Qt's and libcurl's packages in them.
+install(TARGETS zelto-desktop zelto-curl LIBRARY DESTINATION lib/zelto-premium)
 
 install(FILES "${ZELTO_PACKAGING_DIR}/zelto-premium.desktop" DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
 foreach(size 16 32 48 128)

@@ -5,7 +5,7 @@
 #include "config/FreshIpUpdate.h"
 #include "platform/SilentSoundPlayer.h"
 #include "platform/StopSignal.h"
-#include "platform/linux/CurlHttpSession.h"
+#include "platform/linux/SocketHttpSession.h"
 #include "platform/linux/InterfaceAddresses.h"
 #include "platform/linux/NullAutodialSetting.h"
 #include "platform/linux/SystemClock.h"
@@ -33,7 +33,7 @@ int ReportPass(const SettingsFile& settings, const PassReport& report, Console& 
 } // namespace
 
 int RunHeadless(SettingsFile& settings, HeadlessMode mode, Console& console) {
-    CurlHttpSessionFactory http(console.program);
+    SocketHttpSessionFactory http(console.program);
     NullAutodialSetting autodial;
     InterfaceAddresses addresses;
     SystemClock clock;
@@ -66,7 +66,7 @@ int RunHeadless(SettingsFile& settings, HeadlessMode mode, Console& console) {
 }
 
 int RunForceUpdate(const SettingsFile& settings, Console& console) {
-    CurlHttpSessionFactory http(console.program);
+    SocketHttpSessionFactory http(console.program);
     SilentSoundPlayer sound;
     const FreshIpUpdateOutcome outcome = RunFreshIpUpdate(settings, http, sound);
     console.out << outcome.message << '\n' << std::flush;

@@ -1,6 +1,6 @@
 #include "shell/DesktopClient.h"
 
-#include "platform/linux/CurlHttpSession.h"
+#include "platform/linux/SocketHttpSession.h"
 #include "platform/linux/InterfaceAddresses.h"
 #include "platform/linux/NullAutodialSetting.h"
 #include "platform/linux/SystemClock.h"
@@ -42,7 +42,7 @@ int RunDesktopClient(const std::filesystem::path& settingsPath, int argc, char**
     QApplication application(argc, argv);
     SettingsFile settings(settingsPath);
     // The application's name, the executable's base name, is also the agent name of every request.
-    CurlHttpSessionFactory http(QCoreApplication::applicationName().toStdString());
+    SocketHttpSessionFactory http(QCoreApplication::applicationName().toStdString());
     NullAutodialSetting autodial;
     InterfaceAddresses addresses;
     SystemClock clock;

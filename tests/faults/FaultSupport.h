@@ -4,7 +4,7 @@
 // (so memory stays flat however long the engine runs), a raw server, child processes and mounts.
 
 #include "fakes/FakePorts.h"
-#include "platform/linux/CurlHttpSession.h"
+#include "platform/linux/SocketHttpSession.h"
 #include "platform/linux/NullAutodialSetting.h"
 #include "settings/SettingsFile.h"
 #include "update/EnginePorts.h"
@@ -81,7 +81,7 @@ struct EngineRig {
           clock(start, step), ports{settings, http, autodial, addresses, clock, notices, sound}, thread(ports, timing) {
     }
     SettingsFile settings;
-    CurlHttpSessionFactory http;
+    SocketHttpSessionFactory http;
     NullAutodialSetting autodial;
     fakes::FakeHostAddresses addresses;
     SteppingClock clock;

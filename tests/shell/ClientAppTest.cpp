@@ -3,7 +3,7 @@
 #include "ServiceEmulator.h"
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
-#include "platform/linux/CurlHttpSession.h"
+#include "platform/linux/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
 #include "shell/SystemTray.h"
 
@@ -103,7 +103,7 @@ private slots:
                                   .delay = std::chrono::seconds(20),
                                   .body = {},
                                   .location = {}});
-            CurlHttpSessionFactory http("ClientAppTest");
+            SocketHttpSessionFactory http("ClientAppTest");
             World world(true, &http);
             world.settings.WriteText("updateserver", service.HostPort());
             world.app->InitInstance();

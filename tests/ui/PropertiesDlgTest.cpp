@@ -1,7 +1,7 @@
 #include "ui/PropertiesDlg.h"
 #include "ServiceEmulator.h"
 #include "UiTestSupport.h"
-#include "platform/linux/CurlHttpSession.h"
+#include "platform/linux/SocketHttpSession.h"
 #include "ui/IpAddressCtrl.h"
 
 #include <QAbstractButton>
@@ -213,7 +213,7 @@ private slots:
             world.settings.WriteText("updateserver", service.HostPort());
             if (!row.reachable)
                 service.Stop();
-            CurlHttpSessionFactory http("zelto-premium", {std::chrono::seconds(2), std::chrono::seconds(5)});
+            SocketHttpSessionFactory http("zelto-premium", {std::chrono::seconds(2), std::chrono::seconds(5)});
             DialogContext context{world.settings, http, world.sound, [] {}, [](int) {}};
             Shown shown(world, &context);
             shown.Enter("zelto", "com", row.password);

@@ -3,7 +3,7 @@
 #include "ServiceEmulator.h"
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
-#include "platform/linux/CurlHttpSession.h"
+#include "platform/linux/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
 #include "update/UpdateDomain.h"
 
@@ -32,7 +32,7 @@ protected:
     }
 
     emulator::ServiceEmulator service{emulator::Options{0, 30s, {}, false}};
-    CurlHttpSessionFactory curl{"zelto-tests", HttpTimeouts{2000ms, 2000ms}};
+    SocketHttpSessionFactory curl{"zelto-tests", HttpTimeouts{2000ms, 2000ms}};
     fakes::TempDir dir;
     SettingsFile settings{dir.File("ZeltoPre.INI")};
     fakes::FakeWorld world{settings};

@@ -4,7 +4,7 @@
 
 #include "EngineFixture.h"
 #include "ServiceEmulator.h"
-#include "platform/linux/CurlHttpSession.h"
+#include "platform/linux/SocketHttpSession.h"
 
 #include <thread>
 
@@ -102,7 +102,7 @@ TEST_F(UpdateThreadTest, CycleRegistersTheCheckedAddressWithTheService) {
     settings.WriteInt("ipmethod", 2);
     AddDomains({"example"});
     world.addresses.addresses = {"127.0.0.1", "192.168.1.5", "203.0.113.7"};
-    CurlHttpSessionFactory curl{"zelto-tests", HttpTimeouts{2000ms, 5000ms}};
+    SocketHttpSessionFactory curl{"zelto-tests", HttpTimeouts{2000ms, 5000ms}};
     EnginePorts real{settings, curl, world.autodial, world.addresses, world.clock, world.notices, world.sound};
     StopSignal end;
     FakeSleeper sleeper(&end, 1);

@@ -5,7 +5,7 @@
 
 #include "ServiceEmulator.h"
 #include "platform/SilentSoundPlayer.h"
-#include "platform/linux/CurlHttpSession.h"
+#include "platform/linux/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
 #include "ui/AboutDlg.h"
 #include "ui/DialogIds.h"
@@ -64,7 +64,7 @@ struct Scene {
     QTemporaryDir dir;
     SettingsFile settings{dir.filePath(QStringLiteral("ZeltoPre.INI")).toStdString()};
     SilentSoundPlayer sound;
-    CurlHttpSessionFactory http{"zelto-premium"};
+    SocketHttpSessionFactory http{"zelto-premium"};
     DialogContext context{settings, http, sound, [] {}, [](int) {}};
 };
 
