@@ -18,7 +18,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -118,16 +117,6 @@ inline long StatusKiB(const std::string& field) {
             return std::stol(line.substr(field.size() + 1));
     }
     return -1;
-}
-
-inline std::string ReadFileBytes(const std::filesystem::path& path) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
-}
-
-inline void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 inline int Listen(int& port) {

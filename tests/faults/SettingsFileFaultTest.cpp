@@ -38,11 +38,12 @@ protected:
     // While the fault holds, every record write fails and the file stays byte for byte; after `repair`, the
     // next pass records again and no temporary file is left.
     void ExpectWritesFailCleanlyUntil(const std::function<void()>& repair) {
-        const std::string before = Locked([&] { return ReadFileBytes(path); });
+        const std::string before = Locked([&] { return fakes::ReadFile(path); });
         const int registered = rig->notices.Now().registered;
         bool unchanged = true;
         EXPECT_TRUE(WaitUntil(
-            [&] { return (unchanged &= ReadFileBytes(path) == before, rig->notices.Now().recordFailed >= 50); }, 10s));
+            [&] { return (unchanged &= fakes::ReadFile(path) == before, rig->notices.Now().recordFailed >= 50); },
+            10s));
         EXPECT_TRUE(unchanged) << "a failed write changed the file";
         EXPECT_EQ(rig->notices.Now().registered, registered) << "a failed write was reported as done";
         EXPECT_TRUE(Recorded()) << "the old value did not stay";
@@ -81,7 +82,7 @@ TEST_F(SettingsFileFaultTest, DiskFullWhileTheClientRuns) {
 // Replaced by random bytes (a new file or overwritten in place) or cut to nothing: no domain is left, so the
 // requests stop; given a good file again, the client registers on its next pass.
 TEST_F(SettingsFileFaultTest, ReplacedByGarbageOrTruncatedWhileTheClientRuns) {
-    const std::string good = ReadFileBytes(path);
+    const std::string good = fakes::ReadFile(path);
     std::mt19937 random(5);
     for (int round = 0; round < 30; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
@@ -89,7 +90,7 @@ TEST_F(SettingsFileFaultTest, ReplacedByGarbageOrTruncatedWhileTheClientRuns) {
         for (char& c : garbage)
             c = static_cast<char>(random());
         Locked([&] {
-            WriteFileBytes(round % 3 == 0 ? folder / "other" : path, garbage);
+            fakes::WriteFile(round % 3 == 0 ? folder / "other" : path, garbage);
             if (round % 3 == 0)
                 fs::rename(folder / "other", path);
         });
@@ -98,7 +99,7 @@ TEST_F(SettingsFileFaultTest, ReplacedByGarbageOrTruncatedWhileTheClientRuns) {
         std::this_thread::sleep_for(60ms);
         EXPECT_EQ(service.Requests(), requests) << "requests went on from a file without domains";
         Locked([&] {
-            WriteFileBytes(folder / "other", good);
+            fakes::WriteFile(folder / "other", good);
             fs::rename(folder / "other", path);
         });
         EXPECT_TRUE(WaitUntil([&] { return Recorded(); }, 5s));

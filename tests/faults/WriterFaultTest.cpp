@@ -54,7 +54,7 @@ TEST(KilledWriterTest, NoCorruptFileAndNoAcknowledgedWriteLost) {
             acked[static_cast<std::size_t>(ack[0])] = ack[1];
         ::close(acks[0]);
 
-        const std::string bytes = ReadFileBytes(path);
+        const std::string bytes = fakes::ReadFile(path);
         EXPECT_TRUE((round == 0 && bytes.empty()) || std::regex_match(bytes, kWholeFile)) << round << ":\n" << bytes;
         const SettingsFile settings(path);
         for (int key = 0; key <= kSlots; ++key)
@@ -131,14 +131,16 @@ TEST(ConcurrentWriterTest, TwoCopiesWithBothThreadsLoseNoWriteAndTearNoRead) {
         const LocalStamp stamp = FormatLocalStamp(when);
         records.insert(stamp.hour + "/" + stamp.day + "/" + stamp.year);
     }
-    // Forked before the emulator starts its threads; they go once the file names it.
+    // The parent's object already holds the lock file open; the copies, forked from it before the emulator
+    // starts its threads, must not share its lock. They go once the file names the emulator.
+    SettingsFile settings(path);
+    ASSERT_TRUE(settings.WriteText("owner", "parent"));
     int go[2];
     ASSERT_EQ(::pipe(go), 0);
     Process first([&] { return RunCopy(path, 1, go[0], records); });
     Process second([&] { return RunCopy(path, 2, go[0], records); });
     emulator::ServiceEmulator service;
     service.AddAccount({"example", "com", "secret12", false});
-    SettingsFile settings(path);
     ConfigureOneDomain(settings, service.HostPort());
     EXPECT_EQ(::write(go[1], "gg", 2), 2);
     EXPECT_EQ(first.Wait(60s), 0);
@@ -153,6 +155,7 @@ TEST(ConcurrentWriterTest, TwoCopiesWithBothThreadsLoseNoWriteAndTearNoRead) {
     for (int n = 1; n <= settings.ReadInt("numofdomains", 0); ++n)
         stored.insert(settings.ReadText(IndexedKey("second_level", n)));
     EXPECT_EQ(stored, expected) << "a domain was lost or doubled";
+    EXPECT_EQ(settings.ReadText("owner"), "parent");
 }
 
 } // namespace

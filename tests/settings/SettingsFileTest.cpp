@@ -10,9 +10,7 @@
 #include <chrono>
 #include <climits>
 #include <csignal>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <thread>
 
 #include <fcntl.h>
@@ -27,14 +25,8 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-std::string Bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void PutBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+using fakes::ReadFile;
+using fakes::WriteFile;
 
 // Runs body in a child process that ends with its result as exit code; that exit code.
 int InChild(const std::function<int()>& body) {
@@ -76,7 +68,7 @@ TEST_F(SettingsFileTest, ReadsTextsAndNumbersAsTheProfileFunctionsDo) {
     for (const Case& c : cases) {
         file += c.line.empty() ? "" : c.line + "\n";
     }
-    PutBytes(path_, file);
+    WriteFile(path_, file);
     const SettingsFile settings(path_);
     for (const Case& c : cases) {
         EXPECT_EQ(settings.ReadText(c.key), c.text) << c.key;
@@ -90,23 +82,23 @@ TEST_F(SettingsFileTest, MissingFileReadsDefaultsUntilTheFirstWriteCreatesIt) {
     EXPECT_EQ(settings.ReadInt("ipmethod", 2), 2);
     EXPECT_FALSE(fs::exists(nested.parent_path())) << "a read created something";
     ASSERT_TRUE(settings.WriteInt("numofdomains", 3));
-    EXPECT_EQ(Bytes(nested), "[Zelto Systems Premium]\nnumofdomains=3\n");
+    EXPECT_EQ(ReadFile(nested), "[Zelto Systems Premium]\nnumofdomains=3\n");
 }
 
 // As the Windows program's profile functions leave it, edited by hand in between.
 TEST_F(SettingsFileTest, WindowsFileReadsRightAndWritesChangeOnlyTheirOwnLine) {
-    PutBytes(path_, "[Other Program]\r\n"
-                    "numofdomains=99\r\n"
-                    "[ ZELTO systems PREMIUM ]\r\n"
-                    "NumOfDomains = 2 \r\n"
-                    "First_Level1=com\r\n"
-                    "\tpassword1='se;cret'\r\n"
-                    "first_level2=net\r\n"
-                    "; keep this comment\r\n"
-                    "numofdomains=7\r\n"
-                    "\r\n"
-                    "[Another]\r\n"
-                    "first_level3=org\r\n");
+    WriteFile(path_, "[Other Program]\r\n"
+                     "numofdomains=99\r\n"
+                     "[ ZELTO systems PREMIUM ]\r\n"
+                     "NumOfDomains = 2 \r\n"
+                     "First_Level1=com\r\n"
+                     "\tpassword1='se;cret'\r\n"
+                     "first_level2=net\r\n"
+                     "; keep this comment\r\n"
+                     "numofdomains=7\r\n"
+                     "\r\n"
+                     "[Another]\r\n"
+                     "first_level3=org\r\n");
     SettingsFile settings(path_);
     EXPECT_EQ(settings.ReadInt("numofdomains", 0), 2);
     EXPECT_EQ(settings.ReadText("first_level1"), "com");
@@ -117,19 +109,19 @@ TEST_F(SettingsFileTest, WindowsFileReadsRightAndWritesChangeOnlyTheirOwnLine) {
     ASSERT_TRUE(settings.WriteInt("numofdomains", 1));
     ASSERT_TRUE(settings.WriteText("password1", ""));
     ASSERT_TRUE(settings.WriteText("first_level3", "biz"));
-    EXPECT_EQ(Bytes(path_), "[Other Program]\r\n"
-                            "numofdomains=99\r\n"
-                            "[ ZELTO systems PREMIUM ]\r\n"
-                            "numofdomains=1\r\n"
-                            "First_Level1=com\r\n"
-                            "password1=\r\n"
-                            "first_level2=net\r\n"
-                            "; keep this comment\r\n"
-                            "numofdomains=7\r\n"
-                            "first_level3=biz\r\n"
-                            "\r\n"
-                            "[Another]\r\n"
-                            "first_level3=org\r\n");
+    EXPECT_EQ(ReadFile(path_), "[Other Program]\r\n"
+                               "numofdomains=99\r\n"
+                               "[ ZELTO systems PREMIUM ]\r\n"
+                               "numofdomains=1\r\n"
+                               "First_Level1=com\r\n"
+                               "password1=\r\n"
+                               "first_level2=net\r\n"
+                               "; keep this comment\r\n"
+                               "numofdomains=7\r\n"
+                               "first_level3=biz\r\n"
+                               "\r\n"
+                               "[Another]\r\n"
+                               "first_level3=org\r\n");
 }
 
 TEST_F(SettingsFileTest, NewSectionOrKeyGoesWhereItIsFound) {
@@ -141,9 +133,9 @@ TEST_F(SettingsFileTest, NewSectionOrKeyGoesWhereItIsFound) {
         {"[Zelto Systems Premium]\na=1\r", "[Zelto Systems Premium]\na=1\r\nkey=v\n"},
     };
     for (const auto& [before, after] : cases) {
-        PutBytes(path_, before);
+        WriteFile(path_, before);
         ASSERT_TRUE(SettingsFile(path_).WriteText("key", "v"));
-        EXPECT_EQ(Bytes(path_), after) << before;
+        EXPECT_EQ(ReadFile(path_), after) << before;
     }
 }
 
@@ -154,14 +146,14 @@ TEST_F(SettingsFileTest, ValuesReadBackAsWrittenAndNoLineBreakReachesTheFile) {
         ASSERT_TRUE(settings.WriteText("v", value));
         EXPECT_EQ(SettingsFile(path_).ReadText("v"), value);
     }
-    const std::string before = Bytes(path_);
+    const std::string before = ReadFile(path_);
     for (const std::string value : {"a\nb", "x\r\n[Evil]\r\nnumofdomains=9", "tail\r"}) {
         EXPECT_FALSE(settings.WriteText("v", value)) << value;
     }
     for (const std::string key : {"", "k=v", " padded", "; comment", "[section]", "x\rnumofdomains"}) {
         EXPECT_FALSE(settings.WriteText(key, "1")) << key;
     }
-    EXPECT_EQ(Bytes(path_), before);
+    EXPECT_EQ(ReadFile(path_), before);
 }
 
 TEST(DefaultSettingsPathTest, FollowsXdgConfigHomeOnlyWhenAbsolute) {
@@ -205,7 +197,7 @@ TEST(SettingsOnDisk, ReadSeesEveryForeignChange) {
     const auto path = dir.File("ZeltoPre.INI");
     const auto temp = dir.File("foreign.tmp");
     const auto foreignWrite = [&](int address) {
-        PutBytes(temp, "[Zelto Systems Premium]\nupdatedip=10.0.0." + std::to_string(address) + "\n");
+        WriteFile(temp, "[Zelto Systems Premium]\nupdatedip=10.0.0." + std::to_string(address) + "\n");
         const timespec stamp[2] = {{1700000000, 0}, {1700000000, 0}};
         ASSERT_EQ(::utimensat(AT_FDCWD, temp.c_str(), stamp, 0), 0);
         fs::rename(temp, path);
@@ -222,7 +214,7 @@ TEST(SettingsOnDisk, ReadSeesEveryForeignChange) {
 
 TEST_F(SettingsFileTest, FailedWritesLeaveTheFileAsItWas) {
     ASSERT_TRUE(SettingsFile(path_).WriteText("updatedip", "10.0.0.1"));
-    const std::string before = Bytes(path_);
+    const std::string before = ReadFile(path_);
     // A file size limit stops the temporary file half-way, as a full disk would.
     EXPECT_EQ(InChild([&] {
                   ::signal(SIGXFSZ, SIG_IGN);
@@ -249,7 +241,7 @@ TEST_F(SettingsFileTest, FailedWritesLeaveTheFileAsItWas) {
               }),
               0)
         << "read-only folder: 1 the write claimed success, 2 could not drop root, 3 could not read";
-    EXPECT_EQ(Bytes(path_), before);
+    EXPECT_EQ(ReadFile(path_), before);
     EXPECT_FALSE(fs::exists(path_.string() + ".tmp"));
 }
 
