@@ -27,8 +27,8 @@ TEST_F(AutostartTest, OnCopiesTheInstalledEntryFoundFirstOffRemovesItAndFailures
         if (*installIn)
             Install(installIn, "[Desktop Entry]\nName=" + std::string(installIn) + "\n");
         EXPECT_EQ(Cli({"--autostart", "on"}).out, "Autostart on: " + entry.string() + "\n");
-        EXPECT_EQ(testing::FileText(entry), *installIn ? "[Desktop Entry]\nName=" + std::string(installIn) + "\n"
-                                                       : *AutostartEntryText(std::nullopt, std::nullopt));
+        EXPECT_EQ(fakes::ReadFile(entry), *installIn ? "[Desktop Entry]\nName=" + std::string(installIn) + "\n"
+                                                     : *AutostartEntryText(std::nullopt, std::nullopt));
         EXPECT_EQ(Cli({"--autostart", "off"}).out, "Autostart off: removed " + entry.string() + "\n");
     }
     EXPECT_EQ(Cli({"--autostart", "off"}).out, "Autostart off: there was no " + entry.string() + "\n");
@@ -44,10 +44,10 @@ TEST_F(AutostartTest, AGivenSettingsFileIsPassedQuotedOnTheExecLine) {
     Install("data1", "[Desktop Entry]\nName=Zelto\nExec=zelto-premium\n\n[Desktop Action Other]\nExec=other\n");
     // Relative to where the command ran; the desktop starts the client elsewhere.
     EXPECT_EQ(Cli({"--settings", "my settings/$HOME \"100%\" \\.INI", "--autostart", "on"}).exitCode, 0);
-    EXPECT_EQ(testing::FileText(entry), "[Desktop Entry]\nName=Zelto\nExec=zelto-premium --settings \"" +
-                                            dir.Path().string() +
-                                            "/my settings/\\\\$HOME \\\\\"100%%\\\\\" \\\\\\\\.INI\"\n\n"
-                                            "[Desktop Action Other]\nExec=other\n");
+    EXPECT_EQ(fakes::ReadFile(entry), "[Desktop Entry]\nName=Zelto\nExec=zelto-premium --settings \"" +
+                                          dir.Path().string() +
+                                          "/my settings/\\\\$HOME \\\\\"100%%\\\\\" \\\\\\\\.INI\"\n\n"
+                                          "[Desktop Action Other]\nExec=other\n");
     // A line break would end the Exec line and start a key of the caller's choosing.
     EXPECT_EQ(AutostartEntryText(std::nullopt, std::filesystem::path("/line\nbreak")), std::nullopt);
 }

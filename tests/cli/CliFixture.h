@@ -10,7 +10,6 @@
 #include <fstream>
 #include <regex>
 #include <spawn.h>
-#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 
@@ -19,12 +18,6 @@ extern char** environ;
 namespace zelto::testing {
 
 using namespace std::chrono_literals;
-
-inline std::string FileText(const std::filesystem::path& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
 
 struct Finished {
     int exitCode = -1; // also when ended by a signal
@@ -41,14 +34,8 @@ protected:
     std::vector<std::string> env;                                       // "NAME=value" for the runs
     std::filesystem::path out = dir.File("out"), err = dir.File("err"); // emptied at each start
 
-    ~CliTest() override {
-        for (const pid_t pid : running_)
-            if (kill(pid, SIGKILL) == 0)
-                waitpid(pid, nullptr, 0);
-    }
-
-    // Runs in the test's folder through env(1), which sets `env` first.
-    pid_t Start(const std::vector<std::string>& args) {
+    // Runs in the test's folder through env(1), which sets `env` first; killed after `timeout`, exit code -1.
+    Finished Cli(const std::vector<std::string>& args, std::chrono::milliseconds timeout = 20s) {
         std::vector<std::string> words{"/usr/bin/env", "-C", dir.Path().string()};
         words.insert(words.end(), env.begin(), env.end());
         words.push_back(ZELTO_PREMIUM_EXE);
@@ -67,18 +54,15 @@ protected:
         pid_t pid = -1;
         EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
         posix_spawn_file_actions_destroy(&actions);
-        return running_.emplace_back(pid);
-    }
-    // Exit code -1 while still running after `timeout`; killed at the end of the test then.
-    Finished Wait(pid_t pid, std::chrono::milliseconds timeout = 20s) {
         int status = 0;
         for (auto polls = timeout / 5ms; waitpid(pid, &status, WNOHANG) != pid; std::this_thread::sleep_for(5ms))
-            if (--polls < 0)
-                return Finished{-1, FileText(out), FileText(err)};
-        std::erase(running_, pid);
-        return Finished{WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileText(out), FileText(err)};
+            if (--polls < 0) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &status, 0);
+                return Finished{-1, fakes::ReadFile(out), fakes::ReadFile(err)};
+            }
+        return Finished{WIFEXITED(status) ? WEXITSTATUS(status) : -1, fakes::ReadFile(out), fakes::ReadFile(err)};
     }
-    Finished Cli(const std::vector<std::string>& args) { return Wait(Start(args)); }
     void Expect(const std::vector<std::string>& args, int exitCode, const std::string& output,
                 const std::string& error = "") {
         SCOPED_TRACE(args.front() + " " + args.back());
@@ -95,9 +79,6 @@ protected:
 
     // A fresh reader each time: the executable wrote the file from another process.
     std::string Setting(const std::string& key) { return SettingsFile(path).ReadText(key); }
-
-private:
-    std::vector<pid_t> running_;
 };
 
 } // namespace zelto::testing

@@ -56,24 +56,12 @@ TEST_F(HeadlessTest, AWrongPasswordIsToldOnStderrAndOnlyTheJournalStreamCarriesP
               "<6>" + online + "<6>" + url + " -> ip127.0.0.1\n<6>" + url + " -> wrongpassword\n<4>" + kWrongPassword);
 }
 
-TEST_F(HeadlessTest, HeadlessEndsWithinASecondOfSigtermAndNoRunShowsThePassword) {
-    Cli({"domain", "add", "example", "com", "Wrong123"});
-    // --once and force-update output is compared whole elsewhere; here the rest, and usage errors: a password
-    // typed in the wrong place is never quoted back.
-    std::string everything = Cli({"status"}).All() + Cli({"domain", "add", "Secret12"}).All() +
-                             Cli({"domain", "add", "example", "com", "Secret12", "extra"}).All() +
-                             Cli({"domain", "remove", "example", "com", "Wrong123x"}).All();
-    const pid_t headless = Start({"--headless"});
-    for (int i = 0; i < 1000 && testing::FileText(out).find("wrongpassword") == std::string::npos; ++i)
-        std::this_thread::sleep_for(10ms);
-    const auto signalled = std::chrono::steady_clock::now();
-    kill(headless, SIGTERM);
-    const testing::Finished run = Wait(headless, 1s);
-    EXPECT_LT(std::chrono::steady_clock::now() - signalled, 1s);
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_NE(run.out.find("wrongpassword"), std::string::npos);
-    everything += run.All();
-    EXPECT_NE(everything.find("password=***"), std::string::npos);
+// --once output, with its masked URL, is compared whole above; status and usage errors never quote a
+// password back either, stored or typed in the wrong place.
+TEST_F(HeadlessTest, NoRunShowsThePassword) {
+    const std::string everything = Cli({"status"}).All() + Cli({"domain", "add", "Secret12"}).All() +
+                                   Cli({"domain", "add", "example", "com", "Secret12", "extra"}).All() +
+                                   Cli({"domain", "remove", "example", "com", "Wrong123x"}).All();
     EXPECT_EQ(everything.find("Secret12"), std::string::npos) << everything;
     EXPECT_EQ(everything.find("Wrong123"), std::string::npos) << everything;
 }
