@@ -15,7 +15,6 @@
 #include <QTimer>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -26,10 +25,7 @@ struct DialogWorld {
     explicit DialogWorld(bool writable = true) : settings(dir.File(writable ? "ZeltoPre.INI" : "file/ZeltoPre.INI")) {
         std::ofstream(dir.File("file")) << "x";
     }
-    std::string FileContent() const {
-        std::ifstream file(settings.Path(), std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    }
+    std::string FileContent() const { return fakes::ReadFile(settings.Path()); }
     MessageBoxFn RecordMessages() {
         return [this](QWidget*, const QString& text) { messages.push_back(text.toStdString()); };
     }
