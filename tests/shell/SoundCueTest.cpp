@@ -28,16 +28,9 @@ private slots:
             QVERIFY(Timed([&] { QVERIFY(!player.PlaySoundCue(name)); }) < 50ms);
     }
 
-    void cuePlaysToItsEnd() {
-        AlsaSoundPlayer player("null");
-        QVERIFY(player.PlaySoundCue("OUCH"));
-        const auto took = Timed([&] { QVERIFY(player.PlaySoundCue("BLEEP")); });
-        QVERIFY2(took >= 220ms && took < 1s, qPrintable(QString::number(took.count())));
+    // A cue plays to its end unless a later one cuts it off: INTROSOUND alone lasts 1.1 s, BLEEP 0.24 s.
+    void cuePlaysToItsEndUnlessCutOff() {
         QVERIFY(!AlsaSoundPlayer("no-such-device").PlaySoundCue("OUCH"));
-    }
-
-    // A later cue cuts off the playing one: INTROSOUND alone lasts 1.1 s, BLEEP 0.24 s.
-    void laterCueCutsOffThePlayingOne() {
         AlsaSoundPlayer player("null");
         bool introPlayed = false;
         std::chrono::milliseconds introTook{}, bleepTook{};
