@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks of the Debian package: check-deb.sh STEP BUILD_DIR
-#   build  cpack on the existing build; the package's name, files, control fields and maintainer scripts
+# Checks of the Debian package: check-deb.sh STEP BUILD_DIR [DESTDIR]
+#   build  cpack on the existing build; the package's name, files (those installed into DESTDIR), control
+#          fields and maintainer scripts
 #   run    the package unpacked into a throwaway root (dpkg -x), its programs run from there
 set -euo pipefail
 step=$1 build=$(cd "$2" && pwd)
@@ -17,17 +18,9 @@ build)
     rm -f "$deb"
     (cd "$build" && cpack --config CPackConfig.cmake >/dev/null)
     [ -f "$deb" ] || fail "cpack made no $deb"
-    listing=$(dpkg-deb -c "$deb" | awk '{print $NF}')
-    for file in /usr/bin/zelto-premium /usr/bin/zelto-service-emulator /usr/lib/zelto-premium/libzelto-desktop.so \
-        /usr/share/applications/zelto-premium.desktop \
-        /usr/share/icons/hicolor/16x16/apps/zelto-premium.png /usr/share/icons/hicolor/32x32/apps/zelto-premium.png \
-        /usr/share/icons/hicolor/48x48/apps/zelto-premium.png /usr/share/icons/hicolor/128x128/apps/zelto-premium.png \
-        /usr/share/icons/hicolor/scalable/apps/zelto-premium.svg /usr/share/man/man1/zelto-premium.1.gz \
-        /usr/share/bash-completion/completions/zelto-premium /usr/lib/systemd/user/zelto-premium.service \
-        /usr/lib/systemd/system/zelto-premium.service /usr/lib/sysusers.d/zelto-premium.conf \
-        /usr/lib/tmpfiles.d/zelto-premium.conf; do
-        grep -qx "\.$file" <<<"$listing" || fail "the package has no $file"
-    done
+    # Exactly the files of the install that check-install.sh checks.
+    files=$(dpkg-deb -c "$deb" | awk '{print $NF}' | grep -v '/$' | sed 's|^\./||' | sort)
+    [ "$files" = "$(cd "$3" && find . -type f | sed 's|^\./||' | sort)" ] || fail "package files: $files"
     [ "$(dpkg-deb -f "$deb" Package)" = zelto-premium ] || fail "Package field"
     [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "Version field"
     depends=$(dpkg-deb -f "$deb" Depends)
@@ -51,13 +44,13 @@ run)
     program=$root/usr/bin/zelto-premium
     # The unpacked programs run on the system's libraries, as they would once installed.
     unset LD_LIBRARY_PATH
-    module=$root/usr/lib/zelto-premium/libzelto-desktop.so
-    if ldd "$program" "$module" "$root/usr/bin/zelto-service-emulator" | grep -q "not found"; then
-        fail "a library is missing: $(ldd "$program" "$module" | grep "not found")"
+    modules=("$root"/usr/lib/zelto-premium/libzelto-{desktop,curl}.so)
+    if ldd "$program" "${modules[@]}" "$root/usr/bin/zelto-service-emulator" | grep -q "not found"; then
+        fail "a library is missing: $(ldd "$program" "${modules[@]}" | grep "not found")"
     fi
-    # The command line runs without Qt; the tray client loads it with the module from ../lib/zelto-premium/,
-    # which answers, with no display, that there is none.
-    ! ldd "$program" | grep -q libQt6 || fail "zelto-premium links Qt: $(ldd "$program" | grep libQt6)"
+    # The command line runs without Qt and libcurl; the tray client loads Qt with the module from
+    # ../lib/zelto-premium/, which answers, with no display, that there is none.
+    ! ldd "$program" | grep -q "libQt6\|libcurl" || fail "zelto-premium links Qt or libcurl: $(ldd "$program")"
     answer=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --settings "$root/none.INI" 2>&1) &&
         fail "the tray client started without a display"
     grep -q "no display for the tray client" <<<"$answer" || fail "the desktop module did not load: $answer"

@@ -23,22 +23,12 @@ install)
 
 layout)
     expected=(
-        bin/zelto-premium
-        bin/zelto-service-emulator
-        lib/zelto-premium/libzelto-desktop.so
-        share/applications/zelto-premium.desktop
-        share/icons/hicolor/16x16/apps/zelto-premium.png
-        share/icons/hicolor/32x32/apps/zelto-premium.png
-        share/icons/hicolor/48x48/apps/zelto-premium.png
-        share/icons/hicolor/128x128/apps/zelto-premium.png
-        share/icons/hicolor/scalable/apps/zelto-premium.svg
-        share/man/man1/zelto-premium.1.gz
-        share/bash-completion/completions/zelto-premium
-        share/doc/zelto-premium/README.md
-        lib/systemd/user/zelto-premium.service
-        lib/systemd/system/zelto-premium.service
-        lib/sysusers.d/zelto-premium.conf
-        lib/tmpfiles.d/zelto-premium.conf
+        bin/zelto-premium bin/zelto-service-emulator lib/zelto-premium/libzelto-{desktop,curl}.so
+        share/applications/zelto-premium.desktop share/icons/hicolor/scalable/apps/zelto-premium.svg
+        share/icons/hicolor/{16x16,32x32,48x48,128x128}/apps/zelto-premium.png
+        share/man/man1/zelto-premium.1.gz share/bash-completion/completions/zelto-premium
+        share/doc/zelto-premium/README.md lib/systemd/{user,system}/zelto-premium.service
+        lib/{sysusers,tmpfiles}.d/zelto-premium.conf
     )
     for file in "${expected[@]}"; do
         [ -f "$usr/$file" ] || fail "missing /usr/$file"
