@@ -63,10 +63,6 @@ struct AnswerCase {
     const char* registered; // nullptr: nothing recorded
 };
 
-void PrintTo(const AnswerCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class AnswerTest : public ExchangeTest, public ::testing::WithParamInterface<AnswerCase> {};
 
 TEST_P(AnswerTest, ShowsAndRecordsWhatTheFirstLineMeans) {
