@@ -31,6 +31,8 @@ TEST(HttpUrlTest, SplitsPlainUrlsAndRefusesTheRest) {
         {"http://host:65536/", nullptr, "", ""},
         {"http://host:/", nullptr, "", ""},
         {"http:///path", nullptr, "", ""},
+        {"http://[[]/", nullptr, "", ""},
+        {"http://a[b/", nullptr, "", ""},
     };
     for (const auto& c : cases) {
         const std::optional<HttpUrl> url = ParseHttpUrl(c.url);
@@ -147,8 +149,12 @@ TEST(HttpResponseParserTest, ReadsEveryFramingInAnyPieces) {
          false,
          {State::Failed, "", false, 200, ""}},
         {"not HTTP", "ip203.0.113.7\r\n\r\n", true, {State::Failed, "", false, 0, ""}},
+        {"head at the limit",
+         "HTTP/1.1 200 OK\r\nX: " + std::string(106, 'x') + "\r\n\r\nok",
+         true,
+         {State::Done, "ok", false, 200, ""}},
         {"head over the limit",
-         "HTTP/1.1 200 OK\r\nX: " + std::string(120, 'x') + "\r\n\r\n",
+         "HTTP/1.1 200 OK\r\nX: " + std::string(107, 'x') + "\r\n\r\n",
          false,
          {State::Failed, "", false, 0, ""}},
     };

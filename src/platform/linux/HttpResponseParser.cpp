@@ -106,8 +106,9 @@ void HttpResponseParser::FeedHead(std::string_view& bytes) {
         if (end != std::string::npos)
             break;
     }
-    if (end == std::string::npos) {
-        if (pending_.size() > headLimit_)
+    // The limit counts the head without its blank line, which may take two more bytes to arrive.
+    if (end == std::string::npos || end > headLimit_) {
+        if (end != std::string::npos || pending_.size() >= headLimit_ + 2)
             Fail();
         bytes = {};
         return;

@@ -74,7 +74,15 @@ std::optional<HttpUrl> ParseHttpUrl(std::string_view url) {
                 return std::nullopt;
         }
     }
-    if (parsed.host.empty())
+    // A bracketed host is an IPv6 literal; a name holds no brackets.
+    const bool literal = !authority.empty() && authority.front() == '[';
+    const bool valid =
+        literal ? parsed.host.find(':') != std::string::npos &&
+                      std::all_of(
+                          parsed.host.begin(), parsed.host.end(),
+                          [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '.'; })
+                : parsed.host.find_first_of("[]") == std::string::npos;
+    if (parsed.host.empty() || !valid)
         return std::nullopt;
     if (!port.empty()) {
         if (port.size() > 5 || !std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; }))
