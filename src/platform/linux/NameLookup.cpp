@@ -57,14 +57,14 @@ std::vector<SocketAddress> LookUpHost(const std::string& host, const std::string
     auto lookup = std::make_shared<Lookup>();
     try {
         std::thread([lookup, host, port] {
-            std::vector<SocketAddress> addresses = Resolve(host, port, AI_ADDRCONFIG);
+            std::vector<SocketAddress> addresses = Resolve(host, port, 0);
             std::lock_guard lock(lookup->mutex);
             lookup->addresses = std::move(addresses);
             lookup->done = true;
             lookup->finished.notify_all();
         }).detach();
     } catch (const std::system_error&) {
-        return Resolve(host, port, AI_ADDRCONFIG); // no thread to spare: look up here, without a way out
+        return Resolve(host, port, 0); // no thread to spare: look up here, without a way out
     }
     std::unique_lock lock(lookup->mutex);
     while (!lookup->done && !(stop && stop->Raised()) && std::chrono::steady_clock::now() < deadline)

@@ -88,7 +88,9 @@ private:
                                     "\r\nUser-Agent: " + agent_ +
                                     "\r\nAccept: */*\r\nCache-Control: no-cache\r\nPragma: no-cache\r\n\r\n";
         for (int attempt = 0; attempt < 2; ++attempt) {
-            const bool kept = socket_ >= 0 && server_ == server;
+            // A kept connection must be quiet: bytes or an end waiting on it mean the server has moved on.
+            pollfd quiet{socket_, POLLIN, 0};
+            const bool kept = socket_ >= 0 && server_ == server && ::poll(&quiet, 1, 0) == 0;
             if (!kept) {
                 Disconnect();
                 if (!Connect(url, deadline))
