@@ -5,9 +5,8 @@
 #include "platform/linux/HttpResponseParser.h"
 #include "platform/linux/HttpUrl.h"
 #include "platform/linux/NameLookup.h"
+#include "platform/linux/SocketConnect.h"
 
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -109,23 +108,8 @@ private:
 
     bool Connect(const HttpUrl& url, Clock::time_point deadline) {
         const Clock::time_point connectDeadline = std::min(deadline, Clock::now() + timeouts_.connect);
-        for (const SocketAddress& address : LookUpHost(url.host, url.port, connectDeadline, stop_)) {
-            socket_ = ::socket(address.family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
-            if (socket_ < 0)
-                continue;
-            const int one = 1;
-            ::setsockopt(socket_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-            if (::connect(socket_, reinterpret_cast<const sockaddr*>(&address.address), address.length) == 0)
-                return true;
-            int error = errno;
-            if (error == EINPROGRESS && WaitFor(POLLOUT, connectDeadline)) {
-                socklen_t length = sizeof error;
-                if (::getsockopt(socket_, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0)
-                    return true;
-            }
-            Disconnect();
-        }
-        return false;
+        socket_ = ConnectFirst(LookUpHost(url.host, url.port, connectDeadline, stop_), connectDeadline, stop_);
+        return socket_ >= 0;
     }
 
     bool Send(const std::string& request, Clock::time_point deadline) {
