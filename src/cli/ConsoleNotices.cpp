@@ -36,6 +36,12 @@ void ConsoleNotices::ShowMessage(const std::string& text) {
 }
 
 bool ConsoleNotices::SetTooltipText(const std::string& text) {
+    {
+        std::lock_guard lock(mutex_);
+        if (text == tooltip_)
+            return true;
+        tooltip_ = text;
+    }
     WriteLine(console_.out, console_.outMarks, LogPriority::Info, text);
     return true;
 }

@@ -2,6 +2,8 @@
 
 #include "settings/SharedPath.h"
 
+#include <sys/file.h>
+
 #include <cstdlib>
 #include <mutex>
 
@@ -110,6 +112,7 @@ bool SettingsFile::WriteText(std::string_view key, std::string_view value) {
         snapshot.file = std::move(written);
         snapshot.document.emplace(std::move(content), kSection);
     }
+    state.snapshotHeld = state.held == LOCK_EX && snapshot.state == Load::Present;
     return done;
 }
 

@@ -80,6 +80,7 @@ bool TakeFileLock(SharedPath& state, int mode, bool createFolder) {
         }
         if (IsLockFileInPlace(state)) {
             state.held = mode;
+            state.snapshotHeld = false;
             return true;
         }
         state.lockFd = UniqueFd();
@@ -100,6 +101,41 @@ bool Unchanged(const Snapshot& snapshot, Load seen, const struct stat& info) {
         return false;
     }
     return seen == Load::Missing || FileIdentity::Of(info) == FileIdentity::Of(snapshot.info);
+}
+
+// Refresh, always looking at the file.
+Load RefreshBySeeing(SharedPath& state) {
+    Snapshot& snapshot = state.snapshot;
+    struct stat info {};
+    Load seen = StatFile(state.path, info);
+    if (Unchanged(snapshot, seen, info)) {
+        return seen;
+    }
+    // No lock file means no folder, so no writer that could be half-way through a change.
+    if (state.held == 0 && TakeFileLock(state, LOCK_SH, false)) {
+        seen = StatFile(state.path, info);
+        if (Unchanged(snapshot, seen, info)) {
+            return seen;
+        }
+    }
+    snapshot.Clear();
+    if (seen != Load::Present) {
+        snapshot.state = seen;
+        return seen;
+    }
+    UniqueFd fd(::open(state.path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) {
+        return errno == ENOENT ? Load::Missing : Load::Failed;
+    }
+    std::string content;
+    if (::fstat(fd.Get(), &info) != 0 || !ReadAll(fd.Get(), content)) {
+        return Load::Failed;
+    }
+    snapshot.state = Load::Present;
+    snapshot.info = info;
+    snapshot.file = std::move(fd);
+    snapshot.document.emplace(std::move(content), SettingsFile::kSection);
+    return Load::Present;
 }
 
 } // namespace
@@ -152,42 +188,18 @@ void Leave(SharedPath& state) {
     if (--state.depth == 0 && state.held != 0) {
         ::flock(state.lockFd.Get(), LOCK_UN);
         state.held = 0;
+        state.snapshotHeld = false;
     }
     state.mutex.unlock();
 }
 
 Load Refresh(SharedPath& state) {
-    Snapshot& snapshot = state.snapshot;
-    struct stat info {};
-    Load seen = StatFile(state.path, info);
-    if (Unchanged(snapshot, seen, info)) {
-        return seen;
+    if (state.held == LOCK_EX && state.snapshotHeld) {
+        return state.snapshot.state;
     }
-    // No lock file means no folder, so no writer that could be half-way through a change.
-    if (state.held == 0 && TakeFileLock(state, LOCK_SH, false)) {
-        seen = StatFile(state.path, info);
-        if (Unchanged(snapshot, seen, info)) {
-            return seen;
-        }
-    }
-    snapshot.Clear();
-    if (seen != Load::Present) {
-        snapshot.state = seen;
-        return seen;
-    }
-    UniqueFd fd(::open(state.path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) {
-        return errno == ENOENT ? Load::Missing : Load::Failed;
-    }
-    std::string content;
-    if (::fstat(fd.Get(), &info) != 0 || !ReadAll(fd.Get(), content)) {
-        return Load::Failed;
-    }
-    snapshot.state = Load::Present;
-    snapshot.info = info;
-    snapshot.file = std::move(fd);
-    snapshot.document.emplace(std::move(content), SettingsFile::kSection);
-    return Load::Present;
+    const Load load = RefreshBySeeing(state);
+    state.snapshotHeld = state.held == LOCK_EX && load != Load::Failed && load == state.snapshot.state;
+    return load;
 }
 
 } // namespace zelto

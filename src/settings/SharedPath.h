@@ -43,6 +43,9 @@ struct SharedPath {
     UniqueFd lockFd;
     int held = 0; // LOCK_SH or LOCK_EX while this process holds the file lock
     Snapshot snapshot;
+    // The snapshot was seen or written under the exclusive lock held now, so no other writer can have changed
+    // the file since: reads until the lock goes need no stat.
+    bool snapshotHeld = false;
 };
 
 // Counts the forks this process came through; a state of an older count belongs to an ancestor.
@@ -58,7 +61,8 @@ enum class Access { Read, Write, Hold };
 bool Enter(SharedPath& state, Access access);
 void Leave(SharedPath& state);
 
-// Brings the snapshot up to date. An unchanged file costs one stat. A changed one is read under the file
+// Brings the snapshot up to date. An unchanged file costs one stat, or none under the exclusive lock once
+// the snapshot has been seen there. A changed one is read under the file
 // lock, shared with other readers, so that a change another process makes under a Lock is seen whole.
 Load Refresh(SharedPath& state);
 

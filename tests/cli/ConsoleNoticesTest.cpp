@@ -28,14 +28,19 @@ TEST(ConsoleNoticesTest, LinesFromTwoThreadsNeverMix) {
     ConsoleNotices notices(console);
     std::thread other([&] {
         for (int i = 0; i < 2000; ++i)
-            notices.SetTooltipText("tip");
+            notices.SetTooltipText(i % 2 ? "top" : "tip");
     });
     for (int i = 0; i < 2000; ++i)
         notices.LogExchange("url", "answer");
     other.join();
-    static const std::regex whole(R"(^(tip|url -> answer)\n)", std::regex::multiline);
+    static const std::regex whole(R"(^(tip|top|url -> answer)\n)", std::regex::multiline);
     EXPECT_EQ(std::regex_replace(out.str(), whole, ""), "");
     EXPECT_EQ(out.str().size(), 2000u * 18);
+    // A tooltip is printed when it changes, not each time a pass sets it again.
+    notices.SetTooltipText("top");
+    EXPECT_EQ(out.str().size(), 2000u * 18);
+    notices.SetTooltipText("tip");
+    EXPECT_EQ(out.str().size(), 2000u * 18 + 4);
 }
 
 } // namespace
