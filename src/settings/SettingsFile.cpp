@@ -4,6 +4,7 @@
 
 #include <sys/file.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 
@@ -80,11 +81,30 @@ std::string SettingsFile::ReadText(std::string_view key) const {
 }
 
 bool SettingsFile::WriteText(std::string_view key, std::string_view value) {
-    if (!IsWritableKey(key) || !IsWritableValue(value)) {
-        return false;
+    return WriteTexts({{key, value}});
+}
+
+bool SettingsFile::WriteTexts(std::initializer_list<std::pair<std::string_view, std::string_view>> entries) {
+    for (const auto& [key, value] : entries) {
+        if (!IsWritableKey(key) || !IsWritableValue(value)) {
+            return false;
+        }
     }
     const auto shared = state_->Current();
     SharedPath& state = *shared;
+    const auto unchanged = [&] {
+        return std::all_of(entries.begin(), entries.end(), [&](const auto& entry) {
+            return state.snapshot.document->Find(entry.first) == entry.second;
+        });
+    };
+    // The update record is written again after every answer, mostly unchanged: that costs a read, without the
+    // exclusive lock or a copy of the file.
+    {
+        const Guard guard(state, Access::Read);
+        if (Refresh(state) == Load::Present && unchanged()) {
+            return true;
+        }
+    }
     const Guard guard(state, Access::Write);
     if (!guard.Locked()) {
         return false;
@@ -95,15 +115,26 @@ bool SettingsFile::WriteText(std::string_view key, std::string_view value) {
     }
     Snapshot& snapshot = state.snapshot;
     const bool present = load == Load::Present;
-    // The update record is written again after every answer, mostly unchanged: that costs no copy of the file.
-    if (present && snapshot.document->Find(key) == value) {
+    std::optional<IniDocument> edited;
+    if (!present) {
+        edited.emplace(std::string(), kSection);
+    }
+    bool changed = !present;
+    for (const auto& [key, value] : entries) {
+        const IniDocument& current = edited ? *edited : *snapshot.document;
+        if (current.Find(key) == value) {
+            continue;
+        }
+        std::string next = current.WithValue(key, value);
+        if (next != current.Content()) {
+            edited.emplace(std::move(next), kSection);
+            changed = true;
+        }
+    }
+    if (!changed) {
         return true;
     }
-    std::string content =
-        present ? snapshot.document->WithValue(key, value) : IniDocument(std::string(), kSection).WithValue(key, value);
-    if (present && content == snapshot.document->Content()) {
-        return true;
-    }
+    std::string content = edited->Content();
     UniqueFd written;
     const bool done = ReplaceFile(state.path, content, present ? &snapshot.info : nullptr, written);
     snapshot.Clear();

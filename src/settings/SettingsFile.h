@@ -1,9 +1,11 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace zelto {
 
@@ -35,6 +37,8 @@ public:
     // NUL, "=" in the key, a key starting with ";" or "[" or with blanks around it.
     bool WriteText(std::string_view key, std::string_view value);
     bool WriteInt(std::string_view key, int value);
+    // Several keys as one change, in one replacement of the file: all of them are written, or none.
+    bool WriteTexts(std::initializer_list<std::pair<std::string_view, std::string_view>> entries);
 
     // Holds the file for a run of reads and writes that others must see as one change. Re-entrant for the
     // thread that holds it; other threads and processes wait until it is released.

@@ -19,13 +19,9 @@ constexpr const char* kTooltipPrefix = "Zelto Premium Online! IP Address->";
 // The address and the time of the registration; false when a key could not be written.
 bool WriteUpdateRecord(SettingsFile& settings, const std::string& address, std::time_t now) {
     const LocalStamp stamp = FormatLocalStamp(now);
-    // Held as one change so that the decision on another thread never sees a new address with an old hour.
-    SettingsFile::Lock lock(settings);
-    bool written = settings.WriteText("updatedip", address);
-    written = settings.WriteText("updatedhour", stamp.hour) && written;
-    written = settings.WriteText("updatedday", stamp.day) && written;
-    written = settings.WriteText("updatedyear", stamp.year) && written;
-    return written;
+    // One change, so that no reader (nor a crash) ever sees a new address with an old hour.
+    return settings.WriteTexts(
+        {{"updatedip", address}, {"updatedhour", stamp.hour}, {"updatedday", stamp.day}, {"updatedyear", stamp.year}});
 }
 
 std::string MessageFor(UpdateAnswer answer, const std::string& domain, const std::string& registrationPage) {

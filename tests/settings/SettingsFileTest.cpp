@@ -153,7 +153,12 @@ TEST_F(SettingsFileTest, ValuesReadBackAsWrittenAndNoLineBreakReachesTheFile) {
     for (const std::string key : {"", "k=v", " padded", "; comment", "[section]", "x\rnumofdomains"}) {
         EXPECT_FALSE(settings.WriteText(key, "1")) << key;
     }
+    // Several keys are one change: one refused entry writes none of them.
+    EXPECT_FALSE(settings.WriteTexts({{"updatedip", "10.0.0.1"}, {"updatedhour", "07\n"}}));
     EXPECT_EQ(ReadFile(path_), before);
+    ASSERT_TRUE(settings.WriteTexts({{"updatedip", "10.0.0.1"}, {"v", "new"}, {"updatedhour", "07"}}));
+    const SettingsFile other(path_);
+    EXPECT_EQ(other.ReadText("updatedip") + other.ReadText("v") + other.ReadText("updatedhour"), "10.0.0.1new07");
 }
 
 TEST(DefaultSettingsPathTest, FollowsXdgConfigHomeOnlyWhenAbsolute) {
