@@ -1,8 +1,8 @@
 #include "shell/DesktopClient.h"
 
-#include "platform/linux/SocketHttpSession.h"
 #include "platform/linux/InterfaceAddresses.h"
 #include "platform/linux/NullAutodialSetting.h"
+#include "platform/linux/SocketHttpSession.h"
 #include "platform/linux/SystemClock.h"
 #include "settings/SettingsFile.h"
 #include "shell/AlsaSoundPlayer.h"

@@ -4,8 +4,8 @@
 // (so memory stays flat however long the engine runs), a raw server, child processes and mounts.
 
 #include "fakes/FakePorts.h"
-#include "platform/linux/SocketHttpSession.h"
 #include "platform/linux/NullAutodialSetting.h"
+#include "platform/linux/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
 #include "update/EnginePorts.h"
 #include "update/UpdateThread.h"
