@@ -24,8 +24,8 @@ using namespace zelto;
 
 fs::path SettingsPath() {
     static const fs::path path = [] {
-        const char* shm = "/dev/shm";
-        const fs::path base = fs::is_directory(shm) ? fs::path(shm) : fs::temp_directory_path();
+        // The system's temporary folder, a disk as a rule, as users' settings files are.
+        const fs::path base = fs::temp_directory_path();
         const fs::path folder = base / ("zelto-fuzz-domains-" + std::to_string(::getpid()));
         fs::create_directories(folder);
         return folder / "ZeltoPre.INI";

@@ -28,8 +28,8 @@ const char* const kKeys[] = {"numofdomains", "first_level1", "second_level1", "p
 
 fs::path Folder() {
     static const fs::path folder = [] {
-        const char* shm = "/dev/shm";
-        fs::path base = fs::is_directory(shm) ? fs::path(shm) : fs::temp_directory_path();
+        // The system's temporary folder, a disk as a rule, as users' settings files are.
+        fs::path base = fs::temp_directory_path();
         fs::path made = base / ("zelto-fuzz-settings-" + std::to_string(::getpid()));
         fs::create_directories(made);
         return made;
