@@ -25,12 +25,19 @@ protected:
         rig.emplace(path);
         ConfigureOneDomain(rig->settings, service.HostPort());
         rig->runner.Start();
-        ASSERT_TRUE(WaitUntil([&] { return rig->notices.Now().registered >= 3; }, 10s));
+        ASSERT_TRUE(WaitUntil([&] { return rig->notices.Now().registered >= 3; }, 30s));
     }
 
     template <typename F> auto Locked(F f) {
         const SettingsFile::Lock lock(rig->settings);
         return f();
+    }
+
+    // Waits until the engine has read its clock `reads` more times: once at each decision and at each
+    // record written.
+    bool WaitForClockReads(int reads) {
+        const std::time_t until = rig->clock.now + reads * rig->clock.step;
+        return WaitUntil([&] { return rig->clock.now >= until; }, 30s);
     }
 
     bool Recorded() const { return SettingsFile(path).ReadText("updatedip") == "127.0.0.1"; }
@@ -49,7 +56,7 @@ protected:
         EXPECT_TRUE(Recorded()) << "the old value did not stay";
         repair();
         ASSERT_TRUE(SettingsFile(path).WriteText("updatedip", "")); // only a write after the repair refills it
-        EXPECT_TRUE(WaitUntil([&] { return Recorded(); }, 5s));
+        EXPECT_TRUE(WaitUntil([&] { return Recorded(); }, 30s));
         rig->runner.Stop();
         for (const auto& entry : fs::directory_iterator(folder))
             EXPECT_NE(entry.path().extension(), ".tmp") << "a failed write left " << entry.path();
@@ -94,15 +101,17 @@ TEST_F(SettingsFileFaultTest, ReplacedByGarbageOrTruncatedWhileTheClientRuns) {
             if (round % 3 == 0)
                 fs::rename(folder / "other", path);
         });
-        std::this_thread::sleep_for(60ms); // a request already under way ends
+        // A pass already under way ends before the second look at the clock; the decisions after it find no
+        // domain to send.
+        ASSERT_TRUE(WaitForClockReads(2));
         const int requests = service.Requests();
-        std::this_thread::sleep_for(60ms);
+        ASSERT_TRUE(WaitForClockReads(3));
         EXPECT_EQ(service.Requests(), requests) << "requests went on from a file without domains";
         Locked([&] {
             fakes::WriteFile(folder / "other", good);
             fs::rename(folder / "other", path);
         });
-        EXPECT_TRUE(WaitUntil([&] { return Recorded(); }, 5s));
+        EXPECT_TRUE(WaitUntil([&] { return Recorded(); }, 30s));
     }
     rig->runner.Stop();
     EXPECT_EQ(rig->notices.Now().messages, 0);
