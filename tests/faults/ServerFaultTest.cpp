@@ -1,5 +1,6 @@
 #include "FaultSupport.h"
 #include "ServiceEmulator.h"
+#include "fakes/RefusedPort.h"
 #include "fakes/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -66,11 +67,11 @@ TEST_P(ServerFaultTest, ThreadSurvivesRecordsNothingStaysBoundedAndRetries) {
         fault.location = "http://" + faulty.HostPort() + "/premium/update.asp"; // back to itself
     faulty.SetFault(fault);
     std::string server = faulty.HostPort();
-    int port = 0;
+    const fakes::RefusedPort refused;
     if (fault.kind == Fault::Kind::None && !fault.body.empty())
         server = resetting.emplace(fault.body).HostPort();
     else if (fault.kind == Fault::Kind::None)
-        server = "127.0.0.1:" + std::to_string((::close(Listen(port)), port)); // nothing listens there now
+        server = refused.HostPort();
     EngineRig rig(dir.File("ZeltoPre.INI"));
     ConfigureOneDomain(rig.settings, server);
     const long peakBefore = StatusKiB("VmHWM");

@@ -6,6 +6,7 @@
 #include "platform/linux/SocketHttpSession.h"
 
 #include "ServiceEmulator.h"
+#include "fakes/RefusedPort.h"
 
 #include <gtest/gtest.h>
 
@@ -76,14 +77,13 @@ TYPED_TEST(HttpSessionTest, ReadsUpToTheFirstLineFeedWithinTheLimit) {
 }
 
 TYPED_TEST(HttpSessionTest, FailuresAreNoAnswerWithinTheirBound) {
-    ServiceEmulator gone(ShortLived());
-    gone.Stop();
+    const fakes::RefusedPort refused;
     const struct {
         const char* name;
         Fault fault;
         std::string url;
     } cases[] = {
-        {"refused", {}, "http://" + gone.HostPort() + "/premium/update.asp"},
+        {"refused", {}, "http://" + refused.HostPort() + "/premium/update.asp"},
         {"closed without answer", Make(Fault::Kind::CloseWithoutAnswer), this->Url("/premium/update.asp")},
         {"stall past the timeout", Make(Fault::Kind::Delay, 10s), this->Url("/premium/update.asp")},
         {"10 MB line", Make(Fault::Kind::LongLine, 0ms, 10 * 1024 * 1024), this->Url("/premium/update.asp")},

@@ -1,8 +1,11 @@
 // Staggered connects: an address that swallows packets, or refuses, must not hold up the next one.
 
 #include "platform/linux/SocketConnect.h"
+#include "fakes/RefusedPort.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdint>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -14,6 +17,17 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
+
+SocketAddress Loopback(int port) {
+    SocketAddress result;
+    result.family = AF_INET;
+    auto* in = reinterpret_cast<sockaddr_in*>(&result.address);
+    in->sin_family = AF_INET;
+    in->sin_port = htons(static_cast<std::uint16_t>(port));
+    in->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    result.length = sizeof(sockaddr_in);
+    return result;
+}
 
 // A listening socket on 127.0.0.1 that never accepts.
 struct Listener {
@@ -28,16 +42,7 @@ struct Listener {
         port = ntohs(address.sin_port);
     }
     ~Listener() { ::close(fd); }
-    SocketAddress Address() const {
-        SocketAddress result;
-        result.family = AF_INET;
-        auto* in = reinterpret_cast<sockaddr_in*>(&result.address);
-        in->sin_family = AF_INET;
-        in->sin_port = htons(port);
-        in->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        result.length = sizeof(sockaddr_in);
-        return result;
-    }
+    SocketAddress Address() const { return Loopback(port); }
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int port = 0;
 };
@@ -56,11 +61,8 @@ TEST(SocketConnectTest, AnAddressThatSwallowsOrRefusesCostsAtMostOneStagger) {
     for (int i = 0; i < 4; ++i)
         queued.push_back(ConnectFirst({full.Address()}, Clock::now() + 100ms, nullptr));
     Listener good(8);
-    SocketAddress refused = good.Address();
-    {
-        Listener closed(1);
-        refused = closed.Address();
-    }
+    const fakes::RefusedPort refusing;
+    const SocketAddress refused = Loopback(refusing.Port());
     const struct {
         const char* name;
         std::vector<SocketAddress> addresses;
