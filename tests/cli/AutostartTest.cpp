@@ -1,9 +1,18 @@
 // --autostart on|off on folders of the test's own.
-#include "cli/Autostart.h"
 #include "CliFixture.h"
 
 namespace zelto {
 namespace {
+
+// Written when no desktop entry is installed: the desktop starts the client from the PATH.
+const std::string kOwnEntry = "[Desktop Entry]\n"
+                              "Type=Application\n"
+                              "Name=Zelto Premium Client\n"
+                              "Comment=Keep your Zelto Premium host names pointing at this machine\n"
+                              "Exec=zelto-premium\n"
+                              "Icon=zelto-premium\n"
+                              "Terminal=false\n"
+                              "Categories=Network;\n";
 
 class AutostartTest : public testing::CliTest {
 protected:
@@ -27,8 +36,8 @@ TEST_F(AutostartTest, OnCopiesTheInstalledEntryFoundFirstOffRemovesItAndFailures
         if (*installIn)
             Install(installIn, "[Desktop Entry]\nName=" + std::string(installIn) + "\n");
         EXPECT_EQ(Cli({"--autostart", "on"}).out, "Autostart on: " + entry.string() + "\n");
-        EXPECT_EQ(fakes::ReadFile(entry), *installIn ? "[Desktop Entry]\nName=" + std::string(installIn) + "\n"
-                                                     : *AutostartEntryText(std::nullopt, std::nullopt));
+        EXPECT_EQ(fakes::ReadFile(entry),
+                  *installIn ? "[Desktop Entry]\nName=" + std::string(installIn) + "\n" : kOwnEntry);
         EXPECT_EQ(Cli({"--autostart", "off"}).out, "Autostart off: removed " + entry.string() + "\n");
     }
     EXPECT_EQ(Cli({"--autostart", "off"}).out, "Autostart off: there was no " + entry.string() + "\n");
@@ -48,8 +57,12 @@ TEST_F(AutostartTest, AGivenSettingsFileIsPassedQuotedOnTheExecLine) {
                                           dir.Path().string() +
                                           "/my settings/\\\\$HOME \\\\\"100%%\\\\\" \\\\\\\\.INI\"\n\n"
                                           "[Desktop Action Other]\nExec=other\n");
-    // A line break would end the Exec line and start a key of the caller's choosing.
-    EXPECT_EQ(AutostartEntryText(std::nullopt, std::filesystem::path("/line\nbreak")), std::nullopt);
+    // A line break would end the Exec line and start a key of the caller's choosing: refused, and the entry
+    // written before stays.
+    const std::string before = fakes::ReadFile(entry);
+    Expect({"--settings", "/line\nbreak", "--autostart", "on"}, 1, "",
+           "zelto-premium: the settings path cannot be written on a desktop entry's Exec line\n");
+    EXPECT_EQ(fakes::ReadFile(entry), before);
 }
 
 } // namespace

@@ -57,13 +57,25 @@ TEST_F(HeadlessTest, AWrongPasswordIsToldOnStderrAndOnlyTheJournalStreamCarriesP
 }
 
 // --once output, with its masked URL, is compared whole above; status and usage errors never quote a
-// password back either, stored or typed in the wrong place.
+// password back either, stored or typed in the wrong place, and each run ends as a user expects (a crash
+// prints nothing either).
 TEST_F(HeadlessTest, NoRunShowsThePassword) {
-    const std::string everything = Cli({"status"}).All() + Cli({"domain", "add", "Secret12"}).All() +
-                                   Cli({"domain", "add", "example", "com", "Secret12", "extra"}).All() +
-                                   Cli({"domain", "remove", "example", "com", "Wrong123x"}).All();
-    EXPECT_EQ(everything.find("Secret12"), std::string::npos) << everything;
-    EXPECT_EQ(everything.find("Wrong123"), std::string::npos) << everything;
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+    } runs[] = {
+        {{"status"}, 0},
+        {{"domain", "add", "Secret12"}, 2},
+        {{"domain", "add", "example", "com", "Secret12", "extra"}, 2},
+        {{"domain", "remove", "example", "com", "Wrong123x"}, 1},
+    };
+    for (const auto& run : runs) {
+        const testing::Finished finished = Cli(run.args);
+        const std::string everything = finished.All();
+        EXPECT_EQ(finished.exitCode, run.exitCode) << run.args.back() << ": " << everything;
+        EXPECT_EQ(everything.find("Secret12"), std::string::npos) << everything;
+        EXPECT_EQ(everything.find("Wrong123"), std::string::npos) << everything;
+    }
 }
 
 } // namespace

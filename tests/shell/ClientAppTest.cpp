@@ -5,13 +5,17 @@
 #include "fakes/TempDir.h"
 #include "platform/linux/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
+#include "shell/DialogRun.h"
 #include "shell/SystemTray.h"
+#include "ui/DialogIds.h"
+#include "ui/PropertiesDlg.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -56,40 +60,87 @@ struct World {
     std::unique_ptr<CClientApp> app;
 };
 
+// As the notification area reports a click on the icon.
+void Activate(World& world, QSystemTrayIcon::ActivationReason reason) {
+    emit const_cast<QSystemTrayIcon&>(world.app->m_pTrayIcon->Icon()).activated(reason);
+}
+
+QAction* Item(World& world, const char* text) {
+    for (QAction* action : world.app->m_pTrayIcon->PopupMenu()->actions())
+        if (action->text() == QLatin1String(text))
+            return action;
+    qFatal("no tray menu item %s", text);
+}
+
 } // namespace
 
 class ClientAppTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // With no domain the Properties dialog opens once the icon and the update thread are up (a failure in it
-    // skips the Quit); its Quit ends the program with the icon gone before "OUCH".
+    // With no domain the Properties dialog opens once the icon and the update thread are up; its Quit ends
+    // the program: the icon is gone before "OUCH" plays, and the exit code is 0.
     void startUpWithoutDomains() {
         World world(false);
+        bool iconWasUp = false;
         world.onProperties = [&](DialogContext& context) {
-            QVERIFY(world.app->m_pTrayIcon->Icon().isVisible());
-            QCOMPARE(world.app->m_pTrayIcon->Icon().toolTip(), QStringLiteral("Zelto Premium Online!"));
-            QTRY_VERIFY(!world.sound.Played().empty()); // INTROSOUND
-            context.hideTrayIcon();
-            context.sound.PlaySoundCue("OUCH");
-            context.exitProcess(0);
+            CPropertiesDlg dialog(context);
+            QTimer::singleShot(0, &dialog, [&] {
+                iconWasUp = world.app->m_pTrayIcon->Icon().isVisible() &&
+                            world.app->m_pTrayIcon->Icon().toolTip() == QStringLiteral("Zelto Premium Online!") &&
+                            QTest::qWaitFor([&] { return !world.sound.Played().empty(); }, 10000); // INTROSOUND
+                dialog.findChild<QPushButton*>(ControlName(ids::kCancel))->click();
+            });
+            RunDialog(dialog);
         };
         world.app->InitInstance();
+        QVERIFY(iconWasUp);
         QCOMPARE(world.propertiesRuns, 1);
         QVERIFY(world.app->ExitRequested());
         QCOMPARE(world.app->ExitCode(), 0);
+        QVERIFY(!world.app->m_pTrayIcon->Icon().isVisible());
         QCOMPARE(world.sound.Played(), (std::vector<std::string>{"INTROSOUND", "OUCH (icon hidden)"}));
     }
 
-    void startUpWithDomains() {
+    // What the mouse does on the icon, through the icon's own signal, and what each menu item does. A
+    // single click does nothing.
+    void trayIconAndMenuCommands() {
         World world(true);
         world.fakes.http.AnswerLine("/premium/update.asp", "ip203.0.113.5");
         world.app->InitInstance();
-        QCOMPARE(world.propertiesRuns, 0);
         QTRY_COMPARE(world.app->m_pTrayIcon->Icon().toolTip(),
                      QStringLiteral("Zelto Premium Online! IP Address->203.0.113.5"));
-        QCOMPARE(world.app->m_pTrayIcon->OnTrayNotification(QSystemTrayIcon::DoubleClick), 1);
-        QCOMPARE(world.opened, QList<QUrl>{QUrl(QStringLiteral("https://127.0.0.1:8080/premium/manage_dns.asp"))});
+        const QUrl webInterface(QStringLiteral("https://127.0.0.1:8080/premium/manage_dns.asp"));
+        const QUrl homepage(QStringLiteral("http://127.0.0.1:8080"));
+        const struct {
+            const char* name;
+            std::function<void()> act;
+            QList<QUrl> opened;
+            int propertiesRuns;
+        } cases[] = {
+            {"single click", [&] { Activate(world, QSystemTrayIcon::Trigger); }, {}, 0},
+            {"middle click", [&] { Activate(world, QSystemTrayIcon::MiddleClick); }, {}, 0},
+            {"double click", [&] { Activate(world, QSystemTrayIcon::DoubleClick); }, {webInterface}, 0},
+            {"Zelto Premium Web Interface",
+             [&] { Item(world, "Zelto Premium Web Interface")->trigger(); },
+             {webInterface},
+             0},
+            {"Zelto Homepage", [&] { Item(world, "Zelto Homepage")->trigger(); }, {homepage}, 0},
+            {"Properties", [&] { Item(world, "Properties")->trigger(); }, {}, 1},
+        };
+        for (const auto& c : cases) {
+            world.opened.clear();
+            world.propertiesRuns = 0;
+            c.act();
+            QCoreApplication::processEvents();
+            QVERIFY2(world.opened == c.opened, c.name);
+            QVERIFY2(world.propertiesRuns == c.propertiesRuns, c.name);
+            QVERIFY2(!world.app->ExitRequested() && world.app->m_pTrayIcon->Icon().isVisible(), c.name);
+        }
+        // The right button opens the menu.
+        Activate(world, QSystemTrayIcon::Context);
+        QTRY_VERIFY(world.app->m_pTrayIcon->PopupMenu()->isVisible());
+        world.app->m_pTrayIcon->PopupMenu()->hide();
     }
 
     // Exit from the tray while the service holds the update request, or while the engine waits on its
@@ -119,7 +170,7 @@ private slots:
                     return;
                 poll.stop();
                 clock.start();
-                world.app->m_pTrayIcon->PopupMenu()->actions().at(3)->trigger();
+                Item(world, "Exit")->trigger();
             });
             poll.start(10);
             QTimer::singleShot(10000, &poll, [] { QCoreApplication::exit(99); });
