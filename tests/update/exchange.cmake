@@ -1,6 +1,7 @@
 # Tests of the exchange: URLs, answers over the libcurl session against the emulator, dial-up guard.
 add_executable(exchange_tests
     ${CMAKE_CURRENT_LIST_DIR}/ExchangeTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ServiceEndpointsTest.cpp
 )
 target_link_libraries(exchange_tests PRIVATE zelto_build_flags zelto_platform zelto_emulator zelto_test_fakes
     GTest::gtest_main)
