@@ -19,15 +19,14 @@ namespace zelto {
 
 namespace {
 
+// A configured entry that was skipped is a broken configuration, not a success.
 int ReportPass(const SettingsFile& settings, const PassReport& report, Console& console) {
-    if (report.sent > 0)
-        return report.failed == 0 ? kExitDone : kExitRefused;
-    if (settings.ReadInt("numofdomains", 0) <= 0)
+    for (const int number : report.incomplete)
+        console.err << "Domain entry " << number << " is incomplete and was skipped.\n";
+    if (report.sent == 0 && report.incomplete.empty() && settings.ReadInt("numofdomains", 0) <= 0)
         console.err << "No Domains Loaded!\n";
-    else
-        console.err << console.program << ": every domain entry has an empty value; nothing was sent\n";
     console.err << std::flush;
-    return kExitDone;
+    return report.failed == 0 && report.incomplete.empty() ? kExitDone : kExitRefused;
 }
 
 } // namespace

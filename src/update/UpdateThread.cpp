@@ -119,8 +119,10 @@ struct CUpdateThread::Impl {
         const int count = std::min(stored, kMaxDomainNumber);
         for (int number = 1; number <= count && !stop.Raised(); ++number) {
             const DomainKeys keys = ReadDomain(ports.settings, number);
-            if (!keys.Complete())
+            if (!keys.Complete()) {
+                report.incomplete.push_back(number);
                 continue;
+            }
             ++report.sent;
             if (!connected) {
                 ++report.failed;

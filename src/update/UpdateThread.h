@@ -5,6 +5,7 @@
 #include <chrono>
 #include <memory>
 #include <thread>
+#include <vector>
 
 namespace zelto {
 
@@ -30,9 +31,10 @@ public:
 
 // What one pass did.
 struct PassReport {
-    int sent = 0;       // requests sent (domains not skipped)
-    int registered = 0; // answers beginning with "ip"
-    int failed = 0;     // any other answer, or none
+    int sent = 0;                // requests sent (domains not skipped)
+    int registered = 0;          // answers beginning with "ip"
+    int failed = 0;              // any other answer, or none
+    std::vector<int> incomplete; // numbers of the entries skipped for an empty value, in order
 };
 
 // The update thread: polls the decision, makes a pass over the domains when one is due, rests, and

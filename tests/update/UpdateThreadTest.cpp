@@ -70,7 +70,9 @@ TEST_F(UpdateThreadTest, IncompleteEntriesAndIndexesAboveTheStoredOnesAreSkipped
     settings.WriteText("password2", "");
     settings.WriteInt("numofdomains", 7);
     world.http.AnswerLine("update.asp", "ip203.0.113.7");
-    EXPECT_EQ(CUpdateThread(ports).RunOnce().registered, 2);
+    const PassReport report = CUpdateThread(ports).RunOnce();
+    EXPECT_EQ(report.registered, 2);
+    EXPECT_EQ(report.incomplete, (std::vector<int>{2, 4, 5, 6, 7}));
     EXPECT_EQ(Sent(), (Addresses{"alpha", "gamma"}));
 }
 
