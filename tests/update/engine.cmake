@@ -6,4 +6,4 @@ add_executable(engine_tests
 target_include_directories(engine_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 target_link_libraries(engine_tests PRIVATE zelto_build_flags zelto_update zelto_platform zelto_test_fakes zelto_emulator
     GTest::gtest_main)
-gtest_discover_tests(engine_tests PROPERTIES TIMEOUT 60)
+zelto_gtest_suite(engine_tests SANITIZE)

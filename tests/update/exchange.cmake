@@ -5,4 +5,4 @@ add_executable(exchange_tests
 )
 target_link_libraries(exchange_tests PRIVATE zelto_build_flags zelto_platform zelto_emulator zelto_test_fakes
     GTest::gtest_main)
-gtest_discover_tests(exchange_tests)
+zelto_gtest_suite(exchange_tests SANITIZE)
