@@ -20,10 +20,12 @@ int WriteFailed(const SettingsFile& settings, Console& console) {
     return kExitRefused;
 }
 
+// Usage errors never quote a word of the command line: any of them may be a password typed in the wrong
+// place, and the message may end up in a log that others read.
 std::optional<AddressFields> AddressArgument(const std::string& text, Console& console) {
     std::optional<AddressFields> address = ParseAddressText(text);
     if (!address)
-        UsageError(console, "'" + text + "' is not an address of four decimal fields 0-255");
+        UsageError(console, "ADDRESS must be four decimal fields 0-255 joined by dots");
     return address;
 }
 
@@ -52,7 +54,6 @@ std::vector<std::string> IgnoredAddresses(const SettingsFile& settings) {
 }
 
 int RunDomainCommand(SettingsFile& settings, const Arguments& args, Console& console) {
-    // Usage errors here never quote an argument: any of them may be a password typed in the wrong place.
     const std::string action = args.empty() ? std::string() : args[0];
     DomainOutcome outcome;
     if (action == "add" || action == "remove") {
