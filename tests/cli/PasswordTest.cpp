@@ -2,6 +2,7 @@
 #include "CliFixture.h"
 
 #include <poll.h>
+#include <sys/resource.h>
 #include <termios.h>
 
 namespace zelto {
@@ -88,8 +89,14 @@ protected:
     int master = -1, terminal = -1;
     pid_t pid = -1;
     std::string screen; // everything the program wrote to the terminal
+    rlimit coreLimit{}; // the test's own, put back at the end
 
     void SetUp() override {
+        // The program starts with core files allowed, as from a shell that allows them, so that the check
+        // below sees what the program itself did.
+        getrlimit(RLIMIT_CORE, &coreLimit);
+        rlimit allowed{coreLimit.rlim_max, coreLimit.rlim_max};
+        setrlimit(RLIMIT_CORE, &allowed);
         master = posix_openpt(O_RDWR | O_NOCTTY);
         ASSERT_GE(master, 0);
         ASSERT_EQ(grantpt(master) | unlockpt(master), 0);
@@ -117,6 +124,7 @@ protected:
         }
         close(master);
         close(terminal);
+        setrlimit(RLIMIT_CORE, &coreLimit);
     }
 
     // Reads the terminal until `text` has appeared `times` times in all; false after polls of 100 ms.
@@ -154,6 +162,11 @@ protected:
 TEST_F(TerminalPasswordTest, PromptsWithTheEchoOffAndPutsItBack) {
     ASSERT_TRUE(WaitFor("Password: ")) << screen;
     EXPECT_FALSE(Echoes());
+    // Nothing it holds can end up in a core file (a hard limit of 0 would tell nothing).
+    if (coreLimit.rlim_max != 0) {
+        const std::string limits = fakes::ReadFile("/proc/" + std::to_string(pid) + "/limits");
+        EXPECT_TRUE(std::regex_search(limits, std::regex(R"(Max core file size +0 )"))) << limits;
+    }
     // A stop and continue (Ctrl-Z, fg) asks again, and the echo is off again.
     kill(pid, SIGTSTP);
     bool promptedAgain = false;
