@@ -23,7 +23,7 @@ install)
 
 layout)
     expected=(
-        bin/zelto-premium bin/zelto-service-emulator lib/zelto-premium/libzelto-{desktop,curl}.so
+        bin/zelto-premium libexec/zelto-premium/zelto-service-emulator lib/zelto-premium/libzelto-{desktop,curl}.so
         share/applications/zelto-premium.desktop share/icons/hicolor/scalable/apps/zelto-premium.svg
         share/icons/hicolor/{16x16,32x32,48x48,128x128}/apps/zelto-premium.png
         share/man/man1/zelto-premium.1.gz share/bash-completion/completions/zelto-premium
