@@ -156,6 +156,10 @@ completion)
     check "10.0.0.1 192.168.1.1" "$program" --settings "$work/ZeltoPre.INI" ignore remove ""
     check "192.168.1.1" "$program" --settings = "$work/ZeltoPre.INI" ignore remove 19
     check "" zelto-premium domain add ""
+    touch "$work/files/s3cret1"
+    check "" zelto-premium --settings "$work/ZeltoPre.INI" domain add example com ""
+    check "" zelto-premium domain remove example com s3
+    (cd "$work/files" && check "" zelto-premium domain add example com s3)
     check "" zelto-premium status ""
     ;;
 
