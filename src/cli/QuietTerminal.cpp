@@ -34,17 +34,7 @@ QuietTerminal::QuietTerminal(int fd) : fd_(fd) {
     const sigset_t watched = WatchedSet();
     // Held back from here on, so that none can end the process between two steps with the echo off.
     sigprocmask(SIG_BLOCK, &watched, &savedMask_);
-    termios quiet{};
-    if (tcgetattr(fd_, &saved_) != 0) {
-        const int error = errno;
-        sigprocmask(SIG_SETMASK, &savedMask_, nullptr);
-        errno = error;
-        return;
-    }
-    quiet = saved_;
-    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL);
-    // Flushing drops what was typed ahead, which the terminal has already shown.
-    if (tcsetattr(fd_, TCSAFLUSH, &quiet) != 0) {
+    if (!TurnEchoOff()) {
         const int error = errno;
         sigprocmask(SIG_SETMASK, &savedMask_, nullptr);
         errno = error;
@@ -64,6 +54,15 @@ QuietTerminal::QuietTerminal(int fd) : fd_(fd) {
         replaced[i] = sigaction(kWatchedSignals[i], &note, nullptr) == 0;
     }
     active_ = true;
+}
+
+bool QuietTerminal::TurnEchoOff() {
+    if (tcgetattr(fd_, &saved_) != 0)
+        return false;
+    termios quiet = saved_;
+    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL);
+    // Flushing drops what was typed ahead, which the terminal has already shown.
+    return tcsetattr(fd_, TCSAFLUSH, &quiet) == 0;
 }
 
 QuietTerminal::~QuietTerminal() {

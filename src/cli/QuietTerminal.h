@@ -26,6 +26,8 @@ public:
     static int Caught();
 
 private:
+    bool TurnEchoOff();
+
     int fd_;
     bool active_ = false;
     termios saved_{};
