@@ -50,7 +50,7 @@ protected:
         bool unchanged = true;
         EXPECT_TRUE(WaitUntil(
             [&] { return (unchanged &= fakes::ReadFile(path) == before, rig->notices.Now().recordFailed >= 50); },
-            10s));
+            30s));
         EXPECT_TRUE(unchanged) << "a failed write changed the file";
         EXPECT_EQ(rig->notices.Now().registered, registered) << "a failed write was reported as done";
         EXPECT_TRUE(Recorded()) << "the old value did not stay";

@@ -128,7 +128,7 @@ int RunCopy(const std::filesystem::path& path, int copy, int go, const std::set<
             !rig.settings.WriteInt("beat" + std::to_string(copy), i))
             problem = "a write of round " + std::to_string(i) + " refused";
     }
-    if (!WaitUntil([&] { return rig.notices.Now().registered >= 3; }, 10s))
+    if (!WaitUntil([&] { return rig.notices.Now().registered >= 3; }, 30s))
         problem += " the update thread hardly registered";
     done = true;
     reader.join();

@@ -64,7 +64,7 @@ private slots:
                 QTest::mousePress(splash, Qt::RightButton);
             else if (how == 2)
                 QTest::keyPress(splash, Qt::Key_A);
-            QTRY_COMPARE_WITH_TIMEOUT(destroyed.count(), 1, 3000);
+            QTRY_COMPARE_WITH_TIMEOUT(destroyed.count(), 1, 10000);
         }
     }
 };
