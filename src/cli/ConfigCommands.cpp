@@ -57,7 +57,7 @@ int RunDomainCommand(SettingsFile& settings, const Arguments& args, Console& con
         if (args.size() != 4)
             return UsageError(console, "domain " + action + " takes DOMAIN TOPLEVEL PASSWORD");
         const DomainInput input{args[1], args[2], args[3]};
-        outcome = action == "add" ? OnAddDomain(settings, input) : OnRemoveDomain(settings, input);
+        outcome = action == "add" ? AddDomain(settings, input) : RemoveDomain(settings, input);
     } else if (action == "clear" || action == "list") {
         if (args.size() != 1)
             return UsageError(console, "domain " + action + " takes no more arguments");
@@ -65,7 +65,7 @@ int RunDomainCommand(SettingsFile& settings, const Arguments& args, Console& con
             console.out << PrintableText(BuildDomainListText(settings)) << '\n' << std::flush;
             return kExitDone;
         }
-        outcome = OnClearAllDomains(settings);
+        outcome = ClearDomains(settings);
     } else {
         return UsageError(console, "domain takes add, remove, clear or list");
     }
@@ -101,12 +101,12 @@ int RunIgnoreCommand(SettingsFile& settings, const Arguments& args, Console& con
     const std::string text = address->ToText();
 
     if (action == "add") {
-        if (!OnAddIp(settings, *address))
+        if (!AddIgnoredAddress(settings, *address))
             return WriteFailed(settings, console);
         console.out << "Added " << text << " to the ignore list.\n" << std::flush;
         return kExitDone;
     }
-    switch (RemoveIgnoreAddress(settings, *address)) {
+    switch (RemoveIgnoredAddress(settings, *address)) {
     case IgnoreRemoval::Removed:
         console.out << "Removed " << text << " from the ignore list.\n" << std::flush;
         return kExitDone;

@@ -27,14 +27,15 @@ std::string PrintableText(std::string_view text);
 // The engine's notices on a terminal: messages on err as "program: text" at once (nobody is there to close
 // a box), tooltips and request lines on out. A tooltip is printed when its text changes: a pass sets the same
 // one after every answer. Lines from several threads never mix; each is flushed. Messages are warnings,
-// tooltips and answered requests information, requests that failed errors.
+// tooltips and answered requests information, requests that failed errors (ConsoleNotices.cpp maps each
+// exchange outcome).
 class ConsoleNotices : public Notices {
 public:
     explicit ConsoleNotices(Console& console) : console_(console) {}
 
     void ShowMessage(const std::string& text) override;
     bool SetTooltipText(const std::string& text) override;
-    void LogExchange(const std::string& maskedUrl, const std::string& outcome) override;
+    void LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) override;
 
 private:
     void WriteLine(std::ostream& stream, LogMarks marks, LogPriority priority, const std::string& line);
