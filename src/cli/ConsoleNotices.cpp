@@ -6,6 +6,7 @@ namespace zelto {
 
 namespace {
 
+// The journal priority of each outcome; a domain list the engine cuts short is worth a warning.
 LogPriority PriorityOf(ExchangeOutcome outcome) {
     switch (outcome) {
     case ExchangeOutcome::Answered:

@@ -27,8 +27,7 @@ std::string PrintableText(std::string_view text);
 // The engine's notices on a terminal: messages on err as "program: text" at once (nobody is there to close
 // a box), tooltips and request lines on out. A tooltip is printed when its text changes: a pass sets the same
 // one after every answer. Lines from several threads never mix; each is flushed. Messages are warnings,
-// tooltips and answered requests information, requests that failed errors (ConsoleNotices.cpp maps each
-// exchange outcome).
+// tooltips and answered requests information, requests that failed errors.
 class ConsoleNotices : public Notices {
 public:
     explicit ConsoleNotices(Console& console) : console_(console) {}

@@ -114,8 +114,8 @@ struct CUpdateThread::Impl {
         const int count = std::min(stored, ClientSettingsView::kMaxDomains);
         for (int number = 1; number <= count && !stop.Raised(); ++number) {
             const DomainToSend domain = ReadDomain(ports.settings, number);
-            const DomainEntry& keys = domain.entry;
-            if (!keys.Complete())
+            const DomainEntry& entry = domain.entry;
+            if (!entry.Complete())
                 continue;
             ++report.sent;
             if (!connected) {
@@ -125,7 +125,7 @@ struct CUpdateThread::Impl {
             const std::string address =
                 domain.method != AddressMethod::Server ? DetectCurrentAddress(ports, &stop) : std::string();
             const DomainExchange exchange =
-                UpdateDomain(ports, *session, keys.topLevel, keys.domain, keys.password, address);
+                UpdateDomain(ports, *session, entry.topLevel, entry.domain, entry.password, address);
             if (exchange.obtained && ClassifyAnswer(exchange.line) == UpdateAnswer::Registered)
                 ++report.registered;
             else
