@@ -63,11 +63,9 @@ public:
 
     explicit ClientSettingsView(const SettingsFile& file) : file_(file) {}
 
-    const SettingsFile& File() const { return file_; }
-
     // numofdomains as stored (0 when missing): a hand-edited file may hold a negative count or one above 999.
     int DomainCount() const;
-    // Entry number as stored: password, top level, then domain.
+    // One entry, its three keys read together (password, top level, then domain).
     DomainEntry Domain(int number) const;
     // Entries 1 up to the count.
     std::vector<DomainEntry> Domains() const;
@@ -97,13 +95,11 @@ private:
     const SettingsFile& file_;
 };
 
-// The schema with its writes. Each write is one key written at once, in the order that keeps what another
-// process reads at any moment meaningful; a failed write stops the operation and is reported as false.
+// The schema with its writes. Each operation writes its keys in the order that keeps what another process
+// reads at any moment meaningful; a failed write stops the operation, which then returns false.
 class ClientSettings : public ClientSettingsView {
 public:
     explicit ClientSettings(SettingsFile& file) : ClientSettingsView(file), writable_(file) {}
-
-    SettingsFile& File() const { return writable_; }
 
     enum class Append { Done, Full, WriteFailed };
     // The entry's three keys at count+1, then the new count: a reader never sees a count covering an
