@@ -3,6 +3,7 @@
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
+#include "update/ClientSettings.h"
 #include "update/UpdateDecision.h"
 #include "update/UpdateThread.h"
 
@@ -35,13 +36,15 @@ std::string HostLabel(int number) {
 // Written as one file, as the Windows program would leave it: three thousand synced writes of the store
 // would cost half a minute on a busy disk before anything is measured.
 void WriteDomains(SettingsFile& settings) {
-    std::string text = "[Zelto Systems Premium]\r\n";
+    using Keys = SettingsKeys;
+    std::string text = "[" + std::string(SettingsFile::kSection) + "]\r\n";
     for (int n = 1; n <= kDomains; ++n) {
-        const std::string number = std::to_string(n);
-        text += "first_level" + number + "=com\r\nsecond_level" + number + "=" + HostLabel(n) + "\r\npassword" +
-                number + "=secret12\r\n";
+        for (const auto& [key, value] :
+             {std::pair{Keys::kDomain, HostLabel(n)}, std::pair{Keys::kTopLevel, std::string("com")},
+              std::pair{Keys::kPassword, std::string("secret12")}})
+            text += std::string(key) + std::to_string(n) + "=" + value + "\r\n";
     }
-    text += "numofdomains=" + std::to_string(kDomains) + "\r\n";
+    text += std::string(Keys::kDomainCount) + "=" + std::to_string(kDomains) + "\r\n";
     fakes::WriteFile(settings.Path(), text);
 }
 
@@ -54,17 +57,13 @@ void BM_IsUpdateDue(benchmark::State& state) {
     SettingsFile settings(dir.File("ZeltoPre.INI"));
     WriteDomains(settings);
     for (int n = 1; n <= 50; ++n)
-        settings.WriteText(IndexedKey("ignoreip", n), "198.18.0." + std::to_string(n));
-    settings.WriteInt("numofignoreip", 50);
+        ClientSettings(settings).AppendIgnoredAddress("198.18.0." + std::to_string(n));
     fakes::FakeWorld world(settings);
     world.addresses.addresses = {"127.0.0.1",   "10.0.0.2",     "172.17.0.1",  "192.168.1.5",
                                  "169.254.3.4", "198.51.100.1", "198.18.0.50", "203.0.113.7"};
     world.clock.now = fakes::FakeClock::At(2025, 3, 14, 10, 30, 0);
-    settings.WriteText("updatedip", "203.0.113.7");
-    settings.WriteText("updatedhour", "10");
-    settings.WriteText("updatedday", "073");
-    settings.WriteText("updatedyear", "2025");
-    if (IsUpdateDue(world.ports) != 0)
+    ClientSettings(settings).WriteUpdateRecord({"203.0.113.7", {"10", "073", "2025"}});
+    if (IsUpdateDue(world.ports))
         throw std::logic_error("the record should be current");
     for (auto _ : state)
         benchmark::DoNotOptimize(IsUpdateDue(world.ports));
@@ -82,7 +81,7 @@ void BM_FullPass(benchmark::State& state) {
     fakes::TempDir dir;
     SettingsFile settings(dir.File("ZeltoPre.INI"));
     WriteDomains(settings);
-    settings.WriteText("updateserver", service.HostPort());
+    ClientSettings(settings).WriteUpdateServer(service.HostPort());
     SocketHttpSessionFactory http("zelto-bench", {2000ms, 5000ms});
     NullAutodialSetting autodial;
     fakes::FakeHostAddresses addresses;

@@ -10,6 +10,7 @@
 #include "platform/linux/SocketHttpSession.h"
 #include "platform/linux/SystemClock.h"
 #include "settings/SettingsFile.h"
+#include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
 #include "update/UpdateThread.h"
 
@@ -23,7 +24,7 @@ namespace {
 int ReportPass(const SettingsFile& settings, const PassReport& report, Console& console) {
     for (const int number : report.incomplete)
         console.err << "Domain entry " << number << " is incomplete and was skipped.\n";
-    if (report.sent == 0 && report.incomplete.empty() && settings.ReadInt("numofdomains", 0) <= 0)
+    if (report.sent == 0 && report.incomplete.empty() && ClientSettingsView(settings).DomainCount() <= 0)
         console.err << "No Domains Loaded!\n";
     console.err << std::flush;
     return report.failed == 0 && report.incomplete.empty() ? kExitDone : kExitRefused;

@@ -108,6 +108,7 @@ private slots:
         World world(true);
         world.fakes.http.AnswerLine("/premium/update.asp", "ip203.0.113.5");
         world.app->InitInstance();
+        QCOMPARE(world.propertiesRuns, 0);
         QTRY_COMPARE(world.app->m_pTrayIcon->Icon().toolTip(),
                      QStringLiteral("Zelto Premium Online! IP Address->203.0.113.5"));
         const QUrl webInterface(QStringLiteral("https://127.0.0.1:8080/premium/manage_dns.asp"));
