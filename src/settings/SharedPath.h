@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/FileOps.h"
+#include "settings/posix/UniqueFd.h"
 #include "settings/IniDocument.h"
 
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "settings/FileOps.h"
+#include "settings/posix/UniqueFd.h"
 
 #include <cerrno>
 #include <utility>
