@@ -254,7 +254,9 @@ TEST_F(SettingsFileTest, FailedWritesLeaveTheFileAsItWas) {
     EXPECT_FALSE(fs::exists(path_.string() + ".tmp"));
 }
 
-TEST_F(SettingsFileTest, NewFileIsPrivateAndAnExistingOneKeepsItsMode) {
+// The file holds passwords: a copy arriving readable by others (as one from Windows does) is tightened by
+// the first write.
+TEST_F(SettingsFileTest, EveryWriteLeavesTheFileToItsOwner) {
     const auto modeOf = [](const fs::path& path) {
         struct stat info {};
         ::stat(path.c_str(), &info);
@@ -265,9 +267,12 @@ TEST_F(SettingsFileTest, NewFileIsPrivateAndAnExistingOneKeepsItsMode) {
     ASSERT_TRUE(settings.WriteText("password1", "secret"));
     ::umask(oldMask);
     EXPECT_EQ(modeOf(path_), 0600u);
-    ASSERT_EQ(::chmod(path_.c_str(), 0640), 0);
+    EXPECT_FALSE(settings.ReadableByOthers());
+    ASSERT_EQ(::chmod(path_.c_str(), 0644), 0);
+    EXPECT_TRUE(settings.ReadableByOthers());
     ASSERT_TRUE(settings.WriteText("password1", "changed"));
-    EXPECT_EQ(modeOf(path_), 0640u);
+    EXPECT_EQ(modeOf(path_), 0600u);
+    EXPECT_FALSE(settings.ReadableByOthers());
 }
 
 } // namespace

@@ -1,0 +1,107 @@
+#include "settings/posix/PosixPlace.h"
+
+#include <cerrno>
+#include <climits>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace zelto {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kMaxLinks = 8;
+
+bool MakeFolders(const fs::path& dir) {
+    struct stat info {};
+    if (::stat(dir.c_str(), &info) == 0) {
+        return S_ISDIR(info.st_mode);
+    }
+    const fs::path parent = dir.parent_path();
+    if (errno != ENOENT || (parent != dir && !parent.empty() && !MakeFolders(parent))) {
+        return false;
+    }
+    return ::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+Found OpenFolder(const fs::path& path, bool create, Place& place, SettingsError& error) {
+    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    if (create && !MakeFolders(folder)) {
+        error = {SettingsFault::WriteFailed, folder, LastOsError()};
+        return Found::Refused;
+    }
+    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return Found::NoFolder;
+        }
+        error = {SettingsFault::ReadFailed, folder, LastOsError()};
+        return Found::Refused;
+    }
+    place = {std::move(fd), folder, path.filename().string()};
+    if (place.name.empty()) {
+        error = {SettingsFault::NotRegularFile, path, {}};
+        return Found::Refused;
+    }
+    return Found::Yes;
+}
+
+} // namespace
+
+bool Place::FolderInPlace() const {
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(folder.Get(), &opened) == 0 && ::stat(folderPath.c_str(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+std::error_code LastOsError() {
+    return {errno, std::generic_category()};
+}
+
+SettingsError CheckUsable(const struct stat& info, const fs::path& shown) {
+    if (!S_ISREG(info.st_mode)) {
+        return {SettingsFault::NotRegularFile, shown, {}};
+    }
+    if (static_cast<std::uintmax_t>(info.st_size) > kMaxSettingsFileSize) {
+        return {SettingsFault::TooLarge, shown, {}};
+    }
+    return {};
+}
+
+Found OpenPlace(const fs::path& path, bool create, Place& place, SettingsError& error) {
+    const Found found = OpenFolder(path, create, place, error);
+    return found == Found::Yes ? Follow(place, error) : found;
+}
+
+// The link is opened itself (O_PATH) and read through that descriptor, so the owner checked is the owner of
+// the very link followed.
+Found Follow(Place& place, SettingsError& error) {
+    for (int hop = 0; hop <= kMaxLinks; ++hop) {
+        const UniqueFd link(::openat(place.folder.Get(), place.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        struct stat info {};
+        if (!link || ::fstat(link.Get(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return Found::Yes;
+        }
+        if (info.st_uid != ::geteuid() && info.st_uid != 0) {
+            error = {SettingsFault::LinkNotOwned, place.Shown(), {}};
+            return Found::Refused;
+        }
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = ::readlinkat(link.Get(), "", target.data(), target.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) {
+            error = {SettingsFault::ReadFailed, place.Shown(), LastOsError()};
+            return Found::Refused;
+        }
+        target.resize(static_cast<std::size_t>(length));
+        const Found found = OpenFolder(place.folderPath / target, false, place, error);
+        if (found != Found::Yes) {
+            return found;
+        }
+    }
+    error = {SettingsFault::ReadFailed, place.Shown(), std::make_error_code(std::errc::too_many_symbolic_link_levels)};
+    return Found::Refused;
+}
+
+} // namespace zelto
