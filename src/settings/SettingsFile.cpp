@@ -78,11 +78,6 @@ bool SettingsFile::WriteText(std::string_view key, std::string_view value) {
 }
 
 bool SettingsFile::WriteTexts(std::initializer_list<std::pair<std::string_view, std::string_view>> entries) {
-    for (const auto& [key, value] : entries) {
-        if (!IsWritableKey(key) || !IsWritableValue(value)) {
-            return false;
-        }
-    }
     SharedPath& state = *shared_;
     const auto unchanged = [&] {
         return std::all_of(entries.begin(), entries.end(), [&](const auto& entry) {
@@ -93,6 +88,12 @@ bool SettingsFile::WriteTexts(std::initializer_list<std::pair<std::string_view, 
     // exclusive lock or a copy of the file.
     {
         const Guard guard(state, Access::Read);
+        state.folder.ForgetError();
+        for (const auto& [key, value] : entries) {
+            if (!IsWritableKey(key) || !IsWritableValue(value)) {
+                return false;
+            }
+        }
         if (Refresh(state) == Load::Present && unchanged()) {
             return true;
         }

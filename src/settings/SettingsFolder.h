@@ -81,6 +81,8 @@ public:
     bool ReadableByOthers();
     // The problem the last failing call met.
     const SettingsError& LastError() const;
+    // Starts a write afresh, so that its failure is not told by an older one's reason.
+    void ForgetError();
 
 private:
     struct Impl;

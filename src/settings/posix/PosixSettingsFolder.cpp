@@ -265,9 +265,8 @@ LockTake SettingsFolder::Impl::OpenLock(bool create) {
             Fail({SettingsFault::LockFailed, lockPlace.Shown(), LastOsError()});
             return LockTake::Failed;
         }
-    }
-    // A reader that may not write the folder (a service's settings under /etc) still shares the lock.
-    if (!fd && (errno == EACCES || errno == EROFS)) {
+    } else if (!fd && (errno == EACCES || errno == EROFS)) {
+        // A reader that may not write the folder (a service's settings under /etc) still shares the lock.
         fd = UniqueFd(::openat(at, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     }
     struct stat info {};
@@ -358,6 +357,10 @@ bool SettingsFolder::ReadableByOthers() {
 
 const SettingsError& SettingsFolder::LastError() const {
     return impl_->error;
+}
+
+void SettingsFolder::ForgetError() {
+    impl_->error = {};
 }
 
 } // namespace zelto
