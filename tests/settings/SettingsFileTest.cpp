@@ -2,6 +2,7 @@
 // failing writes. Concurrent and killed writers are in tests/faults.
 
 #include "settings/SettingsFile.h"
+#include "InChild.h"
 #include "fakes/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -10,13 +11,11 @@
 #include <chrono>
 #include <climits>
 #include <csignal>
-#include <functional>
 #include <thread>
 
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace zelto {
@@ -28,14 +27,7 @@ namespace fs = std::filesystem;
 using fakes::ReadFile;
 using fakes::WriteFile;
 
-// Runs body in a child process that ends with its result as exit code; that exit code.
-int InChild(const std::function<int()>& body) {
-    const pid_t pid = ::fork();
-    if (pid == 0)
-        ::_exit(body());
-    int status = 0;
-    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using testing::InChild;
 
 class SettingsFileTest : public ::testing::Test {
 protected:
