@@ -60,14 +60,14 @@ std::error_code LastOsError() {
     return {errno, std::generic_category()};
 }
 
-SettingsError CheckUsable(const struct stat& info, const fs::path& shown) {
+SettingsFault UsableFault(const struct stat& info) {
     if (!S_ISREG(info.st_mode)) {
-        return {SettingsFault::NotRegularFile, shown, {}};
+        return SettingsFault::NotRegularFile;
     }
     if (static_cast<std::uintmax_t>(info.st_size) > kMaxSettingsFileSize) {
-        return {SettingsFault::TooLarge, shown, {}};
+        return SettingsFault::TooLarge;
     }
-    return {};
+    return SettingsFault::None;
 }
 
 Found OpenPlace(const fs::path& path, bool create, Place& place, SettingsError& error) {

@@ -31,7 +31,7 @@ Found OpenPlace(const std::filesystem::path& path, bool create, Place& place, Se
 Found Follow(Place& place, SettingsError& error);
 
 std::error_code LastOsError();
-// Refuses what is not a regular file of a settings file's size.
-SettingsError CheckUsable(const struct stat& info, const std::filesystem::path& shown);
+// What is wrong with a file that is not a regular file of a settings file's size.
+SettingsFault UsableFault(const struct stat& info);
 
 } // namespace zelto

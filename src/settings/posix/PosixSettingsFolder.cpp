@@ -142,8 +142,8 @@ Load SettingsFolder::Look(FileVersion& version) {
                 return Load::Missing;
             }
         } else if (!S_ISLNK(info.st_mode)) {
-            if (SettingsError problem = CheckUsable(info, s.file.Shown())) {
-                s.Fail(std::move(problem));
+            if (const SettingsFault fault = UsableFault(info); fault != SettingsFault::None) {
+                s.Fail({fault, s.file.Shown(), {}});
                 return Load::Failed;
             }
             version = VersionOf(info);
@@ -180,10 +180,12 @@ Load SettingsFolder::Read(std::string& content, FileVersion& version, HeldFile& 
             s.Fail({SettingsFault::ReadFailed, s.file.Shown(), LastOsError()});
             return Load::Failed;
         }
-        SettingsError problem = CheckUsable(info, s.file.Shown());
-        if (!problem && !ReadBounded(fd.Get(), content)) {
+        SettingsError problem;
+        if (const SettingsFault fault = UsableFault(info); fault != SettingsFault::None) {
+            problem = {fault, s.file.Shown(), {}};
+        } else if (!ReadBounded(fd.Get(), content)) {
             problem = {SettingsFault::ReadFailed, s.file.Shown(), LastOsError()};
-        } else if (!problem && content.size() > kMaxSettingsFileSize) {
+        } else if (content.size() > kMaxSettingsFileSize) {
             problem = {SettingsFault::TooLarge, s.file.Shown(), {}};
         }
         if (problem) {
