@@ -49,11 +49,18 @@ Found OpenFolder(const fs::path& path, bool create, Place& place, SettingsError&
 
 } // namespace
 
+// The mount counts too: a bind mount shows the same folder, but may be read-only where the old one is not.
 bool Place::FolderInPlace() const {
-    struct stat opened {};
-    struct stat named {};
-    return ::fstat(folder.Get(), &opened) == 0 && ::stat(folderPath.c_str(), &named) == 0 &&
-           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+    constexpr unsigned kWanted = STATX_INO | STATX_MNT_ID;
+    struct statx opened {};
+    struct statx named {};
+    if (::statx(folder.Get(), "", AT_EMPTY_PATH, kWanted, &opened) != 0 ||
+        ::statx(AT_FDCWD, folderPath.c_str(), 0, kWanted, &named) != 0) {
+        return false;
+    }
+    const bool mountKnown = (opened.stx_mask & named.stx_mask & STATX_MNT_ID) != 0;
+    return opened.stx_dev_major == named.stx_dev_major && opened.stx_dev_minor == named.stx_dev_minor &&
+           opened.stx_ino == named.stx_ino && (!mountKnown || opened.stx_mnt_id == named.stx_mnt_id);
 }
 
 std::error_code LastOsError() {

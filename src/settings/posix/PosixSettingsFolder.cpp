@@ -116,7 +116,6 @@ struct SettingsFolder::Impl {
     Place file;
     Place lockPlace;
     UniqueFd lock;
-    bool locked = false;
     SettingsError error;
 };
 
@@ -285,14 +284,10 @@ LockTake SettingsFolder::Impl::OpenLock(bool create) {
 }
 
 // The lock file locked must be the one at the lock path in the settings file's folder: one deleted, or
-// replaced with its folder, would leave every process locking a file of its own. Each locked run opens the
-// folder afresh, so a folder replaced or mounted over since the last one is the one written.
+// replaced with its folder, would leave every process locking a file of its own. A folder replaced or
+// mounted over since it was opened is opened again, so that the folder at the path is the one written.
 LockTake SettingsFolder::Lock(LockMode mode, bool create) {
     Impl& s = *impl_;
-    if (!s.locked) {
-        s.lock = UniqueFd();
-        s.file = Place();
-    }
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (!s.lock) {
             if (const LockTake opened = s.OpenLock(create); opened != LockTake::Taken) {
@@ -310,7 +305,6 @@ LockTake SettingsFolder::Lock(LockMode mode, bool create) {
         if (::fstat(s.lock.Get(), &locked) == 0 &&
             ::fstatat(s.lockPlace.folder.Get(), s.lockPlace.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
             locked.st_dev == named.st_dev && locked.st_ino == named.st_ino && s.file.FolderInPlace()) {
-            s.locked = true;
             return LockTake::Taken;
         }
         s.lock = UniqueFd();
@@ -325,7 +319,6 @@ void SettingsFolder::Unlock() {
     if (impl_->lock) {
         ::flock(impl_->lock.Get(), LOCK_UN);
     }
-    impl_->locked = false;
 }
 
 SettingsError SettingsFolder::Inspect() {
