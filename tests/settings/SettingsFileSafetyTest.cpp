@@ -84,6 +84,15 @@ TEST_F(SettingsFileSafetyTest, UnusableFileReadsAsDefaultsAndIsNeverWritten) {
     }
 }
 
+// A link of the user's own is followed: into a missing folder it reads as no file yet.
+TEST_F(SettingsFileSafetyTest, OwnLinkIntoAMissingFolderReadsAsNoFile) {
+    fs::create_symlink(dir_.File("gone") / "ZeltoPre.INI", path_);
+    const SettingsFile settings(path_);
+    EXPECT_EQ(settings.Check().fault, SettingsFault::None);
+    EXPECT_EQ(settings.ReadInt("numofdomains", 5), 5);
+    EXPECT_EQ(settings.LastError().fault, SettingsFault::None);
+}
+
 // A FIFO or device never blocks a reader, however it is reached.
 TEST(SettingsDeviceTest, DeviceIsRefusedWithoutReading) {
     const SettingsFile settings("/dev/zero");

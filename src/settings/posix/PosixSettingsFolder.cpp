@@ -98,16 +98,12 @@ struct SettingsFolder::Impl {
         if (file.folder) {
             return Load::Present;
         }
-        switch (OpenPlace(given, create, file, error)) {
-        case Found::Yes:
+        const Found found = OpenPlace(given, create, file, error);
+        if (found == Found::Yes) {
             return Load::Present;
-        case Found::NoFolder:
-            return Load::Missing;
-        case Found::Refused:
-            break;
         }
-        file = Place();
-        return Load::Failed;
+        file = Place(); // a link's folder may have been opened on the way
+        return found == Found::NoFolder ? Load::Missing : Load::Failed;
     }
 
     LockTake OpenLock(bool create);
