@@ -43,17 +43,19 @@ public:
     // The stored text, at most 68 characters; "" when missing.
     std::string ReadText(std::string_view key) const;
     // Replaces or adds key=value, creating folder, file and section when needed; the file is left readable
-    // by its owner only. False when the file could
-    // not be written (the old file is then left as it was), when the new file could not be made durable
-    // (the folder did not sync), and for a key or value that would not stay on its one line: line breaks,
-    // NUL, "=" in the key, a key starting with ";" or "[" or with blanks around it.
+    // by its owner only. False when the file could not be written (the old file is then left as it was,
+    // LastError says why), when the new file could not be made durable (the folder did not sync), and for a
+    // key or value that would not stay on its one line: line breaks, NUL, "=" in the key, a key starting with
+    // ";" or "[" or with blanks around it.
     bool WriteText(std::string_view key, std::string_view value);
     bool WriteInt(std::string_view key, int value);
     // Several keys as one change, in one replacement of the file: all of them are written, or none.
     bool WriteTexts(std::initializer_list<std::pair<std::string_view, std::string_view>> entries);
 
     // Holds the file for a run of reads and writes that others must see as one change. Re-entrant for the
-    // thread that holds it; other threads and processes wait until it is released.
+    // thread that holds it; other threads and processes wait until it is released. Where no lock file exists
+    // yet (no writer has been here), the scope creates none and holds only this process's threads off until
+    // a write in it creates the lock file.
     class Lock {
     public:
         explicit Lock(const SettingsFile& file);
