@@ -1,6 +1,7 @@
 #include "ServiceEmulator.h"
 
 #include "ConnectionCloser.h"
+#include "ConnectionThreads.h"
 #include "ServicePages.h"
 
 #include <httplib.h>
@@ -18,27 +19,12 @@ namespace zelto::emulator {
 namespace {
 
 // Enough threads for every connection a test or a benchmark keeps open at once; each kept connection holds one.
-constexpr std::size_t kThreads = 32;
+constexpr std::size_t kMaxThreads = 64;
 constexpr std::size_t kMaxRequestsPerConnection = 10000;
 constexpr std::size_t kMaxRequestBody = 1024 * 1024;
 // A client that neither sends nor reads for this long is dropped.
 constexpr int kIdleSeconds = 10;
 constexpr std::size_t kChunk = 64 * 1024;
-
-// Counts the connections the library accepts: it hands each one to its task queue.
-class CountingQueue : public httplib::TaskQueue {
-public:
-    explicit CountingQueue(std::atomic<int>& connections) : connections_(connections), pool_(kThreads) {}
-    void enqueue(std::function<void()> task) override {
-        ++connections_;
-        pool_.enqueue(std::move(task));
-    }
-    void shutdown() override { pool_.shutdown(); }
-
-private:
-    std::atomic<int>& connections_;
-    httplib::ThreadPool pool_;
-};
 
 std::string FirstLineOf(const std::string& body) {
     std::string line = body.substr(0, body.find('\n'));
@@ -98,12 +84,14 @@ struct ServiceEmulator::Impl {
 
     Impl(Options given, const TlsFiles& tls) : options(std::move(given)), http(MakeServer(tls)) {
         pages.SetIpCheckAddress(options.ipCheckAddress);
-        http->new_task_queue = [this] { return new CountingQueue(connections); };
+        http->new_task_queue = [this] { return new ConnectionThreads(connections, kMaxThreads); };
         http->set_keep_alive_max_count(kMaxRequestsPerConnection);
         http->set_keep_alive_timeout(kIdleSeconds);
         http->set_read_timeout(kIdleSeconds);
         http->set_write_timeout(kIdleSeconds);
         http->set_payload_max_length(kMaxRequestBody);
+        // Head and body leave in separate writes; without this each answer would wait out a delayed ACK.
+        http->set_tcp_nodelay(true);
         http->Get(".*",
                   [this](const httplib::Request& request, httplib::Response& response) { Respond(request, response); });
         port = options.port == 0 ? http->bind_to_any_port("127.0.0.1")
