@@ -129,7 +129,8 @@ struct CUpdateThread::Impl {
             const std::string address = keys.method != 0 ? DetectCurrentAddress(ports, &stop) : std::string();
             const DomainExchange exchange =
                 UpdateDomain(ports, *session, keys.firstLevel, keys.secondLevel, keys.password, address);
-            if (exchange.obtained && ClassifyAnswer(exchange.line) == UpdateAnswer::Registered)
+            if (exchange.obtained && ClassifyAnswer(exchange.line) == UpdateAnswer::Registered &&
+                IsRecordableAddress(RegisteredAddress(exchange.line)))
                 ++report.registered;
             else
                 ++report.failed;

@@ -46,7 +46,7 @@ public:
         Add(&Counts::exchanges);
         if (outcome == "no answer")
             Add(&Counts::noAnswer);
-        else if (outcome.starts_with("ip"))
+        else if (outcome.starts_with("ip") && !outcome.ends_with(" (not an address; nothing recorded)"))
             Add(outcome.ends_with(" (the update record could not be written)") ? &Counts::recordFailed
                                                                                : &Counts::registered);
     }

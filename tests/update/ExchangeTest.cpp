@@ -105,6 +105,13 @@ INSTANTIATE_TEST_SUITE_P(
         AnswerCase{"ExpiredTrailingBlank", 200, "expired \r\n", nullptr, nullptr},
         AnswerCase{"SecondLineIgnored", 200, "success\r\nip203.0.113.7\r\n", nullptr, nullptr},
         AnswerCase{"ServerErrorStartingWithIp", 500, "ip203.0.113.9\r\n<h1>Error</h1>", nullptr, "203.0.113.9"},
+        // After "ip" only a dotted address is recorded: a server cannot grow the file or force a pass each time.
+        AnswerCase{"IpThenText", 200, "ip203.0.113.7 ok\r\n", nullptr, nullptr},
+        AnswerCase{"IpThenLeadingZero", 200, "ip203.0.113.07\r\n", nullptr, nullptr},
+        AnswerCase{"IpThenFiveParts", 200, "ip1.2.3.4.5\r\n", nullptr, nullptr},
+        AnswerCase{"IpThenPartOver255", 200, "ip1.2.3.256\r\n", nullptr, nullptr},
+        AnswerCase{"IpThenLongText", 200, "ipAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA",
+                   nullptr, nullptr},
         AnswerCase{"EmptyBody", 200, "", nullptr, nullptr}, AnswerCase{"NoAnswer", 0, "", nullptr, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 

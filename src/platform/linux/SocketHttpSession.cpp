@@ -154,6 +154,10 @@ private:
         const bool redirect = response.GetState() != State::Head && IsRedirect(response);
         if (redirect)
             return {true, {}, response.Location()};
+        // Broken framing (a flood of interim answers or trailers, more than one response) is no answer even
+        // after the first line; a connection that merely ended after it still gave that line.
+        if (response.GetState() == State::Failed && !ended)
+            return {};
         if (response.GetState() == State::Done || response.LineComplete())
             return {true, response.FirstLine(), {}};
         return {};
