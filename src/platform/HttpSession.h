@@ -3,6 +3,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace zelto {
 
@@ -30,6 +31,16 @@ public:
     // Sends a GET for url and reads up to the end of the body's first line.
     virtual HttpFetch Get(const std::string& url) = 0;
 };
+
+// The agent name sent with every request: the program's name with each byte outside printable ASCII
+// dropped, since the name the program was started as could otherwise end the header and add others.
+inline std::string HttpAgentName(std::string_view programName) {
+    std::string agent;
+    for (const char c : programName)
+        if (c >= 0x20 && c <= 0x7e)
+            agent += c;
+    return agent.empty() ? std::string("zelto-premium") : agent;
+}
 
 struct HttpTimeouts {
     std::chrono::milliseconds connect{30000};

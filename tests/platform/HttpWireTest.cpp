@@ -1,6 +1,7 @@
 // The socket session's URL handling and response reading, on fixed texts. Every response is also fed in
 // two pieces at each split point and byte by byte, as a slow server sends it: the outcome must not change.
 
+#include "platform/HttpSession.h"
 #include "platform/linux/HttpResponseParser.h"
 #include "platform/linux/HttpUrl.h"
 
@@ -60,6 +61,19 @@ TEST(HttpUrlTest, ResolvesLocationsAgainstTheRequestedUrl) {
     for (const auto& c : cases)
         EXPECT_EQ(ResolveLocation(base, c.location), c.resolved) << c.location;
     EXPECT_EQ(ResolveLocation("http://a.example", "b"), "http://a.example/b");
+}
+
+TEST(HttpAgentNameTest, KeepsOnlyPrintableAsciiOfTheProgramName) {
+    const struct {
+        std::string program;
+        const char* agent;
+    } cases[] = {
+        {"zelto-premium", "zelto-premium"}, {"zelto\r\nX-Injected: 1", "zeltoX-Injected: 1"},
+        {"caf\xe9 \x7f\x9b", "caf "},       {std::string("a\0b", 3), "ab"},
+        {"\r\n\xff", "zelto-premium"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HttpAgentName(c.program), c.agent) << c.program;
 }
 
 struct Outcome {

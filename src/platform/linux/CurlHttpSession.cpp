@@ -54,7 +54,6 @@ public:
                   curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK &&
                   curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK &&
                   curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, 5L) == CURLE_OK &&
-                  curl_easy_setopt(easy_, CURLOPT_AUTOREFERER, 1L) == CURLE_OK &&
                   curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count())) ==
                       CURLE_OK &&
                   curl_easy_setopt(easy_, CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts.total.count())) == CURLE_OK &&
@@ -151,7 +150,7 @@ private:
 } // namespace
 
 CurlHttpSessionFactory::CurlHttpSessionFactory(std::string agent, HttpTimeouts timeouts)
-    : agent_(std::move(agent)), timeouts_(timeouts) {}
+    : agent_(HttpAgentName(agent)), timeouts_(timeouts) {}
 
 std::unique_ptr<HttpSession> CurlHttpSessionFactory::Open(const StopSignal* stop) {
     if (!InitialiseCurl())

@@ -203,7 +203,7 @@ SocketHttpSessionFactory::SocketHttpSessionFactory(std::string agent, HttpTimeou
 
 SocketHttpSessionFactory::SocketHttpSessionFactory(std::string agent, HttpTimeouts timeouts,
                                                    std::shared_ptr<HttpSessionFactory> other)
-    : agent_(std::move(agent)), timeouts_(timeouts), other_(std::move(other)) {}
+    : agent_(HttpAgentName(agent)), timeouts_(timeouts), other_(std::move(other)) {}
 
 std::unique_ptr<HttpSession> SocketHttpSessionFactory::Open(const StopSignal* stop) {
     return std::make_unique<SocketHttpSession>(agent_, timeouts_, stop, other_);
