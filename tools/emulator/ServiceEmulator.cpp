@@ -73,6 +73,7 @@ struct ServiceEmulator::Impl {
     int port = 0;
     std::atomic<int> requests{0};
     std::atomic<int> connections{0};
+    std::atomic<bool> listenerEnded{false};
 
     mutable std::mutex mutex;
     std::condition_variable changed;
@@ -98,7 +99,10 @@ struct ServiceEmulator::Impl {
                                  : (http->bind_to_port("127.0.0.1", options.port) ? options.port : -1);
         if (port <= 0)
             throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(options.port));
-        listener = std::thread([this] { http->listen_after_bind(); });
+        listener = std::thread([this] {
+            http->listen_after_bind();
+            listenerEnded = true;
+        });
         timer = std::thread([this] { RunLifetime(); });
     }
 
@@ -109,6 +113,9 @@ struct ServiceEmulator::Impl {
             stopping = true;
         }
         changed.notify_all();
+        // A stop before the listener runs would be lost, and leave it waiting in accept for ever.
+        while (!http->is_running() && !listenerEnded)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         http->stop();
         listener.join();
         std::lock_guard lock(mutex);
