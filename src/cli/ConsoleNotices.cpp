@@ -1,7 +1,5 @@
 #include "cli/ConsoleNotices.h"
 
-#include <cstdio>
-
 namespace zelto {
 
 namespace {
@@ -14,22 +12,6 @@ bool ExchangeFailed(const std::string& outcome) {
 }
 
 } // namespace
-
-std::string PrintableText(std::string_view text) {
-    std::string printable;
-    printable.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-            printable += escaped;
-        } else {
-            printable += c;
-        }
-    }
-    return printable;
-}
 
 void ConsoleNotices::ShowMessage(const std::string& text) {
     WriteLine(console_.err, console_.errMarks, LogPriority::Warning, console_.program + ": " + text);

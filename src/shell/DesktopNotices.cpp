@@ -2,6 +2,7 @@
 
 #include "shell/DialogRun.h"
 #include "shell/SystemTray.h"
+#include "update/PrintableText.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -67,7 +68,7 @@ bool DesktopNotices::SetTooltipText(const std::string& text) {
 void DesktopNotices::LogExchange(const std::string& maskedUrl, const std::string& outcome) {
     if (qEnvironmentVariableIsSet("ZELTO_LOG_EXCHANGES"))
         std::fprintf(stderr, "%s: %s -> %s\n", QCoreApplication::applicationName().toLocal8Bit().constData(),
-                     maskedUrl.c_str(), outcome.c_str());
+                     PrintableText(maskedUrl).c_str(), PrintableText(outcome).c_str());
 }
 
 void DesktopNotices::ReleaseAll() {

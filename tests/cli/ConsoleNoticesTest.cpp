@@ -16,10 +16,10 @@ TEST(ConsoleNoticesTest, EachLineGetsItsJournalPriorityAndServerTextCannotForgeO
     notices.ShowMessage("Password for domain *.example.com is incorrect!");
     notices.LogExchange("u", "no answer");
     notices.LogExchange("u", "ip203.0.113.7 (the update record could not be written)");
-    notices.LogExchange("u", "\x1b[2J\r\n<0>forged\x7f caf\xe9");
+    notices.LogExchange("u", "\x1b[2J\r\n<0>forged\x7f\x9b\x80\xa0 caf\xe9");
     EXPECT_EQ(err.str(), "<4>zelto-premium: Password for domain *.example.com is incorrect!\n");
     EXPECT_EQ(out.str(), "<3>u -> no answer\n<3>u -> ip203.0.113.7 (the update record could not be written)\n"
-                         "<6>u -> \\x1b[2J\\x0d\\x0a<0>forged\\x7f caf\xe9\n");
+                         "<6>u -> \\x1b[2J\\x0d\\x0a<0>forged\\x7f\\x9b\\x80\xa0 caf\xe9\n");
 }
 
 TEST(ConsoleNoticesTest, LinesFromTwoThreadsNeverMix) {
