@@ -1,13 +1,18 @@
 #pragma once
 
+#include "platform/HttpSession.h"
+
 #include <string>
+#include <string_view>
 
 namespace zelto {
 
 class SettingsFile;
 
 // Where the service lives. The built-in hosts can be overridden by the settings keys "updateserver" and
-// "website" (read at each use); a host may carry a port, as in "127.0.0.1:8080".
+// "website" (read at each use); a host may carry a port, as in "127.0.0.1:8080". The update server may be
+// written "https://host[:port]": every request to it then goes over TLS, verified against the system's
+// trust store or, when the key "cafile" names one, a PEM bundle of the user's.
 class ServiceEndpoints {
 public:
     static constexpr const char* kDefaultUpdateServer = "dynamic.zelto.com";
@@ -15,10 +20,13 @@ public:
 
     explicit ServiceEndpoints(const SettingsFile& settings) : settings_(settings) {}
 
-    std::string UpdateServer() const;
+    std::string UpdateServer() const;    // host[:port], without the scheme
+    std::string UpdateServerUrl() const; // "http://" or "https://", the host, then "/"
+    bool UpdateServerSecure() const;     // written with "https://"
+    HttpTrust UpdateServerTrust() const;
     std::string WebSite() const;
 
-    // "http://" + update server + "/premium/update.asp?first=..." etc. Values are percent-encoded.
+    // Scheme + update server + "/premium/update.asp?first=..." etc. Values are percent-encoded.
     std::string UpdateUrl(const std::string& firstLevel, const std::string& secondLevel, const std::string& password,
                           const std::string& address) const;
     std::string InitializeUrl(const std::string& firstLevel, const std::string& secondLevel,
@@ -30,6 +38,13 @@ public:
     std::string RegistrationPage() const; // "http://" + site + "/register.htm"
 
 private:
+    struct UpdateServerSetting {
+        bool secure = false;
+        std::string authority;
+    };
+    UpdateServerSetting ReadUpdateServer() const;
+    std::string UpdateServerBase() const; // the scheme and the host, without a path
+
     const SettingsFile& settings_;
 };
 

@@ -64,18 +64,25 @@ struct CUpdateThread::Impl {
     StopSleeper ownSleeper;
     Sleeper& sleeper;
     std::unique_ptr<HttpSession> session;
+    HttpTrust sessionTrust; // what `session` was opened with
     bool sessionFailureReported = false;
     // Set when emptying "updatedip" failed, so the first pass still happens.
     bool firstPassForced = false;
 
     void Report(const std::string& problem) {
-        ports.notices.LogExchange("http://" + ServiceEndpoints(ports.settings).UpdateServer() + "/", problem);
+        ports.notices.LogExchange(ServiceEndpoints(ports.settings).UpdateServerUrl(), problem);
     }
 
     // One failure is reported per run of failures, not at every retry.
     bool EnsureSession() {
-        if (!session)
-            session = ports.http.Open(&stop);
+        // A changed "cafile" takes effect at the next pass, as every other setting does.
+        const HttpTrust trust = ServiceEndpoints(ports.settings).UpdateServerTrust();
+        if (session && trust != sessionTrust)
+            session.reset();
+        if (!session) {
+            session = ports.http.Open(&stop, trust);
+            sessionTrust = trust;
+        }
         if (!session && !sessionFailureReported && !stop.Raised()) {
             Report("no internet session; trying again before the next pass");
             sessionFailureReported = true;

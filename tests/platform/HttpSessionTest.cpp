@@ -174,7 +174,9 @@ struct RecordingFactory : HttpSessionFactory {
         }
         std::vector<std::string>& urls;
     };
-    std::unique_ptr<HttpSession> Open(const StopSignal*) override { return std::make_unique<Session>(urls); }
+    std::unique_ptr<HttpSession> Open(const StopSignal*, const HttpTrust&) override {
+        return std::make_unique<Session>(urls);
+    }
     std::vector<std::string> urls;
 };
 
