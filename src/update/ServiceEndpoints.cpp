@@ -1,17 +1,12 @@
 #include "update/ServiceEndpoints.h"
 
-#include "settings/SettingsFile.h"
+#include "update/ClientSettings.h"
 
 #include <cctype>
 
 namespace zelto {
 
 namespace {
-
-std::string Configured(const SettingsFile& settings, std::string_view key, const char* fallback) {
-    std::string host = settings.ReadText(key);
-    return host.empty() ? fallback : host;
-}
 
 // Removes `scheme` from the front of `text`, in any letter case; false when it is not there.
 bool TakeScheme(std::string& text, std::string_view scheme) {
@@ -33,7 +28,7 @@ bool Unreserved(unsigned char c) {
 
 ServiceEndpoints::UpdateServerSetting ServiceEndpoints::ReadUpdateServer() const {
     UpdateServerSetting server;
-    server.authority = Configured(settings_, "updateserver", kDefaultUpdateServer);
+    server.authority = ClientSettingsView(settings_).UpdateServer();
     server.secure = TakeScheme(server.authority, "https://");
     if (!server.secure)
         TakeScheme(server.authority, "http://");
@@ -60,11 +55,11 @@ std::string ServiceEndpoints::UpdateServerUrl() const {
 }
 
 HttpTrust ServiceEndpoints::UpdateServerTrust() const {
-    return HttpTrust{settings_.ReadText("cafile")};
+    return HttpTrust{ClientSettingsView(settings_).CaFile()};
 }
 
 std::string ServiceEndpoints::WebSite() const {
-    return Configured(settings_, "website", kDefaultWebSite);
+    return ClientSettingsView(settings_).WebSite();
 }
 
 std::string ServiceEndpoints::UpdateUrl(const std::string& firstLevel, const std::string& secondLevel,

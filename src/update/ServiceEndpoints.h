@@ -9,15 +9,11 @@ namespace zelto {
 
 class SettingsFile;
 
-// Where the service lives. The built-in hosts can be overridden by the settings keys "updateserver" and
-// "website" (read at each use); a host may carry a port, as in "127.0.0.1:8080". The update server may be
-// written "https://host[:port]": every request to it then goes over TLS, verified against the system's
-// trust store or, when the key "cafile" names one, a PEM bundle of the user's.
+// Where the service lives: the built-in hosts unless the settings name others (read at each use); a host may
+// carry a port, as in "127.0.0.1:8080". The update server may be written "https://host[:port]": every request
+// to it then goes over TLS, verified against the system's trust store or the user's own PEM bundle.
 class ServiceEndpoints {
 public:
-    static constexpr const char* kDefaultUpdateServer = "dynamic.zelto.com";
-    static constexpr const char* kDefaultWebSite = "www.zelto.com";
-
     explicit ServiceEndpoints(const SettingsFile& settings) : settings_(settings) {}
 
     std::string UpdateServer() const;    // host[:port], without the scheme
