@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -46,6 +47,21 @@ std::string MaskPasswordInTarget(std::string_view target) {
     return result;
 }
 
+// The library files the connection's addresses among the headers, under names no client sends.
+std::vector<std::string> SentHeaderNames(const httplib::Request& request) {
+    std::vector<std::string> names;
+    for (const auto& [name, value] : request.headers) {
+        if (name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" || name == "LOCAL_PORT")
+            continue;
+        std::string lower = name;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        names.push_back(std::move(lower));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 Request PageRequest(const httplib::Request& request) {
     Request page{request.path, {}, request.remote_addr};
     for (const auto& [name, value] : request.params)
@@ -80,6 +96,7 @@ struct ServiceEmulator::Impl {
     bool stopping = false;
     bool finished = false;
     Fault fault;
+    std::vector<std::string> lastHeaderNames;
     std::thread listener;
     std::thread timer; // ends the emulator at the end of its lifetime, or at Stop
 
@@ -145,6 +162,7 @@ struct ServiceEmulator::Impl {
         {
             std::lock_guard lock(mutex);
             now = fault;
+            lastHeaderNames = SentHeaderNames(request);
         }
         switch (now.kind) {
         case Fault::Kind::Delay: {
@@ -232,6 +250,11 @@ int ServiceEmulator::Requests() const {
 
 int ServiceEmulator::Connections() const {
     return impl_->connections;
+}
+
+std::vector<std::string> ServiceEmulator::LastHeaderNames() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->lastHeaderNames;
 }
 
 void ServiceEmulator::Stop() {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zelto::emulator {
 
@@ -67,6 +68,8 @@ public:
     std::string RegisteredAddress(const std::string& host) const;
     int Requests() const;    // every request served, all pages
     int Connections() const; // every connection accepted
+    // The header names of the last request served, in lower case and sorted: what a client sends.
+    std::vector<std::string> LastHeaderNames() const;
     void Stop();
     void Wait(); // until stopped (by Stop or the lifetime)
 
