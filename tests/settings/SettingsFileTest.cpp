@@ -197,7 +197,7 @@ TEST_F(SettingsFileTest, LockedChangeIsSeenWhole) {
     bool ended = false;
     {
         SettingsFile writer(path_);
-        SettingsFile::Lock lock(writer);
+        const SettingsFile::ChangeLock lock(writer);
         ASSERT_TRUE(writer.WriteText("first_level1", "com"));
         ASSERT_EQ(::write(go[1], "g", 1), 1);
         for (const auto end = std::chrono::steady_clock::now() + 30s;
@@ -205,7 +205,7 @@ TEST_F(SettingsFileTest, LockedChangeIsSeenWhole) {
              std::chrono::steady_clock::now() < end;)
             std::this_thread::sleep_for(1ms);
         EXPECT_FALSE(ended) << "the read did not wait for the locked change";
-        const SettingsFile::Lock again(writer); // re-entrant for this thread
+        const SettingsFile::ChangeLock again(writer); // re-entrant for this thread
         ASSERT_TRUE(writer.WriteInt("numofdomains", 1));
     }
     if (!ended) {
