@@ -1,0 +1,21 @@
+# What the Windows build is made of: the settings store, the engine and the configuration operations as on
+# Linux, the Windows adapters, and the Windows front-ends. Their tests run under Wine.
+find_package(Threads REQUIRED)
+
+option(ZELTO_BUILD_TESTS "Build the tests (they run under Wine)" ON)
+
+if(ZELTO_BUILD_TESTS)
+    enable_testing()
+    # GoogleTest from Debian's source package, built with the cross compiler; no prebuilt one fits.
+    set(ZELTO_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's source tree")
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    # It names its targets GTest::gtest, GTest::gtest_main and GTest::gmock, as the Linux build finds them.
+    add_subdirectory(${ZELTO_GOOGLETEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+    include(GoogleTest)
+    # Listing a suite's cases runs it, under Wine: leave that to ctest, so that building needs no Wine.
+    set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
+    if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
+        find_program(ZELTO_WINE wine REQUIRED)
+        set(CMAKE_CROSSCOMPILING_EMULATOR ${ZELTO_WINE})
+    endif()
+endif()
