@@ -1,8 +1,8 @@
 #pragma once
 
 // The one entry point of the desktop module (libzelto-desktop.so), looked up by name after dlopen, so the
-// command line runs without Qt unless the tray client starts.
-extern "C" int zelto_run_desktop_client(const char* settingsPath, int argc, char** argv);
+// command line runs without Qt unless the tray client starts. `agent` is the name every request carries.
+extern "C" int zelto_run_desktop_client(const char* settingsPath, const char* agent, int argc, char** argv);
 
 namespace zelto {
 

@@ -8,9 +8,6 @@
 #include <cstdlib>
 #include <mutex>
 
-#include <pwd.h>
-#include <unistd.h>
-
 namespace zelto {
 namespace {
 
@@ -161,20 +158,6 @@ SettingsFile::Lock::~Lock() {
 
 std::string IndexedKey(std::string_view base, int number) {
     return std::string(base) + std::to_string(number);
-}
-
-std::filesystem::path DefaultSettingsPath() {
-    const fs::path folder = fs::path("zelto-premium") / SettingsFile::kFileName;
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config != nullptr && fs::path(config).is_absolute()) {
-        return config / folder;
-    }
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || *home == '\0') {
-        const passwd* user = ::getpwuid(::getuid());
-        home = user != nullptr ? user->pw_dir : "/";
-    }
-    return fs::path(home) / ".config" / folder;
 }
 
 } // namespace zelto

@@ -161,16 +161,6 @@ TEST_F(SettingsFileTest, ValuesReadBackAsWrittenAndNoLineBreakReachesTheFile) {
     EXPECT_EQ(other.ReadText("updatedip") + other.ReadText("v") + other.ReadText("updatedhour"), "10.0.0.1new07");
 }
 
-TEST(DefaultSettingsPathTest, FollowsXdgConfigHomeOnlyWhenAbsolute) {
-    ::setenv("HOME", "/home/ann", 1);
-    for (const auto& [xdg, expected] : {std::pair{"/cfg", "/cfg/zelto-premium/ZeltoPre.INI"},
-                                        {"", "/home/ann/.config/zelto-premium/ZeltoPre.INI"},
-                                        {"relative", "/home/ann/.config/zelto-premium/ZeltoPre.INI"}}) {
-        ::setenv("XDG_CONFIG_HOME", xdg, 1);
-        EXPECT_EQ(DefaultSettingsPath(), fs::path(expected)) << xdg;
-    }
-}
-
 TEST_F(SettingsFileTest, LockedChangeIsSeenWhole) {
     SettingsFile writer(path_);
     std::atomic<bool> released = false;

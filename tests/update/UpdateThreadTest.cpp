@@ -4,7 +4,7 @@
 
 #include "EngineFixture.h"
 #include "ServiceEmulator.h"
-#include "platform/linux/SocketHttpSession.h"
+#include "platform/linux/http/SocketHttpSession.h"
 
 #include <thread>
 

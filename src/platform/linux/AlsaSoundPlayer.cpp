@@ -1,9 +1,6 @@
-#include "shell/AlsaSoundPlayer.h"
+#include "platform/linux/AlsaSoundPlayer.h"
 
-#include "shell/WaveDecoder.h"
-
-#include <QFile>
-#include <QString>
+#include "platform/linux/WaveDecoder.h"
 
 #include <alsa/asoundlib.h>
 
@@ -25,29 +22,16 @@ constexpr snd_pcm_uframes_t kChunkFrames = 1024;
 // ALSA reports a missing device on stderr; the client plays silently instead.
 void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
-bool IsCueName(std::string_view name) {
-    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
-}
-
-std::optional<WaveSound> LoadCue(std::string_view name) {
-    if (!IsCueName(name))
-        return std::nullopt;
-    QFile file(QStringLiteral(":/sounds/") + QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())) +
-               QStringLiteral(".wav"));
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    return DecodeWave(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-}
-
 } // namespace
 
-AlsaSoundPlayer::AlsaSoundPlayer(std::string device) : m_device(std::move(device)) {
+AlsaSoundPlayer::AlsaSoundPlayer(SoundCueSource cues, std::string device)
+    : m_cues(std::move(cues)), m_device(std::move(device)) {
     snd_lib_error_set_handler(&IgnoreAlsaError);
 }
 
 bool AlsaSoundPlayer::PlaySoundCue(std::string_view name) {
-    const std::optional<WaveSound> wave = LoadCue(name);
+    const std::optional<std::string> bytes = m_cues(name);
+    const std::optional<WaveSound> wave = bytes ? DecodeWave(*bytes) : std::nullopt;
     if (!wave)
         return false;
     Playback playback;

@@ -1,14 +1,14 @@
-#include "cli/Autostart.h"
+#include "platform/linux/Autostart.h"
 
-#include "cli/Usage.h"
+#include "platform/linux/XdgFolders.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <pwd.h>
 #include <sstream>
-#include <unistd.h>
+#include <vector>
 
 namespace zelto {
 
@@ -28,25 +28,12 @@ constexpr const char* kOwnEntry = "[Desktop Entry]\n"
                                   "Terminal=false\n"
                                   "Categories=Network;\n";
 
-fs::path HomeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || *home == '\0') {
-        const passwd* user = ::getpwuid(::getuid());
-        home = user != nullptr ? user->pw_dir : "/";
-    }
-    return home;
-}
-
-// An XDG base folder: the variable when it holds an absolute path, the fallback under home otherwise.
-fs::path BaseFolder(const char* variable, const char* underHome) {
-    const char* value = std::getenv(variable);
-    if (value != nullptr && fs::path(value).is_absolute())
-        return value;
-    return HomeFolder() / underHome;
+std::string ErrnoText() {
+    return std::strerror(errno);
 }
 
 std::vector<fs::path> DataFolders() {
-    std::vector<fs::path> folders{BaseFolder("XDG_DATA_HOME", ".local/share")};
+    std::vector<fs::path> folders{XdgBaseFolder("XDG_DATA_HOME", ".local/share")};
     const char* dirs = std::getenv("XDG_DATA_DIRS");
     std::istringstream list(dirs != nullptr && *dirs != '\0' ? dirs : "/usr/local/share:/usr/share");
     for (std::string folder; std::getline(list, folder, ':');) {
@@ -94,40 +81,10 @@ std::string WithSettingsArgument(const std::string& entry, const std::string& ar
     return result;
 }
 
-std::string ErrnoText() {
-    return std::strerror(errno);
-}
-
-// Writes beside the target and renames, so a login never finds half an entry.
-bool WriteEntry(const fs::path& path, const std::string& text, std::string& problem) {
-    std::error_code error;
-    fs::create_directories(path.parent_path(), error);
-    if (error) {
-        problem = error.message();
-        return false;
-    }
-    const fs::path temp = path.string() + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!(out << text) || !out.flush()) {
-            problem = ErrnoText();
-            out.close();
-            fs::remove(temp, error);
-            return false;
-        }
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        problem = ErrnoText();
-        fs::remove(temp, error);
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 fs::path AutostartEntryPath() {
-    return BaseFolder("XDG_CONFIG_HOME", ".config") / "autostart" / kEntryName;
+    return XdgBaseFolder("XDG_CONFIG_HOME", ".config") / "autostart" / kEntryName;
 }
 
 std::optional<std::string> InstalledDesktopEntry() {
@@ -151,39 +108,30 @@ std::optional<std::string> AutostartEntryText(const std::optional<std::string>& 
     return WithSettingsArgument(entry, *argument);
 }
 
-int RunAutostartCommand(const std::vector<std::string>& args, const std::optional<fs::path>& settings,
-                        Console& console) {
-    if (args.size() != 1 || (args[0] != "on" && args[0] != "off"))
-        return UsageError(console, "--autostart takes on or off");
-    const fs::path path = AutostartEntryPath();
-    const std::string shown = PrintableText(path.string());
-
-    if (args[0] == "off") {
-        std::error_code error;
-        const bool removed = fs::remove(path, error);
-        if (error) {
-            console.err << console.program << ": could not remove " << shown << ": " << error.message() << '\n'
-                        << std::flush;
-            return kExitRefused;
+// Writes beside the target and renames, so a login never finds half an entry.
+bool WriteAutostartEntry(const fs::path& path, const std::string& text, std::string& problem) {
+    std::error_code error;
+    fs::create_directories(path.parent_path(), error);
+    if (error) {
+        problem = error.message();
+        return false;
+    }
+    const fs::path temp = path.string() + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!(out << text) || !out.flush()) {
+            problem = ErrnoText();
+            out.close();
+            fs::remove(temp, error);
+            return false;
         }
-        console.out << (removed ? "Autostart off: removed " : "Autostart off: there was no ") << shown << '\n'
-                    << std::flush;
-        return kExitDone;
     }
-
-    const std::optional<std::string> text = AutostartEntryText(InstalledDesktopEntry(), settings);
-    if (!text) {
-        console.err << console.program << ": the settings path cannot be written on a desktop entry's Exec line\n"
-                    << std::flush;
-        return kExitRefused;
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        problem = ErrnoText();
+        fs::remove(temp, error);
+        return false;
     }
-    std::string problem;
-    if (!WriteEntry(path, *text, problem)) {
-        console.err << console.program << ": could not write " << shown << ": " << problem << '\n' << std::flush;
-        return kExitRefused;
-    }
-    console.out << "Autostart on: " << shown << '\n' << std::flush;
-    return kExitDone;
+    return true;
 }
 
 } // namespace zelto

@@ -1,11 +1,8 @@
 #pragma once
 
-#include "cli/ConsoleNotices.h"
-
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace zelto {
 
@@ -23,9 +20,8 @@ std::optional<std::string> InstalledDesktopEntry();
 std::optional<std::string> AutostartEntryText(const std::optional<std::string>& installed,
                                               const std::optional<std::filesystem::path>& settings);
 
-// --autostart on|off: writes or removes the user's autostart entry. `settings` is the --settings file when
-// one other than the default was given.
-int RunAutostartCommand(const std::vector<std::string>& args, const std::optional<std::filesystem::path>& settings,
-                        Console& console);
+// Writes the entry at path (and its folder) through a temporary file beside it; false with the reason in
+// `problem` when it cannot.
+bool WriteAutostartEntry(const std::filesystem::path& path, const std::string& text, std::string& problem);
 
 } // namespace zelto

@@ -1,4 +1,4 @@
-#include "shell/WaveDecoder.h"
+#include "platform/linux/WaveDecoder.h"
 
 #include <sndfile.h>
 

@@ -1,4 +1,4 @@
-#include "platform/linux/CurlHttpSession.h"
+#include "platform/linux/http/CurlHttpSession.h"
 
 #include "platform/StopSignal.h"
 

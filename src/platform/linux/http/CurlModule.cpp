@@ -1,8 +1,6 @@
-#include "platform/linux/CurlModule.h"
+#include "platform/linux/http/CurlModule.h"
 
 #include "platform/linux/ProgramModule.h"
-
-#include <dlfcn.h>
 
 #include <cstdio>
 
@@ -16,13 +14,7 @@ CurlModuleFactory::~CurlModuleFactory() {
 std::unique_ptr<HttpSession> CurlModuleFactory::Open(const StopSignal* stop) {
     std::call_once(loaded_, [this] {
         std::string error;
-        void* module = OpenProgramModule(kCurlModuleName, error);
-        using Entry = decltype(&zelto_create_curl_factory);
-        Entry entry = module ? reinterpret_cast<Entry>(dlsym(module, kCurlEntryName)) : nullptr;
-        if (module && !entry) {
-            const char* reason = dlerror();
-            error = reason ? reason : "no entry in the module";
-        }
+        auto* entry = FindModuleEntry<decltype(zelto_create_curl_factory)>(kCurlModuleName, kCurlEntryName, error);
         if (entry)
             curl_ = entry(agent_.c_str(), timeouts_.connect.count(), timeouts_.total.count());
         if (!curl_)

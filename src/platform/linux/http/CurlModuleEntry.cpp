@@ -1,5 +1,5 @@
-#include "platform/linux/CurlHttpSession.h"
-#include "platform/linux/CurlModule.h"
+#include "platform/linux/http/CurlHttpSession.h"
+#include "platform/linux/http/CurlModule.h"
 
 #include <chrono>
 #include <new>

@@ -1,4 +1,4 @@
-#include "platform/linux/HttpResponseParser.h"
+#include "platform/linux/http/HttpResponseParser.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "platform/linux/HttpUrl.h"
+#include "platform/linux/http/HttpUrl.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "platform/linux/NameLookup.h"
+#include "platform/linux/http/NameLookup.h"
 
 #include "platform/StopSignal.h"
 

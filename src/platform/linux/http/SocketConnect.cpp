@@ -1,4 +1,4 @@
-#include "platform/linux/SocketConnect.h"
+#include "platform/linux/http/SocketConnect.h"
 
 #include "platform/StopSignal.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/linux/NameLookup.h"
+#include "platform/linux/http/NameLookup.h"
 
 #include <chrono>
 #include <vector>

@@ -1,11 +1,11 @@
-#include "platform/linux/SocketHttpSession.h"
+#include "platform/linux/http/SocketHttpSession.h"
 
 #include "platform/StopSignal.h"
-#include "platform/linux/CurlModule.h"
-#include "platform/linux/HttpResponseParser.h"
-#include "platform/linux/HttpUrl.h"
-#include "platform/linux/NameLookup.h"
-#include "platform/linux/SocketConnect.h"
+#include "platform/linux/http/CurlModule.h"
+#include "platform/linux/http/HttpResponseParser.h"
+#include "platform/linux/http/HttpUrl.h"
+#include "platform/linux/http/NameLookup.h"
+#include "platform/linux/http/SocketConnect.h"
 
 #include <poll.h>
 #include <sys/socket.h>

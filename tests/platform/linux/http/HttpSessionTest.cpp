@@ -2,8 +2,8 @@
 // cancelling. The socket session serves the program's own URLs and libcurl the rest, so they must agree.
 
 #include "platform/StopSignal.h"
-#include "platform/linux/CurlHttpSession.h"
-#include "platform/linux/SocketHttpSession.h"
+#include "platform/linux/http/CurlHttpSession.h"
+#include "platform/linux/http/SocketHttpSession.h"
 
 #include "ServiceEmulator.h"
 

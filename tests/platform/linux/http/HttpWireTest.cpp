@@ -1,8 +1,8 @@
 // The socket session's URL handling and response reading, on fixed texts. Every response is also fed in
 // two pieces at each split point and byte by byte, as a slow server sends it: the outcome must not change.
 
-#include "platform/linux/HttpResponseParser.h"
-#include "platform/linux/HttpUrl.h"
+#include "platform/linux/http/HttpResponseParser.h"
+#include "platform/linux/http/HttpUrl.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Staggered connects: an address that swallows packets, or refuses, must not hold up the next one.
 
-#include "platform/linux/SocketConnect.h"
+#include "platform/linux/http/SocketConnect.h"
 
 #include <gtest/gtest.h>
 
