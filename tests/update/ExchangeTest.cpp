@@ -3,7 +3,7 @@
 #include "ServiceEmulator.h"
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
-#include "platform/linux/SocketHttpSession.h"
+#include "platform/linux/http/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
 #include "update/UpdateDomain.h"
 
