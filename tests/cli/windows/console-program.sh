@@ -33,7 +33,7 @@ for dll in $dlls; do
 done
 
 # Configuring, in a folder whose name is not ASCII; new files have CRLF line ends.
-expect_eq "domain add" "Domain example.com loaded." "$(cli --settings "$settings" domain add example com secret12)"
+expect_eq "domain add" "Domain example.com loaded." "$(echo secret12 | cli --settings "$settings" domain add example com)"
 cli --settings "$settings" method fixed 203.0.113.9 >/dev/null
 printf 'updateserver=%s\r\n' "$ZELTO_TEST_EMULATOR" >>"$work/Zoë/ZeltoPre.INI"
 expect_eq "line ends" "[Zelto Systems Premium]"$'\r' "$(head -n 1 "$work/Zoë/ZeltoPre.INI")"
