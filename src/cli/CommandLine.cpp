@@ -35,7 +35,7 @@ bool UsesSettingsFile(const std::string& command) {
 int RunCommand(const std::filesystem::path& path, const std::string& command, const Arguments& args, Console& console,
                const FrontEndHooks& hooks) {
     // A file that cannot be used is refused before anything reads or writes it.
-    if (const SettingsError problem = SettingsFile(path).Check(); problem && UsesSettingsFile(command)) {
+    if (const SettingsError problem = UsesSettingsFile(command) ? SettingsFile(path).Check() : SettingsError{}) {
         console.err << console.program << ": " << PrintableText(SettingsProblemText(problem)) << '\n' << std::flush;
         return kExitRefused;
     }
