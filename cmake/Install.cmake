@@ -16,7 +16,9 @@ if(NOT CMAKE_INSTALL_PREFIX STREQUAL ZELTO_CONFIGURED_PREFIX)
 endif()
 ]])
 
-install(TARGETS zelto-premium zelto-service-emulator RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+install(TARGETS zelto-premium RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+# The service emulator is a tool for tests and the demo, not a command for users: kept out of PATH.
+install(TARGETS zelto-service-emulator RUNTIME DESTINATION "${CMAKE_INSTALL_LIBEXECDIR}/zelto-premium")
 # The desktop and libcurl modules are private to zelto-premium: lib/ under the prefix, not the multiarch library
 # folder. dpkg-shlibdeps finds Qt's and libcurl's packages in them.
 install(TARGETS zelto-desktop zelto-curl LIBRARY DESTINATION lib/zelto-premium)

@@ -2,10 +2,12 @@
 #include "app/LinuxPlatform.h"
 #include "cli/CommandLine.h"
 #include "platform/SilentSoundPlayer.h"
+#include "platform/linux/CoreDumps.h"
 
 #include <memory>
 
 int main(int argc, char** argv) {
+    zelto::DisableCoreDumps();
     zelto::FrontEndHooks hooks;
     // The headless modes have no speakers to play on.
     hooks.assemblePlatform = [](const std::string& agent) -> std::unique_ptr<zelto::PlatformAdapters> {

@@ -5,6 +5,7 @@
 #include "config/FreshIpUpdate.h"
 #include "platform/StopSignal.h"
 #include "settings/SettingsFile.h"
+#include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
 #include "update/UpdateThread.h"
 
@@ -17,7 +18,7 @@ namespace {
 int ReportPass(const SettingsFile& settings, const PassReport& report, Console& console) {
     if (report.sent > 0)
         return report.failed == 0 ? kExitDone : kExitRefused;
-    if (settings.ReadInt("numofdomains", 0) <= 0)
+    if (ClientSettingsView(settings).DomainCount() <= 0)
         console.err << "No Domains Loaded!\n";
     else
         console.err << console.program << ": every domain entry has an empty value; nothing was sent\n";

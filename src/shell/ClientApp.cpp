@@ -6,6 +6,7 @@
 #include "shell/SplashWnd.h"
 #include "shell/SystemTray.h"
 #include "shell/TrayCommands.h"
+#include "update/ClientSettings.h"
 #include "update/ServiceEndpoints.h"
 
 #include <QAction>
@@ -62,7 +63,7 @@ void CClientApp::InitInstance() {
     m_runner = std::make_unique<UpdateThreadRunner>(*m_updateThread);
     m_runner->Start();
 
-    if (m_ports.settings.ReadInt("numofdomains", 0) != 0)
+    if (ClientSettingsView(m_ports.settings).DomainCount() != 0)
         return;
     OnProperties();
 }

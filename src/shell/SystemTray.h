@@ -38,7 +38,7 @@ public:
     // Takes the icon out of the notification area for good; later calls do nothing.
     void HideIcon();
     // Mouse actions on the icon: the right button opens the menu, a double-click runs the default item,
-    // anything else does nothing. False before Create, when there is no menu.
+    // anything else does nothing. False (the Windows client's 0) before Create, when there is no menu.
     bool OnTrayNotification(QSystemTrayIcon::ActivationReason reason);
 
     bool IsEnabled() const;
