@@ -10,8 +10,8 @@
 #include "ServiceEmulator.h"
 #include "platform/SilentSoundPlayer.h"
 #include "platform/linux/NullAutodialSetting.h"
-#include "platform/linux/SocketHttpSession.h"
 #include "platform/linux/SystemClock.h"
+#include "platform/linux/http/SocketHttpSession.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,11 +1,12 @@
 #include "cli/CommandLine.h"
 
-#include "cli/Autostart.h"
+#include "cli/AutostartCommand.h"
 #include "cli/ConfigCommands.h"
 #include "cli/StatusCommand.h"
 #include "cli/UpdateCommands.h"
 #include "cli/Usage.h"
 #include "config/SettingsProblem.h"
+#include "platform/SettingsHome.h"
 #include "settings/SettingsFile.h"
 
 #include <cstdlib>
@@ -31,7 +32,8 @@ bool UsesSettingsFile(const std::string& command) {
     return false;
 }
 
-int RunCommand(const std::filesystem::path& path, const std::string& command, const Arguments& args, Console& console) {
+int RunCommand(const std::filesystem::path& path, const std::string& command, const Arguments& args, Console& console,
+               const FrontEndHooks& hooks) {
     // A file that cannot be used is refused before anything reads or writes it.
     if (const SettingsError problem = UsesSettingsFile(command) ? SettingsFile(path).Check() : SettingsError{}) {
         console.err << console.program << ": " << PrintableText(SettingsProblemText(problem)) << '\n' << std::flush;
@@ -41,13 +43,16 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
         if (!args.empty())
             return UsageError(console, command + " takes no arguments");
         SettingsFile settings(path);
-        return RunHeadless(settings, command == "--once" ? HeadlessMode::Once : HeadlessMode::Cycle, console);
+        const std::unique_ptr<PlatformAdapters> platform = hooks.assemblePlatform(console.program);
+        return RunHeadless(settings, command == "--once" ? HeadlessMode::Once : HeadlessMode::Cycle, platform->Ports(),
+                           console);
     }
     if (command == "force-update") {
         if (!args.empty())
             return UsageError(console, "force-update takes no arguments");
         const SettingsFile settings(path);
-        return RunForceUpdate(settings, console);
+        const std::unique_ptr<PlatformAdapters> platform = hooks.assemblePlatform(console.program);
+        return RunForceUpdate(settings, platform->Ports(), console);
     }
     SettingsFile settings(path);
     if (command == "domain")
@@ -64,7 +69,7 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
 
 } // namespace
 
-int RunCommandLine(int argc, char** argv, const DesktopLauncher& desktop) {
+int RunCommandLine(int argc, char** argv, const FrontEndHooks& hooks) {
     const char* journal = std::getenv("JOURNAL_STREAM");
     Console console{std::cout, std::cerr, ProgramName(argc, argv), LogMarksFor(STDOUT_FILENO, journal),
                     LogMarksFor(STDERR_FILENO, journal)};
@@ -86,11 +91,12 @@ int RunCommandLine(int argc, char** argv, const DesktopLauncher& desktop) {
         }
         if (value.empty())
             return UsageError(console, "--settings needs a PATH");
-        path = value;
+        // UTF-8, also on Windows, where a path made from a char text would be read in the ANSI code page.
+        path = std::filesystem::path(std::u8string(value.begin(), value.end()));
         settingsGiven = true;
     }
     if (next == words.size())
-        return desktop(path, argc, argv);
+        return hooks.runDesktop(path, console.program, argc, argv);
 
     const std::string& command = words[next];
     if (command == "--help" || command == "-h") {
@@ -104,7 +110,7 @@ int RunCommandLine(int argc, char** argv, const DesktopLauncher& desktop) {
     const Arguments args(words.begin() + static_cast<std::ptrdiff_t>(next) + 1, words.end());
     if (command == "--autostart")
         return RunAutostartCommand(args, settingsGiven ? std::optional(path) : std::nullopt, console);
-    return RunCommand(path, command, args, console);
+    return RunCommand(path, command, args, console, hooks);
 }
 
 } // namespace zelto

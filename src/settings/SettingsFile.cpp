@@ -3,10 +3,6 @@
 #include "settings/SharedPath.h"
 
 #include <algorithm>
-#include <cstdlib>
-
-#include <pwd.h>
-#include <unistd.h>
 
 namespace zelto {
 namespace {
@@ -114,7 +110,7 @@ bool SettingsFile::WriteTexts(std::span<const std::pair<std::string_view, std::s
     const bool present = load == Load::Present;
     std::optional<IniDocument> edited;
     if (!present) {
-        edited.emplace(std::string(), kSection);
+        edited.emplace(std::string(), kSection, SettingsFolder::kNewFileLineEnd);
     }
     bool changed = !present;
     for (const auto& [key, value] : entries) {
@@ -167,20 +163,6 @@ SettingsFile::ChangeLock::~ChangeLock() {
 
 std::string IndexedKey(std::string_view base, int number) {
     return std::string(base) + std::to_string(number);
-}
-
-std::filesystem::path DefaultSettingsPath() {
-    const fs::path folder = fs::path("zelto-premium") / SettingsFile::kFileName;
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config != nullptr && fs::path(config).is_absolute()) {
-        return config / folder;
-    }
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || *home == '\0') {
-        const passwd* user = ::getpwuid(::getuid());
-        home = user != nullptr ? user->pw_dir : "/";
-    }
-    return fs::path(home) / ".config" / folder;
 }
 
 } // namespace zelto

@@ -93,7 +93,4 @@ private:
 // base followed by the entry number in decimal: IndexedKey("password", 3) is "password3".
 std::string IndexedKey(std::string_view base, int number);
 
-// $XDG_CONFIG_HOME/zelto-premium/ZeltoPre.INI, or ~/.config/zelto-premium/ZeltoPre.INI.
-std::filesystem::path DefaultSettingsPath();
-
 } // namespace zelto

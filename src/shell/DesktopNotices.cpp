@@ -34,7 +34,7 @@ const char* LogLabel(ExchangeOutcome outcome) {
 
 } // namespace
 
-DesktopNotices::DesktopNotices(CSystemTray* tray) : m_pTray(tray) {}
+DesktopNotices::DesktopNotices(CSystemTray* tray) : m_tray(tray) {}
 
 DesktopNotices::~DesktopNotices() {
     ReleaseAll();
@@ -45,7 +45,7 @@ void DesktopNotices::ShowMessage(const std::string& text) {
     auto waiter = std::make_shared<Waiter>();
     {
         std::lock_guard lock(m_mutex);
-        if (m_bReleased)
+        if (m_released)
             return;
         m_waiters.push_back(waiter);
     }
@@ -83,7 +83,7 @@ void DesktopNotices::Finish(const std::shared_ptr<Waiter>& waiter) {
 }
 
 bool DesktopNotices::SetTooltipText(const std::string& text) {
-    return m_pTray != nullptr && m_pTray->SetTooltipText(text);
+    return m_tray != nullptr && m_tray->SetTooltipText(text);
 }
 
 void DesktopNotices::LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) {
@@ -95,7 +95,7 @@ void DesktopNotices::LogExchange(const std::string& maskedUrl, ExchangeOutcome o
 void DesktopNotices::ReleaseAll() {
     {
         std::lock_guard lock(m_mutex);
-        m_bReleased = true;
+        m_released = true;
         for (const auto& waiter : m_waiters)
             waiter->done = true;
         m_waiters.clear();

@@ -13,6 +13,7 @@
 #include "update/UpdateDomain.h"
 
 #include <algorithm>
+#include <stop_token>
 #include <string>
 #include <utility>
 
@@ -183,24 +184,18 @@ void CUpdateThread::RequestStop() {
     impl_->stop.Raise();
 }
 
-unsigned UpdateThreadEntry(void* param) {
-    if (param == nullptr)
-        return 1;
-    // The caller hands a CUpdateThread*: a void* carries no type to check.
-    static_cast<CUpdateThread*>(param)->RunUpdateCycle();
-    return 0;
-}
-
 void UpdateThreadRunner::Start() {
     if (worker_.joinable())
         return;
-    worker_ = std::thread([this] { UpdateThreadEntry(&thread_); });
+    worker_ = std::jthread([this](std::stop_token stop) {
+        const std::stop_callback wake(stop, [this] { thread_.RequestStop(); });
+        thread_.RunUpdateCycle();
+    });
 }
 
 void UpdateThreadRunner::Stop() {
     thread_.RequestStop();
-    if (worker_.joinable())
-        worker_.join();
+    worker_ = std::jthread();
 }
 
 } // namespace zelto

@@ -5,7 +5,7 @@
 
 #include "fakes/FakePorts.h"
 #include "platform/linux/NullAutodialSetting.h"
-#include "platform/linux/SocketHttpSession.h"
+#include "platform/linux/http/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
 #include "update/EnginePorts.h"
 #include "update/UpdateThread.h"

@@ -83,7 +83,12 @@ constexpr int kAdds = 200;                                   // per copy; every 
 constexpr std::time_t kClockOf[] = {1609477200, 1910876400}; // 2021-01-01 05:00 and 2030-07-21 17:00 UTC
 
 std::string Label(int copy, int i) {
-    return "c" + std::to_string(copy) + "n" + std::to_string(i);
+    // Appended: a text put in front of a string makes g++ 12 at -O3 warn of an impossible overlap.
+    std::string label = "c";
+    label += std::to_string(copy);
+    label += 'n';
+    label += std::to_string(i);
+    return label;
 }
 
 std::string Record(const SettingsFile& settings) {

@@ -3,7 +3,7 @@
 #include "ServiceEmulator.h"
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
-#include "platform/linux/SocketHttpSession.h"
+#include "platform/linux/http/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
 #include "shell/DialogRun.h"
 #include "shell/SystemTray.h"
@@ -47,7 +47,7 @@ struct World {
         app = std::make_unique<CClientApp>(
             ShellPorts{settings, http ? *http : fakes.http, fakes.autodial, fakes.addresses, fakes.clock, sound},
             hooks);
-        sound.trayHidden = [this] { return app->m_pTrayIcon && app->m_pTrayIcon->IsHidden(); };
+        sound.trayHidden = [this] { return app->TrayIcon() && app->TrayIcon()->IsHidden(); };
     }
 
     fakes::TempDir dir;
@@ -62,11 +62,11 @@ struct World {
 
 // As the notification area reports a click on the icon.
 void Activate(World& world, QSystemTrayIcon::ActivationReason reason) {
-    emit const_cast<QSystemTrayIcon&>(world.app->m_pTrayIcon->Icon()).activated(reason);
+    emit const_cast<QSystemTrayIcon&>(world.app->TrayIcon()->Icon()).activated(reason);
 }
 
 QAction* Item(World& world, const char* text) {
-    for (QAction* action : world.app->m_pTrayIcon->PopupMenu()->actions())
+    for (QAction* action : world.app->TrayIcon()->PopupMenu()->actions())
         if (action->text() == QLatin1String(text))
             return action;
     qFatal("no tray menu item %s", text);
@@ -86,8 +86,8 @@ private slots:
         world.onProperties = [&](DialogContext& context) {
             CPropertiesDlg dialog(context);
             QTimer::singleShot(0, &dialog, [&] {
-                iconWasUp = world.app->m_pTrayIcon->Icon().isVisible() &&
-                            world.app->m_pTrayIcon->Icon().toolTip() == QStringLiteral("Zelto Premium Online!") &&
+                iconWasUp = world.app->TrayIcon()->Icon().isVisible() &&
+                            world.app->TrayIcon()->Icon().toolTip() == QStringLiteral("Zelto Premium Online!") &&
                             QTest::qWaitFor([&] { return !world.sound.Played().empty(); }, 10000); // INTROSOUND
                 dialog.findChild<QPushButton*>(ControlName(ids::kCancel))->click();
             });
@@ -98,7 +98,7 @@ private slots:
         QCOMPARE(world.propertiesRuns, 1);
         QVERIFY(world.app->ExitRequested());
         QCOMPARE(world.app->ExitCode(), 0);
-        QVERIFY(!world.app->m_pTrayIcon->Icon().isVisible());
+        QVERIFY(!world.app->TrayIcon()->Icon().isVisible());
         QCOMPARE(world.sound.Played(), (std::vector<std::string>{"INTROSOUND", "OUCH (icon hidden)"}));
     }
 
@@ -109,7 +109,7 @@ private slots:
         world.fakes.http.AnswerLine("/premium/update.asp", "ip203.0.113.5");
         world.app->InitInstance();
         QCOMPARE(world.propertiesRuns, 0);
-        QTRY_COMPARE(world.app->m_pTrayIcon->Icon().toolTip(),
+        QTRY_COMPARE(world.app->TrayIcon()->Icon().toolTip(),
                      QStringLiteral("Zelto Premium Online! IP Address->203.0.113.5"));
         const QUrl webInterface(QStringLiteral("https://127.0.0.1:8080/premium/manage_dns.asp"));
         const QUrl homepage(QStringLiteral("http://127.0.0.1:8080"));
@@ -136,12 +136,12 @@ private slots:
             QCoreApplication::processEvents();
             QVERIFY2(world.opened == c.opened, c.name);
             QVERIFY2(world.propertiesRuns == c.propertiesRuns, c.name);
-            QVERIFY2(!world.app->ExitRequested() && world.app->m_pTrayIcon->Icon().isVisible(), c.name);
+            QVERIFY2(!world.app->ExitRequested() && world.app->TrayIcon()->Icon().isVisible(), c.name);
         }
         // The right button opens the menu.
         Activate(world, QSystemTrayIcon::Context);
-        QTRY_VERIFY(world.app->m_pTrayIcon->PopupMenu()->isVisible());
-        world.app->m_pTrayIcon->PopupMenu()->hide();
+        QTRY_VERIFY(world.app->TrayIcon()->PopupMenu()->isVisible());
+        world.app->TrayIcon()->PopupMenu()->hide();
     }
 
     // Exit from the tray while the service holds the update request, or while the engine waits on its

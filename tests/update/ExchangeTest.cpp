@@ -3,7 +3,7 @@
 #include "ServiceEmulator.h"
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
-#include "platform/linux/SocketHttpSession.h"
+#include "platform/linux/http/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
 #include "update/UpdateDomain.h"
 
@@ -134,12 +134,13 @@ TEST_F(ExchangeTest, DialUpIsOffForTheRequestAndAnyMessageAndBackOnAsOneAfter) {
     const struct {
         std::uint32_t before;
         bool exists;
-        HttpFetch answer;
+        bool obtained;
+        const char* firstLine;
         std::vector<std::uint32_t> seen; // during the request, during a message, after
     } cases[] = {
-        {1, true, {true, "ip203.0.113.7"}, {0, 1}},    {1, true, {false, ""}, {0, 1}},
-        {1, true, {true, "wrongpassword"}, {0, 0, 1}}, {7, true, {true, "success"}, {0, 1}},
-        {0, true, {true, "ip203.0.113.7"}, {0, 0}},    {1, false, {true, "ip203.0.113.7"}, {1, 1}},
+        {1, true, true, "ip203.0.113.7", {0, 1}},    {1, true, false, "", {0, 1}},
+        {1, true, true, "wrongpassword", {0, 0, 1}}, {7, true, true, "success", {0, 1}},
+        {0, true, true, "ip203.0.113.7", {0, 0}},    {1, false, true, "ip203.0.113.7", {1, 1}},
     };
     std::vector<std::uint32_t> seen;
     world.http.onRequest = [&](const std::string&) { seen.push_back(world.autodial.value); };
@@ -148,10 +149,10 @@ TEST_F(ExchangeTest, DialUpIsOffForTheRequestAndAnyMessageAndBackOnAsOneAfter) {
         seen.clear();
         world.autodial.value = c.before;
         world.autodial.exists = c.exists;
-        world.http.Answer("update.asp", c.answer, true);
+        world.http.Answer("update.asp", HttpFetch{c.obtained, c.firstLine}, true);
         Run(world.http);
         seen.push_back(world.autodial.value);
-        EXPECT_EQ(seen, c.seen) << c.before << " " << c.answer.firstLine;
+        EXPECT_EQ(seen, c.seen) << c.before << " " << c.firstLine;
     }
 }
 

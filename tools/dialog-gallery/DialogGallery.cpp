@@ -5,7 +5,7 @@
 
 #include "ServiceEmulator.h"
 #include "platform/SilentSoundPlayer.h"
-#include "platform/linux/SocketHttpSession.h"
+#include "platform/linux/http/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
 #include "ui/AboutDlg.h"
 #include "ui/DialogIds.h"

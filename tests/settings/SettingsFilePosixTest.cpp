@@ -1,0 +1,178 @@
+// SettingsFile on POSIX systems: locking across processes, file modes and owners, inode reuse, failing writes.
+
+#include "InChild.h"
+#include "fakes/TempDir.h"
+#include "settings/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace zelto {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+using fakes::ReadFile;
+using fakes::WriteFile;
+
+using testing::InChild;
+
+class PosixSettingsFileTest : public ::testing::Test {
+protected:
+    fakes::TempDir dir_;
+    fs::path path_ = dir_.File("ZeltoPre.INI");
+};
+
+// True once `pid` waits for a file lock another holds, as the kernel lists it in /proc/locks ("->").
+bool WaitsForALock(pid_t pid) {
+    std::ifstream locks("/proc/locks");
+    for (std::string line; std::getline(locks, line);) {
+        std::istringstream fields(line);
+        std::string number, arrow, kind, mode, access, owner;
+        if (fields >> number >> arrow >> kind >> mode >> access >> owner && arrow == "->" &&
+            owner == std::to_string(pid))
+            return true;
+    }
+    return false;
+}
+
+// Another process reading during a locked change of two keys waits for the lock, then sees both.
+TEST_F(PosixSettingsFileTest, LockedChangeIsSeenWhole) {
+    int go[2];
+    ASSERT_EQ(::pipe(go), 0);
+    const pid_t reader = ::fork();
+    if (reader == 0) {
+        ::close(go[1]);
+        char byte = 0;
+        if (::read(go[0], &byte, 1) != 1)
+            ::_exit(2);
+        const SettingsFile other(path_);
+        const int count = other.ReadInt("numofdomains", 0);
+        ::_exit(count == 1 && other.ReadText("first_level1") == "com" ? 0 : 1);
+    }
+    int status = 0;
+    bool ended = false;
+    {
+        SettingsFile writer(path_);
+        const SettingsFile::ChangeLock lock(writer);
+        ASSERT_TRUE(writer.WriteText("first_level1", "com"));
+        ASSERT_EQ(::write(go[1], "g", 1), 1);
+        for (const auto end = std::chrono::steady_clock::now() + 30s;
+             !WaitsForALock(reader) && !(ended = ::waitpid(reader, &status, WNOHANG) == reader) &&
+             std::chrono::steady_clock::now() < end;)
+            std::this_thread::sleep_for(1ms);
+        EXPECT_FALSE(ended) << "the read did not wait for the locked change";
+        const SettingsFile::ChangeLock again(writer); // re-entrant for this thread
+        ASSERT_TRUE(writer.WriteInt("numofdomains", 1));
+    }
+    if (!ended) {
+        ASSERT_EQ(::waitpid(reader, &status, 0), reader);
+    }
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << "1: the read saw half of the change";
+}
+
+// Other programs replace the file by rename, twice between two reads, with texts of the same size and time
+// (as cp -p leaves them). A disk file system hands a freed inode number to the next file at once, so a
+// reader that let its file go would take the third file for the first.
+TEST(SettingsOnDisk, ReadSeesEveryForeignChange) {
+    ::setenv("TMPDIR", "/var/tmp", 1); // tmpfs never reuses inode numbers
+    const fakes::TempDir dir;
+    const auto path = dir.File("ZeltoPre.INI");
+    const auto temp = dir.File("foreign.tmp");
+    std::set<ino_t> numbers; // of every file written so far
+    int reused = 0;          // files that got the number of one written before
+    const auto foreignWrite = [&](int address) {
+        WriteFile(temp, "[Zelto Systems Premium]\nupdatedip=10.0.0." + std::to_string(address) + "\n");
+        const timespec stamp[2] = {{1700000000, 0}, {1700000000, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, temp.c_str(), stamp, 0), 0);
+        struct stat info {};
+        ASSERT_EQ(::stat(temp.c_str(), &info), 0);
+        reused += !numbers.insert(info.st_ino).second;
+        fs::rename(temp, path);
+    };
+    SettingsFile settings(path);
+    foreignWrite(99);
+    EXPECT_EQ(settings.ReadText("updatedip"), "10.0.0.99");
+    for (int i = 100; i < 200; ++i) {
+        foreignWrite(999);
+        foreignWrite(i);
+        // Inside a Lock scope reads skip the look at the file once they have seen it: never what an earlier
+        // scope saw.
+        const SettingsFile::Lock lock(settings);
+        ASSERT_EQ(settings.ReadText("updatedip"), "10.0.0." + std::to_string(i));
+        ASSERT_EQ(settings.ReadText("updatedip"), "10.0.0." + std::to_string(i));
+    }
+    if (reused == 0)
+        GTEST_SKIP() << "the file system under /var/tmp never handed a freed inode number on, so the case "
+                        "this test is about could not arise";
+}
+
+TEST_F(PosixSettingsFileTest, FailedWritesLeaveTheFileAsItWas) {
+    ASSERT_TRUE(SettingsFile(path_).WriteText("updatedip", "10.0.0.1"));
+    const std::string before = ReadFile(path_);
+    // A file size limit stops the temporary file half-way, as a full disk would.
+    EXPECT_EQ(InChild([&] {
+                  ::signal(SIGXFSZ, SIG_IGN);
+                  const rlimit limit{64, 64};
+                  return ::setrlimit(RLIMIT_FSIZE, &limit) != 0
+                             ? 2
+                             : SettingsFile(path_).WriteText("p", std::string(500, 'p'));
+              }),
+              0)
+        << "full disk";
+    // Root writes through permission bits, so the write runs as an ordinary user who may read the file and
+    // take the lock, but not create anything in the folder.
+    const auto readable = fs::perms::owner_read | fs::perms::others_read;
+    fs::permissions(path_, readable | fs::perms::owner_write);
+    fs::permissions(path_.string() + ".lock", readable);
+    fs::permissions(dir_.Path(), readable | fs::perms::owner_exec | fs::perms::others_exec);
+    const bool root = ::geteuid() == 0;
+    EXPECT_EQ(InChild([&] {
+                  if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+                      return 2;
+                  }
+                  SettingsFile settings(path_);
+                  return settings.ReadText("updatedip") != "10.0.0.1" ? 3 : settings.WriteText("updatedip", "x");
+              }),
+              0)
+        << "read-only folder: 1 the write claimed success, 2 could not drop root, 3 could not read";
+    EXPECT_EQ(ReadFile(path_), before);
+    EXPECT_FALSE(fs::exists(path_.string() + ".tmp"));
+}
+
+// The file holds passwords: a copy arriving readable by others (as one from Windows does) is tightened by
+// the first write.
+TEST_F(PosixSettingsFileTest, EveryWriteLeavesTheFileToItsOwner) {
+    const auto modeOf = [](const fs::path& path) {
+        struct stat info {};
+        ::stat(path.c_str(), &info);
+        return info.st_mode & 07777;
+    };
+    const mode_t oldMask = ::umask(0);
+    SettingsFile settings(path_);
+    ASSERT_TRUE(settings.WriteText("password1", "secret"));
+    ::umask(oldMask);
+    EXPECT_EQ(modeOf(path_), 0600u);
+    EXPECT_FALSE(settings.ReadableByOthers());
+    ASSERT_EQ(::chmod(path_.c_str(), 0644), 0);
+    EXPECT_TRUE(settings.ReadableByOthers());
+    ASSERT_TRUE(settings.WriteText("password1", "changed"));
+    EXPECT_EQ(modeOf(path_), 0600u);
+    EXPECT_FALSE(settings.ReadableByOthers());
+}
+
+} // namespace
+} // namespace zelto
