@@ -2,21 +2,12 @@
 
 #include "settings/SettingsFile.h"
 
-#include <atomic>
-#include <cerrno>
 #include <map>
-
-#include <fcntl.h>
-#include <pthread.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace zelto {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::atomic<unsigned> forkGeneration{0};
 
 // Never destroyed, so a SettingsFile living in a static outlasts nothing it needs.
 std::mutex& RegistryMutex() {
@@ -29,92 +20,38 @@ std::map<fs::path, std::weak_ptr<SharedPath>>& Registry() {
     return *registry;
 }
 
-// The registry must not be copied into a child half-changed or locked by a thread the child does not have.
-void WatchForks() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        ::pthread_atfork([] { RegistryMutex().lock(); }, [] { RegistryMutex().unlock(); },
-                         [] {
-                             forkGeneration.fetch_add(1);
-                             RegistryMutex().unlock();
-                         });
-    });
-}
-
-bool OpenLockFile(SharedPath& state, bool createFolder) {
-    if (state.lockFd) {
+bool TakeFileLock(SharedPath& state, Held mode, bool create) {
+    if (state.held == Held::Exclusive || state.held == mode) {
         return true;
     }
-    if (createFolder && !MakeFolders(state.path.parent_path())) {
+    if (state.folder.Lock(mode == Held::Exclusive ? LockMode::Exclusive : LockMode::Shared, create) !=
+        LockTake::Taken) {
         return false;
     }
-    UniqueFd fd(::open(state.lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (!fd && (errno == EACCES || errno == EROFS)) {
-        fd = UniqueFd(::open(state.lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    }
-    state.lockFd = std::move(fd);
-    return static_cast<bool>(state.lockFd);
+    state.held = mode;
+    state.snapshotHeld = false;
+    return true;
 }
 
-// The lock file a process locks must be the one at the lock path: one deleted, or replaced with its
-// folder, would leave every process locking a file of its own.
-bool IsLockFileInPlace(const SharedPath& state) {
-    struct stat locked {};
-    struct stat named {};
-    return ::fstat(state.lockFd.Get(), &locked) == 0 && ::stat(state.lockPath.c_str(), &named) == 0 &&
-           locked.st_dev == named.st_dev && locked.st_ino == named.st_ino;
-}
-
-bool TakeFileLock(SharedPath& state, int mode, bool createFolder) {
-    if (state.held == LOCK_EX || state.held == mode) {
-        return true;
-    }
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        if (!OpenLockFile(state, createFolder)) {
-            return false;
-        }
-        while (::flock(state.lockFd.Get(), mode) != 0) {
-            if (errno != EINTR) {
-                return false;
-            }
-        }
-        if (IsLockFileInPlace(state)) {
-            state.held = mode;
-            state.snapshotHeld = false;
-            return true;
-        }
-        state.lockFd = UniqueFd();
-        state.held = 0;
-    }
-    return false;
-}
-
-Load StatFile(const fs::path& path, struct stat& info) {
-    if (::stat(path.c_str(), &info) == 0) {
-        return Load::Present;
-    }
-    return errno == ENOENT || errno == ENOTDIR ? Load::Missing : Load::Failed;
-}
-
-bool Unchanged(const Snapshot& snapshot, Load seen, const struct stat& info) {
+bool Unchanged(const Snapshot& snapshot, Load seen, const FileVersion& version) {
     if (seen != snapshot.state || seen == Load::Failed) {
         return false;
     }
-    return seen == Load::Missing || FileIdentity::Of(info) == FileIdentity::Of(snapshot.info);
+    return seen == Load::Missing || version == snapshot.version;
 }
 
 // Refresh, always looking at the file.
 Load RefreshBySeeing(SharedPath& state) {
     Snapshot& snapshot = state.snapshot;
-    struct stat info {};
-    Load seen = StatFile(state.path, info);
-    if (Unchanged(snapshot, seen, info)) {
+    FileVersion version;
+    Load seen = state.folder.Look(version);
+    if (Unchanged(snapshot, seen, version)) {
         return seen;
     }
-    // No lock file means no folder, so no writer that could be half-way through a change.
-    if (state.held == 0 && TakeFileLock(state, LOCK_SH, false)) {
-        seen = StatFile(state.path, info);
-        if (Unchanged(snapshot, seen, info)) {
+    // Without a lock file no writer has been here that could be half-way through a change.
+    if (state.held == Held::None && TakeFileLock(state, Held::Shared, false)) {
+        seen = state.folder.Look(version);
+        if (Unchanged(snapshot, seen, version)) {
             return seen;
         }
     }
@@ -123,82 +60,68 @@ Load RefreshBySeeing(SharedPath& state) {
         snapshot.state = seen;
         return seen;
     }
-    UniqueFd fd(::open(state.path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) {
-        return errno == ENOENT ? Load::Missing : Load::Failed;
-    }
     std::string content;
-    if (::fstat(fd.Get(), &info) != 0 || !ReadAll(fd.Get(), content)) {
-        return Load::Failed;
+    const Load read = state.folder.Read(content, version, snapshot.file);
+    if (read != Load::Present) {
+        snapshot.state = read;
+        return read;
     }
     snapshot.state = Load::Present;
-    snapshot.info = info;
-    snapshot.file = std::move(fd);
+    snapshot.version = version;
     snapshot.document.emplace(std::move(content), SettingsFile::kSection);
     return Load::Present;
 }
 
 } // namespace
 
-SharedPath::SharedPath(fs::path settingsPath, unsigned forkGeneration)
-    : path(std::move(settingsPath)), lockPath(path.string() + ".lock"), generation(forkGeneration) {}
-
-unsigned ForkGeneration() {
-    return forkGeneration.load(std::memory_order_relaxed);
-}
-
+// Spellings of the folder meet in one state; the file's own name is not resolved here, since a link there
+// is the file layer's to judge.
 std::shared_ptr<SharedPath> SharedPathFor(const fs::path& path) {
-    WatchForks();
     std::error_code error;
-    fs::path key = fs::weakly_canonical(fs::absolute(path, error), error);
+    const fs::path absolute = fs::absolute(path, error).lexically_normal();
+    fs::path key = fs::weakly_canonical(absolute.parent_path(), error) / absolute.filename();
     if (error) {
-        key = fs::absolute(path, error).lexically_normal();
+        key = absolute;
     }
     const std::lock_guard lock(RegistryMutex());
     auto& registry = Registry();
     std::erase_if(registry, [](const auto& entry) { return entry.second.expired(); });
     auto& slot = registry[key];
     auto state = slot.lock();
-    if (!state || state->generation != ForkGeneration()) {
-        state = std::make_shared<SharedPath>(key, ForkGeneration());
+    if (!state) {
+        state = std::make_shared<SharedPath>(key);
         slot = state;
     }
     return state;
 }
 
-// Without a folder there is no lock file yet, and a Lock scope then goes without until a write in it
-// creates both.
 bool Enter(SharedPath& state, Access access) {
     state.mutex.lock();
     ++state.depth;
     if (access == Access::Write) {
-        return TakeFileLock(state, LOCK_EX, true);
+        return TakeFileLock(state, Held::Exclusive, true);
     }
     if (access == Access::Hold && state.depth == 1) {
-        TakeFileLock(state, LOCK_EX, false);
+        TakeFileLock(state, Held::Exclusive, false);
     }
     return true;
 }
 
 void Leave(SharedPath& state) {
-    // A Lock scope the parent was in when it forked is the parent's to end, flock and all.
-    if (state.generation != ForkGeneration()) {
-        return;
-    }
-    if (--state.depth == 0 && state.held != 0) {
-        ::flock(state.lockFd.Get(), LOCK_UN);
-        state.held = 0;
+    if (--state.depth == 0 && state.held != Held::None) {
+        state.folder.Unlock();
+        state.held = Held::None;
         state.snapshotHeld = false;
     }
     state.mutex.unlock();
 }
 
 Load Refresh(SharedPath& state) {
-    if (state.held == LOCK_EX && state.snapshotHeld) {
+    if (state.held == Held::Exclusive && state.snapshotHeld) {
         return state.snapshot.state;
     }
     const Load load = RefreshBySeeing(state);
-    state.snapshotHeld = state.held == LOCK_EX && load != Load::Failed && load == state.snapshot.state;
+    state.snapshotHeld = state.held == Held::Exclusive && load != Load::Failed && load == state.snapshot.state;
     return load;
 }
 

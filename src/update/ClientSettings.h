@@ -95,8 +95,9 @@ private:
     const SettingsFile& file_;
 };
 
-// The schema with its writes. Each operation writes its keys in the order that keeps what another process
-// reads at any moment meaningful; a failed write stops the operation, which then returns false.
+// The schema with its writes. Each operation of several reads and writes holds a ChangeLock from its first
+// read, and fails writing nothing when that cannot be taken. Keys are written in the order that keeps what
+// another process reads at any moment meaningful; a failed write stops the operation, which then returns false.
 class ClientSettings : public ClientSettingsView {
 public:
     explicit ClientSettings(SettingsFile& file) : ClientSettingsView(file), writable_(file) {}

@@ -2,6 +2,7 @@
 // failing writes. Concurrent and killed writers are in tests/faults.
 
 #include "settings/SettingsFile.h"
+#include "InChild.h"
 #include "fakes/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -10,13 +11,11 @@
 #include <chrono>
 #include <climits>
 #include <csignal>
-#include <functional>
 #include <thread>
 
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace zelto {
@@ -28,14 +27,7 @@ namespace fs = std::filesystem;
 using fakes::ReadFile;
 using fakes::WriteFile;
 
-// Runs body in a child process that ends with its result as exit code; that exit code.
-int InChild(const std::function<int()>& body) {
-    const pid_t pid = ::fork();
-    if (pid == 0)
-        ::_exit(body());
-    int status = 0;
-    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using testing::InChild;
 
 class SettingsFileTest : public ::testing::Test {
 protected:
@@ -166,7 +158,7 @@ TEST_F(SettingsFileTest, LockedChangeIsSeenWhole) {
     std::atomic<bool> released = false;
     std::thread reader;
     {
-        SettingsFile::Lock lock(writer);
+        const SettingsFile::ChangeLock lock(writer);
         writer.WriteText("first_level1", "com");
         reader = std::thread([&] {
             const SettingsFile other(path_);
@@ -176,7 +168,7 @@ TEST_F(SettingsFileTest, LockedChangeIsSeenWhole) {
             EXPECT_EQ(other.ReadText("first_level1"), "com");
         });
         std::this_thread::sleep_for(100ms);
-        const SettingsFile::Lock again(writer); // re-entrant for this thread
+        const SettingsFile::ChangeLock again(writer); // re-entrant for this thread
         writer.WriteInt("numofdomains", 1);
         released = true;
     }
@@ -244,7 +236,9 @@ TEST_F(SettingsFileTest, FailedWritesLeaveTheFileAsItWas) {
     EXPECT_FALSE(fs::exists(path_.string() + ".tmp"));
 }
 
-TEST_F(SettingsFileTest, NewFileIsPrivateAndAnExistingOneKeepsItsMode) {
+// The file holds passwords: a copy arriving readable by others (as one from Windows does) is tightened by
+// the first write.
+TEST_F(SettingsFileTest, EveryWriteLeavesTheFileToItsOwner) {
     const auto modeOf = [](const fs::path& path) {
         struct stat info {};
         ::stat(path.c_str(), &info);
@@ -255,9 +249,12 @@ TEST_F(SettingsFileTest, NewFileIsPrivateAndAnExistingOneKeepsItsMode) {
     ASSERT_TRUE(settings.WriteText("password1", "secret"));
     ::umask(oldMask);
     EXPECT_EQ(modeOf(path_), 0600u);
-    ASSERT_EQ(::chmod(path_.c_str(), 0640), 0);
+    EXPECT_FALSE(settings.ReadableByOthers());
+    ASSERT_EQ(::chmod(path_.c_str(), 0644), 0);
+    EXPECT_TRUE(settings.ReadableByOthers());
     ASSERT_TRUE(settings.WriteText("password1", "changed"));
-    EXPECT_EQ(modeOf(path_), 0640u);
+    EXPECT_EQ(modeOf(path_), 0600u);
+    EXPECT_FALSE(settings.ReadableByOthers());
 }
 
 } // namespace
