@@ -2,6 +2,7 @@
 
 #include "shell/DialogRun.h"
 #include "shell/SystemTray.h"
+#include "update/PrintableText.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -21,6 +22,7 @@ const char* LogLabel(ExchangeOutcome outcome) {
         return "";
     case ExchangeOutcome::DomainsLeftOut:
         return "warning: ";
+    case ExchangeOutcome::NotAnAddress:
     case ExchangeOutcome::NoAnswer:
     case ExchangeOutcome::NoSession:
     case ExchangeOutcome::RecordNotWritten:
@@ -87,7 +89,7 @@ bool DesktopNotices::SetTooltipText(const std::string& text) {
 void DesktopNotices::LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) {
     if (qEnvironmentVariableIsSet("ZELTO_LOG_EXCHANGES"))
         std::fprintf(stderr, "%s: %s%s -> %s\n", QCoreApplication::applicationName().toLocal8Bit().constData(),
-                     LogLabel(outcome), maskedUrl.c_str(), text.c_str());
+                     LogLabel(outcome), PrintableText(maskedUrl).c_str(), PrintableText(text).c_str());
 }
 
 void DesktopNotices::ReleaseAll() {

@@ -129,6 +129,10 @@ std::string ClientSettingsView::WebSite() const {
     return Configured(file_, Keys::kWebSite, kDefaultWebSite);
 }
 
+std::string ClientSettingsView::CaFile() const {
+    return file_.ReadText(Keys::kCaFile);
+}
+
 ClientSettings::Append ClientSettings::AppendDomain(const DomainEntry& entry) {
     const SettingsFile::ChangeLock lock(writable_);
     if (!lock)

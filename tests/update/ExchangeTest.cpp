@@ -55,6 +55,24 @@ TEST_F(ExchangeTest, UrlCarriesTheAddressOnlyWhenGivenAndEncodesWhatWouldBreakTh
     }
 }
 
+TEST_F(ExchangeTest, UpdateServerWithItsSchemeDecidesTheUrlsScheme) {
+    const struct {
+        const char* updateServer;
+        const char* url;
+    } cases[] = {
+        {"", "http://dynamic.zelto.com/premium/update.asp?"},
+        {"127.0.0.1:8080", "http://127.0.0.1:8080/premium/update.asp?"},
+        {"https://update.example:8443", "https://update.example:8443/premium/update.asp?"},
+        {"HTTPS://update.example/", "https://update.example/premium/update.asp?"},
+        {"http://update.example", "http://update.example/premium/update.asp?"},
+    };
+    for (const auto& c : cases) {
+        settings.WriteText("updateserver", c.updateServer);
+        Run(world.http);
+        EXPECT_TRUE(world.http.Requests().back().starts_with(c.url)) << world.http.Requests().back();
+    }
+}
+
 struct AnswerCase {
     const char* name;
     int status; // 0: the connection closes without an answer
