@@ -16,6 +16,12 @@ set(zelto_optimising $<NOT:$<CONFIG:Debug>>)
 target_compile_options(zelto_build_flags INTERFACE
     -fstack-protector-strong
     $<${zelto_optimising}:-U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=2>)
-target_link_options(zelto_build_flags INTERFACE
-    -Wl,-z,relro -Wl,-z,now
-    $<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:-pie>)
+# The Windows linker makes its programs relocatable with no-execute data by default; what the canaries and
+# fortified calls need there (libssp) comes with the same flag at link time.
+if(WIN32)
+    target_link_options(zelto_build_flags INTERFACE -fstack-protector-strong)
+else()
+    target_link_options(zelto_build_flags INTERFACE
+        -Wl,-z,relro -Wl,-z,now
+        $<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:-pie>)
+endif()

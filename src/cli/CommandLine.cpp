@@ -6,7 +6,7 @@
 #include "cli/UpdateCommands.h"
 #include "cli/Usage.h"
 #include "config/SettingsProblem.h"
-#include "platform/linux/XdgFolders.h"
+#include "platform/SettingsHome.h"
 #include "settings/SettingsFile.h"
 
 #include <cstdlib>
@@ -91,7 +91,8 @@ int RunCommandLine(int argc, char** argv, const FrontEndHooks& hooks) {
         }
         if (value.empty())
             return UsageError(console, "--settings needs a PATH");
-        path = value;
+        // UTF-8, also on Windows, where a path made from a char text would be read in the ANSI code page.
+        path = std::filesystem::path(std::u8string(value.begin(), value.end()));
         settingsGiven = true;
     }
     if (next == words.size())

@@ -50,7 +50,9 @@ std::string MarkLogLine(LogMarks marks, LogPriority priority, std::string_view t
         char stamp[32] = "";
         if (::localtime_r(&seconds, &local) != nullptr)
             std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S ", &local);
-        return stamp + std::string(text);
+        std::string line(stamp);
+        line += text;
+        return line;
     }
     }
     return std::string(text);

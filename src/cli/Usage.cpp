@@ -1,6 +1,6 @@
 #include "cli/Usage.h"
 
-#include "platform/linux/XdgFolders.h"
+#include "platform/SettingsHome.h"
 
 namespace zelto {
 

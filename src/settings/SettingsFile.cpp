@@ -3,7 +3,6 @@
 #include "settings/SharedPath.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace zelto {
 namespace {
@@ -111,7 +110,7 @@ bool SettingsFile::WriteTexts(std::span<const std::pair<std::string_view, std::s
     const bool present = load == Load::Present;
     std::optional<IniDocument> edited;
     if (!present) {
-        edited.emplace(std::string(), kSection);
+        edited.emplace(std::string(), kSection, SettingsFolder::kNewFileLineEnd);
     }
     bool changed = !present;
     for (const auto& [key, value] : entries) {

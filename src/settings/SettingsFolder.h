@@ -55,6 +55,9 @@ enum class LockTake { Taken, NoLockFile, Failed };
 // root; any other is refused. Not thread-safe: SharedPath serialises its use.
 class SettingsFolder {
 public:
+    // The line end of a file the store creates: the system's own (CRLF on Windows, as its profile functions).
+    static const std::string_view kNewFileLineEnd;
+
     explicit SettingsFolder(std::filesystem::path settingsPath);
     ~SettingsFolder();
     SettingsFolder(const SettingsFolder&) = delete;

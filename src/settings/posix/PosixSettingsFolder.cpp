@@ -70,6 +70,8 @@ bool GiveOwner(int fd, const Place& place, bool replacing) {
 
 } // namespace
 
+const std::string_view SettingsFolder::kNewFileLineEnd = "\n";
+
 HeldFile& HeldFile::operator=(HeldFile&& other) noexcept {
     if (this != &other) {
         const UniqueFd old(static_cast<int>(std::exchange(handle_, other.Release())));

@@ -1,0 +1,49 @@
+# What the Windows build is made of: the settings store, the engine and the configuration operations as on
+# Linux, the Windows adapters, and the Windows front-ends. Their tests run under Wine.
+find_package(Threads REQUIRED)
+
+# The C runtime's localtime_r, which the engine shares with the Linux build.
+target_compile_definitions(zelto_build_flags INTERFACE _POSIX_THREAD_SAFE_FUNCTIONS=200112L)
+
+option(ZELTO_BUILD_TESTS "Build the tests (they run under Wine)" ON)
+
+add_subdirectory(src/settings)
+add_subdirectory(src/platform)
+add_subdirectory(src/update)
+add_subdirectory(src/config)
+add_subdirectory(src/cli)
+
+# The composition root: the Windows adapters, assembled once for every Windows program, and the console
+# program. Programs go to dist/ (scripts/build-windows installs there).
+add_library(zelto_app_windows STATIC src/app/WindowsPlatform.cpp)
+target_link_libraries(zelto_app_windows PUBLIC zelto_build_flags zelto_platform)
+add_executable(zelto-premium-cli src/app/WindowsConsoleMain.cpp)
+# wmain: the arguments in UTF-16.
+target_link_options(zelto-premium-cli PRIVATE -municode)
+target_link_libraries(zelto-premium-cli PRIVATE zelto_app_windows zelto_cli)
+install(TARGETS zelto-premium-cli RUNTIME DESTINATION .)
+
+if(ZELTO_BUILD_TESTS)
+    enable_testing()
+    # GoogleTest from Debian's source package, built with the cross compiler; no prebuilt one fits.
+    set(ZELTO_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's source tree")
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    # It names its targets GTest::gtest, GTest::gtest_main and GTest::gmock, as the Linux build finds them.
+    add_subdirectory(${ZELTO_GOOGLETEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+    include(GoogleTest)
+    # Listing a suite's cases runs it, under Wine: leave that to ctest, so that building needs no Wine.
+    set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
+    if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
+        find_program(ZELTO_WINE wine REQUIRED)
+        set(CMAKE_CROSSCOMPILING_EMULATOR ${ZELTO_WINE})
+    endif()
+    add_subdirectory(tests/fakes)
+    add_subdirectory(tests/settings)
+    add_subdirectory(tests/update)
+    add_subdirectory(tests/config)
+    foreach(suite zelto_test_fakes settings_tests engine_tests config_tests)
+        target_compile_options(${suite} PRIVATE -include ${PROJECT_SOURCE_DIR}/tests/windows/PosixShims.h)
+    endforeach()
+    add_subdirectory(tests/platform/windows)
+    add_subdirectory(tests/cli/windows)
+endif()
