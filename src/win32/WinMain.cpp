@@ -1,0 +1,59 @@
+// The desktop program's composition root: the Windows adapters handed to the application object.
+#include "platform/linux/SystemClock.h"
+#include "platform/windows/AdapterAddresses.h"
+#include "platform/windows/RegistryAutodialSetting.h"
+#include "platform/windows/WideText.h"
+#include "platform/windows/WinInetHttpSession.h"
+#include "settings/SettingsFile.h"
+#include "win32/ClientApp.h"
+#include "win32/MessageBox.h"
+#include "win32/WaveSoundPlayer.h"
+
+#include <shellapi.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+// "--settings PATH" is the one argument; nullopt for anything else.
+std::optional<std::filesystem::path> SettingsPathFromCommandLine() {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv)
+        return std::nullopt;
+    std::optional<std::filesystem::path> path = zelto::DefaultSettingsPath();
+    if (argc == 3 && std::wstring_view(argv[1]) == L"--settings" && *argv[2] != L'\0')
+        path = std::filesystem::path(argv[2]);
+    else if (argc != 1)
+        path = std::nullopt;
+    LocalFree(argv);
+    return path;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    using namespace zelto;
+    const std::optional<std::filesystem::path> settingsPath = SettingsPathFromCommandLine();
+    if (!settingsPath) {
+        ShowWarningMessage(nullptr, "Usage: " + Narrow(ApplicationName()) + " [--settings PATH]");
+        return kUsageError;
+    }
+    SettingsFile settings(*settingsPath);
+    // The application's name, the executable's base name, is also the agent name of every request.
+    WinInetHttpSessionFactory http(Narrow(ApplicationName()));
+    RegistryAutodialSetting autodial;
+    AdapterAddresses addresses;
+    SystemClock clock;
+    WaveSoundPlayer sound;
+
+    CClientApp app(ClientPorts{settings, http, autodial, addresses, clock, sound});
+    if (!app.InitInstance())
+        return 1;
+    app.Run();
+}

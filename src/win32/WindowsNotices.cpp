@@ -1,0 +1,21 @@
+#include "win32/WindowsNotices.h"
+
+#include "platform/windows/WideText.h"
+#include "win32/MessageBox.h"
+#include "win32/SystemTray.h"
+
+namespace zelto {
+
+void WindowsNotices::ShowMessage(const std::string& text) {
+    ShowWarningMessage(nullptr, text);
+}
+
+bool WindowsNotices::SetTooltipText(const std::string& text) {
+    return m_tray.SetTooltipText(text) != FALSE;
+}
+
+void WindowsNotices::LogExchange(const std::string& maskedUrl, const std::string& outcome) {
+    OutputDebugStringW(Widen(maskedUrl + " -> " + outcome + "\n").c_str());
+}
+
+} // namespace zelto
