@@ -1,7 +1,8 @@
 #pragma once
 
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <mutex>
 #include <string>

@@ -2,8 +2,9 @@
 
 #include "platform/windows/WideText.h"
 
-#include <mmsystem.h>
 #include <windows.h>
+
+#include <mmsystem.h>
 
 namespace zelto {
 

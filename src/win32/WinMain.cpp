@@ -9,8 +9,9 @@
 #include "win32/MessageBox.h"
 #include "win32/WaveSoundPlayer.h"
 
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <filesystem>
 #include <optional>
