@@ -4,6 +4,8 @@ find_package(Threads REQUIRED)
 
 option(ZELTO_BUILD_TESTS "Build the tests (they run under Wine)" ON)
 
+add_subdirectory(src/platform/windows)
+
 if(ZELTO_BUILD_TESTS)
     enable_testing()
     # GoogleTest from Debian's source package, built with the cross compiler; no prebuilt one fits.
@@ -18,4 +20,5 @@ if(ZELTO_BUILD_TESTS)
         find_program(ZELTO_WINE wine REQUIRED)
         set(CMAKE_CROSSCOMPILING_EMULATOR ${ZELTO_WINE})
     endif()
+    add_subdirectory(tests/platform/windows)
 endif()
