@@ -11,7 +11,10 @@ void WindowsNotices::ShowMessage(const std::string& text) {
 }
 
 bool WindowsNotices::SetTooltipText(const std::string& text) {
-    return m_tray.SetTooltipText(text) != FALSE;
+    const bool changed = m_tray.SetTooltipText(text) != FALSE;
+    if (changed)
+        OutputDebugStringW(Widen("tooltip: " + text + "\n").c_str());
+    return changed;
 }
 
 void WindowsNotices::LogExchange(const std::string& maskedUrl, const std::string& outcome) {

@@ -13,6 +13,7 @@ public:
     explicit WindowsNotices(CSystemTray& tray) : m_tray(tray) {}
 
     void ShowMessage(const std::string& text) override;
+    // Each tooltip shown also goes to the debugger's output, as every exchange does.
     bool SetTooltipText(const std::string& text) override;
     // For a debugger's output window; the program keeps no log.
     void LogExchange(const std::string& maskedUrl, const std::string& outcome) override;
