@@ -2,9 +2,15 @@
 # Linux, the Windows adapters, and the Windows front-ends. Their tests run under Wine.
 find_package(Threads REQUIRED)
 
+# The C runtime's localtime_r, which the engine shares with the Linux build.
+target_compile_definitions(zelto_build_flags INTERFACE _POSIX_THREAD_SAFE_FUNCTIONS=200112L)
+
 option(ZELTO_BUILD_TESTS "Build the tests (they run under Wine)" ON)
 
+add_subdirectory(src/settings)
 add_subdirectory(src/platform/windows)
+add_subdirectory(src/update)
+add_subdirectory(src/config)
 
 if(ZELTO_BUILD_TESTS)
     enable_testing()
@@ -20,5 +26,7 @@ if(ZELTO_BUILD_TESTS)
         find_program(ZELTO_WINE wine REQUIRED)
         set(CMAKE_CROSSCOMPILING_EMULATOR ${ZELTO_WINE})
     endif()
+    add_subdirectory(tests/fakes)
+    add_subdirectory(tests/settings)
     add_subdirectory(tests/platform/windows)
 endif()

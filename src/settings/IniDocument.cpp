@@ -66,8 +66,8 @@ bool CaseInsensitiveEqual::operator()(std::string_view a, std::string_view b) co
     return true;
 }
 
-IniDocument::IniDocument(std::string content, std::string_view section)
-    : content_(std::move(content)), section_(section) {
+IniDocument::IniDocument(std::string content, std::string_view section, std::string_view newLineEnd)
+    : content_(std::move(content)), section_(section), eol_(newLineEnd) {
     const std::string_view text = content_;
     std::size_t pos = 0;
     // A UTF-8 byte order mark written by an editor is not part of the first line.

@@ -22,7 +22,8 @@ struct CaseInsensitiveEqual {
 // write needs to change one line and leave every other byte as it was.
 class IniDocument {
 public:
-    IniDocument(std::string content, std::string_view section);
+    // New lines end as the content's first line does, or with newLineEnd when none has ended yet.
+    IniDocument(std::string content, std::string_view section, std::string_view newLineEnd = "\n");
     // Entries point into the content, which must stay where it is.
     IniDocument(const IniDocument&) = delete;
     IniDocument& operator=(const IniDocument&) = delete;
@@ -43,7 +44,7 @@ private:
 
     std::string content_;
     std::string section_;
-    std::string eol_ = "\n";
+    std::string eol_;
     bool hasSection_ = false;
     std::size_t insertAt_ = 0; // just after the section's last key line, or after its header
     std::unordered_map<std::string_view, Entry, CaseInsensitiveHash, CaseInsensitiveEqual> entries_;

@@ -2,14 +2,8 @@
 
 #include "settings/SharedPath.h"
 
-#include <sys/file.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <mutex>
-
-#include <pwd.h>
-#include <unistd.h>
 
 namespace zelto {
 namespace {
@@ -117,7 +111,7 @@ bool SettingsFile::WriteTexts(std::initializer_list<std::pair<std::string_view, 
     const bool present = load == Load::Present;
     std::optional<IniDocument> edited;
     if (!present) {
-        edited.emplace(std::string(), kSection);
+        edited.emplace(std::string(), kSection, kNewFileLineEnd);
     }
     bool changed = !present;
     for (const auto& [key, value] : entries) {
@@ -134,17 +128,7 @@ bool SettingsFile::WriteTexts(std::initializer_list<std::pair<std::string_view, 
     if (!changed) {
         return true;
     }
-    std::string content = edited->Content();
-    UniqueFd written;
-    const bool done = ReplaceFile(state.path, content, present ? &snapshot.info : nullptr, written);
-    snapshot.Clear();
-    if (written && ::fstat(written.Get(), &snapshot.info) == 0) {
-        snapshot.state = Load::Present;
-        snapshot.file = std::move(written);
-        snapshot.document.emplace(std::move(content), kSection);
-    }
-    state.snapshotHeld = state.held == LOCK_EX && snapshot.state == Load::Present;
-    return done;
+    return Replace(state, edited->Content());
 }
 
 bool SettingsFile::WriteInt(std::string_view key, int value) {
@@ -161,20 +145,6 @@ SettingsFile::Lock::~Lock() {
 
 std::string IndexedKey(std::string_view base, int number) {
     return std::string(base) + std::to_string(number);
-}
-
-std::filesystem::path DefaultSettingsPath() {
-    const fs::path folder = fs::path("zelto-premium") / SettingsFile::kFileName;
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config != nullptr && fs::path(config).is_absolute()) {
-        return config / folder;
-    }
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || *home == '\0') {
-        const passwd* user = ::getpwuid(::getuid());
-        home = user != nullptr ? user->pw_dir : "/";
-    }
-    return fs::path(home) / ".config" / folder;
 }
 
 } // namespace zelto

@@ -1,15 +1,10 @@
 #include "settings/SharedPath.h"
 
 #include "settings/SettingsFile.h"
+#include "settings/SettingsLocation.h"
 
 #include <atomic>
-#include <cerrno>
 #include <map>
-
-#include <fcntl.h>
-#include <pthread.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace zelto {
 namespace {
@@ -30,90 +25,78 @@ std::map<fs::path, std::weak_ptr<SharedPath>>& Registry() {
 }
 
 // The registry must not be copied into a child half-changed or locked by a thread the child does not have.
-void WatchForks() {
+void WatchRegistryForks() {
     static std::once_flag once;
     std::call_once(once, [] {
-        ::pthread_atfork([] { RegistryMutex().lock(); }, [] { RegistryMutex().unlock(); },
-                         [] {
-                             forkGeneration.fetch_add(1);
-                             RegistryMutex().unlock();
-                         });
+        WatchForks([] { RegistryMutex().lock(); }, [] { RegistryMutex().unlock(); },
+                   [] {
+                       forkGeneration.fetch_add(1);
+                       RegistryMutex().unlock();
+                   });
     });
 }
 
-bool OpenLockFile(SharedPath& state, bool createFolder) {
-    if (state.lockFd) {
+bool OpenLock(SharedPath& state, bool createFolder) {
+    if (state.lockFile) {
         return true;
     }
     if (createFolder && !MakeFolders(state.path.parent_path())) {
         return false;
     }
-    UniqueFd fd(::open(state.lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (!fd && (errno == EACCES || errno == EROFS)) {
-        fd = UniqueFd(::open(state.lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    }
-    state.lockFd = std::move(fd);
-    return static_cast<bool>(state.lockFd);
+    return OpenLockFile(state.lockPath, state.lockFile);
 }
 
 // The lock file a process locks must be the one at the lock path: one deleted, or replaced with its
 // folder, would leave every process locking a file of its own.
-bool IsLockFileInPlace(const SharedPath& state) {
-    struct stat locked {};
-    struct stat named {};
-    return ::fstat(state.lockFd.Get(), &locked) == 0 && ::stat(state.lockPath.c_str(), &named) == 0 &&
-           locked.st_dev == named.st_dev && locked.st_ino == named.st_ino;
-}
-
-bool TakeFileLock(SharedPath& state, int mode, bool createFolder) {
-    if (state.held == LOCK_EX || state.held == mode) {
+bool TakeFileLock(SharedPath& state, LockMode mode, bool createFolder) {
+    if (state.held == LockMode::Exclusive || state.held == mode) {
         return true;
     }
     for (int attempt = 0; attempt < 3; ++attempt) {
-        if (!OpenLockFile(state, createFolder)) {
+        if (!OpenLock(state, createFolder) || !LockFile(state.lockFile, mode)) {
             return false;
         }
-        while (::flock(state.lockFd.Get(), mode) != 0) {
-            if (errno != EINTR) {
-                return false;
-            }
-        }
-        if (IsLockFileInPlace(state)) {
+        if (IsFileAt(state.lockFile, state.lockPath)) {
             state.held = mode;
             state.snapshotHeld = false;
             return true;
         }
-        state.lockFd = UniqueFd();
-        state.held = 0;
+        state.lockFile = UniqueFile();
+        state.held = LockMode::None;
     }
     return false;
 }
 
-Load StatFile(const fs::path& path, struct stat& info) {
-    if (::stat(path.c_str(), &info) == 0) {
-        return Load::Present;
-    }
-    return errno == ENOENT || errno == ENOTDIR ? Load::Missing : Load::Failed;
-}
-
-bool Unchanged(const Snapshot& snapshot, Load seen, const struct stat& info) {
+bool Unchanged(const Snapshot& snapshot, Load seen, const FileInfo& info) {
     if (seen != snapshot.state || seen == Load::Failed) {
         return false;
     }
-    return seen == Load::Missing || FileIdentity::Of(info) == FileIdentity::Of(snapshot.info);
+    return seen == Load::Missing || info.SameVersion(snapshot.info);
+}
+
+// The file to read: the settings file, or while it does not exist the file it starts from.
+Load LookAtSource(const SharedPath& state, FileInfo& info, const fs::path*& source) {
+    source = &state.path;
+    const Load seen = Look(state.path, info);
+    if (seen != Load::Missing || state.startingContent.empty()) {
+        return seen;
+    }
+    source = &state.startingContent;
+    return Look(state.startingContent, info);
 }
 
 // Refresh, always looking at the file.
 Load RefreshBySeeing(SharedPath& state) {
     Snapshot& snapshot = state.snapshot;
-    struct stat info {};
-    Load seen = StatFile(state.path, info);
+    FileInfo info;
+    const fs::path* source = nullptr;
+    Load seen = LookAtSource(state, info, source);
     if (Unchanged(snapshot, seen, info)) {
         return seen;
     }
     // No lock file means no folder, so no writer that could be half-way through a change.
-    if (state.held == 0 && TakeFileLock(state, LOCK_SH, false)) {
-        seen = StatFile(state.path, info);
+    if (state.held == LockMode::None && TakeFileLock(state, LockMode::Shared, false)) {
+        seen = LookAtSource(state, info, source);
         if (Unchanged(snapshot, seen, info)) {
             return seen;
         }
@@ -123,32 +106,37 @@ Load RefreshBySeeing(SharedPath& state) {
         snapshot.state = seen;
         return seen;
     }
-    UniqueFd fd(::open(state.path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) {
-        return errno == ENOENT ? Load::Missing : Load::Failed;
-    }
+    UniqueFile file;
     std::string content;
-    if (::fstat(fd.Get(), &info) != 0 || !ReadAll(fd.Get(), content)) {
+    const Load opened = OpenForReading(*source, file, info);
+    if (opened != Load::Present) {
+        return opened;
+    }
+    if (!ReadAll(file, content)) {
         return Load::Failed;
     }
     snapshot.state = Load::Present;
     snapshot.info = info;
-    snapshot.file = std::move(fd);
+    if (kSnapshotHoldsFile) {
+        snapshot.file = std::move(file);
+    }
     snapshot.document.emplace(std::move(content), SettingsFile::kSection);
+    snapshot.fromStartingContent = source != &state.path;
     return Load::Present;
 }
 
 } // namespace
 
 SharedPath::SharedPath(fs::path settingsPath, unsigned forkGeneration)
-    : path(std::move(settingsPath)), lockPath(path.string() + ".lock"), generation(forkGeneration) {}
+    : path(std::move(settingsPath)), lockPath(path.native() + fs::path(".lock").native()),
+      startingContent(StartingContentFor(path)), generation(forkGeneration) {}
 
 unsigned ForkGeneration() {
     return forkGeneration.load(std::memory_order_relaxed);
 }
 
 std::shared_ptr<SharedPath> SharedPathFor(const fs::path& path) {
-    WatchForks();
+    WatchRegistryForks();
     std::error_code error;
     fs::path key = fs::weakly_canonical(fs::absolute(path, error), error);
     if (error) {
@@ -172,10 +160,10 @@ bool Enter(SharedPath& state, Access access) {
     state.mutex.lock();
     ++state.depth;
     if (access == Access::Write) {
-        return TakeFileLock(state, LOCK_EX, true);
+        return TakeFileLock(state, LockMode::Exclusive, true);
     }
     if (access == Access::Hold && state.depth == 1) {
-        TakeFileLock(state, LOCK_EX, false);
+        TakeFileLock(state, LockMode::Exclusive, false);
     }
     return true;
 }
@@ -185,21 +173,41 @@ void Leave(SharedPath& state) {
     if (state.generation != ForkGeneration()) {
         return;
     }
-    if (--state.depth == 0 && state.held != 0) {
-        ::flock(state.lockFd.Get(), LOCK_UN);
-        state.held = 0;
+    if (--state.depth == 0 && state.held != LockMode::None) {
+        UnlockFile(state.lockFile);
+        state.held = LockMode::None;
         state.snapshotHeld = false;
     }
     state.mutex.unlock();
 }
 
 Load Refresh(SharedPath& state) {
-    if (state.held == LOCK_EX && state.snapshotHeld) {
+    if (state.held == LockMode::Exclusive && state.snapshotHeld) {
         return state.snapshot.state;
     }
     const Load load = RefreshBySeeing(state);
-    state.snapshotHeld = state.held == LOCK_EX && load != Load::Failed && load == state.snapshot.state;
+    state.snapshotHeld = state.held == LockMode::Exclusive && load != Load::Failed && load == state.snapshot.state;
     return load;
+}
+
+bool Replace(SharedPath& state, std::string content) {
+    Snapshot& snapshot = state.snapshot;
+    // A file made from the starting content is a new file here: it gets the mode of one.
+    const bool replacing = snapshot.state == Load::Present && !snapshot.fromStartingContent;
+    UniqueFile written;
+    FileInfo info;
+    const bool done = ReplaceFileContent(state.path, content, replacing ? &snapshot.info : nullptr, written, info);
+    snapshot.Clear();
+    if (written) {
+        snapshot.state = Load::Present;
+        snapshot.info = info;
+        if (kSnapshotHoldsFile) {
+            snapshot.file = std::move(written);
+        }
+        snapshot.document.emplace(std::move(content), SettingsFile::kSection);
+    }
+    state.snapshotHeld = state.held == LockMode::Exclusive && snapshot.state == Load::Present;
+    return done;
 }
 
 } // namespace zelto

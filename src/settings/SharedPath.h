@@ -7,12 +7,9 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-
-#include <sys/stat.h>
+#include <string>
 
 namespace zelto {
-
-enum class Load { Present, Missing, Failed };
 
 // The last version of the file seen whole. Holding the file open keeps its inode number from going to a
 // later file, so an unchanged identity really means an unchanged file.
@@ -20,13 +17,15 @@ struct Snapshot {
     void Clear() {
         state = Load::Failed;
         document.reset();
-        file = UniqueFd();
+        file = UniqueFile();
+        fromStartingContent = false;
     }
 
     Load state = Load::Failed; // Failed: nothing known
-    UniqueFd file;
-    struct stat info {};
+    UniqueFile file;
+    FileInfo info;
     std::optional<IniDocument> document;
+    bool fromStartingContent = false; // read from the file the settings file starts from
 };
 
 // What every SettingsFile of one path in one process shares. An open file description carries one flock,
@@ -37,11 +36,12 @@ struct SharedPath {
 
     const std::filesystem::path path;
     const std::filesystem::path lockPath;
+    const std::filesystem::path startingContent; // read while path does not exist; see StartingContentFor
     const unsigned generation; // a forked child makes its own; the parent's may be locked by a lost thread
     std::recursive_mutex mutex;
     int depth = 0; // reads, writes and Lock scopes the holding thread is inside
-    UniqueFd lockFd;
-    int held = 0; // LOCK_SH or LOCK_EX while this process holds the file lock
+    UniqueFile lockFile;
+    LockMode held = LockMode::None; // while this process holds the file lock
     Snapshot snapshot;
     // The snapshot was seen or written under the exclusive lock held now, so no other writer can have changed
     // the file since: reads until the lock goes need no stat.
@@ -65,5 +65,9 @@ void Leave(SharedPath& state);
 // the snapshot has been seen there. A changed one is read under the file
 // lock, shared with other readers, so that a change another process makes under a Lock is seen whole.
 Load Refresh(SharedPath& state);
+
+// Puts content in place of the file, and makes it the snapshot. Needs the write lock (Enter with Write).
+// False when the file could not be replaced, or the replacement could not be made durable.
+bool Replace(SharedPath& state, std::string content);
 
 } // namespace zelto

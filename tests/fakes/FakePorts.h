@@ -102,7 +102,14 @@ public:
     std::time_t now = 0;
     std::time_t Now() const override { return now; }
     static std::time_t At(int year, int month, int day, int hour, int minute, int second) {
-        std::tm tm{second, minute, hour, day, month - 1, year - 1900, 0, 0, -1, 0, nullptr};
+        std::tm tm{};
+        tm.tm_year = year - 1900;
+        tm.tm_mon = month - 1;
+        tm.tm_mday = day;
+        tm.tm_hour = hour;
+        tm.tm_min = minute;
+        tm.tm_sec = second;
+        tm.tm_isdst = -1;
         return std::mktime(&tm);
     }
 };

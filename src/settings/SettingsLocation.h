@@ -1,0 +1,14 @@
+#pragma once
+
+// Where the settings file lives on this system: SettingsLocation.cpp on POSIX,
+// windows/WindowsSettingsLocation.cpp on Windows. DefaultSettingsPath is declared in SettingsFile.h.
+
+#include <filesystem>
+
+namespace zelto {
+
+// The file a settings file at path reads, and its first write starts from, while it does not exist yet:
+// the original Windows client's file for the default location on Windows. Empty for none.
+std::filesystem::path StartingContentFor(const std::filesystem::path& path);
+
+} // namespace zelto

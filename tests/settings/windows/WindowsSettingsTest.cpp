@@ -1,0 +1,106 @@
+// SettingsFile on Windows: UTF-16 paths, failing writes, and the default location that takes over the
+// original client's file. Runs under Wine in the test prefix, whose Windows folder and AppData are its own.
+
+#include "fakes/TempDir.h"
+#include "settings/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+
+namespace zelto {
+namespace {
+
+namespace fs = std::filesystem;
+
+using fakes::ReadFile;
+using fakes::WriteFile;
+
+TEST(WindowsSettingsTest, PathsWithAnyLettersWork) {
+    const fakes::TempDir dir;
+    const fs::path path = dir.Path() / L"Zo\u00eb \u65e5\u672c" / L"ZeltoPre.INI";
+    SettingsFile settings(path);
+    ASSERT_TRUE(settings.WriteText("first_level1", "com"));
+    EXPECT_EQ(SettingsFile(path).ReadText("first_level1"), "com");
+    EXPECT_NE(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ReadFile(path), "[Zelto Systems Premium]\r\nfirst_level1=com\r\n");
+}
+
+TEST(WindowsSettingsTest, WriteToAReadOnlyFileFailsAndLeavesItAsItWas) {
+    const fakes::TempDir dir;
+    const fs::path path = dir.File("ZeltoPre.INI");
+    ASSERT_TRUE(SettingsFile(path).WriteText("updatedip", "10.0.0.1"));
+    const std::string before = ReadFile(path);
+    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(SettingsFile(path).WriteText("updatedip", "10.0.0.2"));
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadFile(path), before);
+    EXPECT_FALSE(fs::exists(path.native() + L".tmp"));
+}
+
+// The original client's file, where its profile calls put it or where Windows redirected its writes.
+class TakeOverTest : public ::testing::Test {
+protected:
+    TakeOverTest() {
+        wchar_t windows[MAX_PATH + 1];
+        ::GetWindowsDirectoryW(windows, MAX_PATH + 1);
+        original_ = fs::path(windows) / L"ZeltoPre.INI";
+        redirected_ = fs::path(_wgetenv(L"LOCALAPPDATA")) / L"VirtualStore" / L"Windows" / L"ZeltoPre.INI";
+        Clean();
+    }
+    ~TakeOverTest() override { Clean(); }
+
+    void Clean() {
+        std::error_code ignored;
+        for (const fs::path& file : {DefaultSettingsPath(), original_, redirected_})
+            fs::remove(file, ignored);
+    }
+
+    fs::path original_;
+    fs::path redirected_;
+};
+
+TEST_F(TakeOverTest, DefaultLivesInAppDataUnderTheProgramsName) {
+    const fs::path appData = _wgetenv(L"APPDATA");
+    EXPECT_EQ(DefaultSettingsPath(), appData / L"Zelto Premium" / L"ZeltoPre.INI");
+}
+
+TEST_F(TakeOverTest, ReadsSeeTheOriginalsFileAndTheFirstWriteCopiesItPlusTheChange) {
+    const std::string content = "[Zelto Systems Premium]\r\n"
+                                "numofdomains=1\r\n"
+                                "; the original's comment\r\n"
+                                "first_level1=com\r\n"
+                                "[Other]\r\n"
+                                "x=1\r\n";
+    for (const fs::path* source : {&original_, &redirected_}) {
+        Clean();
+        fs::create_directories(source->parent_path());
+        WriteFile(*source, content);
+        SettingsFile settings(DefaultSettingsPath());
+        EXPECT_EQ(settings.ReadText("first_level1"), "com") << *source;
+        EXPECT_FALSE(fs::exists(DefaultSettingsPath())) << "a read created the file";
+        ASSERT_TRUE(settings.WriteText("second_level1", "example"));
+        EXPECT_EQ(ReadFile(DefaultSettingsPath()), "[Zelto Systems Premium]\r\n"
+                                                   "numofdomains=1\r\n"
+                                                   "; the original's comment\r\n"
+                                                   "first_level1=com\r\n"
+                                                   "second_level1=example\r\n"
+                                                   "[Other]\r\n"
+                                                   "x=1\r\n");
+        EXPECT_EQ(ReadFile(*source), content) << "the original's file changed";
+        // From now on the new file is the one: a change to the original's is not seen.
+        WriteFile(*source, "[Zelto Systems Premium]\r\nfirst_level1=net\r\n");
+        EXPECT_EQ(SettingsFile(DefaultSettingsPath()).ReadText("first_level1"), "com");
+    }
+}
+
+TEST_F(TakeOverTest, OnlyTheDefaultLocationTakesOver) {
+    WriteFile(original_, "[Zelto Systems Premium]\r\nfirst_level1=com\r\n");
+    const fakes::TempDir dir;
+    EXPECT_EQ(SettingsFile(dir.File("ZeltoPre.INI")).ReadText("first_level1"), "");
+}
+
+} // namespace
+} // namespace zelto
