@@ -155,8 +155,9 @@ TEST_P(DialogLayoutTest, ControlsStandWhereTheTemplatePutsThem) {
         EXPECT_EQ(placed.top, expected.top);
         EXPECT_EQ(placed.right - placed.left, expected.right);
         EXPECT_EQ(placed.bottom - placed.top, expected.bottom);
-        if (!control.text.empty())
+        if (!control.text.empty()) {
             EXPECT_EQ(TextOf(child), control.text);
+        }
     }
     EXPECT_EQ(index, spec.controls.size());
 }
