@@ -41,7 +41,6 @@ within() { # SECONDS COMMAND...
     done
     return 1
 }
-window_of_size() { xwininfo -root -tree | grep '("zelto-premium.exe"' | grep -q " $1+"; }
 window_named() { xdotool search --name "^$1\$" >/dev/null; }
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 
@@ -53,10 +52,11 @@ start() { # SETTINGS_FILE LOG
 # First run: no settings file at all.
 docked_before=$(docked_icons)
 start "$work/first/ZeltoPre.INI" "$work/first.log"
-check "splash window of 300 x 230 shown" within 20 window_of_size 300x230
+check "splash window of 300 x 230 shown" within 20 visible_window_of_size 300x230
 check "Properties dialog opens on first run" within 20 window_named "Zelto Premium Client Properties"
 check "icon docked in the notification area" within 10 test "$(docked_icons)" -gt "$docked_before"
-check "splash gone after its time" within 10 sh -c "! xwininfo -root -tree | grep '(\"zelto-premium.exe\"' | grep -q ' 300x230+'"
+splash_gone() { ! visible_window_of_size 300x230; }
+check "splash gone after its time" within 10 splash_gone
 properties=$(xdotool search --name '^Zelto Premium Client Properties$' | head -n1)
 xdotool windowfocus --sync "$properties" key Escape 2>/dev/null || xdotool key Escape
 check "Esc in the first-run dialog ends the program" within 10 ended
