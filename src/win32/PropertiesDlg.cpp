@@ -35,17 +35,6 @@ constexpr int MethodButton(AddressMethod method) {
     return IDC_METHOD_BOTH;
 }
 
-// The edit box shows line breaks only as "\r\n".
-std::string WithDialogLineEnds(const std::string& text) {
-    std::string lines;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
-            lines += '\r';
-        lines += text[i];
-    }
-    return lines;
-}
-
 } // namespace
 
 CPropertiesDlg::CPropertiesDlg(DialogContext& context)
@@ -170,7 +159,7 @@ void CPropertiesDlg::PushFields() {
     };
     m_bPushing = true;
     push(IDC_PASSWORD, m_strPassword);
-    push(IDC_STATUS, WithDialogLineEnds(m_strStatus));
+    push(IDC_STATUS, m_strStatus);
     push(IDC_TOPLEVEL, m_strTopLevel);
     push(IDC_DOMAIN, m_strDomain);
     m_bPushing = false;

@@ -147,7 +147,38 @@ TEST(SystemTrayTest, NotificationsForAnotherIconAreIgnored) {
     HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY));
     tray.Create(nullptr, WM_USER + 10, "Zelto Premium Online!", icon, IDR_TRAYMENU, nullptr);
     EXPECT_EQ(tray.Notify(IDR_TRAYMENU + 1, WM_RBUTTONUP), 0);
-    EXPECT_EQ(tray.Notify(IDR_TRAYMENU, WM_LBUTTONDOWN), 1) << "a single click does nothing";
+    EXPECT_EQ(tray.Notify(IDR_TRAYMENU + 1, WM_LBUTTONDBLCLK), 0);
+}
+
+// A window that keeps the last command it was sent, standing in for the hidden frame.
+UINT g_lastCommand = 0;
+LRESULT CALLBACK CommandTarget(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND)
+        g_lastCommand = LOWORD(wParam);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST(SystemTrayTest, DoubleClickRunsTheMenusDefaultItem) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &CommandTarget;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"ZeltoTestCommandTarget";
+    RegisterClassW(&windowClass);
+    HWND target = CreateWindowExW(0, L"ZeltoTestCommandTarget", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(target, nullptr);
+    struct Probe : CSystemTray {
+        LRESULT Notify(WPARAM id, LPARAM mouse) { return OnTrayNotification(id, mouse); }
+    } tray;
+    HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY));
+    tray.Create(nullptr, WM_USER + 10, "Zelto Premium Online!", icon, IDR_TRAYMENU, target);
+
+    g_lastCommand = 0;
+    EXPECT_EQ(tray.Notify(IDR_TRAYMENU, WM_LBUTTONDOWN), 1);
+    EXPECT_EQ(g_lastCommand, 0u) << "a single click does nothing";
+    EXPECT_EQ(tray.Notify(IDR_TRAYMENU, WM_LBUTTONDBLCLK), 1);
+    EXPECT_EQ(g_lastCommand, static_cast<UINT>(ID_WEB_INTERFACE));
+    DestroyWindow(target);
 }
 
 TEST(WaveSoundPlayerTest, EveryCueIsAResourceAndAnUnknownNamePlaysNothing) {
