@@ -4,6 +4,7 @@
 Target amd64-unicode
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
+!include "WinMessages.nsh"
 
 !define PRODUCT "Zelto Premium"
 !define PUBLISHER "Zelto Systems"
@@ -32,6 +33,27 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\zelto-premium.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT} now"
 
+; A running client holds its program file: each one is asked to exit through its tray menu's Exit command
+; (to its hidden frame window), so that its icon goes too. Bounded, as a copy may not answer.
+!macro CloseRunningClientsFunction UN
+Function ${UN}CloseRunningClients
+    StrCpy $1 0
+    next:
+        FindWindow $0 "ZeltoPremiumFrame"
+        StrCmp $0 0 done
+        SendMessage $0 ${WM_COMMAND} 32781 0 /TIMEOUT=5000
+        Sleep 200
+        IntOp $1 $1 + 1
+        IntCmp $1 20 done next done
+    done:
+    ; A closed client's process may still be ending, its program file still open.
+    IntCmp $1 0 +2
+    Sleep 1000
+FunctionEnd
+!macroend
+!insertmacro CloseRunningClientsFunction ""
+!insertmacro CloseRunningClientsFunction "un."
+
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
@@ -43,6 +65,7 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 Section "${PRODUCT}" SecProgram
     SectionIn RO
     SetShellVarContext current
+    Call CloseRunningClients
     SetOutPath "$INSTDIR"
     File "/oname=zelto-premium.exe" "${PROGRAM}"
     File "/oname=zelto-premium-cli.exe" "${CLI}"
@@ -74,6 +97,7 @@ SectionEnd
 ; The settings file (in %APPDATA%\Zelto Premium) is the user's and stays.
 Section "Uninstall"
     SetShellVarContext current
+    Call un.CloseRunningClients
     Delete "$INSTDIR\zelto-premium.exe"
     Delete "$INSTDIR\zelto-premium-cli.exe"
     Delete "$INSTDIR\Uninstall.exe"

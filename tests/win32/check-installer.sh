@@ -33,13 +33,14 @@ check() { # DESCRIPTION COMMAND...
 }
 registry_has() { wine reg query "$1" /v "$2" 2>/dev/null | grep -q "$2"; }
 # The uninstaller runs from a copy in the temporary folder and returns at once: wait for its work.
-wait_gone() {
+wait_until() {
     for _ in $(seq 150); do
-        [ ! -e "$1" ] && return 0
+        "$@" && return 0
         sleep 0.2
     done
     return 1
 }
+gone() { [ ! -e "$1" ]; }
 
 wine "$setup" /S
 for program in zelto-premium.exe zelto-premium-cli.exe Uninstall.exe; do
@@ -53,14 +54,21 @@ check "installed command line runs" wine "$install_dir/zelto-premium-cli.exe" --
 check "installed desktop program is a GUI program" \
     sh -c "x86_64-w64-mingw32-objdump -p '$install_dir/zelto-premium.exe' | grep -q 'Subsystem.*(Windows GUI)'"
 
+# A client running from the installation, with a domain and an update server that is a closed local port.
 mkdir -p "$(dirname "$settings")"
-printf '[Zelto Systems Premium]\r\nnumofdomains=0\r\n' >"$settings"
+printf '[Zelto Systems Premium]\r\nnumofdomains=1\r\nfirst_level1=com\r\nsecond_level1=example\r\npassword1=secret12\r\nupdateserver=127.0.0.1:9\r\n' >"$settings"
+wine "$install_dir/zelto-premium.exe" >/dev/null 2>&1 &
+client=$!
+sleep 3
+client_ended() { ! kill -0 "$client" 2>/dev/null; }
+check "installed client runs" sh -c "kill -0 $client"
 wine "$install_dir/Uninstall.exe" /S
-check "uninstaller removed itself" wait_gone "$install_dir/Uninstall.exe"
+check "uninstaller closed the running client" wait_until client_ended
+check "uninstaller removed itself" wait_until gone "$install_dir/Uninstall.exe"
 for program in zelto-premium.exe zelto-premium-cli.exe; do
     check "$program removed" test ! -e "$install_dir/$program"
 done
-check "install folder removed" wait_gone "$install_dir"
+check "install folder removed" wait_until gone "$install_dir"
 check "Start-menu shortcut removed" test ! -e "$shortcut"
 check "uninstall entry removed" sh -c "! wine reg query '$uninstall_key' >/dev/null 2>&1"
 check "sign-in value removed" sh -c "! wine reg query '$run_key' /v 'Zelto Premium' >/dev/null 2>&1"
