@@ -7,13 +7,6 @@ namespace {
 
 using IgnoreListTest = testing::SettingsTest;
 
-TEST_F(IgnoreListTest, AddWritesTheCountFirstAndTakesItBackWhenTheAddressWriteFails) {
-    EXPECT_FALSE(WhenOnly("numofignoreip=1", [&] { return OnAddIp(settings, {{203, 0, 113, 7}}); }));
-    EXPECT_EQ(Int("numofignoreip"), 0);
-    EXPECT_TRUE(OnAddIp(settings, {}));
-    EXPECT_EQ(BuildIgnoreListText(settings), "0.0.0.0\r\n");
-}
-
 TEST_F(IgnoreListTest, RemoveTakesTheFirstEqualTextAndShiftsTheRestDown) {
     Seed("numofignoreip=3\nignoreip1=1.1.1.1\nignoreip2=2.2.2.2\nignoreip3=3.3.3.3");
     EXPECT_EQ(RemoveIgnoreAddress(settings, {{2, 2, 2, 2}}), IgnoreRemoval::Removed);

@@ -3,8 +3,6 @@
 #include "update/UpdateThread.h"
 
 #include "EngineFixture.h"
-#include "ServiceEmulator.h"
-#include "platform/linux/SocketHttpSession.h"
 
 #include <thread>
 
@@ -93,22 +91,6 @@ TEST_F(UpdateThreadTest, MessageFromOneDomainHoldsTheRestOfThePass) {
     CUpdateThread(ports).RunOnce();
     EXPECT_EQ(sentWhileShown, (Addresses{"alpha"}));
     EXPECT_EQ(Sent(), (Addresses{"alpha", "beta"}));
-}
-
-TEST_F(UpdateThreadTest, CycleRegistersTheCheckedAddressWithTheService) {
-    emulator::ServiceEmulator service{emulator::Options{0, 30s, "192.168.1.5", false}};
-    service.AddAccount({"example", "com", "secret12", false});
-    settings.WriteText("updateserver", service.HostPort());
-    settings.WriteInt("ipmethod", 2);
-    AddDomains({"example"});
-    world.addresses.addresses = {"127.0.0.1", "192.168.1.5", "203.0.113.7"};
-    SocketHttpSessionFactory curl{"zelto-tests", HttpTimeouts{2000ms, 5000ms}};
-    EnginePorts real{settings, curl, world.autodial, world.addresses, world.clock, world.notices, world.sound};
-    StopSignal end;
-    FakeSleeper sleeper(&end, 1);
-    CUpdateThread(real, {}, &sleeper).RunUpdateCycle();
-    EXPECT_EQ(service.RegisteredAddress("example.com"), "192.168.1.5");
-    EXPECT_EQ(settings.ReadText("updatedip"), "192.168.1.5");
 }
 
 } // namespace

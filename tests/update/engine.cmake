@@ -4,6 +4,11 @@ add_executable(engine_tests
     UpdateThreadTest.cpp
 )
 target_include_directories(engine_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-target_link_libraries(engine_tests PRIVATE zelto_build_flags zelto_update zelto_platform zelto_test_fakes zelto_emulator
+target_link_libraries(engine_tests PRIVATE zelto_build_flags zelto_update zelto_platform zelto_test_fakes
     GTest::gtest_main)
+# The emulator runs in the test process on Linux only; the Windows build has its own test over WinINet.
+if(NOT WIN32)
+    target_sources(engine_tests PRIVATE UpdateThreadEmulatorTest.cpp)
+    target_link_libraries(engine_tests PRIVATE zelto_emulator)
+endif()
 gtest_discover_tests(engine_tests PROPERTIES TIMEOUT 60)
