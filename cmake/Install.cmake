@@ -6,7 +6,9 @@ include(GNUInstallDirs)
 set(ZELTO_PACKAGING_DIR "${PROJECT_SOURCE_DIR}/packaging")
 set(ZELTO_STAGING_DIR "${PROJECT_BINARY_DIR}/packaging")
 
-install(TARGETS zelto-premium zelto-service-emulator RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+install(TARGETS zelto-premium RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+# The service emulator is a tool for tests and the demo, not a command for users: kept out of PATH.
+install(TARGETS zelto-service-emulator RUNTIME DESTINATION "${CMAKE_INSTALL_LIBEXECDIR}/zelto-premium")
 # The desktop and libcurl modules are private to zelto-premium, which looks for it in ../lib/zelto-premium/ from its own
 # folder: lib/ under the prefix, not the multiarch library folder. dpkg-shlibdeps finds Qt's and libcurl's packages in them.
 install(TARGETS zelto-desktop zelto-curl LIBRARY DESTINATION lib/zelto-premium)

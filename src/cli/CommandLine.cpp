@@ -45,7 +45,8 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
         return RunMethodCommand(settings, args, console);
     if (command == "status")
         return RunStatusCommand(settings, args, console);
-    return UsageError(console, "unknown command '" + command + "'");
+    // Not quoted: a password typed in the wrong place would land in the terminal's or a log's history.
+    return UsageError(console, "unknown command");
 }
 
 } // namespace

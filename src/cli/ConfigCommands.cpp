@@ -1,5 +1,6 @@
 #include "cli/ConfigCommands.h"
 
+#include "cli/PasswordInput.h"
 #include "cli/Usage.h"
 #include "config/AddressMethod.h"
 #include "config/DomainList.h"
@@ -7,6 +8,7 @@
 #include "settings/SettingsFile.h"
 
 #include <optional>
+#include <unistd.h>
 
 namespace zelto {
 
@@ -18,10 +20,12 @@ int WriteFailed(const SettingsFile& settings, Console& console) {
     return kExitRefused;
 }
 
+// Usage errors never quote a word of the command line: any of them may be a password typed in the wrong
+// place, and the message may end up in a log that others read.
 std::optional<AddressFields> AddressArgument(const std::string& text, Console& console) {
     std::optional<AddressFields> address = ParseAddressText(text);
     if (!address)
-        UsageError(console, "'" + text + "' is not an address of four decimal fields 0-255");
+        UsageError(console, "ADDRESS must be four decimal fields 0-255 joined by dots");
     return address;
 }
 
@@ -50,13 +54,22 @@ std::vector<std::string> IgnoredAddresses(const SettingsFile& settings) {
 }
 
 int RunDomainCommand(SettingsFile& settings, const Arguments& args, Console& console) {
-    // Usage errors here never quote an argument: any of them may be a password typed in the wrong place.
     const std::string action = args.empty() ? std::string() : args[0];
     DomainOutcome outcome;
     if (action == "add" || action == "remove") {
-        if (args.size() != 4)
-            return UsageError(console, "domain " + action + " takes DOMAIN TOPLEVEL PASSWORD");
-        const DomainInput input{args[1], args[2], args[3]};
+        if (args.size() != 3 && args.size() != 4)
+            return UsageError(console, "domain " + action + " takes DOMAIN TOPLEVEL [PASSWORD]");
+        DomainInput input{args[1], args[2], {}};
+        if (args.size() == 4 && args[3] != "-") {
+            input.password = args[3];
+        } else {
+            PasswordLine line = ReadPassword(STDIN_FILENO, console.err);
+            if (line.outcome != PasswordRead::Read) {
+                console.err << console.program << ": " << PasswordProblem(line) << '\n' << std::flush;
+                return kExitRefused;
+            }
+            input.password = std::move(line.text);
+        }
         outcome = action == "add" ? OnAddDomain(settings, input) : OnRemoveDomain(settings, input);
     } else if (action == "clear" || action == "list") {
         if (args.size() != 1)

@@ -8,7 +8,7 @@ namespace {
 
 std::string Synopsis(const std::string& program) {
     const std::string p = "  " + program + " [--settings PATH] ";
-    return "Usage:\n" + p + "--headless\n" + p + "--once\n" + p + "domain add|remove DOMAIN TOPLEVEL PASSWORD\n" + p +
+    return "Usage:\n" + p + "--headless\n" + p + "--once\n" + p + "domain add|remove DOMAIN TOPLEVEL\n" + p +
            "domain clear|list\n" + p + "ignore add|remove ADDRESS\n" + p + "ignore list\n" + p +
            "method server|client|both\n" + p + "method fixed ADDRESS\n" + p + "force-update\n" + p + "status\n" + p +
            "--autostart on|off\n" + "  " + program + " --help | --version\n";
@@ -28,8 +28,10 @@ With no command (or only --settings) the desktop client starts.
   --once           register every domain once, then exit: 0 when every request
                    was answered with an address, 1 otherwise
   domain add       add a domain: DOMAIN is the name label (example), TOPLEVEL the
-                   top-level label (com), PASSWORD 6 to 8 characters
-  domain remove    remove the first entry matching all three values exactly
+                   top-level label (com); the password, 6 to 8 characters, is
+                   read from standard input (see Passwords)
+  domain remove    remove the first entry matching the two labels and the
+                   password exactly; the password is read the same way
   domain clear     forget every domain
   domain list      the loaded domains
   ignore add       an address that detection must never report
@@ -44,6 +46,13 @@ With no command (or only --settings) the desktop client starts.
                    file, when one is given); off: no longer
   --help           this text
   --version        the version number
+
+Passwords: domain add and domain remove read the password as one line from
+standard input, at a "Password: " prompt without echo from a terminal, silently
+from a pipe or a file (domain add example com < password-file). A password
+given as an argument after TOPLEVEL still works ("-" means standard input),
+but every user of the machine sees it in the process list, and the shell keeps
+it in its history.
 
 ADDRESS is four decimal fields 0-255 joined by dots. Leading zeros are read as
 decimal and dropped, as the dialog's address box does: 010.001.0.1 is 10.1.0.1.

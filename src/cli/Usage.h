@@ -15,7 +15,7 @@ inline constexpr int kExitUsage = 2;
 std::string HelpText(const std::string& program);
 
 // Prints "program: problem" and the short usage on err; returns kExitUsage. The problem must not quote a
-// password.
+// word of the command line, which may be a password typed in the wrong place.
 int UsageError(Console& console, const std::string& problem);
 
 } // namespace zelto

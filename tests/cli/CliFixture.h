@@ -8,6 +8,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
+#include <optional>
 #include <regex>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -33,6 +34,7 @@ protected:
     std::filesystem::path path = dir.File("ZeltoPre.INI");              // no --settings when empty
     std::vector<std::string> env;                                       // "NAME=value" for the runs
     std::filesystem::path out = dir.File("out"), err = dir.File("err"); // emptied at each start
+    std::optional<std::string> input; // standard input of the runs; /dev/null when unset
 
     // Runs in the test's folder through env(1), which sets `env` first; killed after `timeout`, exit code -1.
     Finished Cli(const std::vector<std::string>& args, std::chrono::milliseconds timeout = 20s) {
@@ -46,8 +48,12 @@ protected:
         for (std::string& word : words)
             argv.push_back(word.data());
         argv.push_back(nullptr);
+        const std::filesystem::path in = input ? dir.File("in") : std::filesystem::path("/dev/null");
+        if (input)
+            fakes::WriteFile(in, *input);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
         for (const auto& [fd, file] : {std::pair{1, &out}, std::pair{2, &err}})
             posix_spawn_file_actions_addopen(&actions, fd, file->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND,
                                              0600);

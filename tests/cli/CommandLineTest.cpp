@@ -40,7 +40,7 @@ TEST_F(CommandLineTest, IgnoreMethodAndStatusCommandsStoreAndShowWhatTheDialogsW
 TEST_F(CommandLineTest, UsageErrorsExitTwoWithoutTouchingTheFile) {
     for (const std::vector<std::string>& args : {std::vector<std::string>{"bogus"},
 
-                                                 {"domain", "add", "example", "com"},
+                                                 {"domain", "add", "example"},
                                                  {"ignore", "add", "1.2.3.256"},
                                                  {"ignore", "remove", "1.2.3.4", "5.6.7.8"},
                                                  {"method", "dynamic"},

@@ -45,7 +45,8 @@ run)
     # The unpacked programs run on the system's libraries, as they would once installed.
     unset LD_LIBRARY_PATH
     modules=("$root"/usr/lib/zelto-premium/libzelto-{desktop,curl}.so)
-    if ldd "$program" "${modules[@]}" "$root/usr/bin/zelto-service-emulator" | grep -q "not found"; then
+    emulator=$root/usr/libexec/zelto-premium/zelto-service-emulator
+    if ldd "$program" "${modules[@]}" "$emulator" | grep -q "not found"; then
         fail "a library is missing: $(ldd "$program" "${modules[@]}" | grep "not found")"
     fi
     # The command line runs without Qt and libcurl; the tray client loads Qt with the module from
@@ -57,10 +58,11 @@ run)
     [ "$("$program" --version)" = "zelto-premium $version" ] || fail "--version: $("$program" --version)"
     "$program" --help | grep -q -- "--autostart" || fail "--help"
     settings=$root/ZeltoPre.INI
-    [ "$("$program" --settings "$settings" domain add example com secret1)" = "Domain example.com loaded." ] ||
+    [ "$(echo secret1 | "$program" --settings "$settings" domain add example com)" = "Domain example.com loaded." ] ||
         fail "domain add"
     grep -qx "password1=secret1" "$settings" || fail "the settings file was not written"
-    "$root/usr/bin/zelto-service-emulator" --help >/dev/null || fail "zelto-service-emulator --help"
+    "$emulator" --help >/dev/null || fail "zelto-service-emulator --help"
+    [ ! -e "$root/usr/bin/zelto-service-emulator" ] || fail "the service emulator is on PATH"
     ;;
 
 *)

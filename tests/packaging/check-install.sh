@@ -23,7 +23,7 @@ install)
 
 layout)
     expected=(
-        bin/zelto-premium bin/zelto-service-emulator lib/zelto-premium/libzelto-{desktop,curl}.so
+        bin/zelto-premium libexec/zelto-premium/zelto-service-emulator lib/zelto-premium/libzelto-{desktop,curl}.so
         share/applications/zelto-premium.desktop share/icons/hicolor/scalable/apps/zelto-premium.svg
         share/icons/hicolor/{16x16,32x32,48x48,128x128}/apps/zelto-premium.png
         share/man/man1/zelto-premium.1.gz share/bash-completion/completions/zelto-premium
@@ -44,6 +44,9 @@ layout)
         fail "user unit: ExecStart"
     grep -qx 'ExecStart=/usr/bin/zelto-premium --settings /etc/zelto-premium/ZeltoPre.INI --headless' \
         "$usr/lib/systemd/system/zelto-premium.service" || fail "system unit: ExecStart"
+    for manager in user system; do
+        grep -qx 'LimitCORE=0' "$usr/lib/systemd/$manager/zelto-premium.service" || fail "$manager unit: core files"
+    done
     zcat "$usr/share/man/man1/zelto-premium.1.gz" | grep -q '@' && fail "man page: a placeholder was left"
     "$usr/bin/zelto-premium" --version | grep -qx "zelto-premium $(sed -n 's/^project(ZeltoPremium VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")" ||
         fail "--version does not print the project's version"
@@ -91,6 +94,12 @@ units)
     # The system unit stays hardened: an exposure of at most 2.0 on systemd's 0-10 scale (given in tenths).
     systemd-analyze security --offline=true --threshold=20 "$work/system/zelto-premium.service" >/dev/null ||
         fail "system unit: $(systemd-analyze security --offline=true "$work/system/zelto-premium.service" | tail -1)"
+    # The user unit cannot use what needs a system manager (User=, mount namespaces, capabilities); it keeps
+    # what seccomp gives it: at most 7.0.
+    user_security() {
+        XDG_RUNTIME_DIR=$work/runtime systemd-analyze security --offline=true --user "$@" "$work/user/zelto-premium.service"
+    }
+    user_security --threshold=70 >/dev/null || fail "user unit: $(user_security | tail -1)"
     ;;
 
 man)
@@ -147,6 +156,10 @@ completion)
     check "10.0.0.1 192.168.1.1" "$program" --settings "$work/ZeltoPre.INI" ignore remove ""
     check "192.168.1.1" "$program" --settings = "$work/ZeltoPre.INI" ignore remove 19
     check "" zelto-premium domain add ""
+    touch "$work/files/s3cret1"
+    check "" zelto-premium --settings "$work/ZeltoPre.INI" domain add example com ""
+    check "" zelto-premium domain remove example com s3
+    (cd "$work/files" && check "" zelto-premium domain add example com s3)
     check "" zelto-premium status ""
     ;;
 
