@@ -3,14 +3,15 @@
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
+#include "update/ClientSettings.h"
 #include "update/UpdateDecision.h"
 #include "update/UpdateThread.h"
 
 #include "ServiceEmulator.h"
 #include "platform/SilentSoundPlayer.h"
 #include "platform/linux/NullAutodialSetting.h"
-#include "platform/linux/SocketHttpSession.h"
 #include "platform/linux/SystemClock.h"
+#include "platform/linux/http/SocketHttpSession.h"
 
 #include <benchmark/benchmark.h>
 
@@ -34,12 +35,8 @@ std::string HostLabel(int number) {
 
 void WriteDomains(SettingsFile& settings) {
     SettingsFile::Lock lock(settings);
-    for (int n = 1; n <= kDomains; ++n) {
-        settings.WriteText(IndexedKey("first_level", n), "com");
-        settings.WriteText(IndexedKey("second_level", n), HostLabel(n));
-        settings.WriteText(IndexedKey("password", n), "secret12");
-    }
-    settings.WriteInt("numofdomains", kDomains);
+    for (int n = 1; n <= kDomains; ++n)
+        ClientSettings(settings).AppendDomain({HostLabel(n), "com", "secret12"});
 }
 
 // 999 domains and 50 ignore entries in the file, 8 machine addresses, the record current: every decision
@@ -51,17 +48,13 @@ void BM_IsUpdateDue(benchmark::State& state) {
     SettingsFile settings(dir.File("ZeltoPre.INI"));
     WriteDomains(settings);
     for (int n = 1; n <= 50; ++n)
-        settings.WriteText(IndexedKey("ignoreip", n), "198.18.0." + std::to_string(n));
-    settings.WriteInt("numofignoreip", 50);
+        ClientSettings(settings).AppendIgnoredAddress("198.18.0." + std::to_string(n));
     fakes::FakeWorld world(settings);
     world.addresses.addresses = {"127.0.0.1",   "10.0.0.2",     "172.17.0.1",  "192.168.1.5",
                                  "169.254.3.4", "198.51.100.1", "198.18.0.50", "203.0.113.7"};
     world.clock.now = fakes::FakeClock::At(2025, 3, 14, 10, 30, 0);
-    settings.WriteText("updatedip", "203.0.113.7");
-    settings.WriteText("updatedhour", "10");
-    settings.WriteText("updatedday", "073");
-    settings.WriteText("updatedyear", "2025");
-    if (IsUpdateDue(world.ports) != 0)
+    ClientSettings(settings).WriteUpdateRecord({"203.0.113.7", {"10", "073", "2025"}});
+    if (IsUpdateDue(world.ports))
         throw std::logic_error("the record should be current");
     for (auto _ : state)
         benchmark::DoNotOptimize(IsUpdateDue(world.ports));
@@ -79,7 +72,7 @@ void BM_FullPass(benchmark::State& state) {
     fakes::TempDir dir;
     SettingsFile settings(dir.File("ZeltoPre.INI"));
     WriteDomains(settings);
-    settings.WriteText("updateserver", service.HostPort());
+    ClientSettings(settings).WriteUpdateServer(service.HostPort());
     SocketHttpSessionFactory http("zelto-bench", {2000ms, 5000ms});
     NullAutodialSetting autodial;
     fakes::FakeHostAddresses addresses;

@@ -1,5 +1,6 @@
 // The settings store under the update thread's load: a pass over 999 domains every 10 s reads ~3,000 keys.
 #include "settings/SettingsFile.h"
+#include "update/ClientSettings.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,6 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 using zelto::IndexedKey;
 using zelto::SettingsFile;
+using Keys = zelto::SettingsKeys;
 
 constexpr int kDomains = 999;
 
@@ -25,13 +27,18 @@ public:
         folder_ = fs::temp_directory_path() / ("zelto-bench-" + std::to_string(random()));
         fs::create_directories(folder_);
         std::ofstream out(Path(), std::ios::binary);
-        out << "[Zelto Systems Premium]\r\nnumofdomains=" << kDomains << "\r\nipmethod=2\r\n";
+        out << '[' << SettingsFile::kSection << "]\r\n"
+            << Keys::kDomainCount << '=' << kDomains << "\r\n"
+            << Keys::kAddressMethod << "=2\r\n";
         for (int n = 1; n <= kDomains; ++n) {
-            out << IndexedKey("first_level", n) << "=com\r\n"
-                << IndexedKey("second_level", n) << "=host-number-" << n << "\r\n"
-                << IndexedKey("password", n) << "=pw" << n << "\r\n";
+            out << IndexedKey(Keys::kTopLevel, n) << "=com\r\n"
+                << IndexedKey(Keys::kDomain, n) << "=host-number-" << n << "\r\n"
+                << IndexedKey(Keys::kPassword, n) << "=pw" << n << "\r\n";
         }
-        out << "updatedip=192.0.2.10\r\nupdatedhour=13\r\nupdatedday=201\r\nupdatedyear=2024\r\n";
+        out << Keys::kRecordedAddress << "=192.0.2.10\r\n"
+            << Keys::kRecordedHour << "=13\r\n"
+            << Keys::kRecordedDay << "=201\r\n"
+            << Keys::kRecordedYear << "=2024\r\n";
     }
     ~FullFile() {
         std::error_code ignored;
@@ -49,8 +56,9 @@ private:
 void BM_ReadTextUnchanged(benchmark::State& state) {
     const FullFile file;
     const SettingsFile settings(file.Path());
+    const std::string key = IndexedKey(Keys::kDomain, 500);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(settings.ReadText("second_level500"));
+        benchmark::DoNotOptimize(settings.ReadText(key));
     }
 }
 BENCHMARK(BM_ReadTextUnchanged);
@@ -59,7 +67,7 @@ void BM_ReadIntUnchanged(benchmark::State& state) {
     const FullFile file;
     const SettingsFile settings(file.Path());
     for (auto _ : state) {
-        benchmark::DoNotOptimize(settings.ReadInt("numofdomains", 0));
+        benchmark::DoNotOptimize(settings.ReadInt(Keys::kDomainCount, 0));
     }
 }
 BENCHMARK(BM_ReadIntUnchanged);
@@ -69,12 +77,12 @@ void BM_DomainPass(benchmark::State& state) {
     const FullFile file;
     const SettingsFile settings(file.Path());
     for (auto _ : state) {
-        const int count = settings.ReadInt("numofdomains", 0);
+        const int count = settings.ReadInt(Keys::kDomainCount, 0);
         for (int n = 1; n <= count; ++n) {
-            benchmark::DoNotOptimize(settings.ReadText(IndexedKey("password", n)));
-            benchmark::DoNotOptimize(settings.ReadText(IndexedKey("first_level", n)));
-            benchmark::DoNotOptimize(settings.ReadText(IndexedKey("second_level", n)));
-            benchmark::DoNotOptimize(settings.ReadInt("ipmethod", 0));
+            benchmark::DoNotOptimize(settings.ReadText(IndexedKey(Keys::kPassword, n)));
+            benchmark::DoNotOptimize(settings.ReadText(IndexedKey(Keys::kTopLevel, n)));
+            benchmark::DoNotOptimize(settings.ReadText(IndexedKey(Keys::kDomain, n)));
+            benchmark::DoNotOptimize(settings.ReadInt(Keys::kAddressMethod, 0));
         }
     }
     state.SetItemsProcessed(state.iterations() * (1 + 4 * kDomains));
@@ -85,12 +93,13 @@ BENCHMARK(BM_DomainPass)->Unit(benchmark::kMillisecond);
 void BM_ReadTextAfterForeignWrite(benchmark::State& state) {
     const FullFile file;
     const SettingsFile reader(file.Path());
+    const std::string key = IndexedKey(Keys::kDomain, 500);
     int value = 0;
     for (auto _ : state) {
         state.PauseTiming();
         fs::last_write_time(file.Path(), fs::file_time_type::clock::now() + std::chrono::seconds(++value));
         state.ResumeTiming();
-        benchmark::DoNotOptimize(reader.ReadText("second_level500"));
+        benchmark::DoNotOptimize(reader.ReadText(key));
     }
 }
 BENCHMARK(BM_ReadTextAfterForeignWrite)->Unit(benchmark::kMicrosecond);
@@ -101,7 +110,7 @@ void BM_WriteText(benchmark::State& state) {
     SettingsFile settings(file.Path());
     int value = 0;
     for (auto _ : state) {
-        settings.WriteText("updatedhour", std::to_string(++value % 24));
+        settings.WriteText(Keys::kRecordedHour, std::to_string(++value % 24));
     }
 }
 BENCHMARK(BM_WriteText)->Unit(benchmark::kMicrosecond);

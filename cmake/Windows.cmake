@@ -8,15 +8,25 @@ target_compile_definitions(zelto_build_flags INTERFACE _POSIX_THREAD_SAFE_FUNCTI
 option(ZELTO_BUILD_TESTS "Build the tests (they run under Wine)" ON)
 
 add_subdirectory(src/settings)
-add_subdirectory(src/platform/windows)
+add_subdirectory(src/platform)
 add_subdirectory(src/update)
 add_subdirectory(src/config)
-# The desktop program: its resources, the Win32 front-end, and the installer.
+add_subdirectory(src/cli)
+
+# The composition root: the Windows adapters, assembled once for every Windows program, and the console
+# program. Programs go to dist/ (scripts/build-windows installs there).
+add_library(zelto_app_windows STATIC src/app/WindowsPlatform.cpp)
+target_link_libraries(zelto_app_windows PUBLIC zelto_build_flags zelto_platform)
+add_executable(zelto-premium-cli src/app/WindowsConsoleMain.cpp)
+# wmain: the arguments in UTF-16.
+target_link_options(zelto-premium-cli PRIVATE -municode)
+target_link_libraries(zelto-premium-cli PRIVATE zelto_app_windows zelto_cli)
+install(TARGETS zelto-premium-cli RUNTIME DESTINATION .)
+
+# The desktop program: its resources, the Win32 front-end, and the installer of both programs.
 add_subdirectory(res/windows)
 add_subdirectory(src/win32)
-if(TARGET zelto-premium-cli)
-    add_subdirectory(packaging/windows)
-endif()
+add_subdirectory(packaging/windows)
 
 if(ZELTO_BUILD_TESTS)
     enable_testing()
@@ -40,5 +50,6 @@ if(ZELTO_BUILD_TESTS)
         target_compile_options(${suite} PRIVATE -include ${PROJECT_SOURCE_DIR}/tests/windows/PosixShims.h)
     endforeach()
     add_subdirectory(tests/platform/windows)
+    add_subdirectory(tests/cli/windows)
     add_subdirectory(tests/win32)
 endif()

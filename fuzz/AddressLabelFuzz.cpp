@@ -1,5 +1,5 @@
 // What the command line and the dialogs accept: address texts (ParseAddressText and back) and domain entries
-// (OnAddDomain's validation on a real settings file). An accepted address prints as itself without leading
+// (AddDomain's validation on a real settings file). An accepted address prints as itself without leading
 // zeros and parses back to the same fields; an accepted domain reads back exactly as given and is counted; a
 // refused one writes nothing.
 
@@ -69,14 +69,14 @@ void CheckAddDomain(const DomainInput& entry, int startCount) {
     FUZZ_CHECK(settings.WriteInt("numofdomains", startCount));
     const std::string before = Bytes(path);
 
-    const DomainOutcome outcome = OnAddDomain(settings, entry);
+    const DomainOutcome outcome = AddDomain(settings, entry);
     FUZZ_CHECK(!outcome.writeFailed);
     if (!outcome.carriedOut) {
         FUZZ_CHECK(Bytes(path) == before);
         return;
     }
     const int n = startCount + 1;
-    FUZZ_CHECK(n <= kMaxDomains);
+    FUZZ_CHECK(n <= ClientSettingsView::kMaxDomains);
     FUZZ_CHECK(settings.ReadInt("numofdomains", 0) == n);
     FUZZ_CHECK(settings.ReadText(IndexedKey("second_level", n)) == entry.domain);
     FUZZ_CHECK(settings.ReadText(IndexedKey("first_level", n)) == entry.topLevel);
@@ -90,7 +90,7 @@ void CheckAddDomain(const DomainInput& entry, int startCount) {
     FUZZ_CHECK(outcome.status.find(shown + " loaded.") != std::string::npos);
 
     // The entry added can be removed again by the same three values.
-    const DomainOutcome removed = OnRemoveDomain(settings, entry);
+    const DomainOutcome removed = RemoveDomain(settings, entry);
     FUZZ_CHECK(removed.carriedOut);
     FUZZ_CHECK(settings.ReadInt("numofdomains", 0) == startCount);
 }
@@ -106,8 +106,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     entry.topLevel = input.ConsumeRandomLengthString(80);
     entry.password = input.ConsumeRandomLengthString(12);
     // Now and then at the edge of a full list, whose every entry costs reads.
-    const int startCount = input.ConsumeIntegralInRange(0, 15) == 0 ? kMaxDomains - input.ConsumeIntegralInRange(0, 1)
-                                                                    : input.ConsumeIntegralInRange(0, 3);
+    const int startCount = input.ConsumeIntegralInRange(0, 15) == 0
+                               ? ClientSettingsView::kMaxDomains - input.ConsumeIntegralInRange(0, 1)
+                               : input.ConsumeIntegralInRange(0, 3);
     CheckAddDomain(entry, startCount);
     return 0;
 }

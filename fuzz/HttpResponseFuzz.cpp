@@ -2,8 +2,8 @@
 // pieces must read the same, within the limits; and the URLs it is given or redirected to.
 
 #include "FuzzCheck.h"
-#include "platform/linux/HttpResponseParser.h"
-#include "platform/linux/HttpUrl.h"
+#include "platform/linux/http/HttpResponseParser.h"
+#include "platform/linux/http/HttpUrl.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,10 +1,11 @@
 #include "cli/CommandLine.h"
 
-#include "cli/Autostart.h"
+#include "cli/AutostartCommand.h"
 #include "cli/ConfigCommands.h"
 #include "cli/StatusCommand.h"
 #include "cli/UpdateCommands.h"
 #include "cli/Usage.h"
+#include "platform/SettingsHome.h"
 #include "settings/SettingsFile.h"
 
 #include <cstdlib>
@@ -23,18 +24,22 @@ std::string ProgramName(int argc, char** argv) {
     return name.empty() ? "zelto-premium" : name;
 }
 
-int RunCommand(const std::filesystem::path& path, const std::string& command, const Arguments& args, Console& console) {
+int RunCommand(const std::filesystem::path& path, const std::string& command, const Arguments& args, Console& console,
+               const FrontEndHooks& hooks) {
     if (command == "--headless" || command == "--once") {
         if (!args.empty())
             return UsageError(console, command + " takes no arguments");
         SettingsFile settings(path);
-        return RunHeadless(settings, command == "--once" ? HeadlessMode::Once : HeadlessMode::Cycle, console);
+        const std::unique_ptr<PlatformAdapters> platform = hooks.assemblePlatform(console.program);
+        return RunHeadless(settings, command == "--once" ? HeadlessMode::Once : HeadlessMode::Cycle, platform->Ports(),
+                           console);
     }
     if (command == "force-update") {
         if (!args.empty())
             return UsageError(console, "force-update takes no arguments");
         const SettingsFile settings(path);
-        return RunForceUpdate(settings, console);
+        const std::unique_ptr<PlatformAdapters> platform = hooks.assemblePlatform(console.program);
+        return RunForceUpdate(settings, platform->Ports(), console);
     }
     SettingsFile settings(path);
     if (command == "domain")
@@ -51,7 +56,7 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
 
 } // namespace
 
-int RunCommandLine(int argc, char** argv, const DesktopLauncher& desktop) {
+int RunCommandLine(int argc, char** argv, const FrontEndHooks& hooks) {
     const char* journal = std::getenv("JOURNAL_STREAM");
     Console console{std::cout, std::cerr, ProgramName(argc, argv), LogMarksFor(STDOUT_FILENO, journal),
                     LogMarksFor(STDERR_FILENO, journal)};
@@ -73,11 +78,12 @@ int RunCommandLine(int argc, char** argv, const DesktopLauncher& desktop) {
         }
         if (value.empty())
             return UsageError(console, "--settings needs a PATH");
-        path = value;
+        // UTF-8, also on Windows, where a path made from a char text would be read in the ANSI code page.
+        path = std::filesystem::path(std::u8string(value.begin(), value.end()));
         settingsGiven = true;
     }
     if (next == words.size())
-        return desktop(path, argc, argv);
+        return hooks.runDesktop(path, console.program, argc, argv);
 
     const std::string& command = words[next];
     if (command == "--help" || command == "-h") {
@@ -91,7 +97,7 @@ int RunCommandLine(int argc, char** argv, const DesktopLauncher& desktop) {
     const Arguments args(words.begin() + static_cast<std::ptrdiff_t>(next) + 1, words.end());
     if (command == "--autostart")
         return RunAutostartCommand(args, settingsGiven ? std::optional(path) : std::nullopt, console);
-    return RunCommand(path, command, args, console);
+    return RunCommand(path, command, args, console, hooks);
 }
 
 } // namespace zelto

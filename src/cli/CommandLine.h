@@ -1,14 +1,25 @@
 #pragma once
 
+#include "platform/PlatformPorts.h"
+
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <string>
 
 namespace zelto {
 
-// Starts the desktop client with the given settings file; returns the process's exit code.
-using DesktopLauncher = std::function<int(const std::filesystem::path& settings, int argc, char** argv)>;
+// What the composition root hands to the command line. Both take the agent name, the program's name, which
+// every request carries.
+struct FrontEndHooks {
+    // The platform's adapters for the headless modes, made only for a command that talks to the service.
+    std::function<std::unique_ptr<PlatformAdapters>(const std::string& agent)> assemblePlatform;
+    // Starts the desktop client with the given settings file; returns the process's exit code.
+    std::function<int(const std::filesystem::path& settings, const std::string& agent, int argc, char** argv)>
+        runDesktop;
+};
 
 // Runs what the command line asks for; with no command it hands over to the desktop client.
-int RunCommandLine(int argc, char** argv, const DesktopLauncher& desktop);
+int RunCommandLine(int argc, char** argv, const FrontEndHooks& hooks);
 
 } // namespace zelto

@@ -70,7 +70,7 @@ int RunDomainCommand(SettingsFile& settings, const Arguments& args, Console& con
             }
             input.password = std::move(line.text);
         }
-        outcome = action == "add" ? OnAddDomain(settings, input) : OnRemoveDomain(settings, input);
+        outcome = action == "add" ? AddDomain(settings, input) : RemoveDomain(settings, input);
     } else if (action == "clear" || action == "list") {
         if (args.size() != 1)
             return UsageError(console, "domain " + action + " takes no more arguments");
@@ -78,7 +78,7 @@ int RunDomainCommand(SettingsFile& settings, const Arguments& args, Console& con
             console.out << PrintableText(BuildDomainListText(settings)) << '\n' << std::flush;
             return kExitDone;
         }
-        outcome = OnClearAllDomains(settings);
+        outcome = ClearDomains(settings);
     } else {
         return UsageError(console, "domain takes add, remove, clear or list");
     }
@@ -114,12 +114,12 @@ int RunIgnoreCommand(SettingsFile& settings, const Arguments& args, Console& con
     const std::string text = address->ToText();
 
     if (action == "add") {
-        if (!OnAddIp(settings, *address))
+        if (!AddIgnoredAddress(settings, *address))
             return WriteFailed(settings, console);
         console.out << "Added " << text << " to the ignore list.\n" << std::flush;
         return kExitDone;
     }
-    switch (RemoveIgnoreAddress(settings, *address)) {
+    switch (RemoveIgnoredAddress(settings, *address)) {
     case IgnoreRemoval::Removed:
         console.out << "Removed " << text << " from the ignore list.\n" << std::flush;
         return kExitDone;

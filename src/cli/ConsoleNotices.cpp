@@ -6,11 +6,20 @@ namespace zelto {
 
 namespace {
 
-// The engine's own words for a request that got no answer or whose result was not kept; anything else is
-// what the service answered.
-bool ExchangeFailed(const std::string& outcome) {
-    return outcome.starts_with("no answer") || outcome.starts_with("no internet session") ||
-           outcome.find("could not") != std::string::npos;
+// The journal priority of each outcome; a domain list the engine cuts short is worth a warning.
+LogPriority PriorityOf(ExchangeOutcome outcome) {
+    switch (outcome) {
+    case ExchangeOutcome::Answered:
+        return LogPriority::Info;
+    case ExchangeOutcome::DomainsLeftOut:
+        return LogPriority::Warning;
+    case ExchangeOutcome::NoAnswer:
+    case ExchangeOutcome::NoSession:
+    case ExchangeOutcome::RecordNotWritten:
+    case ExchangeOutcome::SettingsNotWritten:
+        break;
+    }
+    return LogPriority::Error;
 }
 
 } // namespace
@@ -46,9 +55,8 @@ bool ConsoleNotices::SetTooltipText(const std::string& text) {
     return true;
 }
 
-void ConsoleNotices::LogExchange(const std::string& maskedUrl, const std::string& outcome) {
-    WriteLine(console_.out, console_.outMarks, ExchangeFailed(outcome) ? LogPriority::Error : LogPriority::Info,
-              maskedUrl + " -> " + outcome);
+void ConsoleNotices::LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) {
+    WriteLine(console_.out, console_.outMarks, PriorityOf(outcome), maskedUrl + " -> " + text);
 }
 
 void ConsoleNotices::WriteLine(std::ostream& stream, LogMarks marks, LogPriority priority, const std::string& line) {

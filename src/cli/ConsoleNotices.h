@@ -34,7 +34,7 @@ public:
 
     void ShowMessage(const std::string& text) override;
     bool SetTooltipText(const std::string& text) override;
-    void LogExchange(const std::string& maskedUrl, const std::string& outcome) override;
+    void LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) override;
 
 private:
     void WriteLine(std::ostream& stream, LogMarks marks, LogPriority priority, const std::string& line);

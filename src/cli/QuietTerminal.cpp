@@ -2,9 +2,16 @@
 
 #include <array>
 #include <cerrno>
+#include <csignal>
 #include <poll.h>
+#include <termios.h>
 
 namespace zelto {
+
+struct QuietTerminal::Saved {
+    termios terminal{};
+    sigset_t mask{};
+};
 
 namespace {
 
@@ -29,14 +36,14 @@ sigset_t WatchedSet() {
 
 } // namespace
 
-QuietTerminal::QuietTerminal(int fd) : fd_(fd) {
+QuietTerminal::QuietTerminal(int fd) : fd_(fd), saved_(std::make_unique<Saved>()) {
     caughtSignal = 0;
     const sigset_t watched = WatchedSet();
     // Held back from here on, so that none can end the process between two steps with the echo off.
-    sigprocmask(SIG_BLOCK, &watched, &savedMask_);
+    sigprocmask(SIG_BLOCK, &watched, &saved_->mask);
     if (!TurnEchoOff()) {
         const int error = errno;
-        sigprocmask(SIG_SETMASK, &savedMask_, nullptr);
+        sigprocmask(SIG_SETMASK, &saved_->mask, nullptr);
         errno = error;
         return;
     }
@@ -57,9 +64,9 @@ QuietTerminal::QuietTerminal(int fd) : fd_(fd) {
 }
 
 bool QuietTerminal::TurnEchoOff() {
-    if (tcgetattr(fd_, &saved_) != 0)
+    if (tcgetattr(fd_, &saved_->terminal) != 0)
         return false;
-    termios quiet = saved_;
+    termios quiet = saved_->terminal;
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL);
     // Flushing drops what was typed ahead, which the terminal has already shown.
     return tcsetattr(fd_, TCSAFLUSH, &quiet) == 0;
@@ -69,12 +76,12 @@ QuietTerminal::~QuietTerminal() {
     if (!active_)
         return;
     // Flushing drops what was typed after the line, unseen: it must not reach the shell as a command.
-    tcsetattr(fd_, TCSAFLUSH, &saved_);
+    tcsetattr(fd_, TCSAFLUSH, &saved_->terminal);
     for (std::size_t i = 0; i < kWatchedSignals.size(); ++i)
         if (replaced[i])
             sigaction(kWatchedSignals[i], &savedActions[i], nullptr);
     // A signal that arrived after the wait is still held back; let it through now that the echo is back.
-    sigprocmask(SIG_SETMASK, &savedMask_, nullptr);
+    sigprocmask(SIG_SETMASK, &saved_->mask, nullptr);
 }
 
 bool QuietTerminal::WaitForInput() {
@@ -82,7 +89,7 @@ bool QuietTerminal::WaitForInput() {
         return false;
     pollfd input{fd_, POLLIN, 0};
     // ppoll takes the signals only while it waits, so none slips in between a check and the wait.
-    sigset_t open = savedMask_;
+    sigset_t open = saved_->mask;
     for (int signal : kWatchedSignals)
         sigdelset(&open, signal);
     for (int tries = 0; tries < 1000; ++tries) {

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <csignal>
-#include <termios.h>
+#include <memory>
 
 namespace zelto {
 
 // Turns a terminal's echo off while it lives, so that a password typed at a prompt never shows. The
 // signals that end or stop a process are held back meanwhile and taken only while waiting for input; one
 // that arrives is reported by Caught() once the terminal is back as it was, and the caller then lets it
-// take its usual course. Only one may live at a time.
+// take its usual course. Only one may live at a time. QuietTerminal.cpp on POSIX; on Windows the console's
+// echo (src/platform/windows/ConsoleQuietTerminal.cpp), where no signal waits.
 class QuietTerminal {
 public:
     explicit QuietTerminal(int fd);
@@ -28,10 +28,11 @@ public:
 private:
     bool TurnEchoOff();
 
+    struct Saved; // the terminal's settings and what else the system lets the prompt change, as they were
+
     int fd_;
     bool active_ = false;
-    termios saved_{};
-    sigset_t savedMask_{};
+    std::unique_ptr<Saved> saved_;
 };
 
 // SIGTSTP and SIGTTIN: the process stops and may be continued.

@@ -3,8 +3,8 @@
 #include "cli/Usage.h"
 #include "config/DomainList.h"
 #include "settings/SettingsFile.h"
+#include "update/ClientSettings.h"
 
-#include <climits>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -21,12 +21,12 @@ std::optional<int> Number(const std::string& text, std::size_t digits) {
 }
 
 std::string MethodLine(const SettingsFile& settings) {
-    const int stored = settings.ReadInt("ipmethod", INT_MIN);
-    if (stored == INT_MIN)
+    const std::optional<int> stored = ClientSettingsView(settings).StoredMethodNumber();
+    if (!stored)
         return "not chosen yet (the dialog offers both; updates detect on the server side until one is saved)";
     std::string line = MethodDescription(LoadDialogMethod(settings));
-    if (stored < 0 || stored > 3)
-        line += " (stored as " + std::to_string(stored) + ")";
+    if (*stored < 0 || *stored > 3)
+        line += " (stored as " + std::to_string(*stored) + ")";
     return line;
 }
 
@@ -39,11 +39,11 @@ std::string IgnoredLine(const SettingsFile& settings) {
 
 // The record keeps hour ("%H"), day of the year ("%j") and year ("%Y"); shown as a date and hour.
 std::string RegistrationLine(const SettingsFile& settings) {
-    SettingsFile::Lock lock(settings);
-    const std::string address = settings.ReadText("updatedip");
-    const std::string hourText = settings.ReadText("updatedhour");
-    const std::string dayText = settings.ReadText("updatedday");
-    const std::string yearText = settings.ReadText("updatedyear");
+    const RecordedUpdate record = ClientSettingsView(settings).UpdateRecord();
+    const std::string& address = record.address;
+    const std::string& hourText = record.time.hour;
+    const std::string& dayText = record.time.day;
+    const std::string& yearText = record.time.year;
     if (address.empty())
         return "none recorded";
     const std::optional<int> hour = Number(hourText, 2);

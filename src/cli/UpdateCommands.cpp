@@ -3,13 +3,9 @@
 #include "cli/SignalWatch.h"
 #include "cli/Usage.h"
 #include "config/FreshIpUpdate.h"
-#include "platform/SilentSoundPlayer.h"
 #include "platform/StopSignal.h"
-#include "platform/linux/InterfaceAddresses.h"
-#include "platform/linux/NullAutodialSetting.h"
-#include "platform/linux/SocketHttpSession.h"
-#include "platform/linux/SystemClock.h"
 #include "settings/SettingsFile.h"
+#include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
 #include "update/UpdateThread.h"
 
@@ -22,7 +18,7 @@ namespace {
 int ReportPass(const SettingsFile& settings, const PassReport& report, Console& console) {
     if (report.sent > 0)
         return report.failed == 0 ? kExitDone : kExitRefused;
-    if (settings.ReadInt("numofdomains", 0) <= 0)
+    if (ClientSettingsView(settings).DomainCount() <= 0)
         console.err << "No Domains Loaded!\n";
     else
         console.err << console.program << ": every domain entry has an empty value; nothing was sent\n";
@@ -32,14 +28,10 @@ int ReportPass(const SettingsFile& settings, const PassReport& report, Console& 
 
 } // namespace
 
-int RunHeadless(SettingsFile& settings, HeadlessMode mode, Console& console) {
-    SocketHttpSessionFactory http(console.program);
-    NullAutodialSetting autodial;
-    InterfaceAddresses addresses;
-    SystemClock clock;
+int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& platform, Console& console) {
     ConsoleNotices notices(console);
-    SilentSoundPlayer sound;
-    EnginePorts ports{settings, http, autodial, addresses, clock, notices, sound};
+    EnginePorts ports{settings,       platform.http, platform.autodial, platform.addresses,
+                      platform.clock, notices,       platform.sound};
     CUpdateThread thread(ports);
 
     StopSignal quit;
@@ -65,10 +57,8 @@ int RunHeadless(SettingsFile& settings, HeadlessMode mode, Console& console) {
     return kExitDone;
 }
 
-int RunForceUpdate(const SettingsFile& settings, Console& console) {
-    SocketHttpSessionFactory http(console.program);
-    SilentSoundPlayer sound;
-    const FreshIpUpdateOutcome outcome = RunFreshIpUpdate(settings, http, sound);
+int RunForceUpdate(const SettingsFile& settings, const PlatformPorts& platform, Console& console) {
+    const FreshIpUpdateOutcome outcome = RunFreshIpUpdate(settings, platform.http, platform.sound);
     console.out << outcome.message << '\n' << std::flush;
     return outcome.success ? kExitDone : kExitRefused;
 }

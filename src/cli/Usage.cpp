@@ -1,6 +1,6 @@
 #include "cli/Usage.h"
 
-#include "settings/SettingsFile.h"
+#include "platform/SettingsHome.h"
 
 namespace zelto {
 

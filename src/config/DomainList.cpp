@@ -8,9 +8,6 @@ namespace zelto {
 
 namespace {
 
-constexpr const char* kCountKey = "numofdomains";
-constexpr const char* kEntryKeys[] = {"first_level", "second_level", "password"};
-
 // Line breaks and other control characters would break the settings file's line structure; the dialog's
 // single-line boxes cannot hold them, so refusing them changes nothing a user of the dialog can do.
 bool HasControlCharacter(const std::string& text) {
@@ -31,11 +28,6 @@ bool IsValidPassword(const std::string& password) {
     return password.size() >= 6 && password.size() <= 8 && !HasControlCharacter(password);
 }
 
-// A count below zero can only come from a hand-edited file; it holds no live entry.
-int ReadCount(const SettingsFile& settings) {
-    return std::max(0, settings.ReadInt(kCountKey, 0));
-}
-
 DomainOutcome Refused(std::string status) {
     DomainOutcome outcome;
     outcome.status = std::move(status);
@@ -44,7 +36,7 @@ DomainOutcome Refused(std::string status) {
 
 } // namespace
 
-DomainOutcome OnAddDomain(SettingsFile& settings, const DomainInput& input) {
+DomainOutcome AddDomain(SettingsFile& settings, const DomainInput& input) {
     if (!IsValidLabel(input.domain))
         return Refused("Invalid Domain Name!");
     if (!IsValidLabel(input.topLevel))
@@ -53,72 +45,50 @@ DomainOutcome OnAddDomain(SettingsFile& settings, const DomainInput& input) {
         return Refused("Password must be 6-8 characters!");
 
     SettingsFile::Lock lock(settings);
-    const int count = ReadCount(settings);
-    if (count >= kMaxDomains)
+    const ClientSettings::Append appended = ClientSettings(settings).AppendDomain(input);
+    if (appended == ClientSettings::Append::Full)
         return Refused("Domain list is full!");
-
-    // The entry first, the count last: a reader never sees a count that covers an unwritten entry.
-    const int n = count + 1;
     DomainOutcome outcome;
-    outcome.writeFailed =
-        !(settings.WriteText(IndexedKey("first_level", n), input.topLevel) &&
-          settings.WriteText(IndexedKey("second_level", n), input.domain) &&
-          settings.WriteText(IndexedKey("password", n), input.password) && settings.WriteInt(kCountKey, n));
+    outcome.writeFailed = appended == ClientSettings::Append::WriteFailed;
     outcome.carriedOut = !outcome.writeFailed;
     outcome.status = BuildDomainListText(settings);
     return outcome;
 }
 
-DomainOutcome OnRemoveDomain(SettingsFile& settings, const DomainInput& input) {
+DomainOutcome RemoveDomain(SettingsFile& settings, const DomainInput& input) {
     SettingsFile::Lock lock(settings);
-    const int count = ReadCount(settings);
+    ClientSettings schema(settings);
+    const std::vector<DomainEntry> entries = schema.Domains();
     DomainOutcome outcome;
-    for (int i = 1; i <= count; ++i) {
-        if (settings.ReadText(IndexedKey("first_level", i)) == input.topLevel &&
-            settings.ReadText(IndexedKey("second_level", i)) == input.domain &&
-            settings.ReadText(IndexedKey("password", i)) == input.password) {
-            outcome.writeFailed = !RemoveDomainEntry(settings, count, i);
-            outcome.carriedOut = !outcome.writeFailed;
-            break;
-        }
+    const auto match = std::find(entries.begin(), entries.end(), input);
+    if (match != entries.end()) {
+        outcome.writeFailed = !schema.RemoveDomainAt(static_cast<int>(match - entries.begin()) + 1);
+        outcome.carriedOut = !outcome.writeFailed;
     }
     outcome.status = BuildDomainListText(settings);
     outcome.clearInputs = true;
     return outcome;
 }
 
-DomainOutcome OnClearAllDomains(SettingsFile& settings) {
+DomainOutcome ClearDomains(SettingsFile& settings) {
     SettingsFile::Lock lock(settings);
     DomainOutcome outcome;
-    outcome.writeFailed = !settings.WriteInt(kCountKey, 0);
+    outcome.writeFailed = !ClientSettings(settings).ClearDomains();
     outcome.carriedOut = !outcome.writeFailed;
     outcome.status = BuildDomainListText(settings);
     return outcome;
 }
 
 std::string BuildDomainListText(const SettingsFile& settings) {
-    SettingsFile::Lock lock(settings);
-    const int count = ReadCount(settings);
-    if (count == 0)
+    const std::vector<DomainEntry> entries = ClientSettingsView(settings).Domains();
+    if (entries.empty())
         return "No Domains Loaded!";
     std::string text = "Domain ";
-    for (int n = 1; n <= count; ++n)
-        text += settings.ReadText(IndexedKey("second_level", n)) + "." +
-                settings.ReadText(IndexedKey("first_level", n)) + ", ";
+    for (const DomainEntry& entry : entries)
+        text += entry.domain + "." + entry.topLevel + ", ";
     // The whole trailing run of commas and spaces goes, including any that ended the last top level.
     text.erase(text.find_last_not_of(", ") + 1);
     return text + " loaded.";
-}
-
-bool RemoveDomainEntry(SettingsFile& settings, int count, int i) {
-    SettingsFile::Lock lock(settings);
-    for (int j = i + 1; j <= count; ++j) {
-        for (const char* base : kEntryKeys) {
-            if (!settings.WriteText(IndexedKey(base, j - 1), settings.ReadText(IndexedKey(base, j))))
-                return false;
-        }
-    }
-    return settings.WriteInt(kCountKey, count - 1);
 }
 
 } // namespace zelto

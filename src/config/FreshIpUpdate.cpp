@@ -2,7 +2,7 @@
 
 #include "platform/HttpSession.h"
 #include "platform/SoundPlayer.h"
-#include "settings/SettingsFile.h"
+#include "update/ClientSettings.h"
 #include "update/FetchFirstLine.h"
 #include "update/ServiceEndpoints.h"
 
@@ -15,18 +15,17 @@ FreshIpUpdateOutcome RunFreshIpUpdate(const SettingsFile& settings, HttpSessionF
     {
         const std::unique_ptr<HttpSession> session = http.Open();
         const ServiceEndpoints endpoints(settings);
-        const int count = settings.ReadInt("numofdomains", 0);
+        const ClientSettingsView schema(settings);
+        const int count = schema.DomainCount();
         for (int n = 1; n <= count; ++n) {
             // Empty values are sent as they are: the service decides what an incomplete entry means.
-            const std::string password = settings.ReadText(IndexedKey("password", n));
-            const std::string firstLevel = settings.ReadText(IndexedKey("first_level", n));
-            const std::string secondLevel = settings.ReadText(IndexedKey("second_level", n));
+            const DomainEntry entry = schema.Domain(n);
             if (!session) {
                 success = false;
                 continue;
             }
             const FirstLine answer =
-                FetchFirstLine(*session, endpoints.InitializeUrl(firstLevel, secondLevel, password));
+                FetchFirstLine(*session, endpoints.InitializeUrl(entry.topLevel, entry.domain, entry.password));
             if (!answer.obtained)
                 success = false;
             else if (answer.line == "success")

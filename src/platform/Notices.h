@@ -4,6 +4,17 @@
 
 namespace zelto {
 
+// What became of one request to the service, or of the engine's work around it; each front-end decides in
+// one place how it shows each (the text beside it is for people, and a server may send any words).
+enum class ExchangeOutcome {
+    Answered,           // the service answered; the text is its first line
+    NoAnswer,           // no response, or none that could be read
+    NoSession,          // no internet session could be opened
+    RecordNotWritten,   // the service registered an address, but the update record could not be written
+    SettingsNotWritten, // the engine could not write a setting it needed
+    DomainsLeftOut,     // the stored count names more domains than are ever sent
+};
+
 // What the engine tells the user: message boxes, the tray icon's tooltip, and a line per request for
 // front-ends that keep a log.
 class Notices {
@@ -17,8 +28,9 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
     // Replaces the tray icon's tooltip; false when there is no icon to change.
     virtual bool SetTooltipText(const std::string& text) = 0;
-    // One request went out: its URL with the password masked, and the answer line or "no answer".
-    virtual void LogExchange(const std::string& maskedUrl, const std::string& outcome) = 0;
+    // One request went out (its URL with the password masked), or the engine has something to say about the
+    // service at that URL: what became of it, and the answer line or the engine's words for it.
+    virtual void LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) = 0;
 };
 
 } // namespace zelto

@@ -79,6 +79,10 @@ bool SettingsFile::WriteText(std::string_view key, std::string_view value) {
 }
 
 bool SettingsFile::WriteTexts(std::initializer_list<std::pair<std::string_view, std::string_view>> entries) {
+    return WriteTexts(std::span(entries.begin(), entries.size()));
+}
+
+bool SettingsFile::WriteTexts(std::span<const std::pair<std::string_view, std::string_view>> entries) {
     for (const auto& [key, value] : entries) {
         if (!IsWritableKey(key) || !IsWritableValue(value)) {
             return false;

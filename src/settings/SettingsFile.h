@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -39,6 +40,7 @@ public:
     bool WriteInt(std::string_view key, int value);
     // Several keys as one change, in one replacement of the file: all of them are written, or none.
     bool WriteTexts(std::initializer_list<std::pair<std::string_view, std::string_view>> entries);
+    bool WriteTexts(std::span<const std::pair<std::string_view, std::string_view>> entries);
 
     // Holds the file for a run of reads and writes that others must see as one change. Re-entrant for the
     // thread that holds it; other threads and processes wait until it is released.
@@ -61,8 +63,5 @@ private:
 
 // base followed by the entry number in decimal: IndexedKey("password", 3) is "password3".
 std::string IndexedKey(std::string_view base, int number);
-
-// $XDG_CONFIG_HOME/zelto-premium/ZeltoPre.INI, or ~/.config/zelto-premium/ZeltoPre.INI.
-std::filesystem::path DefaultSettingsPath();
 
 } // namespace zelto

@@ -1,7 +1,7 @@
 #pragma once
 
-// Where the settings file lives on this system: SettingsLocation.cpp on POSIX,
-// windows/WindowsSettingsLocation.cpp on Windows. DefaultSettingsPath is declared in SettingsFile.h.
+// Where the settings file starts from on this system: SettingsLocation.cpp on POSIX,
+// windows/WindowsSettingsLocation.cpp on Windows.
 
 #include <filesystem>
 

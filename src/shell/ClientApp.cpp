@@ -7,6 +7,7 @@
 #include "shell/SplashWnd.h"
 #include "shell/SystemTray.h"
 #include "shell/TrayCommands.h"
+#include "update/ClientSettings.h"
 #include "update/ServiceEndpoints.h"
 
 #include <QApplication>
@@ -60,7 +61,7 @@ void CClientApp::InitInstance() {
     m_pRunner = std::make_unique<UpdateThreadRunner>(*m_pUpdateThread);
     m_pRunner->Start();
 
-    if (m_ports.settings.ReadInt("numofdomains", 0) != 0)
+    if (ClientSettingsView(m_ports.settings).DomainCount() != 0)
         return;
     OnProperties();
 }

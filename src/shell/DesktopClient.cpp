@@ -1,11 +1,6 @@
 #include "shell/DesktopClient.h"
 
-#include "platform/linux/InterfaceAddresses.h"
-#include "platform/linux/NullAutodialSetting.h"
-#include "platform/linux/SocketHttpSession.h"
-#include "platform/linux/SystemClock.h"
 #include "settings/SettingsFile.h"
-#include "shell/AlsaSoundPlayer.h"
 #include "shell/ClientApp.h"
 #include "shell/DialogRun.h"
 #include "ui/PropertiesDlg.h"
@@ -32,7 +27,7 @@ bool HasDisplay() {
 
 } // namespace
 
-int RunDesktopClient(const std::filesystem::path& settingsPath, int argc, char** argv) {
+int RunDesktopClient(const std::filesystem::path& settingsPath, const PlatformPorts& platform, int argc, char** argv) {
     if (!HasDisplay()) {
         std::fputs("zelto-premium: no display for the tray client; use --headless or --once on a server "
                    "(see --help)\n",
@@ -41,12 +36,6 @@ int RunDesktopClient(const std::filesystem::path& settingsPath, int argc, char**
     }
     QApplication application(argc, argv);
     SettingsFile settings(settingsPath);
-    // The application's name, the executable's base name, is also the agent name of every request.
-    SocketHttpSessionFactory http(QCoreApplication::applicationName().toStdString());
-    NullAutodialSetting autodial;
-    InterfaceAddresses addresses;
-    SystemClock clock;
-    AlsaSoundPlayer sound;
 
     ShellHooks hooks;
     hooks.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
@@ -54,7 +43,9 @@ int RunDesktopClient(const std::filesystem::path& settingsPath, int argc, char**
         CPropertiesDlg dialog(context);
         RunDialog(dialog);
     };
-    CClientApp client(ShellPorts{settings, http, autodial, addresses, clock, sound}, std::move(hooks));
+    CClientApp client(
+        ShellPorts{settings, platform.http, platform.autodial, platform.addresses, platform.clock, platform.sound},
+        std::move(hooks));
     client.InitInstance();
     if (client.ExitRequested())
         return client.ExitCode();

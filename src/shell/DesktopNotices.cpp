@@ -12,6 +12,26 @@
 
 namespace zelto {
 
+namespace {
+
+// How the log marks each outcome, after the program's name: nothing for an answer, like a compiler otherwise.
+const char* LogLabel(ExchangeOutcome outcome) {
+    switch (outcome) {
+    case ExchangeOutcome::Answered:
+        return "";
+    case ExchangeOutcome::DomainsLeftOut:
+        return "warning: ";
+    case ExchangeOutcome::NoAnswer:
+    case ExchangeOutcome::NoSession:
+    case ExchangeOutcome::RecordNotWritten:
+    case ExchangeOutcome::SettingsNotWritten:
+        break;
+    }
+    return "error: ";
+}
+
+} // namespace
+
 DesktopNotices::DesktopNotices(CSystemTray* tray) : m_pTray(tray) {}
 
 DesktopNotices::~DesktopNotices() {
@@ -64,10 +84,10 @@ bool DesktopNotices::SetTooltipText(const std::string& text) {
     return m_pTray != nullptr && m_pTray->SetTooltipText(text);
 }
 
-void DesktopNotices::LogExchange(const std::string& maskedUrl, const std::string& outcome) {
+void DesktopNotices::LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) {
     if (qEnvironmentVariableIsSet("ZELTO_LOG_EXCHANGES"))
-        std::fprintf(stderr, "%s: %s -> %s\n", QCoreApplication::applicationName().toLocal8Bit().constData(),
-                     maskedUrl.c_str(), outcome.c_str());
+        std::fprintf(stderr, "%s: %s%s -> %s\n", QCoreApplication::applicationName().toLocal8Bit().constData(),
+                     LogLabel(outcome), maskedUrl.c_str(), text.c_str());
 }
 
 void DesktopNotices::ReleaseAll() {

@@ -27,8 +27,8 @@ public:
     // Returns when the user closed the box, or at once after ReleaseAll.
     void ShowMessage(const std::string& text) override;
     bool SetTooltipText(const std::string& text) override;
-    // A line on stderr when ZELTO_LOG_EXCHANGES is set; nothing otherwise.
-    void LogExchange(const std::string& maskedUrl, const std::string& outcome) override;
+    // A line on stderr when ZELTO_LOG_EXCHANGES is set, failures marked; nothing otherwise.
+    void LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) override;
 
     // On the way out: closes the open boxes, releases every waiting thread and shows no box from now on.
     void ReleaseAll();

@@ -106,28 +106,28 @@ QMenu* CSystemTray::PopupMenu() {
     return m_pMenu.get();
 }
 
-int CSystemTray::OnTrayNotification(QSystemTrayIcon::ActivationReason reason) {
+bool CSystemTray::OnTrayNotification(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
     case QSystemTrayIcon::Context:
         if (!PopupMenu())
-            return 0;
+            return false;
         ShowPopupMenu();
-        return 1;
+        return true;
     case QSystemTrayIcon::DoubleClick: {
         if (!PopupMenu() || !m_pTarget)
-            return 0;
+            return false;
         int id = m_nDefaultItem;
         if (m_bDefaultByPos) {
             const QList<QAction*> actions = m_pMenu->actions();
             if (m_nDefaultItem >= actions.size())
-                return 0;
+                return false;
             id = actions.at(m_nDefaultItem)->data().toInt();
         }
         m_pTarget->OnCommand(id);
-        return 1;
+        return true;
     }
     default:
-        return 1;
+        return true;
     }
 }
 

@@ -34,8 +34,8 @@ public:
     // Takes the icon out of the notification area for good; later calls do nothing.
     void HideIcon();
     // Mouse actions on the icon: the right button opens the menu, a double-click runs the default item,
-    // anything else does nothing. Returns 0 when the menu or its default item cannot be had, else 1.
-    int OnTrayNotification(QSystemTrayIcon::ActivationReason reason);
+    // anything else does nothing. False (the Windows client's 0) when the menu or its default item cannot be had.
+    bool OnTrayNotification(QSystemTrayIcon::ActivationReason reason);
 
     bool IsEnabled() const;
     bool IsHidden() const;

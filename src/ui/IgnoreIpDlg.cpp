@@ -76,7 +76,7 @@ void CIgnoreIpDlg::SetMessageBox(MessageBoxFn showMessage) {
 }
 
 void CIgnoreIpDlg::OnAddIp() {
-    const bool written = zelto::OnAddIp(m_settings, m_ipAddress->Address());
+    const bool written = AddIgnoredAddress(m_settings, m_ipAddress->Address());
     m_strIgnoreList = QString::fromStdString(BuildIgnoreListText(m_settings));
     ShowList();
     if (!written)
@@ -84,7 +84,7 @@ void CIgnoreIpDlg::OnAddIp() {
 }
 
 void CIgnoreIpDlg::OnRemoveIp() {
-    const IgnoreRemoval removal = RemoveIgnoreAddress(m_settings, m_ipAddress->Address());
+    const IgnoreRemoval removal = RemoveIgnoredAddress(m_settings, m_ipAddress->Address());
     m_strIgnoreList = QString::fromStdString(BuildIgnoreListText(m_settings));
     ShowList();
     if (removal == IgnoreRemoval::WriteFailed)

@@ -56,7 +56,7 @@ public:
 
 CPropertiesDlg::CPropertiesDlg(DialogContext& context, QWidget* parent)
     : QDialog(parent), m_context(context), m_showMessage(&ShowWarningMessage) {
-    if (m_context.settings.ReadInt("numofdomains", 0) != 0)
+    if (ClientSettingsView(m_context.settings).DomainCount() != 0)
         m_strStatus = QString::fromStdString(BuildDomainListText(m_context.settings));
     else
         m_strStatus = kPrompt; // shown only here: later changes show the list or a message
@@ -270,18 +270,18 @@ void CPropertiesDlg::reject() {
 
 void CPropertiesDlg::OnAddDomain() {
     PullFields();
-    ShowOutcome(zelto::OnAddDomain(
-        m_context.settings, {m_strDomain.toStdString(), m_strTopLevel.toStdString(), m_strPassword.toStdString()}));
+    ShowOutcome(AddDomain(m_context.settings,
+                          {m_strDomain.toStdString(), m_strTopLevel.toStdString(), m_strPassword.toStdString()}));
 }
 
 void CPropertiesDlg::OnRemoveDomain() {
     PullFields();
-    ShowOutcome(zelto::OnRemoveDomain(
-        m_context.settings, {m_strDomain.toStdString(), m_strTopLevel.toStdString(), m_strPassword.toStdString()}));
+    ShowOutcome(RemoveDomain(m_context.settings,
+                             {m_strDomain.toStdString(), m_strTopLevel.toStdString(), m_strPassword.toStdString()}));
 }
 
 void CPropertiesDlg::OnClearAllDomains() {
-    ShowOutcome(zelto::OnClearAllDomains(m_context.settings));
+    ShowOutcome(ClearDomains(m_context.settings));
 }
 
 void CPropertiesDlg::ShowOutcome(const DomainOutcome& outcome) {

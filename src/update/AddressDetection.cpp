@@ -3,8 +3,8 @@
 #include "platform/HostAddresses.h"
 #include "platform/HttpSession.h"
 #include "platform/Notices.h"
-#include "settings/SettingsFile.h"
 #include "update/AddressFilter.h"
+#include "update/ClientSettings.h"
 #include "update/DialUpGuard.h"
 #include "update/EnginePorts.h"
 #include "update/FetchFirstLine.h"
@@ -12,6 +12,7 @@
 #include "update/UpdateAnswer.h"
 
 #include <algorithm>
+#include <array>
 
 namespace zelto {
 
@@ -25,24 +26,27 @@ std::string AskServerForAddress(EnginePorts& ports, const StopSignal* stop) {
     const std::string url = ServiceEndpoints(ports.settings).IpCheckUrl();
     const std::unique_ptr<HttpSession> session = ports.http.Open(stop);
     if (!session) {
-        ports.notices.LogExchange(url, "no answer (no internet session)");
+        ports.notices.LogExchange(url, ExchangeOutcome::NoSession, "no answer (no internet session)");
         return {};
     }
     DialUpGuard guard(ports.autodial);
     guard.Engage();
     const FirstLine answer = FetchFirstLine(*session, url);
     guard.Release();
-    ports.notices.LogExchange(url, answer.obtained ? answer.line : "no answer");
+    if (answer.obtained)
+        ports.notices.LogExchange(url, ExchangeOutcome::Answered, answer.line);
+    else
+        ports.notices.LogExchange(url, ExchangeOutcome::NoAnswer, "no answer");
     if (!answer.obtained || ClassifyAnswer(answer.line) != UpdateAnswer::Registered)
         return {};
     return RegisteredAddress(answer.line);
 }
 
-// "one" to "four" as signed decimal, unchecked: missing keys give 0.0.0.0.
-std::string FixedAddress(const SettingsFile& settings) {
-    SettingsFile::Lock lock(settings);
-    return std::to_string(settings.ReadInt("one", 0)) + "." + std::to_string(settings.ReadInt("two", 0)) + "." +
-           std::to_string(settings.ReadInt("three", 0)) + "." + std::to_string(settings.ReadInt("four", 0));
+// The stored parts as signed decimal, unchecked: missing keys give 0.0.0.0.
+std::string FixedAddressText(const ClientSettingsView& settings) {
+    const std::array<int, 4> parts = settings.FixedAddress();
+    return std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." + std::to_string(parts[2]) + "." +
+           std::to_string(parts[3]);
 }
 
 // The last ordinary address; without one, the last reserved address that is not the loopback; else "".
@@ -68,10 +72,11 @@ std::vector<std::string> ListClientAddresses(EnginePorts& ports) {
 
 std::string DetectCurrentAddress(EnginePorts& ports, const StopSignal* stop) {
     const std::vector<std::string> addresses = ListClientAddresses(ports);
-    const int method = ports.settings.ReadInt("ipmethod", 0);
-    if (method == 3)
-        return FixedAddress(ports.settings);
-    if (method == 2) {
+    const ClientSettingsView settings(ports.settings);
+    const AddressMethod method = settings.EngineMethod();
+    if (method == AddressMethod::Fixed)
+        return FixedAddressText(settings);
+    if (method == AddressMethod::Both) {
         // Exact text match, no trimming: a server-seen address with anything after it matches nothing.
         const std::string seen = AskServerForAddress(ports, stop);
         if (!seen.empty() && std::find(addresses.begin(), addresses.end(), seen) != addresses.end())

@@ -1,6 +1,6 @@
 #include "update/AddressFilter.h"
 
-#include "settings/SettingsFile.h"
+#include "update/ClientSettings.h"
 
 #include <algorithm>
 #include <array>
@@ -21,16 +21,6 @@ constexpr std::array<ReservedTest, 20> kReservedRanges{{
     {"172.28.", 7},   {"172.29.", 7}, {"172.30.", 7}, {"172.31.", 7}, {"192.168", 7}, {"169.254", 7},
 }};
 
-// "ignoreip1" ... up to "numofignoreip", read as one consistent list.
-std::vector<std::string> ReadIgnoreList(const SettingsFile& settings) {
-    SettingsFile::Lock lock(settings);
-    std::vector<std::string> entries;
-    const int count = settings.ReadInt("numofignoreip", 0);
-    for (int index = 1; index <= count; ++index)
-        entries.push_back(settings.ReadText(IndexedKey("ignoreip", index)));
-    return entries;
-}
-
 } // namespace
 
 bool IsReservedAddress(std::string_view address) {
@@ -40,14 +30,14 @@ bool IsReservedAddress(std::string_view address) {
 }
 
 bool IsIgnoredAddress(const SettingsFile& settings, std::string_view address) {
-    const std::vector<std::string> ignored = ReadIgnoreList(settings);
+    const std::vector<std::string> ignored = ClientSettingsView(settings).IgnoredAddresses();
     return std::find(ignored.begin(), ignored.end(), address) != ignored.end();
 }
 
 std::vector<std::string> FilterAddressList(const SettingsFile& settings, const std::vector<std::string>& addresses) {
     if (addresses.empty())
         return {};
-    const std::vector<std::string> ignored = ReadIgnoreList(settings);
+    const std::vector<std::string> ignored = ClientSettingsView(settings).IgnoredAddresses();
     std::vector<std::string> ordinary;
     std::vector<std::string> reserved;
     for (const std::string& address : addresses) {

@@ -1,15 +1,10 @@
 #include "update/ServiceEndpoints.h"
 
-#include "settings/SettingsFile.h"
+#include "update/ClientSettings.h"
 
 namespace zelto {
 
 namespace {
-
-std::string Configured(const SettingsFile& settings, std::string_view key, const char* fallback) {
-    std::string host = settings.ReadText(key);
-    return host.empty() ? fallback : host;
-}
 
 bool Unreserved(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
@@ -19,11 +14,11 @@ bool Unreserved(unsigned char c) {
 } // namespace
 
 std::string ServiceEndpoints::UpdateServer() const {
-    return Configured(settings_, "updateserver", kDefaultUpdateServer);
+    return ClientSettingsView(settings_).UpdateServer();
 }
 
 std::string ServiceEndpoints::WebSite() const {
-    return Configured(settings_, "website", kDefaultWebSite);
+    return ClientSettingsView(settings_).WebSite();
 }
 
 std::string ServiceEndpoints::UpdateUrl(const std::string& firstLevel, const std::string& secondLevel,

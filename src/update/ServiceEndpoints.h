@@ -6,13 +6,10 @@ namespace zelto {
 
 class SettingsFile;
 
-// Where the service lives. The built-in hosts can be overridden by the settings keys "updateserver" and
-// "website" (read at each use); a host may carry a port, as in "127.0.0.1:8080".
+// Where the service lives: the built-in hosts unless the settings name others (read at each use); a host may
+// carry a port, as in "127.0.0.1:8080".
 class ServiceEndpoints {
 public:
-    static constexpr const char* kDefaultUpdateServer = "dynamic.zelto.com";
-    static constexpr const char* kDefaultWebSite = "www.zelto.com";
-
     explicit ServiceEndpoints(const SettingsFile& settings) : settings_(settings) {}
 
     std::string UpdateServer() const;

@@ -2,7 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Notices.h"
-#include "settings/SettingsFile.h"
+#include "update/ClientSettings.h"
 #include "update/DialUpGuard.h"
 #include "update/EnginePorts.h"
 #include "update/FetchFirstLine.h"
@@ -15,14 +15,6 @@ namespace zelto {
 namespace {
 
 constexpr const char* kTooltipPrefix = "Zelto Premium Online! IP Address->";
-
-// The address and the time of the registration; false when a key could not be written.
-bool WriteUpdateRecord(SettingsFile& settings, const std::string& address, std::time_t now) {
-    const LocalStamp stamp = FormatLocalStamp(now);
-    // One change, so that no reader (nor a crash) ever sees a new address with an old hour.
-    return settings.WriteTexts(
-        {{"updatedip", address}, {"updatedhour", stamp.hour}, {"updatedday", stamp.day}, {"updatedyear", stamp.year}});
-}
 
 std::string MessageFor(UpdateAnswer answer, const std::string& domain, const std::string& registrationPage) {
     switch (answer) {
@@ -54,7 +46,7 @@ DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std:
     const FirstLine answer = FetchFirstLine(session, url);
     DomainExchange exchange{answer.obtained, answer.line};
     if (!answer.obtained) {
-        ports.notices.LogExchange(MaskPassword(url), "no answer");
+        ports.notices.LogExchange(MaskPassword(url), ExchangeOutcome::NoAnswer, "no answer");
         return exchange;
     }
 
@@ -62,14 +54,17 @@ DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std:
     if (meaning == UpdateAnswer::Registered) {
         const std::string registered = RegisteredAddress(answer.line);
         ports.notices.SetTooltipText(kTooltipPrefix + registered);
-        exchange.recordWritten = WriteUpdateRecord(ports.settings, registered, ports.clock.Now());
-        ports.notices.LogExchange(MaskPassword(url), exchange.recordWritten
-                                                         ? answer.line
-                                                         : answer.line + " (the update record could not be written)");
+        exchange.recordWritten =
+            ClientSettings(ports.settings).WriteUpdateRecord({registered, FormatLocalStamp(ports.clock.Now())});
+        if (exchange.recordWritten)
+            ports.notices.LogExchange(MaskPassword(url), ExchangeOutcome::Answered, answer.line);
+        else
+            ports.notices.LogExchange(MaskPassword(url), ExchangeOutcome::RecordNotWritten,
+                                      answer.line + " (the update record could not be written)");
         return exchange;
     }
 
-    ports.notices.LogExchange(MaskPassword(url), answer.line);
+    ports.notices.LogExchange(MaskPassword(url), ExchangeOutcome::Answered, answer.line);
     const std::string message = MessageFor(meaning, secondLevel + "." + firstLevel, endpoints.RegistrationPage());
     if (!message.empty())
         ports.notices.ShowMessage(message);

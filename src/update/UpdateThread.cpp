@@ -5,6 +5,7 @@
 #include "platform/SoundPlayer.h"
 #include "settings/SettingsFile.h"
 #include "update/AddressDetection.h"
+#include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
 #include "update/ServiceEndpoints.h"
 #include "update/UpdateAnswer.h"
@@ -19,9 +20,6 @@ namespace zelto {
 
 namespace {
 
-// Domain entry numbers have at most three digits.
-constexpr int kMaxDomainNumber = 999;
-
 class StopSleeper : public Sleeper {
 public:
     explicit StopSleeper(StopSignal& stop) : stop_(stop) {}
@@ -31,25 +29,19 @@ private:
     StopSignal& stop_;
 };
 
-struct DomainKeys {
-    std::string password;
-    std::string firstLevel;
-    std::string secondLevel;
-    int method = 0; // "ipmethod", read only for a complete entry
-
-    bool Complete() const { return !password.empty() && !firstLevel.empty() && !secondLevel.empty(); }
+struct DomainToSend {
+    DomainEntry entry;
+    AddressMethod method = AddressMethod::Server; // read only for a complete entry
 };
 
-// Read together so a removal in the Properties dialog cannot hand us half of two entries.
-DomainKeys ReadDomain(const SettingsFile& settings, int number) {
-    SettingsFile::Lock lock(settings);
-    DomainKeys keys;
-    keys.password = settings.ReadText(IndexedKey("password", number));
-    keys.firstLevel = settings.ReadText(IndexedKey("first_level", number));
-    keys.secondLevel = settings.ReadText(IndexedKey("second_level", number));
-    if (keys.Complete())
-        keys.method = settings.ReadInt("ipmethod", 0);
-    return keys;
+// The method is read with the entry, so that the pair comes from one state of the file.
+DomainToSend ReadDomain(const SettingsFile& file, int number) {
+    SettingsFile::Lock lock(file);
+    const ClientSettingsView settings(file);
+    DomainToSend domain{settings.Domain(number)};
+    if (domain.entry.Complete())
+        domain.method = settings.EngineMethod();
+    return domain;
 }
 
 } // namespace
@@ -65,11 +57,11 @@ struct CUpdateThread::Impl {
     Sleeper& sleeper;
     std::unique_ptr<HttpSession> session;
     bool sessionFailureReported = false;
-    // Set when emptying "updatedip" failed, so the first pass still happens.
+    // Set when emptying the update record failed, so the first pass still happens.
     bool firstPassForced = false;
 
-    void Report(const std::string& problem) {
-        ports.notices.LogExchange("http://" + ServiceEndpoints(ports.settings).UpdateServer() + "/", problem);
+    void Report(ExchangeOutcome outcome, const std::string& problem) {
+        ports.notices.LogExchange("http://" + ServiceEndpoints(ports.settings).UpdateServer() + "/", outcome, problem);
     }
 
     // One failure is reported per run of failures, not at every retry.
@@ -77,7 +69,7 @@ struct CUpdateThread::Impl {
         if (!session)
             session = ports.http.Open(&stop);
         if (!session && !sessionFailureReported && !stop.Raised()) {
-            Report("no internet session; trying again before the next pass");
+            Report(ExchangeOutcome::NoSession, "no internet session; trying again before the next pass");
             sessionFailureReported = true;
         }
         if (session)
@@ -89,9 +81,11 @@ struct CUpdateThread::Impl {
         EnsureSession();
         ports.sound.PlaySoundCue("INTROSOUND");
         // Empties the record so the first decision always finds a pass due.
-        if (!ports.settings.WriteText("updatedip", "")) {
+        if (!ClientSettings(ports.settings).ClearUpdateRecord()) {
             firstPassForced = true;
-            Report("could not empty updatedip in " + ports.settings.Path().string());
+            Report(ExchangeOutcome::SettingsNotWritten, "could not empty " +
+                                                            std::string(SettingsKeys::kRecordedAddress) + " in " +
+                                                            ports.settings.Path().string());
         }
     }
 
@@ -104,31 +98,34 @@ struct CUpdateThread::Impl {
     }
 
     bool PassDue() {
-        const bool due = IsUpdateDue(ports) == 1;
+        const bool due = IsUpdateDue(ports);
         return std::exchange(firstPassForced, false) || due;
     }
 
-    bool HasDomains() { return ports.settings.ReadInt("numofdomains", 0) != 0; }
+    bool HasDomains() { return ClientSettingsView(ports.settings).DomainCount() != 0; }
 
     PassReport RunPass() {
         PassReport report;
         const bool connected = EnsureSession();
-        const int stored = ports.settings.ReadInt("numofdomains", 0);
-        if (stored > kMaxDomainNumber)
-            Report("numofdomains is " + std::to_string(stored) + "; only domains 1 to 999 are sent");
-        const int count = std::min(stored, kMaxDomainNumber);
+        const int stored = ClientSettingsView(ports.settings).DomainCount();
+        if (stored > ClientSettingsView::kMaxDomains)
+            Report(ExchangeOutcome::DomainsLeftOut, std::string(SettingsKeys::kDomainCount) + " is " +
+                                                        std::to_string(stored) + "; only domains 1 to 999 are sent");
+        const int count = std::min(stored, ClientSettingsView::kMaxDomains);
         for (int number = 1; number <= count && !stop.Raised(); ++number) {
-            const DomainKeys keys = ReadDomain(ports.settings, number);
-            if (!keys.Complete())
+            const DomainToSend domain = ReadDomain(ports.settings, number);
+            const DomainEntry& entry = domain.entry;
+            if (!entry.Complete())
                 continue;
             ++report.sent;
             if (!connected) {
                 ++report.failed;
                 continue;
             }
-            const std::string address = keys.method != 0 ? DetectCurrentAddress(ports, &stop) : std::string();
+            const std::string address =
+                domain.method != AddressMethod::Server ? DetectCurrentAddress(ports, &stop) : std::string();
             const DomainExchange exchange =
-                UpdateDomain(ports, *session, keys.firstLevel, keys.secondLevel, keys.password, address);
+                UpdateDomain(ports, *session, entry.topLevel, entry.domain, entry.password, address);
             if (exchange.obtained && ClassifyAnswer(exchange.line) == UpdateAnswer::Registered)
                 ++report.registered;
             else

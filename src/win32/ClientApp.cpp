@@ -5,6 +5,7 @@
 #include "platform/windows/WideText.h"
 #include "platform/windows/WindowsSockets.h"
 #include "settings/SettingsFile.h"
+#include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
 #include "update/ServiceEndpoints.h"
 #include "update/UpdateThread.h"
@@ -76,7 +77,7 @@ BOOL CClientApp::InitInstance() {
     if (!m_hWorker)
         ShowWarningMessage(nullptr, "The update thread could not be started: no domain will be updated.");
 
-    if (m_ports.settings.ReadInt("numofdomains", 0) == 0)
+    if (ClientSettingsView(m_ports.settings).DomainCount() == 0)
         OnProperties();
     return TRUE;
 }

@@ -32,7 +32,7 @@ bool CIgnoreIpDlg::OnCommand(int id, int notifyCode) {
 }
 
 void CIgnoreIpDlg::OnAddIp() {
-    const bool written = zelto::OnAddIp(m_settings, GetAddressFields(GetDlgItem(m_hWnd, IDC_IPADDRESS)));
+    const bool written = AddIgnoredAddress(m_settings, GetAddressFields(GetDlgItem(m_hWnd, IDC_IPADDRESS)));
     m_strIgnoreList = BuildIgnoreListText(m_settings);
     ShowList();
     if (!written)
@@ -40,7 +40,7 @@ void CIgnoreIpDlg::OnAddIp() {
 }
 
 void CIgnoreIpDlg::OnRemoveIp() {
-    const IgnoreRemoval removal = RemoveIgnoreAddress(m_settings, GetAddressFields(GetDlgItem(m_hWnd, IDC_IPADDRESS)));
+    const IgnoreRemoval removal = RemoveIgnoredAddress(m_settings, GetAddressFields(GetDlgItem(m_hWnd, IDC_IPADDRESS)));
     m_strIgnoreList = BuildIgnoreListText(m_settings);
     ShowList();
     if (removal == IgnoreRemoval::WriteFailed)

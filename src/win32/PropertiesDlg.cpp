@@ -5,6 +5,7 @@
 #include "config/FreshIpUpdate.h"
 #include "platform/SoundPlayer.h"
 #include "settings/SettingsFile.h"
+#include "update/ClientSettings.h"
 #include "win32/AboutDlg.h"
 #include "win32/ControlText.h"
 #include "win32/IgnoreIpDlg.h"
@@ -41,8 +42,8 @@ CPropertiesDlg::CPropertiesDlg(DialogContext& context)
     : CDialog(IDD_PROPERTIES), m_context(context),
       m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {
     // The prompt is shown only here: later changes show the list or a message.
-    m_strStatus = m_context.settings.ReadInt("numofdomains", 0) != 0 ? BuildDomainListText(m_context.settings)
-                                                                     : std::string(kPrompt);
+    m_strStatus = ClientSettingsView(m_context.settings).DomainCount() != 0 ? BuildDomainListText(m_context.settings)
+                                                                            : std::string(kPrompt);
     SetMethodFlags(MethodButton(LoadDialogMethod(m_context.settings)));
 }
 
@@ -178,16 +179,16 @@ DomainInput CPropertiesDlg::Input() const {
 
 void CPropertiesDlg::OnAddDomain() {
     PullFields();
-    ShowOutcome(zelto::OnAddDomain(m_context.settings, Input()));
+    ShowOutcome(AddDomain(m_context.settings, Input()));
 }
 
 void CPropertiesDlg::OnRemoveDomain() {
     PullFields();
-    ShowOutcome(zelto::OnRemoveDomain(m_context.settings, Input()));
+    ShowOutcome(RemoveDomain(m_context.settings, Input()));
 }
 
 void CPropertiesDlg::OnClearAllDomains() {
-    ShowOutcome(zelto::OnClearAllDomains(m_context.settings));
+    ShowOutcome(ClearDomains(m_context.settings));
 }
 
 void CPropertiesDlg::ShowOutcome(const DomainOutcome& outcome) {

@@ -1,4 +1,5 @@
 // The desktop program's composition root: the Windows adapters handed to the application object.
+#include "platform/SettingsHome.h"
 #include "platform/linux/SystemClock.h"
 #include "platform/windows/AdapterAddresses.h"
 #include "platform/windows/RegistryAutodialSetting.h"

@@ -6,6 +6,26 @@
 
 namespace zelto {
 
+namespace {
+
+// How the debugger's output marks each outcome: nothing for an answer, like a compiler otherwise.
+const char* LogLabel(ExchangeOutcome outcome) {
+    switch (outcome) {
+    case ExchangeOutcome::Answered:
+        return "";
+    case ExchangeOutcome::DomainsLeftOut:
+        return "warning: ";
+    case ExchangeOutcome::NoAnswer:
+    case ExchangeOutcome::NoSession:
+    case ExchangeOutcome::RecordNotWritten:
+    case ExchangeOutcome::SettingsNotWritten:
+        break;
+    }
+    return "error: ";
+}
+
+} // namespace
+
 void WindowsNotices::ShowMessage(const std::string& text) {
     ShowWarningMessage(nullptr, text);
 }
@@ -17,8 +37,8 @@ bool WindowsNotices::SetTooltipText(const std::string& text) {
     return changed;
 }
 
-void WindowsNotices::LogExchange(const std::string& maskedUrl, const std::string& outcome) {
-    OutputDebugStringW(Widen(maskedUrl + " -> " + outcome + "\n").c_str());
+void WindowsNotices::LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) {
+    OutputDebugStringW(Widen(LogLabel(outcome) + maskedUrl + " -> " + text + "\n").c_str());
 }
 
 } // namespace zelto

@@ -16,7 +16,7 @@ public:
     // Each tooltip shown also goes to the debugger's output, as every exchange does.
     bool SetTooltipText(const std::string& text) override;
     // For a debugger's output window; the program keeps no log.
-    void LogExchange(const std::string& maskedUrl, const std::string& outcome) override;
+    void LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) override;
 
 private:
     CSystemTray& m_tray;

@@ -1,5 +1,5 @@
 // --autostart on|off on folders of the test's own.
-#include "cli/Autostart.h"
+#include "platform/linux/Autostart.h"
 #include "CliFixture.h"
 
 namespace zelto {

@@ -14,12 +14,28 @@ TEST(ConsoleNoticesTest, EachLineGetsItsJournalPriorityAndServerTextCannotForgeO
     Console console{out, err, "zelto-premium", LogMarks::Journal, LogMarks::Journal};
     ConsoleNotices notices(console);
     notices.ShowMessage("Password for domain *.example.com is incorrect!");
-    notices.LogExchange("u", "no answer");
-    notices.LogExchange("u", "ip203.0.113.7 (the update record could not be written)");
-    notices.LogExchange("u", "\x1b[2J\r\n<0>forged\x7f caf\xe9");
     EXPECT_EQ(err.str(), "<4>zelto-premium: Password for domain *.example.com is incorrect!\n");
-    EXPECT_EQ(out.str(), "<3>u -> no answer\n<3>u -> ip203.0.113.7 (the update record could not be written)\n"
-                         "<6>u -> \\x1b[2J\\x0d\\x0a<0>forged\\x7f caf\xe9\n");
+    const struct {
+        ExchangeOutcome outcome;
+        const char* text;
+        const char* line;
+    } cases[] = {
+        {ExchangeOutcome::NoAnswer, "no answer", "<3>u -> no answer\n"},
+        {ExchangeOutcome::NoSession, "no internet session", "<3>u -> no internet session\n"},
+        {ExchangeOutcome::RecordNotWritten, "ip203.0.113.7 (the update record could not be written)",
+         "<3>u -> ip203.0.113.7 (the update record could not be written)\n"},
+        {ExchangeOutcome::SettingsNotWritten, "could not empty", "<3>u -> could not empty\n"},
+        {ExchangeOutcome::DomainsLeftOut, "only 999", "<4>u -> only 999\n"},
+        // What a server says is information, whatever its words.
+        {ExchangeOutcome::Answered, "no answer could not be found", "<6>u -> no answer could not be found\n"},
+        {ExchangeOutcome::Answered, "\x1b[2J\r\n<0>forged\x7f caf\xe9",
+         "<6>u -> \\x1b[2J\\x0d\\x0a<0>forged\\x7f caf\xe9\n"},
+    };
+    for (const auto& c : cases) {
+        out.str("");
+        notices.LogExchange("u", c.outcome, c.text);
+        EXPECT_EQ(out.str(), c.line);
+    }
 }
 
 TEST(ConsoleNoticesTest, LinesFromTwoThreadsNeverMix) {
@@ -31,7 +47,7 @@ TEST(ConsoleNoticesTest, LinesFromTwoThreadsNeverMix) {
             notices.SetTooltipText(i % 2 ? "top" : "tip");
     });
     for (int i = 0; i < 2000; ++i)
-        notices.LogExchange("url", "answer");
+        notices.LogExchange("url", ExchangeOutcome::Answered, "answer");
     other.join();
     static const std::regex whole(R"(^(tip|top|url -> answer)\n)", std::regex::multiline);
     EXPECT_EQ(std::regex_replace(out.str(), whole, ""), "");

@@ -1,6 +1,9 @@
 #include "config/DomainList.h"
 
 #include "SettingsFixture.h"
+#include "fakes/TempDir.h"
+
+#include <functional>
 
 namespace zelto {
 namespace {
@@ -29,7 +32,7 @@ TEST_F(DomainListTest, AddValidatesTheBoxesInOrderAndAppendsEvenDuplicates) {
         {{"a", "com", "123456"}, "Domain a.com, b-2.CO_UK, a.com loaded.", 3},
     };
     for (const auto& step : steps) {
-        const DomainOutcome outcome = OnAddDomain(settings, step.input);
+        const DomainOutcome outcome = AddDomain(settings, step.input);
         EXPECT_EQ(outcome.carriedOut, step.count > 0) << step.input.domain;
         EXPECT_EQ(outcome.status, step.status) << step.input.domain;
         EXPECT_EQ(Int("numofdomains"), step.count) << step.input.domain;
@@ -38,25 +41,59 @@ TEST_F(DomainListTest, AddValidatesTheBoxesInOrderAndAppendsEvenDuplicates) {
 
 TEST_F(DomainListTest, RemoveTakesTheFirstExactMatchAndShiftsTheRestDownAndClearKeepsTheEntries) {
     for (const char* name : {"a", "b", "c"})
-        OnAddDomain(settings, {name, "com", std::string("pass_") + name});
+        AddDomain(settings, {name, "com", std::string("pass_") + name});
     for (const DomainInput& miss : {DomainInput{"a", "com", "pass_b"}, DomainInput{"a", "Com", "pass_a"},
                                     DomainInput{"A", "com", "pass_a"}, DomainInput{"", "", ""}}) {
-        const DomainOutcome outcome = OnRemoveDomain(settings, miss);
+        const DomainOutcome outcome = RemoveDomain(settings, miss);
         EXPECT_TRUE(outcome.clearInputs && !outcome.carriedOut);
         EXPECT_EQ(outcome.status, "Domain a.com, b.com, c.com loaded.");
     }
-    EXPECT_EQ(OnRemoveDomain(settings, {"a", "com", "pass_a"}).status, "Domain b.com, c.com loaded.");
+    EXPECT_EQ(RemoveDomain(settings, {"a", "com", "pass_a"}).status, "Domain b.com, c.com loaded.");
     EXPECT_EQ(Text("password2"), "pass_c");
-    // The old last entry stays beyond the count, where no reader looks, until an add overwrites it.
+    // The old last entry stays beyond the count, where no reader looks, until an add overwrites it; only its
+    // password is emptied.
     EXPECT_EQ(Text("second_level3"), "c");
-    EXPECT_EQ(OnAddDomain(settings, {"b", "com", "pass_b"}).status, "Domain b.com, c.com, b.com loaded.");
-    EXPECT_EQ(OnRemoveDomain(settings, {"b", "com", "pass_b"}).status, "Domain c.com, b.com loaded.");
+    EXPECT_EQ(Text("password3"), "");
+    EXPECT_EQ(AddDomain(settings, {"b", "com", "pass_b"}).status, "Domain b.com, c.com, b.com loaded.");
+    EXPECT_EQ(RemoveDomain(settings, {"b", "com", "pass_b"}).status, "Domain c.com, b.com loaded.");
 
-    EXPECT_EQ(OnClearAllDomains(settings).status, "No Domains Loaded!");
+    EXPECT_EQ(ClearDomains(settings).status, "No Domains Loaded!");
     EXPECT_EQ(Int("numofdomains"), 0);
     EXPECT_EQ(Text("second_level2"), "b");
-    EXPECT_EQ(OnAddDomain(settings, {"new", "org", "secret3"}).status, "Domain new.org loaded.");
+    EXPECT_EQ(Text("password2"), "");
+    EXPECT_EQ(AddDomain(settings, {"new", "org", "secret3"}).status, "Domain new.org loaded.");
     EXPECT_EQ(Text("second_level1"), "new");
+}
+
+TEST_F(DomainListTest, RemoveAndClearLeaveNoPasswordOfARemovedEntryButKeepTheKeys) {
+    // Stale entries 3 and 5 from removals by a program that left their passwords behind.
+    Seed("numofdomains=2\nfirst_level1=com\nsecond_level1=a\npassword1=pass_a\nfirst_level2=com\nsecond_level2=b\n"
+         "password2=pass_b\nfirst_level3=com\nsecond_level3=c\npassword3=pass_c\npassword5=pass_e");
+    const struct {
+        const char* name;
+        std::function<DomainOutcome()> operation;
+        const char* passwords; // password1 .. password5, "|" after each
+    } cases[] = {
+        {"remove",
+         [&] {
+             return RemoveDomain(settings, {"a", "com", "pass_a"});
+         },
+         "pass_b|||||"},
+        {"clear", [&] { return ClearDomains(settings); }, "|||||"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(c.operation().carriedOut) << c.name;
+        std::string passwords;
+        for (int n = 1; n <= 5; ++n)
+            passwords += Text("password" + std::to_string(n)) + "|";
+        EXPECT_EQ(passwords, c.passwords) << c.name;
+        const std::string file = fakes::ReadFile(settings.Path());
+        const std::size_t key = file.find("\npassword3=");
+        ASSERT_NE(key, std::string::npos) << c.name;
+        EXPECT_TRUE(file[key + 11] == '\r' || file[key + 11] == '\n') << c.name;
+        EXPECT_EQ(file.find("password4"), std::string::npos) << c.name << ": a key that was not there is not added";
+        EXPECT_EQ(Text("second_level3"), "c") << c.name;
+    }
 }
 
 TEST_F(DomainListTest, ListTextDropsTheWholeRunOfTrailingCommasAndSpaces) {
@@ -66,7 +103,7 @@ TEST_F(DomainListTest, ListTextDropsTheWholeRunOfTrailingCommasAndSpaces) {
 
 TEST_F(DomainListTest, AThousandthDomainChangesNothing) {
     Seed("numofdomains=999");
-    EXPECT_EQ(OnAddDomain(settings, {"example", "com", "secret1"}).status, "Domain list is full!");
+    EXPECT_EQ(AddDomain(settings, {"example", "com", "secret1"}).status, "Domain list is full!");
     EXPECT_EQ(Text("first_level1000"), "");
 }
 

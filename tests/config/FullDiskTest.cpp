@@ -32,7 +32,7 @@ protected:
 
 TEST_F(FullDiskTest, AFailedCountWriteAddsNoDomain) {
     const DomainOutcome outcome = WhenOnly("first_level1=com\nsecond_level1=example\npassword1=secret1", [&] {
-        return OnAddDomain(settings, {"example", "com", "secret1"});
+        return AddDomain(settings, {"example", "com", "secret1"});
     });
     EXPECT_TRUE(outcome.writeFailed && !outcome.carriedOut);
     EXPECT_EQ(outcome.status, "No Domains Loaded!");
@@ -40,9 +40,9 @@ TEST_F(FullDiskTest, AFailedCountWriteAddsNoDomain) {
 }
 
 TEST_F(FullDiskTest, IgnoreListAddTakesTheCountBackWhenTheAddressWriteFails) {
-    EXPECT_FALSE(WhenOnly("numofignoreip=1", [&] { return OnAddIp(settings, {{203, 0, 113, 7}}); }));
+    EXPECT_FALSE(WhenOnly("numofignoreip=1", [&] { return AddIgnoredAddress(settings, {{203, 0, 113, 7}}); }));
     EXPECT_EQ(Int("numofignoreip"), 0);
-    EXPECT_TRUE(OnAddIp(settings, {}));
+    EXPECT_TRUE(AddIgnoredAddress(settings, {}));
     EXPECT_EQ(BuildIgnoreListText(settings), "0.0.0.0\r\n");
 }
 

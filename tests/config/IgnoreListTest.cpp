@@ -9,15 +9,15 @@ using IgnoreListTest = testing::SettingsTest;
 
 TEST_F(IgnoreListTest, RemoveTakesTheFirstEqualTextAndShiftsTheRestDown) {
     Seed("numofignoreip=3\nignoreip1=1.1.1.1\nignoreip2=2.2.2.2\nignoreip3=3.3.3.3");
-    EXPECT_EQ(RemoveIgnoreAddress(settings, {{2, 2, 2, 2}}), IgnoreRemoval::Removed);
+    EXPECT_EQ(RemoveIgnoredAddress(settings, {{2, 2, 2, 2}}), IgnoreRemoval::Removed);
     EXPECT_EQ(BuildIgnoreListText(settings), "1.1.1.1\r\n3.3.3.3\r\n");
     EXPECT_EQ(Text("ignoreip3"), "3.3.3.3");
-    EXPECT_TRUE(OnAddIp(settings, {{1, 1, 1, 1}}));
-    EXPECT_TRUE(OnRemoveIp(settings, {{1, 1, 1, 1}}));
+    EXPECT_TRUE(AddIgnoredAddress(settings, {{1, 1, 1, 1}}));
+    EXPECT_EQ(RemoveIgnoredAddress(settings, {{1, 1, 1, 1}}), IgnoreRemoval::Removed);
     EXPECT_EQ(BuildIgnoreListText(settings), "3.3.3.3\r\n1.1.1.1\r\n");
     // A stored text with leading zeros is another text.
     Seed("ignoreip2=010.0.0.1");
-    EXPECT_EQ(RemoveIgnoreAddress(settings, {{10, 0, 0, 1}}), IgnoreRemoval::NotFound);
+    EXPECT_EQ(RemoveIgnoredAddress(settings, {{10, 0, 0, 1}}), IgnoreRemoval::NotFound);
 }
 
 } // namespace

@@ -122,15 +122,19 @@ public:
             onMessage(text);
     }
     bool SetTooltipText(const std::string& text) override { return tooltips_.Add(text); }
-    void LogExchange(const std::string&, const std::string&) override {}
+    void LogExchange(const std::string&, ExchangeOutcome outcome, const std::string&) override {
+        outcomes_.Add(outcome);
+    }
     // Called inside ShowMessage, before it returns (to hold the update thread like an open message box).
     std::function<void(const std::string&)> onMessage;
 
     std::vector<std::string> Messages() const { return messages_.Get(); }
     std::vector<std::string> Tooltips() const { return tooltips_.Get(); }
+    std::vector<ExchangeOutcome> Outcomes() const { return outcomes_.Get(); }
 
 private:
     Recorded<std::string> messages_, tooltips_;
+    Recorded<ExchangeOutcome> outcomes_;
 };
 
 class FakeSound : public SoundPlayer {

@@ -5,7 +5,7 @@
 
 #include "fakes/FakePorts.h"
 #include "platform/linux/NullAutodialSetting.h"
-#include "platform/linux/SocketHttpSession.h"
+#include "platform/linux/http/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
 #include "update/EnginePorts.h"
 #include "update/UpdateThread.h"
@@ -42,13 +42,14 @@ public:
     };
     void ShowMessage(const std::string&) override { Add(&Counts::messages); }
     bool SetTooltipText(const std::string&) override { return Add(&Counts::tooltips); }
-    void LogExchange(const std::string&, const std::string& outcome) override {
+    void LogExchange(const std::string&, ExchangeOutcome outcome, const std::string& text) override {
         Add(&Counts::exchanges);
-        if (outcome == "no answer")
+        if (outcome == ExchangeOutcome::NoAnswer)
             Add(&Counts::noAnswer);
-        else if (outcome.starts_with("ip"))
-            Add(outcome.ends_with(" (the update record could not be written)") ? &Counts::recordFailed
-                                                                               : &Counts::registered);
+        else if (outcome == ExchangeOutcome::RecordNotWritten)
+            Add(&Counts::recordFailed);
+        else if (outcome == ExchangeOutcome::Answered && text.starts_with("ip"))
+            Add(&Counts::registered);
     }
     Counts Now() const {
         const std::lock_guard lock(mutex_);

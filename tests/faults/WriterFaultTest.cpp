@@ -107,8 +107,8 @@ int RunCopy(const std::filesystem::path& path, int copy, int go, const std::set<
     });
     for (int i = 1; i <= kAdds && problem.empty(); ++i) {
         const std::string label = Label(copy, i), previous = Label(copy, i - 1);
-        if (!OnAddDomain(rig.settings, {label, "net", "pw" + label}).carriedOut ||
-            (i % 2 == 0 && !OnRemoveDomain(rig.settings, {previous, "net", "pw" + previous}).carriedOut) ||
+        if (!AddDomain(rig.settings, {label, "net", "pw" + label}).carriedOut ||
+            (i % 2 == 0 && !RemoveDomain(rig.settings, {previous, "net", "pw" + previous}).carriedOut) ||
             !rig.settings.WriteInt("beat" + std::to_string(copy), i))
             problem = "a write of round " + std::to_string(i) + " refused";
     }

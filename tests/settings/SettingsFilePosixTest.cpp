@@ -1,4 +1,4 @@
-// SettingsFile on POSIX systems: the default location, file modes, inode reuse, failing writes.
+// SettingsFile on POSIX systems: file modes, inode reuse, failing writes.
 
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
@@ -36,16 +36,6 @@ protected:
     fakes::TempDir dir_;
     fs::path path_ = dir_.File("ZeltoPre.INI");
 };
-
-TEST(DefaultSettingsPathTest, FollowsXdgConfigHomeOnlyWhenAbsolute) {
-    ::setenv("HOME", "/home/ann", 1);
-    for (const auto& [xdg, expected] : {std::pair{"/cfg", "/cfg/zelto-premium/ZeltoPre.INI"},
-                                        {"", "/home/ann/.config/zelto-premium/ZeltoPre.INI"},
-                                        {"relative", "/home/ann/.config/zelto-premium/ZeltoPre.INI"}}) {
-        ::setenv("XDG_CONFIG_HOME", xdg, 1);
-        EXPECT_EQ(DefaultSettingsPath(), fs::path(expected)) << xdg;
-    }
-}
 
 // Other programs replace the file by rename, twice between two reads, with texts of the same size and time
 // (as cp -p leaves them). A disk file system hands a freed inode number to the next file at once, so a

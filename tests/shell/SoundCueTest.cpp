@@ -1,5 +1,6 @@
 // The sound cues on ALSA's "null" device, which takes the samples at the real rate.
-#include "shell/AlsaSoundPlayer.h"
+#include "platform/linux/AlsaSoundPlayer.h"
+#include "shell/SoundCues.h"
 
 #include <QTest>
 
@@ -23,15 +24,15 @@ class SoundCueTest : public QObject {
 
 private slots:
     void unknownNameFailsAtOnce() {
-        AlsaSoundPlayer player("null");
+        AlsaSoundPlayer player(&ReadSoundCue, "null");
         for (const char* name : {"", "BEEP", "ouch", "../icons/app-32"})
             QVERIFY(Timed([&] { QVERIFY(!player.PlaySoundCue(name)); }) < 50ms);
     }
 
     // A cue plays to its end unless a later one cuts it off: INTROSOUND alone lasts 1.1 s, BLEEP 0.24 s.
     void cuePlaysToItsEndUnlessCutOff() {
-        QVERIFY(!AlsaSoundPlayer("no-such-device").PlaySoundCue("OUCH"));
-        AlsaSoundPlayer player("null");
+        QVERIFY(!AlsaSoundPlayer(&ReadSoundCue, "no-such-device").PlaySoundCue("OUCH"));
+        AlsaSoundPlayer player(&ReadSoundCue, "null");
         bool introPlayed = false;
         std::chrono::milliseconds introTook{}, bleepTook{};
         std::thread intro([&] { introTook = Timed([&] { introPlayed = player.PlaySoundCue("INTROSOUND"); }); });

@@ -1,7 +1,7 @@
 #include "ui/PropertiesDlg.h"
 #include "ServiceEmulator.h"
 #include "UiTestSupport.h"
-#include "platform/linux/SocketHttpSession.h"
+#include "platform/linux/http/SocketHttpSession.h"
 #include "ui/IpAddressCtrl.h"
 
 #include <QAbstractButton>

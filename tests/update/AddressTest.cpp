@@ -98,16 +98,16 @@ TEST_F(AddressTest, UpdateIsDueOnANewHourDayOrYearOrWhenTheAddressIsNotOurs) {
         world.addresses.addresses = machine;
         return IsUpdateDue(ports);
     };
-    EXPECT_EQ(due("10", "073", "2025", FakeClock::At(2025, 3, 14, 10, 59, 55)), 0);
-    EXPECT_EQ(due("10", "073", "2025", FakeClock::At(2025, 3, 14, 11, 0, 5)), 1);
-    EXPECT_EQ(due("23", "366", "2024", FakeClock::At(2024, 12, 31, 23, 59, 59)), 0);
-    EXPECT_EQ(due("23", "366", "2024", FakeClock::At(2025, 1, 1, 0, 0, 5)), 1);
-    EXPECT_EQ(due("07", "073", "2025", FakeClock::At(2025, 3, 14, 7, 30, 0)), 0);
-    EXPECT_EQ(due("7", "073", "2025", FakeClock::At(2025, 3, 14, 7, 30, 0)), 1);
+    EXPECT_FALSE(due("10", "073", "2025", FakeClock::At(2025, 3, 14, 10, 59, 55)));
+    EXPECT_TRUE(due("10", "073", "2025", FakeClock::At(2025, 3, 14, 11, 0, 5)));
+    EXPECT_FALSE(due("23", "366", "2024", FakeClock::At(2024, 12, 31, 23, 59, 59)));
+    EXPECT_TRUE(due("23", "366", "2024", FakeClock::At(2025, 1, 1, 0, 0, 5)));
+    EXPECT_FALSE(due("07", "073", "2025", FakeClock::At(2025, 3, 14, 7, 30, 0)));
+    EXPECT_TRUE(due("7", "073", "2025", FakeClock::At(2025, 3, 14, 7, 30, 0)));
     const std::time_t now = FakeClock::At(2025, 3, 14, 10, 5, 0);
-    EXPECT_EQ(due("10", "073", "2025", now, {"10.0.0.2", "198.51.100.1", "203.0.113.7", "192.168.1.5"}), 0);
-    EXPECT_EQ(due("10", "073", "2025", now, {"203.0.113.70"}), 1);
-    EXPECT_EQ(due("10", "073", "2025", now, {}), 1);
+    EXPECT_FALSE(due("10", "073", "2025", now, {"10.0.0.2", "198.51.100.1", "203.0.113.7", "192.168.1.5"}));
+    EXPECT_TRUE(due("10", "073", "2025", now, {"203.0.113.70"}));
+    EXPECT_TRUE(due("10", "073", "2025", now, {}));
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include "ServiceEmulator.h"
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
-#include "platform/linux/SocketHttpSession.h"
+#include "platform/linux/http/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
 #include "update/UpdateDomain.h"
 
@@ -61,6 +61,7 @@ struct AnswerCase {
     const char* body;
     const char* message;    // nullptr: none
     const char* registered; // nullptr: nothing recorded
+    ExchangeOutcome outcome = ExchangeOutcome::Answered;
 };
 
 class AnswerTest : public ExchangeTest, public ::testing::WithParamInterface<AnswerCase> {};
@@ -74,6 +75,7 @@ TEST_P(AnswerTest, ShowsAndRecordsWhatTheFirstLineMeans) {
     service.SetFault(answer);
     EXPECT_EQ(Run(curl).obtained, c.status != 0);
     EXPECT_EQ(world.notices.Messages(), c.message ? Texts{c.message} : Texts{});
+    EXPECT_EQ(world.notices.Outcomes(), std::vector<ExchangeOutcome>{c.outcome});
     if (c.registered) {
         EXPECT_EQ(world.notices.Tooltips(), Texts{std::string("Zelto Premium Online! IP Address->") + c.registered});
         EXPECT_EQ(settings.ReadText("updatedip"), c.registered);
@@ -92,21 +94,23 @@ const char* const kNoDomain = "Domain *.example.com does not exist! Please visit
 const char* const kWrongPassword =
     "Password for domain *.example.com is incorrect! Please enter the correct password in properties!";
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, AnswerTest,
-    ::testing::Values(
-        AnswerCase{"Expired", 200, "expired\r\n", kExpired, nullptr},
-        AnswerCase{"NoDomain", 200, "nodomain", kNoDomain, nullptr},
-        AnswerCase{"WrongPasswordFirstLineCounts", 200, "wrongpassword\r\nip1.2.3.4\r\n", kWrongPassword, nullptr},
-        AnswerCase{"IpWithCrLf", 200, "ip203.0.113.7\r\n", nullptr, "203.0.113.7"},
-        AnswerCase{"IpAlone", 200, "ip\r\n", nullptr, ""},
-        AnswerCase{"UpperCaseIp", 200, "IP203.0.113.7", nullptr, nullptr},
-        AnswerCase{"LeadingBlank", 200, " ip203.0.113.7", nullptr, nullptr},
-        AnswerCase{"ExpiredTrailingBlank", 200, "expired \r\n", nullptr, nullptr},
-        AnswerCase{"SecondLineIgnored", 200, "success\r\nip203.0.113.7\r\n", nullptr, nullptr},
-        AnswerCase{"ServerErrorStartingWithIp", 500, "ip203.0.113.9\r\n<h1>Error</h1>", nullptr, "203.0.113.9"},
-        AnswerCase{"EmptyBody", 200, "", nullptr, nullptr}, AnswerCase{"NoAnswer", 0, "", nullptr, nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Answers, AnswerTest,
+                         ::testing::Values(AnswerCase{"Expired", 200, "expired\r\n", kExpired, nullptr},
+                                           AnswerCase{"NoDomain", 200, "nodomain", kNoDomain, nullptr},
+                                           AnswerCase{"WrongPasswordFirstLineCounts", 200,
+                                                      "wrongpassword\r\nip1.2.3.4\r\n", kWrongPassword, nullptr},
+                                           AnswerCase{"IpWithCrLf", 200, "ip203.0.113.7\r\n", nullptr, "203.0.113.7"},
+                                           AnswerCase{"IpAlone", 200, "ip\r\n", nullptr, ""},
+                                           AnswerCase{"UpperCaseIp", 200, "IP203.0.113.7", nullptr, nullptr},
+                                           AnswerCase{"LeadingBlank", 200, " ip203.0.113.7", nullptr, nullptr},
+                                           AnswerCase{"ExpiredTrailingBlank", 200, "expired \r\n", nullptr, nullptr},
+                                           AnswerCase{"SecondLineIgnored", 200, "success\r\nip203.0.113.7\r\n", nullptr,
+                                                      nullptr},
+                                           AnswerCase{"ServerErrorStartingWithIp", 500,
+                                                      "ip203.0.113.9\r\n<h1>Error</h1>", nullptr, "203.0.113.9"},
+                                           AnswerCase{"EmptyBody", 200, "", nullptr, nullptr},
+                                           AnswerCase{"NoAnswer", 0, "", nullptr, nullptr, ExchangeOutcome::NoAnswer}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ExchangeTest, DialUpIsOffForTheRequestAndAnyMessageAndBackOnAsOneAfter) {
     const struct {

@@ -5,7 +5,7 @@
 
 #include "EngineFixture.h"
 #include "ServiceEmulator.h"
-#include "platform/linux/SocketHttpSession.h"
+#include "platform/linux/http/SocketHttpSession.h"
 
 namespace zelto::enginetest {
 namespace {

@@ -1,6 +1,7 @@
 # Tests of the engine: filters, detection, decision, the update thread.
 add_executable(engine_tests
     AddressTest.cpp
+    ClientSettingsTest.cpp
     UpdateThreadTest.cpp
 )
 target_include_directories(engine_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)

@@ -5,13 +5,14 @@
 
 #include "ServiceEmulator.h"
 #include "platform/SilentSoundPlayer.h"
-#include "platform/linux/SocketHttpSession.h"
+#include "platform/linux/http/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
 #include "ui/AboutDlg.h"
 #include "ui/DialogIds.h"
 #include "ui/IgnoreIpDlg.h"
 #include "ui/IpAddressCtrl.h"
 #include "ui/PropertiesDlg.h"
+#include "update/ClientSettings.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -113,7 +114,7 @@ int main(int argc, char* argv[]) {
         emulator::ServiceEmulator service(emulator::Options{0, std::chrono::seconds(30), {}, false});
         service.AddAccount({"zelto", "com", "secret1", false});
         Scene scene;
-        scene.settings.WriteText("updateserver", service.HostPort());
+        ClientSettings(scene.settings).WriteUpdateServer(service.HostPort());
         CPropertiesDlg dialog(scene.context);
         EnterDomain(dialog, "zelto", "com", "secret1", properties_ids::kAddDomain);
         dialog.SetMessageBox([&gallery](QWidget* parent, const QString& text) {

@@ -2,33 +2,47 @@
 
 #include <dlfcn.h>
 
-#include <filesystem>
+#include <cstring>
 #include <system_error>
 
 namespace zelto {
 
-void* OpenProgramModule(const std::string& fileName, std::string& error) {
+namespace {
+
+std::string LoaderError(const std::string& fallback) {
+    const char* reason = dlerror();
+    return reason ? reason : fallback;
+}
+
+} // namespace
+
+std::filesystem::path ProgramModuleFolder() {
     std::error_code ignored;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ignored);
-    if (exe.empty()) {
-        error = "cannot find the executable's folder";
+    if (!exe.empty() && std::filesystem::equivalent(exe.parent_path(), ZELTO_BUILD_MODULE_DIR, ignored))
+        return ZELTO_BUILD_MODULE_DIR;
+    return ZELTO_INSTALLED_MODULE_DIR;
+}
+
+void* FindModuleSymbol(const std::filesystem::path& folder, const char* fileName, const char* symbol,
+                       std::string& error) {
+    const std::filesystem::path path = folder / fileName;
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!module) {
+        error = LoaderError(path.string() + ": cannot be loaded");
         return nullptr;
     }
-    const std::filesystem::path folder = exe.parent_path();
-    std::string broken;
-    for (const std::filesystem::path& candidate :
-         {folder / fileName, folder / ".." / "lib" / "zelto-premium" / fileName}) {
-        if (void* module = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL))
-            return module;
-        const char* reason = dlerror();
-        error = reason ? reason : candidate.string() + ": cannot be loaded";
-        // A module that is there but does not load says more than a missing one.
-        if (broken.empty() && std::filesystem::exists(candidate, ignored))
-            broken = error;
+    const auto* version = static_cast<const char*>(dlsym(module, kModuleVersionSymbol));
+    if (!version || std::strcmp(version, ZELTO_VERSION) != 0) {
+        error = path.string() + (version ? " is version " + std::string(version) : " carries no version") +
+                ", the program is version " ZELTO_VERSION;
+        dlclose(module);
+        return nullptr;
     }
-    if (!broken.empty())
-        error = broken;
-    return nullptr;
+    void* found = dlsym(module, symbol);
+    if (!found)
+        error = LoaderError(path.string() + ": no " + symbol);
+    return found;
 }
 
 } // namespace zelto

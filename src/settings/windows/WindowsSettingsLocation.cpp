@@ -3,6 +3,7 @@
 
 #include "settings/SettingsLocation.h"
 
+#include "platform/SettingsHome.h"
 #include "settings/SettingsFile.h"
 
 #include <windows.h>

@@ -2,6 +2,7 @@
 // original client's file. Runs under Wine in the test prefix, whose Windows folder and AppData are its own.
 
 #include "fakes/TempDir.h"
+#include "platform/SettingsHome.h"
 #include "settings/SettingsFile.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,18 @@
+#include "app/WindowsPlatform.h"
+
+#include "platform/SoundPlayer.h"
+
+#include <utility>
+
+namespace zelto {
+
+WindowsPlatform::WindowsPlatform(std::string agent, std::unique_ptr<SoundPlayer> sound)
+    : http_(std::move(agent)), sound_(std::move(sound)) {}
+
+WindowsPlatform::~WindowsPlatform() = default;
+
+PlatformPorts WindowsPlatform::Ports() {
+    return PlatformPorts{http_, autodial_, addresses_, clock_, *sound_};
+}
+
+} // namespace zelto

@@ -1,0 +1,33 @@
+#pragma once
+
+namespace zelto {
+
+class AutodialSetting;
+class Clock;
+class HostAddresses;
+class HttpSessionFactory;
+class SoundPlayer;
+
+// The outside world one platform provides to the front-ends: every port of the engine but the settings file,
+// which a front-end opens, and the notices, which each front-end shows its own way.
+struct PlatformPorts {
+    HttpSessionFactory& http;
+    AutodialSetting& autodial;
+    HostAddresses& addresses;
+    Clock& clock;
+    SoundPlayer& sound;
+};
+
+// Owns one platform's adapters for as long as a front-end runs on them; the platform's composition root
+// makes it.
+class PlatformAdapters {
+public:
+    PlatformAdapters() = default;
+    virtual ~PlatformAdapters() = default;
+    PlatformAdapters(const PlatformAdapters&) = delete;
+    PlatformAdapters& operator=(const PlatformAdapters&) = delete;
+
+    virtual PlatformPorts Ports() = 0;
+};
+
+} // namespace zelto

@@ -1,0 +1,137 @@
+#include "platform/linux/Autostart.h"
+
+#include "platform/linux/XdgFolders.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace zelto {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kEntryName = "zelto-premium.desktop";
+
+// Written when no desktop entry is installed, as when the client runs from its build folder.
+constexpr const char* kOwnEntry = "[Desktop Entry]\n"
+                                  "Type=Application\n"
+                                  "Name=Zelto Premium Client\n"
+                                  "Comment=Keep your Zelto Premium host names pointing at this machine\n"
+                                  "Exec=zelto-premium\n"
+                                  "Icon=zelto-premium\n"
+                                  "Terminal=false\n"
+                                  "Categories=Network;\n";
+
+std::string ErrnoText() {
+    return std::strerror(errno);
+}
+
+std::vector<fs::path> DataFolders() {
+    std::vector<fs::path> folders{XdgBaseFolder("XDG_DATA_HOME", ".local/share")};
+    const char* dirs = std::getenv("XDG_DATA_DIRS");
+    std::istringstream list(dirs != nullptr && *dirs != '\0' ? dirs : "/usr/local/share:/usr/share");
+    for (std::string folder; std::getline(list, folder, ':');) {
+        if (fs::path(folder).is_absolute())
+            folders.emplace_back(folder);
+    }
+    return folders;
+}
+
+// PATH as one quoted argument of an Exec line: the quoting rules first, then the escapes of a string value
+// (which double every backslash), and "%" doubled so it is not a field code.
+std::optional<std::string> ExecArgument(const std::string& path) {
+    std::string quoted = "\"";
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f)
+            return std::nullopt;
+        if (c == '\\')
+            quoted += "\\\\\\\\";
+        else if (c == '"' || c == '`' || c == '$')
+            quoted += std::string("\\\\") + c;
+        else if (c == '%')
+            quoted += "%%";
+        else
+            quoted += c;
+    }
+    return quoted + "\"";
+}
+
+// The text with " --settings ARG" added to the Exec key of its [Desktop Entry] group.
+std::string WithSettingsArgument(const std::string& entry, const std::string& argument) {
+    std::istringstream lines(entry);
+    std::string result;
+    std::string group;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with('['))
+            group = line;
+        std::string key = line.substr(0, line.find('='));
+        while (key.ends_with(' '))
+            key.pop_back();
+        if (group == "[Desktop Entry]" && key == "Exec" && key.size() < line.size())
+            line += " --settings " + argument;
+        result += line + '\n';
+    }
+    return result;
+}
+
+} // namespace
+
+fs::path AutostartEntryPath() {
+    return XdgBaseFolder("XDG_CONFIG_HOME", ".config") / "autostart" / kEntryName;
+}
+
+std::optional<std::string> InstalledDesktopEntry() {
+    for (const fs::path& folder : DataFolders()) {
+        std::ifstream in(folder / "applications" / kEntryName, std::ios::binary);
+        std::ostringstream text;
+        if (in && text << in.rdbuf())
+            return text.str();
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> AutostartEntryText(const std::optional<std::string>& installed,
+                                              const std::optional<fs::path>& settings) {
+    const std::string entry = installed.value_or(kOwnEntry);
+    if (!settings)
+        return entry;
+    const std::optional<std::string> argument = ExecArgument(fs::absolute(*settings).lexically_normal().string());
+    if (!argument)
+        return std::nullopt;
+    return WithSettingsArgument(entry, *argument);
+}
+
+// Writes beside the target and renames, so a login never finds half an entry.
+bool WriteAutostartEntry(const fs::path& path, const std::string& text, std::string& problem) {
+    std::error_code error;
+    fs::create_directories(path.parent_path(), error);
+    if (error) {
+        problem = error.message();
+        return false;
+    }
+    const fs::path temp = path.string() + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!(out << text) || !out.flush()) {
+            problem = ErrnoText();
+            out.close();
+            fs::remove(temp, error);
+            return false;
+        }
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        problem = ErrnoText();
+        fs::remove(temp, error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace zelto

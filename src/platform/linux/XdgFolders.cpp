@@ -1,0 +1,34 @@
+#include "platform/linux/XdgFolders.h"
+
+#include "settings/SettingsFile.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace zelto {
+
+namespace fs = std::filesystem;
+
+fs::path HomeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home == '\0') {
+        const passwd* user = ::getpwuid(::getuid());
+        home = user != nullptr ? user->pw_dir : "/";
+    }
+    return home;
+}
+
+fs::path XdgBaseFolder(const char* variable, const char* underHome) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && fs::path(value).is_absolute())
+        return value;
+    return HomeFolder() / underHome;
+}
+
+fs::path DefaultSettingsPath() {
+    return XdgBaseFolder("XDG_CONFIG_HOME", ".config") / "zelto-premium" / SettingsFile::kFileName;
+}
+
+} // namespace zelto

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <filesystem>
+
+namespace zelto {
+
+// The user's home: $HOME, else the password database's entry, else "/".
+std::filesystem::path HomeFolder();
+
+// An XDG base folder: the variable when it holds an absolute path, else the fallback under home
+// (XdgBaseFolder("XDG_CONFIG_HOME", ".config")).
+std::filesystem::path XdgBaseFolder(const char* variable, const char* underHome);
+
+// Where the settings live unless --settings says otherwise:
+// $XDG_CONFIG_HOME/zelto-premium/ZeltoPre.INI, or ~/.config/zelto-premium/ZeltoPre.INI.
+std::filesystem::path DefaultSettingsPath();
+
+} // namespace zelto

@@ -1,0 +1,229 @@
+#include "update/ClientSettings.h"
+
+#include "settings/SettingsFile.h"
+
+#include <algorithm>
+#include <climits>
+#include <span>
+#include <utility>
+
+namespace zelto {
+
+namespace {
+
+using Keys = SettingsKeys;
+
+constexpr std::array<std::string_view, 3> kDomainKeys{Keys::kTopLevel, Keys::kDomain, Keys::kPassword};
+
+std::string Configured(const SettingsFile& file, std::string_view key, const char* fallback) {
+    std::string host = file.ReadText(key);
+    return host.empty() ? fallback : host;
+}
+
+// Moves the keys of entries number+1 .. count down one place, in ascending order, then writes the new count.
+// A reader may meanwhile see one entry at two numbers, never a live entry that is half of two.
+bool ShiftDown(SettingsFile& file, std::string_view countKey, std::span<const std::string_view> bases, int count,
+               int number) {
+    for (int j = number + 1; j <= count; ++j) {
+        for (const std::string_view base : bases) {
+            if (!file.WriteText(IndexedKey(base, j - 1), file.ReadText(IndexedKey(base, j))))
+                return false;
+        }
+    }
+    return file.WriteInt(countKey, count - 1);
+}
+
+} // namespace
+
+int ClientSettingsView::DomainCount() const {
+    return file_.ReadInt(Keys::kDomainCount, 0);
+}
+
+int ClientSettingsView::LiveCount(std::string_view countKey) const {
+    return std::max(0, file_.ReadInt(countKey, 0));
+}
+
+DomainEntry ClientSettingsView::Domain(int number) const {
+    // Together, so that a removal elsewhere cannot hand us half of two entries.
+    SettingsFile::Lock lock(file_);
+    DomainEntry entry;
+    entry.password = file_.ReadText(IndexedKey(Keys::kPassword, number));
+    entry.topLevel = file_.ReadText(IndexedKey(Keys::kTopLevel, number));
+    entry.domain = file_.ReadText(IndexedKey(Keys::kDomain, number));
+    return entry;
+}
+
+std::vector<DomainEntry> ClientSettingsView::Domains() const {
+    SettingsFile::Lock lock(file_);
+    const int count = LiveCount(Keys::kDomainCount);
+    std::vector<DomainEntry> entries;
+    entries.reserve(static_cast<std::size_t>(std::min(count, kMaxDomains)));
+    for (int n = 1; n <= count; ++n)
+        entries.push_back(Domain(n));
+    return entries;
+}
+
+std::vector<std::string> ClientSettingsView::IgnoredAddresses() const {
+    SettingsFile::Lock lock(file_);
+    const int count = LiveCount(Keys::kIgnoreCount);
+    std::vector<std::string> addresses;
+    for (int n = 1; n <= count; ++n)
+        addresses.push_back(file_.ReadText(IndexedKey(Keys::kIgnoredAddress, n)));
+    return addresses;
+}
+
+AddressMethod ClientSettingsView::DialogMethod() const {
+    switch (file_.ReadInt(Keys::kAddressMethod, static_cast<int>(AddressMethod::Both))) {
+    case 0:
+        return AddressMethod::Server;
+    case 1:
+        return AddressMethod::Client;
+    case 3:
+        return AddressMethod::Fixed;
+    default:
+        return AddressMethod::Both;
+    }
+}
+
+AddressMethod ClientSettingsView::EngineMethod() const {
+    switch (file_.ReadInt(Keys::kAddressMethod, static_cast<int>(AddressMethod::Server))) {
+    case 0:
+        return AddressMethod::Server;
+    case 2:
+        return AddressMethod::Both;
+    case 3:
+        return AddressMethod::Fixed;
+    default:
+        return AddressMethod::Client;
+    }
+}
+
+std::optional<int> ClientSettingsView::StoredMethodNumber() const {
+    const int stored = file_.ReadInt(Keys::kAddressMethod, INT_MIN);
+    return stored == INT_MIN ? std::nullopt : std::optional<int>(stored);
+}
+
+std::array<int, 4> ClientSettingsView::FixedAddress() const {
+    SettingsFile::Lock lock(file_);
+    std::array<int, 4> parts{};
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        parts[i] = file_.ReadInt(Keys::kFixedAddress[i], 0);
+    return parts;
+}
+
+RecordedUpdate ClientSettingsView::UpdateRecord() const {
+    SettingsFile::Lock lock(file_);
+    RecordedUpdate record;
+    record.time.hour = file_.ReadText(Keys::kRecordedHour);
+    record.time.day = file_.ReadText(Keys::kRecordedDay);
+    record.time.year = file_.ReadText(Keys::kRecordedYear);
+    record.address = file_.ReadText(Keys::kRecordedAddress);
+    return record;
+}
+
+std::string ClientSettingsView::UpdateServer() const {
+    return Configured(file_, Keys::kUpdateServer, kDefaultUpdateServer);
+}
+
+std::string ClientSettingsView::WebSite() const {
+    return Configured(file_, Keys::kWebSite, kDefaultWebSite);
+}
+
+ClientSettings::Append ClientSettings::AppendDomain(const DomainEntry& entry) {
+    SettingsFile::Lock lock(writable_);
+    const int count = LiveCount(Keys::kDomainCount);
+    if (count >= kMaxDomains)
+        return Append::Full;
+    const int n = count + 1;
+    const bool written = writable_.WriteText(IndexedKey(Keys::kTopLevel, n), entry.topLevel) &&
+                         writable_.WriteText(IndexedKey(Keys::kDomain, n), entry.domain) &&
+                         writable_.WriteText(IndexedKey(Keys::kPassword, n), entry.password) &&
+                         writable_.WriteInt(Keys::kDomainCount, n);
+    return written ? Append::Done : Append::WriteFailed;
+}
+
+bool ClientSettings::RemoveDomainAt(int number) {
+    SettingsFile::Lock lock(writable_);
+    const int count = LiveCount(Keys::kDomainCount);
+    if (number < 1 || number > count)
+        return false;
+    return ShiftDown(writable_, Keys::kDomainCount, kDomainKeys, count, number) && ClearPasswordsAbove(count - 1);
+}
+
+bool ClientSettings::ClearDomains() {
+    SettingsFile::Lock lock(writable_);
+    return writable_.WriteInt(Keys::kDomainCount, 0) && ClearPasswordsAbove(0);
+}
+
+// The entry keys past the count stay (other programs may expect them), but a removed domain's password
+// must not stay on disk. Written in one replacement of the file: clearing 999 entries costs one write.
+bool ClientSettings::ClearPasswordsAbove(int count) {
+    std::vector<std::string> stale;
+    for (int n = std::max(count, 0) + 1; n <= kMaxDomains; ++n) {
+        std::string key = IndexedKey(Keys::kPassword, n);
+        if (!writable_.ReadText(key).empty())
+            stale.push_back(std::move(key));
+    }
+    if (stale.empty())
+        return true;
+    std::vector<std::pair<std::string_view, std::string_view>> emptied;
+    emptied.reserve(stale.size());
+    for (const std::string& key : stale)
+        emptied.emplace_back(key, std::string_view());
+    return writable_.WriteTexts(emptied);
+}
+
+bool ClientSettings::AppendIgnoredAddress(const std::string& address) {
+    SettingsFile::Lock lock(writable_);
+    const int count = LiveCount(Keys::kIgnoreCount);
+    if (!writable_.WriteInt(Keys::kIgnoreCount, count + 1))
+        return false;
+    if (writable_.WriteText(IndexedKey(Keys::kIgnoredAddress, count + 1), address))
+        return true;
+    // Without its address the new count would make a stale or empty entry live.
+    writable_.WriteInt(Keys::kIgnoreCount, count);
+    return false;
+}
+
+bool ClientSettings::RemoveIgnoredAddressAt(int number) {
+    SettingsFile::Lock lock(writable_);
+    const int count = LiveCount(Keys::kIgnoreCount);
+    if (number < 1 || number > count)
+        return false;
+    const std::string_view bases[] = {Keys::kIgnoredAddress};
+    return ShiftDown(writable_, Keys::kIgnoreCount, bases, count, number);
+}
+
+bool ClientSettings::WriteAddressMethod(AddressMethod method) {
+    return writable_.WriteText(Keys::kAddressMethod, std::to_string(static_cast<int>(method)));
+}
+
+bool ClientSettings::WriteFixedAddress(const std::array<int, 4>& parts) {
+    SettingsFile::Lock lock(writable_);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (!writable_.WriteText(Keys::kFixedAddress[i], std::to_string(parts[i])))
+            return false;
+    }
+    return true;
+}
+
+bool ClientSettings::ClearAddressText() {
+    return writable_.WriteText(Keys::kAddressText, "");
+}
+
+bool ClientSettings::WriteUpdateRecord(const RecordedUpdate& record) {
+    return writable_.WriteTexts({{Keys::kRecordedAddress, record.address},
+                                 {Keys::kRecordedHour, record.time.hour},
+                                 {Keys::kRecordedDay, record.time.day},
+                                 {Keys::kRecordedYear, record.time.year}});
+}
+
+bool ClientSettings::ClearUpdateRecord() {
+    return writable_.WriteText(Keys::kRecordedAddress, "");
+}
+
+bool ClientSettings::WriteUpdateServer(std::string_view host) {
+    return writable_.WriteText(Keys::kUpdateServer, host);
+}
+
+} // namespace zelto

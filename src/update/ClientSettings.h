@@ -1,0 +1,134 @@
+#pragma once
+
+#include "update/UpdateRecord.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelto {
+
+class SettingsFile;
+
+// The names of the client's keys, for the schema below and for messages that name a key.
+struct SettingsKeys {
+    static constexpr std::string_view kDomainCount = "numofdomains";
+    static constexpr std::string_view kTopLevel = "first_level"; // + entry number
+    static constexpr std::string_view kDomain = "second_level";  // + entry number
+    static constexpr std::string_view kPassword = "password";    // + entry number
+    static constexpr std::string_view kIgnoreCount = "numofignoreip";
+    static constexpr std::string_view kIgnoredAddress = "ignoreip"; // + entry number
+    static constexpr std::string_view kAddressMethod = "ipmethod";
+    static constexpr std::array<std::string_view, 4> kFixedAddress{"one", "two", "three", "four"};
+    static constexpr std::string_view kAddressText = "ipaddress"; // always written empty, read by nobody
+    static constexpr std::string_view kRecordedAddress = "updatedip";
+    static constexpr std::string_view kRecordedHour = "updatedhour";
+    static constexpr std::string_view kRecordedDay = "updatedday";
+    static constexpr std::string_view kRecordedYear = "updatedyear";
+    static constexpr std::string_view kUpdateServer = "updateserver";
+    static constexpr std::string_view kWebSite = "website";
+};
+
+// How the address sent with an update is found; stored as its number.
+enum class AddressMethod { Server = 0, Client = 1, Both = 2, Fixed = 3 };
+
+// One domain entry: second_level<N>, first_level<N> and password<N>.
+struct DomainEntry {
+    std::string domain;   // the name label ("example" of example.com)
+    std::string topLevel; // "com"
+    std::string password;
+
+    // The update cycle skips an entry with an empty value.
+    bool Complete() const { return !domain.empty() && !topLevel.empty() && !password.empty(); }
+    bool operator==(const DomainEntry&) const = default;
+};
+
+// The last registration: its address and when it happened; empty texts when none is recorded.
+struct RecordedUpdate {
+    std::string address;
+    LocalStamp time;
+
+    bool Complete() const { return !address.empty() && !time.hour.empty() && !time.day.empty() && !time.year.empty(); }
+};
+
+// Every setting of the client with its default, read from the settings file at each call. Several keys
+// that belong together are read under the file's lock, so they come from one state of the file.
+class ClientSettingsView {
+public:
+    static constexpr int kMaxDomains = 999; // entry numbers have at most three digits
+    static constexpr const char* kDefaultUpdateServer = "dynamic.zelto.com";
+    static constexpr const char* kDefaultWebSite = "www.zelto.com";
+
+    explicit ClientSettingsView(const SettingsFile& file) : file_(file) {}
+
+    // numofdomains as stored (0 when missing): a hand-edited file may hold a negative count or one above 999.
+    int DomainCount() const;
+    // One entry, its three keys read together (password, top level, then domain).
+    DomainEntry Domain(int number) const;
+    // Entries 1 up to the count.
+    std::vector<DomainEntry> Domains() const;
+
+    std::vector<std::string> IgnoredAddresses() const;
+
+    // What the Properties dialog shows: Both when nothing is stored, and for a number it does not know.
+    AddressMethod DialogMethod() const;
+    // What the update engine uses: Server when nothing is stored; any unknown number detects on the client side.
+    AddressMethod EngineMethod() const;
+    // The stored number, when there is one, for reports that show what the file says.
+    std::optional<int> StoredMethodNumber() const;
+    // one, two, three, four as stored, 0 each when missing; not checked against 0-255.
+    std::array<int, 4> FixedAddress() const;
+
+    RecordedUpdate UpdateRecord() const;
+
+    // updateserver and website, or the built-in hosts when empty; "host" or "host:port".
+    std::string UpdateServer() const;
+    std::string WebSite() const;
+
+protected:
+    // Entries 1 to the count; a negative count holds none.
+    int LiveCount(std::string_view countKey) const;
+
+private:
+    const SettingsFile& file_;
+};
+
+// The schema with its writes. Each operation writes its keys in the order that keeps what another process
+// reads at any moment meaningful; a failed write stops the operation, which then returns false.
+class ClientSettings : public ClientSettingsView {
+public:
+    explicit ClientSettings(SettingsFile& file) : ClientSettingsView(file), writable_(file) {}
+
+    enum class Append { Done, Full, WriteFailed };
+    // The entry's three keys at count+1, then the new count: a reader never sees a count covering an
+    // unwritten entry.
+    Append AppendDomain(const DomainEntry& entry);
+    // Shifts the entries after it down one place, then writes count-1 and empties every stale password.
+    bool RemoveDomainAt(int number);
+    // numofdomains = 0, then every stale password emptied; the other entry keys stay.
+    bool ClearDomains();
+
+    // The new count first, then the address; the count is put back when the address could not be written.
+    bool AppendIgnoredAddress(const std::string& address);
+    bool RemoveIgnoredAddressAt(int number);
+
+    bool WriteAddressMethod(AddressMethod method);
+    bool WriteFixedAddress(const std::array<int, 4>& parts);
+    bool ClearAddressText();
+
+    // The four keys in one replacement of the file: no reader sees a new address with an old hour.
+    bool WriteUpdateRecord(const RecordedUpdate& record);
+    // Empties updatedip, which makes the next decision find a registration due.
+    bool ClearUpdateRecord();
+
+    bool WriteUpdateServer(std::string_view host);
+
+private:
+    bool ClearPasswordsAbove(int count);
+
+    SettingsFile& writable_;
+};
+
+} // namespace zelto

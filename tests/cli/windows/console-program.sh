@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# zelto-premium-cli.exe as a user runs it, under Wine in the test prefix (scripts/test-windows sets
+# WINEPREFIX and starts the emulator, ZELTO_TEST_EMULATOR): configuring, registering through WinINet with
+# the dial-up guard, taking over the original client's file, autostart, stopping --headless, and the DLLs it
+# needs. Usage: console-program.sh PROGRAM.exe OBJDUMP
+set -euo pipefail
+exe=$1
+objdump=$2
+: "${ZELTO_TEST_EMULATOR:?run through scripts/test-windows, which starts the emulator}"
+failures=0
+fail() {
+    echo "FAILED: $*" >&2
+    failures=$((failures + 1))
+}
+expect_eq() { # WHAT EXPECTED ACTUAL
+    [ "$2" == "$3" ] || fail "$1: expected [$2], got [$3]"
+}
+cli() { wine "$exe" "$@" 2>&1 | tr -d '\r'; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+settings="Z:$work/Zoë/ZeltoPre.INI"
+internet='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
+autodial() { wine reg query "$internet" /v EnableAutodial 2>/dev/null | tr -d '\r' | awk '/EnableAutodial/ {print $3}'; }
+
+# Only DLLs that ship with Windows: the C++ runtime and winpthread are linked in.
+dlls=$("$objdump" -p "$exe" | awk '/DLL Name/ {print tolower($3)}' | sort | xargs)
+for dll in $dlls; do
+    case $dll in
+    kernel32.dll | msvcrt.dll | advapi32.dll | shell32.dll | ole32.dll | user32.dll | wininet.dll | iphlpapi.dll | \
+        ws2_32.dll) ;;
+    *) fail "needs $dll" ;;
+    esac
+done
+
+# Configuring, in a folder whose name is not ASCII; new files have CRLF line ends.
+expect_eq "domain add" "Domain example.com loaded." "$(echo secret12 | cli --settings "$settings" domain add example com)"
+cli --settings "$settings" method fixed 203.0.113.9 >/dev/null
+printf 'updateserver=%s\r\n' "$ZELTO_TEST_EMULATOR" >>"$work/Zoë/ZeltoPre.INI"
+expect_eq "line ends" "[Zelto Systems Premium]"$'\r' "$(head -n 1 "$work/Zoë/ZeltoPre.INI")"
+
+# --once registers through WinINet; the dial-up guard puts EnableAutodial back.
+wine reg add "$internet" /v EnableAutodial /t REG_DWORD /d 1 /f >/dev/null
+once=$(cli --settings "$settings" --once) || fail "--once exited with $?"
+[[ $once == *"-> ip203.0.113.9"* ]] || fail "--once: $once"
+expect_eq "EnableAutodial after --once" "0x1" "$(autodial)"
+[[ $(cli --settings "$settings" status) == *"Last registration: 203.0.113.9"* ]] || fail "status after --once"
+
+# --headless ends on Ctrl+C (Wine turns SIGINT into it) within a second, with exit code 0.
+wine "$exe" --settings "$settings" --headless >"$work/headless.log" 2>&1 &
+runner=$!
+for _ in $(seq 100); do
+    grep -q "ip203.0.113.9" "$work/headless.log" && break
+    sleep 0.1
+done
+program=$(pgrep -f "zelto-premium-cli.exe --settings" | head -n 1)
+started=$(date +%s%N)
+kill -INT "$program"
+status=0
+wait "$runner" || status=$?
+elapsed=$((($(date +%s%N) - started) / 1000000))
+expect_eq "--headless exit code" 0 "$status"
+[ "$elapsed" -lt 1000 ] || fail "--headless took ${elapsed} ms to stop"
+
+# The default location takes over the original client's file from the Windows folder, and leaves it alone.
+windows=$(wine cmd /c 'echo %WINDIR%' | tr -d '\r')
+appdata=$(wine cmd /c 'echo %APPDATA%' | tr -d '\r')
+original=$(winepath -u "$windows\\ZeltoPre.INI")
+default=$(winepath -u "$appdata\\Zelto Premium\\ZeltoPre.INI")
+rm -f "$default"
+content='[Zelto Systems Premium]\r\nnumofdomains=1\r\n; kept\r\nfirst_level1=net\r\nsecond_level1=old\r\n'
+printf "$content" >"$original"
+before=$(md5sum <"$original")
+[[ $(cli domain list) == *"old.net"* ]] || fail "a read does not see the original's file"
+[ ! -e "$default" ] || fail "a read created $default"
+cli method server >/dev/null
+expect_eq "taken-over file" "$(printf "${content}ipmethod=0\r\nipaddress=\r\nupdatedip=\r\n" | od -c)" "$(od -c <"$default")"
+expect_eq "original's file" "$before" "$(md5sum <"$original")"
+rm -f "$original" "$default"
+
+# --autostart puts the desktop program under the Run key and takes it out again.
+run='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+cli --autostart on >/dev/null
+[[ $(wine reg query "$run" /v "Zelto Premium" 2>/dev/null) == *'zelto-premium.exe"'* ]] || fail "--autostart on"
+expect_eq "--autostart off" 'Autostart off: removed HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run\Zelto Premium' \
+    "$(cli --autostart off)"
+wine reg query "$run" /v "Zelto Premium" >/dev/null 2>&1 && fail "--autostart off left the value"
+
+exit $((failures > 0))

@@ -1,0 +1,45 @@
+// The module loader on small modules of the test's own, built beside it with the program's version, another
+// version and none.
+#include "platform/linux/ProgramModule.h"
+
+#include <gtest/gtest.h>
+
+namespace zelto {
+namespace {
+
+using Answer = int();
+
+TEST(ProgramModuleTest, OnlyAModuleOfTheProgramsVersionIsUsed) {
+    const struct {
+        const char* file;
+        const char* symbol;
+        int answer;          // what the entry returns, 0 when none is to be found
+        const char* refusal; // part of the reason given otherwise
+    } cases[] = {
+        {"libzelto-test-same.so", "zelto_test_entry", 42, ""},
+        {"libzelto-test-same.so", "zelto_no_such_entry", 0, "zelto_no_such_entry"},
+        {"libzelto-test-other.so", "zelto_test_entry", 0,
+         "is version 0.0.0-other, the program is version " ZELTO_VERSION},
+        {"libzelto-test-none.so", "zelto_test_entry", 0, "carries no version"},
+        {"libzelto-test-missing.so", "zelto_test_entry", 0, "libzelto-test-missing.so"},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        auto* entry = reinterpret_cast<Answer*>(FindModuleSymbol(ZELTO_TEST_MODULE_DIR, c.file, c.symbol, error));
+        if (c.answer) {
+            ASSERT_NE(entry, nullptr) << c.file << ": " << error;
+            EXPECT_EQ(entry(), c.answer);
+        } else {
+            EXPECT_EQ(entry, nullptr) << c.file;
+            EXPECT_NE(error.find(c.refusal), std::string::npos) << c.file << ": " << error;
+        }
+    }
+}
+
+TEST(ProgramModuleTest, AProgramOutsideTheBuildTreeUsesTheInstalledFolder) {
+    // The test runs from its own folder, which is not the program's folder in the build tree.
+    EXPECT_EQ(ProgramModuleFolder(), std::filesystem::path(ZELTO_INSTALLED_MODULE_DIR));
+}
+
+} // namespace
+} // namespace zelto

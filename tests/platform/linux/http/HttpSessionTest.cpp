@@ -1,0 +1,211 @@
+// Both session adapters against the local service emulator: answers, faults, limits, redirects and
+// cancelling. The socket session serves the program's own URLs and libcurl the rest, so they must agree.
+
+#include "platform/StopSignal.h"
+#include "platform/linux/http/CurlHttpSession.h"
+#include "platform/linux/http/SocketHttpSession.h"
+
+#include "ServiceEmulator.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+namespace zelto {
+namespace {
+
+using emulator::Fault;
+using emulator::ServiceEmulator;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// Short limits keep the fault tests fast; they are still far above what a local answer takes.
+constexpr HttpTimeouts kTestTimeouts{2000ms, 800ms};
+
+Fault Make(Fault::Kind kind, std::chrono::milliseconds delay = {}, std::size_t longLineBytes = 0) {
+    Fault fault;
+    fault.kind = kind;
+    fault.delay = delay;
+    fault.longLineBytes = longLineBytes;
+    return fault;
+}
+
+emulator::Options ShortLived() {
+    return {0, std::chrono::seconds(30), {}, false};
+}
+
+template <typename Factory> class HttpSessionTest : public ::testing::Test {
+protected:
+    std::string Url(const std::string& path) const { return "http://" + service.HostPort() + path; }
+    HttpFetch GetOnce(const std::string& url) { return factory.Open()->Get(url); }
+
+    ServiceEmulator service{ShortLived()};
+    Factory factory{"zelto-tests", kTestTimeouts};
+};
+
+using Adapters = ::testing::Types<SocketHttpSessionFactory, CurlHttpSessionFactory>;
+TYPED_TEST_SUITE(HttpSessionTest, Adapters);
+
+TYPED_TEST(HttpSessionTest, ReadsUpToTheFirstLineFeedWithinTheLimit) {
+    const std::string limit(64 * 1024, 'x');
+    const struct {
+        int status;
+        std::string body;
+        bool obtained;
+        std::string firstLine;
+    } cases[] = {
+        {200, "ip203.0.113.7\r\n", true, "ip203.0.113.7\r"},
+        {200, "nodomain\r\nip1.2.3.4\r\n", true, "nodomain\r"},
+        {200, "expired", true, "expired"},
+        {200, "", true, ""},
+        {500, "ip9.9.9.9\r\n<html>", true, "ip9.9.9.9\r"}, // the status is never looked at
+        {200, limit + "\nmore", true, limit},
+        {200, limit + "x\n", false, ""},
+    };
+    for (const auto& c : cases) {
+        Fault answer = Make(Fault::Kind::Response);
+        answer.status = c.status;
+        answer.body = c.body;
+        this->service.SetFault(answer);
+        const HttpFetch fetch = this->GetOnce(this->Url("/premium/update.asp"));
+        EXPECT_EQ(fetch.obtained, c.obtained) << c.body.substr(0, 30);
+        EXPECT_EQ(fetch.firstLine, c.firstLine) << c.body.substr(0, 30);
+    }
+}
+
+TYPED_TEST(HttpSessionTest, FailuresAreNoAnswerWithinTheirBound) {
+    ServiceEmulator gone(ShortLived());
+    gone.Stop();
+    const struct {
+        const char* name;
+        Fault fault;
+        std::string url;
+    } cases[] = {
+        {"refused", {}, "http://" + gone.HostPort() + "/premium/update.asp"},
+        {"closed without answer", Make(Fault::Kind::CloseWithoutAnswer), this->Url("/premium/update.asp")},
+        {"stall past the timeout", Make(Fault::Kind::Delay, 10s), this->Url("/premium/update.asp")},
+        {"10 MB line", Make(Fault::Kind::LongLine, 0ms, 10 * 1024 * 1024), this->Url("/premium/update.asp")},
+    };
+    for (const auto& c : cases) {
+        this->service.SetFault(c.fault);
+        const auto start = Clock::now();
+        const HttpFetch fetch = this->GetOnce(c.url);
+        EXPECT_FALSE(fetch.obtained) << c.name;
+        EXPECT_EQ(fetch.firstLine, "") << c.name;
+        EXPECT_LT(Clock::now() - start, 2s) << c.name;
+    }
+}
+
+TYPED_TEST(HttpSessionTest, OneSessionKeepsOneConnection) {
+    auto session = this->factory.Open();
+    ASSERT_NE(session, nullptr);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(session->Get(this->Url("/premium/ipcheck.asp")).firstLine, "ip127.0.0.1\r");
+    }
+    EXPECT_EQ(this->service.Requests(), 5);
+    EXPECT_EQ(this->service.Connections(), 1);
+}
+
+TYPED_TEST(HttpSessionTest, RedirectsAreFollowedFiveTimes) {
+    ServiceEmulator target(ShortLived());
+    Fault elsewhere = Make(Fault::Kind::Response);
+    elsewhere.status = 302;
+    elsewhere.location = "http://" + target.HostPort() + "/premium/ipcheck.asp";
+    this->service.SetFault(elsewhere);
+    EXPECT_EQ(this->GetOnce(this->Url("/premium/update.asp")).firstLine, "ip127.0.0.1\r");
+
+    Fault loop = Make(Fault::Kind::Response);
+    loop.status = 301;
+    loop.location = "/premium/update.asp";
+    this->service.SetFault(loop);
+    const int before = this->service.Requests();
+    EXPECT_FALSE(this->GetOnce(this->Url("/premium/update.asp")).obtained);
+    EXPECT_EQ(this->service.Requests() - before, 6);
+}
+
+TYPED_TEST(HttpSessionTest, ProxyVariablesAreIgnored) {
+    ServiceEmulator proxy(ShortLived()); // a proxy would forward to the host asked for: its own address shows
+    proxy.SetIpCheckAddress("198.51.100.1");
+    this->service.SetIpCheckAddress("192.0.2.1");
+    const std::string proxyUrl = "http://" + proxy.HostPort();
+    const char* const names[] = {"http_proxy", "HTTP_PROXY", "ALL_PROXY", "all_proxy"};
+    for (const char* name : names) {
+        ::setenv(name, proxyUrl.c_str(), 1);
+    }
+    const HttpFetch fetch = this->GetOnce(this->Url("/premium/ipcheck.asp"));
+    for (const char* name : names) {
+        ::unsetenv(name); // the machine's own proxy is no business of the tests either
+    }
+    EXPECT_EQ(fetch.firstLine, "ip192.0.2.1\r");
+    EXPECT_EQ(proxy.Requests(), 0);
+}
+
+TYPED_TEST(HttpSessionTest, StopEndsAStalledRequestAndLaterOnes) {
+    this->service.SetFault(Make(Fault::Kind::Delay, 20s));
+    StopSignal stop;
+    TypeParam patient("zelto-tests", HttpTimeouts{});
+    auto session = patient.Open(&stop);
+    ASSERT_NE(session, nullptr);
+    Clock::time_point raised;
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(300ms);
+        raised = Clock::now();
+        stop.Raise();
+    });
+    EXPECT_FALSE(session->Get(this->Url("/premium/update.asp")).obtained);
+    const auto ended = Clock::now();
+    stopper.join();
+    EXPECT_LT(ended - raised, 1s);
+
+    const int before = this->service.Requests();
+    EXPECT_FALSE(session->Get(this->Url("/premium/ipcheck.asp")).obtained);
+    EXPECT_EQ(this->service.Requests(), before);
+}
+
+// Takes the URLs the socket session leaves to another adapter.
+struct RecordingFactory : HttpSessionFactory {
+    struct Session : HttpSession {
+        explicit Session(std::vector<std::string>& urls) : urls(urls) {}
+        HttpFetch Get(const std::string& url) override {
+            urls.push_back(url);
+            return {true, "ip192.0.2.9"};
+        }
+        std::vector<std::string>& urls;
+    };
+    std::unique_ptr<HttpSession> Open(const StopSignal*) override { return std::make_unique<Session>(urls); }
+    std::vector<std::string> urls;
+};
+
+TEST(SocketHttpSessionTest, LeavesOtherSchemesToTheOtherAdapter) {
+    ServiceEmulator service(ShortLived());
+    Fault secure = Make(Fault::Kind::Response);
+    secure.status = 307;
+    secure.location = "https://www.example.invalid/premium/update.asp?first=com";
+    service.SetFault(secure);
+    auto other = std::make_shared<RecordingFactory>();
+    SocketHttpSessionFactory factory("zelto-tests", kTestTimeouts, other);
+    auto session = factory.Open();
+    EXPECT_EQ(session->Get("http://" + service.HostPort() + "/premium/update.asp").firstLine, "ip192.0.2.9");
+    EXPECT_EQ(session->Get("HTTPS://user@www.example.invalid/").firstLine, "ip192.0.2.9");
+    EXPECT_EQ(other->urls, (std::vector<std::string>{secure.location, "HTTPS://user@www.example.invalid/"}));
+}
+
+TEST(SocketHttpSessionTest, AKeptConnectionTheServerDroppedIsReplacedOnce) {
+    ServiceEmulator service(ShortLived());
+    SocketHttpSessionFactory factory("zelto-tests", kTestTimeouts, nullptr);
+    auto session = factory.Open();
+    const std::string url = "http://" + service.HostPort() + "/premium/ipcheck.asp";
+    EXPECT_TRUE(session->Get(url).obtained);
+    // The kept connection and its replacement both close without a byte: no answer, and no third try.
+    service.SetFault(Make(Fault::Kind::CloseWithoutAnswer));
+    EXPECT_FALSE(session->Get(url).obtained);
+    EXPECT_EQ(service.Connections(), 2);
+    service.SetFault({});
+    EXPECT_EQ(session->Get(url).firstLine, "ip127.0.0.1\r");
+    EXPECT_EQ(service.Connections(), 3);
+}
+
+} // namespace
+} // namespace zelto

@@ -1,0 +1,104 @@
+// The schema's defaults and its reading of what a hand-edited or foreign file may hold.
+
+#include "update/ClientSettings.h"
+#include "fakes/TempDir.h"
+#include "settings/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace zelto {
+namespace {
+
+class ClientSettingsTest : public ::testing::Test {
+protected:
+    fakes::TempDir dir;
+    SettingsFile file{dir.File("ZeltoPre.INI")};
+    ClientSettings settings{file};
+};
+
+TEST_F(ClientSettingsTest, AMissingFileReadsAsEveryDefault) {
+    EXPECT_EQ(settings.DomainCount(), 0);
+    EXPECT_TRUE(settings.Domains().empty());
+    EXPECT_TRUE(settings.IgnoredAddresses().empty());
+    EXPECT_EQ(settings.DialogMethod(), AddressMethod::Both);
+    EXPECT_EQ(settings.EngineMethod(), AddressMethod::Server);
+    EXPECT_EQ(settings.StoredMethodNumber(), std::nullopt);
+    EXPECT_EQ(settings.FixedAddress(), (std::array<int, 4>{0, 0, 0, 0}));
+    EXPECT_FALSE(settings.UpdateRecord().Complete());
+    EXPECT_EQ(settings.UpdateServer(), "dynamic.zelto.com");
+    EXPECT_EQ(settings.WebSite(), "www.zelto.com");
+    EXPECT_FALSE(std::filesystem::exists(file.Path()));
+}
+
+TEST_F(ClientSettingsTest, EachStoredMethodNumberReadsAsTheDialogAndTheEngineTakeIt) {
+    const struct {
+        const char* stored;
+        AddressMethod dialog;
+        AddressMethod engine;
+        std::optional<int> number;
+    } cases[] = {
+        {"0", AddressMethod::Server, AddressMethod::Server, 0},
+        {"1", AddressMethod::Client, AddressMethod::Client, 1},
+        {"2", AddressMethod::Both, AddressMethod::Both, 2},
+        {"3", AddressMethod::Fixed, AddressMethod::Fixed, 3},
+        // Numbers no program writes: the dialog offers Both, the engine detects on the client side.
+        {"4", AddressMethod::Both, AddressMethod::Client, 4},
+        {"-1", AddressMethod::Both, AddressMethod::Client, -1},
+        {"", AddressMethod::Both, AddressMethod::Server, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(file.WriteText("ipmethod", c.stored));
+        EXPECT_EQ(settings.DialogMethod(), c.dialog) << c.stored;
+        EXPECT_EQ(settings.EngineMethod(), c.engine) << c.stored;
+        EXPECT_EQ(settings.StoredMethodNumber(), c.number) << c.stored;
+    }
+}
+
+TEST_F(ClientSettingsTest, ListsHoldEntriesOneToTheCountAndANegativeCountHoldsNone) {
+    ASSERT_TRUE(file.WriteTexts({{"numofdomains", "2"},
+                                 {"second_level1", "a"},
+                                 {"first_level1", "com"},
+                                 {"password1", "pass_a"},
+                                 {"first_level2", "net"},
+                                 {"second_level3", "stale"},
+                                 {"numofignoreip", "-3"},
+                                 {"ignoreip1", "10.0.0.1"}}));
+    EXPECT_EQ(settings.Domains(), (std::vector<DomainEntry>{{"a", "com", "pass_a"}, {"", "net", ""}}));
+    EXPECT_FALSE(settings.Domains()[1].Complete());
+    EXPECT_TRUE(settings.IgnoredAddresses().empty());
+    ASSERT_TRUE(file.WriteText("numofdomains", "-1"));
+    EXPECT_EQ(settings.DomainCount(), -1);
+    EXPECT_TRUE(settings.Domains().empty());
+}
+
+TEST_F(ClientSettingsTest, AppendStopsAtTheThousandthDomainAndIgnoreEntriesShiftDownOnRemoval) {
+    ASSERT_TRUE(file.WriteText("numofdomains", "999"));
+    EXPECT_EQ(settings.AppendDomain({"a", "com", "secret1"}), ClientSettings::Append::Full);
+    EXPECT_EQ(file.ReadText("password1000"), "");
+    ASSERT_TRUE(file.WriteText("numofdomains", "998"));
+    EXPECT_EQ(settings.AppendDomain({"a", "com", "secret1"}), ClientSettings::Append::Done);
+    EXPECT_EQ(settings.Domain(999), (DomainEntry{"a", "com", "secret1"}));
+
+    for (const char* address : {"1.1.1.1", "2.2.2.2", "3.3.3.3"})
+        ASSERT_TRUE(settings.AppendIgnoredAddress(address));
+    EXPECT_FALSE(settings.RemoveIgnoredAddressAt(4));
+    EXPECT_TRUE(settings.RemoveIgnoredAddressAt(1));
+    EXPECT_EQ(settings.IgnoredAddresses(), (std::vector<std::string>{"2.2.2.2", "3.3.3.3"}));
+}
+
+TEST_F(ClientSettingsTest, TheRecordAndTheHostsReadBackAsWritten) {
+    ASSERT_TRUE(settings.WriteUpdateRecord({"203.0.113.7", {"09", "031", "2026"}}));
+    const RecordedUpdate record = settings.UpdateRecord();
+    EXPECT_TRUE(record.Complete());
+    EXPECT_EQ(record.address + record.time.hour + record.time.day + record.time.year, "203.0.113.7090312026");
+    ASSERT_TRUE(settings.ClearUpdateRecord());
+    EXPECT_FALSE(settings.UpdateRecord().Complete());
+    EXPECT_EQ(settings.UpdateRecord().time.hour, "09");
+    ASSERT_TRUE(settings.WriteUpdateServer("127.0.0.1:8080"));
+    EXPECT_EQ(settings.UpdateServer(), "127.0.0.1:8080");
+}
+
+} // namespace
+} // namespace zelto
