@@ -26,6 +26,11 @@ install(TARGETS zelto-premium-cli RUNTIME DESTINATION .)
 # The desktop program: its resources, the Win32 front-end, and the installer of both programs.
 add_subdirectory(res/windows)
 add_subdirectory(src/win32)
+# GUI subsystem, wWinMain: the arguments in UTF-16.
+add_executable(zelto-premium WIN32 src/app/WindowsDesktopMain.cpp)
+target_link_options(zelto-premium PRIVATE -municode)
+target_link_libraries(zelto-premium PRIVATE zelto_app_windows zelto_win32 zelto_win32_resources)
+install(TARGETS zelto-premium RUNTIME DESTINATION .)
 add_subdirectory(packaging/windows)
 
 if(ZELTO_BUILD_TESTS)

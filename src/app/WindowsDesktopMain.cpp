@@ -1,10 +1,8 @@
-// The desktop program's composition root: the Windows adapters handed to the application object.
+// zelto-premium.exe: the desktop program, the settings file and the Windows adapters handed to the
+// application object.
+#include "app/WindowsPlatform.h"
 #include "platform/SettingsHome.h"
-#include "platform/linux/SystemClock.h"
-#include "platform/windows/AdapterAddresses.h"
-#include "platform/windows/RegistryAutodialSetting.h"
 #include "platform/windows/WideText.h"
-#include "platform/windows/WinInetHttpSession.h"
 #include "settings/SettingsFile.h"
 #include "win32/ClientApp.h"
 #include "win32/MessageBox.h"
@@ -15,6 +13,7 @@
 #include <shellapi.h>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -48,13 +47,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     SettingsFile settings(*settingsPath);
     // The application's name, the executable's base name, is also the agent name of every request.
-    WinInetHttpSessionFactory http(Narrow(ApplicationName()));
-    RegistryAutodialSetting autodial;
-    AdapterAddresses addresses;
-    SystemClock clock;
-    WaveSoundPlayer sound;
-
-    CClientApp app(ClientPorts{settings, http, autodial, addresses, clock, sound});
+    WindowsPlatform platform(Narrow(ApplicationName()), std::make_unique<WaveSoundPlayer>());
+    CClientApp app(settings, platform.Ports());
     if (!app.InitInstance())
         return 1;
     app.Run();

@@ -36,13 +36,13 @@ DWORD WINAPI UpdateWorker(void* param) {
 
 } // namespace
 
-CClientApp::CClientApp(ClientPorts ports)
-    : m_ports(ports), m_dialogContext{ports.settings,
-                                      ports.http,
-                                      ports.sound,
-                                      [this] { m_pTrayIcon->HideIcon(); },
-                                      [this](int code) { EndProcess(code); },
-                                      &ShowWarningMessage} {}
+CClientApp::CClientApp(SettingsFile& settings, PlatformPorts ports)
+    : m_settings(settings), m_ports(ports), m_dialogContext{settings,
+                                                            ports.http,
+                                                            ports.sound,
+                                                            [this] { m_pTrayIcon->HideIcon(); },
+                                                            [this](int code) { EndProcess(code); },
+                                                            &ShowWarningMessage} {}
 
 CClientApp::~CClientApp() = default;
 
@@ -69,15 +69,14 @@ BOOL CClientApp::InitInstance() {
     CSplashWnd::Show(IDB_SPLASH, kSplashTime, m_pMainWnd->GetSafeHwnd());
 
     m_pNotices = std::make_unique<WindowsNotices>(*m_pTray);
-    m_pEnginePorts =
-        std::make_unique<EnginePorts>(EnginePorts{m_ports.settings, m_ports.http, m_ports.autodial, m_ports.addresses,
-                                                  m_ports.clock, *m_pNotices, m_ports.sound});
+    m_pEnginePorts = std::make_unique<EnginePorts>(EnginePorts{
+        m_settings, m_ports.http, m_ports.autodial, m_ports.addresses, m_ports.clock, *m_pNotices, m_ports.sound});
     m_pUpdateThread = std::make_unique<CUpdateThread>(*m_pEnginePorts);
     m_hWorker = CreateThread(nullptr, 0, &UpdateWorker, m_pUpdateThread.get(), 0, nullptr);
     if (!m_hWorker)
         ShowWarningMessage(nullptr, "The update thread could not be started: no domain will be updated.");
 
-    if (ClientSettingsView(m_ports.settings).DomainCount() == 0)
+    if (ClientSettingsView(m_settings).DomainCount() == 0)
         OnProperties();
     return TRUE;
 }
@@ -117,11 +116,11 @@ void CClientApp::OpenPage(const std::string& url) {
 }
 
 void CClientApp::OnWebInterface() {
-    OpenPage(ServiceEndpoints(m_ports.settings).WebInterfacePage());
+    OpenPage(ServiceEndpoints(m_settings).WebInterfacePage());
 }
 
 void CClientApp::OnHomepage() {
-    OpenPage(ServiceEndpoints(m_ports.settings).HomePage());
+    OpenPage(ServiceEndpoints(m_settings).HomePage());
 }
 
 void CClientApp::OnProperties() {

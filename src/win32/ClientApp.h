@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/PlatformPorts.h"
 #include "win32/DialogContext.h"
 
 #include <windows.h>
@@ -9,11 +10,6 @@
 namespace zelto {
 
 class SettingsFile;
-class HttpSessionFactory;
-class AutodialSetting;
-class HostAddresses;
-class Clock;
-class SoundPlayer;
 class CMainFrm;
 class CSystemTray;
 class CUpdateThread;
@@ -21,21 +17,12 @@ class WindowsNotices;
 class WindowsSockets;
 struct EnginePorts;
 
-// The adapters the desktop program runs on, assembled by its main.
-struct ClientPorts {
-    SettingsFile& settings;
-    HttpSessionFactory& http;
-    AutodialSetting& autodial;
-    HostAddresses& addresses;
-    Clock& clock;
-    SoundPlayer& sound;
-};
-
 // The application: start-up, the tray menu's commands and the two ways out. The objects it creates at
 // start-up live until the process ends.
 class CClientApp {
 public:
-    explicit CClientApp(ClientPorts ports);
+    // The settings file and the platform's adapters, assembled by the program's main.
+    CClientApp(SettingsFile& settings, PlatformPorts ports);
     ~CClientApp();
     CClientApp(const CClientApp&) = delete;
     CClientApp& operator=(const CClientApp&) = delete;
@@ -61,7 +48,8 @@ private:
     // a moment, and ends the process; the thread ends with it wherever it is.
     [[noreturn]] void EndProcess(int code);
 
-    ClientPorts m_ports;
+    SettingsFile& m_settings;
+    PlatformPorts m_ports;
     DialogContext m_dialogContext;
     std::unique_ptr<WindowsSockets> m_pSockets;
     std::unique_ptr<CMainFrm> m_pMainWnd;
