@@ -1,8 +1,8 @@
 #include "app/DesktopLoader.h"
 #include "app/LinuxPlatform.h"
 #include "cli/CommandLine.h"
-#include "platform/linux/CoreDumps.h"
 #include "platform/SilentSoundPlayer.h"
+#include "platform/linux/CoreDumps.h"
 
 #include <memory>
 

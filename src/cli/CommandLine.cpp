@@ -5,6 +5,7 @@
 #include "cli/StatusCommand.h"
 #include "cli/UpdateCommands.h"
 #include "cli/Usage.h"
+#include "config/SettingsProblem.h"
 #include "platform/SettingsHome.h"
 #include "settings/SettingsFile.h"
 
@@ -24,8 +25,20 @@ std::string ProgramName(int argc, char** argv) {
     return name.empty() ? "zelto-premium" : name;
 }
 
+bool UsesSettingsFile(const std::string& command) {
+    for (const char* known : {"--headless", "--once", "force-update", "domain", "ignore", "method", "status"})
+        if (command == known)
+            return true;
+    return false;
+}
+
 int RunCommand(const std::filesystem::path& path, const std::string& command, const Arguments& args, Console& console,
                const FrontEndHooks& hooks) {
+    // A file that cannot be used is refused before anything reads or writes it.
+    if (const SettingsError problem = UsesSettingsFile(command) ? SettingsFile(path).Check() : SettingsError{}) {
+        console.err << console.program << ": " << PrintableText(SettingsProblemText(problem)) << '\n' << std::flush;
+        return kExitRefused;
+    }
     if (command == "--headless" || command == "--once") {
         if (!args.empty())
             return UsageError(console, command + " takes no arguments");

@@ -5,6 +5,7 @@
 #include "config/AddressMethod.h"
 #include "config/DomainList.h"
 #include "config/IgnoreList.h"
+#include "config/SettingsProblem.h"
 #include "settings/SettingsFile.h"
 
 #include <optional>
@@ -15,8 +16,9 @@ namespace zelto {
 namespace {
 
 int WriteFailed(const SettingsFile& settings, Console& console) {
-    console.err << console.program << ": could not write " << PrintableText(settings.Path().string()) << '\n'
-                << std::flush;
+    const SettingsError problem = settings.LastError();
+    const std::string text = problem ? SettingsProblemText(problem) : "could not write " + settings.Path().string();
+    console.err << console.program << ": " << PrintableText(text) << '\n' << std::flush;
     return kExitRefused;
 }
 

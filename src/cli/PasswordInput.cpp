@@ -3,6 +3,7 @@
 #include "cli/QuietTerminal.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <functional>
 #include <unistd.h>

@@ -72,7 +72,8 @@ int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Consol
     std::error_code ignored;
     const bool exists = std::filesystem::exists(settings.Path(), ignored);
     const std::string lines[] = {
-        "Settings file: " + settings.Path().string() + (exists ? "" : " (not created yet)"),
+        "Settings file: " + settings.Path().string() + (exists ? "" : " (not created yet)") +
+            (settings.ReadableByOthers() ? " (readable by other users until the next change)" : ""),
         "Domains: " + BuildDomainListText(settings),
         "Address method: " + MethodLine(settings),
         "Fixed address: " + LoadFixedAddress(settings).ToText(),

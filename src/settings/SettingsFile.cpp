@@ -3,7 +3,6 @@
 #include "settings/SharedPath.h"
 
 #include <algorithm>
-#include <mutex>
 
 namespace zelto {
 namespace {
@@ -33,42 +32,38 @@ std::optional<std::string_view> Lookup(SharedPath& state, std::string_view key) 
 
 } // namespace
 
-// Which shared state an object uses is settled again after a fork: the child gets its own.
-struct SettingsFile::State {
-    explicit State(fs::path path) : given(std::move(path)), shared(SharedPathFor(given)) {}
-
-    std::shared_ptr<SharedPath> Current() {
-        const std::lock_guard lock(mutex);
-        if (shared->generation != ForkGeneration()) {
-            shared = SharedPathFor(given);
-        }
-        return shared;
-    }
-
-    const fs::path given;
-    std::mutex mutex;
-    std::shared_ptr<SharedPath> shared;
-};
-
-SettingsFile::SettingsFile(std::filesystem::path path) : state_(std::make_unique<State>(std::move(path))) {}
+SettingsFile::SettingsFile(std::filesystem::path path) : path_(std::move(path)), shared_(SharedPathFor(path_)) {}
 
 SettingsFile::~SettingsFile() = default;
 
 const std::filesystem::path& SettingsFile::Path() const {
-    return state_->given;
+    return path_;
+}
+
+SettingsError SettingsFile::Check() const {
+    const Guard guard(*shared_, Access::Read);
+    return shared_->folder.Inspect();
+}
+
+SettingsError SettingsFile::LastError() const {
+    const Guard guard(*shared_, Access::Read);
+    return shared_->folder.LastError();
+}
+
+bool SettingsFile::ReadableByOthers() const {
+    const Guard guard(*shared_, Access::Read);
+    return shared_->folder.ReadableByOthers();
 }
 
 int SettingsFile::ReadInt(std::string_view key, int def) const {
-    const auto shared = state_->Current();
-    SharedPath& state = *shared;
+    SharedPath& state = *shared_;
     const Guard guard(state, Access::Read);
     const auto value = Lookup(state, key);
     return !value || value->empty() ? def : LeadingInt(*value);
 }
 
 std::string SettingsFile::ReadText(std::string_view key) const {
-    const auto shared = state_->Current();
-    SharedPath& state = *shared;
+    SharedPath& state = *shared_;
     const Guard guard(state, Access::Read);
     const auto value = Lookup(state, key);
     return value ? std::string(value->substr(0, kMaxTextLength)) : std::string();
@@ -83,13 +78,7 @@ bool SettingsFile::WriteTexts(std::initializer_list<std::pair<std::string_view, 
 }
 
 bool SettingsFile::WriteTexts(std::span<const std::pair<std::string_view, std::string_view>> entries) {
-    for (const auto& [key, value] : entries) {
-        if (!IsWritableKey(key) || !IsWritableValue(value)) {
-            return false;
-        }
-    }
-    const auto shared = state_->Current();
-    SharedPath& state = *shared;
+    SharedPath& state = *shared_;
     const auto unchanged = [&] {
         return std::all_of(entries.begin(), entries.end(), [&](const auto& entry) {
             return state.snapshot.document->Find(entry.first) == entry.second;
@@ -99,6 +88,12 @@ bool SettingsFile::WriteTexts(std::span<const std::pair<std::string_view, std::s
     // exclusive lock or a copy of the file.
     {
         const Guard guard(state, Access::Read);
+        state.folder.ForgetError();
+        for (const auto& [key, value] : entries) {
+            if (!IsWritableKey(key) || !IsWritableValue(value)) {
+                return false;
+            }
+        }
         if (Refresh(state) == Load::Present && unchanged()) {
             return true;
         }
@@ -115,7 +110,7 @@ bool SettingsFile::WriteTexts(std::span<const std::pair<std::string_view, std::s
     const bool present = load == Load::Present;
     std::optional<IniDocument> edited;
     if (!present) {
-        edited.emplace(std::string(), kSection, kNewFileLineEnd);
+        edited.emplace(std::string(), kSection, SettingsFolder::kNewFileLineEnd);
     }
     bool changed = !present;
     for (const auto& [key, value] : entries) {
@@ -132,14 +127,26 @@ bool SettingsFile::WriteTexts(std::span<const std::pair<std::string_view, std::s
     if (!changed) {
         return true;
     }
-    return Replace(state, edited->Content());
+    std::string content = edited->Content();
+    HeldFile written;
+    FileVersion version;
+    const bool done = state.folder.Replace(content, written, version);
+    snapshot.Clear();
+    if (written) {
+        snapshot.state = Load::Present;
+        snapshot.file = std::move(written);
+        snapshot.version = version;
+        snapshot.document.emplace(std::move(content), kSection);
+    }
+    state.snapshotHeld = state.held == Held::Exclusive && snapshot.state == Load::Present;
+    return done;
 }
 
 bool SettingsFile::WriteInt(std::string_view key, int value) {
     return WriteText(key, std::to_string(value));
 }
 
-SettingsFile::Lock::Lock(const SettingsFile& file) : file_(file), entered_(file_.state_->Current()) {
+SettingsFile::Lock::Lock(const SettingsFile& file) : entered_(file.shared_) {
     Enter(*entered_, Access::Hold);
 }
 

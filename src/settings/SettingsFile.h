@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SettingsError.h"
+
 #include <filesystem>
 #include <initializer_list>
 #include <memory>
@@ -28,14 +30,24 @@ public:
 
     const std::filesystem::path& Path() const;
 
+    // What stands in the way of using the file at all (a link of another user, not a regular file, too
+    // large, a lock file of that kind), found without creating or changing anything. Front-ends ask before
+    // doing anything else; reads of such a file give the defaults and writes fail.
+    SettingsError Check() const;
+    // The problem the last failing read or write of this file met, in this process.
+    SettingsError LastError() const;
+    // Whether others than its owner may read the file (a copy that has not been written by us yet).
+    bool ReadableByOthers() const;
+
     // The stored integer: the leading decimal number with an optional sign; def when missing or empty.
     int ReadInt(std::string_view key, int def) const;
     // The stored text, at most 68 characters; "" when missing.
     std::string ReadText(std::string_view key) const;
-    // Replaces or adds key=value, creating folder, file and section when needed. False when the file could
-    // not be written (the old file is then left as it was), when the new file could not be made durable
-    // (the folder did not sync), and for a key or value that would not stay on its one line: line breaks,
-    // NUL, "=" in the key, a key starting with ";" or "[" or with blanks around it.
+    // Replaces or adds key=value, creating folder, file and section when needed; the file is left readable
+    // by its owner only. False when the file could not be written (the old file is then left as it was,
+    // LastError says why), when the new file could not be made durable (the folder did not sync), and for a
+    // key or value that would not stay on its one line: line breaks, NUL, "=" in the key, a key starting with
+    // ";" or "[" or with blanks around it.
     bool WriteText(std::string_view key, std::string_view value);
     bool WriteInt(std::string_view key, int value);
     // Several keys as one change, in one replacement of the file: all of them are written, or none.
@@ -43,7 +55,9 @@ public:
     bool WriteTexts(std::span<const std::pair<std::string_view, std::string_view>> entries);
 
     // Holds the file for a run of reads and writes that others must see as one change. Re-entrant for the
-    // thread that holds it; other threads and processes wait until it is released.
+    // thread that holds it; other threads and processes wait until it is released. Where no lock file exists
+    // yet (no writer has been here), the scope creates none and holds only this process's threads off until
+    // a write in it creates the lock file.
     class Lock {
     public:
         explicit Lock(const SettingsFile& file);
@@ -52,13 +66,12 @@ public:
         Lock& operator=(const Lock&) = delete;
 
     private:
-        const SettingsFile& file_;
-        std::shared_ptr<SharedPath> entered_; // the state entered, left again even after a fork
+        std::shared_ptr<SharedPath> entered_;
     };
 
 private:
-    struct State;
-    std::unique_ptr<State> state_;
+    std::filesystem::path path_;
+    std::shared_ptr<SharedPath> shared_;
 };
 
 // base followed by the entry number in decimal: IndexedKey("password", 3) is "password3".

@@ -131,14 +131,15 @@ TEST(ConcurrentWriterTest, TwoCopiesWithBothThreadsLoseNoWriteAndTearNoRead) {
         const LocalStamp stamp = FormatLocalStamp(when);
         records.insert(stamp.hour + "/" + stamp.day + "/" + stamp.year);
     }
-    // The parent's object already holds the lock file open; the copies, forked from it before the emulator
-    // starts its threads, must not share its lock. They go once the file names the emulator.
-    SettingsFile settings(path);
-    ASSERT_TRUE(settings.WriteText("owner", "parent"));
+    // The copies are forked before the emulator starts its threads, and before this process opens the file:
+    // a child must not inherit an open lock file, whose lock it would share. They go once the file names the
+    // emulator.
     int go[2];
     ASSERT_EQ(::pipe(go), 0);
     Process first([&] { return RunCopy(path, 1, go[0], records); });
     Process second([&] { return RunCopy(path, 2, go[0], records); });
+    SettingsFile settings(path);
+    ASSERT_TRUE(settings.WriteText("owner", "parent"));
     emulator::ServiceEmulator service;
     service.AddAccount({"example", "com", "secret12", false});
     ConfigureOneDomain(settings, service.HostPort());

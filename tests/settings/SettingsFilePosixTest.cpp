@@ -1,17 +1,16 @@
-// SettingsFile on POSIX systems: file modes, inode reuse, failing writes.
+// SettingsFile on POSIX systems: file modes and owners, inode reuse, failing writes.
 
+#include "InChild.h"
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <functional>
 
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace zelto {
@@ -22,14 +21,7 @@ namespace fs = std::filesystem;
 using fakes::ReadFile;
 using fakes::WriteFile;
 
-// Runs body in a child process that ends with its result as exit code; that exit code.
-int InChild(const std::function<int()>& body) {
-    const pid_t pid = ::fork();
-    if (pid == 0)
-        ::_exit(body());
-    int status = 0;
-    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using testing::InChild;
 
 class PosixSettingsFileTest : public ::testing::Test {
 protected:
@@ -98,7 +90,9 @@ TEST_F(PosixSettingsFileTest, FailedWritesLeaveTheFileAsItWas) {
     EXPECT_FALSE(fs::exists(path_.string() + ".tmp"));
 }
 
-TEST_F(PosixSettingsFileTest, NewFileIsPrivateAndAnExistingOneKeepsItsMode) {
+// The file holds passwords: a copy arriving readable by others (as one from Windows does) is tightened by
+// the first write.
+TEST_F(PosixSettingsFileTest, EveryWriteLeavesTheFileToItsOwner) {
     const auto modeOf = [](const fs::path& path) {
         struct stat info {};
         ::stat(path.c_str(), &info);
@@ -109,9 +103,12 @@ TEST_F(PosixSettingsFileTest, NewFileIsPrivateAndAnExistingOneKeepsItsMode) {
     ASSERT_TRUE(settings.WriteText("password1", "secret"));
     ::umask(oldMask);
     EXPECT_EQ(modeOf(path_), 0600u);
-    ASSERT_EQ(::chmod(path_.c_str(), 0640), 0);
+    EXPECT_FALSE(settings.ReadableByOthers());
+    ASSERT_EQ(::chmod(path_.c_str(), 0644), 0);
+    EXPECT_TRUE(settings.ReadableByOthers());
     ASSERT_TRUE(settings.WriteText("password1", "changed"));
-    EXPECT_EQ(modeOf(path_), 0640u);
+    EXPECT_EQ(modeOf(path_), 0600u);
+    EXPECT_FALSE(settings.ReadableByOthers());
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 
 #include "settings/SettingsFile.h"
 #include "fakes/TempDir.h"
-#include "settings/FileOps.h"
+#include "settings/SettingsFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -68,7 +68,7 @@ TEST_F(SettingsFileTest, MissingFileReadsDefaultsUntilTheFirstWriteCreatesIt) {
     EXPECT_FALSE(fs::exists(nested.parent_path())) << "a read created something";
     ASSERT_TRUE(settings.WriteInt("numofdomains", 3));
     // The system's own line end: CRLF on Windows, as its profile functions write.
-    const std::string eol(kNewFileLineEnd);
+    const std::string eol(SettingsFolder::kNewFileLineEnd);
     EXPECT_EQ(ReadFile(nested), "[Zelto Systems Premium]" + eol + "numofdomains=3" + eol);
 }
 

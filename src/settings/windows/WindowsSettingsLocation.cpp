@@ -1,7 +1,7 @@
 // Where the settings live on Windows: %APPDATA%\Zelto Premium\ZeltoPre.INI, and until that file exists, the
 // original client's file in the Windows folder, or its copy where Windows redirected the original's writes.
 
-#include "settings/SettingsLocation.h"
+#include "settings/windows/WindowsSettingsLocation.h"
 
 #include "platform/SettingsHome.h"
 #include "settings/SettingsFile.h"

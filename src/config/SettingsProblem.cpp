@@ -1,0 +1,27 @@
+#include "config/SettingsProblem.h"
+
+namespace zelto {
+
+std::string SettingsProblemText(const SettingsError& error) {
+    const std::string file = error.file.string();
+    const std::string reason = error.reason ? ": " + error.reason.message() : std::string();
+    switch (error.fault) {
+    case SettingsFault::None:
+        break;
+    case SettingsFault::LinkNotOwned:
+        return file + " is a symbolic link that belongs to another user; it is not followed";
+    case SettingsFault::NotRegularFile:
+        return file + " is not a regular file";
+    case SettingsFault::TooLarge:
+        return file + " is larger than 1 MiB, too large for a settings file";
+    case SettingsFault::ReadFailed:
+        return "could not read " + file + reason;
+    case SettingsFault::LockFailed:
+        return "could not lock " + file + reason;
+    case SettingsFault::WriteFailed:
+        return "could not write " + file + reason;
+    }
+    return "could not use " + file;
+}
+
+} // namespace zelto

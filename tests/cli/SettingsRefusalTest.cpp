@@ -1,0 +1,186 @@
+// Settings files the executable must refuse at once (exit 1, a message naming the file, nothing read or
+// written through them), and what it does to the files it does use: private modes, owners, no lock file
+// for a reader. The cases for another user's links need root, as the tests run in CI.
+
+#include "CliFixture.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zelto::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uid_t kOtherUser = 65534;
+
+struct Stat {
+    mode_t mode = 0;
+    uid_t owner = 0;
+};
+
+Stat StatOf(const fs::path& path) {
+    struct stat info {};
+    EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+    return {static_cast<mode_t>(info.st_mode & 07777), info.st_uid};
+}
+
+bool IsRoot() {
+    return ::geteuid() == 0;
+}
+
+class SettingsRefusalTest : public CliTest {
+protected:
+    const std::string good = "[Zelto Systems Premium]\nnumofdomains=0\n";
+    fs::path elsewhere = dir.File("elsewhere");
+
+    void SetUp() override { fs::create_directory(elsewhere); }
+
+    void Link(const fs::path& target, const fs::path& at, uid_t owner) {
+        fs::create_symlink(target, at);
+        ASSERT_EQ(::lchown(at.c_str(), owner, owner), 0);
+    }
+};
+
+TEST_F(SettingsRefusalTest, UnusableFilesAreRefusedAtOnceAndLeftAlone) {
+    if (!IsRoot())
+        GTEST_SKIP() << "links of another user need root to make";
+    struct Case {
+        std::string name;
+        std::function<fs::path()> make; // returns the file the message names
+        std::vector<std::string> args;
+        std::string problem; // after the file's name
+    };
+    const Case cases[] = {
+        {"link of another user, dangling into a folder of root's",
+         [&] {
+             Link(elsewhere / "ZeltoPre.INI", path, kOtherUser);
+             return path;
+         },
+         {"domain", "add", "example", "com", "secret1"},
+         " is a symbolic link that belongs to another user; it is not followed"},
+        {"link of another user to a file",
+         [&] {
+             fakes::WriteFile(elsewhere / "ZeltoPre.INI", good);
+             Link(elsewhere / "ZeltoPre.INI", path, kOtherUser);
+             return path;
+         },
+         {"domain", "list"},
+         " is a symbolic link that belongs to another user; it is not followed"},
+        {"lock file a link of another user",
+         [&] {
+             fakes::WriteFile(path, good);
+             Link(elsewhere / "victim", path.string() + ".lock", kOtherUser);
+             return fs::path(path.string() + ".lock");
+         },
+         {"method", "server"},
+         " is a symbolic link that belongs to another user; it is not followed"},
+        {"FIFO",
+         [&] {
+             EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+             return path;
+         },
+         {"status"},
+         " is not a regular file"},
+        {"device",
+         [&] {
+             path = "/dev/zero";
+             return path;
+         },
+         {"--once"},
+         " is not a regular file"},
+        {"folder",
+         [&] {
+             fs::create_directory(path);
+             return path;
+         },
+         {"ignore", "list"},
+         " is not a regular file"},
+        {"2 MiB file",
+         [&] {
+             fakes::WriteFile(path, good + std::string(2 << 20, ';'));
+             return path;
+         },
+         {"domain", "list"},
+         " is larger than 1 MiB, too large for a settings file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        path = dir.File("ZeltoPre.INI");
+        const fs::path named = c.make();
+        const Finished run = Cli(c.args, 10s);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "zelto-premium: " + named.string() + c.problem + "\n");
+        EXPECT_FALSE(fs::exists(elsewhere / "victim"));
+        const bool targetMade = fs::exists(elsewhere / "ZeltoPre.INI");
+        EXPECT_TRUE(!targetMade || fakes::ReadFile(elsewhere / "ZeltoPre.INI") == good) << "written through a link";
+        for (const char* made : {"ZeltoPre.INI.lock", "ZeltoPre.INI.tmp"})
+            EXPECT_FALSE(fs::exists(dir.File(made)) || fs::exists(elsewhere / made)) << made;
+        std::error_code ignored;
+        fs::remove_all(dir.File("ZeltoPre.INI"), ignored);
+        fs::remove(dir.File("ZeltoPre.INI.lock"), ignored);
+        fs::remove_all(elsewhere, ignored);
+        fs::create_directory(elsewhere);
+    }
+}
+
+// A link of the user's own (or root's) is where the user keeps the file: it is followed, and stays a link.
+TEST_F(SettingsRefusalTest, OwnLinkIsFollowedAndKept) {
+    fakes::WriteFile(elsewhere / "ZeltoPre.INI", good);
+    fs::create_symlink(elsewhere / "ZeltoPre.INI", path);
+    Expect({"domain", "add", "example", "com", "secret1"}, 0, "Domain example.com loaded.\n");
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ(SettingsFile(elsewhere / "ZeltoPre.INI").ReadText("second_level1"), "example");
+}
+
+TEST_F(SettingsRefusalTest, ReadersCreateNothingAndWritersLeaveTheFilePrivate) {
+    const fs::path folder = dir.File("zelto-premium");
+    path = folder / "ZeltoPre.INI";
+    for (const auto& args : {std::vector<std::string>{"status"}, {"domain", "list"}, {"ignore", "list"}})
+        EXPECT_EQ(Cli(args).exitCode, 0);
+    EXPECT_FALSE(fs::exists(folder));
+    fs::create_directory(folder);
+    fakes::WriteFile(path, good);
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+    for (const auto& args : {std::vector<std::string>{"status"}, {"domain", "list"}, {"ignore", "list"}})
+        EXPECT_EQ(Cli(args).exitCode, 0);
+    EXPECT_FALSE(fs::exists(path.string() + ".lock")) << "a reader made the lock file";
+
+    const auto firstLine = [&] {
+        const std::string out = Cli({"status"}).out;
+        return out.substr(0, out.find('\n'));
+    };
+    EXPECT_EQ(firstLine(), "Settings file: " + path.string() + " (readable by other users until the next change)");
+    EXPECT_EQ(Cli({"method", "both"}).exitCode, 0);
+    EXPECT_EQ(StatOf(path).mode, 0600u);
+    EXPECT_EQ(StatOf(path.string() + ".lock").mode, 0600u);
+    EXPECT_EQ(firstLine(), "Settings file: " + path.string());
+}
+
+// The system service's folder, configured by an admin with sudo: the service must still write afterwards.
+TEST_F(SettingsRefusalTest, RootWritingInAnotherUsersFolderLeavesTheFilesToThatUser) {
+    if (!IsRoot())
+        GTEST_SKIP() << "needs root";
+    const fs::path folder = dir.File("service");
+    fs::create_directory(folder);
+    ASSERT_EQ(::chown(folder.c_str(), kOtherUser, kOtherUser), 0);
+    path = folder / "ZeltoPre.INI";
+    Expect({"domain", "add", "example", "com", "secret1"}, 0, "Domain example.com loaded.\n");
+    for (const fs::path& file : {path, fs::path(path.string() + ".lock")}) {
+        EXPECT_EQ(StatOf(file).owner, kOtherUser) << file;
+        EXPECT_EQ(StatOf(file).mode, 0600u) << file;
+    }
+}
+
+// A writer that cannot use the lock file says which file and why.
+TEST_F(SettingsRefusalTest, LockThatCannotBeTakenIsNamed) {
+    fs::create_directory(path.string() + ".lock");
+    const Finished run = Cli({"method", "server"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "zelto-premium: " + path.string() + ".lock is not a regular file\n");
+    EXPECT_FALSE(fs::exists(path));
+}
+
+} // namespace
+} // namespace zelto::testing

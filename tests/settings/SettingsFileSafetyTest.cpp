@@ -1,0 +1,156 @@
+// SettingsFile with files it must not use (another user's links, FIFOs, devices, folders, huge files) and the
+// traces it leaves: which errors it reports, what a reader creates, who owns what a writer makes.
+
+#include "InChild.h"
+#include "fakes/TempDir.h"
+#include "settings/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zelto {
+namespace {
+
+namespace fs = std::filesystem;
+
+using fakes::ReadFile;
+using fakes::WriteFile;
+using testing::InChild;
+
+constexpr uid_t kOtherUser = 65534;
+const std::string kGood = "[Zelto Systems Premium]\nupdatedip=10.0.0.1\n";
+
+class SettingsFileSafetyTest : public ::testing::Test {
+protected:
+    fakes::TempDir dir_;
+    fs::path path_ = dir_.File("ZeltoPre.INI");
+    fs::path lock_ = dir_.File("ZeltoPre.INI.lock");
+};
+
+// Each file reads as defaults, refuses writes, and reports the same problem before and after trying.
+TEST_F(SettingsFileSafetyTest, UnusableFileReadsAsDefaultsAndIsNeverWritten) {
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        SettingsFault fault;
+        fs::path named;
+        bool needsRoot = false;
+    };
+    const fs::path target = dir_.File("target");
+    const Case cases[] = {
+        {"fifo", [&] { ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0); }, SettingsFault::NotRegularFile, path_},
+        {"folder", [&] { fs::create_directory(path_); }, SettingsFault::NotRegularFile, path_},
+        {"1 MiB and a byte", [&] { WriteFile(path_, kGood + std::string((1 << 20) + 1 - kGood.size(), ';')); },
+         SettingsFault::TooLarge, path_},
+        {"another user's link",
+         [&] {
+             WriteFile(target, kGood);
+             fs::create_symlink(target, path_);
+             ASSERT_EQ(::lchown(path_.c_str(), kOtherUser, kOtherUser), 0);
+         },
+         SettingsFault::LinkNotOwned, path_, true},
+        {"another user's link as lock file",
+         [&] {
+             WriteFile(path_, kGood);
+             fs::create_symlink(target, lock_);
+             ASSERT_EQ(::lchown(lock_.c_str(), kOtherUser, kOtherUser), 0);
+         },
+         SettingsFault::LinkNotOwned, lock_, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.needsRoot && ::geteuid() != 0)
+            continue;
+        c.make();
+        const bool lockCase = c.named == lock_;
+        {
+            SettingsFile settings(path_);
+            const SettingsError found = settings.Check();
+            EXPECT_EQ(found.fault, c.fault);
+            EXPECT_EQ(found.file, c.named);
+            EXPECT_EQ(settings.ReadText("updatedip"), lockCase ? "10.0.0.1" : "");
+            EXPECT_FALSE(settings.WriteText("updatedip", "10.0.0.2"));
+            EXPECT_EQ(settings.LastError().fault, c.fault);
+            EXPECT_EQ(settings.LastError().file, c.named);
+        }
+        EXPECT_FALSE(fs::exists(target) && ReadFile(target) != kGood) << "written through a link";
+        EXPECT_FALSE(fs::exists(dir_.File("ZeltoPre.INI.tmp")));
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+        fs::remove(lock_, ignored);
+        fs::remove(target, ignored);
+    }
+}
+
+// A link of the user's own is followed: into a missing folder it reads as no file yet.
+TEST_F(SettingsFileSafetyTest, OwnLinkIntoAMissingFolderReadsAsNoFile) {
+    fs::create_symlink(dir_.File("gone") / "ZeltoPre.INI", path_);
+    const SettingsFile settings(path_);
+    EXPECT_EQ(settings.Check().fault, SettingsFault::None);
+    EXPECT_EQ(settings.ReadInt("numofdomains", 5), 5);
+    EXPECT_EQ(settings.LastError().fault, SettingsFault::None);
+}
+
+// A FIFO or device never blocks a reader, however it is reached.
+TEST(SettingsDeviceTest, DeviceIsRefusedWithoutReading) {
+    const SettingsFile settings("/dev/zero");
+    EXPECT_EQ(settings.Check().fault, SettingsFault::NotRegularFile);
+    EXPECT_EQ(settings.ReadInt("numofdomains", 7), 7);
+    EXPECT_EQ(settings.LastError().fault, SettingsFault::NotRegularFile);
+}
+
+// The file grows past the limit after it was looked at: still refused, and never read whole.
+TEST_F(SettingsFileSafetyTest, FileGrownPastTheLimitIsRefused) {
+    WriteFile(path_, kGood);
+    SettingsFile settings(path_);
+    EXPECT_EQ(settings.ReadText("updatedip"), "10.0.0.1");
+    WriteFile(path_, kGood + std::string(2 << 20, ';'));
+    EXPECT_EQ(settings.ReadText("updatedip"), "");
+    EXPECT_EQ(settings.LastError().fault, SettingsFault::TooLarge);
+}
+
+TEST_F(SettingsFileSafetyTest, ReadsAndLockScopesCreateNothing) {
+    WriteFile(path_, kGood);
+    {
+        const SettingsFile settings(path_);
+        const SettingsFile::Lock lock(settings);
+        EXPECT_EQ(settings.ReadText("updatedip"), "10.0.0.1");
+        EXPECT_EQ(settings.Check().fault, SettingsFault::None);
+    }
+    EXPECT_FALSE(fs::exists(lock_));
+    SettingsFile writer(path_);
+    {
+        const SettingsFile::Lock lock(writer);
+        ASSERT_TRUE(writer.WriteText("updatedip", "10.0.0.3"));
+    }
+    EXPECT_TRUE(fs::exists(lock_));
+}
+
+// A folder others may not write in: the error names the lock file a writer could not create, and why.
+TEST_F(SettingsFileSafetyTest, LockThatCannotBeCreatedIsNamedWithItsReason) {
+    WriteFile(path_, kGood);
+    fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    fs::permissions(dir_.Path(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    const bool root = ::geteuid() == 0;
+    EXPECT_EQ(InChild([&] {
+                  if (root && (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0))
+                      return 2;
+                  SettingsFile settings(path_);
+                  if (settings.ReadText("updatedip") != "10.0.0.1" || settings.WriteText("updatedip", "x"))
+                      return 3;
+                  const SettingsError error = settings.LastError();
+                  return error.fault == SettingsFault::LockFailed && error.file == lock_ &&
+                                 error.reason == std::errc::permission_denied
+                             ? 0
+                             : 4;
+              }),
+              0)
+        << "2 could not drop root, 3 read or write went wrong, 4 wrong error";
+    EXPECT_EQ(ReadFile(path_), kGood);
+    EXPECT_FALSE(fs::exists(lock_));
+}
+
+} // namespace
+} // namespace zelto
