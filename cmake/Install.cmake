@@ -6,11 +6,21 @@ include(GNUInstallDirs)
 set(ZELTO_PACKAGING_DIR "${PROJECT_SOURCE_DIR}/packaging")
 set(ZELTO_STAGING_DIR "${PROJECT_BINARY_DIR}/packaging")
 
+# zelto-premium loads its modules only from ZELTO_INSTALLED_MODULE_DIR, fixed for the configured prefix: an
+# install elsewhere would leave it without them, so it is refused.
+install(CODE "set(ZELTO_CONFIGURED_PREFIX \"${CMAKE_INSTALL_PREFIX}\")")
+install(CODE [[
+if(NOT CMAKE_INSTALL_PREFIX STREQUAL ZELTO_CONFIGURED_PREFIX)
+    message(FATAL_ERROR "this build is for the prefix ${ZELTO_CONFIGURED_PREFIX}, where zelto-premium looks for its "
+        "modules; configure it with -DCMAKE_INSTALL_PREFIX=${CMAKE_INSTALL_PREFIX} to install there")
+endif()
+]])
+
 install(TARGETS zelto-premium RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 # The service emulator is a tool for tests and the demo, not a command for users: kept out of PATH.
 install(TARGETS zelto-service-emulator RUNTIME DESTINATION "${CMAKE_INSTALL_LIBEXECDIR}/zelto-premium")
-# The desktop and libcurl modules are private to zelto-premium, which looks for it in ../lib/zelto-premium/ from its own
-# folder: lib/ under the prefix, not the multiarch library folder. dpkg-shlibdeps finds Qt's and libcurl's packages in them.
+# The desktop and libcurl modules are private to zelto-premium: lib/ under the prefix, not the multiarch library
+# folder. dpkg-shlibdeps finds Qt's and libcurl's packages in them.
 install(TARGETS zelto-desktop zelto-curl LIBRARY DESTINATION lib/zelto-premium)
 
 install(FILES "${ZELTO_PACKAGING_DIR}/zelto-premium.desktop" DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")

@@ -1,5 +1,6 @@
 # The Debian package, made by CPack from the install rules (scripts/package): zelto-premium_<version>_<arch>.deb
-# for prefix /usr, its library dependencies found by dpkg-shlibdeps.
+# for the configured prefix (scripts/package configures /usr), its library dependencies found by
+# dpkg-shlibdeps. The program looks for its modules only under the prefix it was built for.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zelto-premium)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
@@ -10,12 +11,12 @@ set(CPACK_PACKAGE_DESCRIPTION "\
 The client keeps the Zelto Premium service's records of your host names pointing at this machine's \
 current IPv4 address. It lives in the desktop's notification area, or runs headless as a systemd user \
 or system service, configured from the command line.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
 set(CPACK_PACKAGE_DIRECTORY "${PROJECT_BINARY_DIR}/package")
-# The install rules write the units for the final prefix, so CPack must install to /usr under a DESTDIR
+# The install rules write the units for the final prefix, so CPack must install to the prefix under a DESTDIR
 # rather than to a prefix inside its staging folder.
 set(CPACK_SET_DESTDIR ON)
-set(CPACK_INSTALL_PREFIX /usr)
+set(CPACK_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

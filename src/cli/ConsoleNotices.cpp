@@ -1,7 +1,5 @@
 #include "cli/ConsoleNotices.h"
 
-#include <cstdio>
-
 namespace zelto {
 
 namespace {
@@ -13,6 +11,7 @@ LogPriority PriorityOf(ExchangeOutcome outcome) {
         return LogPriority::Info;
     case ExchangeOutcome::DomainsLeftOut:
         return LogPriority::Warning;
+    case ExchangeOutcome::NotAnAddress:
     case ExchangeOutcome::NoAnswer:
     case ExchangeOutcome::NoSession:
     case ExchangeOutcome::RecordNotWritten:
@@ -23,22 +22,6 @@ LogPriority PriorityOf(ExchangeOutcome outcome) {
 }
 
 } // namespace
-
-std::string PrintableText(std::string_view text) {
-    std::string printable;
-    printable.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-            printable += escaped;
-        } else {
-            printable += c;
-        }
-    }
-    return printable;
-}
 
 void ConsoleNotices::ShowMessage(const std::string& text) {
     WriteLine(console_.err, console_.errMarks, LogPriority::Warning, console_.program + ": " + text);

@@ -2,6 +2,7 @@
 
 #include "cli/LogLine.h"
 #include "platform/Notices.h"
+#include "update/PrintableText.h"
 
 #include <mutex>
 #include <ostream>
@@ -19,10 +20,6 @@ struct Console {
     LogMarks outMarks = LogMarks::None;
     LogMarks errMarks = LogMarks::None;
 };
-
-// The text with every control character shown as \xNN, so that a server's answer or a hand-edited
-// settings value cannot move the terminal's cursor or forge extra lines.
-std::string PrintableText(std::string_view text);
 
 // The engine's notices on a terminal: messages on err as "program: text" at once (nobody is there to close
 // a box), tooltips and request lines on out. A tooltip is printed when its text changes: a pass sets the same

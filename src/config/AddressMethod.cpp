@@ -19,9 +19,9 @@ AddressFields LoadFixedAddress(const SettingsFile& settings) {
 }
 
 bool SaveAddressMethod(SettingsFile& settings, AddressMethod method, const AddressFields& fixed) {
-    SettingsFile::Lock lock(settings);
+    const SettingsFile::ChangeLock lock(settings);
     ClientSettings schema(settings);
-    if (!schema.WriteAddressMethod(method))
+    if (!lock || !schema.WriteAddressMethod(method))
         return false;
     if (method == AddressMethod::Fixed ? !schema.WriteFixedAddress(fixed.part) : !schema.ClearAddressText())
         return false;

@@ -44,8 +44,9 @@ DomainOutcome AddDomain(SettingsFile& settings, const DomainInput& input) {
     if (!IsValidPassword(input.password))
         return Refused("Password must be 6-8 characters!");
 
-    SettingsFile::Lock lock(settings);
-    const ClientSettings::Append appended = ClientSettings(settings).AppendDomain(input);
+    const SettingsFile::ChangeLock lock(settings);
+    const ClientSettings::Append appended =
+        lock ? ClientSettings(settings).AppendDomain(input) : ClientSettings::Append::WriteFailed;
     if (appended == ClientSettings::Append::Full)
         return Refused("Domain list is full!");
     DomainOutcome outcome;
@@ -56,12 +57,14 @@ DomainOutcome AddDomain(SettingsFile& settings, const DomainInput& input) {
 }
 
 DomainOutcome RemoveDomain(SettingsFile& settings, const DomainInput& input) {
-    SettingsFile::Lock lock(settings);
+    const SettingsFile::ChangeLock lock(settings);
     ClientSettings schema(settings);
     const std::vector<DomainEntry> entries = schema.Domains();
     DomainOutcome outcome;
     const auto match = std::find(entries.begin(), entries.end(), input);
-    if (match != entries.end()) {
+    if (!lock) {
+        outcome.writeFailed = true;
+    } else if (match != entries.end()) {
         outcome.writeFailed = !schema.RemoveDomainAt(static_cast<int>(match - entries.begin()) + 1);
         outcome.carriedOut = !outcome.writeFailed;
     }
@@ -71,9 +74,9 @@ DomainOutcome RemoveDomain(SettingsFile& settings, const DomainInput& input) {
 }
 
 DomainOutcome ClearDomains(SettingsFile& settings) {
-    SettingsFile::Lock lock(settings);
+    const SettingsFile::ChangeLock lock(settings);
     DomainOutcome outcome;
-    outcome.writeFailed = !ClientSettings(settings).ClearDomains();
+    outcome.writeFailed = !lock || !ClientSettings(settings).ClearDomains();
     outcome.carriedOut = !outcome.writeFailed;
     outcome.status = BuildDomainListText(settings);
     return outcome;

@@ -18,10 +18,11 @@ struct DomainOutcome {
     bool writeFailed = false; // a settings write failed; nothing after it was written
 };
 
-// Each operation holds the settings file's lock from its first read to its last write. Add refuses a
-// 1000th entry ("Domain list is full!"), and labels longer than 68 characters or holding control characters
-// with the box's validation message; Remove takes out the first matching entry only. Remove and Clear leave
-// no password of a removed entry in the file.
+// Each operation holds the settings file's lock (a ChangeLock) from its first read to its last write, and
+// fails with writeFailed, writing nothing, when the lock cannot be taken. Add refuses a 1000th entry
+// ("Domain list is full!"), and labels longer than 68 characters or holding control characters with the
+// box's validation message; Remove takes out the first matching entry only. Remove and Clear leave no
+// password of a removed entry in the file.
 DomainOutcome AddDomain(SettingsFile& settings, const DomainInput& input);
 DomainOutcome RemoveDomain(SettingsFile& settings, const DomainInput& input);
 DomainOutcome ClearDomains(SettingsFile& settings);

@@ -13,8 +13,8 @@ FreshIpUpdateOutcome RunFreshIpUpdate(const SettingsFile& settings, HttpSessionF
     // any other answer leaves it, and an empty list leaves it clear.
     bool success = false;
     {
-        const std::unique_ptr<HttpSession> session = http.Open();
         const ServiceEndpoints endpoints(settings);
+        const std::unique_ptr<HttpSession> session = http.Open(nullptr, endpoints.UpdateServerTrust());
         const ClientSettingsView schema(settings);
         const int count = schema.DomainCount();
         for (int n = 1; n <= count; ++n) {

@@ -12,7 +12,9 @@ bool AddIgnoredAddress(SettingsFile& settings, const AddressFields& address) {
 }
 
 IgnoreRemoval RemoveIgnoredAddress(SettingsFile& settings, const AddressFields& address) {
-    SettingsFile::Lock lock(settings);
+    const SettingsFile::ChangeLock lock(settings);
+    if (!lock)
+        return IgnoreRemoval::WriteFailed;
     ClientSettings schema(settings);
     const std::vector<std::string> entries = schema.IgnoredAddresses();
     const auto match = std::find(entries.begin(), entries.end(), address.ToText());

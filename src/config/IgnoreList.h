@@ -8,7 +8,8 @@ namespace zelto {
 
 class SettingsFile;
 
-// Each operation holds the settings file's lock from its first read to its last write.
+// Each operation holds the settings file's lock (a ChangeLock) from its first read to its last write, and
+// fails writing nothing when the lock cannot be taken.
 
 // Adds the address at the end. False when a write failed; the list is then as it was.
 bool AddIgnoredAddress(SettingsFile& settings, const AddressFields& address);

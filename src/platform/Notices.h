@@ -8,6 +8,7 @@ namespace zelto {
 // one place how it shows each (the text beside it is for people, and a server may send any words).
 enum class ExchangeOutcome {
     Answered,           // the service answered; the text is its first line
+    NotAnAddress,       // the service answered "ip" followed by what is no address: nothing was recorded
     NoAnswer,           // no response, or none that could be read
     NoSession,          // no internet session could be opened
     RecordNotWritten,   // the service registered an address, but the update record could not be written

@@ -154,6 +154,13 @@ SettingsFile::Lock::~Lock() {
     Leave(*entered_);
 }
 
+SettingsFile::ChangeLock::ChangeLock(SettingsFile& file)
+    : entered_(file.shared_), taken_(Enter(*entered_, Access::Write)) {}
+
+SettingsFile::ChangeLock::~ChangeLock() {
+    Leave(*entered_);
+}
+
 std::string IndexedKey(std::string_view base, int number) {
     return std::string(base) + std::to_string(number);
 }

@@ -54,10 +54,9 @@ public:
     bool WriteTexts(std::initializer_list<std::pair<std::string_view, std::string_view>> entries);
     bool WriteTexts(std::span<const std::pair<std::string_view, std::string_view>> entries);
 
-    // Holds the file for a run of reads and writes that others must see as one change. Re-entrant for the
-    // thread that holds it; other threads and processes wait until it is released. Where no lock file exists
-    // yet (no writer has been here), the scope creates none and holds only this process's threads off until
-    // a write in it creates the lock file.
+    // Holds the file for a run of reads that must come from one state of it. Re-entrant for the thread that
+    // holds it; other threads and processes wait until it is released. It creates nothing: where no lock file
+    // exists yet (no writer has been here), it holds off only this process's threads until a write creates one.
     class Lock {
     public:
         explicit Lock(const SettingsFile& file);
@@ -67,6 +66,23 @@ public:
 
     private:
         std::shared_ptr<SharedPath> entered_;
+    };
+
+    // Holds the file for a change, from its first read to its last write, against every thread and process:
+    // like a write, it creates the folder and the lock file when missing. False when the lock could not be
+    // taken (LastError says why); the change must then write nothing. Re-entrant.
+    class ChangeLock {
+    public:
+        explicit ChangeLock(SettingsFile& file);
+        ~ChangeLock();
+        ChangeLock(const ChangeLock&) = delete;
+        ChangeLock& operator=(const ChangeLock&) = delete;
+
+        explicit operator bool() const { return taken_; }
+
+    private:
+        std::shared_ptr<SharedPath> entered_;
+        bool taken_;
     };
 
 private:

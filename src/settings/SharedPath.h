@@ -45,11 +45,11 @@ struct SharedPath {
 // The state of the file at path (the same for every spelling of its folder) for this process.
 std::shared_ptr<SharedPath> SharedPathFor(const std::filesystem::path& path);
 
+// Read: a read. Write: a write or a change, which creates the lock file when missing. Hold: a run of reads.
 enum class Access { Read, Write, Hold };
 
-// Enters the path's critical section: the mutex, and for writes and Lock scopes the file lock, held alone.
-// False when a write cannot get the lock, which it needs for its temporary file. Only a write creates the
-// lock file; a Lock scope in a folder without one goes without until a write in it creates it.
+// Enters the path's critical section: the mutex, and for Write and Hold the file lock, held alone. False when
+// Write cannot get the lock. Hold in a folder without a lock file goes without until a write creates one.
 bool Enter(SharedPath& state, Access access);
 void Leave(SharedPath& state);
 

@@ -3,14 +3,15 @@
 #include "platform/SoundPlayer.h"
 #include "settings/SettingsFile.h"
 #include "shell/DesktopNotices.h"
-#include "shell/MainFrm.h"
 #include "shell/SplashWnd.h"
 #include "shell/SystemTray.h"
 #include "shell/TrayCommands.h"
 #include "update/ClientSettings.h"
 #include "update/ServiceEndpoints.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QIcon>
 
 #include <utility>
 
@@ -26,7 +27,7 @@ QUrl ToUrl(const std::string& text) {
 
 CClientApp::CClientApp(ShellPorts ports, ShellHooks hooks)
     : m_ports(ports), m_hooks(std::move(hooks)), m_dialogContext{ports.settings, ports.http, ports.sound,
-                                                                 [this] { m_pTrayIcon->HideIcon(); },
+                                                                 [this] { m_trayIcon->HideIcon(); },
                                                                  [this](int code) { ExitProcess(code); }} {}
 
 CClientApp::~CClientApp() {
@@ -37,29 +38,30 @@ void CClientApp::InitInstance() {
     // The program lives in the tray: closing its last window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    m_pMainWnd = std::make_unique<CMainFrm>();
-    QApplication::setWindowIcon(m_pMainWnd->windowIcon());
-    m_pMainWnd->SetCommandHandler(ID_WEB_INTERFACE, [this] { OnWebInterface(); });
-    m_pMainWnd->SetCommandHandler(ID_HOMEPAGE, [this] { OnHomepage(); });
-    m_pMainWnd->SetCommandHandler(ID_PROPERTIES, [this] { OnProperties(); });
-    m_pMainWnd->SetCommandHandler(ID_APP_EXIT_TRAY, [this] { OnExit(); });
+    QIcon appIcon;
+    appIcon.addFile(QStringLiteral(":/icons/app-32.png"));
+    appIcon.addFile(QStringLiteral(":/icons/app-16.png"));
+    QApplication::setWindowIcon(appIcon);
 
-    m_hTrayIcon = QIcon(QStringLiteral(":/icons/tray-32.png"));
-    m_pTrayIcon = std::make_unique<CSystemTray>();
-    m_pTrayIcon->Create(m_pMainWnd.get(), kTooltip, m_hTrayIcon);
+    m_trayIcon = std::make_unique<CSystemTray>();
+    if (m_trayIcon->Create(kTooltip, QIcon(QStringLiteral(":/icons/tray-32.png")))) {
+        connect(m_trayIcon->Action(TrayCommand::WebInterface), &QAction::triggered, this, &CClientApp::OnWebInterface);
+        connect(m_trayIcon->Action(TrayCommand::Homepage), &QAction::triggered, this, &CClientApp::OnHomepage);
+        connect(m_trayIcon->Action(TrayCommand::Properties), &QAction::triggered, this, &CClientApp::OnProperties);
+        connect(m_trayIcon->Action(TrayCommand::Exit), &QAction::triggered, this, &CClientApp::OnExit);
+    }
 
     // The splash deletes itself once shown; one that could not be shown is deleted here.
     auto* splash = new CSplashWnd(QStringLiteral(":/bitmaps/splash.png"), m_hooks.splashTime);
     if (!splash->Create())
         delete splash;
 
-    m_pNotices = std::make_unique<DesktopNotices>(m_pTrayIcon.get());
-    m_pEnginePorts =
-        std::make_unique<EnginePorts>(EnginePorts{m_ports.settings, m_ports.http, m_ports.autodial, m_ports.addresses,
-                                                  m_ports.clock, *m_pNotices, m_ports.sound});
-    m_pUpdateThread = std::make_unique<CUpdateThread>(*m_pEnginePorts, m_hooks.timing);
-    m_pRunner = std::make_unique<UpdateThreadRunner>(*m_pUpdateThread);
-    m_pRunner->Start();
+    m_notices = std::make_unique<DesktopNotices>(m_trayIcon.get());
+    m_enginePorts = std::make_unique<EnginePorts>(EnginePorts{
+        m_ports.settings, m_ports.http, m_ports.autodial, m_ports.addresses, m_ports.clock, *m_notices, m_ports.sound});
+    m_updateThread = std::make_unique<CUpdateThread>(*m_enginePorts, m_hooks.timing);
+    m_runner = std::make_unique<UpdateThreadRunner>(*m_updateThread);
+    m_runner->Start();
 
     if (ClientSettingsView(m_ports.settings).DomainCount() != 0)
         return;
@@ -79,25 +81,25 @@ void CClientApp::OnProperties() {
 }
 
 void CClientApp::OnExit() {
-    m_pTrayIcon->HideIcon();
+    m_trayIcon->HideIcon();
     m_ports.sound.PlaySoundCue("OUCH");
     ExitProcess(0);
 }
 
 void CClientApp::ExitProcess(int code) {
-    if (m_nExitCode)
+    if (m_exitCode)
         return;
-    m_nExitCode = code;
+    m_exitCode = code;
     StopEngine();
     QCoreApplication::exit(code);
 }
 
 void CClientApp::StopEngine() {
     // Released first: the update thread may be waiting for a box to close.
-    if (m_pNotices)
-        m_pNotices->ReleaseAll();
-    if (m_pRunner)
-        m_pRunner->Stop();
+    if (m_notices)
+        m_notices->ReleaseAll();
+    if (m_runner)
+        m_runner->Stop();
 }
 
 } // namespace zelto

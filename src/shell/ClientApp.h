@@ -4,7 +4,7 @@
 #include "update/EnginePorts.h"
 #include "update/UpdateThread.h"
 
-#include <QIcon>
+#include <QObject>
 #include <QUrl>
 
 #include <chrono>
@@ -15,7 +15,6 @@
 namespace zelto {
 
 class AutodialSetting;
-class CMainFrm;
 class CSystemTray;
 class Clock;
 class DesktopNotices;
@@ -43,14 +42,16 @@ struct ShellHooks {
     CycleTiming timing{};
 };
 
-// The application: starts the hidden frame, the tray icon, the splash and the update thread, carries out
-// the tray commands, and ends the program. Lives on the GUI thread; one per process, owned by its caller.
-class CClientApp {
+// The application: starts the tray icon, the splash and the update thread, carries out the tray commands,
+// and ends the program. Lives on the GUI thread; one per process, owned by its caller.
+class CClientApp : public QObject {
+    Q_OBJECT
+
 public:
     static constexpr const char* kTooltip = "Zelto Premium Online!";
 
     CClientApp(ShellPorts ports, ShellHooks hooks);
-    ~CClientApp();
+    ~CClientApp() override;
     CClientApp(const CClientApp&) = delete;
     CClientApp& operator=(const CClientApp&) = delete;
 
@@ -58,19 +59,22 @@ public:
     // dialog has closed. Check ExitRequested afterwards: the dialog's Quit ends the program.
     void InitInstance();
 
+    // The tray icon; nullptr before InitInstance.
+    CSystemTray* TrayIcon() const { return m_trayIcon.get(); }
+
+public slots:
+    // The tray menu's commands.
     void OnWebInterface();
     void OnHomepage();
     void OnProperties();
     void OnExit();
 
+public:
     // Stops the update thread (waiting for it), releases every message box and makes every running event
     // loop return with code. Called by Exit and by the dialogs' Quit; later calls do nothing.
     void ExitProcess(int code);
-    bool ExitRequested() const { return m_nExitCode.has_value(); }
-    int ExitCode() const { return m_nExitCode.value_or(0); }
-
-    std::unique_ptr<CSystemTray> m_pTrayIcon;
-    QIcon m_hTrayIcon;
+    bool ExitRequested() const { return m_exitCode.has_value(); }
+    int ExitCode() const { return m_exitCode.value_or(0); }
 
 private:
     void StopEngine();
@@ -78,12 +82,12 @@ private:
     ShellPorts m_ports;
     ShellHooks m_hooks;
     DialogContext m_dialogContext;
-    std::unique_ptr<CMainFrm> m_pMainWnd;
-    std::unique_ptr<DesktopNotices> m_pNotices;
-    std::unique_ptr<EnginePorts> m_pEnginePorts;
-    std::unique_ptr<CUpdateThread> m_pUpdateThread;
-    std::unique_ptr<UpdateThreadRunner> m_pRunner;
-    std::optional<int> m_nExitCode;
+    std::unique_ptr<CSystemTray> m_trayIcon;
+    std::unique_ptr<DesktopNotices> m_notices;
+    std::unique_ptr<EnginePorts> m_enginePorts;
+    std::unique_ptr<CUpdateThread> m_updateThread;
+    std::unique_ptr<UpdateThreadRunner> m_runner;
+    std::optional<int> m_exitCode;
 };
 
 } // namespace zelto

@@ -2,6 +2,7 @@
 
 #include "shell/DialogRun.h"
 #include "shell/SystemTray.h"
+#include "update/PrintableText.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -21,6 +22,7 @@ const char* LogLabel(ExchangeOutcome outcome) {
         return "";
     case ExchangeOutcome::DomainsLeftOut:
         return "warning: ";
+    case ExchangeOutcome::NotAnAddress:
     case ExchangeOutcome::NoAnswer:
     case ExchangeOutcome::NoSession:
     case ExchangeOutcome::RecordNotWritten:
@@ -32,7 +34,7 @@ const char* LogLabel(ExchangeOutcome outcome) {
 
 } // namespace
 
-DesktopNotices::DesktopNotices(CSystemTray* tray) : m_pTray(tray) {}
+DesktopNotices::DesktopNotices(CSystemTray* tray) : m_tray(tray) {}
 
 DesktopNotices::~DesktopNotices() {
     ReleaseAll();
@@ -43,7 +45,7 @@ void DesktopNotices::ShowMessage(const std::string& text) {
     auto waiter = std::make_shared<Waiter>();
     {
         std::lock_guard lock(m_mutex);
-        if (m_bReleased)
+        if (m_released)
             return;
         m_waiters.push_back(waiter);
     }
@@ -81,19 +83,19 @@ void DesktopNotices::Finish(const std::shared_ptr<Waiter>& waiter) {
 }
 
 bool DesktopNotices::SetTooltipText(const std::string& text) {
-    return m_pTray != nullptr && m_pTray->SetTooltipText(text);
+    return m_tray != nullptr && m_tray->SetTooltipText(text);
 }
 
 void DesktopNotices::LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) {
     if (qEnvironmentVariableIsSet("ZELTO_LOG_EXCHANGES"))
         std::fprintf(stderr, "%s: %s%s -> %s\n", QCoreApplication::applicationName().toLocal8Bit().constData(),
-                     LogLabel(outcome), maskedUrl.c_str(), text.c_str());
+                     LogLabel(outcome), PrintableText(maskedUrl).c_str(), PrintableText(text).c_str());
 }
 
 void DesktopNotices::ReleaseAll() {
     {
         std::lock_guard lock(m_mutex);
-        m_bReleased = true;
+        m_released = true;
         for (const auto& waiter : m_waiters)
             waiter->done = true;
         m_waiters.clear();

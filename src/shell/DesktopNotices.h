@@ -40,10 +40,10 @@ private:
     void ShowBox(const std::shared_ptr<Waiter>& waiter, const QString& text);
     void Finish(const std::shared_ptr<Waiter>& waiter);
 
-    CSystemTray* m_pTray;
+    CSystemTray* m_tray;
     std::mutex m_mutex;
     std::condition_variable m_finished;
-    bool m_bReleased = false;
+    bool m_released = false;
     std::vector<std::shared_ptr<Waiter>> m_waiters;
     std::vector<QPointer<QMessageBox>> m_openBoxes; // GUI thread only
 };

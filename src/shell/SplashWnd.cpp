@@ -14,7 +14,7 @@ namespace zelto {
 
 CSplashWnd::CSplashWnd(QString bitmap, std::chrono::milliseconds displayTime)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      m_strBitmap(std::move(bitmap)), m_nDisplayTime(displayTime) {
+      m_bitmapPath(std::move(bitmap)), m_displayTime(displayTime) {
     setObjectName(QStringLiteral("CSplashWnd"));
     setAttribute(Qt::WA_DeleteOnClose);
     // The picture covers every pixel: nothing needs erasing first.
@@ -23,7 +23,7 @@ CSplashWnd::CSplashWnd(QString bitmap, std::chrono::milliseconds displayTime)
 }
 
 bool CSplashWnd::Create() {
-    if (!m_bitmap.load(m_strBitmap))
+    if (!m_bitmap.load(m_bitmapPath))
         return false;
     setFixedSize(m_bitmap.deviceIndependentSize().toSize());
     if (const QScreen* screen = QApplication::primaryScreen()) {
@@ -40,7 +40,7 @@ bool CSplashWnd::Create() {
     qApp->installEventFilter(this);
     activateWindow();
     repaint();
-    m_nTimerId = startTimer(m_nDisplayTime);
+    m_timerId = startTimer(m_displayTime);
     return true;
 }
 
@@ -58,7 +58,7 @@ void CSplashWnd::paintEvent(QPaintEvent*) {
 }
 
 void CSplashWnd::timerEvent(QTimerEvent* event) {
-    if (event->timerId() != m_nTimerId) {
+    if (event->timerId() != m_timerId) {
         QWidget::timerEvent(event);
         return;
     }
@@ -76,8 +76,8 @@ void CSplashWnd::mousePressEvent(QMouseEvent* event) {
 }
 
 void CSplashWnd::Dismiss() {
-    if (m_nTimerId != 0)
-        killTimer(std::exchange(m_nTimerId, 0));
+    if (m_timerId != 0)
+        killTimer(std::exchange(m_timerId, 0));
     close();
 }
 

@@ -29,9 +29,9 @@ protected:
 private:
     void Dismiss();
 
-    QString m_strBitmap;
-    std::chrono::milliseconds m_nDisplayTime;
-    int m_nTimerId = 0;
+    QString m_bitmapPath;
+    std::chrono::milliseconds m_displayTime;
+    int m_timerId = 0;
     QPixmap m_bitmap;
 };
 

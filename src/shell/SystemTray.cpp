@@ -1,8 +1,5 @@
 #include "shell/SystemTray.h"
 
-#include "shell/MainFrm.h"
-#include "shell/TrayCommands.h"
-
 #include <QAction>
 #include <QCursor>
 #include <QFont>
@@ -38,32 +35,40 @@ CSystemTray::CSystemTray() = default;
 
 CSystemTray::~CSystemTray() = default;
 
-bool CSystemTray::Create(CMainFrm* target, const std::string& tooltip, const QIcon& icon) {
+bool CSystemTray::Create(const std::string& tooltip, const QIcon& icon) {
     if (icon.isNull())
         return false;
-    m_pTarget = target;
-    m_pMenu = std::make_unique<QMenu>();
-    m_pMenu->setObjectName(QStringLiteral("trayMenu"));
-    for (const TrayCommand& command : kTrayCommands) {
-        QAction* action = m_pMenu->addAction(Latin1(command.text));
-        action->setData(command.id);
-        action->setStatusTip(Latin1(command.prompt));
-        const int id = command.id;
-        QObject::connect(action, &QAction::triggered, m_pMenu.get(), [this, id] { m_pTarget->OnCommand(id); });
+    m_menu = std::make_unique<QMenu>();
+    m_menu->setObjectName(QStringLiteral("trayMenu"));
+    for (const TrayMenuEntry& entry : kTrayMenu) {
+        QAction* action = m_menu->addAction(Latin1(entry.text));
+        action->setStatusTip(Latin1(entry.prompt));
+        m_actions[entry.command] = action;
     }
-    QObject::connect(&m_icon, &QSystemTrayIcon::activated, m_pMenu.get(),
+    QAction* byDefault = m_menu->actions().constFirst();
+    QFont bold = byDefault->font();
+    bold.setBold(true);
+    byDefault->setFont(bold);
+    m_menu->setDefaultAction(byDefault);
+
+    QObject::connect(&m_icon, &QSystemTrayIcon::activated, m_menu.get(),
                      [this](QSystemTrayIcon::ActivationReason reason) { OnTrayNotification(reason); });
     m_icon.setIcon(icon);
     m_icon.setToolTip(CutTooltip(tooltip));
     m_icon.show();
     std::lock_guard lock(m_mutex);
-    m_bEnabled = true;
+    m_enabled = true;
     return true;
+}
+
+QAction* CSystemTray::Action(TrayCommand command) const {
+    const auto found = m_actions.find(command);
+    return found == m_actions.end() ? nullptr : found->second;
 }
 
 bool CSystemTray::SetTooltipText(const std::string& text) {
     std::lock_guard lock(m_mutex);
-    if (!m_bEnabled || m_bHidden)
+    if (!m_enabled || m_hidden)
         return false;
     // The icon belongs to the GUI thread: the change is handed over to it.
     QMetaObject::invokeMethod(&m_icon, [this, tip = CutTooltip(text)] { m_icon.setToolTip(tip); });
@@ -73,67 +78,42 @@ bool CSystemTray::SetTooltipText(const std::string& text) {
 void CSystemTray::HideIcon() {
     {
         std::lock_guard lock(m_mutex);
-        if (!m_bEnabled || m_bHidden)
+        if (!m_enabled || m_hidden)
             return;
-        m_bHidden = true;
+        m_hidden = true;
     }
     m_icon.hide();
 }
 
 bool CSystemTray::IsEnabled() const {
     std::lock_guard lock(m_mutex);
-    return m_bEnabled;
+    return m_enabled;
 }
 
 bool CSystemTray::IsHidden() const {
     std::lock_guard lock(m_mutex);
-    return m_bHidden;
-}
-
-QMenu* CSystemTray::PopupMenu() {
-    if (!m_pMenu)
-        return nullptr;
-    const QList<QAction*> actions = m_pMenu->actions();
-    QAction* byPosition = m_nDefaultItem < actions.size() ? actions.at(m_nDefaultItem) : nullptr;
-    for (QAction* action : actions) {
-        const bool isDefault = m_bDefaultByPos ? action == byPosition : action->data().toInt() == m_nDefaultItem;
-        QFont font = action->font();
-        font.setBold(isDefault);
-        action->setFont(font);
-        if (isDefault)
-            m_pMenu->setDefaultAction(action);
-    }
-    return m_pMenu.get();
+    return m_hidden;
 }
 
 bool CSystemTray::OnTrayNotification(QSystemTrayIcon::ActivationReason reason) {
+    if (!m_menu)
+        return false;
     switch (reason) {
     case QSystemTrayIcon::Context:
-        if (!PopupMenu())
-            return false;
         ShowPopupMenu();
-        return true;
-    case QSystemTrayIcon::DoubleClick: {
-        if (!PopupMenu() || !m_pTarget)
-            return false;
-        int id = m_nDefaultItem;
-        if (m_bDefaultByPos) {
-            const QList<QAction*> actions = m_pMenu->actions();
-            if (m_nDefaultItem >= actions.size())
-                return false;
-            id = actions.at(m_nDefaultItem)->data().toInt();
-        }
-        m_pTarget->OnCommand(id);
-        return true;
-    }
+        break;
+    case QSystemTrayIcon::DoubleClick:
+        m_menu->defaultAction()->trigger();
+        break;
     default:
-        return true;
+        break;
     }
+    return true;
 }
 
 void CSystemTray::ShowPopupMenu() {
-    LogMenu(*m_pMenu);
-    m_pMenu->popup(QCursor::pos());
+    LogMenu(*m_menu);
+    m_menu->popup(QCursor::pos());
 }
 
 } // namespace zelto

@@ -1,21 +1,23 @@
 #pragma once
 
+#include "shell/TrayCommands.h"
+
 #include <QIcon>
 #include <QSystemTrayIcon>
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 
+class QAction;
 class QMenu;
 
 namespace zelto {
 
-class CMainFrm;
-
 // The program's icon in the notification area: its tooltip, its popup menu of the tray commands, and the
-// double-click that runs the menu's default item. SetTooltipText may be called from any thread; everything
-// else runs on the GUI thread.
+// double-click that runs the menu's default item, the first. SetTooltipText may be called from any thread;
+// everything else runs on the GUI thread.
 class CSystemTray {
 public:
     // The tooltip holds at most this many characters; longer texts are cut.
@@ -26,34 +28,34 @@ public:
     CSystemTray(const CSystemTray&) = delete;
     CSystemTray& operator=(const CSystemTray&) = delete;
 
-    // Adds the icon with its tooltip; commands go to target. The icon docks whenever a tray host is (or
-    // later becomes) available. False when there is no image to show; the object then stays disabled.
-    bool Create(CMainFrm* target, const std::string& tooltip, const QIcon& icon);
+    // Adds the icon with its tooltip and menu. The icon docks whenever a tray host is (or later becomes)
+    // available. False when there is no image to show; the object then stays disabled.
+    bool Create(const std::string& tooltip, const QIcon& icon);
+    // The menu item that runs `command`, for the application to connect; nullptr before Create.
+    QAction* Action(TrayCommand command) const;
     // Replaces the tooltip; false when the icon was never added or has been hidden.
     bool SetTooltipText(const std::string& text);
     // Takes the icon out of the notification area for good; later calls do nothing.
     void HideIcon();
     // Mouse actions on the icon: the right button opens the menu, a double-click runs the default item,
-    // anything else does nothing. False (the Windows client's 0) when the menu or its default item cannot be had.
+    // anything else does nothing. False (the Windows client's 0) before Create, when there is no menu.
     bool OnTrayNotification(QSystemTrayIcon::ActivationReason reason);
 
     bool IsEnabled() const;
     bool IsHidden() const;
     const QSystemTrayIcon& Icon() const { return m_icon; }
-    // The popup menu with its default item marked; nullptr before Create.
-    QMenu* PopupMenu();
+    // The popup menu with its default item in bold; nullptr before Create.
+    QMenu* PopupMenu() const { return m_menu.get(); }
 
 private:
     void ShowPopupMenu();
 
     mutable std::mutex m_mutex; // guards the two flags against the update thread's tooltip changes
-    bool m_bEnabled = false;
-    bool m_bHidden = false;
-    int m_nDefaultItem = 0;
-    bool m_bDefaultByPos = true;
-    CMainFrm* m_pTarget = nullptr;
+    bool m_enabled = false;
+    bool m_hidden = false;
     QSystemTrayIcon m_icon;
-    std::unique_ptr<QMenu> m_pMenu;
+    std::unique_ptr<QMenu> m_menu;
+    std::map<TrayCommand, QAction*> m_actions; // owned by the menu
 };
 
 } // namespace zelto

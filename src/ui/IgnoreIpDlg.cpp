@@ -22,7 +22,7 @@ CIgnoreIpDlg::CIgnoreIpDlg(SettingsFile& settings, QWidget* parent)
     setWindowTitle(QStringLiteral("Zelto Ignore IP List"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowIcon(ApplicationIcon());
-    m_strIgnoreList = QString::fromStdString(BuildIgnoreListText(m_settings));
+    m_ignoreList = QString::fromStdString(BuildIgnoreListText(m_settings));
 
     auto* layout = new DialogTemplate(this, 186, 130);
     const auto button = [&](int id, const QString& text, int x, int y) {
@@ -77,7 +77,7 @@ void CIgnoreIpDlg::SetMessageBox(MessageBoxFn showMessage) {
 
 void CIgnoreIpDlg::OnAddIp() {
     const bool written = AddIgnoredAddress(m_settings, m_ipAddress->Address());
-    m_strIgnoreList = QString::fromStdString(BuildIgnoreListText(m_settings));
+    m_ignoreList = QString::fromStdString(BuildIgnoreListText(m_settings));
     ShowList();
     if (!written)
         m_showMessage(this, WriteFailedText(QString::fromStdString(m_settings.Path().string())));
@@ -85,14 +85,14 @@ void CIgnoreIpDlg::OnAddIp() {
 
 void CIgnoreIpDlg::OnRemoveIp() {
     const IgnoreRemoval removal = RemoveIgnoredAddress(m_settings, m_ipAddress->Address());
-    m_strIgnoreList = QString::fromStdString(BuildIgnoreListText(m_settings));
+    m_ignoreList = QString::fromStdString(BuildIgnoreListText(m_settings));
     ShowList();
     if (removal == IgnoreRemoval::WriteFailed)
         m_showMessage(this, WriteFailedText(QString::fromStdString(m_settings.Path().string())));
 }
 
 void CIgnoreIpDlg::ShowList() {
-    QString lines = m_strIgnoreList;
+    QString lines = m_ignoreList;
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_listBox->setPlainText(lines);
 }

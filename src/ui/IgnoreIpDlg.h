@@ -24,7 +24,7 @@ public:
     void SetMessageBox(MessageBoxFn showMessage);
 
     CIpAddressCtrl* m_ipAddress = nullptr;
-    QString m_strIgnoreList; // BuildIgnoreListText: every entry followed by "\r\n"
+    QString m_ignoreList; // BuildIgnoreListText: every entry followed by "\r\n"
 
 public slots:
     void OnAddIp();

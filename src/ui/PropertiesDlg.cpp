@@ -57,10 +57,10 @@ public:
 CPropertiesDlg::CPropertiesDlg(DialogContext& context, QWidget* parent)
     : QDialog(parent), m_context(context), m_showMessage(&ShowWarningMessage) {
     if (ClientSettingsView(m_context.settings).DomainCount() != 0)
-        m_strStatus = QString::fromStdString(BuildDomainListText(m_context.settings));
+        m_status = QString::fromStdString(BuildDomainListText(m_context.settings));
     else
-        m_strStatus = kPrompt; // shown only here: later changes show the list or a message
-    SetMethodFlags(static_cast<int>(LoadDialogMethod(m_context.settings)));
+        m_status = kPrompt; // shown only here: later changes show the list or a message
+    SetMethod(LoadDialogMethod(m_context.settings));
 
     CreateControls();
     OnInitDialog();
@@ -75,8 +75,7 @@ void CPropertiesDlg::CreateControls() {
     setWindowTitle(QStringLiteral("Zelto Premium Client Properties"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
-    m_hIcon = ApplicationIcon();
-    setWindowIcon(m_hIcon);
+    setWindowIcon(ApplicationIcon());
 
     auto* layout = new DialogTemplate(this, 220, 266);
     const auto edit = [&](int id, int x, int y, int width, int height) {
@@ -116,8 +115,9 @@ void CPropertiesDlg::CreateControls() {
         auto* choice = new QRadioButton(text, this);
         choice->setObjectName(ControlName(id));
         layout->Place(choice, x, y, width, height);
+        // The button's id in the group is its method's value.
         methods->addButton(choice, static_cast<int>(method));
-        m_radio[static_cast<int>(method)] = choice;
+        m_methodButtons[static_cast<std::size_t>(method)] = choice;
     };
     radio(kServer, AddressMethod::Server, QStringLiteral("Detect IP from Server Side"), 23, 158, 100, 10);
     radio(kClient, AddressMethod::Client, QStringLiteral("Detect IP on Client Side"), 23, 148, 91, 10);
@@ -127,7 +127,7 @@ void CPropertiesDlg::CreateControls() {
     // Checked by a click, the arrow keys or a call alike.
     connect(methods, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
         if (checked)
-            SetMethodFlags(id);
+            SetMethod(static_cast<AddressMethod>(id));
     });
 
     m_ipAddress = new CIpAddressCtrl(this);
@@ -191,10 +191,7 @@ void CPropertiesDlg::OnInitDialog() {
     addAction(about);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
-    m_radio[static_cast<int>(AddressMethod::Both)]->setChecked(m_bBoth != 0);
-    m_radio[static_cast<int>(AddressMethod::Client)]->setChecked(m_bClient != 0);
-    m_radio[static_cast<int>(AddressMethod::Server)]->setChecked(m_bServer != 0);
-    m_radio[static_cast<int>(AddressMethod::Fixed)]->setChecked(m_bFixed != 0);
+    m_methodButtons[static_cast<std::size_t>(m_method)]->setChecked(true);
 
     m_ipAddress->SetAddress(LoadFixedAddress(m_context.settings));
     m_domainBox->setFocus();
@@ -203,9 +200,9 @@ void CPropertiesDlg::OnInitDialog() {
 void CPropertiesDlg::PullFields() {
     if (m_pushing)
         return; // a box set by PushFields must not pull the boxes not yet set over their fields
-    m_strDomain = m_domainBox->text();
-    m_strTopLevel = m_topLevelBox->text();
-    m_strPassword = m_passwordBox->text();
+    m_domain = m_domainBox->text();
+    m_topLevel = m_topLevelBox->text();
+    m_password = m_passwordBox->text();
 }
 
 void CPropertiesDlg::PushFields() {
@@ -215,37 +212,27 @@ void CPropertiesDlg::PushFields() {
             box->setText(text);
     };
     m_pushing = true;
-    push(m_domainBox, m_strDomain);
-    push(m_topLevelBox, m_strTopLevel);
-    push(m_passwordBox, m_strPassword);
+    push(m_domainBox, m_domain);
+    push(m_topLevelBox, m_topLevel);
+    push(m_passwordBox, m_password);
     m_pushing = false;
-    if (m_statusBox->toPlainText() != m_strStatus)
-        m_statusBox->setPlainText(m_strStatus);
+    if (m_statusBox->toPlainText() != m_status)
+        m_statusBox->setPlainText(m_status);
 }
 
-void CPropertiesDlg::SetMethodFlags(int id) {
-    m_bServer = id == static_cast<int>(AddressMethod::Server) ? 1 : 0;
-    m_bClient = id == static_cast<int>(AddressMethod::Client) ? 1 : 0;
-    m_bFixed = id == static_cast<int>(AddressMethod::Fixed) ? 1 : 0;
-    m_bBoth = m_bServer + m_bClient + m_bFixed == 0 ? 1 : 0;
+void CPropertiesDlg::SetMethod(AddressMethod method) {
+    m_method = method;
     // The group is one tab stop, at the button selected; the arrow keys move within it.
-    for (int method = 0; method < 4; ++method) {
-        if (m_radio[method])
-            m_radio[method]->setFocusPolicy(m_radio[method]->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    for (QRadioButton* button : m_methodButtons) {
+        if (button)
+            button->setFocusPolicy(button->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
     }
 }
 
 void CPropertiesDlg::OnOK() {
-    AddressMethod method = AddressMethod::Both;
-    if (m_bServer)
-        method = AddressMethod::Server;
-    else if (m_bClient)
-        method = AddressMethod::Client;
-    else if (m_bFixed)
-        method = AddressMethod::Fixed;
     // A method the user chose and then lost would be found out only when updates go wrong: the dialog
     // stays open, so that OK can be tried again.
-    if (!SaveAddressMethod(m_context.settings, method, m_ipAddress->Address())) {
+    if (!SaveAddressMethod(m_context.settings, m_method, m_ipAddress->Address())) {
         ReportWriteFailure();
         return;
     }
@@ -270,14 +257,14 @@ void CPropertiesDlg::reject() {
 
 void CPropertiesDlg::OnAddDomain() {
     PullFields();
-    ShowOutcome(AddDomain(m_context.settings,
-                          {m_strDomain.toStdString(), m_strTopLevel.toStdString(), m_strPassword.toStdString()}));
+    ShowOutcome(
+        AddDomain(m_context.settings, {m_domain.toStdString(), m_topLevel.toStdString(), m_password.toStdString()}));
 }
 
 void CPropertiesDlg::OnRemoveDomain() {
     PullFields();
-    ShowOutcome(RemoveDomain(m_context.settings,
-                             {m_strDomain.toStdString(), m_strTopLevel.toStdString(), m_strPassword.toStdString()}));
+    ShowOutcome(
+        RemoveDomain(m_context.settings, {m_domain.toStdString(), m_topLevel.toStdString(), m_password.toStdString()}));
 }
 
 void CPropertiesDlg::OnClearAllDomains() {
@@ -285,11 +272,11 @@ void CPropertiesDlg::OnClearAllDomains() {
 }
 
 void CPropertiesDlg::ShowOutcome(const DomainOutcome& outcome) {
-    m_strStatus = QString::fromStdString(outcome.status);
+    m_status = QString::fromStdString(outcome.status);
     if (outcome.clearInputs) {
-        m_strDomain.clear();
-        m_strTopLevel.clear();
-        m_strPassword.clear();
+        m_domain.clear();
+        m_topLevel.clear();
+        m_password.clear();
     }
     PushFields();
     if (outcome.writeFailed)

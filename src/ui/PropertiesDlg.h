@@ -1,11 +1,13 @@
 #pragma once
 
+#include "config/AddressMethod.h"
 #include "ui/DialogContext.h"
 #include "ui/MessageBox.h"
 
 #include <QDialog>
-#include <QIcon>
 #include <QString>
+
+#include <array>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -29,16 +31,12 @@ public:
 
     // The fields the boxes are bound to: pulled after every edit, pushed after every domain operation.
     CIpAddressCtrl* m_ipAddress = nullptr;
-    QString m_strPassword;
-    QString m_strStatus;
-    QString m_strTopLevel;
-    QString m_strDomain;
-    // Exactly one of the four is 1: the address method shown.
-    int m_bBoth = 0;
-    int m_bClient = 0;
-    int m_bServer = 0;
-    int m_bFixed = 0;
-    QIcon m_hIcon;
+    QString m_password;
+    QString m_status;
+    QString m_topLevel;
+    QString m_domain;
+    // The address method shown.
+    AddressMethod m_method = AddressMethod::Both;
 
     static constexpr int kPasswordMaxLength = 8;
 
@@ -63,7 +61,7 @@ private:
     void CreateControls();
     void PullFields();
     void PushFields();
-    void SetMethodFlags(int id);
+    void SetMethod(AddressMethod method);
     void ShowOutcome(const DomainOutcome& outcome);
     void ReportWriteFailure();
 
@@ -73,7 +71,7 @@ private:
     QLineEdit* m_domainBox = nullptr;
     QLineEdit* m_topLevelBox = nullptr;
     QLineEdit* m_passwordBox = nullptr;
-    QRadioButton* m_radio[4] = {}; // indexed by method: server, client, both, fixed
+    std::array<QRadioButton*, 4> m_methodButtons{}; // indexed by AddressMethod
     bool m_pushing = false;
 };
 

@@ -23,8 +23,9 @@ constexpr std::string_view kLoopback = "127.0.0.1";
 // The address the update server sees us come from, as its address check page says; "" when there is no
 // usable answer. Opens a session of its own and closes it before returning.
 std::string AskServerForAddress(EnginePorts& ports, const StopSignal* stop) {
-    const std::string url = ServiceEndpoints(ports.settings).IpCheckUrl();
-    const std::unique_ptr<HttpSession> session = ports.http.Open(stop);
+    const ServiceEndpoints endpoints(ports.settings);
+    const std::string url = endpoints.IpCheckUrl();
+    const std::unique_ptr<HttpSession> session = ports.http.Open(stop, endpoints.UpdateServerTrust());
     if (!session) {
         ports.notices.LogExchange(url, ExchangeOutcome::NoSession, "no answer (no internet session)");
         return {};

@@ -129,8 +129,14 @@ std::string ClientSettingsView::WebSite() const {
     return Configured(file_, Keys::kWebSite, kDefaultWebSite);
 }
 
+std::string ClientSettingsView::CaFile() const {
+    return file_.ReadText(Keys::kCaFile);
+}
+
 ClientSettings::Append ClientSettings::AppendDomain(const DomainEntry& entry) {
-    SettingsFile::Lock lock(writable_);
+    const SettingsFile::ChangeLock lock(writable_);
+    if (!lock)
+        return Append::WriteFailed;
     const int count = LiveCount(Keys::kDomainCount);
     if (count >= kMaxDomains)
         return Append::Full;
@@ -143,7 +149,9 @@ ClientSettings::Append ClientSettings::AppendDomain(const DomainEntry& entry) {
 }
 
 bool ClientSettings::RemoveDomainAt(int number) {
-    SettingsFile::Lock lock(writable_);
+    const SettingsFile::ChangeLock lock(writable_);
+    if (!lock)
+        return false;
     const int count = LiveCount(Keys::kDomainCount);
     if (number < 1 || number > count)
         return false;
@@ -151,8 +159,8 @@ bool ClientSettings::RemoveDomainAt(int number) {
 }
 
 bool ClientSettings::ClearDomains() {
-    SettingsFile::Lock lock(writable_);
-    return writable_.WriteInt(Keys::kDomainCount, 0) && ClearPasswordsAbove(0);
+    const SettingsFile::ChangeLock lock(writable_);
+    return lock && writable_.WriteInt(Keys::kDomainCount, 0) && ClearPasswordsAbove(0);
 }
 
 // The entry keys past the count stay (other programs may expect them), but a removed domain's password
@@ -174,7 +182,9 @@ bool ClientSettings::ClearPasswordsAbove(int count) {
 }
 
 bool ClientSettings::AppendIgnoredAddress(const std::string& address) {
-    SettingsFile::Lock lock(writable_);
+    const SettingsFile::ChangeLock lock(writable_);
+    if (!lock)
+        return false;
     const int count = LiveCount(Keys::kIgnoreCount);
     if (!writable_.WriteInt(Keys::kIgnoreCount, count + 1))
         return false;
@@ -186,7 +196,9 @@ bool ClientSettings::AppendIgnoredAddress(const std::string& address) {
 }
 
 bool ClientSettings::RemoveIgnoredAddressAt(int number) {
-    SettingsFile::Lock lock(writable_);
+    const SettingsFile::ChangeLock lock(writable_);
+    if (!lock)
+        return false;
     const int count = LiveCount(Keys::kIgnoreCount);
     if (number < 1 || number > count)
         return false;
@@ -199,7 +211,9 @@ bool ClientSettings::WriteAddressMethod(AddressMethod method) {
 }
 
 bool ClientSettings::WriteFixedAddress(const std::array<int, 4>& parts) {
-    SettingsFile::Lock lock(writable_);
+    const SettingsFile::ChangeLock lock(writable_);
+    if (!lock)
+        return false;
     for (std::size_t i = 0; i < parts.size(); ++i) {
         if (!writable_.WriteText(Keys::kFixedAddress[i], std::to_string(parts[i])))
             return false;

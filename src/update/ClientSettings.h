@@ -29,6 +29,7 @@ struct SettingsKeys {
     static constexpr std::string_view kRecordedYear = "updatedyear";
     static constexpr std::string_view kUpdateServer = "updateserver";
     static constexpr std::string_view kWebSite = "website";
+    static constexpr std::string_view kCaFile = "cafile";
 };
 
 // How the address sent with an update is found; stored as its number.
@@ -86,6 +87,8 @@ public:
     // updateserver and website, or the built-in hosts when empty; "host" or "host:port".
     std::string UpdateServer() const;
     std::string WebSite() const;
+    // cafile: the PEM bundle an https update server is verified against; "" for the system's trust store.
+    std::string CaFile() const;
 
 protected:
     // Entries 1 to the count; a negative count holds none.
@@ -95,8 +98,9 @@ private:
     const SettingsFile& file_;
 };
 
-// The schema with its writes. Each operation writes its keys in the order that keeps what another process
-// reads at any moment meaningful; a failed write stops the operation, which then returns false.
+// The schema with its writes. Each operation of several reads and writes holds a ChangeLock from its first
+// read, and fails writing nothing when that cannot be taken. Keys are written in the order that keeps what
+// another process reads at any moment meaningful; a failed write stops the operation, which then returns false.
 class ClientSettings : public ClientSettingsView {
 public:
     explicit ClientSettings(SettingsFile& file) : ClientSettingsView(file), writable_(file) {}

@@ -2,9 +2,22 @@
 
 #include "update/ClientSettings.h"
 
+#include <cctype>
+
 namespace zelto {
 
 namespace {
+
+// Removes `scheme` from the front of `text`, in any letter case; false when it is not there.
+bool TakeScheme(std::string& text, std::string_view scheme) {
+    if (text.size() < scheme.size())
+        return false;
+    for (std::size_t i = 0; i < scheme.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != scheme[i])
+            return false;
+    text.erase(0, scheme.size());
+    return true;
+}
 
 bool Unreserved(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
@@ -13,8 +26,36 @@ bool Unreserved(unsigned char c) {
 
 } // namespace
 
+ServiceEndpoints::UpdateServerSetting ServiceEndpoints::ReadUpdateServer() const {
+    UpdateServerSetting server;
+    server.authority = ClientSettingsView(settings_).UpdateServer();
+    server.secure = TakeScheme(server.authority, "https://");
+    if (!server.secure)
+        TakeScheme(server.authority, "http://");
+    if (server.authority.ends_with('/'))
+        server.authority.pop_back();
+    return server;
+}
+
 std::string ServiceEndpoints::UpdateServer() const {
-    return ClientSettingsView(settings_).UpdateServer();
+    return ReadUpdateServer().authority;
+}
+
+bool ServiceEndpoints::UpdateServerSecure() const {
+    return ReadUpdateServer().secure;
+}
+
+std::string ServiceEndpoints::UpdateServerBase() const {
+    const UpdateServerSetting server = ReadUpdateServer();
+    return (server.secure ? "https://" : "http://") + server.authority;
+}
+
+std::string ServiceEndpoints::UpdateServerUrl() const {
+    return UpdateServerBase() + "/";
+}
+
+HttpTrust ServiceEndpoints::UpdateServerTrust() const {
+    return HttpTrust{ClientSettingsView(settings_).CaFile()};
 }
 
 std::string ServiceEndpoints::WebSite() const {
@@ -23,7 +64,7 @@ std::string ServiceEndpoints::WebSite() const {
 
 std::string ServiceEndpoints::UpdateUrl(const std::string& firstLevel, const std::string& secondLevel,
                                         const std::string& password, const std::string& address) const {
-    std::string url = "http://" + UpdateServer() + "/premium/update.asp?first=" + PercentEncode(firstLevel) +
+    std::string url = UpdateServerBase() + "/premium/update.asp?first=" + PercentEncode(firstLevel) +
                       "&second=" + PercentEncode(secondLevel) + "&password=" + PercentEncode(password);
     if (!address.empty())
         url += "&ip_address=" + PercentEncode(address);
@@ -32,12 +73,12 @@ std::string ServiceEndpoints::UpdateUrl(const std::string& firstLevel, const std
 
 std::string ServiceEndpoints::InitializeUrl(const std::string& firstLevel, const std::string& secondLevel,
                                             const std::string& password) const {
-    return "http://" + UpdateServer() + "/premium/initialize.asp?first=" + PercentEncode(firstLevel) +
+    return UpdateServerBase() + "/premium/initialize.asp?first=" + PercentEncode(firstLevel) +
            "&second=" + PercentEncode(secondLevel) + "&password=" + PercentEncode(password);
 }
 
 std::string ServiceEndpoints::IpCheckUrl() const {
-    return "http://" + UpdateServer() + "/premium/ipcheck.asp";
+    return UpdateServerBase() + "/premium/ipcheck.asp";
 }
 
 std::string ServiceEndpoints::WebInterfacePage() const {

@@ -1,21 +1,28 @@
 #pragma once
 
+#include "platform/HttpSession.h"
+
 #include <string>
+#include <string_view>
 
 namespace zelto {
 
 class SettingsFile;
 
 // Where the service lives: the built-in hosts unless the settings name others (read at each use); a host may
-// carry a port, as in "127.0.0.1:8080".
+// carry a port, as in "127.0.0.1:8080". The update server may be written "https://host[:port]": every request
+// to it then goes over TLS, verified against the system's trust store or the user's own PEM bundle.
 class ServiceEndpoints {
 public:
     explicit ServiceEndpoints(const SettingsFile& settings) : settings_(settings) {}
 
-    std::string UpdateServer() const;
+    std::string UpdateServer() const;    // host[:port], without the scheme
+    std::string UpdateServerUrl() const; // "http://" or "https://", the host, then "/"
+    bool UpdateServerSecure() const;     // written with "https://"
+    HttpTrust UpdateServerTrust() const;
     std::string WebSite() const;
 
-    // "http://" + update server + "/premium/update.asp?first=..." etc. Values are percent-encoded.
+    // Scheme + update server + "/premium/update.asp?first=..." etc. Values are percent-encoded.
     std::string UpdateUrl(const std::string& firstLevel, const std::string& secondLevel, const std::string& password,
                           const std::string& address) const;
     std::string InitializeUrl(const std::string& firstLevel, const std::string& secondLevel,
@@ -27,6 +34,13 @@ public:
     std::string RegistrationPage() const; // "http://" + site + "/register.htm"
 
 private:
+    struct UpdateServerSetting {
+        bool secure = false;
+        std::string authority;
+    };
+    UpdateServerSetting ReadUpdateServer() const;
+    std::string UpdateServerBase() const; // the scheme and the host, without a path
+
     const SettingsFile& settings_;
 };
 

@@ -19,4 +19,9 @@ UpdateAnswer ClassifyAnswer(std::string_view line);
 // For a Registered line: the text after "ip".
 std::string RegisteredAddress(std::string_view line);
 
+// Whether a registered address may go into the update record: nothing (the service's bare "ip"), or a dotted
+// IPv4 address of four decimal parts 0-255 without leading zeros, the form the machine's addresses take. Any
+// other text would grow the settings file or never match an address, re-registering at every pass.
+bool IsRecordableAddress(std::string_view address);
+
 } // namespace zelto

@@ -51,6 +51,11 @@ DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std:
     }
 
     const UpdateAnswer meaning = ClassifyAnswer(answer.line);
+    if (meaning == UpdateAnswer::Registered && !IsRecordableAddress(RegisteredAddress(answer.line))) {
+        ports.notices.LogExchange(MaskPassword(url), ExchangeOutcome::NotAnAddress,
+                                  answer.line + " (not an address; nothing recorded)");
+        return exchange;
+    }
     if (meaning == UpdateAnswer::Registered) {
         const std::string registered = RegisteredAddress(answer.line);
         ports.notices.SetTooltipText(kTooltipPrefix + registered);

@@ -13,6 +13,7 @@
 #include "update/UpdateDomain.h"
 
 #include <algorithm>
+#include <stop_token>
 #include <string>
 #include <utility>
 
@@ -56,18 +57,25 @@ struct CUpdateThread::Impl {
     StopSleeper ownSleeper;
     Sleeper& sleeper;
     std::unique_ptr<HttpSession> session;
+    HttpTrust sessionTrust; // what `session` was opened with
     bool sessionFailureReported = false;
     // Set when emptying the update record failed, so the first pass still happens.
     bool firstPassForced = false;
 
     void Report(ExchangeOutcome outcome, const std::string& problem) {
-        ports.notices.LogExchange("http://" + ServiceEndpoints(ports.settings).UpdateServer() + "/", outcome, problem);
+        ports.notices.LogExchange(ServiceEndpoints(ports.settings).UpdateServerUrl(), outcome, problem);
     }
 
     // One failure is reported per run of failures, not at every retry.
     bool EnsureSession() {
-        if (!session)
-            session = ports.http.Open(&stop);
+        // A changed "cafile" takes effect at the next pass, as every other setting does.
+        const HttpTrust trust = ServiceEndpoints(ports.settings).UpdateServerTrust();
+        if (session && trust != sessionTrust)
+            session.reset();
+        if (!session) {
+            session = ports.http.Open(&stop, trust);
+            sessionTrust = trust;
+        }
         if (!session && !sessionFailureReported && !stop.Raised()) {
             Report(ExchangeOutcome::NoSession, "no internet session; trying again before the next pass");
             sessionFailureReported = true;
@@ -126,7 +134,8 @@ struct CUpdateThread::Impl {
                 domain.method != AddressMethod::Server ? DetectCurrentAddress(ports, &stop) : std::string();
             const DomainExchange exchange =
                 UpdateDomain(ports, *session, entry.topLevel, entry.domain, entry.password, address);
-            if (exchange.obtained && ClassifyAnswer(exchange.line) == UpdateAnswer::Registered)
+            if (exchange.obtained && ClassifyAnswer(exchange.line) == UpdateAnswer::Registered &&
+                IsRecordableAddress(RegisteredAddress(exchange.line)))
                 ++report.registered;
             else
                 ++report.failed;
@@ -173,24 +182,18 @@ void CUpdateThread::RequestStop() {
     impl_->stop.Raise();
 }
 
-unsigned UpdateThreadEntry(void* param) {
-    if (param == nullptr)
-        return 1;
-    // The caller hands a CUpdateThread*: a void* carries no type to check.
-    static_cast<CUpdateThread*>(param)->RunUpdateCycle();
-    return 0;
-}
-
 void UpdateThreadRunner::Start() {
     if (worker_.joinable())
         return;
-    worker_ = std::thread([this] { UpdateThreadEntry(&thread_); });
+    worker_ = std::jthread([this](std::stop_token stop) {
+        const std::stop_callback wake(stop, [this] { thread_.RequestStop(); });
+        thread_.RunUpdateCycle();
+    });
 }
 
 void UpdateThreadRunner::Stop() {
     thread_.RequestStop();
-    if (worker_.joinable())
-        worker_.join();
+    worker_ = std::jthread();
 }
 
 } // namespace zelto

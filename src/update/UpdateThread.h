@@ -57,15 +57,11 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// Thread entry. param must be a CUpdateThread* or null, since a void* carries no type that could be
-// checked: null returns 1 at once; otherwise the cycle runs until its stop and the result is 0.
-unsigned UpdateThreadEntry(void* param);
-
-// Starts the worker thread on UpdateThreadEntry and, on Stop, requests the stop and joins it.
+// Runs the cycle on a thread of its own; a stop (Stop, or the runner going away) wakes the cycle and joins
+// the thread.
 class UpdateThreadRunner {
 public:
     explicit UpdateThreadRunner(CUpdateThread& thread) : thread_(thread) {}
-    ~UpdateThreadRunner() { Stop(); }
     UpdateThreadRunner(const UpdateThreadRunner&) = delete;
     UpdateThreadRunner& operator=(const UpdateThreadRunner&) = delete;
 
@@ -74,7 +70,7 @@ public:
 
 private:
     CUpdateThread& thread_;
-    std::thread worker_;
+    std::jthread worker_; // last: it stops and joins before thread_ can go
 };
 
 } // namespace zelto

@@ -30,8 +30,10 @@ constexpr UINT kSplashTime = 2000;
 constexpr DWORD kStopGrace = 500;
 const char* const kTooltip = "Zelto Premium Online!";
 
+// A thread of the system's own rather than a joining one: the way out waits for it only a moment.
 DWORD WINAPI UpdateWorker(void* param) {
-    return UpdateThreadEntry(param);
+    static_cast<CUpdateThread*>(param)->RunUpdateCycle();
+    return 0;
 }
 
 } // namespace

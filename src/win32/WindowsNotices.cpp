@@ -15,6 +15,7 @@ const char* LogLabel(ExchangeOutcome outcome) {
         return "";
     case ExchangeOutcome::DomainsLeftOut:
         return "warning: ";
+    case ExchangeOutcome::NotAnAddress:
     case ExchangeOutcome::NoAnswer:
     case ExchangeOutcome::NoSession:
     case ExchangeOutcome::RecordNotWritten:

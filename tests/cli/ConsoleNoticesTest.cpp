@@ -28,8 +28,11 @@ TEST(ConsoleNoticesTest, EachLineGetsItsJournalPriorityAndServerTextCannotForgeO
         {ExchangeOutcome::DomainsLeftOut, "only 999", "<4>u -> only 999\n"},
         // What a server says is information, whatever its words.
         {ExchangeOutcome::Answered, "no answer could not be found", "<6>u -> no answer could not be found\n"},
-        {ExchangeOutcome::Answered, "\x1b[2J\r\n<0>forged\x7f caf\xe9",
-         "<6>u -> \\x1b[2J\\x0d\\x0a<0>forged\\x7f caf\xe9\n"},
+        {ExchangeOutcome::NotAnAddress, "ipAAAA (not an address; nothing recorded)",
+         "<3>u -> ipAAAA (not an address; nothing recorded)\n"},
+        // C1 bytes too, which some terminals obey as controls; the other high bytes are text.
+        {ExchangeOutcome::Answered, "\x1b[2J\r\n<0>forged\x7f\x9b\x80\xa0 caf\xe9",
+         "<6>u -> \\x1b[2J\\x0d\\x0a<0>forged\\x7f\\x9b\\x80\xa0 caf\xe9\n"},
     };
     for (const auto& c : cases) {
         out.str("");

@@ -1,4 +1,6 @@
 #include "config/DomainList.h"
+#include "config/AddressMethod.h"
+#include "config/IgnoreList.h"
 
 #include "SettingsFixture.h"
 #include "fakes/TempDir.h"
@@ -105,6 +107,39 @@ TEST_F(DomainListTest, AThousandthDomainChangesNothing) {
     Seed("numofdomains=999");
     EXPECT_EQ(AddDomain(settings, {"example", "com", "secret1"}).status, "Domain list is full!");
     EXPECT_EQ(Text("first_level1000"), "");
+}
+
+// A lock file that cannot be used (here a folder in its place): every change fails before it writes anything
+// and says why, as a failed write does.
+TEST_F(DomainListTest, EveryChangeFailsWritingNothingWhenTheLockCannotBeTaken) {
+    Seed("numofdomains=1\nsecond_level1=example\nfirst_level1=com\npassword1=secret1\n"
+         "numofignoreip=1\nignoreip1=1.1.1.1");
+    const std::string before = fakes::ReadFile(settings.Path());
+    std::filesystem::remove(settings.Path().string() + ".lock");
+    std::filesystem::create_directory(settings.Path().string() + ".lock");
+    const std::function<bool()> changes[] = {
+        [&] {
+            return AddDomain(settings, {"other", "net", "secret2"}).writeFailed;
+        },
+        [&] {
+            return RemoveDomain(settings, {"example", "com", "secret1"}).writeFailed;
+        },
+        [&] { return ClearDomains(settings).writeFailed; },
+        [&] {
+            return !AddIgnoredAddress(settings, {{2, 2, 2, 2}});
+        },
+        [&] {
+            return RemoveIgnoredAddress(settings, {{1, 1, 1, 1}}) == IgnoreRemoval::WriteFailed;
+        },
+        [&] {
+            return !SaveAddressMethod(settings, AddressMethod::Fixed, {{10, 0, 0, 1}});
+        },
+    };
+    for (std::size_t i = 0; i < std::size(changes); ++i) {
+        EXPECT_TRUE(changes[i]()) << "change " << i;
+        EXPECT_EQ(settings.LastError().fault, SettingsFault::LockFailed) << "change " << i;
+        EXPECT_EQ(fakes::ReadFile(settings.Path()), before) << "change " << i;
+    }
 }
 
 } // namespace

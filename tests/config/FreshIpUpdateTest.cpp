@@ -50,5 +50,15 @@ TEST_F(FreshIpUpdateTest, SendsEveryEntryThroughOneSessionThenPlaysBleep) {
     EXPECT_EQ(sound.Played(), (std::vector<std::string>{"BLEEP", "BLEEP"}));
 }
 
+TEST_F(FreshIpUpdateTest, AnHttpsUpdateServerGetsTheRequestsWithTheCaFileAsTrust) {
+    settings.WriteText("updateserver", "https://127.0.0.1:8443");
+    settings.WriteText("cafile", "/etc/zelto-premium/ca.pem");
+    http.AnswerLine("initialize.asp", "success");
+    RunFreshIpUpdate(settings, http, sound);
+    EXPECT_EQ(http.Requests().front(),
+              "https://127.0.0.1:8443/premium/initialize.asp?first=com&second=a&password=secret1");
+    EXPECT_EQ(http.TrustOpened(), std::vector<HttpTrust>{HttpTrust{"/etc/zelto-premium/ca.pem"}});
+}
+
 } // namespace
 } // namespace zelto

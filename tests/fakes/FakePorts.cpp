@@ -18,10 +18,11 @@ void FakeHttp::Answer(std::string match, HttpFetch fetch, bool once) {
     rules_.push_back({std::move(match), std::move(fetch), once});
 }
 
-std::unique_ptr<HttpSession> FakeHttp::Open(const StopSignal* stop) {
+std::unique_ptr<HttpSession> FakeHttp::Open(const StopSignal* stop, const HttpTrust& trust) {
     if (failOpen)
         return nullptr;
     ++opened_;
+    trusts_.Add(trust);
     return std::make_unique<FakeSession>(*this, stop);
 }
 

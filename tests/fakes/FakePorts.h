@@ -55,10 +55,11 @@ public:
     std::function<void(const std::string& url)> onRequest;
     bool failOpen = false; // when set, Open fails
 
-    std::unique_ptr<HttpSession> Open(const StopSignal* stop = nullptr) override;
+    std::unique_ptr<HttpSession> Open(const StopSignal* stop = nullptr, const HttpTrust& trust = {}) override;
     std::vector<std::string> Requests() const { return requests_.Get(); }
     int SessionsOpened() const { return opened_; }
     int SessionsClosed() const { return closed_; }
+    std::vector<HttpTrust> TrustOpened() const { return trusts_.Get(); } // of every session, in order
 
 private:
     friend class FakeSession;
@@ -72,6 +73,7 @@ private:
     std::mutex mutex_;
     std::deque<Rule> rules_;
     Recorded<std::string> requests_;
+    Recorded<HttpTrust> trusts_;
     std::atomic<int> opened_ = 0, closed_ = 0;
 };
 

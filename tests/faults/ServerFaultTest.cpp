@@ -41,7 +41,24 @@ Fault Make(Fault::Kind kind, int status = 200, std::string body = "") {
 // NULs, high bytes and carriage returns, but no line feed and no "ip" at the start.
 const std::string kBinaryBody("\0\x01\xfe\xff\r\x7fip1.2.3.4\r\0\x80\x9b[2J\xc3(", 24);
 
+// Raw answers that break the limits in many small pieces, each of which is harmless alone.
+std::string Repeated(const std::string& piece, int times) {
+    std::string all;
+    for (int i = 0; i < times; ++i)
+        all += piece;
+    return all;
+}
+const std::string kInterimFlood =
+    Repeated("HTTP/1.1 100 Continue\r\n\r\n", 20000) + "HTTP/1.1 200 OK\r\nContent-Length: 11\r\n\r\nip1.2.3.4\r\n";
+const std::string kTrailerFlood = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nb\r\nip1.2.3.4\r\n\r\n0\r\n" +
+                                  Repeated("X-Trailer: flood\r\n", 20000) + "\r\n";
+// An "ip" answer whose rest is no address: logged, never recorded.
+const std::string kNotAnAddress = "HTTP/1.1 200 OK\r\nContent-Length: 62\r\n\r\nip" + std::string(58, 'A') + "\r\n";
+
 const ServerFault kFaults[] = {
+    {"InterimAnswerFlood", 150, false, Make(Fault::Kind::None, 200, kInterimFlood)},
+    {"TrailerFlood", 150, false, Make(Fault::Kind::None, 200, kTrailerFlood)},
+    {"RegisteredTextNotAnAddress", 150, true, Make(Fault::Kind::None, 200, kNotAnAddress)},
     {"Refused", 150, false, Make(Fault::Kind::None)},
     {"ResetMidAnswer", 150, false, Make(Fault::Kind::None, 200, "HTTP/1.1 200 OK\r\nContent-Length: 64\r\n\r\nip12")},
     {"BinaryBody", 150, true, Make(Fault::Kind::Response, 200, kBinaryBody)},

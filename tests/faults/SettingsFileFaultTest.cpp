@@ -29,7 +29,7 @@ protected:
     }
 
     template <typename F> auto Locked(F f) {
-        const SettingsFile::Lock lock(rig->settings);
+        const SettingsFile::ChangeLock lock(rig->settings);
         return f();
     }
 

@@ -6,6 +6,7 @@
 set -euo pipefail
 step=$1 build=$(cd "$2" && pwd)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
+prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:[A-Z]*=//p' "$build/CMakeCache.txt")
 deb=$build/package/zelto-premium_${version}_$(dpkg --print-architecture).deb
 
 fail() {
@@ -41,20 +42,22 @@ run)
     root=$(mktemp -d)
     trap 'rm -rf "$root"' EXIT
     dpkg -x "$deb" "$root"
-    program=$root/usr/bin/zelto-premium
+    program=$root$prefix/bin/zelto-premium
     # The unpacked programs run on the system's libraries, as they would once installed.
     unset LD_LIBRARY_PATH
-    modules=("$root"/usr/lib/zelto-premium/libzelto-{desktop,curl}.so)
-    emulator=$root/usr/libexec/zelto-premium/zelto-service-emulator
+    modules=("$root$prefix"/lib/zelto-premium/libzelto-{desktop,curl}.so)
+    emulator=$root$prefix/libexec/zelto-premium/zelto-service-emulator
     if ldd "$program" "${modules[@]}" "$emulator" | grep -q "not found"; then
         fail "a library is missing: $(ldd "$program" "${modules[@]}" | grep "not found")"
     fi
-    # The command line runs without Qt and libcurl; the tray client loads Qt with the module from
-    # ../lib/zelto-premium/, which answers, with no display, that there is none.
+    # The command line runs without Qt and libcurl. An unpacked copy looks for the desktop module only where
+    # the package installs it; when the package is installed there, the module answers that there is no
+    # display.
     ! ldd "$program" | grep -q "libQt6\|libcurl" || fail "zelto-premium links Qt or libcurl: $(ldd "$program")"
     answer=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --settings "$root/none.INI" 2>&1) &&
         fail "the tray client started without a display"
-    grep -q "no display for the tray client" <<<"$answer" || fail "the desktop module did not load: $answer"
+    grep -q "no display for the tray client\|not installed ($prefix/lib/zelto-premium/libzelto-desktop.so: " <<<"$answer" ||
+        fail "the desktop module was looked for elsewhere: $answer"
     [ "$("$program" --version)" = "zelto-premium $version" ] || fail "--version: $("$program" --version)"
     "$program" --help | grep -q -- "--autostart" || fail "--help"
     settings=$root/ZeltoPre.INI
@@ -62,7 +65,7 @@ run)
         fail "domain add"
     grep -qx "password1=secret1" "$settings" || fail "the settings file was not written"
     "$emulator" --help >/dev/null || fail "zelto-service-emulator --help"
-    [ ! -e "$root/usr/bin/zelto-service-emulator" ] || fail "the service emulator is on PATH"
+    [ ! -e "$root$prefix/bin/zelto-service-emulator" ] || fail "the service emulator is on PATH"
     ;;
 
 *)

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Checks of the installed tree: check-install.sh STEP BUILD_DIR DESTDIR
-#   install     cmake --install into DESTDIR with prefix /usr (the other steps read that tree)
+#   install     cmake --install into DESTDIR with the configured prefix (the other steps read that tree)
 #   layout      every file where desktops, systemd, man and bash look for it
 #   desktop     desktop-file-validate on the desktop entry and on the autostart entries the program writes
 #   units       systemd-analyze verify on the units (skipped without systemd-analyze)
 #   man         the manual page renders without a warning
 #   completion  bash -n, then completions for typed command lines
+#   hardening   every installed program and module: full RELRO, stack protector, fortified calls, PIE
 set -euo pipefail
 step=$1 build=$2 destdir=$(realpath -m "$3")
-usr=$destdir/usr
+# The programs find their modules under the prefix they were configured for (/usr for the package).
+prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:[A-Z]*=//p' "$build/CMakeCache.txt")
+usr=$destdir$prefix
 
 fail() {
     echo "FAIL: $*" >&2
@@ -18,7 +21,7 @@ fail() {
 case $step in
 install)
     rm -rf "$destdir"
-    DESTDIR=$destdir cmake --install "$build" --prefix /usr >/dev/null
+    DESTDIR=$destdir cmake --install "$build" >/dev/null
     ;;
 
 layout)
@@ -31,18 +34,18 @@ layout)
         lib/{sysusers,tmpfiles}.d/zelto-premium.conf
     )
     for file in "${expected[@]}"; do
-        [ -f "$usr/$file" ] || fail "missing /usr/$file"
+        [ -f "$usr/$file" ] || fail "missing $prefix/$file"
     done
-    extra=$(cd "$destdir" && find . -type f | sed 's|^\./usr/||' | sort | comm -23 - <(printf '%s\n' "${expected[@]}" | sort))
+    extra=$(cd "$destdir" && find . -type f | sed "s|^\./${prefix#/}/||" | sort | comm -23 - <(printf '%s\n' "${expected[@]}" | sort))
     [ -z "$extra" ] || fail "unexpected files: $extra"
     [ -x "$usr/bin/zelto-premium" ] || fail "zelto-premium is not executable"
     for size in 16 32 48 128; do
         file -b "$usr/share/icons/hicolor/${size}x$size/apps/zelto-premium.png" | grep -q "PNG image data, $size x $size" ||
             fail "the ${size}px icon is not ${size}x$size"
     done
-    grep -qx 'ExecStart=/usr/bin/zelto-premium --headless' "$usr/lib/systemd/user/zelto-premium.service" ||
+    grep -qx "ExecStart=$prefix/bin/zelto-premium --headless" "$usr/lib/systemd/user/zelto-premium.service" ||
         fail "user unit: ExecStart"
-    grep -qx 'ExecStart=/usr/bin/zelto-premium --settings /etc/zelto-premium/ZeltoPre.INI --headless' \
+    grep -qx "ExecStart=$prefix/bin/zelto-premium --settings /etc/zelto-premium/ZeltoPre.INI --headless" \
         "$usr/lib/systemd/system/zelto-premium.service" || fail "system unit: ExecStart"
     for manager in user system; do
         grep -qx 'LimitCORE=0' "$usr/lib/systemd/$manager/zelto-premium.service" || fail "$manager unit: core files"
@@ -80,7 +83,7 @@ units)
     trap 'rm -rf "$work"' EXIT
     for manager in user system; do
         mkdir -p "$work/$manager"
-        sed "s|^ExecStart=/usr/bin/|ExecStart=$usr/bin/|" "$usr/lib/systemd/$manager/zelto-premium.service" \
+        sed "s|^ExecStart=$prefix/bin/|ExecStart=$usr/bin/|" "$usr/lib/systemd/$manager/zelto-premium.service" \
             >"$work/$manager/zelto-premium.service"
     done
     mkdir -p "$work/runtime"
@@ -161,6 +164,27 @@ completion)
     check "" zelto-premium domain remove example com s3
     (cd "$work/files" && check "" zelto-premium domain add example com s3)
     check "" zelto-premium status ""
+    ;;
+
+hardening)
+    mapfile -t files < <(find "$usr/bin" "$usr/libexec" "$usr/lib/zelto-premium" -type f 2>/dev/null | sort)
+    [ ${#files[@]} -ge 3 ] || fail "hardening: found only ${files[*]}"
+    for file in "${files[@]}"; do
+        name=${file#"$destdir"}
+        readelf -lW "$file" | grep -q GNU_RELRO || fail "$name: no RELRO"
+        readelf -d "$file" | grep -q "(FLAGS).*BIND_NOW" || fail "$name: relocations not bound at start (-z now)"
+        imports=$(nm -D --undefined-only "$file" | awk '{print $2}' | sed 's/@.*//')
+        grep -qx __stack_chk_fail <<<"$imports" || fail "$name: built without the stack protector"
+        # With _FORTIFY_SOURCE=2 every call of the printf family becomes its checked variant.
+        plain=$(grep -xE "v?s?n?printf|v?fprintf" <<<"$imports" | paste -sd ' ' || true)
+        [ -z "$plain" ] || fail "$name: unfortified calls: $plain"
+        case $file in
+        *.so) ;;
+        *) readelf -d "$file" | grep -q "(FLAGS_1).*PIE" || fail "$name: not a position-independent executable" ;;
+        esac
+    done
+    grep -qE '^__[a-z]+_chk$' < <(nm -D --undefined-only "$usr/bin/zelto-premium" | awk '{print $2}' | sed 's/@.*//' |
+        grep -v __stack_chk_fail) || fail "$prefix/bin/zelto-premium: built without _FORTIFY_SOURCE"
     ;;
 
 *)

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -111,7 +113,9 @@ TEST_F(SettingsFileSafetyTest, FileGrownPastTheLimitIsRefused) {
     EXPECT_EQ(settings.LastError().fault, SettingsFault::TooLarge);
 }
 
-TEST_F(SettingsFileSafetyTest, ReadsAndLockScopesCreateNothing) {
+// A copied-in file without a lock file: reading leaves none behind, while a change holds other processes
+// off from before its first read, so that two first changes cannot both start from the same state.
+TEST_F(SettingsFileSafetyTest, ReadingCreatesNothingAndAChangeLocksOthersOutBeforeItsFirstRead) {
     WriteFile(path_, kGood);
     {
         const SettingsFile settings(path_);
@@ -122,13 +126,26 @@ TEST_F(SettingsFileSafetyTest, ReadsAndLockScopesCreateNothing) {
     EXPECT_FALSE(fs::exists(lock_));
     SettingsFile writer(path_);
     {
-        const SettingsFile::Lock lock(writer);
-        ASSERT_TRUE(writer.WriteText("updatedip", "10.0.0.3"));
+        const SettingsFile::ChangeLock change(writer);
+        ASSERT_TRUE(change);
+        EXPECT_EQ(InChild([&] {
+                      const int fd = ::open(lock_.c_str(), O_RDWR | O_CLOEXEC);
+                      return fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK ? 0 : 1;
+                  }),
+                  0)
+            << "another process could take the lock";
+        EXPECT_EQ(writer.ReadText("updatedip"), "10.0.0.1");
     }
-    EXPECT_TRUE(fs::exists(lock_));
+    EXPECT_EQ(ReadFile(path_), kGood);
+    EXPECT_EQ(InChild([&] {
+                  const int fd = ::open(lock_.c_str(), O_RDWR | O_CLOEXEC);
+                  return fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : 1;
+              }),
+              0)
+        << "the lock outlived the change";
 }
 
-// A folder others may not write in: the error names the lock file a writer could not create, and why.
+// A folder others may not write in: the error names the lock file a change or a write could not create, and why.
 TEST_F(SettingsFileSafetyTest, LockThatCannotBeCreatedIsNamedWithItsReason) {
     WriteFile(path_, kGood);
     fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
@@ -138,16 +155,21 @@ TEST_F(SettingsFileSafetyTest, LockThatCannotBeCreatedIsNamedWithItsReason) {
                   if (root && (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0))
                       return 2;
                   SettingsFile settings(path_);
+                  const auto lockRefused = [&] {
+                      const SettingsError error = settings.LastError();
+                      return error.fault == SettingsFault::LockFailed && error.file == lock_ &&
+                             error.reason == std::errc::permission_denied;
+                  };
+                  if (const SettingsFile::ChangeLock change(settings); change)
+                      return 3;
+                  if (!lockRefused())
+                      return 4;
                   if (settings.ReadText("updatedip") != "10.0.0.1" || settings.WriteText("updatedip", "x"))
                       return 3;
-                  const SettingsError error = settings.LastError();
-                  return error.fault == SettingsFault::LockFailed && error.file == lock_ &&
-                                 error.reason == std::errc::permission_denied
-                             ? 0
-                             : 4;
+                  return lockRefused() ? 0 : 4;
               }),
               0)
-        << "2 could not drop root, 3 read or write went wrong, 4 wrong error";
+        << "2 could not drop root, 3 lock, read or write went wrong, 4 wrong error";
     EXPECT_EQ(ReadFile(path_), kGood);
     EXPECT_FALSE(fs::exists(lock_));
 }

@@ -153,7 +153,7 @@ TEST_F(SettingsFileTest, LockedChangeIsSeenWhole) {
     std::atomic<bool> released = false;
     std::thread reader;
     {
-        SettingsFile::Lock lock(writer);
+        const SettingsFile::ChangeLock lock(writer);
         writer.WriteText("first_level1", "com");
         reader = std::thread([&] {
             const SettingsFile other(path_);
@@ -163,7 +163,7 @@ TEST_F(SettingsFileTest, LockedChangeIsSeenWhole) {
             EXPECT_EQ(other.ReadText("first_level1"), "com");
         });
         std::this_thread::sleep_for(100ms);
-        const SettingsFile::Lock again(writer); // re-entrant for this thread
+        const SettingsFile::ChangeLock again(writer); // re-entrant for this thread
         writer.WriteInt("numofdomains", 1);
         released = true;
     }

@@ -43,7 +43,7 @@ struct World {
         app = std::make_unique<CClientApp>(
             ShellPorts{settings, http ? *http : fakes.http, fakes.autodial, fakes.addresses, fakes.clock, sound},
             hooks);
-        sound.trayHidden = [this] { return app->m_pTrayIcon && app->m_pTrayIcon->IsHidden(); };
+        sound.trayHidden = [this] { return app->TrayIcon() && app->TrayIcon()->IsHidden(); };
     }
 
     fakes::TempDir dir;
@@ -67,8 +67,8 @@ private slots:
     void startUpWithoutDomains() {
         World world(false);
         world.onProperties = [&](DialogContext& context) {
-            QVERIFY(world.app->m_pTrayIcon->Icon().isVisible());
-            QCOMPARE(world.app->m_pTrayIcon->Icon().toolTip(), QStringLiteral("Zelto Premium Online!"));
+            QVERIFY(world.app->TrayIcon()->Icon().isVisible());
+            QCOMPARE(world.app->TrayIcon()->Icon().toolTip(), QStringLiteral("Zelto Premium Online!"));
             QTRY_VERIFY(!world.sound.Played().empty()); // INTROSOUND
             context.hideTrayIcon();
             context.sound.PlaySoundCue("OUCH");
@@ -86,9 +86,9 @@ private slots:
         world.fakes.http.AnswerLine("/premium/update.asp", "ip203.0.113.5");
         world.app->InitInstance();
         QCOMPARE(world.propertiesRuns, 0);
-        QTRY_COMPARE(world.app->m_pTrayIcon->Icon().toolTip(),
+        QTRY_COMPARE(world.app->TrayIcon()->Icon().toolTip(),
                      QStringLiteral("Zelto Premium Online! IP Address->203.0.113.5"));
-        QVERIFY(world.app->m_pTrayIcon->OnTrayNotification(QSystemTrayIcon::DoubleClick));
+        QVERIFY(world.app->TrayIcon()->OnTrayNotification(QSystemTrayIcon::DoubleClick));
         QCOMPARE(world.opened, QList<QUrl>{QUrl(QStringLiteral("https://127.0.0.1:8080/premium/manage_dns.asp"))});
     }
 
@@ -119,7 +119,7 @@ private slots:
                     return;
                 poll.stop();
                 clock.start();
-                world.app->m_pTrayIcon->PopupMenu()->actions().at(3)->trigger();
+                world.app->TrayIcon()->PopupMenu()->actions().at(3)->trigger();
             });
             poll.start(10);
             QTimer::singleShot(10000, &poll, [] { QCoreApplication::exit(99); });

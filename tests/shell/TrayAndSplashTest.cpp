@@ -1,5 +1,4 @@
 // The tray icon and the splash window on the offscreen platform.
-#include "shell/MainFrm.h"
 #include "shell/SplashWnd.h"
 #include "shell/SystemTray.h"
 
@@ -14,13 +13,12 @@ using namespace zelto;
 class TrayAndSplashTest : public QObject {
     Q_OBJECT
 
-    CMainFrm frame;
     const QIcon image{QStringLiteral(":/icons/tray-32.png")};
 
 private slots:
     void menuHoldsTheFourCommandsWithTheFirstBold() {
         CSystemTray tray;
-        QVERIFY(tray.Create(&frame, "Zelto Premium Online!", image));
+        QVERIFY(tray.Create("Zelto Premium Online!", image));
         QStringList texts;
         for (const QAction* action : tray.PopupMenu()->actions())
             texts << action->text() + (action->font().bold() ? QStringLiteral(" (bold)") : QString());
@@ -29,12 +27,29 @@ private slots:
         QCOMPARE(tray.PopupMenu()->defaultAction(), tray.PopupMenu()->actions().at(0));
     }
 
+    // A double-click runs the default item and nothing else does; an icon never created takes no click.
+    void onlyADoubleClickRunsTheDefaultItem() {
+        CSystemTray tray;
+        QVERIFY(!tray.OnTrayNotification(QSystemTrayIcon::DoubleClick));
+        QVERIFY(tray.Create("Zelto Premium Online!", image));
+        QList<QSignalSpy*> spies;
+        for (const TrayMenuEntry& entry : kTrayMenu)
+            spies << new QSignalSpy(tray.Action(entry.command), &QAction::triggered);
+        for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::DoubleClick})
+            QVERIFY(tray.OnTrayNotification(reason));
+        QStringList runs;
+        for (QSignalSpy* spy : spies)
+            runs << QString::number(spy->count());
+        qDeleteAll(spies);
+        QCOMPARE(runs.join(QLatin1Char(' ')), QStringLiteral("1 0 0 0"));
+    }
+
     void tooltipIsCutAt63Characters() {
         for (int length : {63, 64, 300}) {
             const std::string text(static_cast<std::size_t>(length), 'a');
             const QString shown(qMin(length, 63), QLatin1Char('a'));
             CSystemTray created;
-            created.Create(&frame, text, image);
+            created.Create(text, image);
             QCOMPARE(created.Icon().toolTip(), shown);
             QVERIFY(created.SetTooltipText("Zelto Premium Online!") && created.SetTooltipText(text));
             QCOMPARE(created.Icon().toolTip(), shown);
@@ -43,7 +58,7 @@ private slots:
 
     void hiddenIconTakesNoTooltipAndHidesOnce() {
         CSystemTray tray;
-        tray.Create(&frame, "Zelto Premium Online!", image);
+        tray.Create("Zelto Premium Online!", image);
         tray.HideIcon();
         QVERIFY(!tray.SetTooltipText("Zelto Premium Online! IP Address->10.0.0.1"));
         QCoreApplication::processEvents();

@@ -117,7 +117,8 @@ private slots:
             shown.Click(kAddDomain);
             QCOMPARE(shown.Status(), QString::fromLatin1(row.status));
             const std::string password = std::string(row.password).substr(0, 8);
-            QCOMPARE(shown.Boxes(), (QStringList{row.domain, row.topLevel, QString::fromStdString(password)}));
+            QCOMPARE(shown.Boxes(), (QStringList{QString::fromLatin1(row.domain), QString::fromLatin1(row.topLevel),
+                                                 QString::fromStdString(password)}));
             QCOMPARE(world.settings.ReadText("password1"), row.status[0] == 'D' ? password : std::string());
         }
     }
@@ -139,19 +140,20 @@ private slots:
         shown.Enter("zelto", "com", "wrong1");
         shown.Click(kRemoveDomain);
         QCOMPARE(shown.Status(), QStringLiteral("Domain zelto.com, home.net loaded."));
-        QCOMPARE(shown.Boxes(), (QStringList{"", "", ""}));
+        QCOMPARE(shown.Boxes(), (QStringList{QString(), QString(), QString()}));
 
         shown.Enter("zelto", "com", "secret1");
         shown.Click(kRemoveDomain);
         QCOMPARE(shown.Status(), QStringLiteral("Domain home.net loaded."));
-        QCOMPARE(shown.Boxes(), (QStringList{"", "", ""}));
+        QCOMPARE(shown.Boxes(), (QStringList{QString(), QString(), QString()}));
         QCOMPARE(world.settings.ReadText("second_level1"), std::string("home"));
 
         shown.Enter("home", "net", "secret2");
         shown.Click(kClearAllDomains);
         QCOMPARE(shown.Status(), QStringLiteral("No Domains Loaded!"));
         QCOMPARE(world.settings.ReadText("numofdomains"), std::string("0"));
-        QCOMPARE(shown.Boxes(), (QStringList{"home", "net", "secret2"}));
+        QCOMPARE(shown.Boxes(),
+                 (QStringList{QStringLiteral("home"), QStringLiteral("net"), QStringLiteral("secret2")}));
     }
 
     // Quit, Esc and the close button end the program alike: the icon goes, "OUCH" plays to its end, the

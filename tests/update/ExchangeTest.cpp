@@ -55,6 +55,24 @@ TEST_F(ExchangeTest, UrlCarriesTheAddressOnlyWhenGivenAndEncodesWhatWouldBreakTh
     }
 }
 
+TEST_F(ExchangeTest, UpdateServerWithItsSchemeDecidesTheUrlsScheme) {
+    const struct {
+        const char* updateServer;
+        const char* url;
+    } cases[] = {
+        {"", "http://dynamic.zelto.com/premium/update.asp?"},
+        {"127.0.0.1:8080", "http://127.0.0.1:8080/premium/update.asp?"},
+        {"https://update.example:8443", "https://update.example:8443/premium/update.asp?"},
+        {"HTTPS://update.example/", "https://update.example/premium/update.asp?"},
+        {"http://update.example", "http://update.example/premium/update.asp?"},
+    };
+    for (const auto& c : cases) {
+        settings.WriteText("updateserver", c.updateServer);
+        Run(world.http);
+        EXPECT_TRUE(world.http.Requests().back().starts_with(c.url)) << world.http.Requests().back();
+    }
+}
+
 struct AnswerCase {
     const char* name;
     int status; // 0: the connection closes without an answer
@@ -116,12 +134,13 @@ TEST_F(ExchangeTest, DialUpIsOffForTheRequestAndAnyMessageAndBackOnAsOneAfter) {
     const struct {
         std::uint32_t before;
         bool exists;
-        HttpFetch answer;
+        bool obtained;
+        const char* firstLine;
         std::vector<std::uint32_t> seen; // during the request, during a message, after
     } cases[] = {
-        {1, true, {true, "ip203.0.113.7"}, {0, 1}},    {1, true, {false, ""}, {0, 1}},
-        {1, true, {true, "wrongpassword"}, {0, 0, 1}}, {7, true, {true, "success"}, {0, 1}},
-        {0, true, {true, "ip203.0.113.7"}, {0, 0}},    {1, false, {true, "ip203.0.113.7"}, {1, 1}},
+        {1, true, true, "ip203.0.113.7", {0, 1}},    {1, true, false, "", {0, 1}},
+        {1, true, true, "wrongpassword", {0, 0, 1}}, {7, true, true, "success", {0, 1}},
+        {0, true, true, "ip203.0.113.7", {0, 0}},    {1, false, true, "ip203.0.113.7", {1, 1}},
     };
     std::vector<std::uint32_t> seen;
     world.http.onRequest = [&](const std::string&) { seen.push_back(world.autodial.value); };
@@ -130,10 +149,10 @@ TEST_F(ExchangeTest, DialUpIsOffForTheRequestAndAnyMessageAndBackOnAsOneAfter) {
         seen.clear();
         world.autodial.value = c.before;
         world.autodial.exists = c.exists;
-        world.http.Answer("update.asp", c.answer, true);
+        world.http.Answer("update.asp", HttpFetch{c.obtained, c.firstLine}, true);
         Run(world.http);
         seen.push_back(world.autodial.value);
-        EXPECT_EQ(seen, c.seen) << c.before << " " << c.answer.firstLine;
+        EXPECT_EQ(seen, c.seen) << c.before << " " << c.firstLine;
     }
 }
 

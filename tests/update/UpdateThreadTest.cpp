@@ -72,6 +72,19 @@ TEST_F(UpdateThreadTest, IncompleteEntriesAndIndexesAboveTheStoredOnesAreSkipped
     EXPECT_EQ(Sent(), (Addresses{"alpha", "gamma"}));
 }
 
+TEST_F(UpdateThreadTest, KeepsItsSessionUntilTheCaFileChanges) {
+    AddDomains({"example"});
+    world.http.AnswerLine("update.asp", "ip203.0.113.7");
+    CUpdateThread thread(ports);
+    thread.RunOnce();
+    thread.RunOnce();
+    settings.WriteText("cafile", "/etc/zelto-premium/ca.pem");
+    thread.RunOnce();
+    thread.RunOnce();
+    EXPECT_EQ(world.http.TrustOpened(), (std::vector<HttpTrust>{HttpTrust{}, HttpTrust{"/etc/zelto-premium/ca.pem"}}));
+    EXPECT_EQ(world.http.SessionsClosed(), 1);
+}
+
 TEST_F(UpdateThreadTest, SessionThatCannotBeOpenedIsTriedAgainBeforeEachPass) {
     AddDomains({"alpha"});
     world.http.failOpen = true;

@@ -1,7 +1,8 @@
-# Tests of the exchange: URLs, answers over the libcurl session against the emulator, dial-up guard.
+# Tests of the exchange: URLs, answers over the libcurl session against the emulator, dial-up guard, TLS.
 add_executable(exchange_tests
     ${CMAKE_CURRENT_LIST_DIR}/ExchangeTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TlsExchangeTest.cpp
 )
-target_link_libraries(exchange_tests PRIVATE zelto_build_flags zelto_platform zelto_emulator zelto_test_fakes
-    GTest::gtest_main)
+target_link_libraries(exchange_tests PRIVATE zelto_build_flags zelto_platform zelto_curl zelto_emulator
+    zelto_test_fakes zelto_test_certificates GTest::gtest_main)
 gtest_discover_tests(exchange_tests)

@@ -19,6 +19,8 @@ const char* const kUsage =
     "  --ipcheck-address ADDR   what /premium/ipcheck.asp reports (default: the caller's address)\n"
     "  --fault KIND             misbehave on every page: delay:MS, close, status:CODE[:BODY],\n"
     "                           redirect:LOCATION, longline:BYTES\n"
+    "  --tls-cert FILE          serve https with this PEM certificate (chain); needs --tls-key\n"
+    "  --tls-key FILE           the certificate's PEM private key\n"
     "  --log                    print a line per request on standard error, password masked\n"
     "  --help                   show this help and exit\n"
     "\n"
@@ -158,6 +160,10 @@ bool ParseArguments(const std::vector<std::string>& args, Arguments& result, std
         } else if (name == "--accounts") {
             if (!LoadAccounts(value, result.accounts, error))
                 return false;
+        } else if (name == "--tls-cert") {
+            result.tls.cert = value;
+        } else if (name == "--tls-key") {
+            result.tls.key = value;
         } else if (name == "--ipcheck-address") {
             result.options.ipCheckAddress = value;
         } else if (name == "--fault") {
@@ -171,6 +177,10 @@ bool ParseArguments(const std::vector<std::string>& args, Arguments& result, std
             error = "unknown argument " + name;
             return false;
         }
+    }
+    if (result.tls.cert.empty() != result.tls.key.empty()) {
+        error = "--tls-cert and --tls-key go together";
+        return false;
     }
     return true;
 }

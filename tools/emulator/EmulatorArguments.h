@@ -12,6 +12,7 @@ namespace zelto::emulator {
 // What the zelto-service-emulator command line asks for.
 struct Arguments {
     Options options;
+    TlsFiles tls;
     std::vector<Account> accounts;
     Fault fault;
     bool help = false;

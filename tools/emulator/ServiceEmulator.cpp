@@ -1,34 +1,30 @@
 #include "ServiceEmulator.h"
 
-#include "HttpWire.h"
+#include "ConnectionCloser.h"
+#include "ConnectionThreads.h"
 #include "ServicePages.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <httplib.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
+#include <cctype>
 #include <condition_variable>
 #include <cstdio>
-#include <list>
 #include <mutex>
-#include <system_error>
+#include <stdexcept>
 #include <thread>
 
 namespace zelto::emulator {
 
 namespace {
 
-// Bounds that keep a misbehaving client from tying the emulator up.
-constexpr std::size_t kMaxConnections = 64;
-constexpr std::size_t kMaxHead = 16 * 1024;
+// Enough threads for every connection a test or a benchmark keeps open at once; each kept connection holds one.
+constexpr std::size_t kMaxThreads = 64;
+constexpr std::size_t kMaxRequestsPerConnection = 10000;
 constexpr std::size_t kMaxRequestBody = 1024 * 1024;
-constexpr int kMaxRequestsPerConnection = 10000;
-constexpr std::chrono::milliseconds kIdle{10000};
+// A client that neither sends nor reads for this long is dropped.
+constexpr int kIdleSeconds = 10;
 constexpr std::size_t kChunk = 64 * 1024;
 
 std::string FirstLineOf(const std::string& body) {
@@ -37,213 +33,172 @@ std::string FirstLineOf(const std::string& body) {
     return line.size() > 80 ? line.substr(0, 80) + "..." : line;
 }
 
+// The target with the value of every "password" parameter replaced by "***", for the log.
+std::string MaskPasswordInTarget(std::string_view target) {
+    std::string result(target);
+    for (std::size_t from = result.find('?'); from != std::string::npos; from = result.find('&', from + 1)) {
+        const std::size_t name = from + 1;
+        if (result.compare(name, 9, "password=") != 0)
+            continue;
+        const std::size_t value = name + 9;
+        const std::size_t end = result.find('&', value);
+        result.replace(value, end == std::string::npos ? std::string::npos : end - value, "***");
+    }
+    return result;
+}
+
+// The library files the connection's addresses among the headers, under names no client sends.
+std::vector<std::string> SentHeaderNames(const httplib::Request& request) {
+    std::vector<std::string> names;
+    for (const auto& [name, value] : request.headers) {
+        if (name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" || name == "LOCAL_PORT")
+            continue;
+        std::string lower = name;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        names.push_back(std::move(lower));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+Request PageRequest(const httplib::Request& request) {
+    Request page{request.path, {}, request.remote_addr};
+    for (const auto& [name, value] : request.params)
+        page.query.emplace(name, value); // a multimap in arrival order: the first of a name stays
+    return page;
+}
+
+std::unique_ptr<httplib::Server> MakeServer(const TlsFiles& tls) {
+    if (tls.cert.empty() != tls.key.empty())
+        throw std::runtime_error("--tls-cert and --tls-key go together");
+    if (tls.cert.empty())
+        return std::make_unique<httplib::Server>();
+    auto server = std::make_unique<httplib::SSLServer>(tls.cert.c_str(), tls.key.c_str());
+    if (!server->is_valid())
+        throw std::runtime_error("cannot load the TLS certificate " + tls.cert + " and key " + tls.key);
+    return server;
+}
+
 } // namespace
 
 struct ServiceEmulator::Impl {
-    struct Live {
-        int fd;
-        std::thread thread;
-        bool done = false;
-    };
-
     Options options;
     ServicePages pages;
-    int listener = -1;
+    std::unique_ptr<httplib::Server> http;
     int port = 0;
-    std::chrono::steady_clock::time_point deadline;
     std::atomic<int> requests{0};
     std::atomic<int> connections{0};
+    std::atomic<bool> listenerEnded{false};
 
     mutable std::mutex mutex;
     std::condition_variable changed;
     bool stopping = false;
     bool finished = false;
     Fault fault;
-    std::list<Live> live;
-    std::thread server;
+    std::vector<std::string> lastHeaderNames;
+    std::thread listener;
+    std::thread timer; // ends the emulator at the end of its lifetime, or at Stop
 
-    explicit Impl(Options given) : options(std::move(given)) {
+    Impl(Options given, const TlsFiles& tls) : options(std::move(given)), http(MakeServer(tls)) {
         pages.SetIpCheckAddress(options.ipCheckAddress);
-        listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (listener < 0)
-            throw std::system_error(errno, std::generic_category(), "socket");
-        int yes = 1;
-        ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(static_cast<std::uint16_t>(options.port));
-        socklen_t length = sizeof address;
-        if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(listener, 64) != 0 ||
-            ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            int error = errno;
-            ::close(listener);
-            throw std::system_error(error, std::generic_category(), "cannot listen on 127.0.0.1");
-        }
-        port = ntohs(address.sin_port);
-        deadline = std::chrono::steady_clock::now() + options.lifetime;
-        server = std::thread([this] { Serve(); });
+        http->new_task_queue = [this] { return new ConnectionThreads(connections, kMaxThreads); };
+        http->set_keep_alive_max_count(kMaxRequestsPerConnection);
+        http->set_keep_alive_timeout(kIdleSeconds);
+        http->set_read_timeout(kIdleSeconds);
+        http->set_write_timeout(kIdleSeconds);
+        http->set_payload_max_length(kMaxRequestBody);
+        // Head and body leave in separate writes; without this each answer would wait out a delayed ACK.
+        http->set_tcp_nodelay(true);
+        http->Get(".*",
+                  [this](const httplib::Request& request, httplib::Response& response) { Respond(request, response); });
+        port = options.port == 0 ? http->bind_to_any_port("127.0.0.1")
+                                 : (http->bind_to_port("127.0.0.1", options.port) ? options.port : -1);
+        if (port <= 0)
+            throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(options.port));
+        listener = std::thread([this] {
+            http->listen_after_bind();
+            listenerEnded = true;
+        });
+        timer = std::thread([this] { RunLifetime(); });
     }
 
-    bool Stopping() const {
-        std::lock_guard lock(mutex);
-        return stopping;
-    }
-
-    void Log(const std::string& peer, const Request* request, const std::string& outcome) const {
-        if (!options.log)
-            return;
-        std::string target = request ? request->method + " " + MaskPasswordInTarget(request->target) : "(bad request)";
-        std::fprintf(stderr, "%s %s -> %s\n", peer.c_str(), target.c_str(), outcome.c_str());
-        std::fflush(stderr);
-    }
-
-    void Serve() {
-        for (;;) {
-            {
-                std::lock_guard lock(mutex);
-                if (stopping || std::chrono::steady_clock::now() >= deadline) {
-                    stopping = true;
-                    break;
-                }
-            }
-            Reap();
-            pollfd entry{listener, POLLIN, 0};
-            if (::poll(&entry, 1, 50) <= 0)
-                continue;
-            sockaddr_in peerAddress{};
-            socklen_t length = sizeof peerAddress;
-            int fd = ::accept4(listener, reinterpret_cast<sockaddr*>(&peerAddress), &length, SOCK_CLOEXEC);
-            if (fd < 0)
-                continue;
-            ++connections;
-            char text[INET_ADDRSTRLEN] = "";
-            ::inet_ntop(AF_INET, &peerAddress.sin_addr, text, sizeof text);
-            std::lock_guard lock(mutex);
-            if (live.size() >= kMaxConnections) {
-                ::close(fd);
-                continue;
-            }
-            Live& slot = live.emplace_back(Live{fd, {}, false});
-            try {
-                slot.thread = std::thread([this, &slot, peer = std::string(text)] { Handle(slot, peer); });
-            } catch (const std::system_error&) {
-                // Out of threads: turn this connection away rather than stop serving.
-                ::close(fd);
-                live.pop_back();
-            }
-        }
+    void RunLifetime() {
         {
-            std::lock_guard lock(mutex);
-            for (Live& slot : live)
-                if (slot.fd >= 0)
-                    ::shutdown(slot.fd, SHUT_RDWR);
+            std::unique_lock lock(mutex);
+            changed.wait_for(lock, options.lifetime, [this] { return stopping; });
+            stopping = true;
         }
         changed.notify_all();
-        for (Live& slot : live)
-            slot.thread.join();
-        ::close(listener);
+        // A stop before the listener runs would be lost, and leave it waiting in accept for ever.
+        while (!http->is_running() && !listenerEnded)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        http->stop();
+        listener.join();
         std::lock_guard lock(mutex);
-        live.clear();
         finished = true;
         changed.notify_all();
     }
 
-    // Joins the threads of connections that have ended.
-    void Reap() {
-        std::list<Live> ended;
-        {
-            std::lock_guard lock(mutex);
-            for (auto it = live.begin(); it != live.end();) {
-                auto next = std::next(it);
-                if (it->done)
-                    ended.splice(ended.end(), live, it);
-                it = next;
-            }
-        }
-        for (Live& slot : ended)
-            slot.thread.join();
+    void Log(const httplib::Request& request, const std::string& outcome) const {
+        if (!options.log)
+            return;
+        std::fprintf(stderr, "%s %s %s -> %s\n", request.remote_addr.c_str(), request.method.c_str(),
+                     MaskPasswordInTarget(request.target).c_str(), outcome.c_str());
+        std::fflush(stderr);
     }
 
-    void Handle(Live& slot, const std::string& peer) {
-        ServeConnection(slot.fd, peer);
-        std::lock_guard lock(mutex);
-        ::close(slot.fd);
-        slot.fd = -1;
-        slot.done = true;
+    // The library still writes the response, which goes nowhere once the connection is shut down; should the
+    // connection not be found, the client gets a 500 rather than a normal answer.
+    void CloseUnanswered(const httplib::Request& request, httplib::Response& response) const {
+        response.status = 500;
+        Log(request, CloseWithoutAnswer(request) ? "closed without answer" : "connection not found, answered 500");
     }
 
-    void ServeConnection(int fd, const std::string& peer) {
-        Connection connection(
-            fd, [this] { return Stopping(); }, kIdle);
-        for (int served = 0; served < kMaxRequestsPerConnection; ++served) {
-            bool tooLarge = false;
-            std::optional<std::string> head = connection.ReadHead(kMaxHead, tooLarge);
-            if (!head) {
-                if (tooLarge)
-                    connection.SendAll(ResponseHead(Response{431, "text/plain", {}, {}}, 0, false));
-                return;
-            }
-            ++requests;
-            std::optional<Request> request = ParseRequestHead(*head);
-            if (!request || request->contentLength > kMaxRequestBody) {
-                Log(peer, nullptr, "400");
-                connection.SendAll(ResponseHead(Response{400, "text/plain", {}, {}}, 0, false));
-                return;
-            }
-            request->peer = peer;
-            if (!connection.Skip(request->contentLength) || !Respond(connection, *request))
-                return;
-            if (!request->keepAlive)
-                return;
-        }
-    }
-
-    // Answers one request as the current fault says; false when the connection is to be closed.
-    bool Respond(Connection& connection, const Request& request) {
+    // Answers one request as the current fault says.
+    void Respond(const httplib::Request& request, httplib::Response& response) {
+        ++requests;
         Fault now;
         {
             std::lock_guard lock(mutex);
             now = fault;
+            lastHeaderNames = SentHeaderNames(request);
         }
         switch (now.kind) {
         case Fault::Kind::Delay: {
             std::unique_lock lock(mutex);
-            if (changed.wait_for(lock, now.delay, [this] { return stopping; }))
-                return false;
+            if (changed.wait_for(lock, now.delay, [this] { return stopping; })) {
+                lock.unlock();
+                return CloseUnanswered(request, response);
+            }
             break;
         }
         case Fault::Kind::CloseWithoutAnswer:
-            Log(request.peer, &request, "closed without answer");
-            return false;
-        case Fault::Kind::Response: {
-            Response response{now.status, "text/plain", now.body, now.location};
-            Log(request.peer, &request, std::to_string(now.status) + " " + FirstLineOf(now.body));
-            return connection.SendAll(ResponseHead(response, response.body.size(), request.keepAlive) + response.body);
+            return CloseUnanswered(request, response);
+        case Fault::Kind::Response:
+            return Send(request, response, Response{now.status, "text/plain", now.body, now.location});
+        case Fault::Kind::LongLine: {
+            const std::size_t bytes = now.longLineBytes;
+            response.set_content_provider(bytes, "text/plain",
+                                          [](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                                              static const std::string chunk(kChunk, 'x');
+                                              (void)offset;
+                                              return sink.write(chunk.data(), std::min(length, chunk.size()));
+                                          });
+            return Log(request, "200 " + std::to_string(bytes) + " bytes without line feed");
         }
-        case Fault::Kind::LongLine:
-            Log(request.peer, &request, "200 " + std::to_string(now.longLineBytes) + " bytes without line feed");
-            return SendLongLine(connection, now.longLineBytes, request.keepAlive);
         case Fault::Kind::None:
             break;
         }
-        Response response = pages.Answer(request);
-        Log(request.peer, &request, std::to_string(response.status) + " " + FirstLineOf(response.body));
-        return connection.SendAll(ResponseHead(response, response.body.size(), request.keepAlive) + response.body);
+        Send(request, response, pages.Answer(PageRequest(request)));
     }
 
-    static bool SendLongLine(Connection& connection, std::size_t bytes, bool keepAlive) {
-        if (!connection.SendAll(ResponseHead(Response{}, bytes, keepAlive)))
-            return false;
-        const std::string chunk(kChunk, 'x');
-        while (bytes > 0) {
-            std::size_t now = std::min(bytes, chunk.size());
-            if (!connection.SendAll(std::string_view(chunk).substr(0, now)))
-                return false;
-            bytes -= now;
-        }
-        return true;
+    void Send(const httplib::Request& request, httplib::Response& response, const Response& answer) const {
+        response.status = answer.status;
+        if (!answer.location.empty())
+            response.set_header("Location", answer.location);
+        response.set_content(answer.body, answer.contentType.c_str());
+        Log(request, std::to_string(answer.status) + " " + FirstLineOf(answer.body));
     }
 
     void Stop() {
@@ -252,12 +207,13 @@ struct ServiceEmulator::Impl {
             stopping = true;
         }
         changed.notify_all();
-        if (server.joinable() && server.get_id() != std::this_thread::get_id())
-            server.join();
+        if (timer.joinable() && timer.get_id() != std::this_thread::get_id())
+            timer.join();
     }
 };
 
-ServiceEmulator::ServiceEmulator(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {}
+ServiceEmulator::ServiceEmulator(Options options, TlsFiles tls)
+    : impl_(std::make_unique<Impl>(std::move(options), tls)) {}
 
 ServiceEmulator::~ServiceEmulator() {
     impl_->Stop();
@@ -294,6 +250,11 @@ int ServiceEmulator::Requests() const {
 
 int ServiceEmulator::Connections() const {
     return impl_->connections;
+}
+
+std::vector<std::string> ServiceEmulator::LastHeaderNames() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->lastHeaderNames;
 }
 
 void ServiceEmulator::Stop() {

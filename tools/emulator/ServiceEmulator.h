@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zelto::emulator {
 
@@ -39,11 +40,19 @@ struct Options {
     bool log = false;                  // a line per request on stderr, password masked
 };
 
+// PEM files of a certificate (chain) and its key: given, the emulator serves https instead of http.
+struct TlsFiles {
+    std::string cert;
+    std::string key;
+};
+
 // A stand-in for the Zelto Premium service on 127.0.0.1: update, initialize and ipcheck pages, and the web
-// site's pages. Runs on its own thread from construction until Stop, destruction or the end of its lifetime.
+// site's pages, over HTTP/1.1 with keep-alive, or over TLS when given a certificate. Serves on threads of its
+// own from construction until Stop, destruction or the end of its lifetime. Throws when it cannot listen or
+// cannot load the certificate.
 class ServiceEmulator {
 public:
-    explicit ServiceEmulator(Options options = {});
+    explicit ServiceEmulator(Options options = {}, TlsFiles tls = {});
     ~ServiceEmulator();
     ServiceEmulator(const ServiceEmulator&) = delete;
     ServiceEmulator& operator=(const ServiceEmulator&) = delete;
@@ -59,6 +68,8 @@ public:
     std::string RegisteredAddress(const std::string& host) const;
     int Requests() const;    // every request served, all pages
     int Connections() const; // every connection accepted
+    // The header names of the last request served, in lower case and sorted: what a client sends.
+    std::vector<std::string> LastHeaderNames() const;
     void Stop();
     void Wait(); // until stopped (by Stop or the lifetime)
 

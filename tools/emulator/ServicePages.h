@@ -1,6 +1,5 @@
 #pragma once
 
-#include "HttpWire.h"
 #include "ServiceEmulator.h"
 
 #include <map>
@@ -8,6 +7,20 @@
 #include <string>
 
 namespace zelto::emulator {
+
+// What a page needs of a request.
+struct Request {
+    std::string path;
+    std::map<std::string, std::string> query; // decoded names and values; the first of a repeated name wins
+    std::string peer;                         // dotted-decimal address of the client
+};
+
+struct Response {
+    int status = 200;
+    std::string contentType = "text/plain";
+    std::string body;
+    std::string location;
+};
 
 // The service's side of each page: accounts, the address registered per host, and the answers.
 class ServicePages {

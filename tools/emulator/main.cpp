@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
-        ServiceEmulator emulator(arguments.options);
+        ServiceEmulator emulator(arguments.options, arguments.tls);
         for (const Account& account : arguments.accounts)
             emulator.AddAccount(account);
         emulator.SetFault(arguments.fault);

@@ -121,9 +121,11 @@ private:
 } // namespace
 
 WinInetHttpSessionFactory::WinInetHttpSessionFactory(std::string agent, HttpTimeouts timeouts)
-    : agent_(Widen(agent)), timeouts_(timeouts) {}
+    : agent_(Widen(HttpAgentName(agent))), timeouts_(timeouts) {}
 
-std::unique_ptr<HttpSession> WinInetHttpSessionFactory::Open(const StopSignal* stop) {
+std::unique_ptr<HttpSession> WinInetHttpSessionFactory::Open(const StopSignal* stop, const HttpTrust& trust) {
+    if (!trust.caFile.empty())
+        return nullptr;
     HINTERNET internet = OpenInternet(agent_, timeouts_);
     if (internet == nullptr)
         return nullptr;

@@ -13,7 +13,9 @@ namespace zelto {
 class WinInetHttpSessionFactory : public HttpSessionFactory {
 public:
     explicit WinInetHttpSessionFactory(std::string agent, HttpTimeouts timeouts = {});
-    std::unique_ptr<HttpSession> Open(const StopSignal* stop = nullptr) override;
+    // WinINet verifies "https://" servers against the system's store only: a session asked to trust a CA file
+    // instead is not opened, rather than trust more than was asked.
+    std::unique_ptr<HttpSession> Open(const StopSignal* stop = nullptr, const HttpTrust& trust = {}) override;
 
 private:
     std::wstring agent_;

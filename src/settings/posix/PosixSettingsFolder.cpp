@@ -264,6 +264,10 @@ LockTake SettingsFolder::Impl::OpenLock(bool create) {
             Fail({SettingsFault::LockFailed, lockPlace.Shown(), LastOsError()});
             return LockTake::Failed;
         }
+        if (!fd && errno == EEXIST) {
+            // Another writer created it a moment ago: that one is the lock to share.
+            fd = UniqueFd(::openat(at, name, O_RDWR | O_NOFOLLOW | O_CLOEXEC));
+        }
     } else if (!fd && (errno == EACCES || errno == EROFS)) {
         // A reader that may not write the folder (a service's settings under /etc) still shares the lock.
         fd = UniqueFd(::openat(at, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));

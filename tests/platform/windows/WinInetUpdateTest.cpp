@@ -33,8 +33,8 @@ public:
         WatchedHttp& owner;
     };
 
-    std::unique_ptr<HttpSession> Open(const StopSignal* stop) override {
-        auto inner = winInet.Open(stop);
+    std::unique_ptr<HttpSession> Open(const StopSignal* stop, const HttpTrust& trust) override {
+        auto inner = winInet.Open(stop, trust);
         return inner ? std::make_unique<Session>(std::move(inner), *this) : nullptr;
     }
 

@@ -4,8 +4,11 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <mutex>
+#include <string_view>
 
 namespace zelto {
 
@@ -23,6 +26,13 @@ bool InitialiseCurl() {
     return initialised;
 }
 
+bool IsHttps(std::string_view url) {
+    constexpr std::string_view kScheme = "https://";
+    return url.size() >= kScheme.size() && std::equal(kScheme.begin(), kScheme.end(), url.begin(), [](char a, char b) {
+               return a == std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
 class CurlHttpSession : public HttpSession {
 public:
     CurlHttpSession(const StopSignal* stop) : stop_(stop) {}
@@ -35,7 +45,7 @@ public:
         curl_slist_free_all(headers_);
     }
 
-    bool Initialise(const std::string& agent, const HttpTimeouts& timeouts) {
+    bool Initialise(const std::string& agent, const HttpTimeouts& timeouts, const HttpTrust& trust) {
         easy_ = curl_easy_init();
         multi_ = curl_multi_init();
         if (!easy_ || !multi_)
@@ -51,16 +61,20 @@ public:
                   curl_easy_setopt(easy_, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK &&
                   curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers_) == CURLE_OK &&
                   curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
-                  curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK &&
                   curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK &&
                   curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, 5L) == CURLE_OK &&
-                  curl_easy_setopt(easy_, CURLOPT_AUTOREFERER, 1L) == CURLE_OK &&
+                  curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
+                  curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK &&
                   curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count())) ==
                       CURLE_OK &&
                   curl_easy_setopt(easy_, CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts.total.count())) == CURLE_OK &&
                   curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
                   curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlHttpSession::OnBody) == CURLE_OK &&
                   curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this) == CURLE_OK;
+        // A private service's bundle replaces the system's store rather than adding to it.
+        if (!trust.caFile.empty())
+            ok = ok && curl_easy_setopt(easy_, CURLOPT_CAINFO, trust.caFile.c_str()) == CURLE_OK &&
+                 curl_easy_setopt(easy_, CURLOPT_CAPATH, nullptr) == CURLE_OK;
 #if LIBCURL_VERSION_NUM >= 0x075700
         // A cancelled request must not wait for a name lookup still running in curl's resolver thread.
         ok = ok && curl_easy_setopt(easy_, CURLOPT_QUICK_EXIT, 1L) == CURLE_OK;
@@ -72,7 +86,10 @@ public:
         if (Stopped())
             return {};
         reading_ = Reading{};
+        // What was asked for over TLS is never handed on in clear.
+        const char* redirects = IsHttps(url) ? "https" : "http,https";
         if (curl_easy_setopt(easy_, CURLOPT_URL, url.c_str()) != CURLE_OK ||
+            curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, redirects) != CURLE_OK ||
             curl_multi_add_handle(multi_, easy_) != CURLM_OK)
             return {};
         bool done = false;
@@ -151,13 +168,13 @@ private:
 } // namespace
 
 CurlHttpSessionFactory::CurlHttpSessionFactory(std::string agent, HttpTimeouts timeouts)
-    : agent_(std::move(agent)), timeouts_(timeouts) {}
+    : agent_(HttpAgentName(agent)), timeouts_(timeouts) {}
 
-std::unique_ptr<HttpSession> CurlHttpSessionFactory::Open(const StopSignal* stop) {
+std::unique_ptr<HttpSession> CurlHttpSessionFactory::Open(const StopSignal* stop, const HttpTrust& trust) {
     if (!InitialiseCurl())
         return nullptr;
     auto session = std::make_unique<CurlHttpSession>(stop);
-    if (!session->Initialise(agent_, timeouts_))
+    if (!session->Initialise(agent_, timeouts_, trust))
         return nullptr;
     return session;
 }

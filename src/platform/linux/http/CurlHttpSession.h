@@ -10,7 +10,7 @@ namespace zelto {
 class CurlHttpSessionFactory : public HttpSessionFactory {
 public:
     explicit CurlHttpSessionFactory(std::string agent, HttpTimeouts timeouts = {});
-    std::unique_ptr<HttpSession> Open(const StopSignal* stop = nullptr) override;
+    std::unique_ptr<HttpSession> Open(const StopSignal* stop = nullptr, const HttpTrust& trust = {}) override;
 
 private:
     std::string agent_;

@@ -11,7 +11,7 @@ CurlModuleFactory::~CurlModuleFactory() {
     delete curl_;
 }
 
-std::unique_ptr<HttpSession> CurlModuleFactory::Open(const StopSignal* stop) {
+std::unique_ptr<HttpSession> CurlModuleFactory::Open(const StopSignal* stop, const HttpTrust& trust) {
     std::call_once(loaded_, [this] {
         std::string error;
         auto* entry = FindModuleEntry<decltype(zelto_create_curl_factory)>(kCurlModuleName, kCurlEntryName, error);
@@ -21,7 +21,7 @@ std::unique_ptr<HttpSession> CurlModuleFactory::Open(const StopSignal* stop) {
             std::fprintf(stderr, "zelto: https and other non-plain URLs cannot be fetched: %s\n",
                          entry ? "libcurl did not start" : error.c_str());
     });
-    return curl_ ? curl_->Open(stop) : nullptr;
+    return curl_ ? curl_->Open(stop, trust) : nullptr;
 }
 
 } // namespace zelto

@@ -21,7 +21,7 @@ class CurlModuleFactory : public HttpSessionFactory {
 public:
     CurlModuleFactory(std::string agent, HttpTimeouts timeouts) : agent_(std::move(agent)), timeouts_(timeouts) {}
     ~CurlModuleFactory() override;
-    std::unique_ptr<HttpSession> Open(const StopSignal* stop = nullptr) override;
+    std::unique_ptr<HttpSession> Open(const StopSignal* stop = nullptr, const HttpTrust& trust = {}) override;
 
 private:
     std::string agent_;

@@ -88,8 +88,10 @@ void HttpResponseParser::FeedEnd() {
 
 void HttpResponseParser::FeedHead(std::string_view& bytes) {
     // The head ends with an empty line; a lone LF ends lines as well as CRLF.
+    // Interim answers count against the one limit, so that a flood of them ends as surely as one long head.
+    const std::size_t limit = headLimit_ - std::min(headSeen_, headLimit_);
     const std::size_t before = pending_.size();
-    pending_.append(bytes.substr(0, std::min(bytes.size(), headLimit_ + 4 - std::min(before, headLimit_ + 4))));
+    pending_.append(bytes.substr(0, std::min(bytes.size(), limit + 4 - std::min(before, limit + 4))));
     std::size_t end = std::string::npos;
     std::size_t endLength = 0;
     for (std::size_t at = before > 3 ? before - 3 : 0; at < pending_.size(); ++at) {
@@ -107,8 +109,8 @@ void HttpResponseParser::FeedHead(std::string_view& bytes) {
             break;
     }
     // The limit counts the head without its blank line, which may take two more bytes to arrive.
-    if (end == std::string::npos || end > headLimit_) {
-        if (end != std::string::npos || pending_.size() >= headLimit_ + 2)
+    if (end == std::string::npos || end > limit) {
+        if (end != std::string::npos || pending_.size() >= limit + 2)
             Fail();
         bytes = {};
         return;
@@ -124,6 +126,7 @@ void HttpResponseParser::FeedHead(std::string_view& bytes) {
             return Fail();
         location_.clear();
         lengthSeen_ = encoded_ = chunkedLast_ = false;
+        headSeen_ += end + endLength;
         return; // an interim answer: the real one follows
     }
     state_ = State::Body;
@@ -131,7 +134,9 @@ void HttpResponseParser::FeedHead(std::string_view& bytes) {
         framing_ = Framing::None;
     if (framing_ == Framing::None || (framing_ == Framing::Length && remaining_ == 0))
         state_ = State::Done;
-    if (framing_ == Framing::UntilClose)
+    // A length beside a transfer coding, or a coding HTTP/1.0 does not know, leaves in doubt where this
+    // answer ends for whoever else reads the connection: it carries no further request.
+    if (framing_ == Framing::UntilClose || (encoded_ && (lengthSeen_ || !http11_)))
         keepAlive_ = false;
 }
 
@@ -239,7 +244,11 @@ void HttpResponseParser::FeedChunked(std::string_view& bytes) {
         if (!TakeFramingLine(bytes))
             return;
         const bool last = pending_ == "\r\n" || pending_ == "\n";
+        // Trailer lines are a head after the body, held to the same limit.
+        headSeen_ += pending_.size();
         pending_.clear();
+        if (headSeen_ > headLimit_)
+            return Fail();
         if (last)
             state_ = State::Done;
         return;

@@ -10,6 +10,7 @@ namespace zelto {
 // Reads one HTTP/1.x response as it arrives, in pieces of any size: the status, the Location header, whether
 // the connection may carry another request, and the first line of the body (chunked, sized, or up to the
 // close). Interim 1xx responses are skipped.
+// A response framed both by length and by transfer coding, or with a coding on HTTP/1.0, is not Reusable.
 class HttpResponseParser {
 public:
     enum class State {
@@ -19,7 +20,8 @@ public:
         Failed, // not HTTP, malformed framing, a head or first line over the limit, or more than one response
     };
 
-    // A head over headLimit bytes, or a first line over lineLimit, fails the response.
+    // Heads over headLimit bytes in all (interim answers, the final head and the trailer lines together), or
+    // a first line over lineLimit, fail the response.
     explicit HttpResponseParser(std::size_t lineLimit, std::size_t headLimit = 64 * 1024)
         : lineLimit_(lineLimit), headLimit_(headLimit) {}
 
@@ -57,7 +59,8 @@ private:
     std::size_t lineLimit_;
     std::size_t headLimit_;
     State state_ = State::Head;
-    std::string pending_; // an incomplete head or chunk framing line
+    std::string pending_;      // an incomplete head or chunk framing line
+    std::size_t headSeen_ = 0; // bytes of interim heads and trailer lines so far
     int status_ = 0;
     bool http11_ = false;
     bool keepAlive_ = false;

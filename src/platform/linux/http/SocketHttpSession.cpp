@@ -44,9 +44,9 @@ struct Exchange {
 
 class SocketHttpSession : public HttpSession {
 public:
-    SocketHttpSession(const std::string& agent, HttpTimeouts timeouts, const StopSignal* stop,
+    SocketHttpSession(const std::string& agent, HttpTimeouts timeouts, const StopSignal* stop, HttpTrust trust,
                       std::shared_ptr<HttpSessionFactory> other)
-        : agent_(agent), timeouts_(timeouts), stop_(stop), otherFactory_(std::move(other)) {}
+        : agent_(agent), timeouts_(timeouts), stop_(stop), trust_(std::move(trust)), otherFactory_(std::move(other)) {}
 
     ~SocketHttpSession() override { Disconnect(); }
 
@@ -75,7 +75,7 @@ private:
 
     HttpFetch GetElsewhere(const std::string& url) {
         if (!other_ && otherFactory_)
-            other_ = otherFactory_->Open(stop_);
+            other_ = otherFactory_->Open(stop_, trust_);
         return other_ ? other_->Get(url) : HttpFetch{};
     }
 
@@ -154,6 +154,10 @@ private:
         const bool redirect = response.GetState() != State::Head && IsRedirect(response);
         if (redirect)
             return {true, {}, response.Location()};
+        // Broken framing (a flood of interim answers or trailers, more than one response) is no answer even
+        // after the first line; a connection that merely ended after it still gave that line.
+        if (response.GetState() == State::Failed && !ended)
+            return {};
         if (response.GetState() == State::Done || response.LineComplete())
             return {true, response.FirstLine(), {}};
         return {};
@@ -186,6 +190,7 @@ private:
     std::string agent_;
     HttpTimeouts timeouts_;
     const StopSignal* stop_;
+    HttpTrust trust_; // for what goes to `other_`: only it speaks TLS
     std::shared_ptr<HttpSessionFactory> otherFactory_;
     std::unique_ptr<HttpSession> other_;
     int socket_ = -1;
@@ -199,10 +204,10 @@ SocketHttpSessionFactory::SocketHttpSessionFactory(std::string agent, HttpTimeou
 
 SocketHttpSessionFactory::SocketHttpSessionFactory(std::string agent, HttpTimeouts timeouts,
                                                    std::shared_ptr<HttpSessionFactory> other)
-    : agent_(std::move(agent)), timeouts_(timeouts), other_(std::move(other)) {}
+    : agent_(HttpAgentName(agent)), timeouts_(timeouts), other_(std::move(other)) {}
 
-std::unique_ptr<HttpSession> SocketHttpSessionFactory::Open(const StopSignal* stop) {
-    return std::make_unique<SocketHttpSession>(agent_, timeouts_, stop, other_);
+std::unique_ptr<HttpSession> SocketHttpSessionFactory::Open(const StopSignal* stop, const HttpTrust& trust) {
+    return std::make_unique<SocketHttpSession>(agent_, timeouts_, stop, trust, other_);
 }
 
 } // namespace zelto

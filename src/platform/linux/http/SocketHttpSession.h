@@ -17,7 +17,7 @@ public:
     explicit SocketHttpSessionFactory(std::string agent, HttpTimeouts timeouts = {});
     // Other URLs go to `other`; none when it is null.
     SocketHttpSessionFactory(std::string agent, HttpTimeouts timeouts, std::shared_ptr<HttpSessionFactory> other);
-    std::unique_ptr<HttpSession> Open(const StopSignal* stop = nullptr) override;
+    std::unique_ptr<HttpSession> Open(const StopSignal* stop = nullptr, const HttpTrust& trust = {}) override;
 
 private:
     std::string agent_;

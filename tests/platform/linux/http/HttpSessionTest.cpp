@@ -115,6 +115,9 @@ TYPED_TEST(HttpSessionTest, RedirectsAreFollowedFiveTimes) {
     elsewhere.location = "http://" + target.HostPort() + "/premium/ipcheck.asp";
     this->service.SetFault(elsewhere);
     EXPECT_EQ(this->GetOnce(this->Url("/premium/update.asp")).firstLine, "ip127.0.0.1\r");
+    // Both adapters send the same headers, and no Referer: the update URL holds the password.
+    EXPECT_EQ(target.LastHeaderNames(),
+              (std::vector<std::string>{"accept", "cache-control", "host", "pragma", "user-agent"}));
 
     Fault loop = Make(Fault::Kind::Response);
     loop.status = 301;
@@ -174,7 +177,9 @@ struct RecordingFactory : HttpSessionFactory {
         }
         std::vector<std::string>& urls;
     };
-    std::unique_ptr<HttpSession> Open(const StopSignal*) override { return std::make_unique<Session>(urls); }
+    std::unique_ptr<HttpSession> Open(const StopSignal*, const HttpTrust&) override {
+        return std::make_unique<Session>(urls);
+    }
     std::vector<std::string> urls;
 };
 

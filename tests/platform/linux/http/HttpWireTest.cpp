@@ -1,6 +1,7 @@
 // The socket session's URL handling and response reading, on fixed texts. Every response is also fed in
 // two pieces at each split point and byte by byte, as a slow server sends it: the outcome must not change.
 
+#include "platform/HttpSession.h"
 #include "platform/linux/http/HttpResponseParser.h"
 #include "platform/linux/http/HttpUrl.h"
 
@@ -62,6 +63,19 @@ TEST(HttpUrlTest, ResolvesLocationsAgainstTheRequestedUrl) {
     EXPECT_EQ(ResolveLocation("http://a.example", "b"), "http://a.example/b");
 }
 
+TEST(HttpAgentNameTest, KeepsOnlyPrintableAsciiOfTheProgramName) {
+    const struct {
+        std::string program;
+        const char* agent;
+    } cases[] = {
+        {"zelto-premium", "zelto-premium"}, {"zelto\r\nX-Injected: 1", "zeltoX-Injected: 1"},
+        {"caf\xe9 \x7f\x9b", "caf "},       {std::string("a\0b", 3), "ab"},
+        {"\r\n\xff", "zelto-premium"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HttpAgentName(c.program), c.agent) << c.program;
+}
+
 struct Outcome {
     State state;
     std::string firstLine;
@@ -99,10 +113,40 @@ TEST(HttpResponseParserTest, ReadsEveryFramingInAnyPieces) {
          false,
          {State::Done, "ip203.0.113.7\r", true, 200, ""}},
         {"chunked, line across chunks, extension and trailer",
-         "HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip, chunked\r\nContent-Length: 3\r\n\r\n"
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip, chunked\r\n\r\n"
          "4;ext=1\r\nip1.\r\nA\r\n2.3.4\r\nmor\r\n0\r\nX-Trailer: 1\r\n\r\n",
          false,
          {State::Done, "ip1.2.3.4\r", true, 200, ""}},
+        // Two framings, or a coding HTTP/1.0 does not have: read, but the connection carries nothing more.
+        {"chunked beside a length",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 3\r\n\r\n4\r\nip1\n\r\n0\r\n\r\n",
+         false,
+         {State::Done, "ip1", false, 200, ""}},
+        {"chunked on HTTP/1.0 keep-alive",
+         "HTTP/1.0 200 OK\r\nConnection: keep-alive\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nip1\n\r\n0\r\n\r\n",
+         false,
+         {State::Done, "ip1", false, 200, ""}},
+        // Interim answers and trailer lines are held to the head limit in all, however short each one is.
+        {"a flood of interim answers",
+         [] {
+             std::string flood;
+             for (int i = 0; i < 6; ++i)
+                 flood += "HTTP/1.1 100 Continue\r\n\r\n";
+             return flood + "HTTP/1.1 200 OK\r\n\r\nip1\n";
+         }(),
+         true,
+         {State::Failed, "", false, 100, ""}},
+        {"a flood of trailer lines",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nip1\n\r\n0\r\n" +
+             [] {
+                 std::string flood;
+                 for (int i = 0; i < 12; ++i)
+                     flood += "X-Trailer: 1\r\n";
+                 return flood;
+             }() +
+             "\r\n",
+         false,
+         {State::Failed, "ip1", false, 200, ""}},
         {"up to the close, HTTP/1.0",
          "HTTP/1.0 200 OK\nServer: x\n\nexpired",
          true,
