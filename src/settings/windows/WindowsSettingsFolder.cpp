@@ -271,8 +271,8 @@ LockTake SettingsFolder::Lock(LockMode mode, bool create) {
                 return LockTake::Failed;
             }
         }
-        Unlock();
         OVERLAPPED start{};
+        ::UnlockFileEx(s.lock.Get(), 0, 1, 0, &start);
         const DWORD flags = mode == LockMode::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0;
         if (!::LockFileEx(s.lock.Get(), flags, 0, 1, 0, &start)) {
             s.Fail({SettingsFault::LockFailed, s.lockPath, SystemError()});
@@ -289,10 +289,13 @@ LockTake SettingsFolder::Lock(LockMode mode, bool create) {
     return LockTake::Failed;
 }
 
+// The lock file is closed with its lock: a file open anywhere cannot be deleted or replaced on Windows, and
+// no other process should find it so because this one ran.
 void SettingsFolder::Unlock() {
     if (impl_->lock) {
         OVERLAPPED start{};
         ::UnlockFileEx(impl_->lock.Get(), 0, 1, 0, &start);
+        impl_->lock = Handle();
     }
 }
 
