@@ -23,6 +23,16 @@ target_link_options(zelto-premium-cli PRIVATE -municode)
 target_link_libraries(zelto-premium-cli PRIVATE zelto_app_windows zelto_cli)
 install(TARGETS zelto-premium-cli RUNTIME DESTINATION .)
 
+# The desktop program: its resources, the Win32 front-end, and the installer of both programs.
+add_subdirectory(res/windows)
+add_subdirectory(src/win32)
+# GUI subsystem, wWinMain: the arguments in UTF-16.
+add_executable(zelto-premium WIN32 src/app/WindowsDesktopMain.cpp)
+target_link_options(zelto-premium PRIVATE -municode)
+target_link_libraries(zelto-premium PRIVATE zelto_app_windows zelto_win32 zelto_win32_resources)
+install(TARGETS zelto-premium RUNTIME DESTINATION .)
+add_subdirectory(packaging/windows)
+
 if(ZELTO_BUILD_TESTS)
     enable_testing()
     # GoogleTest from Debian's source package, built with the cross compiler; no prebuilt one fits.
@@ -47,4 +57,5 @@ if(ZELTO_BUILD_TESTS)
     endforeach()
     add_subdirectory(tests/platform/windows)
     add_subdirectory(tests/cli/windows)
+    add_subdirectory(tests/win32)
 endif()

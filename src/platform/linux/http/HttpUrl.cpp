@@ -49,7 +49,7 @@ std::optional<HttpUrl> ParseHttpUrl(std::string_view url) {
     const std::string_view authority = url.substr(0, pathStart);
     HttpUrl parsed;
     // A target of only a query gets its path "/". Built by appending: an insert at the front here makes
-    // g++ 12 at -O2 warn of an overlapping copy that cannot happen (-Wrestrict).
+    // g++ 12 at -O3 warn of an overlapping copy that cannot happen (-Wrestrict).
     const std::string_view given = pathStart == std::string_view::npos ? std::string_view{} : url.substr(pathStart);
     if (given.empty() || given.front() == '?')
         parsed.target = "/";

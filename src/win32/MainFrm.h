@@ -1,0 +1,32 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+namespace zelto {
+
+// The hidden main frame: never shown, it owns the tray menu and receives its commands, is the default
+// owner of the program's dialogs, and closing it ends the message loop.
+class CMainFrm {
+public:
+    using CommandHandler = std::function<bool(UINT id)>;
+
+    CMainFrm() = default;
+    ~CMainFrm();
+    CMainFrm(const CMainFrm&) = delete;
+    CMainFrm& operator=(const CMainFrm&) = delete;
+
+    // Creates the window from resource 128 (icon and menu); commands go to onCommand. FALSE on failure.
+    BOOL LoadFrame(CommandHandler onCommand);
+
+    HWND GetSafeHwnd() const { return m_hWnd; }
+
+private:
+    static LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND m_hWnd = nullptr;
+    CommandHandler m_onCommand;
+};
+
+} // namespace zelto

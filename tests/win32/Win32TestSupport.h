@@ -1,0 +1,77 @@
+#pragma once
+
+#include "fakes/FakePorts.h"
+#include "fakes/TempDir.h"
+#include "settings/SettingsFile.h"
+#include "win32/DialogContext.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace zelto::win32test {
+
+// Serves the thread's messages for the given time, so that timers fire and posted messages arrive.
+inline void PumpMessages(std::chrono::milliseconds duration) {
+    const auto end = std::chrono::steady_clock::now() + duration;
+    do {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(10);
+    } while (std::chrono::steady_clock::now() < end);
+}
+
+// A key press on the focused control of a modeless dialog, through the dialog manager as a real press goes.
+inline void PressKey(HWND dialog, WPARAM key) {
+    MSG message{GetFocus(), WM_KEYDOWN, key, 0, 0, {}};
+    if (!IsDialogMessageW(dialog, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+inline void Click(HWND dialog, int id) {
+    SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+inline void SetAddress(HWND dialog, int id, BYTE a, BYTE b, BYTE c, BYTE d) {
+    SendDlgItemMessageW(dialog, id, IPM_SETADDRESS, 0, static_cast<LPARAM>(MAKEIPADDRESS(a, b, c, d)));
+}
+
+inline std::wstring ItemText(HWND dialog, int id) {
+    wchar_t text[512] = {};
+    GetDlgItemTextW(dialog, id, text, 512);
+    return text;
+}
+
+// A settings file in a fresh folder and the dialogs' context over fakes: what Quit and the message
+// boxes would do is recorded instead.
+struct DialogWorld {
+    fakes::TempDir dir;
+    SettingsFile settings{dir.File("ZeltoPre.INI")};
+    fakes::FakeHttp http;
+    fakes::FakeSound sound;
+    bool trayHidden = false;
+    std::vector<int> exitCodes;
+    std::vector<std::string> messages;
+    DialogContext context{settings,
+                          http,
+                          sound,
+                          [this] { trayHidden = true; },
+                          [this](int code) { exitCodes.push_back(code); },
+                          [this](HWND, const std::string& text) { messages.push_back(text); }};
+
+    DialogWorld() {
+        const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_INTERNET_CLASSES | ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&controls);
+    }
+};
+
+} // namespace zelto::win32test

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The desktop program as a user meets it, under Wine on the display that scripts/test-windows provides
+# (Xvfb with trayer as the notification area), against the service emulator on 127.0.0.1:
+# - with no domain: the splash, then the Properties dialog, and the icon docked; Esc ends it with 0;
+# - with a domain: it registers, the tooltip shows the address; the tray menu's Exit ends it with 0
+#   within a second.
+# Usage: check-desktop-program.sh ZELTO_PREMIUM_EXE   (ZELTO_TEST_EMULATOR=127.0.0.1:PORT, DISPLAY set)
+set -euo pipefail
+program=$(realpath "$1")
+: "${ZELTO_TEST_EMULATOR:?address of the emulator}" "${DISPLAY:?a display}"
+source "$(dirname "$0")/../../scripts/wine-desktop"
+
+work=$(mktemp -d)
+pid=""
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+passes=0
+failures=0
+check() { # DESCRIPTION COMMAND...
+    local description=$1
+    shift
+    if "$@" >/dev/null 2>&1; then
+        echo "ok: $description"
+        passes=$((passes + 1))
+    else
+        echo "FAILED: $description"
+        failures=$((failures + 1))
+    fi
+}
+# Polls COMMAND every 0.1 s for at most SECONDS.
+within() { # SECONDS COMMAND...
+    local tries=$(($1 * 10))
+    shift
+    for _ in $(seq "$tries"); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+window_named() { xdotool search --name "^$1\$" >/dev/null; }
+ended() { ! kill -0 "$pid" 2>/dev/null; }
+
+start() { # SETTINGS_FILE LOG
+    wine "$program" --settings "$(winepath -w "$1")" >"$2" 2>&1 &
+    pid=$!
+}
+
+# First run: no settings file at all. Icons of programs that ran before on this display leave the tray first.
+no_icons() { test "$(docked_icons)" -eq 0; }
+within 10 no_icons || true
+docked_before=$(docked_icons)
+start "$work/first/ZeltoPre.INI" "$work/first.log"
+check "splash window of 300 x 230 shown" within 20 visible_window_of_size 300x230
+check "Properties dialog opens on first run" within 20 window_named "Zelto Premium Client Properties"
+check "icon docked in the notification area" within 10 test "$(docked_icons)" -gt "$docked_before"
+splash_gone() { ! visible_window_of_size 300x230; }
+check "splash gone after its time" within 10 splash_gone
+properties=$(xdotool search --name '^Zelto Premium Client Properties$' | head -n1)
+xdotool windowfocus --sync "$properties" key Escape 2>/dev/null || xdotool key Escape
+check "Esc in the first-run dialog ends the program" within 10 ended
+wait "$pid" && code=0 || code=$?
+check "exit code 0 after Quit" test "$code" -eq 0
+check "icon gone after Quit" within 5 test "$(docked_icons)" -eq "$docked_before"
+pid=""
+
+# With a domain and a fixed address: one registration at start.
+mkdir -p "$work/second"
+printf '[Zelto Systems Premium]\r\nnumofdomains=1\r\nfirst_level1=com\r\nsecond_level1=example\r\npassword1=secret12\r\nipmethod=3\r\none=203\r\ntwo=0\r\nthree=113\r\nfour=7\r\nupdateserver=%s\r\n' \
+    "$ZELTO_TEST_EMULATOR" >"$work/second/ZeltoPre.INI"
+# Wine shows the program's debugger output (where the tooltip goes too) on its "seh" channel.
+WINEDEBUG=-all,warn+seh start "$work/second/ZeltoPre.INI" "$work/second.log"
+check "no dialog when a domain is configured" sh -c "sleep 3; ! xdotool search --name '^Zelto Premium Client Properties\$'"
+check "registered: update record written" within 30 grep -q 'updatedip=203.0.113.7' "$work/second/ZeltoPre.INI"
+check "tooltip shows the registered address" \
+    within 10 grep -q 'tooltip: Zelto Premium Online! IP Address->203.0.113.7' "$work/second.log"
+
+# Exit from the tray menu: a right click on the docked icon, then the menu's last item.
+icon=$(xwininfo -tree -id "$(tray_panel)" | awk '/"explorer.exe"/ {print $1; exit}')
+visible_windows() { { xdotool search --onlyvisible --classname zelto-premium.exe 2>/dev/null || true; } | sort; }
+windows_before=$(visible_windows)
+xdotool mousemove --window "$icon" 8 8 click 3
+menu_appeared() { [ -n "$(comm -13 <(echo "$windows_before") <(visible_windows))" ]; }
+check "tray menu opens on a right click" within 5 menu_appeared
+sleep 0.5
+started=$(date +%s%N)
+xdotool key Up Return
+within 5 ended || true
+elapsed_ms=$((($(date +%s%N) - started) / 1000000))
+wait "$pid" && code=0 || code=$?
+pid=""
+echo "Exit took ${elapsed_ms} ms"
+check "Exit ends the program within 1 s" test "$elapsed_ms" -le 1000
+check "exit code 0 after Exit" test "$code" -eq 0
+check "icon gone after Exit" within 5 test "$(docked_icons)" -eq "$docked_before"
+
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]
