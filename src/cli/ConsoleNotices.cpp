@@ -4,18 +4,14 @@ namespace zelto {
 
 namespace {
 
-// The journal priority of each outcome; a domain list the engine cuts short is worth a warning.
+// The journal priority of each outcome.
 LogPriority PriorityOf(ExchangeOutcome outcome) {
-    switch (outcome) {
-    case ExchangeOutcome::Answered:
+    switch (WeightOf(outcome)) {
+    case OutcomeWeight::Routine:
         return LogPriority::Info;
-    case ExchangeOutcome::DomainsLeftOut:
+    case OutcomeWeight::Warning:
         return LogPriority::Warning;
-    case ExchangeOutcome::NotAnAddress:
-    case ExchangeOutcome::NoAnswer:
-    case ExchangeOutcome::NoSession:
-    case ExchangeOutcome::RecordNotWritten:
-    case ExchangeOutcome::SettingsNotWritten:
+    case OutcomeWeight::Failure:
         break;
     }
     return LogPriority::Error;

@@ -4,8 +4,9 @@
 
 namespace zelto {
 
-// What became of one request to the service, or of the engine's work around it; each front-end decides in
-// one place how it shows each (the text beside it is for people, and a server may send any words).
+// What became of one request to the service, or of the engine's work around it. WeightOf says how much each
+// matters, and each front-end shows a weight in one place (the text beside it is for people, and a server
+// may send any words).
 enum class ExchangeOutcome {
     Answered,           // the service answered; the text is its first line
     NotAnAddress,       // the service answered "ip" followed by what is no address: nothing was recorded
@@ -15,6 +16,25 @@ enum class ExchangeOutcome {
     SettingsNotWritten, // the engine could not write a setting it needed
     DomainsLeftOut,     // the stored count names more domains than are ever sent
 };
+
+// How much an outcome matters to whoever watches the client; every front-end's log marks follow from it.
+enum class OutcomeWeight { Routine, Warning, Failure };
+
+constexpr OutcomeWeight WeightOf(ExchangeOutcome outcome) {
+    switch (outcome) {
+    case ExchangeOutcome::Answered:
+        return OutcomeWeight::Routine;
+    case ExchangeOutcome::DomainsLeftOut:
+        return OutcomeWeight::Warning;
+    case ExchangeOutcome::NotAnAddress:
+    case ExchangeOutcome::NoAnswer:
+    case ExchangeOutcome::NoSession:
+    case ExchangeOutcome::RecordNotWritten:
+    case ExchangeOutcome::SettingsNotWritten:
+        break;
+    }
+    return OutcomeWeight::Failure;
+}
 
 // What the engine tells the user: message boxes, the tray icon's tooltip, and a line per request for
 // front-ends that keep a log.

@@ -15,18 +15,14 @@ namespace zelto {
 
 namespace {
 
-// How the log marks each outcome, after the program's name: nothing for an answer, like a compiler otherwise.
+// How the log marks each outcome after the program's name: nothing for a routine one, like a compiler otherwise.
 const char* LogLabel(ExchangeOutcome outcome) {
-    switch (outcome) {
-    case ExchangeOutcome::Answered:
+    switch (WeightOf(outcome)) {
+    case OutcomeWeight::Routine:
         return "";
-    case ExchangeOutcome::DomainsLeftOut:
+    case OutcomeWeight::Warning:
         return "warning: ";
-    case ExchangeOutcome::NotAnAddress:
-    case ExchangeOutcome::NoAnswer:
-    case ExchangeOutcome::NoSession:
-    case ExchangeOutcome::RecordNotWritten:
-    case ExchangeOutcome::SettingsNotWritten:
+    case OutcomeWeight::Failure:
         break;
     }
     return "error: ";
