@@ -2,6 +2,7 @@
 add_executable(engine_tests
     AddressTest.cpp
     ClientSettingsTest.cpp
+    PrintableTextTest.cpp
     UpdateThreadTest.cpp
 )
 target_include_directories(engine_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
