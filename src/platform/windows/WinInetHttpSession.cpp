@@ -6,22 +6,19 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <condition_variable>
-#include <mutex>
-#include <thread>
+#include <chrono>
+#include <memory>
 #include <utility>
 
 namespace zelto {
 namespace {
-
-using namespace std::chrono_literals;
 
 // The same first-line limit as the Linux sessions: a longer line is no answer.
 constexpr std::size_t kMaxLine = 64 * 1024;
 constexpr DWORD kSessionFlags = INTERNET_FLAG_NO_CACHE_WRITE;
 constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_TRANSFER_ASCII;
 constexpr DWORD_PTR kContext = 1;
-constexpr auto kStopPoll = 50ms;
+constexpr DWORD kStopPollMs = 50;
 
 void SetTimeout(HINTERNET handle, DWORD option, std::chrono::milliseconds value) {
     DWORD ms = static_cast<DWORD>(value.count());
@@ -57,27 +54,24 @@ bool ReadFirstLine(HINTERNET request, std::string& line) {
     }
 }
 
-// One request, shared by the session and the thread that makes it.
+// One request, shared by the session and the thread that makes it. The session reads the answer only once
+// the thread has ended; a request the session gave up on is freed by its thread.
 struct Exchange {
-    std::mutex mutex;
-    std::condition_variable done;
-    bool finished = false;
+    HINTERNET internet;
+    std::wstring url;
     HttpFetch fetch;
 };
 
-void RunExchange(const std::shared_ptr<Exchange>& exchange, HINTERNET internet, const std::wstring& url) {
-    HttpFetch fetch;
-    HINTERNET request = ::InternetOpenUrlW(internet, url.c_str(), nullptr, 0, kRequestFlags, kContext);
+DWORD WINAPI RunExchange(void* parameter) {
+    const std::unique_ptr<std::shared_ptr<Exchange>> owner(static_cast<std::shared_ptr<Exchange>*>(parameter));
+    Exchange& exchange = **owner;
+    HINTERNET request =
+        ::InternetOpenUrlW(exchange.internet, exchange.url.c_str(), nullptr, 0, kRequestFlags, kContext);
     if (request != nullptr) {
-        fetch.obtained = ReadFirstLine(request, fetch.firstLine);
+        exchange.fetch.obtained = ReadFirstLine(request, exchange.fetch.firstLine);
         ::InternetCloseHandle(request);
     }
-    {
-        const std::lock_guard lock(exchange->mutex);
-        exchange->fetch = std::move(fetch);
-        exchange->finished = true;
-    }
-    exchange->done.notify_all();
+    return 0;
 }
 
 class WinInetHttpSession : public HttpSession {
@@ -92,21 +86,30 @@ public:
     // The blocking WinINet calls run on a thread of their own, so that a stop or the total time-out ends the
     // request for the caller at once, whatever WinINet does. Closing the session's root handle then cancels
     // the request on Windows (Wine's lets it run on until the server answers or closes); the next request
-    // opens another.
+    // opens another. The wait is on the thread itself, with the system's own calls: a finished request
+    // leaves no thread behind, and no MinGW condition variable, which can lose a timed waiter, is involved.
     HttpFetch Get(const std::string& url) override {
         if (Stopped() || (internet_ == nullptr && (internet_ = OpenInternet(agent_, timeouts_)) == nullptr))
             return {};
         const auto deadline = std::chrono::steady_clock::now() + timeouts_.total;
-        auto exchange = std::make_shared<Exchange>();
-        std::thread(RunExchange, exchange, internet_, Widen(url)).detach();
-        std::unique_lock lock(exchange->mutex);
-        while (!exchange->done.wait_for(lock, kStopPoll, [&] { return exchange->finished; })) {
-            if (Stopped() || std::chrono::steady_clock::now() >= deadline) {
-                ::InternetCloseHandle(std::exchange(internet_, nullptr));
-                return {};
-            }
+        auto exchange = std::make_shared<Exchange>(Exchange{internet_, Widen(url), {}});
+        auto* threadOwner = new std::shared_ptr<Exchange>(exchange);
+        HANDLE thread = ::CreateThread(nullptr, 0, RunExchange, threadOwner, 0, nullptr);
+        if (thread == nullptr) {
+            delete threadOwner;
+            return {};
         }
-        return exchange->fetch;
+        DWORD waited;
+        while ((waited = ::WaitForSingleObject(thread, kStopPollMs)) == WAIT_TIMEOUT) {
+            if (Stopped() || std::chrono::steady_clock::now() >= deadline)
+                break;
+        }
+        ::CloseHandle(thread);
+        if (waited != WAIT_OBJECT_0) {
+            ::InternetCloseHandle(std::exchange(internet_, nullptr));
+            return {};
+        }
+        return std::move(exchange->fetch);
     }
 
 private:

@@ -2,6 +2,7 @@
 // on the prefix's registry, as the console and desktop programs run it.
 
 #include "AutodialRegistry.h"
+#include "BackgroundCall.h"
 #include "TestServers.h"
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
@@ -13,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include <future>
+#include <chrono>
 
 namespace zelto::wintest {
 namespace {
@@ -80,11 +81,11 @@ TEST_F(WinInetUpdateTest, AutodialIsRestoredWhenTheRequestFailsOrIsStopped) {
 
     settings.WriteText("updateserver", TestServer("ZELTO_TEST_STALLED_EMULATOR"));
     CUpdateThread thread(ports);
-    auto pass = std::async(std::launch::async, [&] { return thread.RunOnce(); });
-    ASSERT_EQ(pass.wait_for(500ms), std::future_status::timeout);
+    BackgroundCall<PassReport> pass([&] { return thread.RunOnce(); });
+    ASSERT_FALSE(pass.EndsWithin(500ms));
     EXPECT_EQ(AutodialRegistry::Get(), AutodialRegistry::Dword(0));
     thread.RequestStop();
-    ASSERT_EQ(pass.wait_for(1s), std::future_status::ready);
+    ASSERT_TRUE(pass.EndsWithin(1s));
     EXPECT_EQ(AutodialRegistry::Get(), AutodialRegistry::Dword(1));
 }
 
