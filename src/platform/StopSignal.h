@@ -1,38 +1,28 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include <memory>
 
 namespace zelto {
 
 // A stop request shared by a thread and everything it calls: sleeps wake and requests in flight end
-// as soon as it is raised. Once raised it stays raised.
+// as soon as it is raised. Once raised it stays raised. Each platform builds it on its own waiting primitive
+// (linux/ and windows/ hold one each).
 class StopSignal {
 public:
-    void Raise() {
-        {
-            std::lock_guard lock(mutex_);
-            raised_ = true;
-        }
-        wake_.notify_all();
-    }
+    StopSignal();
+    ~StopSignal();
+    StopSignal(const StopSignal&) = delete;
+    StopSignal& operator=(const StopSignal&) = delete;
 
-    bool Raised() const {
-        std::lock_guard lock(mutex_);
-        return raised_;
-    }
-
+    void Raise();
+    bool Raised() const;
     // Waits for the given time; false when the stop was raised before or during the wait.
-    bool WaitFor(std::chrono::milliseconds duration) {
-        std::unique_lock lock(mutex_);
-        return !wake_.wait_for(lock, duration, [this] { return raised_; });
-    }
+    bool WaitFor(std::chrono::milliseconds duration);
 
 private:
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
-    bool raised_ = false;
+    struct State;
+    std::unique_ptr<State> state_;
 };
 
 } // namespace zelto
