@@ -46,12 +46,14 @@ TEST(WindowsSettingsTest, WriteToAReadOnlyFileFailsAndLeavesItAsItWas) {
 }
 
 // A read during a locked change of two keys sees both. Windows lists no one waiting for a lock (Linux's
-// /proc/locks, SettingsFilePosixTest.cpp), so the reader gets 100 ms after it started to read too early.
+// /proc/locks, SettingsFilePosixTest.cpp), so the change stays open for two seconds after the reader started,
+// time enough for any read that does not wait to end inside it, however busy the machine.
 TEST(WindowsSettingsTest, LockedChangeIsSeenWhole) {
     const fakes::TempDir dir;
     const fs::path path = dir.File("ZeltoPre.INI");
     SettingsFile writer(path);
     std::atomic<bool> started = false;
+    std::atomic<bool> read = false;
     std::atomic<bool> released = false;
     std::thread reader;
     {
@@ -61,13 +63,15 @@ TEST(WindowsSettingsTest, LockedChangeIsSeenWhole) {
             started = true;
             const SettingsFile other(path);
             const int count = other.ReadInt("numofdomains", 0);
+            read = true;
             EXPECT_TRUE(released) << "the read ran inside the locked change";
             EXPECT_EQ(count, 1);
             EXPECT_EQ(other.ReadText("first_level1"), "com");
         });
         for (int i = 0; i < 30000 && !started; ++i)
             std::this_thread::sleep_for(1ms);
-        std::this_thread::sleep_for(100ms);
+        for (const auto end = std::chrono::steady_clock::now() + 2s; !read && std::chrono::steady_clock::now() < end;)
+            std::this_thread::sleep_for(1ms);
         const SettingsFile::ChangeLock again(writer); // re-entrant for this thread
         EXPECT_TRUE(writer.WriteInt("numofdomains", 1));
         released = true;
