@@ -7,7 +7,8 @@
 #include "settings/SettingsFile.h"
 #include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
-#include "update/UpdateThread.h"
+#include "update/UpdateCycle.h"
+#include "update/UpdateCycleThread.h"
 
 #include <chrono>
 
@@ -29,18 +30,17 @@ int ReportPass(const SettingsFile& settings, const PassReport& report, Console& 
 
 int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& platform, Console& console) {
     ConsoleNotices notices(console);
-    EnginePorts ports{settings,       platform.http, platform.autodial, platform.addresses,
-                      platform.clock, notices,       platform.sound};
-    CUpdateThread thread(ports);
+    EnginePorts ports{settings, platform, notices};
+    UpdateCycle cycle(ports);
 
     StopSignal quit;
     const SignalWatch watch([&] {
-        thread.RequestStop();
+        cycle.RequestStop();
         quit.Raise();
     });
 
     if (mode == HeadlessMode::Once) {
-        const PassReport report = thread.RunOnce();
+        const PassReport report = cycle.RunOnce();
         if (watch.Caught()) {
             console.err << console.program << ": stopped before the pass ended\n" << std::flush;
             return kExitRefused;
@@ -48,11 +48,11 @@ int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& 
         return ReportPass(settings, report, console);
     }
 
-    UpdateThreadRunner runner(thread);
-    runner.Start();
+    UpdateCycleThread thread(cycle);
+    thread.Start();
     while (quit.WaitFor(std::chrono::hours(1))) {
     }
-    runner.Stop();
+    thread.Stop();
     return kExitDone;
 }
 
