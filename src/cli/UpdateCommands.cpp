@@ -2,7 +2,9 @@
 
 #include "cli/SignalWatch.h"
 #include "cli/Usage.h"
+#include "config/ClientInstance.h"
 #include "config/FreshIpUpdate.h"
+#include "platform/InstanceLock.h"
 #include "platform/StopSignal.h"
 #include "settings/SettingsFile.h"
 #include "update/ClientSettings.h"
@@ -29,6 +31,14 @@ int ReportPass(const SettingsFile& settings, const PassReport& report, Console& 
 } // namespace
 
 int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& platform, Console& console) {
+    // A second client would send every update twice, and --once beside a running client too.
+    const InstanceLock instance(settings.Path(), ClientKind::Headless);
+    if (instance.Result() == InstanceLock::Claim::HeldElsewhere) {
+        console.err << console.program << ": " << PrintableText(AnotherClientText(settings.Path(), instance.Holder()))
+                    << '\n'
+                    << std::flush;
+        return kExitRefused;
+    }
     ConsoleNotices notices(console);
     EnginePorts ports{settings, platform, notices};
     UpdateCycle cycle(ports);
