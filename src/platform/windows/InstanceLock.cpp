@@ -16,6 +16,22 @@ constexpr DWORD kLockOffsetHigh = 1;
 constexpr int kRecordReads = 20;
 constexpr DWORD kRecordWait = 10;
 
+HANDLE OpenLockFile(const std::filesystem::path& path) {
+    // Not inherited, so a program the client starts does not keep the file locked after it.
+    const auto open = [&] {
+        return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    const HANDLE file = open();
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_PATH_NOT_FOUND)
+        return file;
+    // A first start, before anything made the settings folder.
+    std::error_code ignored;
+    std::filesystem::create_directories(path.parent_path(), ignored);
+    return open();
+}
+
 InstanceHolder ReadHolder(HANDLE file) {
     InstanceHolder holder;
     for (int attempt = 0; attempt < kRecordReads; ++attempt) {
@@ -40,11 +56,7 @@ struct InstanceLock::State {
 };
 
 InstanceLock::InstanceLock(const std::filesystem::path& settings, ClientKind kind) : state_(std::make_unique<State>()) {
-    const std::filesystem::path path = LockPath(settings);
-    // Not inherited, so a program the client starts does not keep the file locked after it.
-    const HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = OpenLockFile(LockPath(settings));
     if (file == INVALID_HANDLE_VALUE)
         return;
     OVERLAPPED lockAt{};
