@@ -1,10 +1,8 @@
 #include "platform/windows/RunKeyAutostart.h"
 
-#include "platform/windows/WideText.h"
+#include "platform/windows/SystemError.h"
 
 #include <windows.h>
-
-#include <vector>
 
 namespace zelto {
 namespace {
@@ -13,31 +11,10 @@ constexpr const wchar_t* kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersio
 constexpr const wchar_t* kValueName = L"Zelto Premium";
 constexpr const wchar_t* kDesktopProgram = L"zelto-premium.exe";
 
-std::string Reason(LONG error) {
-    wchar_t* text = nullptr;
-    ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring reason = text != nullptr ? text : L"error " + std::to_wstring(error);
-    ::LocalFree(text);
-    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L'.'))
-        reason.pop_back();
-    return Narrow(reason);
-}
-
-std::filesystem::path ThisProgram() {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length < buffer.size())
-            return std::filesystem::path(std::wstring(buffer.data(), length));
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 } // namespace
 
 std::optional<std::wstring> RunKeyAutostart::Command(const std::optional<std::filesystem::path>& settings) {
-    std::wstring command = L"\"" + (ThisProgram().parent_path() / kDesktopProgram).native() + L"\"";
+    std::wstring command = L"\"" + (ThisProgramPath().parent_path() / kDesktopProgram).native() + L"\"";
     if (settings) {
         const std::wstring path = std::filesystem::absolute(*settings).native();
         if (path.find(L'"') != std::wstring::npos)
@@ -51,7 +28,7 @@ bool RunKeyAutostart::Enable(const std::wstring& command, std::string& problem) 
     const auto bytes = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
     const LONG result = ::RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, kValueName, REG_SZ, command.c_str(), bytes);
     if (result != ERROR_SUCCESS)
-        problem = Reason(result);
+        problem = SystemErrorText(static_cast<unsigned long>(result));
     return result == ERROR_SUCCESS;
 }
 
@@ -60,7 +37,7 @@ bool RunKeyAutostart::Disable(bool& removed, std::string& problem) {
     removed = result == ERROR_SUCCESS;
     if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND)
         return true;
-    problem = Reason(result);
+    problem = SystemErrorText(static_cast<unsigned long>(result));
     return false;
 }
 
