@@ -64,16 +64,8 @@ void CClientApp::InitInstance() {
     appIcon.addFile(QStringLiteral(":/icons/app-16.png"));
     QApplication::setWindowIcon(appIcon);
 
-    // Asked before the icon exists: Qt settles on a StatusNotifierItem as its first icon is made.
-    const TrayKind kind =
-        m_hooks.trayHostPresent(TrayKind::StatusNotifier) ? TrayKind::StatusNotifier : TrayKind::XEmbed;
     m_trayIcon = std::make_unique<CSystemTray>();
-    if (m_trayIcon->Create(kTooltip, QIcon(QStringLiteral(":/icons/tray-32.png")), kind)) {
-        connect(m_trayIcon->Action(TrayCommand::WebInterface), &QAction::triggered, this, &CClientApp::OnWebInterface);
-        connect(m_trayIcon->Action(TrayCommand::Homepage), &QAction::triggered, this, &CClientApp::OnHomepage);
-        connect(m_trayIcon->Action(TrayCommand::Properties), &QAction::triggered, this, &CClientApp::OnProperties);
-        connect(m_trayIcon->Action(TrayCommand::Exit), &QAction::triggered, this, &CClientApp::OnExit);
-    }
+    const TrayWatch::Step tray = LookAtTray();
 
     // The splash deletes itself once shown; one that could not be shown is deleted here.
     auto* splash = new CSplashWnd(QStringLiteral(":/bitmaps/splash.png"), m_hooks.splashTime);
@@ -88,20 +80,36 @@ void CClientApp::InitInstance() {
     m_runner->Start();
 
     connect(&m_trayLook, &QTimer::timeout, this, [this] {
-        if (LookAtTray())
+        const TrayWatch::Step step = LookAtTray();
+        if (step.sayNoTray)
+            SayNoTray();
+        if (step.showProperties)
             ShowProperties();
     });
     m_trayLook.start(m_hooks.trayLook);
-    if (!LookAtTray() && ClientSettingsView(m_ports.settings).DomainCount() != 0)
+    if (tray.sayNoTray)
+        SayNoTray();
+    if (!tray.showProperties && ClientSettingsView(m_ports.settings).DomainCount() != 0)
         return;
     OnProperties();
 }
 
-bool CClientApp::LookAtTray() {
-    const TrayWatch::Step step = m_trayWatch.Observe(m_hooks.trayHostPresent(m_trayIcon->Kind()));
-    if (step.sayNoTray)
-        SayNoTray();
-    return step.showProperties;
+TrayWatch::Step CClientApp::LookAtTray() {
+    if (m_trayIcon->IsEnabled())
+        return m_trayWatch.Observe(m_hooks.trayHostPresent(m_trayIcon->Kind()));
+    for (TrayKind kind : {TrayKind::StatusNotifier, TrayKind::XEmbed}) {
+        if (!m_hooks.trayHostPresent(kind))
+            continue;
+        if (m_trayIcon->Create(kTooltip, QIcon(QStringLiteral(":/icons/tray-32.png")), kind)) {
+            connect(m_trayIcon->Action(TrayCommand::WebInterface), &QAction::triggered, this,
+                    &CClientApp::OnWebInterface);
+            connect(m_trayIcon->Action(TrayCommand::Homepage), &QAction::triggered, this, &CClientApp::OnHomepage);
+            connect(m_trayIcon->Action(TrayCommand::Properties), &QAction::triggered, this, &CClientApp::OnProperties);
+            connect(m_trayIcon->Action(TrayCommand::Exit), &QAction::triggered, this, &CClientApp::OnExit);
+        }
+        return m_trayWatch.Observe(true);
+    }
+    return m_trayWatch.Observe(false);
 }
 
 void CClientApp::ShowProperties() {

@@ -87,8 +87,8 @@ public:
 
 private:
     void StopEngine();
-    // Looks at the tray host; says "no tray" when due and returns whether Properties should come up.
-    bool LookAtTray();
+    // Looks at the tray host, makes the icon once there is one, and tells what is due.
+    TrayWatch::Step LookAtTray();
 
     ShellPorts m_ports;
     ShellHooks m_hooks;
