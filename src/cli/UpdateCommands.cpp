@@ -66,6 +66,17 @@ int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& 
     return kExitDone;
 }
 
+void RunUpdateCycleUntil(SettingsFile& settings, const PlatformPorts& platform, Notices& notices, StopSignal& stop) {
+    EnginePorts ports{settings,       platform.http, platform.autodial, platform.addresses,
+                      platform.clock, notices,       platform.sound};
+    CUpdateThread thread(ports);
+    UpdateThreadRunner runner(thread);
+    runner.Start();
+    while (stop.WaitFor(std::chrono::hours(1))) {
+    }
+    runner.Stop();
+}
+
 int RunForceUpdate(const SettingsFile& settings, const PlatformPorts& platform, Console& console) {
     const FreshIpUpdateOutcome outcome = RunFreshIpUpdate(settings, platform.http, platform.sound);
     console.out << outcome.message << '\n' << std::flush;
