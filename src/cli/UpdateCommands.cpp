@@ -67,14 +67,13 @@ int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& 
 }
 
 void RunUpdateCycleUntil(SettingsFile& settings, const PlatformPorts& platform, Notices& notices, StopSignal& stop) {
-    EnginePorts ports{settings,       platform.http, platform.autodial, platform.addresses,
-                      platform.clock, notices,       platform.sound};
-    CUpdateThread thread(ports);
-    UpdateThreadRunner runner(thread);
-    runner.Start();
+    EnginePorts ports{settings, platform, notices};
+    UpdateCycle cycle(ports);
+    UpdateCycleThread thread(cycle);
+    thread.Start();
     while (stop.WaitFor(std::chrono::hours(1))) {
     }
-    runner.Stop();
+    thread.Stop();
 }
 
 int RunForceUpdate(const SettingsFile& settings, const PlatformPorts& platform, Console& console) {
