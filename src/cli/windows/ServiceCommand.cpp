@@ -45,19 +45,32 @@ int Refused(Console& console, const std::string& what, const ServiceControl::Out
     return kExitRefused;
 }
 
-// The settings file named on the service's registered command line, after --settings.
-std::optional<std::filesystem::path> ServiceSettings() {
+// The service's registered command line: its program and the settings file after --settings.
+struct Registered {
+    std::filesystem::path program;
+    std::optional<std::filesystem::path> settings;
+};
+
+std::optional<Registered> RegisteredCommand() {
     const std::optional<std::wstring> command = ServiceControl::Command();
     if (!command)
         return std::nullopt;
     int count = 0;
     wchar_t** words = ::CommandLineToArgvW(command->c_str(), &count);
-    std::optional<std::filesystem::path> settings;
-    for (int i = 0; words != nullptr && i + 1 < count; ++i)
-        if (std::wstring_view(words[i]) == L"--settings")
-            settings = std::filesystem::path(words[i + 1]);
+    Registered registered;
+    for (int i = 0; words != nullptr && i < count; ++i) {
+        if (i == 0)
+            registered.program = words[0];
+        else if (i + 1 < count && std::wstring_view(words[i]) == L"--settings")
+            registered.settings = std::filesystem::path(words[i + 1]);
+    }
     ::LocalFree(words);
-    return settings;
+    return registered;
+}
+
+std::optional<std::filesystem::path> ServiceSettings() {
+    const std::optional<Registered> registered = RegisteredCommand();
+    return registered ? registered->settings : std::nullopt;
 }
 
 int Install(const std::optional<std::filesystem::path>& given, Console& console) {
@@ -66,9 +79,20 @@ int Install(const std::optional<std::filesystem::path>& given, Console& console)
         console.err << console.program << ": the settings path cannot be written on a command line\n" << std::flush;
         return kExitRefused;
     }
-    const std::wstring command =
-        L"\"" + ThisProgramPath().native() + L"\" --settings \"" + settings.native() + L"\" service run";
-    if (const ServiceControl::Outcome outcome = ServiceControl::Install(command); !outcome.done)
+    const std::filesystem::path program = ServiceFolder::ProgramFolder() / ThisProgramPath().filename();
+    std::error_code error;
+    std::filesystem::create_directories(program.parent_path(), error);
+    if (!error && !std::filesystem::equivalent(ThisProgramPath(), program, error))
+        std::filesystem::copy_file(ThisProgramPath(), program, std::filesystem::copy_options::overwrite_existing,
+                                   error);
+    if (error) {
+        console.err << console.program << ": could not copy the program to " << Shown(program) << ": "
+                    << error.message() << " (run it as administrator)\n"
+                    << std::flush;
+        return kExitRefused;
+    }
+    const std::wstring command = L"\"" + program.native() + L"\" --settings \"" + settings.native() + L"\" service run";
+    if (const ServiceControl::Outcome outcome = ServiceControl::Install(command, program); !outcome.done)
         return Refused(console, "install the service", outcome);
     // Only the default folder is ours to lock down; a folder given with --settings is the administrator's.
     if (!given) {
@@ -80,9 +104,9 @@ int Install(const std::optional<std::filesystem::path>& given, Console& console)
             return kExitRefused;
         }
     }
-    console.out << kService << " installed: it runs as LocalService with the settings file " << Shown(settings)
-                << ".\nConfigure it as administrator (" << console.program << " --settings \"" << Shown(settings)
-                << "\" domain add DOMAIN TOPLEVEL), then: " << console.program << " service start\n"
+    console.out << kService << " installed: it runs " << Shown(program) << " as LocalService with the settings file "
+                << Shown(settings) << ".\nConfigure it as administrator (" << console.program << " --settings \""
+                << Shown(settings) << "\" domain add DOMAIN TOPLEVEL), then: " << console.program << " service start\n"
                 << std::flush;
     return kExitDone;
 }
@@ -155,12 +179,13 @@ std::string ServiceHelpText(const std::string& program) {
            R"( service uninstall|start|stop|status
 
   service install  register the service "Zelto Premium": it starts with
-                   Windows and runs --headless as LocalService, on the settings
+                   Windows and runs --headless as LocalService, from a copy of
+                   this program in %ProgramFiles%\Zelto Premium, on the settings
                    file )" +
            Shown(DefaultServiceSettings()) + R"(
                    (only Administrators, SYSTEM and the service may open that
                    folder) or on PATH; configure it with --settings and that file
-  service uninstall  stop and remove it (the settings file is kept)
+  service uninstall  stop and remove it and its copy (the settings file is kept)
   service start|stop  start it, or stop it (it stops within a second)
   service status   whether it runs, and status on its settings file
 Account problems go to the Application event log as warnings, failed requests
@@ -184,9 +209,15 @@ int RunServiceCommand(const std::optional<std::filesystem::path>& settings, cons
     if (action == "status")
         return Status(console);
     if (action == "uninstall") {
-        const std::optional<std::filesystem::path> kept = ServiceSettings();
+        const std::optional<Registered> registered = RegisteredCommand();
+        const std::optional<std::filesystem::path> kept = registered ? registered->settings : std::nullopt;
         if (const ServiceControl::Outcome outcome = ServiceControl::Uninstall(); !outcome.done)
             return Refused(console, "remove the service", outcome);
+        // The program's copy goes with it, and its folder once empty (a copy that runs this command stays).
+        std::error_code ignored;
+        if (registered && registered->program.parent_path() == ServiceFolder::ProgramFolder() &&
+            std::filesystem::remove(registered->program, ignored))
+            std::filesystem::remove(registered->program.parent_path(), ignored);
         console.out << kService << " removed" << (kept ? "; its settings file " + Shown(*kept) + " is kept" : "")
                     << '\n'
                     << std::flush;

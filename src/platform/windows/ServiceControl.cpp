@@ -63,17 +63,17 @@ bool WaitForState(SC_HANDLE service, DWORD target, std::chrono::milliseconds wai
     }
 }
 
-bool RegisterEventSource(std::string& problem) {
+bool RegisterEventSource(const std::filesystem::path& program, std::string& problem) {
     HKEY key = nullptr;
     LONG result =
         ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kEventSourceKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
     if (result == ERROR_SUCCESS) {
         // The program's own message table holds the one message, "%1": each event is the line as it is.
-        const std::wstring program = ThisProgramPath().native();
+        const std::wstring& file = program.native();
         const DWORD types = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
         result =
-            ::RegSetValueExW(key, L"EventMessageFile", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(program.c_str()),
-                             static_cast<DWORD>((program.size() + 1) * sizeof(wchar_t)));
+            ::RegSetValueExW(key, L"EventMessageFile", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(file.c_str()),
+                             static_cast<DWORD>((file.size() + 1) * sizeof(wchar_t)));
         if (result == ERROR_SUCCESS)
             result = ::RegSetValueExW(key, L"TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&types),
                                       sizeof types);
@@ -122,7 +122,7 @@ void WINAPI ServiceMain(DWORD, wchar_t**) {
 
 } // namespace
 
-ServiceControl::Outcome ServiceControl::Install(const std::wstring& command) {
+ServiceControl::Outcome ServiceControl::Install(const std::wstring& command, const std::filesystem::path& program) {
     const ServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
     if (!manager)
         return Failed(::GetLastError());
@@ -148,7 +148,7 @@ ServiceControl::Outcome ServiceControl::Install(const std::wstring& command) {
         ::GetLastError() != ERROR_INVALID_LEVEL)
         return Failed(::GetLastError());
     Outcome outcome{true, false, {}};
-    if (!RegisterEventSource(outcome.problem))
+    if (!RegisterEventSource(program, outcome.problem))
         outcome.done = false;
     return outcome;
 }

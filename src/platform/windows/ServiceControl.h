@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -26,8 +27,8 @@ struct ServiceControl {
     };
 
     // Registers the service to run `command` (the program and its arguments, quoted), and the event source
-    // its log lines go to.
-    static Outcome Install(const std::wstring& command);
+    // its log lines go to, with `program`'s message table.
+    static Outcome Install(const std::wstring& command, const std::filesystem::path& program);
     // Stops the service if it runs, then removes it and its event source.
     static Outcome Uninstall();
     // Starts or stops it, waiting at most `wait` for it to get there.

@@ -32,15 +32,23 @@ std::string Sha1(const void* data, DWORD size) {
     return ok && length == digest.size() ? digest : std::string();
 }
 
-} // namespace
-
-std::filesystem::path ServiceFolder::Default() {
+std::filesystem::path KnownFolder(const KNOWNFOLDERID& id) {
     wchar_t* folder = nullptr;
     std::filesystem::path path;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, &folder)))
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &folder)))
         path = std::filesystem::path(folder) / L"Zelto Premium";
     ::CoTaskMemFree(folder);
     return path;
+}
+
+} // namespace
+
+std::filesystem::path ServiceFolder::Default() {
+    return KnownFolder(FOLDERID_ProgramData);
+}
+
+std::filesystem::path ServiceFolder::ProgramFolder() {
+    return KnownFolder(FOLDERID_ProgramFiles);
 }
 
 // S-1-5-80 followed by the SHA-1 of the upper-case name in UTF-16, read as five little-endian numbers.

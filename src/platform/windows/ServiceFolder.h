@@ -11,6 +11,9 @@ namespace zelto {
 struct ServiceFolder {
     // %ProgramData%\Zelto Premium.
     static std::filesystem::path Default();
+    // %ProgramFiles%\Zelto Premium: where the service's program is copied, since LocalService cannot read a
+    // user's own folders, and a program there only administrators can replace.
+    static std::filesystem::path ProgramFolder();
     // The SID of NT SERVICE\<serviceName>, as a string: the system derives it from the name alone.
     static std::string ServiceSid(const std::wstring& serviceName);
     // That access list, in the system's descriptor language; empty when the SID cannot be computed.

@@ -28,6 +28,9 @@ use_server() { # HOST:PORT
 }
 
 [[ $(cli service install) == *"installed"* ]] || fail "install"
+# The service runs a copy that LocalService can read and only administrators replace.
+copy="$WINEPREFIX/drive_c/Program Files/Zelto Premium/$(basename "$exe")"
+[ -f "$copy" ] || fail "no program copy in Program Files"
 [[ $(cli service status) == "Service Zelto Premium: stopped"* ]] || fail "status after install"
 echo secret12 | cli --settings "$settings" domain add example com >/dev/null
 cli --settings "$settings" method fixed 203.0.113.11 >/dev/null
@@ -60,4 +63,5 @@ status=0
 cli service status >/dev/null || status=$?
 [ "$status" == 1 ] || fail "status after uninstall exited with $status"
 [ -f "$folder/ZeltoPre.INI" ] || fail "uninstall removed the settings file"
+[ ! -e "$copy" ] || fail "uninstall left the program copy"
 exit $((failures > 0))
