@@ -50,7 +50,7 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
     if (command == "force-update") {
         if (!args.empty())
             return UsageError(console, "force-update takes no arguments");
-        const SettingsFile settings(path);
+        SettingsFile settings(path);
         const std::unique_ptr<PlatformAdapters> platform = hooks.assemblePlatform(console.program);
         return RunForceUpdate(settings, platform->Ports(), console);
     }

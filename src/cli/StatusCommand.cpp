@@ -2,6 +2,7 @@
 
 #include "cli/Usage.h"
 #include "config/DomainList.h"
+#include "config/PauseText.h"
 #include "settings/SettingsFile.h"
 #include "update/ClientSettings.h"
 #include "update/ServiceEndpoints.h"
@@ -10,6 +11,7 @@
 #include <ctime>
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 namespace zelto {
 
@@ -83,16 +85,21 @@ int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Consol
         return UsageError(console, "status takes no arguments");
     std::error_code ignored;
     const bool exists = std::filesystem::exists(settings.Path(), ignored);
-    const std::string lines[] = {
+    std::vector<std::string> lines = {
         "Settings file: " + settings.Path().string() + (exists ? "" : " (not created yet)") +
             (settings.ReadableByOthers() ? " (readable by other users until the next change)" : ""),
         "Domains: " + BuildDomainListText(settings),
-        "Address method: " + MethodLine(settings),
-        "Fixed address: " + LoadFixedAddress(settings).ToText(),
-        "Ignored addresses: " + IgnoredLine(settings),
-        "Last registration: " + RegistrationLine(settings),
-        "Update server: " + UpdateServerLine(settings),
     };
+    // Also while another process, the daemon, holds the pause: it lives in the settings file.
+    for (const PausedDomain& paused : ClientSettingsView(settings).PausedDomains())
+        lines.push_back(PausedDomainText(paused, std::time(nullptr)));
+    lines.insert(lines.end(), {
+                                  "Address method: " + MethodLine(settings),
+                                  "Fixed address: " + LoadFixedAddress(settings).ToText(),
+                                  "Ignored addresses: " + IgnoredLine(settings),
+                                  "Last registration: " + RegistrationLine(settings),
+                                  "Update server: " + UpdateServerLine(settings),
+                              });
     for (const std::string& line : lines)
         console.out << PrintableText(line) << '\n';
     console.out << std::flush;

@@ -76,7 +76,7 @@ void RunUpdateCycleUntil(SettingsFile& settings, const PlatformPorts& platform, 
     thread.Stop();
 }
 
-int RunForceUpdate(const SettingsFile& settings, const PlatformPorts& platform, Console& console) {
+int RunForceUpdate(SettingsFile& settings, const PlatformPorts& platform, Console& console) {
     const FreshIpUpdateOutcome outcome = RunFreshIpUpdate(settings, platform.http, platform.sound);
     console.out << outcome.message << '\n' << std::flush;
     return outcome.success ? kExitDone : kExitRefused;

@@ -22,6 +22,6 @@ int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& 
 void RunUpdateCycleUntil(SettingsFile& settings, const PlatformPorts& platform, Notices& notices, StopSignal& stop);
 
 // force-update: asks the service to initialise every domain and prints the outcome.
-int RunForceUpdate(const SettingsFile& settings, const PlatformPorts& platform, Console& console);
+int RunForceUpdate(SettingsFile& settings, const PlatformPorts& platform, Console& console);
 
 } // namespace zelto

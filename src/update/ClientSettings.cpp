@@ -136,7 +136,7 @@ ClientSettings::Append ClientSettings::AppendDomain(const DomainEntry& entry) {
     const int n = count + 1;
     const bool written = writable_.WriteText(IndexedKey(Keys::kTopLevel, n), entry.topLevel) &&
                          writable_.WriteText(IndexedKey(Keys::kDomain, n), entry.domain) &&
-                         writable_.WriteText(IndexedKey(Keys::kPassword, n), entry.password) &&
+                         writable_.WriteText(IndexedKey(Keys::kPassword, n), entry.password) && ClearPause(n) &&
                          writable_.WriteInt(Keys::kDomainCount, n);
     return written ? Append::Done : Append::WriteFailed;
 }
@@ -157,11 +157,16 @@ bool ClientSettings::ClearDomains() {
 }
 
 // The entry keys past the count stay (other programs may expect them), but a removed domain's password
-// must not stay on disk. Written in one replacement of the file: clearing 999 entries costs one write.
+// must not stay on disk.
 bool ClientSettings::ClearPasswordsAbove(int count) {
+    return EmptyIndexedFrom(Keys::kPassword, std::max(count, 0) + 1);
+}
+
+// Written in one replacement of the file: clearing 999 entries costs one write.
+bool ClientSettings::EmptyIndexedFrom(std::string_view base, int from) {
     std::vector<std::string> stale;
-    for (int n = std::max(count, 0) + 1; n <= kMaxDomains; ++n) {
-        std::string key = IndexedKey(Keys::kPassword, n);
+    for (int n = from; n <= kMaxDomains; ++n) {
+        std::string key = IndexedKey(base, n);
         if (!writable_.ReadText(key).empty())
             stale.push_back(std::move(key));
     }
@@ -231,6 +236,52 @@ bool ClientSettings::ClearUpdateRecord() {
 
 bool ClientSettings::WriteUpdateServer(std::string_view host) {
     return writable_.WriteText(Keys::kUpdateServer, host);
+}
+
+std::optional<DomainPause> ClientSettingsView::Pause(int number) const {
+    SettingsFile::Lock lock(file_);
+    const std::string stored = file_.ReadText(IndexedKey(Keys::kPause, number));
+    return stored.empty() ? std::nullopt : ParsePause(stored, Domain(number));
+}
+
+std::vector<PausedDomain> ClientSettingsView::PausedDomains() const {
+    SettingsFile::Lock lock(file_);
+    std::vector<PausedDomain> paused;
+    const int count = std::min(LiveCount(Keys::kDomainCount), kMaxDomains);
+    for (int n = 1; n <= count; ++n) {
+        if (const std::optional<DomainPause> pause = Pause(n))
+            paused.push_back({n, Domain(n), *pause});
+    }
+    return paused;
+}
+
+int ClientSettingsView::ResumeCount() const {
+    return file_.ReadInt(Keys::kResumeCount, 0);
+}
+
+bool ClientSettings::WritePause(int number, const DomainEntry& entry, const DomainPause& pause) {
+    const std::string key = IndexedKey(Keys::kPause, number);
+    const std::string value = FormatPause(pause, entry);
+    return writable_.ReadText(key) == value || writable_.WriteText(key, value);
+}
+
+bool ClientSettings::ClearPause(int number) {
+    const std::string key = IndexedKey(Keys::kPause, number);
+    return writable_.ReadText(key).empty() || writable_.WriteText(key, "");
+}
+
+bool ClientSettings::ClearPauses() {
+    const SettingsFile::ChangeLock lock(writable_);
+    return lock && EmptyIndexedFrom(Keys::kPause, 1);
+}
+
+bool ClientSettings::ResumeUpdates() {
+    const SettingsFile::ChangeLock lock(writable_);
+    if (!lock || !EmptyIndexedFrom(Keys::kPause, 1))
+        return false;
+    // Wraps instead of overflowing: a running client only looks for a change.
+    const int count = ResumeCount();
+    return writable_.WriteInt(Keys::kResumeCount, count == INT_MAX ? 0 : count + 1);
 }
 
 } // namespace zelto

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "update/DomainPause.h"
 #include "update/UpdateRecord.h"
 
 #include <array>
@@ -43,6 +44,8 @@ struct SettingsKeys {
     static constexpr std::string_view kWebSite = "website";
     static constexpr std::string_view kWebSiteDefault = "www.zelto.com";
     static constexpr std::string_view kCaFile = "cafile";
+    static constexpr std::string_view kPause = "paused";        // + entry number; ours, the Windows client ignores it
+    static constexpr std::string_view kResumeCount = "resumed"; // counts the user's Properties OK and Force IP Updates
 };
 
 // One domain entry: second_level<N>, first_level<N> and password<N>.
@@ -62,6 +65,13 @@ struct RecordedUpdate {
     LocalStamp time;
 
     bool Complete() const { return !address.empty() && !time.hour.empty() && !time.day.empty() && !time.year.empty(); }
+};
+
+// A domain the engine sends nothing for, as status shows it.
+struct PausedDomain {
+    int number = 0;
+    DomainEntry entry;
+    DomainPause pause;
 };
 
 // Every setting of the client with its default, read from the settings file at each call. Several keys
@@ -92,6 +102,14 @@ public:
 
     RecordedUpdate UpdateRecord() const;
 
+    // Entry N's pause, when one was stored for the entry as it is now: an entry changed since (labels or
+    // password) is not paused.
+    std::optional<DomainPause> Pause(int number) const;
+    // The paused entries among 1 to the count, in order.
+    std::vector<PausedDomain> PausedDomains() const;
+    // Grows at each Properties OK and Force IP Update, so a client in another process sees the user act.
+    int ResumeCount() const;
+
     // updateserver and website, or the built-in hosts when empty; "host" or "host:port".
     std::string UpdateServer() const;
     std::string WebSite() const;
@@ -115,7 +133,7 @@ public:
 
     enum class Append { Done, Full, WriteFailed };
     // The entry's three keys at count+1, then the new count: a reader never sees a count covering an
-    // unwritten entry.
+    // unwritten entry. A new entry is never paused, even when it repeats a removed one.
     Append AppendDomain(const DomainEntry& entry);
     // Shifts the entries after it down one place, then writes count-1 and empties every stale password.
     bool RemoveDomainAt(int number);
@@ -137,8 +155,20 @@ public:
 
     bool WriteUpdateServer(std::string_view host);
 
+    // Pauses entry N as it is now; written only when it changes.
+    bool WritePause(int number, const DomainEntry& entry, const DomainPause& pause);
+    // Empties paused<N> when it holds anything.
+    bool ClearPause(int number);
+    // Empties every paused<N> in one write (none when nothing is paused): a client's start.
+    bool ClearPauses();
+    // The user's Properties OK, Force IP Update and force-update: every pause lifted, and the resume count
+    // grown so that a running client ends its waiting after failures.
+    bool ResumeUpdates();
+
 private:
     bool ClearPasswordsAbove(int count);
+    // Empties the non-empty keys base<from> .. base<999> in one write.
+    bool EmptyIndexedFrom(std::string_view base, int from);
 
     SettingsFile& writable_;
 };

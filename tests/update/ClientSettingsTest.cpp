@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 
 namespace zelto {
@@ -98,6 +99,35 @@ TEST_F(ClientSettingsTest, TheRecordAndTheHostsReadBackAsWritten) {
     EXPECT_EQ(settings.UpdateRecord().time.hour, "09");
     ASSERT_TRUE(settings.WriteUpdateServer("127.0.0.1:8080"));
     EXPECT_EQ(settings.UpdateServer(), "127.0.0.1:8080");
+}
+
+// A pause holds for the entry it was made for: any change to it, by any process, or the user's resume
+// lifts it; nothing else does.
+TEST_F(ClientSettingsTest, APauseLastsWhileItsEntryStaysAsItWasAndUntilTheUserResumes) {
+    const DomainEntry entry{"example", "com", "Secret12"};
+    const DomainPause pause{PauseReason::Expired, 1765232460};
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        bool paused;
+    } cases[] = {
+        {"nothing changed", [] {}, true},
+        {"another password", [&] { file.WriteText("password1", "Secret13"); }, false},
+        {"another name", [&] { file.WriteText("second_level1", "other"); }, false},
+        {"removed and added again", [&] { settings.RemoveDomainAt(1), settings.AppendDomain(entry); }, false},
+        {"the user resumed", [&] { settings.ResumeUpdates(); }, false},
+        {"a start", [&] { settings.ClearPauses(); }, false},
+    };
+    for (const auto& c : cases) {
+        settings.ClearDomains();
+        ASSERT_EQ(settings.AppendDomain(entry), ClientSettings::Append::Done);
+        ASSERT_TRUE(settings.WritePause(1, entry, pause));
+        const int resumes = settings.ResumeCount();
+        c.change();
+        EXPECT_EQ(settings.Pause(1), c.paused ? std::optional(pause) : std::nullopt) << c.name;
+        EXPECT_EQ(settings.PausedDomains().size(), c.paused ? 1U : 0U) << c.name;
+        EXPECT_EQ(settings.ResumeCount() != resumes, std::string(c.name) == "the user resumed") << c.name;
+    }
 }
 
 } // namespace
