@@ -3,6 +3,7 @@
 #include "settings/SettingsFile.h"
 #include "shell/ClientApp.h"
 #include "shell/DialogRun.h"
+#include "shell/HandOver.h"
 #include "ui/PropertiesDlg.h"
 
 #include <QApplication>
@@ -46,6 +47,8 @@ int RunDesktopClient(const std::filesystem::path& settingsPath, const PlatformPo
     CClientApp client(
         ShellPorts{settings, platform.http, platform.autodial, platform.addresses, platform.clock, platform.sound},
         std::move(hooks));
+    // A second start on the same settings file finds this one from now on, the first-run dialog included.
+    HandOverServer handOver(settingsPath, [&client] { client.ShowProperties(); });
     client.InitInstance();
     if (client.ExitRequested())
         return client.ExitCode();
