@@ -74,10 +74,11 @@ void CClientApp::InitInstance() {
 
     m_notices = std::make_unique<DesktopNotices>(m_trayIcon.get());
     m_enginePorts = std::make_unique<EnginePorts>(EnginePorts{
-        m_ports.settings, m_ports.http, m_ports.autodial, m_ports.addresses, m_ports.clock, *m_notices, m_ports.sound});
-    m_updateThread = std::make_unique<CUpdateThread>(*m_enginePorts, m_hooks.timing);
-    m_runner = std::make_unique<UpdateThreadRunner>(*m_updateThread);
-    m_runner->Start();
+        m_ports.settings,
+        PlatformPorts{m_ports.http, m_ports.autodial, m_ports.addresses, m_ports.clock, m_ports.sound}, *m_notices});
+    m_updateCycle = std::make_unique<UpdateCycle>(*m_enginePorts, m_hooks.timing);
+    m_cycleThread = std::make_unique<UpdateCycleThread>(*m_updateCycle);
+    m_cycleThread->Start();
 
     connect(&m_trayLook, &QTimer::timeout, this, [this] {
         const TrayWatch::Step step = LookAtTray();
@@ -157,8 +158,8 @@ void CClientApp::StopEngine() {
     // Released first: the update thread may be waiting for a box to close.
     if (m_notices)
         m_notices->ReleaseAll();
-    if (m_runner)
-        m_runner->Stop();
+    if (m_cycleThread)
+        m_cycleThread->Stop();
 }
 
 } // namespace zelto

@@ -7,7 +7,9 @@
 #include "cli/UpdateCommands.h"
 #include "cli/Usage.h"
 #include "cli/windows/EventLogNotices.h"
+#include "config/ClientInstance.h"
 #include "config/SettingsProblem.h"
+#include "platform/InstanceLock.h"
 #include "platform/StopSignal.h"
 #include "platform/windows/ServiceControl.h"
 #include "platform/windows/ServiceFolder.h"
@@ -150,6 +152,12 @@ int Run(const std::optional<std::filesystem::path>& given, Console& console, con
         SettingsFile settings(path);
         if (const SettingsError problem = settings.Check()) {
             notices.Error(SettingsProblemText(problem));
+            return kExitRefused;
+        }
+        // A second client would send every update twice.
+        const InstanceLock instance(path, ClientKind::Headless);
+        if (instance.Result() == InstanceLock::Claim::HeldElsewhere) {
+            notices.Error(AnotherClientText(path, instance.Holder()));
             return kExitRefused;
         }
         const std::unique_ptr<PlatformAdapters> platform = hooks.assemblePlatform(console.program);
