@@ -3,6 +3,7 @@
 #include "settings/SettingsFile.h"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <span>
 #include <utility>
@@ -255,8 +256,19 @@ std::vector<PausedDomain> ClientSettingsView::PausedDomains() const {
     return paused;
 }
 
-int ClientSettingsView::ResumeCount() const {
-    return file_.ReadInt(Keys::kResumeCount, 0);
+std::optional<FailureWait> ClientSettingsView::StoredFailureWait() const {
+    const std::string stored = file_.ReadText(Keys::kFailureWait);
+    FailureWait wait;
+    long long until = 0;
+    const char* end = stored.data() + stored.size();
+    const auto [afterCount, countError] = std::from_chars(stored.data(), end, wait.failures);
+    if (countError != std::errc() || afterCount == end || *afterCount != ' ' || wait.failures < 1)
+        return std::nullopt;
+    const auto [afterTime, timeError] = std::from_chars(afterCount + 1, end, until);
+    if (timeError != std::errc() || afterTime != end)
+        return std::nullopt;
+    wait.until = static_cast<std::time_t>(until);
+    return wait;
 }
 
 bool ClientSettings::WritePause(int number, const DomainEntry& entry, const DomainPause& pause) {
@@ -275,13 +287,18 @@ bool ClientSettings::ClearPauses() {
     return lock && EmptyIndexedFrom(Keys::kPause, 1);
 }
 
+bool ClientSettings::WriteFailureWait(const FailureWait& wait) {
+    const std::string value = std::to_string(wait.failures) + " " + std::to_string(static_cast<long long>(wait.until));
+    return writable_.ReadText(Keys::kFailureWait) == value || writable_.WriteText(Keys::kFailureWait, value);
+}
+
+bool ClientSettings::ClearFailureWait() {
+    return writable_.ReadText(Keys::kFailureWait).empty() || writable_.WriteText(Keys::kFailureWait, "");
+}
+
 bool ClientSettings::ResumeUpdates() {
     const SettingsFile::ChangeLock lock(writable_);
-    if (!lock || !EmptyIndexedFrom(Keys::kPause, 1))
-        return false;
-    // Wraps instead of overflowing: a running client only looks for a change.
-    const int count = ResumeCount();
-    return writable_.WriteInt(Keys::kResumeCount, count == INT_MAX ? 0 : count + 1);
+    return lock && EmptyIndexedFrom(Keys::kPause, 1) && ClearFailureWait();
 }
 
 } // namespace zelto

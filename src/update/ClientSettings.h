@@ -44,8 +44,8 @@ struct SettingsKeys {
     static constexpr std::string_view kWebSite = "website";
     static constexpr std::string_view kWebSiteDefault = "www.zelto.com";
     static constexpr std::string_view kCaFile = "cafile";
-    static constexpr std::string_view kPause = "paused";        // + entry number; ours, the Windows client ignores it
-    static constexpr std::string_view kResumeCount = "resumed"; // counts the user's Properties OK and Force IP Updates
+    static constexpr std::string_view kPause = "paused"; // + entry number; ours, the Windows client ignores it
+    static constexpr std::string_view kFailureWait = "retryafter"; // ours: the wait after failed requests
 };
 
 // One domain entry: second_level<N>, first_level<N> and password<N>.
@@ -65,6 +65,15 @@ struct RecordedUpdate {
     LocalStamp time;
 
     bool Complete() const { return !address.empty() && !time.hour.empty() && !time.day.empty() && !time.year.empty(); }
+};
+
+// The wait after requests that failed (no answer, an error status, an answer that means nothing): how many
+// failed in a row, and the time before which no pass is made.
+struct FailureWait {
+    int failures = 0;
+    std::time_t until = 0;
+
+    bool operator==(const FailureWait&) const = default;
 };
 
 // A domain the engine sends nothing for, as status shows it.
@@ -107,8 +116,9 @@ public:
     std::optional<DomainPause> Pause(int number) const;
     // The paused entries among 1 to the count, in order.
     std::vector<PausedDomain> PausedDomains() const;
-    // Grows at each Properties OK and Force IP Update, so a client in another process sees the user act.
-    int ResumeCount() const;
+    // The wait after failures, when one is stored; kept in the file so that --once and status see it, and
+    // a running client sees the user end it.
+    std::optional<FailureWait> StoredFailureWait() const;
 
     // updateserver and website, or the built-in hosts when empty; "host" or "host:port".
     std::string UpdateServer() const;
@@ -161,8 +171,12 @@ public:
     bool ClearPause(int number);
     // Empties every paused<N> in one write (none when nothing is paused): a client's start.
     bool ClearPauses();
-    // The user's Properties OK, Force IP Update and force-update: every pause lifted, and the resume count
-    // grown so that a running client ends its waiting after failures.
+    // Written only when it changes.
+    bool WriteFailureWait(const FailureWait& wait);
+    // Empties retryafter when it holds anything.
+    bool ClearFailureWait();
+    // The user's Properties OK, Force IP Update and force-update: every pause and the wait after failures
+    // lifted. Nothing is written when there is nothing to lift.
     bool ResumeUpdates();
 
 private:

@@ -122,11 +122,11 @@ TEST_F(ClientSettingsTest, APauseLastsWhileItsEntryStaysAsItWasAndUntilTheUserRe
         settings.ClearDomains();
         ASSERT_EQ(settings.AppendDomain(entry), ClientSettings::Append::Done);
         ASSERT_TRUE(settings.WritePause(1, entry, pause));
-        const int resumes = settings.ResumeCount();
+        ASSERT_TRUE(settings.WriteFailureWait({2, 1765232490}));
         c.change();
         EXPECT_EQ(settings.Pause(1), c.paused ? std::optional(pause) : std::nullopt) << c.name;
         EXPECT_EQ(settings.PausedDomains().size(), c.paused ? 1U : 0U) << c.name;
-        EXPECT_EQ(settings.ResumeCount() != resumes, std::string(c.name) == "the user resumed") << c.name;
+        EXPECT_EQ(settings.StoredFailureWait().has_value(), std::string(c.name) != "the user resumed") << c.name;
     }
 }
 
