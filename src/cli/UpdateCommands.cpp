@@ -49,8 +49,8 @@ int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& 
         quit.Raise();
     });
 
-    if (mode == HeadlessMode::Once) {
-        const PassReport report = cycle.RunOnce();
+    if (mode != HeadlessMode::Cycle) {
+        const PassReport report = cycle.RunOnce(mode == HeadlessMode::OnceForced);
         if (watch.Caught()) {
             console.err << console.program << ": stopped before the pass ended\n" << std::flush;
             return kExitRefused;

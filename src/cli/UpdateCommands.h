@@ -10,8 +10,9 @@ class SettingsFile;
 class StopSignal;
 
 enum class HeadlessMode {
-    Cycle, // --headless: the update thread until SIGINT or SIGTERM
-    Once,  // --once: the start steps and one pass
+    Cycle,      // --headless: the update thread until SIGINT or SIGTERM
+    Once,       // --once: one pass when one is due, else nothing
+    OnceForced, // --once --force: the start steps and one pass
 };
 
 // Runs the update engine without a display on the platform's adapters, notices on the console.

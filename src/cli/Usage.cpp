@@ -8,7 +8,7 @@ namespace {
 
 std::string Synopsis(const std::string& program) {
     const std::string p = "  " + program + " [--settings PATH] ";
-    return "Usage:\n" + p + "--headless\n" + p + "--once\n" + p + "domain add|remove DOMAIN TOPLEVEL\n" + p +
+    return "Usage:\n" + p + "--headless\n" + p + "--once [--force]\n" + p + "domain add|remove DOMAIN TOPLEVEL\n" + p +
            "domain clear|list\n" + p + "ignore add|remove ADDRESS\n" + p + "ignore list\n" + p +
            "method server|client|both\n" + p + "method fixed ADDRESS\n" + p + "force-update\n" + p + "status\n" + p +
            "--autostart on|off\n" + "  " + program + " --help | --version\n";
@@ -25,8 +25,12 @@ With no command (or only --settings) the desktop client starts.
   --headless       keep the domains registered until SIGINT or SIGTERM; account
                    problems go to stderr, the tooltip text and one line per request
                    (password shown as ***) to stdout
-  --once           register every domain once, then exit: 0 when every request
-                   was answered with an address, 1 otherwise
+  --once           make one pass when one is due (a new address, a new clock
+                   hour, behind NAT the service's address check, not while
+                   waiting after failures), then exit: 0 when every request
+                   was answered with an address or none was due, 1 otherwise;
+                   fit for a timer every few minutes
+  --once --force   register every domain now, whatever is due
   domain add       add a domain: DOMAIN is the name label (example), TOPLEVEL the
                    top-level label (com); the password, 6 to 8 characters, is
                    read from standard input (see Passwords)

@@ -55,6 +55,7 @@ TEST_F(CommandLineTest, UsageErrorsExitTwoWithoutTouchingTheFile) {
                                                  {"method", "dynamic"},
 
                                                  {"--headless", "--once"},
+                                                 {"--once", "--now"},
                                                  {"--autostart", "yes"},
                                                  {"--settings"}}) {
         const testing::Finished run = Cli(args);
