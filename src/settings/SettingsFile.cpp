@@ -94,7 +94,7 @@ bool SettingsFile::WriteTexts(std::span<const std::pair<std::string_view, std::s
                 return false;
             }
         }
-        if (Refresh(state) == Load::Present && unchanged()) {
+        if (RefreshForWrite(state) == Load::Present && unchanged()) {
             return true;
         }
     }
@@ -102,7 +102,7 @@ bool SettingsFile::WriteTexts(std::span<const std::pair<std::string_view, std::s
     if (!guard.Locked()) {
         return false;
     }
-    const Load load = Refresh(state);
+    const Load load = RefreshForWrite(state);
     if (load == Load::Failed) {
         return false;
     }

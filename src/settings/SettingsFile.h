@@ -54,9 +54,10 @@ public:
     bool WriteTexts(std::initializer_list<std::pair<std::string_view, std::string_view>> entries);
     bool WriteTexts(std::span<const std::pair<std::string_view, std::string_view>> entries);
 
-    // Holds the file for a run of reads that must come from one state of it. Re-entrant for the thread that
-    // holds it; other threads and processes wait until it is released. It creates nothing: where no lock file
-    // exists yet (no writer has been here), it holds off only this process's threads until a write creates one.
+    // Holds the file for a run of reads that must come from one state of it: the first read looks at the file
+    // (and reads it under the shared file lock when it changed), the others read what that one saw. Re-entrant
+    // for the thread that holds it; other threads of this process wait until it is released, other processes'
+    // changes show in the next run. It creates nothing and takes no file lock while the file is unchanged.
     class Lock {
     public:
         explicit Lock(const SettingsFile& file);

@@ -40,22 +40,29 @@ struct SharedPath {
     // The snapshot was seen or written under the exclusive lock held now, so no other writer can have changed
     // the file since: reads until the lock goes need no look at the file.
     bool snapshotHeld = false;
+    // Inside a run of reads (Access::Hold): once one read has brought the snapshot up to date, the others of
+    // the run read that same state of the file without looking again.
+    bool holding = false;
+    bool pinned = false;
 };
 
 // The state of the file at path (the same for every spelling of its folder) for this process.
 std::shared_ptr<SharedPath> SharedPathFor(const std::filesystem::path& path);
 
-// Read: a read. Write: a write or a change, which creates the lock file when missing. Hold: a run of reads.
+// Read: a read. Write: a write or a change, which creates the lock file when missing. Hold: a run of reads
+// from one state of the file.
 enum class Access { Read, Write, Hold };
 
-// Enters the path's critical section: the mutex, and for Write and Hold the file lock, held alone. False when
-// Write cannot get the lock. Hold in a folder without a lock file goes without until a write creates one.
+// Enters the path's critical section: the mutex, and for Write the file lock, held alone. False when Write
+// cannot get the lock.
 bool Enter(SharedPath& state, Access access);
 void Leave(SharedPath& state);
 
 // Brings the snapshot up to date. An unchanged file costs one look, or none under the exclusive lock once
-// the snapshot has been seen there. A changed one is read under the file lock, shared with other readers,
-// so that a change another process makes under a Lock is seen whole.
+// the snapshot has been seen there, or inside a run of reads once one has looked. A changed one is read under
+// the file lock, shared with other readers, so that a change another process makes under a lock is seen whole.
 Load Refresh(SharedPath& state);
+// The same, always looking: what a write compares with must be the file as it is now.
+Load RefreshForWrite(SharedPath& state);
 
 } // namespace zelto
