@@ -86,6 +86,28 @@ public:
         bool taken_;
     };
 
+    // Several reads and writes as one change, whole or not at all, also across a crash: it holds the file as a
+    // ChangeLock does, and its writes, which the thread's own reads see at once, replace the file together at
+    // Commit, in the order first written. Without Commit, or when the lock could not be taken, nothing is
+    // written. A Change inside another adds its writes to the outer one's.
+    class Change {
+    public:
+        explicit Change(SettingsFile& file);
+        ~Change();
+        Change(const Change&) = delete;
+        Change& operator=(const Change&) = delete;
+
+        explicit operator bool() const { return taken_; }
+        // False when the file could not be written (LastError says why); it is then left as it was.
+        bool Commit();
+
+    private:
+        SettingsFile& file_;
+        std::shared_ptr<SharedPath> entered_;
+        bool open_;
+        bool taken_;
+    };
+
 private:
     std::filesystem::path path_;
     std::shared_ptr<SharedPath> shared_;

@@ -7,6 +7,10 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace zelto {
 
@@ -44,6 +48,11 @@ struct SharedPath {
     // the run read that same state of the file without looking again.
     bool holding = false;
     bool pinned = false;
+    // The writes of the open SettingsFile::Change scopes, not in the file yet: each key once, with its last
+    // value, in the order first written. Reads of the holding thread see them first.
+    int changes = 0;
+    std::vector<std::pair<std::string, std::string>> staged;
+    std::unordered_map<std::string, std::size_t, CaseInsensitiveHash, CaseInsensitiveEqual> stagedAt;
 };
 
 // The state of the file at path (the same for every spelling of its folder) for this process.
