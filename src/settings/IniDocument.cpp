@@ -40,7 +40,11 @@ std::string_view Unquote(std::string_view value) {
 // A value that would lose blanks or quotes on reading is written inside double quotes, which reading removes.
 std::string Stored(std::string_view value) {
     if (!value.empty() && (Unquote(value) != value || Trim(value) != value)) {
-        return "\"" + std::string(value) + "\"";
+        // Appended: a text put in front of a string makes g++ 12 at -O3 warn of an impossible overlap.
+        std::string quoted(1, '"');
+        quoted += value;
+        quoted += '"';
+        return quoted;
     }
     return std::string(value);
 }
@@ -168,7 +172,9 @@ std::string IniDocument::WithValues(std::span<const std::pair<std::string_view, 
     std::vector<std::pair<const Entry*, std::string>> replaced;
     std::vector<std::string> added;
     for (const auto& [key, value] : unique) {
-        std::string line = std::string(key) + "=" + Stored(value);
+        std::string line(key);
+        line += '=';
+        line += Stored(value);
         if (const auto it = entries_.find(key); it != entries_.end()) {
             if (it->second.value != value) {
                 replaced.emplace_back(&it->second, std::move(line));
@@ -200,7 +206,10 @@ std::string IniDocument::WithValues(std::span<const std::pair<std::string_view, 
             }
         }
         if (!hasSection_) {
-            out += "[" + section_ + "]" + eol_;
+            out += '[';
+            out += section_;
+            out += ']';
+            out += eol_;
         }
         for (std::size_t i = 0; i < added.size(); ++i) {
             out += added[i];
