@@ -34,8 +34,10 @@ bool UsesSettingsFile(const std::string& command) {
 
 int RunCommand(const std::filesystem::path& path, const std::string& command, const Arguments& args, Console& console,
                const FrontEndHooks& hooks) {
+    // One object for the whole command, so the folder the check opens serves every read and write after it.
+    SettingsFile settings(path);
     // A file that cannot be used is refused before anything reads or writes it.
-    if (const SettingsError problem = UsesSettingsFile(command) ? SettingsFile(path).Check() : SettingsError{}) {
+    if (const SettingsError problem = UsesSettingsFile(command) ? settings.Check() : SettingsError{}) {
         console.err << console.program << ": " << PrintableText(SettingsProblemText(problem)) << '\n' << std::flush;
         return kExitRefused;
     }
@@ -44,7 +46,6 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
         if (!args.empty() && !forced)
             return UsageError(console,
                               command == "--once" ? "--once takes only --force" : "--headless takes no arguments");
-        SettingsFile settings(path);
         const std::unique_ptr<PlatformAdapters> platform = hooks.assemblePlatform(console.program);
         const HeadlessMode mode = command == "--headless" ? HeadlessMode::Cycle
                                   : forced                ? HeadlessMode::OnceForced
@@ -54,11 +55,9 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
     if (command == "force-update") {
         if (!args.empty())
             return UsageError(console, "force-update takes no arguments");
-        SettingsFile settings(path);
         const std::unique_ptr<PlatformAdapters> platform = hooks.assemblePlatform(console.program);
         return RunForceUpdate(settings, platform->Ports(), console);
     }
-    SettingsFile settings(path);
     if (command == "domain")
         return RunDomainCommand(settings, args, console);
     if (command == "ignore")

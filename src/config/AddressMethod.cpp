@@ -19,15 +19,15 @@ AddressFields LoadFixedAddress(const SettingsFile& settings) {
 }
 
 bool SaveAddressMethod(SettingsFile& settings, AddressMethod method, const AddressFields& fixed) {
-    const SettingsFile::ChangeLock lock(settings);
+    SettingsFile::Change change(settings);
     ClientSettings schema(settings);
-    if (!lock || !schema.WriteAddressMethod(method))
+    if (!change || !schema.WriteAddressMethod(method))
         return false;
     if (method == AddressMethod::Fixed ? !schema.WriteFixedAddress(fixed.part) : !schema.ClearAddressText())
         return false;
     // An empty record makes the next decision register the address found by the new method; the user's OK
     // also lifts the pauses.
-    return schema.ResumeUpdates() && schema.ClearUpdateRecord();
+    return schema.ResumeUpdates() && schema.ClearUpdateRecord() && change.Commit();
 }
 
 } // namespace zelto
