@@ -43,9 +43,7 @@ int RunDesktopClient(const std::filesystem::path& settingsPath, const PlatformPo
         CPropertiesDlg dialog(context);
         RunDialog(dialog);
     };
-    CClientApp client(
-        ShellPorts{settings, platform.http, platform.autodial, platform.addresses, platform.clock, platform.sound},
-        std::move(hooks));
+    CClientApp client(settings, platform, std::move(hooks));
     client.InitInstance();
     if (client.ExitRequested())
         return client.ExitCode();

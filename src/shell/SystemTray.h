@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/TrayState.h"
 #include "shell/TrayCommands.h"
 #include "shell/TrayHost.h"
 
@@ -23,9 +24,6 @@ namespace zelto {
 // everything else runs on the GUI thread.
 class CSystemTray {
 public:
-    // The tooltip holds at most this many characters; longer texts are cut.
-    static constexpr std::size_t kMaxTooltip = 63;
-
     CSystemTray();
     ~CSystemTray();
     CSystemTray(const CSystemTray&) = delete;
@@ -55,9 +53,8 @@ public:
 private:
     void ShowPopupMenu();
 
-    mutable std::mutex m_mutex; // guards the two flags against the update thread's tooltip changes
-    bool m_enabled = false;
-    bool m_hidden = false;
+    mutable std::mutex m_mutex; // guards the state against the update thread's tooltip changes
+    TrayState m_state;
     TrayKind m_kind = TrayKind::XEmbed;
     QSystemTrayIcon m_icon;
     std::unique_ptr<QMenu> m_menu;
