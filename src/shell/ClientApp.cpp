@@ -54,32 +54,42 @@ void CClientApp::InitInstance() {
     m_session.Start();
 }
 
+// The icon is made once a tray host is there, at start-up or later.
 bool CClientApp::ShowTray(const std::string& tooltip) {
-    // Asked before the icon exists: Qt settles on a StatusNotifierItem as its first icon is made.
-    const TrayKind kind =
-        m_hooks.trayHostPresent(TrayKind::StatusNotifier) ? TrayKind::StatusNotifier : TrayKind::XEmbed;
-    if (m_trayIcon->Create(tooltip, QIcon(QStringLiteral(":/icons/tray-32.png")), kind)) {
-        const auto command = [this](TrayCommand item, void (DesktopSession::*handler)()) {
-            connect(m_trayIcon->Action(item), &QAction::triggered, this, [this, handler] { (m_session.*handler)(); });
-        };
-        command(TrayCommand::WebInterface, &DesktopSession::OnWebInterface);
-        command(TrayCommand::Homepage, &DesktopSession::OnHomepage);
-        command(TrayCommand::Properties, &DesktopSession::OnProperties);
-        command(TrayCommand::Exit, &DesktopSession::OnExit);
-    }
+    m_tooltip = tooltip;
     connect(&m_trayLook, &QTimer::timeout, this, [this] {
-        if (LookAtTray())
+        const TrayWatch::Step step = LookAtTray();
+        if (step.sayNoTray)
+            SayNoTray();
+        if (step.showProperties)
             ShowProperties();
     });
     m_trayLook.start(m_hooks.trayLook);
-    return !LookAtTray();
+    const TrayWatch::Step tray = LookAtTray();
+    if (tray.sayNoTray)
+        SayNoTray();
+    return !tray.showProperties;
 }
 
-bool CClientApp::LookAtTray() {
-    const TrayWatch::Step step = m_trayWatch.Observe(m_hooks.trayHostPresent(m_trayIcon->Kind()));
-    if (step.sayNoTray)
-        SayNoTray();
-    return step.showProperties;
+TrayWatch::Step CClientApp::LookAtTray() {
+    if (m_trayIcon->IsEnabled())
+        return m_trayWatch.Observe(m_hooks.trayHostPresent(m_trayIcon->Kind()));
+    for (TrayKind kind : {TrayKind::StatusNotifier, TrayKind::XEmbed}) {
+        if (!m_hooks.trayHostPresent(kind))
+            continue;
+        if (m_trayIcon->Create(m_tooltip, QIcon(QStringLiteral(":/icons/tray-32.png")), kind)) {
+            const auto command = [this](TrayCommand item, void (DesktopSession::*handler)()) {
+                connect(m_trayIcon->Action(item), &QAction::triggered, this,
+                        [this, handler] { (m_session.*handler)(); });
+            };
+            command(TrayCommand::WebInterface, &DesktopSession::OnWebInterface);
+            command(TrayCommand::Homepage, &DesktopSession::OnHomepage);
+            command(TrayCommand::Properties, &DesktopSession::OnProperties);
+            command(TrayCommand::Exit, &DesktopSession::OnExit);
+        }
+        return m_trayWatch.Observe(true);
+    }
+    return m_trayWatch.Observe(false);
 }
 
 void CClientApp::ShowProperties() {

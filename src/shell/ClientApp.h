@@ -60,13 +60,14 @@ private:
     void OpenUrl(const std::string& url) override;
     void CloseNotices() override;
     void EndProcess(int code) override;
-    // Looks at the tray host; says "no tray" when due and returns whether Properties should come up.
-    bool LookAtTray();
+    // Looks at the tray host, makes the icon once there is one, and tells what is due.
+    TrayWatch::Step LookAtTray();
 
     ShellHooks m_hooks;
     std::unique_ptr<CSystemTray> m_trayIcon;
     std::unique_ptr<DesktopNotices> m_notices;
     std::optional<int> m_exitCode;
+    std::string m_tooltip; // for an icon made later
     TrayWatch m_trayWatch;
     QTimer m_trayLook;
     int m_propertiesOpen = 0;
