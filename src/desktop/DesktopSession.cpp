@@ -12,16 +12,22 @@ DesktopSession::DesktopSession(SettingsFile& settings, const PlatformPorts& plat
       shell_(shell), dialogs_{settings, platform.http, platform.sound, [this] { Leave(); }},
       enginePorts_{settings,       platform.http, platform.autodial, platform.addresses,
                    platform.clock, notices,       platform.sound},
-      cycle_(enginePorts_, timing), runner_(cycle_) {}
+      cycle_(enginePorts_, timing) {}
 
 DesktopSession::~DesktopSession() {
-    runner_.Stop();
+    StopCycle();
+}
+
+void DesktopSession::StopCycle() {
+    cycle_.RequestStop();
+    if (worker_.joinable())
+        worker_.join();
 }
 
 void DesktopSession::Start() {
     const bool trayReached = shell_.ShowTray(kTooltip);
     shell_.ShowSplash(kSplashTime);
-    runner_.Start();
+    worker_ = std::thread([this] { cycle_.RunUpdateCycle(); });
     if (!trayReached || ClientSettingsView(settings_).DomainCount() == 0)
         OnProperties();
 }
@@ -50,7 +56,7 @@ void DesktopSession::Leave() {
     cycle_.RequestStop();
     platform_.sound.PlaySoundCue("OUCH");
     shell_.CloseNotices();
-    runner_.Stop();
+    StopCycle();
     shell_.EndProcess(0);
 }
 

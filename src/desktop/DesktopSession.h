@@ -8,6 +8,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace zelto {
 
@@ -71,13 +72,17 @@ public:
     bool Ended() const { return ended_; }
 
 private:
+    void StopCycle();
+
     SettingsFile& settings_;
     PlatformPorts platform_;
     DesktopShell& shell_;
     DialogContext dialogs_;
     EnginePorts enginePorts_;
     CUpdateThread cycle_;
-    UpdateThreadRunner runner_; // last: it stops and joins before the cycle can go
+    // A plain thread, stopped through the cycle and joined: std::jthread's stop callback waits on a semaphore
+    // that the MinGW thread library can leave waiting for good.
+    std::thread worker_;
     bool ended_ = false;
 };
 
