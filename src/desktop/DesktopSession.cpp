@@ -9,9 +9,9 @@ namespace zelto {
 DesktopSession::DesktopSession(SettingsFile& settings, const PlatformPorts& platform, Notices& notices,
                                DesktopShell& shell, CycleTiming timing)
     : settings_(settings), platform_(platform),
-      shell_(shell), dialogs_{settings, platform.http, platform.sound, [this] { Leave(); }},
-      enginePorts_{settings,       platform.http, platform.autodial, platform.addresses,
-                   platform.clock, notices,       platform.sound},
+      shell_(shell), dialogs_{settings, platform.http, platform.sound, [this] { Leave(); }}, enginePorts_{settings,
+                                                                                                          platform,
+                                                                                                          notices},
       cycle_(enginePorts_, timing) {}
 
 DesktopSession::~DesktopSession() {

@@ -3,7 +3,7 @@
 #include "desktop/DialogContext.h"
 #include "platform/PlatformPorts.h"
 #include "update/EnginePorts.h"
-#include "update/UpdateThread.h"
+#include "update/UpdateCycle.h"
 
 #include <chrono>
 #include <memory>
@@ -79,7 +79,7 @@ private:
     DesktopShell& shell_;
     DialogContext dialogs_;
     EnginePorts enginePorts_;
-    CUpdateThread cycle_;
+    UpdateCycle cycle_;
     // A plain thread, stopped through the cycle and joined: std::jthread's stop callback waits on a semaphore
     // that the MinGW thread library can leave waiting for good.
     std::thread worker_;

@@ -3,7 +3,9 @@
 #include "ResourceIds.h"
 #include "platform/windows/WideText.h"
 #include "platform/windows/WindowsSockets.h"
+#include "settings/SettingsFile.h"
 #include "win32/ControlText.h"
+#include "win32/HandOver.h"
 #include "win32/MainFrm.h"
 #include "win32/MessageBox.h"
 #include "win32/PropertiesDlg.h"
@@ -40,6 +42,9 @@ BOOL CClientApp::InitInstance() {
     if (!m_pMainWnd->LoadFrame([this](UINT id) { return OnCommand(id); }))
         return FALSE;
     m_pTray = std::make_unique<CSystemTray>();
+    // A second start on the same settings file finds it from now on, the first-run dialog included.
+    m_pHandOver = std::make_unique<HandOverWindow>();
+    m_pHandOver->Create(m_settings.Path(), [this] { ShowProperties(); });
     m_pTrayIcon = m_pTray.get();
     m_pNotices = std::make_unique<WindowsNotices>(*m_pTray);
     m_pSession = std::make_unique<DesktopSession>(m_settings, m_ports, *m_pNotices, static_cast<DesktopShell&>(*this));
@@ -92,8 +97,19 @@ void CClientApp::ShowSplash(std::chrono::milliseconds time) {
 }
 
 void CClientApp::RunProperties(DialogContext& context) {
+    ++m_nPropertiesOpen;
     CPropertiesDlg dialog(context);
     dialog.DoModal(m_pMainWnd->GetSafeHwnd());
+    --m_nPropertiesOpen;
+}
+
+void CClientApp::ShowProperties() {
+    if (m_nPropertiesOpen == 0) {
+        m_pSession->OnProperties();
+        return;
+    }
+    // The frame owns the dialogs: its most recently active one is the Properties dialog or a box over it.
+    SetForegroundWindow(GetLastActivePopup(m_pMainWnd->GetSafeHwnd()));
 }
 
 void CClientApp::OpenUrl(const std::string& url) {

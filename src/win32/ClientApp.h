@@ -12,6 +12,7 @@ namespace zelto {
 class SettingsFile;
 class CMainFrm;
 class CSystemTray;
+class HandOverWindow;
 class WindowsNotices;
 class WindowsSockets;
 
@@ -30,6 +31,9 @@ public:
     BOOL InitInstance();
     // The message loop, until the frame closes; then the process ends with its exit code.
     [[noreturn]] void Run();
+    // Brings the Properties dialog up: to the front when open, else opens it. For a second start of the
+    // program on the same settings file, which hands over to this one.
+    void ShowProperties();
 
     CSystemTray* m_pTrayIcon = nullptr;
     HICON m_hTrayIcon = nullptr;
@@ -49,6 +53,8 @@ private:
     PlatformPorts m_ports;
     std::unique_ptr<WindowsSockets> m_pSockets;
     std::unique_ptr<CMainFrm> m_pMainWnd;
+    std::unique_ptr<HandOverWindow> m_pHandOver;
+    int m_nPropertiesOpen = 0;
     std::unique_ptr<CSystemTray> m_pTray;
     std::unique_ptr<WindowsNotices> m_pNotices;
     std::unique_ptr<DesktopSession> m_pSession;
