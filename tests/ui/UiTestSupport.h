@@ -25,7 +25,6 @@ struct DialogWorld {
     explicit DialogWorld(bool writable = true) : settings(dir.File(writable ? "ZeltoPre.INI" : "file/ZeltoPre.INI")) {
         std::ofstream(dir.File("file")) << "x";
     }
-    std::string FileContent() const { return fakes::ReadFile(settings.Path()); }
     MessageBoxFn RecordMessages() {
         return [this](QWidget*, const QString& text) { messages.push_back(text.toStdString()); };
     }
