@@ -2,6 +2,7 @@
 
 #include "cli/AutostartCommand.h"
 #include "cli/ConfigCommands.h"
+#include "cli/ServiceCommands.h"
 #include "cli/StatusCommand.h"
 #include "cli/UpdateCommands.h"
 #include "cli/Usage.h"
@@ -25,8 +26,17 @@ std::string ProgramName(int argc, char** argv) {
     return name.empty() ? "zelto-premium" : name;
 }
 
+// The commands that change the settings file.
+bool ConfiguresSettings(const std::string& command) {
+    for (const char* known : {"domain", "ignore", "method", "server", "website", "cafile", "hook"})
+        if (command == known)
+            return true;
+    return false;
+}
+
 bool UsesSettingsFile(const std::string& command) {
-    for (const char* known : {"--headless", "--once", "force-update", "domain", "ignore", "method", "status"})
+    for (const char* known : {"--headless", "--once", "force-update", "domain", "ignore", "method", "status", "server",
+                              "website", "cafile"})
         if (command == known)
             return true;
     return false;
@@ -63,6 +73,12 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
         return RunMethodCommand(settings, args, console);
     if (command == "status")
         return RunStatusCommand(settings, args, console);
+    if (command == "server")
+        return RunServerCommand(settings, args, console);
+    if (command == "website")
+        return RunWebsiteCommand(settings, args, console);
+    if (command == "cafile")
+        return RunCafileCommand(settings, args, console);
     // Not quoted: a password typed in the wrong place would land in the terminal's or a log's history.
     return UsageError(console, "unknown command");
 }
@@ -108,6 +124,17 @@ int RunCommandLine(int argc, char** argv, const FrontEndHooks& hooks) {
         return kExitDone;
     }
     const Arguments args(words.begin() + static_cast<std::ptrdiff_t>(next) + 1, words.end());
+    // Root configuring its own file while the system service reads another is a mistake that shows only
+    // when the service goes on with the old values; which file was meant is the user's to say.
+    if (const std::optional<std::filesystem::path> system = SystemServiceSettingsForRoot();
+        system && !settingsGiven && ConfiguresSettings(command)) {
+        console.err << console.program << ": the system service reads " << PrintableText(system->string())
+                    << ", not root's own file " << PrintableText(path.string()) << "; give --settings "
+                    << PrintableText(system->string()) << " (or --settings " << PrintableText(path.string())
+                    << " for root's own file)\n"
+                    << std::flush;
+        return kExitRefused;
+    }
     if (command == "--autostart")
         return RunAutostartCommand(args, settingsGiven ? std::optional(path) : std::nullopt, console);
     return RunCommand(path, command, args, console, hooks);

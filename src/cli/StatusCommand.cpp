@@ -1,5 +1,6 @@
 #include "cli/StatusCommand.h"
 
+#include "cli/ServiceCommands.h"
 #include "cli/Usage.h"
 #include "config/DomainList.h"
 #include "settings/SettingsFile.h"
@@ -65,17 +66,6 @@ std::string RegistrationLine(const SettingsFile& settings) {
     return address + " on " + when + ", " + hourRange + " local time";
 }
 
-// The scheme says whether passwords cross the network in clear.
-std::string UpdateServerLine(const SettingsFile& settings) {
-    const ServiceEndpoints endpoints(settings);
-    std::string line = endpoints.UpdateServerUrl();
-    const std::string caFile = endpoints.UpdateServerTrust().caFile;
-    if (endpoints.UpdateServerSecure())
-        line +=
-            caFile.empty() ? " (TLS, the system's trusted certificates)" : " (TLS, certificates from " + caFile + ")";
-    return line;
-}
-
 } // namespace
 
 int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Console& console) {
@@ -91,7 +81,8 @@ int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Consol
         "Fixed address: " + LoadFixedAddress(settings).ToText(),
         "Ignored addresses: " + IgnoredLine(settings),
         "Last registration: " + RegistrationLine(settings),
-        "Update server: " + UpdateServerLine(settings),
+        "Update server: " + UpdateServerDescription(settings),
+        "Web site: " + ServiceEndpoints(settings).HomePage(),
     };
     for (const std::string& line : lines)
         console.out << PrintableText(line) << '\n';

@@ -240,4 +240,16 @@ bool ClientSettings::WriteUpdateServer(std::string_view host) {
     return writable_.WriteText(Keys::kUpdateServer, host);
 }
 
+bool ClientSettings::WriteWebSite(std::string_view host) {
+    return writable_.WriteText(Keys::kWebSite, host);
+}
+
+bool ClientSettings::WriteCaFile(std::string_view path) {
+    return writable_.WriteText(Keys::kCaFile, path);
+}
+
+bool ClientSettings::WritePassword(int number, std::string_view password) {
+    return writable_.WriteText(IndexedKey(Keys::kPassword, number), password);
+}
+
 } // namespace zelto

@@ -128,6 +128,10 @@ public:
     bool ClearUpdateRecord();
 
     bool WriteUpdateServer(std::string_view host);
+    bool WriteWebSite(std::string_view host);
+    bool WriteCaFile(std::string_view path);
+    // password<N> of one entry; its labels stay.
+    bool WritePassword(int number, std::string_view password);
 
 private:
     bool ClearPasswordsAbove(int count);

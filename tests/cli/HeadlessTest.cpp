@@ -78,7 +78,8 @@ TEST_F(HeadlessTest, NoRunShowsThePassword) {
     }
 }
 
-// An entry with an empty value is not sent, but named on stderr, and --once does not claim success.
+// An entry with an empty value is not sent, but named on stderr, and --once does not claim success: neither
+// when no domain is configured at all.
 TEST_F(HeadlessTest, OnceNamesIncompleteEntriesAndExitsOne) {
     const struct {
         const char* name;
@@ -94,6 +95,7 @@ TEST_F(HeadlessTest, OnceNamesIncompleteEntriesAndExitsOne) {
          {{"numofdomains", "2"}},
          "Domain entry 2 is incomplete and was skipped.\n",
          1},
+        {"no domain", {{"numofdomains", "0"}}, "No Domains Loaded!\n", 0},
     };
     for (const auto& c : cases) {
         SettingsFile settings(path);

@@ -1,5 +1,7 @@
 #include "platform/linux/XdgFolders.h"
 
+#include "platform/SettingsHome.h"
+
 #include "settings/SettingsFile.h"
 
 #include <pwd.h>
@@ -29,6 +31,14 @@ fs::path XdgBaseFolder(const char* variable, const char* underHome) {
 
 fs::path DefaultSettingsPath() {
     return XdgBaseFolder("XDG_CONFIG_HOME", ".config") / "zelto-premium" / SettingsFile::kFileName;
+}
+
+std::optional<fs::path> SystemServiceSettingsForRoot() {
+    const fs::path system = fs::path("/etc/zelto-premium") / SettingsFile::kFileName;
+    std::error_code ignored;
+    if (::geteuid() != 0 || !fs::exists(system, ignored))
+        return std::nullopt;
+    return system;
 }
 
 } // namespace zelto
