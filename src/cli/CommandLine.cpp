@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "cli/AutostartCommand.h"
+#include "cli/CheckCommand.h"
 #include "cli/ConfigCommands.h"
 #include "cli/ServiceCommands.h"
 #include "cli/StatusCommand.h"
@@ -36,7 +37,7 @@ bool ConfiguresSettings(const std::string& command) {
 
 bool UsesSettingsFile(const std::string& command) {
     for (const char* known : {"--headless", "--once", "force-update", "domain", "ignore", "method", "status", "server",
-                              "website", "cafile"})
+                              "website", "cafile", "check"})
         if (command == known)
             return true;
     return false;
@@ -46,6 +47,12 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
                const FrontEndHooks& hooks) {
     // A file that cannot be used is refused before anything reads or writes it.
     if (const SettingsError problem = UsesSettingsFile(command) ? SettingsFile(path).Check() : SettingsError{}) {
+        // A monitoring system reads standard output and the exit code only.
+        if (command == "check") {
+            console.out << PrintableText(HealthLine({Health::Unknown, SettingsProblemText(problem)})) << '\n'
+                        << std::flush;
+            return static_cast<int>(Health::Unknown);
+        }
         console.err << console.program << ": " << PrintableText(SettingsProblemText(problem)) << '\n' << std::flush;
         return kExitRefused;
     }
@@ -73,6 +80,8 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
         return RunMethodCommand(settings, args, console);
     if (command == "status")
         return RunStatusCommand(settings, args, console);
+    if (command == "check")
+        return RunCheckCommand(settings, args, console);
     if (command == "server")
         return RunServerCommand(settings, args, console);
     if (command == "website")

@@ -1,8 +1,10 @@
 #include "cli/ServiceCommands.h"
 
+#include "cli/StatusCommand.h"
 #include "cli/Usage.h"
 #include "config/ServiceSettings.h"
 #include "config/SettingsProblem.h"
+#include "config/StatusReport.h"
 #include "settings/SettingsFile.h"
 #include "update/ClientSettings.h"
 #include "update/ServiceEndpoints.h"
@@ -34,20 +36,11 @@ int SetValue(SettingsFile& settings, const Arguments& args, Console& console, st
 
 } // namespace
 
-std::string UpdateServerDescription(const SettingsFile& settings) {
-    const ServiceEndpoints endpoints(settings);
-    std::string line = endpoints.UpdateServerUrl();
-    const std::string caFile = endpoints.UpdateServerTrust().caFile;
-    if (endpoints.UpdateServerSecure())
-        line +=
-            caFile.empty() ? " (TLS, the system's trusted certificates)" : " (TLS, certificates from " + caFile + ")";
-    return line;
-}
-
 int RunServerCommand(SettingsFile& settings, const Arguments& args, Console& console) {
     const int code = SetValue(settings, args, console, SettingsKeys::kUpdateServer, "default", &SetUpdateServer);
     if (code == kExitDone)
-        console.out << "Update server: " << PrintableText(UpdateServerDescription(settings)) << '\n' << std::flush;
+        console.out << "Update server: " << PrintableText(UpdateServerLine(GatherStatus(settings))) << '\n'
+                    << std::flush;
     return code;
 }
 
@@ -61,7 +54,8 @@ int RunWebsiteCommand(SettingsFile& settings, const Arguments& args, Console& co
 int RunCafileCommand(SettingsFile& settings, const Arguments& args, Console& console) {
     const int code = SetValue(settings, args, console, SettingsKeys::kCaFile, "none", &SetCaFile);
     if (code == kExitDone)
-        console.out << "Update server: " << PrintableText(UpdateServerDescription(settings)) << '\n' << std::flush;
+        console.out << "Update server: " << PrintableText(UpdateServerLine(GatherStatus(settings))) << '\n'
+                    << std::flush;
     return code;
 }
 

@@ -10,7 +10,4 @@ int RunServerCommand(SettingsFile& settings, const Arguments& args, Console& con
 int RunWebsiteCommand(SettingsFile& settings, const Arguments& args, Console& console);
 int RunCafileCommand(SettingsFile& settings, const Arguments& args, Console& console);
 
-// "http://dynamic.zelto.com/" with, for TLS, whose certificates vouch for it: the line status shows.
-std::string UpdateServerDescription(const SettingsFile& settings);
-
 } // namespace zelto

@@ -11,8 +11,8 @@ std::string Synopsis(const std::string& program) {
     return "Usage:\n" + p + "--headless\n" + p + "--once\n" + p + "domain add|remove|password DOMAIN TOPLEVEL\n" + p +
            "domain clear|list\n" + p + "ignore add|remove ADDRESS\n" + p + "ignore list\n" + p +
            "method server|client|both\n" + p + "method fixed ADDRESS\n" + p + "server URL|default\n" + p +
-           "website HOST|default\n" + p + "cafile FILE|none\n" + p + "force-update\n" + p + "status\n" + p +
-           "--autostart on|off\n" + "  " + program + " --help | --version\n";
+           "website HOST|default\n" + p + "cafile FILE|none\n" + p + "force-update\n" + p + "status [--json]\n" + p +
+           "check\n" + p + "--autostart on|off\n" + "  " + program + " --help | --version\n";
 }
 
 } // namespace
@@ -50,7 +50,12 @@ With no command (or only --settings) the desktop client starts.
                    for an https server; none: the system's again
   force-update     ask the service to initialise every domain
   status           the settings file, domains, method, fixed and ignored
-                   addresses and the last registration (never a password)
+                   addresses, the last registration and the service (never a
+                   password); --json: the same as one JSON object
+  check            one line and the exit code of a monitoring plugin: 0 OK
+                   (registered this or the previous clock hour), 1 WARNING
+                   (older or none), 2 CRITICAL (no domain), 3 UNKNOWN (the
+                   settings file cannot be read)
   --autostart      on: start the desktop client at login (with this --settings
                    file, when one is given); off: no longer
   --help           this text
