@@ -8,8 +8,8 @@
 #include "cli/UpdateCommands.h"
 #include "cli/Usage.h"
 #include "config/SettingsProblem.h"
-#include "platform/SettingsHome.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsHome.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -144,8 +144,11 @@ int RunCommandLine(int argc, char** argv, const FrontEndHooks& hooks) {
                     << std::flush;
         return kExitRefused;
     }
-    if (command == "--autostart")
-        return RunAutostartCommand(args, settingsGiven ? std::optional(path) : std::nullopt, console);
+    if (command == "--autostart") {
+        const std::unique_ptr<PlatformAdapters> platform = hooks.assemblePlatform(console.program);
+        return RunAutostartCommand(args, settingsGiven ? std::optional(path) : std::nullopt,
+                                   platform->DesktopAutostart(), console);
+    }
     return RunCommand(path, command, args, console, hooks);
 }
 

@@ -25,7 +25,8 @@ bool IsValidLabel(const std::string& label) {
 }
 
 bool IsValidPassword(const std::string& password) {
-    return password.size() >= 6 && password.size() <= 8 && !HasControlCharacter(password);
+    return password.size() >= kPasswordMinLength && password.size() <= kPasswordMaxLength &&
+           !HasControlCharacter(password);
 }
 
 DomainOutcome Refused(std::string status) {

@@ -1,7 +1,9 @@
 #include "platform/windows/WinInetHttpSession.h"
 
 #include "platform/StopSignal.h"
+#include "platform/windows/CertificateBundle.h"
 #include "platform/windows/WideText.h"
+#include "platform/windows/WinInetOpenUrl.h"
 
 #include <windows.h>
 #include <wininet.h>
@@ -94,31 +96,31 @@ int StatusOf(HINTERNET request) {
 struct Exchange {
     HINTERNET internet;
     std::wstring url;
+    std::shared_ptr<const CertificateBundle> bundle;
     HttpFetch fetch;
 };
 
 DWORD WINAPI RunExchange(void* parameter) {
     const std::unique_ptr<std::shared_ptr<Exchange>> owner(static_cast<std::shared_ptr<Exchange>*>(parameter));
     Exchange& exchange = **owner;
-    HINTERNET request =
-        ::InternetOpenUrlW(exchange.internet, exchange.url.c_str(), nullptr, 0, kRequestFlags, kContext);
-    if (request == nullptr) {
+    const OpenedUrl opened = OpenUrl(exchange.internet, exchange.url, kRequestFlags, kContext, exchange.bundle.get());
+    if (!opened) {
         exchange.fetch = HttpFetch::Failed(FailureOf(::GetLastError()));
         return 0;
     }
     std::string line;
-    if (ReadFirstLine(request, line))
-        exchange.fetch = HttpFetch::Answered(std::move(line), StatusOf(request));
+    if (ReadFirstLine(opened.Request(), line))
+        exchange.fetch = HttpFetch::Answered(std::move(line), StatusOf(opened.Request()));
     else
         exchange.fetch = HttpFetch::Failed(HttpFailure::ConnectionBroken);
-    ::InternetCloseHandle(request);
     return 0;
 }
 
 class WinInetHttpSession : public HttpSession {
 public:
-    WinInetHttpSession(HINTERNET internet, const std::wstring& agent, HttpTimeouts timeouts, const StopSignal* stop)
-        : internet_(internet), agent_(agent), timeouts_(timeouts), stop_(stop) {}
+    WinInetHttpSession(HINTERNET internet, const std::wstring& agent, HttpTimeouts timeouts, const StopSignal* stop,
+                       std::shared_ptr<const CertificateBundle> bundle)
+        : internet_(internet), agent_(agent), timeouts_(timeouts), stop_(stop), bundle_(std::move(bundle)) {}
     ~WinInetHttpSession() override {
         if (internet_ != nullptr)
             ::InternetCloseHandle(internet_);
@@ -135,7 +137,7 @@ public:
         if (internet_ == nullptr && (internet_ = OpenInternet(agent_, timeouts_)) == nullptr)
             return HttpFetch::Failed(HttpFailure::ConnectionBroken);
         const auto deadline = std::chrono::steady_clock::now() + timeouts_.total;
-        auto exchange = std::make_shared<Exchange>(Exchange{internet_, Widen(url), {}});
+        auto exchange = std::make_shared<Exchange>(Exchange{internet_, Widen(url), bundle_, {}});
         auto* threadOwner = new std::shared_ptr<Exchange>(exchange);
         HANDLE thread = ::CreateThread(nullptr, 0, RunExchange, threadOwner, 0, nullptr);
         if (thread == nullptr) {
@@ -162,6 +164,7 @@ private:
     const std::wstring agent_;
     const HttpTimeouts timeouts_;
     const StopSignal* const stop_;
+    const std::shared_ptr<const CertificateBundle> bundle_; // null: the system's trust
 };
 
 } // namespace
@@ -170,12 +173,11 @@ WinInetHttpSessionFactory::WinInetHttpSessionFactory(std::string agent, HttpTime
     : agent_(Widen(HttpAgentName(agent))), timeouts_(timeouts) {}
 
 std::unique_ptr<HttpSession> WinInetHttpSessionFactory::Open(const StopSignal* stop, const HttpTrust& trust) {
-    if (!trust.caFile.empty())
-        return nullptr;
+    auto bundle = trust.caFile.empty() ? nullptr : std::make_shared<const CertificateBundle>(Widen(trust.caFile));
     HINTERNET internet = OpenInternet(agent_, timeouts_);
     if (internet == nullptr)
         return nullptr;
-    return std::make_unique<WinInetHttpSession>(internet, agent_, timeouts_, stop);
+    return std::make_unique<WinInetHttpSession>(internet, agent_, timeouts_, stop, std::move(bundle));
 }
 
 } // namespace zelto

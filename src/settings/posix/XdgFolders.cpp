@@ -1,8 +1,9 @@
-#include "platform/linux/XdgFolders.h"
+#include "settings/posix/XdgFolders.h"
 
 #include "platform/SettingsHome.h"
 
 #include "settings/SettingsFile.h"
+#include "settings/SettingsHome.h"
 
 #include <pwd.h>
 #include <unistd.h>
