@@ -1,7 +1,5 @@
 #include "settings/posix/XdgFolders.h"
 
-#include "platform/SettingsHome.h"
-
 #include "settings/SettingsFile.h"
 #include "settings/SettingsHome.h"
 
