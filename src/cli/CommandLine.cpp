@@ -37,7 +37,7 @@ bool ConfiguresSettings(const std::string& command) {
 
 bool UsesSettingsFile(const std::string& command) {
     for (const char* known : {"--headless", "--once", "force-update", "domain", "ignore", "method", "status", "server",
-                              "website", "cafile", "check"})
+                              "website", "cafile", "check", "hook"})
         if (command == known)
             return true;
     return false;
@@ -88,6 +88,8 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
         return RunWebsiteCommand(settings, args, console);
     if (command == "cafile")
         return RunCafileCommand(settings, args, console);
+    if (command == "hook")
+        return RunHookCommand(settings, args, console);
     // Not quoted: a password typed in the wrong place would land in the terminal's or a log's history.
     return UsageError(console, "unknown command");
 }

@@ -19,7 +19,7 @@ using Setter = ServiceValueProblem (*)(SettingsFile&, std::string_view);
 int SetValue(SettingsFile& settings, const Arguments& args, Console& console, std::string_view key,
              const char* resetWord, Setter set) {
     const std::string command = key == SettingsKeys::kUpdateServer ? "server" : std::string(key);
-    if (args.size() != 1 || args[0].empty())
+    if (args.size() != 1 || (args[0].empty() && *resetWord != '\0'))
         return UsageError(console, command + " takes one value or " + resetWord);
     const ServiceValueProblem problem = set(settings, args[0] == resetWord ? std::string() : args[0]);
     if (problem == ServiceValueProblem::None)
@@ -56,6 +56,22 @@ int RunCafileCommand(SettingsFile& settings, const Arguments& args, Console& con
     if (code == kExitDone)
         console.out << "Update server: " << PrintableText(UpdateServerLine(GatherStatus(settings))) << '\n'
                     << std::flush;
+    return code;
+}
+
+int RunHookCommand(SettingsFile& settings, const Arguments& args, Console& console) {
+    const std::string action = args.empty() ? std::string() : args[0];
+    int code = kExitDone;
+    if (action == "set" && args.size() == 2)
+        code = SetValue(settings, {args[1]}, console, SettingsKeys::kHook, "", &SetHook);
+    else if (action == "clear" && args.size() == 1)
+        code = SetValue(settings, {""}, console, SettingsKeys::kHook, "", &SetHook);
+    else if (action != "show" || args.size() != 1)
+        return UsageError(console, "hook takes set PATH, clear or show");
+    if (code == kExitDone) {
+        const std::string hook = ClientSettingsView(settings).Hook();
+        console.out << "Hook: " << PrintableText(hook.empty() ? "none" : hook) << '\n' << std::flush;
+    }
     return code;
 }
 

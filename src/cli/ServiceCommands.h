@@ -9,5 +9,7 @@ namespace zelto {
 int RunServerCommand(SettingsFile& settings, const Arguments& args, Console& console);
 int RunWebsiteCommand(SettingsFile& settings, const Arguments& args, Console& console);
 int RunCafileCommand(SettingsFile& settings, const Arguments& args, Console& console);
+// hook set PATH|clear|show: the executable run when the registered address changes.
+int RunHookCommand(SettingsFile& settings, const Arguments& args, Console& console);
 
 } // namespace zelto

@@ -34,6 +34,7 @@ int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& 
     EnginePorts ports{settings,       platform.http, platform.autodial, platform.addresses,
                       platform.clock, notices,       platform.sound};
     CUpdateThread thread(ports);
+    thread.RunHooksWith(platform.hooks);
 
     StopSignal quit;
     const SignalWatch watch([&] {

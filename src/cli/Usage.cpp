@@ -11,8 +11,9 @@ std::string Synopsis(const std::string& program) {
     return "Usage:\n" + p + "--headless\n" + p + "--once\n" + p + "domain add|remove|password DOMAIN TOPLEVEL\n" + p +
            "domain clear|list\n" + p + "ignore add|remove ADDRESS\n" + p + "ignore list\n" + p +
            "method server|client|both\n" + p + "method fixed ADDRESS\n" + p + "server URL|default\n" + p +
-           "website HOST|default\n" + p + "cafile FILE|none\n" + p + "force-update\n" + p + "status [--json]\n" + p +
-           "check\n" + p + "--autostart on|off\n" + "  " + program + " --help | --version\n";
+           "website HOST|default\n" + p + "cafile FILE|none\n" + p + "hook set PATH|clear|show\n" + p +
+           "force-update\n" + p + "status [--json]\n" + p + "check\n" + p + "--autostart on|off\n" + "  " + program +
+           " --help | --version\n";
 }
 
 } // namespace
@@ -48,6 +49,13 @@ With no command (or only --settings) the desktop client starts.
   website          the service's web site, host[:port]; default: the built-in one
   cafile           a PEM bundle that replaces the system's trusted certificates
                    for an https server; none: the system's again
+  hook             set: run the executable PATH (absolute) once after each pass
+                   that registered an address other than before, with the new
+                   and the previous address as arguments and ZELTO_ADDRESS,
+                   ZELTO_PREVIOUS_ADDRESS, ZELTO_DOMAINS in its environment; no
+                   shell, input closed, output to the log (4 KiB), ended after
+                   30 s; refused unless it and the settings file belong to you
+                   or root and others cannot write them; clear, show
   force-update     ask the service to initialise every domain
   status           the settings file, domains, method, fixed and ignored
                    addresses, the last registration and the service (never a

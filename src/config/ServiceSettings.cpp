@@ -85,6 +85,20 @@ ServiceValueProblem SetCaFile(SettingsFile& settings, std::string_view path) {
     return Written(ClientSettings(settings).WriteCaFile(path));
 }
 
+ServiceValueProblem SetHook(SettingsFile& settings, std::string_view path) {
+    if (path.size() > SettingsFile::kMaxTextLength)
+        return ServiceValueProblem::TooLong;
+    if (!path.empty()) {
+        const std::filesystem::path file(std::u8string(path.begin(), path.end()));
+        std::error_code ignored;
+        if (!file.is_absolute())
+            return ServiceValueProblem::NotAbsolute;
+        if (!std::filesystem::is_regular_file(file, ignored))
+            return ServiceValueProblem::NotAFile;
+    }
+    return Written(ClientSettings(settings).WriteHook(path));
+}
+
 std::string ServiceValueProblemText(ServiceValueProblem problem, std::string_view key) {
     const std::string name(key);
     switch (problem) {
@@ -101,6 +115,10 @@ std::string ServiceValueProblemText(ServiceValueProblem problem, std::string_vie
         return "the file for " + name + " cannot be read";
     case ServiceValueProblem::CaFileNotPem:
         return "the file for " + name + " holds no PEM certificate";
+    case ServiceValueProblem::NotAbsolute:
+        return name + " takes an absolute path";
+    case ServiceValueProblem::NotAFile:
+        return "the file for " + name + " is not there";
     case ServiceValueProblem::WriteFailed:
         break;
     }

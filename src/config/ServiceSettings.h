@@ -16,6 +16,8 @@ enum class ServiceValueProblem {
     BadHost,       // not a host name or address with an optional port 1-65535
     CaFileMissing, // cafile: no readable file there
     CaFileNotPem,  // cafile: the file holds no PEM certificate
+    NotAbsolute,   // hook: a relative path would depend on the folder the client was started in
+    NotAFile,      // hook: nothing to run there
     WriteFailed,
 };
 
@@ -25,6 +27,9 @@ ServiceValueProblem SetUpdateServer(SettingsFile& settings, std::string_view val
 ServiceValueProblem SetWebSite(SettingsFile& settings, std::string_view value);
 // cafile: a readable PEM bundle of certificates; "" for the system's trusted certificates.
 ServiceValueProblem SetCaFile(SettingsFile& settings, std::string_view path);
+
+// hook: the absolute path of an executable file; "" for none.
+ServiceValueProblem SetHook(SettingsFile& settings, std::string_view path);
 
 // The words for a refusal, naming the key.
 std::string ServiceValueProblemText(ServiceValueProblem problem, std::string_view key);

@@ -15,6 +15,7 @@ enum class ExchangeOutcome {
     RecordNotWritten,   // the service registered an address, but the update record could not be written
     SettingsNotWritten, // the engine could not write a setting it needed
     DomainsLeftOut,     // the stored count names more domains than are ever sent
+    HookFailed,         // the command run on an address change failed, timed out or was refused
 };
 
 // How much an outcome matters to whoever watches the client; every front-end's log marks follow from it.
@@ -31,6 +32,7 @@ constexpr OutcomeWeight WeightOf(ExchangeOutcome outcome) {
     case ExchangeOutcome::NoSession:
     case ExchangeOutcome::RecordNotWritten:
     case ExchangeOutcome::SettingsNotWritten:
+    case ExchangeOutcome::HookFailed:
         break;
     }
     return OutcomeWeight::Failure;

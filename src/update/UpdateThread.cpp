@@ -1,10 +1,12 @@
 #include "update/UpdateThread.h"
 
+#include "platform/HookRunner.h"
 #include "platform/HttpSession.h"
 #include "platform/Notices.h"
 #include "platform/SoundPlayer.h"
 #include "settings/SettingsFile.h"
 #include "update/AddressDetection.h"
+#include "update/AddressHook.h"
 #include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
 #include "update/ServiceEndpoints.h"
@@ -61,6 +63,8 @@ struct CUpdateThread::Impl {
     bool sessionFailureReported = false;
     // Set when emptying the update record failed, so the first pass still happens.
     bool firstPassForced = false;
+    HookRunner* hooks = nullptr;
+    std::chrono::milliseconds hookTimeout{30000};
 
     void Report(ExchangeOutcome outcome, const std::string& problem) {
         ports.notices.LogExchange(ServiceEndpoints(ports.settings).UpdateServerUrl(), outcome, problem);
@@ -137,11 +141,15 @@ struct CUpdateThread::Impl {
             const DomainExchange exchange =
                 UpdateDomain(ports, *session, entry.topLevel, entry.domain, entry.password, address);
             if (exchange.obtained && ClassifyAnswer(exchange.line) == UpdateAnswer::Registered &&
-                IsRecordableAddress(RegisteredAddress(exchange.line)))
+                IsRecordableAddress(RegisteredAddress(exchange.line))) {
                 ++report.registered;
-            else
+                report.registeredNames.push_back(entry.domain + "." + entry.topLevel);
+            } else {
                 ++report.failed;
+            }
         }
+        if (hooks && !stop.Raised())
+            RunAddressHook(ports, *hooks, report.registeredNames, hookTimeout);
         return report;
     }
 };
@@ -149,7 +157,16 @@ struct CUpdateThread::Impl {
 CUpdateThread::CUpdateThread(EnginePorts& ports, CycleTiming timing, Sleeper* sleeper)
     : impl_(std::make_unique<Impl>(ports, timing, sleeper)) {}
 
-CUpdateThread::~CUpdateThread() = default;
+// The hook's callbacks write to the notices, which go away with the thread's owner.
+CUpdateThread::~CUpdateThread() {
+    if (impl_->hooks)
+        impl_->hooks->EndAll(std::chrono::milliseconds(0));
+}
+
+void CUpdateThread::RunHooksWith(HookRunner& runner, std::chrono::milliseconds timeout) {
+    impl_->hooks = &runner;
+    impl_->hookTimeout = timeout;
+}
 
 // A stopped thread stays stopped: running it again changes nothing.
 void CUpdateThread::RunUpdateCycle() {
@@ -177,7 +194,10 @@ PassReport CUpdateThread::RunOnce() {
     cycle.Start();
     if (!cycle.PassDue() || !cycle.HasDomains())
         return {};
-    return cycle.RunPass();
+    const PassReport report = cycle.RunPass();
+    if (cycle.hooks)
+        cycle.hooks->EndAll(cycle.hookTimeout);
+    return report;
 }
 
 void CUpdateThread::RequestStop() {

@@ -4,12 +4,14 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
 namespace zelto {
 
 struct EnginePorts;
+class HookRunner;
 
 // The pauses of the cycle, in one place so tests can shorten them.
 struct CycleTiming {
@@ -31,10 +33,11 @@ public:
 
 // What one pass did.
 struct PassReport {
-    int sent = 0;                // requests sent (domains not skipped)
-    int registered = 0;          // answers beginning with "ip"
-    int failed = 0;              // any other answer, or none
-    std::vector<int> incomplete; // numbers of the entries skipped for an empty value, in order
+    int sent = 0;                             // requests sent (domains not skipped)
+    int registered = 0;                       // answers beginning with "ip"
+    int failed = 0;                           // any other answer, or none
+    std::vector<int> incomplete;              // numbers of the entries skipped for an empty value, in order
+    std::vector<std::string> registeredNames; // "example.com" of each domain that registered
 };
 
 // The update thread: polls the decision, makes a pass over the domains when one is due, rests, and
@@ -53,6 +56,10 @@ public:
 
     // Wakes every pause and cancels a request in flight; RunUpdateCycle returns within a second.
     void RequestStop();
+
+    // After each pass, the user's command runs on `runner` when the registered address changed; RunOnce
+    // waits for it, and a run still going when the thread goes away is ended. Before the first run.
+    void RunHooksWith(HookRunner& runner, std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
 private:
     struct Impl;

@@ -78,6 +78,31 @@ TEST_F(HeadlessTest, NoRunShowsThePassword) {
     }
 }
 
+// The hook runs once per change of the registered address, across runs of the client, not on a refresh of
+// the same address; one that others could replace never runs.
+TEST_F(HeadlessTest, TheHookRunsOncePerAddressChange) {
+    const std::filesystem::path hook = dir.File("hook.sh"), record = dir.File("record");
+    fakes::WriteFile(hook, "#!/bin/sh\necho \"$1|$2|$ZELTO_ADDRESS|$ZELTO_PREVIOUS_ADDRESS|$ZELTO_DOMAINS\" >>" +
+                               record.string() + "\necho said\n");
+    std::filesystem::permissions(hook, std::filesystem::perms::owner_all);
+    Expect({"hook", "set", hook.string()}, 0, "Hook: " + hook.string() + "\n");
+    for (const char* address : {"203.0.113.1", "203.0.113.1", "203.0.113.2"}) {
+        ASSERT_EQ(Cli({"method", "fixed", address}).exitCode, 0);
+        const testing::Finished run = Cli({"--once"});
+        EXPECT_EQ(run.exitCode, 0) << run.All();
+    }
+    const std::string twice = "203.0.113.1||203.0.113.1||example.com\n"
+                              "203.0.113.2|203.0.113.1|203.0.113.2|203.0.113.1|example.com\n";
+    EXPECT_EQ(fakes::ReadFile(record), twice);
+
+    std::filesystem::permissions(hook, std::filesystem::perms::others_write, std::filesystem::perm_options::add);
+    ASSERT_EQ(Cli({"method", "fixed", "203.0.113.3"}).exitCode, 0);
+    const testing::Finished refused = Cli({"--once"});
+    EXPECT_NE(refused.out.find("hook " + hook.string() + " -> refused: " + hook.string()), std::string::npos)
+        << refused.out;
+    EXPECT_EQ(fakes::ReadFile(record), twice) << "the refused hook ran";
+}
+
 // An entry with an empty value is not sent, but named on stderr, and --once does not claim success: neither
 // when no domain is configured at all.
 TEST_F(HeadlessTest, OnceNamesIncompleteEntriesAndExitsOne) {

@@ -146,7 +146,7 @@ completion)
         got=$(printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | paste -sd ' ')
         [ "$got" = "$want" ] || fail "completion of '$*': got '$got', expected '$want'"
     }
-    check "--autostart --headless --help --once --settings --version cafile check domain force-update ignore method server status website" \
+    check "--autostart --headless --help --once --settings --version cafile check domain force-update hook ignore method server status website" \
         zelto-premium ""
     check "--headless --help" zelto-premium --he
     check "add clear list password remove" zelto-premium domain ""
