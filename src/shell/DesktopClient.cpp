@@ -1,9 +1,13 @@
 #include "shell/DesktopClient.h"
 
+#include "config/ClientInstance.h"
+#include "platform/InstanceLock.h"
 #include "settings/SettingsFile.h"
 #include "shell/ClientApp.h"
 #include "shell/DialogRun.h"
+#include "shell/HandOver.h"
 #include "ui/PropertiesDlg.h"
+#include "update/PrintableText.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -34,6 +38,16 @@ int RunDesktopClient(const std::filesystem::path& settingsPath, const PlatformPo
                    stderr);
         return 2;
     }
+    // Held until the program ends: two desktop clients would send every update twice.
+    const InstanceLock instance(settingsPath, ClientKind::Desktop);
+    if (instance.Result() == InstanceLock::Claim::HeldElsewhere) {
+        // The user started the client to see it: the one running on the file shows its Properties.
+        if (instance.Holder().kind == ClientKind::Desktop && HandOverToRunningClient(settingsPath))
+            return 0;
+        std::fprintf(stderr, "zelto-premium: %s\n",
+                     PrintableText(AnotherClientText(settingsPath, instance.Holder())).c_str());
+        return 1;
+    }
     QApplication application(argc, argv);
     SettingsFile settings(settingsPath);
 
@@ -46,6 +60,8 @@ int RunDesktopClient(const std::filesystem::path& settingsPath, const PlatformPo
     CClientApp client(
         ShellPorts{settings, platform.http, platform.autodial, platform.addresses, platform.clock, platform.sound},
         std::move(hooks));
+    // A second start on the same settings file finds this one from now on, the first-run dialog included.
+    HandOverServer handOver(settingsPath, [&client] { client.ShowProperties(); });
     client.InitInstance();
     if (client.ExitRequested())
         return client.ExitCode();

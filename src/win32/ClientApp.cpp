@@ -8,8 +8,9 @@
 #include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
 #include "update/ServiceEndpoints.h"
-#include "update/UpdateThread.h"
+#include "update/UpdateCycle.h"
 #include "win32/ControlText.h"
+#include "win32/HandOver.h"
 #include "win32/MainFrm.h"
 #include "win32/MessageBox.h"
 #include "win32/PropertiesDlg.h"
@@ -32,7 +33,7 @@ const char* const kTooltip = "Zelto Premium Online!";
 
 // A thread of the system's own rather than a joining one: the way out waits for it only a moment.
 DWORD WINAPI UpdateWorker(void* param) {
-    static_cast<CUpdateThread*>(param)->RunUpdateCycle();
+    static_cast<UpdateCycle*>(param)->RunUpdateCycle();
     return 0;
 }
 
@@ -62,6 +63,10 @@ BOOL CClientApp::InitInstance() {
     if (!m_pMainWnd->LoadFrame([this](UINT id) { return OnCommand(id); }))
         return FALSE;
 
+    // A second start on the same settings file finds it from now on, the first-run dialog included.
+    m_pHandOver = std::make_unique<HandOverWindow>();
+    m_pHandOver->Create(m_settings.Path(), [this] { ShowProperties(); });
+
     m_hTrayIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY));
     m_pTray = std::make_unique<CSystemTray>();
     // Start-up goes on without an icon; it appears when a notification area does.
@@ -71,10 +76,9 @@ BOOL CClientApp::InitInstance() {
     CSplashWnd::Show(IDB_SPLASH, kSplashTime, m_pMainWnd->GetSafeHwnd());
 
     m_pNotices = std::make_unique<WindowsNotices>(*m_pTray);
-    m_pEnginePorts = std::make_unique<EnginePorts>(EnginePorts{
-        m_settings, m_ports.http, m_ports.autodial, m_ports.addresses, m_ports.clock, *m_pNotices, m_ports.sound});
-    m_pUpdateThread = std::make_unique<CUpdateThread>(*m_pEnginePorts);
-    m_hWorker = CreateThread(nullptr, 0, &UpdateWorker, m_pUpdateThread.get(), 0, nullptr);
+    m_pEnginePorts = std::make_unique<EnginePorts>(EnginePorts{m_settings, m_ports, *m_pNotices});
+    m_pUpdateCycle = std::make_unique<UpdateCycle>(*m_pEnginePorts);
+    m_hWorker = CreateThread(nullptr, 0, &UpdateWorker, m_pUpdateCycle.get(), 0, nullptr);
     if (!m_hWorker)
         ShowWarningMessage(nullptr, "The update thread could not be started: no domain will be updated.");
 
@@ -126,21 +130,32 @@ void CClientApp::OnHomepage() {
 }
 
 void CClientApp::OnProperties() {
+    ++m_nPropertiesOpen;
     CPropertiesDlg dialog(m_dialogContext);
     dialog.DoModal(m_pMainWnd->GetSafeHwnd());
+    --m_nPropertiesOpen;
+}
+
+void CClientApp::ShowProperties() {
+    if (m_nPropertiesOpen == 0) {
+        OnProperties();
+        return;
+    }
+    // The frame owns the dialogs: its most recently active one is the Properties dialog or a box over it.
+    SetForegroundWindow(GetLastActivePopup(m_pMainWnd->GetSafeHwnd()));
 }
 
 void CClientApp::OnExit() {
     m_pTrayIcon->HideIcon();
-    if (m_pUpdateThread)
-        m_pUpdateThread->RequestStop(); // meanwhile the sound plays
+    if (m_pUpdateCycle)
+        m_pUpdateCycle->RequestStop(); // meanwhile the sound plays
     m_ports.sound.PlaySoundCue("OUCH");
     SendMessageW(m_pMainWnd->GetSafeHwnd(), WM_CLOSE, 0, 0);
 }
 
 void CClientApp::EndProcess(int code) {
-    if (m_pUpdateThread)
-        m_pUpdateThread->RequestStop();
+    if (m_pUpdateCycle)
+        m_pUpdateCycle->RequestStop();
     if (m_hWorker)
         WaitForSingleObject(m_hWorker, kStopGrace);
     ExitProcess(static_cast<UINT>(code));

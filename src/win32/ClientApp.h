@@ -12,7 +12,8 @@ namespace zelto {
 class SettingsFile;
 class CMainFrm;
 class CSystemTray;
-class CUpdateThread;
+class HandOverWindow;
+class UpdateCycle;
 class WindowsNotices;
 class WindowsSockets;
 struct EnginePorts;
@@ -37,6 +38,9 @@ public:
     void OnHomepage();
     void OnProperties();
     void OnExit();
+    // Brings the Properties dialog up: to the front when open, else opens it. For a second start of the
+    // program on the same settings file, which hands over to this one.
+    void ShowProperties();
 
     CSystemTray* m_pTrayIcon = nullptr;
     HICON m_hTrayIcon = nullptr;
@@ -53,10 +57,12 @@ private:
     DialogContext m_dialogContext;
     std::unique_ptr<WindowsSockets> m_pSockets;
     std::unique_ptr<CMainFrm> m_pMainWnd;
+    std::unique_ptr<HandOverWindow> m_pHandOver;
+    int m_nPropertiesOpen = 0;
     std::unique_ptr<CSystemTray> m_pTray;
     std::unique_ptr<WindowsNotices> m_pNotices;
     std::unique_ptr<EnginePorts> m_pEnginePorts;
-    std::unique_ptr<CUpdateThread> m_pUpdateThread;
+    std::unique_ptr<UpdateCycle> m_pUpdateCycle;
     HANDLE m_hWorker = nullptr;
 };
 

@@ -78,20 +78,20 @@ CertificateBundle::~CertificateBundle() {
         ::CertCloseStore(store_, 0);
 }
 
-bool CertificateBundle::VouchesFor(HINTERNET request, const std::wstring& host) const {
+unsigned long CertificateBundle::Verdict(HINTERNET request, const std::wstring& host) const {
     const CERT_CHAIN_CONTEXT* served = nullptr;
     DWORD size = sizeof served;
     if (store_ == nullptr ||
         !::InternetQueryOptionW(request, INTERNET_OPTION_SERVER_CERT_CHAIN_CONTEXT, &served, &size) || !served)
-        return false;
+        return ERROR_INTERNET_INVALID_CA;
     const Chain servedChain(served);
     if (served->cChain == 0 || served->rgpChain[0]->cElement == 0)
-        return false;
+        return ERROR_INTERNET_INVALID_CA;
     // The certificates the server sent besides its own may complete the chain, never end it.
     const CERT_CONTEXT* leaf = served->rgpChain[0]->rgpElement[0]->pCertContext;
     const ChainEngine engine = ExclusiveEngine(store_);
     if (!engine)
-        return false;
+        return ERROR_INTERNET_INVALID_CA;
     LPSTR serverAuth = const_cast<LPSTR>(szOID_PKIX_KP_SERVER_AUTH);
     CERT_CHAIN_PARA para{};
     para.cbSize = sizeof para;
@@ -100,10 +100,12 @@ bool CertificateBundle::VouchesFor(HINTERNET request, const std::wstring& host) 
     para.RequestedUsage.Usage.rgpszUsageIdentifier = &serverAuth;
     const CERT_CHAIN_CONTEXT* built = nullptr;
     if (!::CertGetCertificateChain(engine.get(), leaf, nullptr, leaf->hCertStore, &para, 0, nullptr, &built))
-        return false;
+        return ERROR_INTERNET_INVALID_CA;
     const Chain chain(built);
     // Any fault at all: a partial chain, an untrusted root, a bad signature, a date, a usage.
-    return built->TrustStatus.dwErrorStatus == CERT_TRUST_NO_ERROR && MadeOutTo(built, host);
+    if (built->TrustStatus.dwErrorStatus != CERT_TRUST_NO_ERROR)
+        return ERROR_INTERNET_INVALID_CA;
+    return MadeOutTo(built, host) ? ERROR_SUCCESS : ERROR_INTERNET_SEC_CERT_CN_INVALID;
 }
 
 } // namespace zelto

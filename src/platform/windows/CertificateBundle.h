@@ -19,9 +19,11 @@ public:
     CertificateBundle(const CertificateBundle&) = delete;
     CertificateBundle& operator=(const CertificateBundle&) = delete;
 
-    // True when the server certificate of the answered request chains to one of the bundle's certificates
-    // alone (the system's store plays no part) without a fault, and is made out to `host`.
-    bool VouchesFor(HINTERNET request, const std::wstring& host) const;
+    // Whether the bundle vouches for the server certificate of the answered request, in WinINet's terms:
+    // ERROR_SUCCESS when it chains to one of the bundle's certificates alone (the system's store plays no
+    // part) without a fault and is made out to `host`; ERROR_INTERNET_INVALID_CA when the chain does not hold,
+    // ERROR_INTERNET_SEC_CERT_CN_INVALID when the name does not match.
+    unsigned long Verdict(HINTERNET request, const std::wstring& host) const;
 
 private:
     HCERTSTORE store_;

@@ -81,9 +81,15 @@ OpenedUrl OpenUrl(HINTERNET internet, const std::wstring& url, DWORD flags, DWOR
         return {};
     OpenedUrl opened(connection, ::HttpOpenRequestW(connection, L"GET", parts.target.c_str(), nullptr, nullptr, nullptr,
                                                     flags | INTERNET_FLAG_SECURE, context));
-    if (!opened || !SendForBundle(opened.Request()) || !bundle->VouchesFor(opened.Request(), parts.host))
-        return {};
-    return opened;
+    DWORD error = !opened || !SendForBundle(opened.Request()) ? ::GetLastError() : ERROR_SUCCESS;
+    if (error == ERROR_SUCCESS)
+        error = bundle->Verdict(opened.Request(), parts.host);
+    if (error == ERROR_SUCCESS)
+        return opened;
+    // The caller tells why from the last error, as after InternetOpenUrlW: closing the handles must not change it.
+    opened = OpenedUrl();
+    ::SetLastError(error);
+    return {};
 }
 
 } // namespace zelto
