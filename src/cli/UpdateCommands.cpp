@@ -44,7 +44,6 @@ int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& 
     ConsoleNotices notices(console);
     EnginePorts ports{settings, platform, notices};
     UpdateCycle cycle(ports);
-    cycle.RunHooksWith(platform.hooks);
 
     StopSignal quit;
     const SignalWatch watch([&] {

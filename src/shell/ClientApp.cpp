@@ -75,7 +75,8 @@ void CClientApp::InitInstance() {
     m_notices = std::make_unique<DesktopNotices>(m_trayIcon.get());
     m_enginePorts = std::make_unique<EnginePorts>(EnginePorts{
         m_ports.settings,
-        PlatformPorts{m_ports.http, m_ports.autodial, m_ports.addresses, m_ports.clock, m_ports.sound}, *m_notices});
+        PlatformPorts{m_ports.http, m_ports.autodial, m_ports.addresses, m_ports.clock, m_ports.sound, m_ports.hooks},
+        *m_notices});
     m_updateCycle = std::make_unique<UpdateCycle>(*m_enginePorts, m_hooks.timing);
     m_cycleThread = std::make_unique<UpdateCycleThread>(*m_updateCycle);
     m_cycleThread->Start();

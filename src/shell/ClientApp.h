@@ -22,6 +22,7 @@ class AutodialSetting;
 class CSystemTray;
 class Clock;
 class DesktopNotices;
+class HookRunner;
 class HostAddresses;
 class HttpSessionFactory;
 class SettingsFile;
@@ -36,6 +37,7 @@ struct ShellPorts {
     HostAddresses& addresses;
     Clock& clock;
     SoundPlayer& sound;
+    HookRunner* hooks = nullptr;
 };
 
 // The desktop actions and timings, replaced in tests.

@@ -62,7 +62,8 @@ struct UpdateCycle::Impl {
     bool sessionFailureReported = false;
     // Set when emptying the update record failed, so the first pass still happens.
     bool firstPassForced = false;
-    HookRunner* hooks = nullptr;
+    // After each pass that registered a new address, the user's command runs here; RunOnce waits for it.
+    HookRunner* hooks = ports.platform.hooks;
     std::chrono::milliseconds hookTimeout{30000};
 
     void Report(ExchangeOutcome outcome, const std::string& problem) {
@@ -156,15 +157,10 @@ struct UpdateCycle::Impl {
 UpdateCycle::UpdateCycle(EnginePorts& ports, CycleTiming timing, Sleeper* sleeper)
     : impl_(std::make_unique<Impl>(ports, timing, sleeper)) {}
 
-// The hook's callbacks write to the notices, which go away with the thread's owner.
+// The hook's callbacks write to the notices, which go away with the cycle's owner.
 UpdateCycle::~UpdateCycle() {
     if (impl_->hooks)
         impl_->hooks->EndAll(std::chrono::milliseconds(0));
-}
-
-void UpdateCycle::RunHooksWith(HookRunner& runner, std::chrono::milliseconds timeout) {
-    impl_->hooks = &runner;
-    impl_->hookTimeout = timeout;
 }
 
 // A stopped thread stays stopped: running it again changes nothing.

@@ -56,10 +56,6 @@ public:
     // Wakes every pause and cancels a request in flight; RunUpdateCycle returns within a second.
     void RequestStop();
 
-    // After each pass, the user's command runs on `runner` when the registered address changed; RunOnce
-    // waits for it, and a run still going when the thread goes away is ended. Before the first run.
-    void RunHooksWith(HookRunner& runner, std::chrono::milliseconds timeout = std::chrono::seconds(30));
-
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
