@@ -38,6 +38,16 @@ constexpr OutcomeWeight WeightOf(ExchangeOutcome outcome) {
     return OutcomeWeight::Failure;
 }
 
+// An answer about one domain's account that will not change by itself.
+struct AccountNotice {
+    enum class Problem { Expired, NoDomain, WrongPassword };
+    Problem problem = Problem::WrongPassword;
+    std::string domain;           // the name label, "example"
+    std::string topLevel;         // "com"
+    std::string registrationPage; // where an account is made or renewed
+    std::string message;          // the dialog's text
+};
+
 // What the engine tells the user: message boxes, the tray icon's tooltip, and a line per request for
 // front-ends that keep a log.
 class Notices {
@@ -49,6 +59,9 @@ public:
 
     // Shows a message; returns once the user has closed it (desktop) or at once (headless).
     virtual void ShowMessage(const std::string& text) = 0;
+    // An account problem. The dialogs' text sends the user to the Properties dialog; a front-end without one
+    // says instead which command fixes it.
+    virtual void ShowAccountProblem(const AccountNotice& notice) { ShowMessage(notice.message); }
     // Replaces the tray icon's tooltip; false when there is no icon to change.
     virtual bool SetTooltipText(const std::string& text) = 0;
     // One request went out (its URL with the password masked), or the engine has something to say about the

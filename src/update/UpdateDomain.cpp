@@ -34,6 +34,12 @@ std::string MessageFor(UpdateAnswer answer, const std::string& domain, const std
     return {};
 }
 
+AccountNotice::Problem ProblemOf(UpdateAnswer answer) {
+    return answer == UpdateAnswer::Expired    ? AccountNotice::Problem::Expired
+           : answer == UpdateAnswer::NoDomain ? AccountNotice::Problem::NoDomain
+                                              : AccountNotice::Problem::WrongPassword;
+}
+
 } // namespace
 
 DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std::string& firstLevel,
@@ -76,7 +82,8 @@ DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std:
                               why.empty() ? answer.line : answer.line + " (" + why + ")");
     const std::string message = MessageFor(meaning, secondLevel + "." + firstLevel, endpoints.RegistrationPage());
     if (!message.empty())
-        ports.notices.ShowMessage(message);
+        ports.notices.ShowAccountProblem(
+            {ProblemOf(meaning), secondLevel, firstLevel, endpoints.RegistrationPage(), message});
     return exchange;
 }
 

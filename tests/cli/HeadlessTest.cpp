@@ -11,7 +11,8 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string kWrongPassword =
-    "zelto-premium: Password for domain *.example.com is incorrect! Please enter the correct password in properties!\n";
+    "zelto-premium: Password for domain *.example.com is incorrect! Enter the correct one with: zelto-premium domain "
+    "password example com\n";
 
 class HeadlessTest : public testing::CliTest {
 protected:
