@@ -1,8 +1,8 @@
 #pragma once
 
 #include "desktop/DesktopSession.h"
+#include "desktop/TrayWatch.h"
 #include "shell/TrayHost.h"
-#include "shell/TrayWatch.h"
 
 #include <QObject>
 #include <QTimer>
