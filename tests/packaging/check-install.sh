@@ -146,10 +146,10 @@ completion)
         got=$(printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | paste -sd ' ')
         [ "$got" = "$want" ] || fail "completion of '$*': got '$got', expected '$want'"
     }
-    check "--autostart --headless --help --once --settings --version domain force-update ignore method status" \
+    check "--autostart --headless --help --once --settings --version cafile check domain force-update hook ignore method server status website" \
         zelto-premium ""
     check "--headless --help" zelto-premium --he
-    check "add clear list remove" zelto-premium domain ""
+    check "add clear list password remove" zelto-premium domain ""
     check "add list remove" zelto-premium --settings "$work/ZeltoPre.INI" ignore ""
     check "both client fixed server" zelto-premium method ""
     check "off on" zelto-premium --autostart ""
@@ -163,8 +163,9 @@ completion)
     touch "$work/files/s3cret1"
     check "" zelto-premium --settings "$work/ZeltoPre.INI" domain add example com ""
     check "" zelto-premium domain remove example com s3
+    check "" zelto-premium domain password example com ""
     (cd "$work/files" && check "" zelto-premium domain add example com s3)
-    check "" zelto-premium status ""
+    check "--json" zelto-premium status ""
     ;;
 
 hardening)
