@@ -7,6 +7,7 @@
 #include "update/ClientSettings.h"
 #include "update/DialUpGuard.h"
 #include "update/EnginePorts.h"
+#include "update/ExchangeFailure.h"
 #include "update/FetchFirstLine.h"
 #include "update/ServiceEndpoints.h"
 #include "update/UpdateAnswer.h"
@@ -50,7 +51,7 @@ std::optional<std::string> CheckAddressWithService(EnginePorts& ports, const Sto
     const FirstLine answer = FetchFirstLine(*session, url);
     guard.Release();
     if (!answer.obtained) {
-        ports.notices.LogExchange(url, ExchangeOutcome::NoAnswer, "no answer");
+        ports.notices.LogExchange(url, ExchangeOutcome::NoAnswer, NoAnswerText(answer.failure));
         return std::nullopt;
     }
     ports.notices.LogExchange(url, ExchangeOutcome::Answered, answer.line);

@@ -45,7 +45,9 @@ struct SettingsKeys {
     static constexpr std::string_view kWebSiteDefault = "www.zelto.com";
     static constexpr std::string_view kCaFile = "cafile";
     static constexpr std::string_view kPause = "paused"; // + entry number; ours, the Windows client ignores it
-    static constexpr std::string_view kFailureWait = "retryafter"; // ours: the wait after failed requests
+    static constexpr std::string_view kFailureWait = "retryafter";  // ours: the wait after failed requests
+    static constexpr std::string_view kHook = "hook";               // ours: the command run on an address change
+    static constexpr std::string_view kHookAddress = "hookaddress"; // ours: the address it was last run for
 };
 
 // One domain entry: second_level<N>, first_level<N> and password<N>.
@@ -125,6 +127,10 @@ public:
     std::string WebSite() const;
     // cafile: the PEM bundle an https update server is verified against; "" for the system's trust store.
     std::string CaFile() const;
+    // hook: the executable run when the registered address changes; "" for none.
+    std::string Hook() const;
+    // hookaddress: the address registered before the current one, kept across restarts (which empty updatedip).
+    std::string HookAddress() const;
 
 protected:
     // Entries 1 to the count; a negative count holds none.
@@ -165,6 +171,12 @@ public:
     bool ClearUpdateRecord();
 
     bool WriteUpdateServer(std::string_view host);
+    bool WriteWebSite(std::string_view host);
+    bool WriteCaFile(std::string_view path);
+    bool WriteHook(std::string_view path);
+    bool WriteHookAddress(std::string_view address);
+    // password<N> of one entry; its labels stay.
+    bool WritePassword(int number, std::string_view password);
 
     // Pauses entry N as it is now; written only when it changes.
     bool WritePause(int number, const DomainEntry& entry, const DomainPause& pause);

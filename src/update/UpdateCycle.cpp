@@ -1,11 +1,13 @@
 #include "update/UpdateCycle.h"
 
 #include "platform/Clock.h"
+#include "platform/HookRunner.h"
 #include "platform/HttpSession.h"
 #include "platform/Notices.h"
 #include "platform/SoundPlayer.h"
 #include "settings/SettingsFile.h"
 #include "update/AddressDetection.h"
+#include "update/AddressHook.h"
 #include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
 #include "update/ServiceEndpoints.h"
@@ -87,6 +89,9 @@ struct UpdateCycle::Impl {
     bool firstPassForced = false;
     UpdateSchedule schedule;
     std::vector<int> pausedAtLastPass;
+    // After each pass that registered a new address, the user's command runs here; RunOnce waits for it.
+    HookRunner* hooks = ports.platform.hooks;
+    std::chrono::milliseconds hookTimeout{30000};
 
     void Report(ExchangeOutcome outcome, const std::string& problem) {
         ports.notices.LogExchange(ServiceEndpoints(ports.settings).UpdateServerUrl(), outcome, problem);
@@ -182,6 +187,8 @@ struct UpdateCycle::Impl {
         }
         schedule.PassDone({report.registered > 0, report.failed - report.refused,
                            report.unanswered == report.failed - report.refused});
+        if (hooks && !stop.Raised())
+            RunAddressHook(ports, *hooks, report.registeredNames, hookTimeout);
         return report;
     }
 
@@ -189,6 +196,7 @@ struct UpdateCycle::Impl {
         const UpdateAnswer meaning = exchange.obtained ? ClassifyAnswer(exchange.line) : UpdateAnswer::Ignored;
         if (meaning == UpdateAnswer::Registered && IsRecordableAddress(RegisteredAddress(exchange.line))) {
             ++report.registered;
+            report.registeredNames.push_back(entry.domain + "." + entry.topLevel);
             return;
         }
         ++report.failed;
@@ -205,7 +213,11 @@ struct UpdateCycle::Impl {
 UpdateCycle::UpdateCycle(EnginePorts& ports, CycleTiming timing, Sleeper* sleeper)
     : impl_(std::make_unique<Impl>(ports, timing, sleeper)) {}
 
-UpdateCycle::~UpdateCycle() = default;
+// The hook's callbacks write to the notices, which go away with the cycle's owner.
+UpdateCycle::~UpdateCycle() {
+    if (impl_->hooks)
+        impl_->hooks->EndAll(std::chrono::milliseconds(0));
+}
 
 // A stopped thread stays stopped: running it again changes nothing.
 void UpdateCycle::RunUpdateCycle() {
@@ -234,7 +246,10 @@ PassReport UpdateCycle::RunOnce(bool force) {
         cycle.Start();
     if (!cycle.PassDue() || !cycle.HasDomains())
         return {};
-    return cycle.RunPass();
+    const PassReport report = cycle.RunPass();
+    if (cycle.hooks)
+        cycle.hooks->EndAll(cycle.hookTimeout);
+    return report;
 }
 
 void UpdateCycle::RequestStop() {
