@@ -1,6 +1,7 @@
 #include "cli/CheckCommand.h"
 
 #include "cli/Usage.h"
+#include "config/PauseText.h"
 #include "config/StatusReport.h"
 
 #include <cstdio>
@@ -44,6 +45,14 @@ std::string When(const StatusReport& report) {
 HealthVerdict JudgeHealth(const StatusReport& report, std::time_t now) {
     if (report.domains.empty())
         return {Health::Critical, "no domain is configured"};
+    std::string paused;
+    for (const DomainStatus& domain : report.domains) {
+        if (domain.pause)
+            paused +=
+                (paused.empty() ? "" : ", ") + domain.Name() + " paused: " + PauseReasonText(domain.pause->reason);
+    }
+    if (!paused.empty())
+        return {Health::Critical, paused};
     const std::string& address = report.registration.address;
     if (address.empty())
         return {Health::Warning, Names(report) + ": no registration recorded"};

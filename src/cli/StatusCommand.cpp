@@ -4,7 +4,6 @@
 #include "config/PauseText.h"
 #include "config/StatusReport.h"
 #include "settings/SettingsFile.h"
-#include "update/ClientSettings.h"
 
 #include <cstdio>
 #include <ctime>
@@ -68,8 +67,10 @@ int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Consol
         "Domains: " + report.domainListText,
     };
     // Also while another process, the daemon, holds the pause: it lives in the settings file.
-    for (const PausedDomain& paused : ClientSettingsView(settings).PausedDomains())
-        lines.push_back(PausedDomainText(paused, std::time(nullptr)));
+    for (const DomainStatus& domain : report.domains) {
+        if (domain.pause)
+            lines.push_back(PausedDomainText({domain.number, domain.entry, *domain.pause}, std::time(nullptr)));
+    }
     lines.insert(lines.end(), {
                                   "Address method: " + MethodLine(report),
                                   "Fixed address: " + report.fixedAddress,

@@ -1,16 +1,27 @@
 #include "cli/StatusCommand.h"
 
+#include "config/PauseText.h"
 #include "config/StatusReport.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <ctime>
 
 namespace zelto {
 
 namespace {
 
 using Json = nlohmann::ordered_json;
+
+// Local time to the second, ISO 8601 without a zone, as the registration's time is given.
+std::string LocalIsoTime(std::time_t when) {
+    std::tm local{};
+    localtime_r(&when, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+    return text;
+}
 
 // The length of the UTF-8 sequence at the front of `text`, or 0 when it is not a well-formed one (overlong
 // forms, surrogates and code points past U+10FFFF are not).
@@ -118,7 +129,10 @@ std::string StatusJson(const StatusReport& report) {
                            {"name", Text(domain.Name())},
                            {"domain", Text(domain.entry.domain)},
                            {"top_level", Text(domain.entry.topLevel)},
-                           {"complete", domain.entry.Complete()}});
+                           {"complete", domain.entry.Complete()},
+                           {"paused", domain.pause.has_value()},
+                           {"pause_reason", domain.pause ? Json(PauseReasonKey(domain.pause->reason)) : Json(nullptr)},
+                           {"paused_since", domain.pause ? Json(LocalIsoTime(domain.pause->since)) : Json(nullptr)}});
     }
     Json ignored = Json::array();
     for (const std::string& address : report.ignored)

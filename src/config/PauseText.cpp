@@ -4,9 +4,7 @@
 
 namespace zelto {
 
-namespace {
-
-std::string Why(PauseReason reason) {
+std::string PauseReasonText(PauseReason reason) {
     switch (reason) {
     case PauseReason::WrongPassword:
         return "the service refused the password";
@@ -17,6 +15,8 @@ std::string Why(PauseReason reason) {
     }
     return {};
 }
+
+namespace {
 
 std::string WhatResumes(PauseReason reason) {
     switch (reason) {
@@ -43,9 +43,21 @@ std::string When(std::time_t since, std::time_t now) {
 
 } // namespace
 
+std::string_view PauseReasonKey(PauseReason reason) {
+    switch (reason) {
+    case PauseReason::WrongPassword:
+        return "wrongpassword";
+    case PauseReason::Expired:
+        return "expired";
+    case PauseReason::NoDomain:
+        break;
+    }
+    return "nodomain";
+}
+
 std::string PausedDomainText(const PausedDomain& paused, std::time_t now) {
-    return paused.entry.domain + "." + paused.entry.topLevel + ": paused, " + Why(paused.pause.reason) + " (" +
-           When(paused.pause.since, now) + "); " + WhatResumes(paused.pause.reason);
+    return paused.entry.domain + "." + paused.entry.topLevel + ": paused, " + PauseReasonText(paused.pause.reason) +
+           " (" + When(paused.pause.since, now) + "); " + WhatResumes(paused.pause.reason);
 }
 
 } // namespace zelto

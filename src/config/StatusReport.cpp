@@ -57,7 +57,7 @@ StatusReport GatherStatus(const SettingsFile& settings) {
     report.registeredAt = ReadHour(report.registration.time);
     const std::vector<DomainEntry> entries = view.Domains();
     for (std::size_t i = 0; i < entries.size(); ++i)
-        report.domains.push_back({static_cast<int>(i) + 1, entries[i]});
+        report.domains.push_back({static_cast<int>(i) + 1, entries[i], view.Pause(static_cast<int>(i) + 1)});
     report.domainListText = BuildDomainListText(settings);
     return report;
 }

@@ -23,7 +23,8 @@ struct RegistrationHour {
 
 struct DomainStatus {
     int number = 0;
-    DomainEntry entry; // the password is never shown
+    DomainEntry entry;                // the password is never shown
+    std::optional<DomainPause> pause; // set while the engine sends nothing for it
     std::string Name() const { return entry.domain + "." + entry.topLevel; }
 };
 

@@ -1,5 +1,6 @@
 // status --json and check, as a script or a monitoring system runs them.
 #include "CliFixture.h"
+#include "update/ClientSettings.h"
 #include "update/UpdateRecord.h"
 
 #include <nlohmann/json.hpp>
@@ -88,6 +89,8 @@ TEST_F(StatusReportTest, CheckExitsAsMonitoringPluginsDo) {
     const std::string two =
         "[Zelto Systems Premium]\nnumofdomains=2\n" + Entry(1, "example", "com") + Entry(2, "myhome", "net");
     const std::time_t now = std::time(nullptr);
+    const std::string refused =
+        "paused2=" + FormatPause({PauseReason::WrongPassword, now}, {"myhome", "net", "secret1"}) + "\n";
     const struct {
         const char* name;
         std::optional<std::string> content; // nullopt: the settings path is a folder
@@ -98,6 +101,7 @@ TEST_F(StatusReportTest, CheckExitsAsMonitoringPluginsDo) {
         {"registered in the previous hour", two + record(now - 3600), 0, "ZELTO OK - "},
         {"registered three hours ago", two + record(now - 3 * 3600), 1, "ZELTO WARNING - "},
         {"never registered", two, 1, "ZELTO WARNING - "},
+        {"paused, though registered this hour", two + record(now) + refused, 2, "ZELTO CRITICAL - myhome.net paused: "},
         {"no domain", "[Zelto Systems Premium]\n" + record(now), 2, "ZELTO CRITICAL - no domain is configured"},
         {"unreadable file", std::nullopt, 3, "ZELTO UNKNOWN - " + path.string()},
     };
