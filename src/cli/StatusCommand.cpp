@@ -15,6 +15,13 @@ namespace zelto {
 
 namespace {
 
+#ifdef _WIN32
+// A new file gets its folder's access list, so a change does not make it private.
+constexpr const char* kReadableByOthers = " (other users of this machine can read it)";
+#else
+constexpr const char* kReadableByOthers = " (readable by other users until the next change)";
+#endif
+
 std::optional<int> Number(const std::string& text, std::size_t digits) {
     if (text.size() != digits || text.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
@@ -85,7 +92,7 @@ int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Consol
     const bool exists = std::filesystem::exists(settings.Path(), ignored);
     const std::string lines[] = {
         "Settings file: " + settings.Path().string() + (exists ? "" : " (not created yet)") +
-            (settings.ReadableByOthers() ? " (readable by other users until the next change)" : ""),
+            (settings.ReadableByOthers() ? kReadableByOthers : ""),
         "Domains: " + BuildDomainListText(settings),
         "Address method: " + MethodLine(settings),
         "Fixed address: " + LoadFixedAddress(settings).ToText(),
@@ -95,6 +102,13 @@ int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Consol
     };
     for (const std::string& line : lines)
         console.out << PrintableText(line) << '\n';
+    // The settings file was taken over, but the original is still where the original client left it.
+    if (const std::string original = settings.ReadableOriginal().string(); !original.empty())
+        console.out << PrintableText("Original client's file: " + original +
+                                     " still holds the passwords, and every user of this machine can read it. Once "
+                                     "the original client is no longer needed, delete it as administrator: del \"" +
+                                     original + "\"")
+                    << '\n';
     console.out << std::flush;
     return kExitDone;
 }

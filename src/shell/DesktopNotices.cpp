@@ -1,5 +1,6 @@
 #include "shell/DesktopNotices.h"
 
+#include "platform/SettingsText.h"
 #include "shell/DialogRun.h"
 #include "shell/SystemTray.h"
 #include "update/PrintableText.h"
@@ -37,7 +38,7 @@ DesktopNotices::~DesktopNotices() {
 }
 
 void DesktopNotices::ShowMessage(const std::string& text) {
-    const QString message = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    const QString message = QString::fromStdString(ShownText(text));
     auto waiter = std::make_shared<Waiter>();
     {
         std::lock_guard lock(m_mutex);
@@ -85,7 +86,8 @@ bool DesktopNotices::SetTooltipText(const std::string& text) {
 void DesktopNotices::LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) {
     if (qEnvironmentVariableIsSet("ZELTO_LOG_EXCHANGES"))
         std::fprintf(stderr, "%s: %s%s -> %s\n", QCoreApplication::applicationName().toLocal8Bit().constData(),
-                     LogLabel(outcome), PrintableText(maskedUrl).c_str(), PrintableText(text).c_str());
+                     LogLabel(outcome), PrintableText(maskedUrl).c_str(),
+                     PrintableText(ShortenedServerText(text)).c_str());
 }
 
 void DesktopNotices::ReleaseAll() {

@@ -1,5 +1,7 @@
 #include "shell/SystemTray.h"
 
+#include "platform/SettingsText.h"
+
 #include <QAction>
 #include <QCursor>
 #include <QFont>
@@ -13,7 +15,7 @@ namespace zelto {
 namespace {
 
 QString Latin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return QString::fromStdString(ShownText(text));
 }
 
 QString CutTooltip(const std::string& text) {

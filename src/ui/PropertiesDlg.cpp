@@ -3,6 +3,7 @@
 #include "config/AddressMethod.h"
 #include "config/DomainList.h"
 #include "config/FreshIpUpdate.h"
+#include "platform/SettingsText.h"
 #include "platform/SoundPlayer.h"
 #include "settings/SettingsFile.h"
 #include "ui/AboutDlg.h"
@@ -57,7 +58,7 @@ public:
 CPropertiesDlg::CPropertiesDlg(DialogContext& context, QWidget* parent)
     : QDialog(parent), m_context(context), m_showMessage(&ShowWarningMessage) {
     if (ClientSettingsView(m_context.settings).DomainCount() != 0)
-        m_status = QString::fromStdString(BuildDomainListText(m_context.settings));
+        m_status = QString::fromStdString(ShownText(BuildDomainListText(m_context.settings)));
     else
         m_status = kPrompt; // shown only here: later changes show the list or a message
     SetMethod(LoadDialogMethod(m_context.settings));
@@ -257,14 +258,14 @@ void CPropertiesDlg::reject() {
 
 void CPropertiesDlg::OnAddDomain() {
     PullFields();
-    ShowOutcome(
-        AddDomain(m_context.settings, {m_domain.toStdString(), m_topLevel.toStdString(), m_password.toStdString()}));
+    ShowOutcome(AddTypedDomain(m_context.settings,
+                               {m_domain.toStdString(), m_topLevel.toStdString(), m_password.toStdString()}));
 }
 
 void CPropertiesDlg::OnRemoveDomain() {
     PullFields();
-    ShowOutcome(
-        RemoveDomain(m_context.settings, {m_domain.toStdString(), m_topLevel.toStdString(), m_password.toStdString()}));
+    ShowOutcome(RemoveTypedDomain(m_context.settings,
+                                  {m_domain.toStdString(), m_topLevel.toStdString(), m_password.toStdString()}));
 }
 
 void CPropertiesDlg::OnClearAllDomains() {
@@ -272,7 +273,7 @@ void CPropertiesDlg::OnClearAllDomains() {
 }
 
 void CPropertiesDlg::ShowOutcome(const DomainOutcome& outcome) {
-    m_status = QString::fromStdString(outcome.status);
+    m_status = QString::fromStdString(ShownText(outcome.status));
     if (outcome.clearInputs) {
         m_domain.clear();
         m_topLevel.clear();
@@ -289,7 +290,7 @@ void CPropertiesDlg::OnForceIpUpdate() {
         const WaitCursor wait;
         outcome = RunFreshIpUpdate(m_context.settings, m_context.http, m_context.sound);
     }
-    m_showMessage(this, QString::fromStdString(outcome.message));
+    m_showMessage(this, QString::fromStdString(ShownText(outcome.message)));
 }
 
 void CPropertiesDlg::OnIgnoreIpList() {

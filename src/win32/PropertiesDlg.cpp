@@ -3,6 +3,7 @@
 #include "ResourceIds.h"
 #include "config/AddressMethod.h"
 #include "config/FreshIpUpdate.h"
+#include "platform/SettingsText.h"
 #include "platform/SoundPlayer.h"
 #include "settings/SettingsFile.h"
 #include "update/ClientSettings.h"
@@ -42,8 +43,9 @@ CPropertiesDlg::CPropertiesDlg(DialogContext& context)
     : CDialog(IDD_PROPERTIES), m_context(context),
       m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {
     // The prompt is shown only here: later changes show the list or a message.
-    m_strStatus = ClientSettingsView(m_context.settings).DomainCount() != 0 ? BuildDomainListText(m_context.settings)
-                                                                            : std::string(kPrompt);
+    m_strStatus = ClientSettingsView(m_context.settings).DomainCount() != 0
+                      ? ShownText(BuildDomainListText(m_context.settings))
+                      : std::string(kPrompt);
     SetMethodFlags(MethodButton(LoadDialogMethod(m_context.settings)));
 }
 
@@ -179,12 +181,12 @@ DomainInput CPropertiesDlg::Input() const {
 
 void CPropertiesDlg::OnAddDomain() {
     PullFields();
-    ShowOutcome(AddDomain(m_context.settings, Input()));
+    ShowOutcome(AddTypedDomain(m_context.settings, Input()));
 }
 
 void CPropertiesDlg::OnRemoveDomain() {
     PullFields();
-    ShowOutcome(RemoveDomain(m_context.settings, Input()));
+    ShowOutcome(RemoveTypedDomain(m_context.settings, Input()));
 }
 
 void CPropertiesDlg::OnClearAllDomains() {
@@ -192,7 +194,7 @@ void CPropertiesDlg::OnClearAllDomains() {
 }
 
 void CPropertiesDlg::ShowOutcome(const DomainOutcome& outcome) {
-    m_strStatus = outcome.status;
+    m_strStatus = ShownText(outcome.status);
     if (outcome.clearInputs) {
         m_strDomain.clear();
         m_strTopLevel.clear();

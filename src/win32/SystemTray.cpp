@@ -1,5 +1,6 @@
 #include "win32/SystemTray.h"
 
+#include "platform/SettingsText.h"
 #include "platform/windows/WideText.h"
 
 #include <algorithm>
@@ -11,7 +12,7 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"ZeltoSystemTray";
 
 void CopyTooltip(NOTIFYICONDATAW& nid, const std::string& text) {
-    std::wstring tip = Widen(text);
+    std::wstring tip = Widen(ShownText(text));
     tip.resize(std::min(tip.size(), CSystemTray::kMaxTooltipLength));
     std::fill(std::begin(nid.szTip), std::end(nid.szTip), L'\0');
     std::copy(tip.begin(), tip.end(), nid.szTip);

@@ -1,6 +1,8 @@
 #include "win32/WindowsNotices.h"
 
+#include "platform/SettingsText.h"
 #include "platform/windows/WideText.h"
+#include "update/PrintableText.h"
 #include "win32/MessageBox.h"
 #include "win32/SystemTray.h"
 
@@ -30,12 +32,13 @@ void WindowsNotices::ShowMessage(const std::string& text) {
 bool WindowsNotices::SetTooltipText(const std::string& text) {
     const bool changed = m_tray.SetTooltipText(text) != FALSE;
     if (changed)
-        OutputDebugStringW(Widen("tooltip: " + text + "\n").c_str());
+        OutputDebugStringW(Widen(ShownText("tooltip: " + text + "\n")).c_str());
     return changed;
 }
 
 void WindowsNotices::LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) {
-    OutputDebugStringW(Widen(LogLabel(outcome) + maskedUrl + " -> " + text + "\n").c_str());
+    OutputDebugStringW(
+        Widen(ShownText(LogLabel(outcome) + maskedUrl + " -> " + ShortenedServerText(text) + "\n")).c_str());
 }
 
 } // namespace zelto

@@ -2,6 +2,7 @@
 
 #include "platform/StopSignal.h"
 #include "platform/windows/WideText.h"
+#include "platform/windows/WinInetRedirects.h"
 
 #include <windows.h>
 #include <wininet.h>
@@ -65,8 +66,7 @@ struct Exchange {
 DWORD WINAPI RunExchange(void* parameter) {
     const std::unique_ptr<std::shared_ptr<Exchange>> owner(static_cast<std::shared_ptr<Exchange>*>(parameter));
     Exchange& exchange = **owner;
-    HINTERNET request =
-        ::InternetOpenUrlW(exchange.internet, exchange.url.c_str(), nullptr, 0, kRequestFlags, kContext);
+    HINTERNET request = OpenUrlFollowingRedirects(exchange.internet, exchange.url, kRequestFlags, kContext);
     if (request != nullptr) {
         exchange.fetch.obtained = ReadFirstLine(request, exchange.fetch.firstLine);
         ::InternetCloseHandle(request);
