@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/PlatformPorts.h"
+#include "platform/linux/DesktopEntryAutostart.h"
 #include "platform/linux/InterfaceAddresses.h"
 #include "platform/linux/NullAutodialSetting.h"
 #include "platform/linux/SystemClock.h"
@@ -22,12 +23,14 @@ public:
     ~LinuxPlatform() override;
 
     PlatformPorts Ports() override;
+    Autostart& DesktopAutostart() override { return autostart_; }
 
 private:
     SocketHttpSessionFactory http_;
     NullAutodialSetting autodial_;
     InterfaceAddresses addresses_;
     SystemClock clock_;
+    DesktopEntryAutostart autostart_;
     std::unique_ptr<SoundPlayer> sound_;
 };
 

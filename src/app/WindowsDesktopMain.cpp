@@ -1,9 +1,9 @@
 // zelto-premium.exe: the desktop program, the settings file and the Windows adapters handed to the
 // application object.
 #include "app/WindowsPlatform.h"
-#include "platform/SettingsHome.h"
 #include "platform/windows/WideText.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsHome.h"
 #include "win32/ClientApp.h"
 #include "win32/MessageBox.h"
 #include "win32/WaveSoundPlayer.h"

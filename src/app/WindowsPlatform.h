@@ -4,6 +4,7 @@
 #include "platform/PlatformPorts.h"
 #include "platform/windows/AdapterAddresses.h"
 #include "platform/windows/RegistryAutodialSetting.h"
+#include "platform/windows/RunKeyAutostart.h"
 #include "platform/windows/WinInetHttpSession.h"
 
 #include <ctime>
@@ -22,6 +23,7 @@ public:
     ~WindowsPlatform() override;
 
     PlatformPorts Ports() override;
+    Autostart& DesktopAutostart() override { return autostart_; }
 
 private:
     class SystemClock : public Clock {
@@ -33,6 +35,7 @@ private:
     RegistryAutodialSetting autodial_;
     AdapterAddresses addresses_;
     SystemClock clock_;
+    RunKeyAutostart autostart_;
     std::unique_ptr<SoundPlayer> sound_;
 };
 

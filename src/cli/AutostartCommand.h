@@ -9,9 +9,11 @@
 
 namespace zelto {
 
+class Autostart;
+
 // --autostart on|off: writes or removes the user's autostart entry. `settings` is the --settings file when
 // one other than the default was given.
 int RunAutostartCommand(const std::vector<std::string>& args, const std::optional<std::filesystem::path>& settings,
-                        Console& console);
+                        Autostart& autostart, Console& console);
 
 } // namespace zelto

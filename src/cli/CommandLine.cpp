@@ -6,8 +6,8 @@
 #include "cli/UpdateCommands.h"
 #include "cli/Usage.h"
 #include "config/SettingsProblem.h"
-#include "platform/SettingsHome.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsHome.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -108,8 +108,11 @@ int RunCommandLine(int argc, char** argv, const FrontEndHooks& hooks) {
         return kExitDone;
     }
     const Arguments args(words.begin() + static_cast<std::ptrdiff_t>(next) + 1, words.end());
-    if (command == "--autostart")
-        return RunAutostartCommand(args, settingsGiven ? std::optional(path) : std::nullopt, console);
+    if (command == "--autostart") {
+        const std::unique_ptr<PlatformAdapters> platform = hooks.assemblePlatform(console.program);
+        return RunAutostartCommand(args, settingsGiven ? std::optional(path) : std::nullopt,
+                                   platform->DesktopAutostart(), console);
+    }
     return RunCommand(path, command, args, console, hooks);
 }
 

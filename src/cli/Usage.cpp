@@ -1,6 +1,6 @@
 #include "cli/Usage.h"
 
-#include "platform/SettingsHome.h"
+#include "settings/SettingsHome.h"
 
 namespace zelto {
 

@@ -28,7 +28,7 @@ bool IsValidLabel(const std::string& label) {
 // Counted in characters, as the user typed them: "passwört" is 8, whatever its bytes.
 bool IsValidPassword(const std::string& password) {
     const std::size_t length = CharacterCount(password);
-    return length >= 6 && length <= 8 && !HasControlCharacter(password);
+    return length >= kPasswordMinLength && length <= kPasswordMaxLength && !HasControlCharacter(password);
 }
 
 // The same text as a user reads it: a value typed on Linux in UTF-8 matches one the original client wrote

@@ -2,11 +2,16 @@
 
 #include "update/ClientSettings.h"
 
+#include <cstddef>
 #include <string>
 
 namespace zelto {
 
 class SettingsFile;
+
+// A password's length; the Properties dialog's box takes no more than the longest.
+inline constexpr std::size_t kPasswordMinLength = 6;
+inline constexpr std::size_t kPasswordMaxLength = 8;
 
 // What the three boxes of the Properties dialog hold: "Domain", "Top Level" and "Password" (at most 8 characters).
 using DomainInput = DomainEntry;

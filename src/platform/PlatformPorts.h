@@ -2,6 +2,7 @@
 
 namespace zelto {
 
+class Autostart;
 class AutodialSetting;
 class Clock;
 class HostAddresses;
@@ -28,6 +29,8 @@ public:
     PlatformAdapters& operator=(const PlatformAdapters&) = delete;
 
     virtual PlatformPorts Ports() = 0;
+    // Starting the desktop program when the user signs in; only the command line sets it.
+    virtual Autostart& DesktopAutostart() = 0;
 };
 
 } // namespace zelto

@@ -6,12 +6,17 @@
 #include "shell/SplashWnd.h"
 #include "shell/SystemTray.h"
 #include "shell/TrayCommands.h"
+#include "ui/MessageBox.h"
 #include "update/ClientSettings.h"
 #include "update/ServiceEndpoints.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QIcon>
+#include <QMessageBox>
+#include <QWidget>
+
+#include <cstdio>
 
 #include <utility>
 
@@ -19,8 +24,24 @@ namespace zelto {
 
 namespace {
 
+QString Latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 QUrl ToUrl(const std::string& text) {
-    return QUrl(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    return QUrl(Latin1(text));
+}
+
+// Beside the Properties dialog, and on standard error for a client started at sign-in.
+void SayNoTray() {
+    std::fprintf(stderr, "zelto-premium: %.*s\n", static_cast<int>(TrayWatch::kNoTrayNotice.size()),
+                 TrayWatch::kNoTrayNotice.data());
+    QMessageBox* box = MakeWarningMessage(nullptr, Latin1(TrayWatch::kNoTrayNotice)).release();
+    box->setObjectName(QStringLiteral("noTrayNotice"));
+    box->setIcon(QMessageBox::Information);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false); // Properties, shown beside it, must take input
+    box->show();
 }
 
 } // namespace
@@ -43,8 +64,11 @@ void CClientApp::InitInstance() {
     appIcon.addFile(QStringLiteral(":/icons/app-16.png"));
     QApplication::setWindowIcon(appIcon);
 
+    // Asked before the icon exists: Qt settles on a StatusNotifierItem as its first icon is made.
+    const TrayKind kind =
+        m_hooks.trayHostPresent(TrayKind::StatusNotifier) ? TrayKind::StatusNotifier : TrayKind::XEmbed;
     m_trayIcon = std::make_unique<CSystemTray>();
-    if (m_trayIcon->Create(kTooltip, QIcon(QStringLiteral(":/icons/tray-32.png")))) {
+    if (m_trayIcon->Create(kTooltip, QIcon(QStringLiteral(":/icons/tray-32.png")), kind)) {
         connect(m_trayIcon->Action(TrayCommand::WebInterface), &QAction::triggered, this, &CClientApp::OnWebInterface);
         connect(m_trayIcon->Action(TrayCommand::Homepage), &QAction::triggered, this, &CClientApp::OnHomepage);
         connect(m_trayIcon->Action(TrayCommand::Properties), &QAction::triggered, this, &CClientApp::OnProperties);
@@ -63,9 +87,33 @@ void CClientApp::InitInstance() {
     m_runner = std::make_unique<UpdateThreadRunner>(*m_updateThread);
     m_runner->Start();
 
-    if (ClientSettingsView(m_ports.settings).DomainCount() != 0)
+    connect(&m_trayLook, &QTimer::timeout, this, [this] {
+        if (LookAtTray())
+            ShowProperties();
+    });
+    m_trayLook.start(m_hooks.trayLook);
+    if (!LookAtTray() && ClientSettingsView(m_ports.settings).DomainCount() != 0)
         return;
     OnProperties();
+}
+
+bool CClientApp::LookAtTray() {
+    const TrayWatch::Step step = m_trayWatch.Observe(m_hooks.trayHostPresent(m_trayIcon->Kind()));
+    if (step.sayNoTray)
+        SayNoTray();
+    return step.showProperties;
+}
+
+void CClientApp::ShowProperties() {
+    if (m_propertiesOpen == 0) {
+        OnProperties();
+        return;
+    }
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == QLatin1String("CPropertiesDlg") && window->isVisible()) {
+            window->raise();
+            window->activateWindow();
+        }
 }
 
 void CClientApp::OnWebInterface() {
@@ -77,7 +125,9 @@ void CClientApp::OnHomepage() {
 }
 
 void CClientApp::OnProperties() {
+    ++m_propertiesOpen;
     m_hooks.runProperties(m_dialogContext);
+    --m_propertiesOpen;
 }
 
 void CClientApp::OnExit() {
@@ -90,6 +140,7 @@ void CClientApp::ExitProcess(int code) {
     if (m_exitCode)
         return;
     m_exitCode = code;
+    m_trayLook.stop();
     StopEngine();
     QCoreApplication::exit(code);
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "shell/TrayHost.h"
+#include "shell/TrayWatch.h"
 #include "ui/DialogContext.h"
 #include "update/EnginePorts.h"
 #include "update/UpdateThread.h"
 
 #include <QObject>
+#include <QTimer>
 #include <QUrl>
 
 #include <chrono>
@@ -38,7 +41,9 @@ struct ShellPorts {
 struct ShellHooks {
     std::function<void(const QUrl&)> openUrl;          // opens a page in the user's browser
     std::function<void(DialogContext&)> runProperties; // runs the Properties dialog modally
+    std::function<bool(TrayKind)> trayHostPresent = &TrayHostPresent;
     std::chrono::milliseconds splashTime{2000};
+    std::chrono::milliseconds trayLook{2000}; // how often the client looks whether its icon can show
     CycleTiming timing{};
 };
 
@@ -70,6 +75,10 @@ public slots:
     void OnExit();
 
 public:
+    // Brings the Properties dialog up: raises the one open, or opens it. For a user who cannot reach the
+    // tray, and for a second start of the client, which hands over to this one.
+    void ShowProperties();
+
     // Stops the update thread (waiting for it), releases every message box and makes every running event
     // loop return with code. Called by Exit and by the dialogs' Quit; later calls do nothing.
     void ExitProcess(int code);
@@ -78,6 +87,8 @@ public:
 
 private:
     void StopEngine();
+    // Looks at the tray host; says "no tray" when due and returns whether Properties should come up.
+    bool LookAtTray();
 
     ShellPorts m_ports;
     ShellHooks m_hooks;
@@ -88,6 +99,9 @@ private:
     std::unique_ptr<CUpdateThread> m_updateThread;
     std::unique_ptr<UpdateThreadRunner> m_runner;
     std::optional<int> m_exitCode;
+    TrayWatch m_trayWatch;
+    QTimer m_trayLook;
+    int m_propertiesOpen = 0;
 };
 
 } // namespace zelto

@@ -37,7 +37,7 @@ CSystemTray::CSystemTray() = default;
 
 CSystemTray::~CSystemTray() = default;
 
-bool CSystemTray::Create(const std::string& tooltip, const QIcon& icon) {
+bool CSystemTray::Create(const std::string& tooltip, const QIcon& icon, TrayKind kind) {
     if (icon.isNull())
         return false;
     m_menu = std::make_unique<QMenu>();
@@ -55,6 +55,11 @@ bool CSystemTray::Create(const std::string& tooltip, const QIcon& icon) {
 
     QObject::connect(&m_icon, &QSystemTrayIcon::activated, m_menu.get(),
                      [this](QSystemTrayIcon::ActivationReason reason) { OnTrayNotification(reason); });
+    m_kind = kind;
+    // Exported over D-Bus (dbusmenu) for the host to draw; an XEmbed tray gets no context menu, since Qt
+    // would open it itself on the button press, beside the one opened here.
+    if (kind == TrayKind::StatusNotifier)
+        m_icon.setContextMenu(m_menu.get());
     m_icon.setIcon(icon);
     m_icon.setToolTip(CutTooltip(tooltip));
     m_icon.show();
@@ -102,7 +107,12 @@ bool CSystemTray::OnTrayNotification(QSystemTrayIcon::ActivationReason reason) {
         return false;
     switch (reason) {
     case QSystemTrayIcon::Context:
-        ShowPopupMenu();
+        if (m_kind == TrayKind::XEmbed)
+            ShowPopupMenu();
+        break;
+    case QSystemTrayIcon::Trigger:
+        if (m_kind == TrayKind::StatusNotifier)
+            m_menu->defaultAction()->trigger();
         break;
     case QSystemTrayIcon::DoubleClick:
         m_menu->defaultAction()->trigger();

@@ -15,9 +15,18 @@ using Keys = SettingsKeys;
 
 constexpr std::array<std::string_view, 3> kDomainKeys{Keys::kTopLevel, Keys::kDomain, Keys::kPassword};
 
-std::string Configured(const SettingsFile& file, std::string_view key, const char* fallback) {
+std::string Configured(const SettingsFile& file, std::string_view key, std::string_view fallback) {
     std::string host = file.ReadText(key);
-    return host.empty() ? fallback : host;
+    return host.empty() ? std::string(fallback) : host;
+}
+
+std::optional<AddressMethod> KnownMethod(int number) {
+    for (const AddressMethod method :
+         {AddressMethod::Server, AddressMethod::Client, AddressMethod::Both, AddressMethod::Fixed}) {
+        if (number == static_cast<int>(method))
+            return method;
+    }
+    return std::nullopt;
 }
 
 // Moves the keys of entries number+1 .. count down one place, in ascending order, then writes the new count.
@@ -36,11 +45,11 @@ bool ShiftDown(SettingsFile& file, std::string_view countKey, std::span<const st
 } // namespace
 
 int ClientSettingsView::DomainCount() const {
-    return file_.ReadInt(Keys::kDomainCount, 0);
+    return file_.ReadInt(Keys::kDomainCount, Keys::kCountDefault);
 }
 
 int ClientSettingsView::LiveCount(std::string_view countKey) const {
-    return std::max(0, file_.ReadInt(countKey, 0));
+    return std::max(0, file_.ReadInt(countKey, Keys::kCountDefault));
 }
 
 DomainEntry ClientSettingsView::Domain(int number) const {
@@ -73,29 +82,13 @@ std::vector<std::string> ClientSettingsView::IgnoredAddresses() const {
 }
 
 AddressMethod ClientSettingsView::DialogMethod() const {
-    switch (file_.ReadInt(Keys::kAddressMethod, static_cast<int>(AddressMethod::Both))) {
-    case 0:
-        return AddressMethod::Server;
-    case 1:
-        return AddressMethod::Client;
-    case 3:
-        return AddressMethod::Fixed;
-    default:
-        return AddressMethod::Both;
-    }
+    return KnownMethod(file_.ReadInt(Keys::kAddressMethod, static_cast<int>(Keys::kDialogMethodDefault)))
+        .value_or(AddressMethod::Both);
 }
 
 AddressMethod ClientSettingsView::EngineMethod() const {
-    switch (file_.ReadInt(Keys::kAddressMethod, static_cast<int>(AddressMethod::Server))) {
-    case 0:
-        return AddressMethod::Server;
-    case 2:
-        return AddressMethod::Both;
-    case 3:
-        return AddressMethod::Fixed;
-    default:
-        return AddressMethod::Client;
-    }
+    return KnownMethod(file_.ReadInt(Keys::kAddressMethod, static_cast<int>(Keys::kEngineMethodDefault)))
+        .value_or(AddressMethod::Client);
 }
 
 std::optional<int> ClientSettingsView::StoredMethodNumber() const {
@@ -107,7 +100,7 @@ std::array<int, 4> ClientSettingsView::FixedAddress() const {
     SettingsFile::Lock lock(file_);
     std::array<int, 4> parts{};
     for (std::size_t i = 0; i < parts.size(); ++i)
-        parts[i] = file_.ReadInt(Keys::kFixedAddress[i], 0);
+        parts[i] = file_.ReadInt(Keys::kFixedAddress[i], Keys::kFixedAddressDefault);
     return parts;
 }
 
@@ -122,11 +115,11 @@ RecordedUpdate ClientSettingsView::UpdateRecord() const {
 }
 
 std::string ClientSettingsView::UpdateServer() const {
-    return Configured(file_, Keys::kUpdateServer, kDefaultUpdateServer);
+    return Configured(file_, Keys::kUpdateServer, Keys::kUpdateServerDefault);
 }
 
 std::string ClientSettingsView::WebSite() const {
-    return Configured(file_, Keys::kWebSite, kDefaultWebSite);
+    return Configured(file_, Keys::kWebSite, Keys::kWebSiteDefault);
 }
 
 std::string ClientSettingsView::CaFile() const {

@@ -12,28 +12,38 @@ namespace zelto {
 
 class SettingsFile;
 
-// The names of the client's keys, for the schema below and for messages that name a key.
+// How the address sent with an update is found; stored as its number.
+enum class AddressMethod { Server = 0, Client = 1, Both = 2, Fixed = 3 };
+
+// The client's keys, each with what a reader takes when the file does not hold it (text keys not listed
+// with a default read as empty), for the schema below and for messages that name a key.
 struct SettingsKeys {
     static constexpr std::string_view kDomainCount = "numofdomains";
-    static constexpr std::string_view kTopLevel = "first_level"; // + entry number
-    static constexpr std::string_view kDomain = "second_level";  // + entry number
-    static constexpr std::string_view kPassword = "password";    // + entry number
     static constexpr std::string_view kIgnoreCount = "numofignoreip";
+    static constexpr int kCountDefault = 0;                         // of both counts
+    static constexpr std::string_view kTopLevel = "first_level";    // + entry number
+    static constexpr std::string_view kDomain = "second_level";     // + entry number
+    static constexpr std::string_view kPassword = "password";       // + entry number
     static constexpr std::string_view kIgnoredAddress = "ignoreip"; // + entry number
+    // The dialog shows "both" for a missing key, while the engine keeps to the server side until the
+    // dialog's OK writes a value, as the original client did.
     static constexpr std::string_view kAddressMethod = "ipmethod";
+    static constexpr AddressMethod kDialogMethodDefault = AddressMethod::Both;
+    static constexpr AddressMethod kEngineMethodDefault = AddressMethod::Server;
     static constexpr std::array<std::string_view, 4> kFixedAddress{"one", "two", "three", "four"};
+    static constexpr int kFixedAddressDefault = 0;
     static constexpr std::string_view kAddressText = "ipaddress"; // always written empty, read by nobody
     static constexpr std::string_view kRecordedAddress = "updatedip";
     static constexpr std::string_view kRecordedHour = "updatedhour";
     static constexpr std::string_view kRecordedDay = "updatedday";
     static constexpr std::string_view kRecordedYear = "updatedyear";
+    // "host" or "host:port"; an empty value also reads as the default.
     static constexpr std::string_view kUpdateServer = "updateserver";
+    static constexpr std::string_view kUpdateServerDefault = "dynamic.zelto.com";
     static constexpr std::string_view kWebSite = "website";
+    static constexpr std::string_view kWebSiteDefault = "www.zelto.com";
     static constexpr std::string_view kCaFile = "cafile";
 };
-
-// How the address sent with an update is found; stored as its number.
-enum class AddressMethod { Server = 0, Client = 1, Both = 2, Fixed = 3 };
 
 // One domain entry: second_level<N>, first_level<N> and password<N>.
 struct DomainEntry {
@@ -59,8 +69,6 @@ struct RecordedUpdate {
 class ClientSettingsView {
 public:
     static constexpr int kMaxDomains = 999; // entry numbers have at most three digits
-    static constexpr const char* kDefaultUpdateServer = "dynamic.zelto.com";
-    static constexpr const char* kDefaultWebSite = "www.zelto.com";
 
     explicit ClientSettingsView(const SettingsFile& file) : file_(file) {}
 
@@ -73,9 +81,9 @@ public:
 
     std::vector<std::string> IgnoredAddresses() const;
 
-    // What the Properties dialog shows: Both when nothing is stored, and for a number it does not know.
+    // What the Properties dialog shows; Both for a number it does not know.
     AddressMethod DialogMethod() const;
-    // What the update engine uses: Server when nothing is stored; any unknown number detects on the client side.
+    // What the update engine uses; any unknown number detects on the client side.
     AddressMethod EngineMethod() const;
     // The stored number, when there is one, for reports that show what the file says.
     std::optional<int> StoredMethodNumber() const;

@@ -21,7 +21,6 @@ namespace {
 
 const char* const kPrompt = "Please enter domain(e.g. zelto or microsoft), top level(e.g. com or net) and "
                             "password(6-8 characters) below. ";
-constexpr int kPasswordMaxLength = 8;
 
 constexpr int MethodButton(AddressMethod method) {
     switch (method) {
@@ -52,7 +51,7 @@ CPropertiesDlg::CPropertiesDlg(DialogContext& context)
 BOOL CPropertiesDlg::OnInitDialog() {
     SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    SendDlgItemMessageW(m_hWnd, IDC_PASSWORD, EM_LIMITTEXT, kPasswordMaxLength, 0);
+    SendDlgItemMessageW(m_hWnd, IDC_PASSWORD, EM_LIMITTEXT, static_cast<WPARAM>(kPasswordMaxLength), 0);
     PushFields();
 
     const std::wstring about = LoadResourceString(IDS_ABOUTBOX);

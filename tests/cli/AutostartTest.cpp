@@ -61,7 +61,7 @@ TEST_F(AutostartTest, AGivenSettingsFileIsPassedQuotedOnTheExecLine) {
     // written before stays.
     const std::string before = fakes::ReadFile(entry);
     Expect({"--settings", "/line\nbreak", "--autostart", "on"}, 1, "",
-           "zelto-premium: the settings path cannot be written on a desktop entry's Exec line\n");
+           "zelto-premium: the settings path cannot be written on the autostart entry's command line\n");
     EXPECT_EQ(fakes::ReadFile(entry), before);
 }
 

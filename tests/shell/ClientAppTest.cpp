@@ -40,6 +40,8 @@ struct World {
                 settings.WriteText(key, value);
         ShellHooks hooks;
         hooks.openUrl = [this](const QUrl& url) { opened << url; };
+        hooks.trayHostPresent = [this](TrayKind kind) { return kind == TrayKind::XEmbed && trayHost; };
+        hooks.trayLook = std::chrono::milliseconds(20);
         hooks.runProperties = [this](DialogContext& context) {
             ++propertiesRuns;
             onProperties(context);
@@ -56,6 +58,7 @@ struct World {
     OrderedSound sound;
     QList<QUrl> opened;
     int propertiesRuns = 0;
+    bool trayHost = true;
     std::function<void(DialogContext&)> onProperties = [](DialogContext&) {};
     std::unique_ptr<CClientApp> app;
 };
@@ -142,6 +145,31 @@ private slots:
         Activate(world, QSystemTrayIcon::Context);
         QTRY_VERIFY(world.app->TrayIcon()->PopupMenu()->isVisible());
         world.app->TrayIcon()->PopupMenu()->hide();
+    }
+
+    // Without a tray the client opens Properties and says why, once: at start-up, and again (silently) when
+    // a tray that came later goes away; a tray that comes changes nothing.
+    void withoutATrayPropertiesOpens() {
+        World world(true);
+        world.trayHost = false;
+        world.app->InitInstance();
+        const auto notices = [] {
+            int shown = 0;
+            for (QWidget* window : QApplication::topLevelWidgets())
+                shown += window->objectName() == QLatin1String("noTrayNotice") && window->isVisible();
+            return shown;
+        };
+        QCOMPARE(world.propertiesRuns, 1);
+        QCOMPARE(notices(), 1);
+        world.trayHost = true;
+        QTest::qWait(100);
+        QCOMPARE(world.propertiesRuns, 1);
+        world.trayHost = false;
+        QTRY_COMPARE(world.propertiesRuns, 2);
+        QTest::qWait(100);
+        QCOMPARE(world.propertiesRuns, 2);
+        QCOMPARE(notices(), 1);
+        QApplication::closeAllWindows();
     }
 
     // Exit from the tray while the service holds the update request, or while the engine waits on its

@@ -18,7 +18,7 @@ class TrayAndSplashTest : public QObject {
 private slots:
     void menuHoldsTheFourCommandsWithTheFirstBold() {
         CSystemTray tray;
-        QVERIFY(tray.Create("Zelto Premium Online!", image));
+        QVERIFY(tray.Create("Zelto Premium Online!", image, TrayKind::XEmbed));
         QStringList texts;
         for (const QAction* action : tray.PopupMenu()->actions())
             texts << action->text() + (action->font().bold() ? QStringLiteral(" (bold)") : QString());
@@ -27,21 +27,25 @@ private slots:
         QCOMPARE(tray.PopupMenu()->defaultAction(), tray.PopupMenu()->actions().at(0));
     }
 
-    // A double-click runs the default item and nothing else does; an icon never created takes no click.
-    void onlyADoubleClickRunsTheDefaultItem() {
-        CSystemTray tray;
-        QVERIFY(!tray.OnTrayNotification(QSystemTrayIcon::DoubleClick));
-        QVERIFY(tray.Create("Zelto Premium Online!", image));
-        QList<QSignalSpy*> spies;
-        for (const TrayMenuEntry& entry : kTrayMenu)
-            spies << new QSignalSpy(tray.Action(entry.command), &QAction::triggered);
-        for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::DoubleClick})
-            QVERIFY(tray.OnTrayNotification(reason));
-        QStringList runs;
-        for (QSignalSpy* spy : spies)
-            runs << QString::number(spy->count());
-        qDeleteAll(spies);
-        QCOMPARE(runs.join(QLatin1Char(' ')), QStringLiteral("1 0 0 0"));
+    // A double-click runs the default item, and so does a StatusNotifierItem host's activation, which an
+    // XEmbed tray reports for a single click; nothing else does. An icon never created takes no click.
+    void onlyActivationRunsTheDefaultItem() {
+        CSystemTray unmade;
+        QVERIFY(!unmade.OnTrayNotification(QSystemTrayIcon::DoubleClick));
+        for (auto [kind, runs] : {std::pair{TrayKind::XEmbed, "1 0 0 0"}, {TrayKind::StatusNotifier, "2 0 0 0"}}) {
+            CSystemTray tray;
+            QVERIFY(tray.Create("Zelto Premium Online!", image, kind));
+            QList<QSignalSpy*> spies;
+            for (const TrayMenuEntry& entry : kTrayMenu)
+                spies << new QSignalSpy(tray.Action(entry.command), &QAction::triggered);
+            for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::DoubleClick})
+                QVERIFY(tray.OnTrayNotification(reason));
+            QStringList counts;
+            for (QSignalSpy* spy : spies)
+                counts << QString::number(spy->count());
+            qDeleteAll(spies);
+            QCOMPARE(counts.join(QLatin1Char(' ')), QLatin1String(runs));
+        }
     }
 
     void tooltipIsCutAt63Characters() {
@@ -49,7 +53,7 @@ private slots:
             const std::string text(static_cast<std::size_t>(length), 'a');
             const QString shown(qMin(length, 63), QLatin1Char('a'));
             CSystemTray created;
-            created.Create(text, image);
+            created.Create(text, image, TrayKind::XEmbed);
             QCOMPARE(created.Icon().toolTip(), shown);
             QVERIFY(created.SetTooltipText("Zelto Premium Online!") && created.SetTooltipText(text));
             QCOMPARE(created.Icon().toolTip(), shown);
@@ -58,7 +62,7 @@ private slots:
 
     void hiddenIconTakesNoTooltipAndHidesOnce() {
         CSystemTray tray;
-        tray.Create("Zelto Premium Online!", image);
+        tray.Create("Zelto Premium Online!", image, TrayKind::XEmbed);
         tray.HideIcon();
         QVERIFY(!tray.SetTooltipText("Zelto Premium Online! IP Address->10.0.0.1"));
         QCoreApplication::processEvents();

@@ -36,46 +36,34 @@ std::filesystem::path ThisProgram() {
 
 } // namespace
 
-std::optional<std::wstring> RunKeyAutostart::Command(const std::optional<std::filesystem::path>& settings) {
+std::string RunKeyAutostart::Place() const {
+    return "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Zelto Premium";
+}
+
+// A quote in the path would end the argument early: no command line could carry it.
+Autostart::Outcome RunKeyAutostart::Enable(const std::optional<std::filesystem::path>& settings, std::string& problem) {
     std::wstring command = L"\"" + (ThisProgram().parent_path() / kDesktopProgram).native() + L"\"";
     if (settings) {
         const std::wstring path = std::filesystem::absolute(*settings).native();
         if (path.find(L'"') != std::wstring::npos)
-            return std::nullopt;
+            return Outcome::PathNotCarried;
         command += L" --settings \"" + path + L"\"";
     }
-    return command;
-}
-
-bool RunKeyAutostart::Enable(const std::wstring& command, std::string& problem) {
     const auto bytes = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
     const LONG result = ::RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, kValueName, REG_SZ, command.c_str(), bytes);
-    if (result != ERROR_SUCCESS)
-        problem = Reason(result);
-    return result == ERROR_SUCCESS;
+    if (result == ERROR_SUCCESS)
+        return Outcome::Done;
+    problem = Reason(result);
+    return Outcome::Failed;
 }
 
-bool RunKeyAutostart::Disable(bool& removed, std::string& problem) {
+Autostart::Outcome RunKeyAutostart::Disable(bool& removed, std::string& problem) {
     const LONG result = ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kValueName);
     removed = result == ERROR_SUCCESS;
     if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND)
-        return true;
+        return Outcome::Done;
     problem = Reason(result);
-    return false;
-}
-
-std::optional<std::wstring> RunKeyAutostart::Current() {
-    DWORD size = 0;
-    if (::RegGetValueW(HKEY_CURRENT_USER, kRunKey, kValueName, RRF_RT_REG_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    std::wstring value(size / sizeof(wchar_t), L'\0');
-    if (::RegGetValueW(HKEY_CURRENT_USER, kRunKey, kValueName, RRF_RT_REG_SZ, nullptr, value.data(), &size) !=
-        ERROR_SUCCESS)
-        return std::nullopt;
-    value.resize(size / sizeof(wchar_t));
-    while (!value.empty() && value.back() == L'\0')
-        value.pop_back();
-    return value;
+    return Outcome::Failed;
 }
 
 } // namespace zelto

@@ -1,28 +1,16 @@
 #pragma once
 
-#include <filesystem>
-#include <optional>
-#include <string>
+#include "platform/Autostart.h"
 
 namespace zelto {
 
-// Starting the desktop program at sign-in: the value "Zelto Premium" under
-// HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run.
-struct RunKeyAutostart {
-    static constexpr const char* kShownName =
-        "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Zelto Premium";
-
-    // The command the value holds: the desktop program beside this one, quoted, and --settings with the
-    // file's absolute path when one other than the default was given. nullopt when the path holds a quote,
-    // which no command line could carry.
-    static std::optional<std::wstring> Command(const std::optional<std::filesystem::path>& settings);
-
-    // Writes the value; false with the system's reason in `problem`.
-    static bool Enable(const std::wstring& command, std::string& problem);
-    // Deletes the value; `removed` false when there was none.
-    static bool Disable(bool& removed, std::string& problem);
-    // The value's command, nullopt when there is none.
-    static std::optional<std::wstring> Current();
+// Autostart through the value "Zelto Premium" under HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run:
+// the desktop program beside this one, quoted, with --settings and the file's absolute path when given.
+class RunKeyAutostart : public Autostart {
+public:
+    std::string Place() const override;
+    Outcome Enable(const std::optional<std::filesystem::path>& settings, std::string& problem) override;
+    Outcome Disable(bool& removed, std::string& problem) override;
 };
 
 } // namespace zelto

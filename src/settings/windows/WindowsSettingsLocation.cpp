@@ -3,8 +3,8 @@
 
 #include "settings/windows/WindowsSettingsLocation.h"
 
-#include "platform/SettingsHome.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsHome.h"
 
 #include <windows.h>
 // after windows.h, which it needs

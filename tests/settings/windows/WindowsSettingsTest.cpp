@@ -2,8 +2,8 @@
 // original client's file. Runs under Wine in the test prefix, whose Windows folder and AppData are its own.
 
 #include "fakes/TempDir.h"
-#include "platform/SettingsHome.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsHome.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "platform/linux/Autostart.h"
+#include "platform/linux/DesktopEntryAutostart.h"
 
-#include "platform/linux/XdgFolders.h"
+#include "settings/posix/XdgFolders.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 #include <vector>
 
 namespace zelto {
@@ -81,9 +82,7 @@ std::string WithSettingsArgument(const std::string& entry, const std::string& ar
     return result;
 }
 
-} // namespace
-
-fs::path AutostartEntryPath() {
+fs::path EntryPath() {
     return XdgBaseFolder("XDG_CONFIG_HOME", ".config") / "autostart" / kEntryName;
 }
 
@@ -97,19 +96,8 @@ std::optional<std::string> InstalledDesktopEntry() {
     return std::nullopt;
 }
 
-std::optional<std::string> AutostartEntryText(const std::optional<std::string>& installed,
-                                              const std::optional<fs::path>& settings) {
-    const std::string entry = installed.value_or(kOwnEntry);
-    if (!settings)
-        return entry;
-    const std::optional<std::string> argument = ExecArgument(fs::absolute(*settings).lexically_normal().string());
-    if (!argument)
-        return std::nullopt;
-    return WithSettingsArgument(entry, *argument);
-}
-
 // Writes beside the target and renames, so a login never finds half an entry.
-bool WriteAutostartEntry(const fs::path& path, const std::string& text, std::string& problem) {
+bool WriteEntry(const fs::path& path, const std::string& text, std::string& problem) {
     std::error_code error;
     fs::create_directories(path.parent_path(), error);
     if (error) {
@@ -132,6 +120,32 @@ bool WriteAutostartEntry(const fs::path& path, const std::string& text, std::str
         return false;
     }
     return true;
+}
+
+} // namespace
+
+std::string DesktopEntryAutostart::Place() const {
+    return EntryPath().string();
+}
+
+Autostart::Outcome DesktopEntryAutostart::Enable(const std::optional<fs::path>& settings, std::string& problem) {
+    std::string entry = InstalledDesktopEntry().value_or(kOwnEntry);
+    if (settings) {
+        const std::optional<std::string> argument = ExecArgument(fs::absolute(*settings).lexically_normal().string());
+        if (!argument)
+            return Outcome::PathNotCarried;
+        entry = WithSettingsArgument(entry, *argument);
+    }
+    return WriteEntry(EntryPath(), entry, problem) ? Outcome::Done : Outcome::Failed;
+}
+
+Autostart::Outcome DesktopEntryAutostart::Disable(bool& removed, std::string& problem) {
+    std::error_code error;
+    removed = fs::remove(EntryPath(), error);
+    if (!error)
+        return Outcome::Done;
+    problem = error.message();
+    return Outcome::Failed;
 }
 
 } // namespace zelto

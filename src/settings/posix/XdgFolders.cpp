@@ -1,6 +1,7 @@
-#include "platform/linux/XdgFolders.h"
+#include "settings/posix/XdgFolders.h"
 
 #include "settings/SettingsFile.h"
+#include "settings/SettingsHome.h"
 
 #include <pwd.h>
 #include <unistd.h>

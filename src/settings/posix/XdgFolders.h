@@ -11,8 +11,4 @@ std::filesystem::path HomeFolder();
 // (XdgBaseFolder("XDG_CONFIG_HOME", ".config")).
 std::filesystem::path XdgBaseFolder(const char* variable, const char* underHome);
 
-// Where the settings live unless --settings says otherwise:
-// $XDG_CONFIG_HOME/zelto-premium/ZeltoPre.INI, or ~/.config/zelto-premium/ZeltoPre.INI.
-std::filesystem::path DefaultSettingsPath();
-
 } // namespace zelto

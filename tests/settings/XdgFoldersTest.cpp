@@ -1,4 +1,4 @@
-#include "platform/linux/XdgFolders.h"
+#include "settings/SettingsHome.h"
 
 #include <gtest/gtest.h>
 

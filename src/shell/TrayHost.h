@@ -1,0 +1,15 @@
+#pragma once
+
+namespace zelto {
+
+// The two kinds of notification area a Linux desktop may offer: an XEmbed tray that docks the icon's own
+// window (drawn by the client, menu at the cursor), or a StatusNotifierItem host on the session bus (KDE
+// Plasma, GNOME's AppIndicator extension, most Wayland desktops), which draws the icon and its exported
+// menu itself.
+enum class TrayKind { XEmbed, StatusNotifier };
+
+// Whether a host of that kind is there now. Asked before the icon is created, since Qt picks the
+// StatusNotifierItem once, when a host is present as its first icon is made.
+bool TrayHostPresent(TrayKind kind);
+
+} // namespace zelto

@@ -1,0 +1,262 @@
+#!/usr/bin/python3
+"""The real desktop client on the desktops users have, each run on its own private session bus
+(dbus-run-session) against the service emulator:
+  statusnotifier  an X display whose only tray is a StatusNotifierItem host (written here, as a panel would
+                  be): the item registers, its tooltip follows the registration, its exported menu holds the
+                  four commands, activation opens the web interface, Properties and Exit work through dbusmenu;
+  wayland         a Wayland session (weston's headless back end) with that host: the first-run dialog shows
+                  and the menu's Exit ends the client with 0;
+  notray          an X display without any tray: Properties shows within 5 s, said once, and Quit ends it.
+A missing tool exits 77: a skip for ctest, a failure of scripts/test under CI."""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+BUILD = os.environ.get("BUILD_DIR", "build")
+CLIENT = f"{BUILD}/src/app/zelto-premium"
+EMULATOR = f"{BUILD}/tools/emulator/zelto-service-emulator"
+PROPERTIES = "Zelto Premium Client Properties"
+WATCHER = "org.kde.StatusNotifierWatcher"
+
+try:
+    from gi.repository import Gio, GLib
+except ImportError:
+    print("desktop_sessions: python3-gi is not installed (scripts/install-deps)", file=sys.stderr)
+    sys.exit(77)
+
+
+def fail(message):
+    raise AssertionError(message)
+
+
+def wait_for(what, seconds, probe):
+    """Polls probe, serving the bus meanwhile; its first true value, or a failure after `seconds`. The
+    bounds are generous: they decide how long a broken client takes to fail on a busy machine."""
+    end = time.monotonic() + seconds
+    while True:
+        while GLib.MainContext.default().iteration(False):
+            pass
+        value = probe()
+        if value:
+            return value
+        if time.monotonic() > end:
+            fail(f"{what} (waited {seconds} s)")
+        time.sleep(0.05)
+
+
+class Host:
+    """A StatusNotifierWatcher that is also the one host: it records the items that register and reads
+    their properties and menus the way a panel does."""
+
+    XML = f"""<node><interface name="{WATCHER}">
+      <method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
+      <method name="RegisterStatusNotifierHost"><arg type="s" direction="in"/></method>
+      <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
+      <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
+      <property name="ProtocolVersion" type="i" access="read"/>
+      <signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
+    </interface></node>"""
+
+    def __init__(self):
+        self.bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+        self.items = []
+        interface = Gio.DBusNodeInfo.new_for_xml(self.XML).interfaces[0]
+        self.bus.register_object("/StatusNotifierWatcher", interface, self._call, self._property, None)
+        self.call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
+                  "su", (WATCHER, 4))
+
+    def _call(self, bus, sender, path, interface, method, args, invocation):
+        if method == "RegisterStatusNotifierItem":
+            name = args.unpack()[0]
+            self.items.append((sender, name if name.startswith("/") else "/StatusNotifierItem"))
+        invocation.return_value(None)
+
+    def _property(self, bus, sender, path, interface, name):
+        values = {"RegisteredStatusNotifierItems": GLib.Variant("as", [s + p for s, p in self.items]),
+                  "IsStatusNotifierHostRegistered": GLib.Variant("b", True),
+                  "ProtocolVersion": GLib.Variant("i", 0)}
+        return values[name]
+
+    def call(self, service, path, interface, method, signature, args):
+        return self.bus.call_sync(service, path, interface, method, GLib.Variant(f"({signature})", args),
+                                  None, Gio.DBusCallFlags.NONE, 5000, None).unpack()
+
+    def item(self, method, signature="", args=()):
+        sender, path = self.items[0]
+        return self.call(sender, path, "org.kde.StatusNotifierItem", method, signature, args)
+
+    def get(self, name):
+        sender, path = self.items[0]
+        return self.call(sender, path, "org.freedesktop.DBus.Properties", "Get", "ss",
+                         ("org.kde.StatusNotifierItem", name))[0]
+
+    def menu(self):
+        """The top level of the item's exported menu: label to item id, in order."""
+        _, (_, _, entries) = self.call(self.items[0][0], self.get("Menu"), "com.canonical.dbusmenu",
+                                       "GetLayout", "iias", (0, -1, []))
+        return {props.get("label"): entry_id for entry_id, props, _ in entries}
+
+    def click(self, label):
+        self.call(self.items[0][0], self.get("Menu"), "com.canonical.dbusmenu", "Event", "isvu",
+                  (self.menu()[label], "clicked", GLib.Variant("s", ""), 0))
+
+
+class Session:
+    """The processes of one run, each bounded in time by itself, stopped in reverse order at the end."""
+
+    def __init__(self):
+        self.dir = tempfile.mkdtemp(prefix="zelto-desktop-")
+        self.processes = []
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=f"{self.dir}/runtime", HOME=self.dir,
+                        XDG_CONFIG_HOME=f"{self.dir}/config", PATH=f"{self.dir}/bin:{os.environ['PATH']}")
+        os.makedirs(f"{self.dir}/runtime", mode=0o700)
+        os.makedirs(f"{self.dir}/bin")
+        for name in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"):
+            self.env.pop(name, None)
+        # The browser the client asks for: it only notes the page.
+        with open(f"{self.dir}/bin/xdg-open", "w") as opener:
+            opener.write(f'#!/bin/sh\necho "$1" >>{self.dir}/opened\n')
+        os.chmod(f"{self.dir}/bin/xdg-open", 0o755)
+
+    def start(self, name, argv, **options):
+        log = open(f"{self.dir}/{name}.log", "w")
+        process = subprocess.Popen(argv, env=self.env, stdin=subprocess.DEVNULL, stdout=log,
+                                   stderr=subprocess.STDOUT, **options)
+        self.processes.append(process)
+        return process
+
+    def read(self, path):
+        with open(path, errors="replace") as file:
+            return file.read()
+
+    def log(self, name):
+        return self.read(f"{self.dir}/{name}.log")
+
+    def x_display(self):
+        read, write = os.pipe()
+        self.start("xvfb", ["timeout", "170", "Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
+                            "-nolisten", "tcp"], pass_fds=(write,))
+        os.close(write)
+        number = os.read(read, 16).decode().strip()  # the read end stays open: Xvfb fails on a closed pipe
+        number or fail("Xvfb did not start")
+        self.env.update(DISPLAY=f":{number}", QT_QPA_PLATFORM="xcb")
+
+    def wayland_display(self):
+        self.start("weston", ["timeout", "170", "weston", "--backend=headless-backend.so", "--socket=wayland-zelto",
+                              "--idle-time=0", "--logger-scopes=log,proto"])
+        wait_for("weston's socket", 30, lambda: os.path.exists(f"{self.dir}/runtime/wayland-zelto"))
+        # weston's headless back end has no seat, which Qt 6.4's Wayland input method does not survive.
+        self.env.update(WAYLAND_DISPLAY="wayland-zelto", QT_QPA_PLATFORM="wayland", QT_IM_MODULE="none")
+
+    def settings(self, with_domain, *emulator_options):
+        """A settings file on a fresh emulator, with example.com configured or none."""
+        self.start("emulator", [EMULATOR, "--lifetime", "160", "--account", "example.com:secret1",
+                                *emulator_options])
+        port = wait_for("the emulator's port", 30, lambda: [line[5:].strip() for line in self.log("emulator")
+                                                            .splitlines() if line.startswith("port ")])[0]
+        path = f"{self.dir}/ZeltoPre.INI"
+        with open(path, "w") as settings:
+            settings.write(f"[Zelto Systems Premium]\nupdateserver=127.0.0.1:{port}\nwebsite=127.0.0.1:{port}\n")
+        if with_domain:
+            subprocess.run([CLIENT, "--settings", path, "domain", "add", "example", "com"], input=b"secret1\n",
+                           env=self.env, check=True, stdout=subprocess.DEVNULL, timeout=30)
+        return path
+
+    def client(self, name, settings):
+        return self.start(name, [CLIENT, "--settings", settings])
+
+    def x_window(self, title):
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"], env=self.env,
+                               capture_output=True, text=True)
+        return found.stdout.split()[:1]
+
+    def stop(self):
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(10)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def exit_code(process, seconds=30):
+    try:
+        return process.wait(seconds)
+    except subprocess.TimeoutExpired:
+        return "still running"
+
+
+def statusnotifier(session):
+    host = Host()
+    session.x_display()
+    # Each answer a little late, so that the tooltip is seen before the registration and after.
+    settings = session.settings(True, "--fault", "delay:3000")
+    client = session.client("client", settings)
+    wait_for("the item registered with the watcher", 30, lambda: host.items)
+    first_tip = host.get("ToolTip")[2]
+    registered = wait_for("the update", 60, lambda: [line[10:] for line in session.read(settings).splitlines()
+                                                     if line.startswith("updatedip=") and line[10:]])[0]
+    tip = wait_for("the tooltip to follow", 30, lambda: host.get("ToolTip")[2].endswith(registered) and
+                   host.get("ToolTip")[2])
+    assert tip.startswith(first_tip) and tip != first_tip, f"tooltip: {first_tip!r}, then {tip!r}"
+    labels = list(host.menu())
+    assert labels == ["Zelto Premium Web Interface", "Zelto Homepage", "Properties", "Exit"], labels
+    host.item("Activate", "ii", (0, 0))
+    wait_for("activation to open the web interface", 30, lambda: os.path.exists(f"{session.dir}/opened"))
+    assert session.read(f"{session.dir}/opened").strip().endswith("/premium/manage_dns.asp")
+    host.click("Properties")
+    wait_for("Properties to open", 30, lambda: session.x_window(PROPERTIES))
+    host.click("Exit")
+    assert exit_code(client) == 0, "the menu's Exit did not end the client with 0"
+
+
+def wayland(session):
+    host = Host()
+    session.wayland_display()
+    client = session.client("client", session.settings(with_domain=False))
+    wait_for("the first-run dialog on the compositor", 30,
+             lambda: f'set_title("{PROPERTIES}")' in session.log("weston"))
+    wait_for("the item registered with the watcher", 30, lambda: host.items)
+    host.click("Exit")
+    assert exit_code(client) == 0, "the menu's Exit did not end the client with 0"
+
+
+def notray(session):
+    session.x_display()
+    client = session.client("client", session.settings(with_domain=True))
+    dialog = wait_for("Properties without a tray", 5, lambda: session.x_window(PROPERTIES))[0]
+    time.sleep(3)  # a few looks at the tray later, still said once
+    said = session.log("client").count("shows no tray icons")
+    assert said == 1, f"the missing tray was told {said} times"
+    subprocess.run(["xdotool", "windowfocus", "--sync", dialog, "key", "Escape"], env=session.env, timeout=30)
+    assert exit_code(client) == 0, "Quit did not end the client with 0"
+
+
+def main():
+    scenario = {"statusnotifier": statusnotifier, "wayland": wayland, "notray": notray}[sys.argv[1]]
+    tools = ["Xvfb", "xdotool"] if scenario is not wayland else ["weston"]
+    missing = [tool for tool in tools if not shutil.which(tool)] + [p for p in (CLIENT, EMULATOR) if not
+                                                                    os.access(p, os.X_OK)]
+    if missing or "DBUS_SESSION_BUS_ADDRESS" not in os.environ:
+        print(f"desktop_sessions: missing {missing or 'a private session bus'}", file=sys.stderr)
+        sys.exit(77)
+    session = Session()
+    try:
+        scenario(session)
+    except (AssertionError, GLib.Error) as error:
+        print(f"desktop_sessions: FAIL: {error}", file=sys.stderr)
+        for name in ("client", "weston", "emulator"):
+            if os.path.exists(f"{session.dir}/{name}.log"):
+                print(f"--- {name}.log\n" + session.log(name)[-3000:], file=sys.stderr)
+        sys.exit(1)
+    finally:
+        session.stop()
+    print(f"desktop_sessions: {sys.argv[1]}: passed")
+
+
+main()
