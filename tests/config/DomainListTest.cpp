@@ -26,12 +26,12 @@ TEST_F(DomainListTest, AddValidatesTheBoxesInOrderAndAppendsEvenDuplicates) {
         {{"example", "c'm", "secret1"}, "Invalid Top Level", -1},
         {{"example", "com", "12345"}, "Password must be 6-8 characters!", -1},
         {{"example", "com", "123456789"}, "Password must be 6-8 characters!", -1},
+        // Characters are counted, not bytes: nine are too many, eight in nine bytes (b-2 below) are not.
+        {{"example", "com", "12345678\xc3\xb6"}, "Password must be 6-8 characters!", -1},
         // Longer than a settings read returns, or a line break that would start a key of its own.
         {{std::string(69, 'a'), "com", "secret1"}, "Invalid Domain Name!", -1},
         {{"ex\nnumofdomains=5", "com", "secret1"}, "Invalid Domain Name!", -1},
         {{"a", "com", "123456"}, "Domain a.com loaded.", 1},
-        // Eight characters, nine bytes.
-        {{"example", "com", "12345678\xc3\xb6"}, "Password must be 6-8 characters!", -1},
         {{"b-2", "CO_UK", "1234567\xc3\xb6"}, "Domain a.com, b-2.CO_UK loaded.", 2},
         {{"a", "com", "123456"}, "Domain a.com, b-2.CO_UK, a.com loaded.", 3},
     };

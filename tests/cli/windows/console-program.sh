@@ -2,13 +2,14 @@
 # zelto-premium-cli.exe as a user runs it, under Wine in the test prefix (scripts/test-windows sets
 # WINEPREFIX and starts the emulator, ZELTO_TEST_EMULATOR): configuring, registering through WinINet with
 # the dial-up guard, taking over the original client's file, autostart, stopping --headless, and the DLLs it
-# needs. Usage: console-program.sh PROGRAM.exe OBJDUMP WRITE-PROFILE.exe
+# needs. Usage: console-program.sh PROGRAM.exe OBJDUMP WRITE-PROFILE.exe CONSOLE-BREAK.exe
 set -euo pipefail
 # A command that fails outside a check ends the script: say which.
 trap 'echo "FAILED: line $LINENO: $BASH_COMMAND exited with $?" >&2' ERR
 exe=$1
 objdump=$2
 writer=$3
+breaker=$4
 : "${ZELTO_TEST_EMULATOR:?run through scripts/test-windows, which starts the emulator}"
 failures=0
 fail() {
@@ -101,6 +102,13 @@ expect_eq "EnableAutodial after the kill" 0x0 "$(autodial)"
 sed -i "s/^updateserver=.*/updateserver=$ZELTO_TEST_EMULATOR\r/" "$stalled"
 cli --settings "Z:$stalled" --once >/dev/null || fail "--once after the kill"
 expect_eq "EnableAutodial after the next start" 0x2 "$(autodial)"
+
+# Ctrl+Break ends --headless within a second too, with exit code 0, and the dial-up value put back.
+wine reg add "$internet" /v EnableAutodial /t REG_DWORD /d 1 /f >/dev/null
+read -r elapsed code < <(wine "$breaker" 5000 "Z:$exe --settings \"$settings\" --headless" | tr -d '\r') || true
+expect_eq "--headless exit code after Ctrl+Break" 0 "${code:-none}"
+[ "${elapsed:-9999}" -lt 1000 ] || fail "--headless took ${elapsed:-forever} ms to stop after Ctrl+Break"
+expect_eq "EnableAutodial after Ctrl+Break" 0x1 "$(autodial)"
 
 # The default location takes over the original client's file from the Windows folder, and leaves it alone.
 windows=$(wine cmd /c 'echo %WINDIR%' | tr -d '\r')

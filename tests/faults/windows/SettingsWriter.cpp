@@ -22,7 +22,9 @@ int Counter(const std::wstring& path) {
     for (int value = settings.ReadInt("counter", 0) + 1;; ++value) {
         for (const int key : {kSlots, value % kSlots}) {
             const int ack[2] = {key, value};
-            const std::string name = key == kSlots ? "counter" : "slot" + std::to_string(key);
+            std::string name = "counter";
+            if (key != kSlots)
+                name = "slot", name += std::to_string(key);
             DWORD written = 0;
             if (settings.WriteInt(name, value) && !::WriteFile(out, ack, sizeof ack, &written, nullptr))
                 return 1;
@@ -32,7 +34,14 @@ int Counter(const std::wstring& path) {
 
 int Adder(const std::wstring& path, const std::wstring& copy) {
     zelto::SettingsFile settings{std::filesystem::path(path)};
-    const auto label = [&](int i) { return "c" + std::string(copy.begin(), copy.end()) + "n" + std::to_string(i); };
+    // Appended piece by piece: a text put in front of a string makes g++ 12 warn of an impossible overlap.
+    const auto label = [&](int i) {
+        std::string text = "c";
+        text.append(copy.begin(), copy.end());
+        text += 'n';
+        text += std::to_string(i);
+        return text;
+    };
     for (int i = 1; i <= 50; ++i) {
         if (!zelto::AddDomain(settings, {label(i), "net", "pw" + label(i)}).carriedOut)
             return 1;

@@ -26,7 +26,10 @@ using namespace std::chrono_literals;
 constexpr int kSlots = 8;
 
 std::string Key(int key) {
-    return key == kSlots ? "counter" : "slot" + std::to_string(key);
+    std::string name = key == kSlots ? "counter" : "slot";
+    if (key != kSlots)
+        name += std::to_string(key);
+    return name;
 }
 
 std::filesystem::path TempFile(const wchar_t* name) {
@@ -122,7 +125,7 @@ TEST(WindowsWriterFaultTest, TwoWritersLoseNoDomain) {
     std::multiset<std::string> expected, stored;
     for (const char* copy : {"1", "2"})
         for (int i = 2; i <= 50; i += 2)
-            expected.insert(std::string("c") + copy + "n" + std::to_string(i));
+            expected.insert(std::string("c").append(copy).append("n").append(std::to_string(i)));
     const SettingsFile settings(path);
     for (int n = 1; n <= settings.ReadInt("numofdomains", 0); ++n)
         stored.insert(settings.ReadText("second_level" + std::to_string(n)));
