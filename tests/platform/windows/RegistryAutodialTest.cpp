@@ -36,7 +36,9 @@ TEST(RegistryAutodialTest, GuardSwitchesAutodialOffForTheRequestAndPutsBackTheSa
         {"on", AutodialRegistry::Dword(1), AutodialRegistry::Dword(0), AutodialRegistry::Dword(1)},
         {"off stays off", AutodialRegistry::Dword(0), AutodialRegistry::Dword(0), AutodialRegistry::Dword(0)},
         {"on as 2", AutodialRegistry::Dword(2), AutodialRegistry::Dword(0), AutodialRegistry::Dword(2)},
-        {"text", RegistryValue{REG_SZ, {'1', 0}}, RegistryValue{REG_SZ, {0, 0}}, RegistryValue{REG_SZ, {'1', 0}}},
+        // L"1" with its terminator, as reg.exe writes it.
+        {"text", RegistryValue{REG_SZ, {'1', 0, 0, 0}}, RegistryValue{REG_SZ, {0, 0, 0, 0}},
+         RegistryValue{REG_SZ, {'1', 0, 0, 0}}},
         {"type kept", binaryOne, binaryZero, binaryOne},
         // A value longer than 4 bytes cannot be read into the guard's buffer: left alone.
         {"too long", qword, qword, qword},
@@ -59,7 +61,7 @@ TEST(RegistryAutodialTest, GuardSwitchesAutodialOffForTheRequestAndPutsBackTheSa
 // puts it back, and a start that finds none changes nothing.
 TEST(RegistryAutodialTest, AStartPutsBackWhatARunEndedWithoutReleasingKept) {
     const AutodialRegistry registry;
-    const RegistryValue text{REG_SZ, {'2', 0}};
+    const RegistryValue text{REG_SZ, {'2', 0, 0, 0}};
     AutodialRegistry::Set(text);
     // Never released nor freed, as in a killed process.
     (new DialUpGuard(*new RegistryAutodialSetting))->Engage();
