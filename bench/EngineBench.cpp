@@ -4,8 +4,8 @@
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
 #include "update/ClientSettings.h"
+#include "update/UpdateCycle.h"
 #include "update/UpdateDecision.h"
-#include "update/UpdateThread.h"
 
 #include "ServiceEmulator.h"
 #include "platform/SilentSoundPlayer.h"
@@ -88,12 +88,12 @@ void BM_FullPass(benchmark::State& state) {
     SystemClock clock;
     fakes::FakeNotices notices;
     SilentSoundPlayer sound;
-    EnginePorts ports{settings, http, autodial, addresses, clock, notices, sound};
+    EnginePorts ports{settings, {http, autodial, addresses, clock, sound}, notices};
 
     int passes = 0;
     const int connectionsBefore = service.Connections();
     for (auto _ : state) {
-        const PassReport report = CUpdateThread(ports).RunOnce();
+        const PassReport report = UpdateCycle(ports).RunOnce();
         if (report.registered != kDomains)
             state.SkipWithError("not every domain was registered");
         ++passes;

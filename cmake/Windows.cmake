@@ -17,7 +17,19 @@ add_subdirectory(src/cli)
 # program. Programs go to dist/ (scripts/build-windows installs there).
 add_library(zelto_app_windows STATIC src/app/WindowsPlatform.cpp)
 target_link_libraries(zelto_app_windows PUBLIC zelto_build_flags zelto_platform)
-add_executable(zelto-premium-cli src/app/WindowsConsoleMain.cpp)
+# The service's events name the console program as their message file: its message table, made by windmc.
+enable_language(RC)
+find_program(ZELTO_WINDMC ${ZELTO_MINGW_TARGET}-windmc REQUIRED)
+set(ZELTO_MESSAGES_DIR ${PROJECT_BINARY_DIR}/event-messages)
+add_custom_command(
+    OUTPUT ${ZELTO_MESSAGES_DIR}/EventMessages.rc
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${ZELTO_MESSAGES_DIR}
+    COMMAND ${ZELTO_WINDMC} -r ${ZELTO_MESSAGES_DIR} -h ${ZELTO_MESSAGES_DIR}
+        ${PROJECT_SOURCE_DIR}/res/windows/EventMessages.mc
+    DEPENDS ${PROJECT_SOURCE_DIR}/res/windows/EventMessages.mc
+    COMMENT "Making the event log's message table")
+add_executable(zelto-premium-cli src/app/WindowsConsoleMain.cpp ${ZELTO_MESSAGES_DIR}/EventMessages.rc)
+target_include_directories(zelto-premium-cli PRIVATE ${ZELTO_MESSAGES_DIR})
 # wmain: the arguments in UTF-16.
 target_link_options(zelto-premium-cli PRIVATE -municode)
 target_link_libraries(zelto-premium-cli PRIVATE zelto_app_windows zelto_cli)

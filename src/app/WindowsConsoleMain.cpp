@@ -2,6 +2,7 @@
 
 #include "app/WindowsPlatform.h"
 #include "cli/CommandLine.h"
+#include "cli/ServiceCommand.h"
 #include "cli/Usage.h"
 #include "platform/SilentSoundPlayer.h"
 #include "platform/windows/ConsoleOutput.h"
@@ -43,5 +44,10 @@ int wmain(int argc, wchar_t** argv) {
                   << std::flush;
         return zelto::kExitUsage;
     };
+    hooks.runService = [&hooks](const std::optional<std::filesystem::path>& settings,
+                                const std::vector<std::string>& args, zelto::Console& console) {
+        return zelto::RunServiceCommand(settings, args, console, hooks);
+    };
+    hooks.moreHelp = zelto::ServiceHelpText(words[0]);
     return zelto::RunCommandLine(argc, narrow.data(), hooks);
 }

@@ -1,6 +1,8 @@
 // zelto-premium.exe: the desktop program, the settings file and the Windows adapters handed to the
 // application object.
 #include "app/WindowsPlatform.h"
+#include "config/ClientInstance.h"
+#include "platform/InstanceLock.h"
 #include "platform/windows/WideText.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsHome.h"
@@ -44,6 +46,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!settingsPath) {
         ShowWarningMessage(nullptr, "Usage: " + Narrow(ApplicationName()) + " [--settings PATH]");
         return kUsageError;
+    }
+    // Held until the process ends: two desktop clients would send every update twice.
+    const InstanceLock instance(*settingsPath, ClientKind::Desktop);
+    if (instance.Result() == InstanceLock::Claim::HeldElsewhere) {
+        ShowWarningMessage(nullptr, AnotherClientText(*settingsPath, instance.Holder()));
+        return 1;
     }
     SettingsFile settings(*settingsPath);
     // The application's name, the executable's base name, is also the agent name of every request.

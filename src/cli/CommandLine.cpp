@@ -100,7 +100,7 @@ int RunCommandLine(int argc, char** argv, const FrontEndHooks& hooks) {
 
     const std::string& command = words[next];
     if (command == "--help" || command == "-h") {
-        console.out << HelpText(console.program) << std::flush;
+        console.out << HelpText(console.program) << hooks.moreHelp << std::flush;
         return kExitDone;
     }
     if (command == "--version") {
@@ -113,6 +113,8 @@ int RunCommandLine(int argc, char** argv, const FrontEndHooks& hooks) {
         return RunAutostartCommand(args, settingsGiven ? std::optional(path) : std::nullopt,
                                    platform->DesktopAutostart(), console);
     }
+    if (command == "service" && hooks.runService)
+        return hooks.runService(settingsGiven ? std::optional(path) : std::nullopt, args, console);
     return RunCommand(path, command, args, console, hooks);
 }
 

@@ -5,9 +5,13 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace zelto {
+
+struct Console;
 
 // What the composition root hands to the command line. Both take the agent name, the program's name, which
 // every request carries.
@@ -17,6 +21,13 @@ struct FrontEndHooks {
     // Starts the desktop client with the given settings file; returns the process's exit code.
     std::function<int(const std::filesystem::path& settings, const std::string& agent, int argc, char** argv)>
         runDesktop;
+    // The "service" command, where the system has services to run the client as (Windows); its words, the
+    // --settings file when one was given. Empty elsewhere: "service" is then an unknown command.
+    std::function<int(const std::optional<std::filesystem::path>& settings, const std::vector<std::string>& args,
+                      Console& console)>
+        runService;
+    // Appended to --help: the text of the commands only this system has.
+    std::string moreHelp;
 };
 
 // Runs what the command line asks for; with no command it hands over to the desktop client.

@@ -2,12 +2,15 @@
 
 #include "cli/SignalWatch.h"
 #include "cli/Usage.h"
+#include "config/ClientInstance.h"
 #include "config/FreshIpUpdate.h"
+#include "platform/InstanceLock.h"
 #include "platform/StopSignal.h"
 #include "settings/SettingsFile.h"
 #include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
-#include "update/UpdateThread.h"
+#include "update/UpdateCycle.h"
+#include "update/UpdateCycleThread.h"
 
 #include <chrono>
 
@@ -28,19 +31,26 @@ int ReportPass(const SettingsFile& settings, const PassReport& report, Console& 
 } // namespace
 
 int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& platform, Console& console) {
+    // A second client would send every update twice, and --once beside a running client too.
+    const InstanceLock instance(settings.Path(), ClientKind::Headless);
+    if (instance.Result() == InstanceLock::Claim::HeldElsewhere) {
+        console.err << console.program << ": " << PrintableText(AnotherClientText(settings.Path(), instance.Holder()))
+                    << '\n'
+                    << std::flush;
+        return kExitRefused;
+    }
     ConsoleNotices notices(console);
-    EnginePorts ports{settings,       platform.http, platform.autodial, platform.addresses,
-                      platform.clock, notices,       platform.sound};
-    CUpdateThread thread(ports);
+    EnginePorts ports{settings, platform, notices};
+    UpdateCycle cycle(ports);
 
     StopSignal quit;
     const SignalWatch watch([&] {
-        thread.RequestStop();
+        cycle.RequestStop();
         quit.Raise();
     });
 
     if (mode == HeadlessMode::Once) {
-        const PassReport report = thread.RunOnce();
+        const PassReport report = cycle.RunOnce();
         if (watch.Caught()) {
             console.err << console.program << ": stopped before the pass ended\n" << std::flush;
             return kExitRefused;
@@ -48,12 +58,22 @@ int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& 
         return ReportPass(settings, report, console);
     }
 
-    UpdateThreadRunner runner(thread);
-    runner.Start();
+    UpdateCycleThread thread(cycle);
+    thread.Start();
     while (quit.WaitFor(std::chrono::hours(1))) {
     }
-    runner.Stop();
+    thread.Stop();
     return kExitDone;
+}
+
+void RunUpdateCycleUntil(SettingsFile& settings, const PlatformPorts& platform, Notices& notices, StopSignal& stop) {
+    EnginePorts ports{settings, platform, notices};
+    UpdateCycle cycle(ports);
+    UpdateCycleThread thread(cycle);
+    thread.Start();
+    while (stop.WaitFor(std::chrono::hours(1))) {
+    }
+    thread.Stop();
 }
 
 int RunForceUpdate(const SettingsFile& settings, const PlatformPorts& platform, Console& console) {

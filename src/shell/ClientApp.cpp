@@ -64,16 +64,8 @@ void CClientApp::InitInstance() {
     appIcon.addFile(QStringLiteral(":/icons/app-16.png"));
     QApplication::setWindowIcon(appIcon);
 
-    // Asked before the icon exists: Qt settles on a StatusNotifierItem as its first icon is made.
-    const TrayKind kind =
-        m_hooks.trayHostPresent(TrayKind::StatusNotifier) ? TrayKind::StatusNotifier : TrayKind::XEmbed;
     m_trayIcon = std::make_unique<CSystemTray>();
-    if (m_trayIcon->Create(kTooltip, QIcon(QStringLiteral(":/icons/tray-32.png")), kind)) {
-        connect(m_trayIcon->Action(TrayCommand::WebInterface), &QAction::triggered, this, &CClientApp::OnWebInterface);
-        connect(m_trayIcon->Action(TrayCommand::Homepage), &QAction::triggered, this, &CClientApp::OnHomepage);
-        connect(m_trayIcon->Action(TrayCommand::Properties), &QAction::triggered, this, &CClientApp::OnProperties);
-        connect(m_trayIcon->Action(TrayCommand::Exit), &QAction::triggered, this, &CClientApp::OnExit);
-    }
+    const TrayWatch::Step tray = LookAtTray();
 
     // The splash deletes itself once shown; one that could not be shown is deleted here.
     auto* splash = new CSplashWnd(QStringLiteral(":/bitmaps/splash.png"), m_hooks.splashTime);
@@ -82,26 +74,43 @@ void CClientApp::InitInstance() {
 
     m_notices = std::make_unique<DesktopNotices>(m_trayIcon.get());
     m_enginePorts = std::make_unique<EnginePorts>(EnginePorts{
-        m_ports.settings, m_ports.http, m_ports.autodial, m_ports.addresses, m_ports.clock, *m_notices, m_ports.sound});
-    m_updateThread = std::make_unique<CUpdateThread>(*m_enginePorts, m_hooks.timing);
-    m_runner = std::make_unique<UpdateThreadRunner>(*m_updateThread);
-    m_runner->Start();
+        m_ports.settings,
+        PlatformPorts{m_ports.http, m_ports.autodial, m_ports.addresses, m_ports.clock, m_ports.sound}, *m_notices});
+    m_updateCycle = std::make_unique<UpdateCycle>(*m_enginePorts, m_hooks.timing);
+    m_cycleThread = std::make_unique<UpdateCycleThread>(*m_updateCycle);
+    m_cycleThread->Start();
 
     connect(&m_trayLook, &QTimer::timeout, this, [this] {
-        if (LookAtTray())
+        const TrayWatch::Step step = LookAtTray();
+        if (step.sayNoTray)
+            SayNoTray();
+        if (step.showProperties)
             ShowProperties();
     });
     m_trayLook.start(m_hooks.trayLook);
-    if (!LookAtTray() && ClientSettingsView(m_ports.settings).DomainCount() != 0)
+    if (tray.sayNoTray)
+        SayNoTray();
+    if (!tray.showProperties && ClientSettingsView(m_ports.settings).DomainCount() != 0)
         return;
     OnProperties();
 }
 
-bool CClientApp::LookAtTray() {
-    const TrayWatch::Step step = m_trayWatch.Observe(m_hooks.trayHostPresent(m_trayIcon->Kind()));
-    if (step.sayNoTray)
-        SayNoTray();
-    return step.showProperties;
+TrayWatch::Step CClientApp::LookAtTray() {
+    if (m_trayIcon->IsEnabled())
+        return m_trayWatch.Observe(m_hooks.trayHostPresent(m_trayIcon->Kind()));
+    for (TrayKind kind : {TrayKind::StatusNotifier, TrayKind::XEmbed}) {
+        if (!m_hooks.trayHostPresent(kind))
+            continue;
+        if (m_trayIcon->Create(kTooltip, QIcon(QStringLiteral(":/icons/tray-32.png")), kind)) {
+            connect(m_trayIcon->Action(TrayCommand::WebInterface), &QAction::triggered, this,
+                    &CClientApp::OnWebInterface);
+            connect(m_trayIcon->Action(TrayCommand::Homepage), &QAction::triggered, this, &CClientApp::OnHomepage);
+            connect(m_trayIcon->Action(TrayCommand::Properties), &QAction::triggered, this, &CClientApp::OnProperties);
+            connect(m_trayIcon->Action(TrayCommand::Exit), &QAction::triggered, this, &CClientApp::OnExit);
+        }
+        return m_trayWatch.Observe(true);
+    }
+    return m_trayWatch.Observe(false);
 }
 
 void CClientApp::ShowProperties() {
@@ -149,8 +158,8 @@ void CClientApp::StopEngine() {
     // Released first: the update thread may be waiting for a box to close.
     if (m_notices)
         m_notices->ReleaseAll();
-    if (m_runner)
-        m_runner->Stop();
+    if (m_cycleThread)
+        m_cycleThread->Stop();
 }
 
 } // namespace zelto

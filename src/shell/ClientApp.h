@@ -4,7 +4,8 @@
 #include "shell/TrayWatch.h"
 #include "ui/DialogContext.h"
 #include "update/EnginePorts.h"
-#include "update/UpdateThread.h"
+#include "update/UpdateCycle.h"
+#include "update/UpdateCycleThread.h"
 
 #include <QObject>
 #include <QTimer>
@@ -87,8 +88,8 @@ public:
 
 private:
     void StopEngine();
-    // Looks at the tray host; says "no tray" when due and returns whether Properties should come up.
-    bool LookAtTray();
+    // Looks at the tray host, makes the icon once there is one, and tells what is due.
+    TrayWatch::Step LookAtTray();
 
     ShellPorts m_ports;
     ShellHooks m_hooks;
@@ -96,8 +97,8 @@ private:
     std::unique_ptr<CSystemTray> m_trayIcon;
     std::unique_ptr<DesktopNotices> m_notices;
     std::unique_ptr<EnginePorts> m_enginePorts;
-    std::unique_ptr<CUpdateThread> m_updateThread;
-    std::unique_ptr<UpdateThreadRunner> m_runner;
+    std::unique_ptr<UpdateCycle> m_updateCycle;
+    std::unique_ptr<UpdateCycleThread> m_cycleThread;
     std::optional<int> m_exitCode;
     TrayWatch m_trayWatch;
     QTimer m_trayLook;

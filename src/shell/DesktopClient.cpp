@@ -1,9 +1,12 @@
 #include "shell/DesktopClient.h"
 
+#include "config/ClientInstance.h"
+#include "platform/InstanceLock.h"
 #include "settings/SettingsFile.h"
 #include "shell/ClientApp.h"
 #include "shell/DialogRun.h"
 #include "ui/PropertiesDlg.h"
+#include "update/PrintableText.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -33,6 +36,13 @@ int RunDesktopClient(const std::filesystem::path& settingsPath, const PlatformPo
                    "(see --help)\n",
                    stderr);
         return 2;
+    }
+    // Held until the program ends: two desktop clients would send every update twice.
+    const InstanceLock instance(settingsPath, ClientKind::Desktop);
+    if (instance.Result() == InstanceLock::Claim::HeldElsewhere) {
+        std::fprintf(stderr, "zelto-premium: %s\n",
+                     PrintableText(AnotherClientText(settingsPath, instance.Holder())).c_str());
+        return 1;
     }
     QApplication application(argc, argv);
     SettingsFile settings(settingsPath);

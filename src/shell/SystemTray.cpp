@@ -53,17 +53,18 @@ bool CSystemTray::Create(const std::string& tooltip, const QIcon& icon, TrayKind
     byDefault->setFont(bold);
     m_menu->setDefaultAction(byDefault);
 
-    QObject::connect(&m_icon, &QSystemTrayIcon::activated, m_menu.get(),
+    m_icon = std::make_unique<QSystemTrayIcon>();
+    QObject::connect(m_icon.get(), &QSystemTrayIcon::activated, m_menu.get(),
                      [this](QSystemTrayIcon::ActivationReason reason) { OnTrayNotification(reason); });
     m_kind = kind;
     // Exported over D-Bus (dbusmenu) for the host to draw; an XEmbed tray gets no context menu, since Qt
     // would open it itself on the button press, beside the one opened here.
     if (kind == TrayKind::StatusNotifier)
-        m_icon.setContextMenu(m_menu.get());
-    m_icon.setIcon(icon);
-    m_icon.setToolTip(CutTooltip(tooltip));
-    m_icon.show();
+        m_icon->setContextMenu(m_menu.get());
+    m_icon->setIcon(icon);
     std::lock_guard lock(m_mutex);
+    m_icon->setToolTip(CutTooltip(m_pendingTooltip.empty() ? tooltip : m_pendingTooltip));
+    m_icon->show();
     m_enabled = true;
     return true;
 }
@@ -75,10 +76,12 @@ QAction* CSystemTray::Action(TrayCommand command) const {
 
 bool CSystemTray::SetTooltipText(const std::string& text) {
     std::lock_guard lock(m_mutex);
+    if (!m_enabled)
+        m_pendingTooltip = text;
     if (!m_enabled || m_hidden)
         return false;
     // The icon belongs to the GUI thread: the change is handed over to it.
-    QMetaObject::invokeMethod(&m_icon, [this, tip = CutTooltip(text)] { m_icon.setToolTip(tip); });
+    QMetaObject::invokeMethod(m_icon.get(), [this, tip = CutTooltip(text)] { m_icon->setToolTip(tip); });
     return true;
 }
 
@@ -89,7 +92,7 @@ void CSystemTray::HideIcon() {
             return;
         m_hidden = true;
     }
-    m_icon.hide();
+    m_icon->hide();
 }
 
 bool CSystemTray::IsEnabled() const {

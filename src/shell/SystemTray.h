@@ -31,12 +31,14 @@ public:
     CSystemTray(const CSystemTray&) = delete;
     CSystemTray& operator=(const CSystemTray&) = delete;
 
-    // Adds the icon with its tooltip and menu for a host of that kind. The icon shows whenever such a host
-    // is (or later becomes) available. False when there is no image to show; the object then stays disabled.
+    // Adds the icon with its tooltip (or the last one set before) and menu for a host of that kind, once a
+    // host is known: Qt settles on the kind as the icon is made. False when there is no image to show; the
+    // object then stays disabled.
     bool Create(const std::string& tooltip, const QIcon& icon, TrayKind kind);
     // The menu item that runs `command`, for the application to connect; nullptr before Create.
     QAction* Action(TrayCommand command) const;
-    // Replaces the tooltip; false when the icon was never added or has been hidden.
+    // Replaces the tooltip; false when the icon was never added (it takes the text when it is) or has been
+    // hidden.
     bool SetTooltipText(const std::string& text);
     // Takes the icon out of the notification area for good; later calls do nothing.
     void HideIcon();
@@ -48,7 +50,8 @@ public:
     bool IsEnabled() const;
     bool IsHidden() const;
     TrayKind Kind() const { return m_kind; }
-    const QSystemTrayIcon& Icon() const { return m_icon; }
+    // The icon itself, once created.
+    const QSystemTrayIcon& Icon() const { return *m_icon; }
     // The popup menu with its default item in bold; nullptr before Create.
     QMenu* PopupMenu() const { return m_menu.get(); }
 
@@ -59,7 +62,8 @@ private:
     bool m_enabled = false;
     bool m_hidden = false;
     TrayKind m_kind = TrayKind::XEmbed;
-    QSystemTrayIcon m_icon;
+    std::string m_pendingTooltip; // set before the icon was made
+    std::unique_ptr<QSystemTrayIcon> m_icon;
     std::unique_ptr<QMenu> m_menu;
     std::map<TrayCommand, QAction*> m_actions; // owned by the menu
 };

@@ -4,7 +4,12 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
-#include <QSystemTrayIcon>
+#include <QGuiApplication>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
 
 namespace zelto {
 
@@ -28,10 +33,32 @@ bool StatusNotifierHostPresent() {
            reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
 }
 
+// An XEmbed tray owns the selection _NET_SYSTEM_TRAY_S<screen> of the display's default screen.
+bool XEmbedTrayPresent() {
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11)
+        return false;
+    const QByteArray display = qgetenv("DISPLAY");
+    const qsizetype dot = display.lastIndexOf('.');
+    const QByteArray screen = dot > display.lastIndexOf(':') ? display.mid(dot + 1) : QByteArray("0");
+    const QByteArray name = "_NET_SYSTEM_TRAY_S" + screen;
+    xcb_connection_t* connection = x11->connection();
+    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
+        xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.constData()), nullptr),
+        &std::free);
+    if (!atom || atom->atom == XCB_NONE)
+        return false;
+    const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr),
+        &std::free);
+    return owner && owner->owner != XCB_NONE;
+}
+
 } // namespace
 
 bool TrayHostPresent(TrayKind kind) {
-    return kind == TrayKind::StatusNotifier ? StatusNotifierHostPresent() : QSystemTrayIcon::isSystemTrayAvailable();
+    return kind == TrayKind::StatusNotifier ? StatusNotifierHostPresent() : XEmbedTrayPresent();
 }
 
 } // namespace zelto

@@ -8,8 +8,8 @@ namespace zelto {
 // menu itself.
 enum class TrayKind { XEmbed, StatusNotifier };
 
-// Whether a host of that kind is there now. Asked before the icon is created, since Qt picks the
-// StatusNotifierItem once, when a host is present as its first icon is made.
+// Whether a host of that kind is there now. Asked without Qt's help: Qt settles on the kind of its icons
+// when the first is made, so the client makes its icon only once it knows a host.
 bool TrayHostPresent(TrayKind kind);
 
 } // namespace zelto

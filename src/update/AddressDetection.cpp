@@ -25,12 +25,12 @@ constexpr std::string_view kLoopback = "127.0.0.1";
 std::string AskServerForAddress(EnginePorts& ports, const StopSignal* stop) {
     const ServiceEndpoints endpoints(ports.settings);
     const std::string url = endpoints.IpCheckUrl();
-    const std::unique_ptr<HttpSession> session = ports.http.Open(stop, endpoints.UpdateServerTrust());
+    const std::unique_ptr<HttpSession> session = ports.platform.http.Open(stop, endpoints.UpdateServerTrust());
     if (!session) {
         ports.notices.LogExchange(url, ExchangeOutcome::NoSession, "no answer (no internet session)");
         return {};
     }
-    DialUpGuard guard(ports.autodial);
+    DialUpGuard guard(ports.platform.autodial);
     guard.Engage();
     const FirstLine answer = FetchFirstLine(*session, url);
     guard.Release();
@@ -68,7 +68,7 @@ std::string ClientSideChoice(const std::vector<std::string>& addresses) {
 } // namespace
 
 std::vector<std::string> ListClientAddresses(EnginePorts& ports) {
-    return FilterAddressList(ports.settings, ports.addresses.List());
+    return FilterAddressList(ports.settings, ports.platform.addresses.List());
 }
 
 std::string DetectCurrentAddress(EnginePorts& ports, const StopSignal* stop) {

@@ -1,24 +1,18 @@
 #pragma once
 
+#include "platform/PlatformPorts.h"
+
 namespace zelto {
 
 class SettingsFile;
-class HttpSessionFactory;
-class AutodialSetting;
-class HostAddresses;
-class Clock;
 class Notices;
-class SoundPlayer;
 
-// Everything the update engine needs from the outside world, handed in by its owner.
+// Everything the update engine needs from the outside world, handed in by its owner: the platform's ports,
+// the settings file the front-end opened, and the front-end's own way of telling the user.
 struct EnginePorts {
     SettingsFile& settings;
-    HttpSessionFactory& http;
-    AutodialSetting& autodial;
-    HostAddresses& addresses;
-    Clock& clock;
+    PlatformPorts platform;
     Notices& notices;
-    SoundPlayer& sound;
 };
 
 } // namespace zelto

@@ -13,7 +13,7 @@ namespace zelto {
 
 bool IsUpdateDue(EnginePorts& ports) {
     // One clock reading for the whole decision, so hour, day and year all belong to the same moment.
-    const std::time_t now = ports.clock.Now();
+    const std::time_t now = ports.platform.clock.Now();
     // The record and the ignore list are read as one state of the file: a registration being written is
     // seen whole or not at all, and one lock is cheaper than one per group of reads.
     SettingsFile::Lock lock(ports.settings);

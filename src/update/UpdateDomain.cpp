@@ -41,7 +41,7 @@ DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std:
     const std::string url = endpoints.UpdateUrl(firstLevel, secondLevel, password, address);
 
     // Released on every way out, and only after a message box has been closed.
-    DialUpGuard guard(ports.autodial);
+    DialUpGuard guard(ports.platform.autodial);
     guard.Engage();
     const FirstLine answer = FetchFirstLine(session, url);
     DomainExchange exchange{answer.obtained, answer.line};
@@ -59,8 +59,8 @@ DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std:
     if (meaning == UpdateAnswer::Registered) {
         const std::string registered = RegisteredAddress(answer.line);
         ports.notices.SetTooltipText(kTooltipPrefix + registered);
-        exchange.recordWritten =
-            ClientSettings(ports.settings).WriteUpdateRecord({registered, FormatLocalStamp(ports.clock.Now())});
+        exchange.recordWritten = ClientSettings(ports.settings)
+                                     .WriteUpdateRecord({registered, FormatLocalStamp(ports.platform.clock.Now())});
         if (exchange.recordWritten)
             ports.notices.LogExchange(MaskPassword(url), ExchangeOutcome::Answered, answer.line);
         else

@@ -8,7 +8,7 @@
 #include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
 #include "update/ServiceEndpoints.h"
-#include "update/UpdateThread.h"
+#include "update/UpdateCycle.h"
 #include "win32/ControlText.h"
 #include "win32/MainFrm.h"
 #include "win32/MessageBox.h"
@@ -32,7 +32,7 @@ const char* const kTooltip = "Zelto Premium Online!";
 
 // A thread of the system's own rather than a joining one: the way out waits for it only a moment.
 DWORD WINAPI UpdateWorker(void* param) {
-    static_cast<CUpdateThread*>(param)->RunUpdateCycle();
+    static_cast<UpdateCycle*>(param)->RunUpdateCycle();
     return 0;
 }
 
@@ -71,10 +71,9 @@ BOOL CClientApp::InitInstance() {
     CSplashWnd::Show(IDB_SPLASH, kSplashTime, m_pMainWnd->GetSafeHwnd());
 
     m_pNotices = std::make_unique<WindowsNotices>(*m_pTray);
-    m_pEnginePorts = std::make_unique<EnginePorts>(EnginePorts{
-        m_settings, m_ports.http, m_ports.autodial, m_ports.addresses, m_ports.clock, *m_pNotices, m_ports.sound});
-    m_pUpdateThread = std::make_unique<CUpdateThread>(*m_pEnginePorts);
-    m_hWorker = CreateThread(nullptr, 0, &UpdateWorker, m_pUpdateThread.get(), 0, nullptr);
+    m_pEnginePorts = std::make_unique<EnginePorts>(EnginePorts{m_settings, m_ports, *m_pNotices});
+    m_pUpdateCycle = std::make_unique<UpdateCycle>(*m_pEnginePorts);
+    m_hWorker = CreateThread(nullptr, 0, &UpdateWorker, m_pUpdateCycle.get(), 0, nullptr);
     if (!m_hWorker)
         ShowWarningMessage(nullptr, "The update thread could not be started: no domain will be updated.");
 
@@ -132,15 +131,15 @@ void CClientApp::OnProperties() {
 
 void CClientApp::OnExit() {
     m_pTrayIcon->HideIcon();
-    if (m_pUpdateThread)
-        m_pUpdateThread->RequestStop(); // meanwhile the sound plays
+    if (m_pUpdateCycle)
+        m_pUpdateCycle->RequestStop(); // meanwhile the sound plays
     m_ports.sound.PlaySoundCue("OUCH");
     SendMessageW(m_pMainWnd->GetSafeHwnd(), WM_CLOSE, 0, 0);
 }
 
 void CClientApp::EndProcess(int code) {
-    if (m_pUpdateThread)
-        m_pUpdateThread->RequestStop();
+    if (m_pUpdateCycle)
+        m_pUpdateCycle->RequestStop();
     if (m_hWorker)
         WaitForSingleObject(m_hWorker, kStopGrace);
     ExitProcess(static_cast<UINT>(code));

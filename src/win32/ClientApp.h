@@ -12,7 +12,7 @@ namespace zelto {
 class SettingsFile;
 class CMainFrm;
 class CSystemTray;
-class CUpdateThread;
+class UpdateCycle;
 class WindowsNotices;
 class WindowsSockets;
 struct EnginePorts;
@@ -56,7 +56,7 @@ private:
     std::unique_ptr<CSystemTray> m_pTray;
     std::unique_ptr<WindowsNotices> m_pNotices;
     std::unique_ptr<EnginePorts> m_pEnginePorts;
-    std::unique_ptr<CUpdateThread> m_pUpdateThread;
+    std::unique_ptr<UpdateCycle> m_pUpdateCycle;
     HANDLE m_hWorker = nullptr;
 };
 

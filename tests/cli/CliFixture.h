@@ -38,6 +38,10 @@ protected:
 
     // Runs in the test's folder through env(1), which sets `env` first; killed after `timeout`, exit code -1.
     Finished Cli(const std::vector<std::string>& args, std::chrono::milliseconds timeout = 20s) {
+        return Wait(Start(args), timeout);
+    }
+    // Starts a run without waiting for it (its output goes to `out` and `err` as Cli's does).
+    pid_t Start(const std::vector<std::string>& args) {
         std::vector<std::string> words{"/usr/bin/env", "-C", dir.Path().string()};
         words.insert(words.end(), env.begin(), env.end());
         words.push_back(ZELTO_PREMIUM_EXE);
@@ -60,6 +64,10 @@ protected:
         pid_t pid = -1;
         EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
         posix_spawn_file_actions_destroy(&actions);
+        return pid;
+    }
+    // Waits for a started run; killed after `timeout`, exit code -1.
+    Finished Wait(pid_t pid, std::chrono::milliseconds timeout) {
         int status = 0;
         for (auto polls = timeout / 5ms; waitpid(pid, &status, WNOHANG) != pid; std::this_thread::sleep_for(5ms))
             if (--polls < 0) {

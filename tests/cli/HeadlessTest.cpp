@@ -1,6 +1,7 @@
 // The executable's update commands against the local service emulator.
 #include "CliFixture.h"
 #include "ServiceEmulator.h"
+#include "platform/InstanceLock.h"
 
 #include <sys/stat.h>
 
@@ -68,6 +69,27 @@ TEST_F(HeadlessTest, AWrongPasswordIsToldOnStderrAndOnlyTheJournalStreamCarriesP
     journalIs(err);
     EXPECT_EQ(Cli({"--once"}).out,
               "<6>" + online + "<6>" + url + " -> ip127.0.0.1\n<6>" + url + " -> wrongpassword\n<4>" + kWrongPassword);
+}
+
+// A second client would send every update twice: it is refused at once, naming the running one, while the
+// configuration commands go on beside it.
+TEST_F(HeadlessTest, ASecondClientOnTheSameFileIsRefusedAndNamesTheFirst) {
+    const auto own = std::pair(out, err);
+    std::tie(out, err) = std::pair(dir.File("first-out"), dir.File("first-err"));
+    const pid_t first = Start({"--headless"});
+    std::tie(out, err) = own;
+    const std::string named = "process " + std::to_string(first);
+    for (int polls = 0; polls < 2000 && fakes::ReadFile(InstanceLock::LockPath(path)).empty(); ++polls)
+        std::this_thread::sleep_for(5ms);
+
+    for (const std::string command : {"--headless", "--once"}) {
+        const testing::Finished run = Cli({command}, 5s);
+        EXPECT_EQ(run.exitCode, 1) << command;
+        EXPECT_NE(run.err.find(named), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(Cli({"status"}).exitCode, 0);
+    kill(first, SIGTERM);
+    EXPECT_EQ(Wait(first, 10s).exitCode, 0);
 }
 
 // --once output, with its masked URL, is compared whole above; status and usage errors never quote a

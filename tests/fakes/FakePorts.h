@@ -10,7 +10,7 @@
 #include "platform/SoundPlayer.h"
 #include "platform/StopSignal.h"
 #include "update/EnginePorts.h"
-#include "update/UpdateThread.h"
+#include "update/UpdateCycle.h"
 
 #include <atomic>
 #include <chrono>
@@ -180,7 +180,7 @@ private:
 
 // Every fake, wired into one EnginePorts over a settings file the test gives.
 struct FakeWorld {
-    explicit FakeWorld(SettingsFile& settings) : ports{settings, http, autodial, addresses, clock, notices, sound} {}
+    explicit FakeWorld(SettingsFile& settings) : ports{settings, {http, autodial, addresses, clock, sound}, notices} {}
     FakeHttp http;
     FakeAutodial autodial;
     FakeHostAddresses addresses;

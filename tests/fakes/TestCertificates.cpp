@@ -90,6 +90,7 @@ struct TestCertificates::Keys {
 TestCertificates::TestCertificates(std::filesystem::path folder)
     : folder_(std::move(folder)), caFile_(folder_ / "ca.pem"), keys_(new Keys) {
     Write(caFile_, keys_->ca, nullptr);
+    Write(StrangerFile(), keys_->stranger, nullptr);
 }
 
 TestCertificates::~TestCertificates() {

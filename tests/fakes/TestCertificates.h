@@ -9,7 +9,7 @@ namespace zelto::fakes {
 // certificates it signs for a given name, or that a stranger authority signs.
 class TestCertificates {
 public:
-    // Writes "ca.pem" (the authority's certificate) into `folder`.
+    // Writes "ca.pem" (the authority's certificate) and "stranger.pem" (the stranger's) into `folder`.
     explicit TestCertificates(std::filesystem::path folder);
     ~TestCertificates();
     TestCertificates(const TestCertificates&) = delete;
@@ -24,6 +24,7 @@ public:
     Server Issue(const std::string& file, const std::string& name, bool byStranger = false);
 
     const std::filesystem::path& CaFile() const { return caFile_; }
+    std::filesystem::path StrangerFile() const { return folder_ / "stranger.pem"; }
 
 private:
     struct Keys;

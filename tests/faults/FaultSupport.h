@@ -8,7 +8,8 @@
 #include "platform/linux/http/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
 #include "update/EnginePorts.h"
-#include "update/UpdateThread.h"
+#include "update/UpdateCycle.h"
+#include "update/UpdateCycleThread.h"
 
 #include <atomic>
 #include <chrono>
@@ -78,8 +79,8 @@ struct EngineRig {
     explicit EngineRig(const std::filesystem::path& path, HttpTimeouts timeouts = {1000ms, 300ms},
                        CycleTiming timing = {2ms, 2ms}, std::time_t start = 1700000000, std::time_t step = 3600)
         : settings(path), http("zelto-fault-test", timeouts),
-          clock(start, step), ports{settings, http, autodial, addresses, clock, notices, sound}, thread(ports, timing) {
-    }
+          clock(start, step), ports{settings, {http, autodial, addresses, clock, sound}, notices},
+          thread(ports, timing) {}
     SettingsFile settings;
     SocketHttpSessionFactory http;
     NullAutodialSetting autodial;
@@ -88,8 +89,8 @@ struct EngineRig {
     CountingNotices notices;
     fakes::FakeSound sound;
     EnginePorts ports;
-    CUpdateThread thread;
-    UpdateThreadRunner runner{thread};
+    UpdateCycle thread;
+    UpdateCycleThread runner{thread};
 };
 
 inline void ConfigureOneDomain(SettingsFile& settings, const std::string& updateServer) {

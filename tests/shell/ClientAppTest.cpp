@@ -148,7 +148,7 @@ private slots:
     }
 
     // Without a tray the client opens Properties and says why, once: at start-up, and again (silently) when
-    // a tray that came later goes away; a tray that comes changes nothing.
+    // a tray that came later goes away; a tray that comes gets the icon.
     void withoutATrayPropertiesOpens() {
         World world(true);
         world.trayHost = false;
@@ -161,8 +161,9 @@ private slots:
         };
         QCOMPARE(world.propertiesRuns, 1);
         QCOMPARE(notices(), 1);
+        QVERIFY(!world.app->TrayIcon()->IsEnabled());
         world.trayHost = true;
-        QTest::qWait(100);
+        QTRY_VERIFY(world.app->TrayIcon()->IsEnabled());
         QCOMPARE(world.propertiesRuns, 1);
         world.trayHost = false;
         QTRY_COMPARE(world.propertiesRuns, 2);

@@ -1,6 +1,7 @@
 #include "platform/windows/WinInetHttpSession.h"
 
 #include "platform/StopSignal.h"
+#include "platform/windows/CertificateBundle.h"
 #include "platform/windows/WideText.h"
 #include "platform/windows/WinInetRedirects.h"
 
@@ -60,24 +61,25 @@ bool ReadFirstLine(HINTERNET request, std::string& line) {
 struct Exchange {
     HINTERNET internet;
     std::wstring url;
+    std::shared_ptr<const CertificateBundle> bundle;
     HttpFetch fetch;
 };
 
 DWORD WINAPI RunExchange(void* parameter) {
     const std::unique_ptr<std::shared_ptr<Exchange>> owner(static_cast<std::shared_ptr<Exchange>*>(parameter));
     Exchange& exchange = **owner;
-    HINTERNET request = OpenUrlFollowingRedirects(exchange.internet, exchange.url, kRequestFlags, kContext);
-    if (request != nullptr) {
-        exchange.fetch.obtained = ReadFirstLine(request, exchange.fetch.firstLine);
-        ::InternetCloseHandle(request);
-    }
+    const OpenedUrl opened =
+        OpenUrlFollowingRedirects(exchange.internet, exchange.url, kRequestFlags, kContext, exchange.bundle.get());
+    if (opened)
+        exchange.fetch.obtained = ReadFirstLine(opened.Request(), exchange.fetch.firstLine);
     return 0;
 }
 
 class WinInetHttpSession : public HttpSession {
 public:
-    WinInetHttpSession(HINTERNET internet, const std::wstring& agent, HttpTimeouts timeouts, const StopSignal* stop)
-        : internet_(internet), agent_(agent), timeouts_(timeouts), stop_(stop) {}
+    WinInetHttpSession(HINTERNET internet, const std::wstring& agent, HttpTimeouts timeouts, const StopSignal* stop,
+                       std::shared_ptr<const CertificateBundle> bundle)
+        : internet_(internet), agent_(agent), timeouts_(timeouts), stop_(stop), bundle_(std::move(bundle)) {}
     ~WinInetHttpSession() override {
         if (internet_ != nullptr)
             ::InternetCloseHandle(internet_);
@@ -92,7 +94,7 @@ public:
         if (Stopped() || (internet_ == nullptr && (internet_ = OpenInternet(agent_, timeouts_)) == nullptr))
             return {};
         const auto deadline = std::chrono::steady_clock::now() + timeouts_.total;
-        auto exchange = std::make_shared<Exchange>(Exchange{internet_, Widen(url), {}});
+        auto exchange = std::make_shared<Exchange>(Exchange{internet_, Widen(url), bundle_, {}});
         auto* threadOwner = new std::shared_ptr<Exchange>(exchange);
         HANDLE thread = ::CreateThread(nullptr, 0, RunExchange, threadOwner, 0, nullptr);
         if (thread == nullptr) {
@@ -119,6 +121,7 @@ private:
     const std::wstring agent_;
     const HttpTimeouts timeouts_;
     const StopSignal* const stop_;
+    const std::shared_ptr<const CertificateBundle> bundle_; // null: the system's trust
 };
 
 } // namespace
@@ -127,12 +130,11 @@ WinInetHttpSessionFactory::WinInetHttpSessionFactory(std::string agent, HttpTime
     : agent_(Widen(HttpAgentName(agent))), timeouts_(timeouts) {}
 
 std::unique_ptr<HttpSession> WinInetHttpSessionFactory::Open(const StopSignal* stop, const HttpTrust& trust) {
-    if (!trust.caFile.empty())
-        return nullptr;
+    auto bundle = trust.caFile.empty() ? nullptr : std::make_shared<const CertificateBundle>(Widen(trust.caFile));
     HINTERNET internet = OpenInternet(agent_, timeouts_);
     if (internet == nullptr)
         return nullptr;
-    return std::make_unique<WinInetHttpSession>(internet, agent_, timeouts_, stop);
+    return std::make_unique<WinInetHttpSession>(internet, agent_, timeouts_, stop, std::move(bundle));
 }
 
 } // namespace zelto

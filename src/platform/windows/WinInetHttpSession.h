@@ -13,8 +13,8 @@ namespace zelto {
 class WinInetHttpSessionFactory : public HttpSessionFactory {
 public:
     explicit WinInetHttpSessionFactory(std::string agent, HttpTimeouts timeouts = {});
-    // WinINet verifies "https://" servers against the system's store only: a session asked to trust a CA file
-    // instead is not opened, rather than trust more than was asked.
+    // "https://" servers are verified against the system's store, or, when `trust` names a CA file, against
+    // that bundle alone.
     std::unique_ptr<HttpSession> Open(const StopSignal* stop = nullptr, const HttpTrust& trust = {}) override;
 
 private:

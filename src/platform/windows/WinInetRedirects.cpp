@@ -48,20 +48,22 @@ bool MayFollow(const std::wstring& from, const std::wstring& to) {
 
 } // namespace
 
-HINTERNET OpenUrlFollowingRedirects(HINTERNET internet, const std::wstring& url, DWORD flags, DWORD_PTR context) {
+OpenedUrl OpenUrlFollowingRedirects(HINTERNET internet, const std::wstring& url, DWORD flags, DWORD_PTR context,
+                                    const CertificateBundle* bundle) {
     std::wstring current = url;
     for (int redirects = 0;; ++redirects) {
-        HINTERNET request =
-            ::InternetOpenUrlW(internet, current.c_str(), nullptr, 0, flags | INTERNET_FLAG_NO_AUTO_REDIRECT, context);
-        if (request == nullptr)
-            return nullptr;
-        const std::wstring location = IsRedirect(request) ? LocationOf(request) : std::wstring();
+        OpenedUrl opened = OpenUrl(internet, current, flags | INTERNET_FLAG_NO_AUTO_REDIRECT, context, bundle);
+        if (!opened)
+            return {};
+        const std::wstring location = IsRedirect(opened.Request()) ? LocationOf(opened.Request()) : std::wstring();
         if (location.empty())
-            return request;
-        ::InternetCloseHandle(request);
+            return opened;
+        opened = OpenedUrl();
         const std::wstring next = Resolve(current, location);
-        if (redirects == kMaxRedirects || next.empty() || !MayFollow(current, next))
-            return nullptr;
+        if (redirects == kMaxRedirects || next.empty() || !MayFollow(current, next)) {
+            ::SetLastError(ERROR_HTTP_REDIRECT_FAILED);
+            return {};
+        }
         current = next;
     }
 }

@@ -29,8 +29,8 @@ autodial() { wine reg query "$internet" /v EnableAutodial 2>/dev/null | tr -d '\
 dlls=$("$objdump" -p "$exe" | awk '/DLL Name/ {print tolower($3)}' | sort | xargs)
 for dll in $dlls; do
     case $dll in
-    kernel32.dll | msvcrt.dll | advapi32.dll | shell32.dll | ole32.dll | user32.dll | wininet.dll | iphlpapi.dll | \
-        ws2_32.dll) ;;
+    kernel32.dll | msvcrt.dll | advapi32.dll | shell32.dll | ole32.dll | user32.dll | wininet.dll | crypt32.dll | \
+        iphlpapi.dll | ws2_32.dll) ;;
     *) fail "needs $dll" ;;
     esac
 done

@@ -10,7 +10,7 @@
 #include "platform/windows/WinInetHttpSession.h"
 #include "settings/SettingsFile.h"
 #include "update/EnginePorts.h"
-#include "update/UpdateThread.h"
+#include "update/UpdateCycle.h"
 
 #include <gtest/gtest.h>
 
@@ -62,12 +62,12 @@ protected:
     fakes::FakeWorld world{settings};
     WatchedHttp http;
     RegistryAutodialSetting autodial;
-    EnginePorts ports{settings, http, autodial, world.addresses, world.clock, world.notices, world.sound};
+    EnginePorts ports{settings, {http, autodial, world.addresses, world.clock, world.sound}, world.notices};
 };
 
 TEST_F(WinInetUpdateTest, PassRegistersWithTheServiceWithAutodialOffDuringTheRequest) {
     settings.WriteText("updateserver", TestServer("ZELTO_TEST_EMULATOR"));
-    const PassReport report = CUpdateThread(ports).RunOnce();
+    const PassReport report = UpdateCycle(ports).RunOnce();
     EXPECT_EQ(report.registered, 1);
     EXPECT_EQ(settings.ReadText("updatedip"), "203.0.113.7");
     EXPECT_EQ(http.seen.Get(), (std::vector<std::optional<RegistryValue>>{AutodialRegistry::Dword(0)}));
@@ -76,11 +76,11 @@ TEST_F(WinInetUpdateTest, PassRegistersWithTheServiceWithAutodialOffDuringTheReq
 
 TEST_F(WinInetUpdateTest, AutodialIsRestoredWhenTheRequestFailsOrIsStopped) {
     settings.WriteText("updateserver", "127.0.0.1:1");
-    EXPECT_EQ(CUpdateThread(ports).RunOnce().failed, 1);
+    EXPECT_EQ(UpdateCycle(ports).RunOnce().failed, 1);
     EXPECT_EQ(AutodialRegistry::Get(), AutodialRegistry::Dword(1));
 
     settings.WriteText("updateserver", TestServer("ZELTO_TEST_STALLED_EMULATOR"));
-    CUpdateThread thread(ports);
+    UpdateCycle thread(ports);
     BackgroundCall<PassReport> pass([&] { return thread.RunOnce(); });
     ASSERT_FALSE(pass.EndsWithin(500ms));
     EXPECT_EQ(AutodialRegistry::Get(), AutodialRegistry::Dword(0));

@@ -1,6 +1,6 @@
 // The update thread: start-up, passes and rests.
 
-#include "update/UpdateThread.h"
+#include "update/UpdateCycle.h"
 
 #include "EngineFixture.h"
 
@@ -13,9 +13,9 @@ using namespace std::chrono_literals;
 using fakes::FakeSleeper;
 using Pauses = std::vector<std::chrono::milliseconds>;
 
-class UpdateThreadTest : public EngineTest {
+class UpdateCycleTest : public EngineTest {
 protected:
-    UpdateThreadTest() {
+    UpdateCycleTest() {
         world.addresses.addresses = {"203.0.113.7"};
         world.clock.now = fakes::FakeClock::At(2025, 3, 14, 10, 30, 0);
     }
@@ -44,12 +44,12 @@ protected:
         StopSignal end;
         FakeSleeper sleeper(&end, 3);
         sleeper.onSleep = onSleep;
-        CUpdateThread(ports, {}, &sleeper).RunUpdateCycle();
+        UpdateCycle(ports, {}, &sleeper).RunUpdateCycle();
         return sleeper.Pauses();
     }
 };
 
-TEST_F(UpdateThreadTest, StartForcesAPassOverACurrentRecordThenPollsWhileNothingIsDue) {
+TEST_F(UpdateCycleTest, StartForcesAPassOverACurrentRecordThenPollsWhileNothingIsDue) {
     AddDomains({"example"});
     world.http.AnswerLine("update.asp", "ip203.0.113.7");
     WriteRecord("203.0.113.7", "10", "073", "2025");
@@ -58,26 +58,26 @@ TEST_F(UpdateThreadTest, StartForcesAPassOverACurrentRecordThenPollsWhileNothing
     EXPECT_EQ(Sent(), (Addresses{"example"}));
 }
 
-TEST_F(UpdateThreadTest, WithoutDomainsNothingIsSentAndEachDecisionIsFollowedByARest) {
+TEST_F(UpdateCycleTest, WithoutDomainsNothingIsSentAndEachDecisionIsFollowedByARest) {
     EXPECT_EQ(RunCycle(), (Pauses{30000ms, 30000ms, 30000ms}));
     EXPECT_TRUE(world.http.Requests().empty());
 }
 
-TEST_F(UpdateThreadTest, IncompleteEntriesAndIndexesAboveTheStoredOnesAreSkipped) {
+TEST_F(UpdateCycleTest, IncompleteEntriesAndIndexesAboveTheStoredOnesAreSkipped) {
     AddDomains({"alpha", "beta", "gamma"});
     settings.WriteText("password2", "");
     settings.WriteInt("numofdomains", 7);
     world.http.AnswerLine("update.asp", "ip203.0.113.7");
-    const PassReport report = CUpdateThread(ports).RunOnce();
+    const PassReport report = UpdateCycle(ports).RunOnce();
     EXPECT_EQ(report.registered, 2);
     EXPECT_EQ(report.incomplete, (std::vector<int>{2, 4, 5, 6, 7}));
     EXPECT_EQ(Sent(), (Addresses{"alpha", "gamma"}));
 }
 
-TEST_F(UpdateThreadTest, KeepsItsSessionUntilTheCaFileChanges) {
+TEST_F(UpdateCycleTest, KeepsItsSessionUntilTheCaFileChanges) {
     AddDomains({"example"});
     world.http.AnswerLine("update.asp", "ip203.0.113.7");
-    CUpdateThread thread(ports);
+    UpdateCycle thread(ports);
     thread.RunOnce();
     thread.RunOnce();
     settings.WriteText("cafile", "/etc/zelto-premium/ca.pem");
@@ -87,7 +87,7 @@ TEST_F(UpdateThreadTest, KeepsItsSessionUntilTheCaFileChanges) {
     EXPECT_EQ(world.http.SessionsClosed(), 1);
 }
 
-TEST_F(UpdateThreadTest, SessionThatCannotBeOpenedIsTriedAgainBeforeEachPass) {
+TEST_F(UpdateCycleTest, SessionThatCannotBeOpenedIsTriedAgainBeforeEachPass) {
     AddDomains({"alpha"});
     world.http.failOpen = true;
     RunCycle([this](std::chrono::milliseconds) { world.http.failOpen = false; });
@@ -95,7 +95,7 @@ TEST_F(UpdateThreadTest, SessionThatCannotBeOpenedIsTriedAgainBeforeEachPass) {
     EXPECT_EQ(Sent(), (Addresses{"alpha", "alpha"}));
 }
 
-TEST_F(UpdateThreadTest, MessageFromOneDomainHoldsTheRestOfThePass) {
+TEST_F(UpdateCycleTest, MessageFromOneDomainHoldsTheRestOfThePass) {
     AddDomains({"alpha", "beta"});
     world.http.AnswerLine("second=alpha", "wrongpassword");
     Addresses sentWhileShown;
@@ -103,7 +103,7 @@ TEST_F(UpdateThreadTest, MessageFromOneDomainHoldsTheRestOfThePass) {
         std::this_thread::sleep_for(50ms); // a box the user takes a moment to close
         sentWhileShown = Sent();
     };
-    CUpdateThread(ports).RunOnce();
+    UpdateCycle(ports).RunOnce();
     EXPECT_EQ(sentWhileShown, (Addresses{"alpha"}));
     EXPECT_EQ(Sent(), (Addresses{"alpha", "beta"}));
 }

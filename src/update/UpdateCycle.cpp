@@ -1,4 +1,4 @@
-#include "update/UpdateThread.h"
+#include "update/UpdateCycle.h"
 
 #include "platform/HttpSession.h"
 #include "platform/Notices.h"
@@ -13,7 +13,6 @@
 #include "update/UpdateDomain.h"
 
 #include <algorithm>
-#include <stop_token>
 #include <string>
 #include <utility>
 
@@ -47,7 +46,7 @@ DomainToSend ReadDomain(const SettingsFile& file, int number) {
 
 } // namespace
 
-struct CUpdateThread::Impl {
+struct UpdateCycle::Impl {
     Impl(EnginePorts& enginePorts, CycleTiming cycleTiming, Sleeper* given)
         : ports(enginePorts), timing(cycleTiming), ownSleeper(stop), sleeper(given ? *given : ownSleeper) {}
 
@@ -73,7 +72,7 @@ struct CUpdateThread::Impl {
         if (session && trust != sessionTrust)
             session.reset();
         if (!session) {
-            session = ports.http.Open(&stop, trust);
+            session = ports.platform.http.Open(&stop, trust);
             sessionTrust = trust;
         }
         if (!session && !sessionFailureReported && !stop.Raised()) {
@@ -87,7 +86,7 @@ struct CUpdateThread::Impl {
 
     void Start() {
         EnsureSession();
-        ports.sound.PlaySoundCue("INTROSOUND");
+        ports.platform.sound.PlaySoundCue("INTROSOUND");
         // Empties the record so the first decision always finds a pass due.
         if (!ClientSettings(ports.settings).ClearUpdateRecord()) {
             firstPassForced = true;
@@ -146,13 +145,13 @@ struct CUpdateThread::Impl {
     }
 };
 
-CUpdateThread::CUpdateThread(EnginePorts& ports, CycleTiming timing, Sleeper* sleeper)
+UpdateCycle::UpdateCycle(EnginePorts& ports, CycleTiming timing, Sleeper* sleeper)
     : impl_(std::make_unique<Impl>(ports, timing, sleeper)) {}
 
-CUpdateThread::~CUpdateThread() = default;
+UpdateCycle::~UpdateCycle() = default;
 
 // A stopped thread stays stopped: running it again changes nothing.
-void CUpdateThread::RunUpdateCycle() {
+void UpdateCycle::RunUpdateCycle() {
     Impl& cycle = *impl_;
     if (cycle.stop.Raised())
         return;
@@ -170,7 +169,7 @@ void CUpdateThread::RunUpdateCycle() {
     }
 }
 
-PassReport CUpdateThread::RunOnce() {
+PassReport UpdateCycle::RunOnce() {
     Impl& cycle = *impl_;
     if (cycle.stop.Raised())
         return {};
@@ -180,22 +179,8 @@ PassReport CUpdateThread::RunOnce() {
     return cycle.RunPass();
 }
 
-void CUpdateThread::RequestStop() {
+void UpdateCycle::RequestStop() {
     impl_->stop.Raise();
-}
-
-void UpdateThreadRunner::Start() {
-    if (worker_.joinable())
-        return;
-    worker_ = std::jthread([this](std::stop_token stop) {
-        const std::stop_callback wake(stop, [this] { thread_.RequestStop(); });
-        thread_.RunUpdateCycle();
-    });
-}
-
-void UpdateThreadRunner::Stop() {
-    thread_.RequestStop();
-    worker_ = std::jthread();
 }
 
 } // namespace zelto

@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <memory>
-#include <thread>
 #include <vector>
 
 namespace zelto {
@@ -37,14 +36,14 @@ struct PassReport {
     std::vector<int> incomplete; // numbers of the entries skipped for an empty value, in order
 };
 
-// The update thread: polls the decision, makes a pass over the domains when one is due, rests, and
-// starts again, until a stop is requested.
-class CUpdateThread {
+// The update cycle: polls the decision, makes a pass over the domains when one is due, rests, and starts
+// again, until a stop is requested. It runs on whichever thread calls RunUpdateCycle (see UpdateCycleThread).
+class UpdateCycle {
 public:
-    explicit CUpdateThread(EnginePorts& ports, CycleTiming timing = {}, Sleeper* sleeper = nullptr);
-    ~CUpdateThread();
-    CUpdateThread(const CUpdateThread&) = delete;
-    CUpdateThread& operator=(const CUpdateThread&) = delete;
+    explicit UpdateCycle(EnginePorts& ports, CycleTiming timing = {}, Sleeper* sleeper = nullptr);
+    ~UpdateCycle();
+    UpdateCycle(const UpdateCycle&) = delete;
+    UpdateCycle& operator=(const UpdateCycle&) = delete;
 
     // The start steps, then the cycle until RequestStop.
     void RunUpdateCycle();
@@ -57,22 +56,6 @@ public:
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
-};
-
-// Runs the cycle on a thread of its own; a stop (Stop, or the runner going away) wakes the cycle and joins
-// the thread.
-class UpdateThreadRunner {
-public:
-    explicit UpdateThreadRunner(CUpdateThread& thread) : thread_(thread) {}
-    UpdateThreadRunner(const UpdateThreadRunner&) = delete;
-    UpdateThreadRunner& operator=(const UpdateThreadRunner&) = delete;
-
-    void Start();
-    void Stop();
-
-private:
-    CUpdateThread& thread_;
-    std::jthread worker_; // last: it stops and joins before thread_ can go
 };
 
 } // namespace zelto

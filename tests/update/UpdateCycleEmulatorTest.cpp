@@ -1,7 +1,7 @@
 // The update thread over the Linux HTTP session against the service emulator in this process. The Windows
 // build runs its own over WinINet (tests/platform/windows).
 
-#include "update/UpdateThread.h"
+#include "update/UpdateCycle.h"
 
 #include "EngineFixture.h"
 #include "ServiceEmulator.h"
@@ -23,10 +23,10 @@ TEST_F(EngineTest, CycleRegistersTheCheckedAddressWithTheService) {
     settings.WriteInt("numofdomains", 1);
     world.addresses.addresses = {"127.0.0.1", "192.168.1.5", "203.0.113.7"};
     SocketHttpSessionFactory http{"zelto-tests", HttpTimeouts{2000ms, 5000ms}};
-    EnginePorts real{settings, http, world.autodial, world.addresses, world.clock, world.notices, world.sound};
+    EnginePorts real{settings, {http, world.autodial, world.addresses, world.clock, world.sound}, world.notices};
     StopSignal end;
     fakes::FakeSleeper sleeper(&end, 1);
-    CUpdateThread(real, {}, &sleeper).RunUpdateCycle();
+    UpdateCycle(real, {}, &sleeper).RunUpdateCycle();
     EXPECT_EQ(service.RegisteredAddress("example.com"), "192.168.1.5");
     EXPECT_EQ(settings.ReadText("updatedip"), "192.168.1.5");
 }

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/Notices.h"
+
+namespace zelto {
+
+// The engine's notices as a service gives them, in the Application event log under the source "Zelto
+// Premium": account problems as warnings, failed requests as errors, by each outcome's weight. Routine
+// answers and the tooltip are left out: the log is for what needs someone's attention.
+class EventLogNotices : public Notices {
+public:
+    EventLogNotices();
+    ~EventLogNotices() override;
+
+    void ShowMessage(const std::string& text) override;
+    bool SetTooltipText(const std::string& text) override;
+    void LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) override;
+
+    // An event of the service's own, such as a settings file it cannot use.
+    void Error(const std::string& text);
+
+private:
+    void Report(unsigned short type, const std::string& text);
+
+    void* source_; // the event source's handle
+};
+
+} // namespace zelto

@@ -1,0 +1,93 @@
+// Update servers written "https://" through WinINet, against the TLS emulators of scripts/test-windows: the
+// system's trust (the prefix's store, where the test authority is added) or the "cafile" bundle alone.
+
+#include "TestServers.h"
+#include "fakes/FakePorts.h"
+#include "fakes/TempDir.h"
+#include "platform/windows/WideText.h"
+#include "platform/windows/WinInetHttpSession.h"
+#include "settings/SettingsFile.h"
+#include "update/ServiceEndpoints.h"
+#include "update/UpdateDomain.h"
+
+#include <windows.h>
+
+#include <wincrypt.h>
+
+#include <gtest/gtest.h>
+
+namespace zelto::wintest {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string TlsFile(const std::string& name) {
+    return TestServer("ZELTO_TEST_TLS_FOLDER") + "\\" + name;
+}
+
+// The test authority joins the current user's root store in the prefix's registry, as an administrator
+// would trust a company's authority.
+void TrustTestAuthority() {
+    const CERT_CONTEXT* authority = nullptr;
+    const std::wstring file = Widen(TlsFile("ca.pem"));
+    ASSERT_TRUE(::CryptQueryObject(CERT_QUERY_OBJECT_FILE, file.c_str(), CERT_QUERY_CONTENT_FLAG_CERT,
+                                   CERT_QUERY_FORMAT_FLAG_ALL, 0, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   reinterpret_cast<const void**>(&authority)));
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\SystemCertificates\\Root", 0, nullptr, 0,
+                                KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    HCERTSTORE root = ::CertOpenStore(CERT_STORE_PROV_REG, 0, 0, 0, key);
+    EXPECT_TRUE(::CertAddCertificateContextToStore(root, authority, CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
+    ::CertCloseStore(root, 0);
+    ::RegCloseKey(key);
+    ::CertFreeCertificateContext(authority);
+}
+
+struct TlsCase {
+    const char* name;
+    const char* server; // which emulator: trusted (the test authority's), private (a stranger's), misnamed
+    const char* caFile; // nullptr: the system's store
+    bool registered;
+};
+
+class WinInetTlsTest : public ::testing::TestWithParam<TlsCase> {
+protected:
+    static void SetUpTestSuite() { TrustTestAuthority(); }
+
+    fakes::TempDir dir;
+    SettingsFile settings{dir.File("ZeltoPre.INI")};
+    fakes::FakeWorld world{settings};
+    WinInetHttpSessionFactory http{"zelto-premium-tests", HttpTimeouts{5s, 20s}};
+};
+
+TEST_P(WinInetTlsTest, RegistersOnlyWithAServerItsTrustVouchesFor) {
+    const TlsCase& c = GetParam();
+    // By name: Wine matches no address against a certificate.
+    const std::string port = TestServer(c.server).substr(TestServer(c.server).find(':'));
+    settings.WriteText("updateserver", "https://localhost" + port);
+    if (c.caFile)
+        settings.WriteText("cafile", TlsFile(c.caFile));
+    const std::unique_ptr<HttpSession> session = http.Open(nullptr, ServiceEndpoints(settings).UpdateServerTrust());
+    ASSERT_TRUE(session);
+
+    const DomainExchange exchange = UpdateDomain(world.ports, *session, "com", "example", "secret12", "203.0.113.7");
+    EXPECT_EQ(exchange.obtained, c.registered);
+    EXPECT_EQ(settings.ReadText("updatedip"), c.registered ? "203.0.113.7" : "");
+}
+
+const TlsCase kCases[] = {
+    {"SystemTrust", "ZELTO_TEST_TLS_TRUSTED", nullptr, true},
+    {"UnknownIssuerWithoutCaFile", "ZELTO_TEST_TLS_PRIVATE", nullptr, false},
+    {"PrivateAuthorityInCaFile", "ZELTO_TEST_TLS_PRIVATE", "stranger.pem", true},
+    {"CaFileReplacesTheSystemStore", "ZELTO_TEST_TLS_TRUSTED", "stranger.pem", false},
+    {"UnknownIssuerWithCaFile", "ZELTO_TEST_TLS_PRIVATE", "ca.pem", false},
+    {"CertificateForAnotherName", "ZELTO_TEST_TLS_MISNAMED", "stranger.pem", false},
+    {"UnreadableCaFile", "ZELTO_TEST_TLS_PRIVATE", "missing.pem", false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Tls, WinInetTlsTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace zelto::wintest
