@@ -7,6 +7,7 @@
 #include "settings/SettingsFile.h"
 #include "settings/SettingsHome.h"
 #include "win32/ClientApp.h"
+#include "win32/HandOver.h"
 #include "win32/MessageBox.h"
 #include "win32/WaveSoundPlayer.h"
 
@@ -50,6 +51,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // Held until the process ends: two desktop clients would send every update twice.
     const InstanceLock instance(*settingsPath, ClientKind::Desktop);
     if (instance.Result() == InstanceLock::Claim::HeldElsewhere) {
+        // The user started the program to see it: the one running on the file shows its Properties.
+        if (instance.Holder().kind == ClientKind::Desktop && HandOverToRunningClient(*settingsPath))
+            return 0;
         ShowWarningMessage(nullptr, AnotherClientText(*settingsPath, instance.Holder()));
         return 1;
     }

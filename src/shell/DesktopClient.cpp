@@ -5,6 +5,7 @@
 #include "settings/SettingsFile.h"
 #include "shell/ClientApp.h"
 #include "shell/DialogRun.h"
+#include "shell/HandOver.h"
 #include "ui/PropertiesDlg.h"
 #include "update/PrintableText.h"
 
@@ -40,6 +41,9 @@ int RunDesktopClient(const std::filesystem::path& settingsPath, const PlatformPo
     // Held until the program ends: two desktop clients would send every update twice.
     const InstanceLock instance(settingsPath, ClientKind::Desktop);
     if (instance.Result() == InstanceLock::Claim::HeldElsewhere) {
+        // The user started the client to see it: the one running on the file shows its Properties.
+        if (instance.Holder().kind == ClientKind::Desktop && HandOverToRunningClient(settingsPath))
+            return 0;
         std::fprintf(stderr, "zelto-premium: %s\n",
                      PrintableText(AnotherClientText(settingsPath, instance.Holder())).c_str());
         return 1;
@@ -56,6 +60,8 @@ int RunDesktopClient(const std::filesystem::path& settingsPath, const PlatformPo
     CClientApp client(
         ShellPorts{settings, platform.http, platform.autodial, platform.addresses, platform.clock, platform.sound},
         std::move(hooks));
+    // A second start on the same settings file finds this one from now on, the first-run dialog included.
+    HandOverServer handOver(settingsPath, [&client] { client.ShowProperties(); });
     client.InitInstance();
     if (client.ExitRequested())
         return client.ExitCode();

@@ -10,6 +10,7 @@
 #include "update/ServiceEndpoints.h"
 #include "update/UpdateCycle.h"
 #include "win32/ControlText.h"
+#include "win32/HandOver.h"
 #include "win32/MainFrm.h"
 #include "win32/MessageBox.h"
 #include "win32/PropertiesDlg.h"
@@ -61,6 +62,10 @@ BOOL CClientApp::InitInstance() {
     m_pMainWnd = std::make_unique<CMainFrm>();
     if (!m_pMainWnd->LoadFrame([this](UINT id) { return OnCommand(id); }))
         return FALSE;
+
+    // A second start on the same settings file finds it from now on, the first-run dialog included.
+    m_pHandOver = std::make_unique<HandOverWindow>();
+    m_pHandOver->Create(m_settings.Path(), [this] { ShowProperties(); });
 
     m_hTrayIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY));
     m_pTray = std::make_unique<CSystemTray>();
@@ -125,8 +130,19 @@ void CClientApp::OnHomepage() {
 }
 
 void CClientApp::OnProperties() {
+    ++m_nPropertiesOpen;
     CPropertiesDlg dialog(m_dialogContext);
     dialog.DoModal(m_pMainWnd->GetSafeHwnd());
+    --m_nPropertiesOpen;
+}
+
+void CClientApp::ShowProperties() {
+    if (m_nPropertiesOpen == 0) {
+        OnProperties();
+        return;
+    }
+    // The frame owns the dialogs: its most recently active one is the Properties dialog or a box over it.
+    SetForegroundWindow(GetLastActivePopup(m_pMainWnd->GetSafeHwnd()));
 }
 
 void CClientApp::OnExit() {

@@ -12,6 +12,7 @@ namespace zelto {
 class SettingsFile;
 class CMainFrm;
 class CSystemTray;
+class HandOverWindow;
 class UpdateCycle;
 class WindowsNotices;
 class WindowsSockets;
@@ -37,6 +38,9 @@ public:
     void OnHomepage();
     void OnProperties();
     void OnExit();
+    // Brings the Properties dialog up: to the front when open, else opens it. For a second start of the
+    // program on the same settings file, which hands over to this one.
+    void ShowProperties();
 
     CSystemTray* m_pTrayIcon = nullptr;
     HICON m_hTrayIcon = nullptr;
@@ -53,6 +57,8 @@ private:
     DialogContext m_dialogContext;
     std::unique_ptr<WindowsSockets> m_pSockets;
     std::unique_ptr<CMainFrm> m_pMainWnd;
+    std::unique_ptr<HandOverWindow> m_pHandOver;
+    int m_nPropertiesOpen = 0;
     std::unique_ptr<CSystemTray> m_pTray;
     std::unique_ptr<WindowsNotices> m_pNotices;
     std::unique_ptr<EnginePorts> m_pEnginePorts;

@@ -2,8 +2,8 @@
 # The desktop program as a user meets it, under Wine on the display that scripts/test-windows provides
 # (Xvfb with trayer as the notification area), against the service emulator on 127.0.0.1:
 # - with no domain: the splash, then the Properties dialog, and the icon docked; Esc ends it with 0;
-# - with a domain: it registers, the tooltip shows the address; the tray menu's Exit ends it with 0
-#   within a second.
+# - with a domain: it registers, the tooltip shows the address; a second start hands over to it, which
+#   opens Properties; the tray menu's Exit ends it with 0 within a second.
 # Usage: check-desktop-program.sh ZELTO_PREMIUM_EXE   (ZELTO_TEST_EMULATOR=127.0.0.1:PORT, DISPLAY set)
 set -euo pipefail
 program=$(realpath "$1")
@@ -77,6 +77,21 @@ check "no dialog when a domain is configured" sh -c "sleep 3; ! xdotool search -
 check "registered: update record written" within 30 grep -q 'updatedip=203.0.113.7' "$work/second/ZeltoPre.INI"
 check "tooltip shows the registered address" \
     within 10 grep -q 'tooltip: Zelto Premium Online! IP Address->203.0.113.7' "$work/second.log"
+
+# A second start on the same file hands over: the running program opens Properties, the second ends with 0.
+wine "$program" --settings "$(winepath -w "$work/second/ZeltoPre.INI")" >"$work/again.log" 2>&1 &
+again=$!
+again_ended() { ! kill -0 "$again" 2>/dev/null; }
+within 20 again_ended || true
+wait "$again" && code=0 || code=$?
+check "a second start hands over and ends with 0" test "$code" -eq 0
+check "the running program opens Properties" within 20 window_named "Zelto Premium Client Properties"
+check "the running program goes on" kill -0 "$pid"
+# OK closes it as it was.
+properties=$(xdotool search --name '^Zelto Premium Client Properties$' | head -n1)
+xdotool windowfocus --sync "$properties" key Return 2>/dev/null || true
+no_properties() { ! window_named "Zelto Premium Client Properties"; }
+within 10 no_properties || true
 
 # Exit from the tray menu: a right click on the docked icon, then the menu's last item.
 icon=$(xwininfo -tree -id "$(tray_panel)" | awk '/"explorer.exe"/ {print $1; exit}')

@@ -70,13 +70,6 @@ std::string ServiceFolder::ServiceSid(const std::wstring& serviceName) {
     return sid;
 }
 
-// Protected: nothing from the folder above; full control for the three, inherited by what is made inside.
-std::wstring ServiceFolder::AccessList(const std::wstring& serviceName) {
-    const std::string service = ServiceSid(serviceName);
-    return service.empty() ? std::wstring()
-                           : L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;FA;;;" + Widen(service) + L")";
-}
-
 bool ServiceFolder::Protect(const std::filesystem::path& folder, const std::wstring& serviceName,
                             std::string& problem) {
     std::error_code error;
@@ -85,11 +78,13 @@ bool ServiceFolder::Protect(const std::filesystem::path& folder, const std::wstr
         problem = error.message();
         return false;
     }
-    const std::wstring sddl = AccessList(serviceName);
-    if (sddl.empty()) {
+    const std::string service = ServiceSid(serviceName);
+    if (service.empty()) {
         problem = "the service's SID cannot be computed";
         return false;
     }
+    // Protected: nothing from the folder above; full control for the three, inherited by what is made inside.
+    const std::wstring sddl = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;FA;;;" + Widen(service) + L")";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
         problem = SystemErrorText(::GetLastError());

@@ -16,8 +16,6 @@ struct ServiceFolder {
     static std::filesystem::path ProgramFolder();
     // The SID of NT SERVICE\<serviceName>, as a string: the system derives it from the name alone.
     static std::string ServiceSid(const std::wstring& serviceName);
-    // That access list, in the system's descriptor language; empty when the SID cannot be computed.
-    static std::wstring AccessList(const std::wstring& serviceName);
     // Creates `folder` if needed and sets its access list; false with the system's reason in `problem`.
     // (Wine takes the list and keeps none: a file's access there follows its Unix mode.)
     static bool Protect(const std::filesystem::path& folder, const std::wstring& serviceName, std::string& problem);

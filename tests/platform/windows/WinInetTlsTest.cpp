@@ -38,6 +38,14 @@ void TrustTestAuthority() {
                                 KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     HCERTSTORE root = ::CertOpenStore(CERT_STORE_PROV_REG, 0, 0, 0, key);
+    // The authorities of earlier runs bear the same name with other keys, and would be taken for this one.
+    for (int stale = 0; stale < 100; ++stale) {
+        const CERT_CONTEXT* old = ::CertFindCertificateInStore(root, X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_NAME,
+                                                               &authority->pCertInfo->Subject, nullptr);
+        if (old == nullptr)
+            break;
+        ::CertDeleteCertificateFromStore(old);
+    }
     EXPECT_TRUE(::CertAddCertificateContextToStore(root, authority, CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
     ::CertCloseStore(root, 0);
     ::RegCloseKey(key);
