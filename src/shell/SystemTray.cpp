@@ -14,12 +14,12 @@ namespace zelto {
 
 namespace {
 
-QString Latin1(std::string_view text) {
+QString Shown(std::string_view text) {
     return QString::fromStdString(ShownText(text));
 }
 
 QString CutTooltip(const std::string& text) {
-    return Latin1(std::string_view(text).substr(0, CSystemTray::kMaxTooltip));
+    return Shown(std::string_view(text).substr(0, CSystemTray::kMaxTooltip));
 }
 
 // For checks that drive the real tray under a private X server: the entries as the menu opens.
@@ -43,8 +43,8 @@ bool CSystemTray::Create(const std::string& tooltip, const QIcon& icon, TrayKind
     m_menu = std::make_unique<QMenu>();
     m_menu->setObjectName(QStringLiteral("trayMenu"));
     for (const TrayMenuEntry& entry : kTrayMenu) {
-        QAction* action = m_menu->addAction(Latin1(entry.text));
-        action->setStatusTip(Latin1(entry.prompt));
+        QAction* action = m_menu->addAction(Shown(entry.text));
+        action->setStatusTip(Shown(entry.prompt));
         m_actions[entry.command] = action;
     }
     QAction* byDefault = m_menu->actions().constFirst();
