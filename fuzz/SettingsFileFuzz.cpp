@@ -1,6 +1,7 @@
 // Arbitrary bytes as the settings file, then reads and writes through SettingsFile. Whatever the file holds:
 // a text read is at most 68 characters; a write of a writable key and value succeeds, reads back, changes no
-// other key and lands in the file on disk; a refused write leaves the file as it was.
+// other key and lands in the file on disk; a refused write leaves the file as it was; the same writes made in
+// one pass over the first text read back as they do one by one.
 
 #include "FuzzCheck.h"
 #include "settings/IniDocument.h"
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -73,8 +75,10 @@ std::string Key(FuzzedDataProvider& input) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
     const fs::path path = Folder() / "ZeltoPre.INI";
-    Replace(path, input.ConsumeRandomLengthString(4096));
+    const std::string original = input.ConsumeRandomLengthString(4096);
+    Replace(path, original);
     SettingsFile settings(path);
+    std::vector<std::pair<std::string, std::string>> writes;
 
     std::vector<std::string> probes(std::begin(kKeys), std::end(kKeys));
     for (int step = 0; step < 8 && input.remaining_bytes() > 0; ++step) {
@@ -101,6 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(Bytes(path) == bytesBefore);
             continue;
         }
+        writes.emplace_back(key, value);
         FUZZ_CHECK(settings.ReadText(key) == value.substr(0, SettingsFile::kMaxTextLength));
         if (asInt)
             FUZZ_CHECK(settings.ReadInt(key, number == 0 ? 1 : 0) == number);
@@ -115,5 +120,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(settings.WriteText(key, value));
         FUZZ_CHECK(Bytes(path) == bytesAfter);
     }
+    const std::vector<std::pair<std::string_view, std::string_view>> batch(writes.begin(), writes.end());
+    const IniDocument oneByOne(Bytes(path), SettingsFile::kSection);
+    const IniDocument inOnePass(IniDocument(original, SettingsFile::kSection).WithValues(batch),
+                                SettingsFile::kSection);
+    for (const std::string& probe : probes)
+        FUZZ_CHECK(inOnePass.Find(probe) == oneByOne.Find(probe));
     return 0;
 }

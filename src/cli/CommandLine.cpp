@@ -34,15 +34,16 @@ bool UsesSettingsFile(const std::string& command) {
 
 int RunCommand(const std::filesystem::path& path, const std::string& command, const Arguments& args, Console& console,
                const FrontEndHooks& hooks) {
+    // One object for the whole command, so the folder the check opens serves every read and write after it.
+    SettingsFile settings(path);
     // A file that cannot be used is refused before anything reads or writes it.
-    if (const SettingsError problem = UsesSettingsFile(command) ? SettingsFile(path).Check() : SettingsError{}) {
+    if (const SettingsError problem = UsesSettingsFile(command) ? settings.Check() : SettingsError{}) {
         console.err << console.program << ": " << PrintableText(SettingsProblemText(problem)) << '\n' << std::flush;
         return kExitRefused;
     }
     if (command == "--headless" || command == "--once") {
         if (!args.empty())
             return UsageError(console, command + " takes no arguments");
-        SettingsFile settings(path);
         const std::unique_ptr<PlatformAdapters> platform = hooks.assemblePlatform(console.program);
         return RunHeadless(settings, command == "--once" ? HeadlessMode::Once : HeadlessMode::Cycle, platform->Ports(),
                            console);
@@ -50,11 +51,9 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
     if (command == "force-update") {
         if (!args.empty())
             return UsageError(console, "force-update takes no arguments");
-        const SettingsFile settings(path);
         const std::unique_ptr<PlatformAdapters> platform = hooks.assemblePlatform(console.program);
         return RunForceUpdate(settings, platform->Ports(), console);
     }
-    SettingsFile settings(path);
     if (command == "domain")
         return RunDomainCommand(settings, args, console);
     if (command == "ignore")

@@ -19,14 +19,14 @@ AddressFields LoadFixedAddress(const SettingsFile& settings) {
 }
 
 bool SaveAddressMethod(SettingsFile& settings, AddressMethod method, const AddressFields& fixed) {
-    const SettingsFile::ChangeLock lock(settings);
+    SettingsFile::Change change(settings);
     ClientSettings schema(settings);
-    if (!lock || !schema.WriteAddressMethod(method))
+    if (!change || !schema.WriteAddressMethod(method))
         return false;
     if (method == AddressMethod::Fixed ? !schema.WriteFixedAddress(fixed.part) : !schema.ClearAddressText())
         return false;
     // An empty record makes the next decision register the address found by the new method.
-    return schema.ClearUpdateRecord();
+    return schema.ClearUpdateRecord() && change.Commit();
 }
 
 } // namespace zelto

@@ -13,8 +13,8 @@ AddressMethod LoadDialogMethod(const SettingsFile& settings);
 AddressFields LoadFixedAddress(const SettingsFile& settings);
 
 // What the dialog's OK writes: the method (and for Fixed the four parts, else the address text emptied),
-// then the update record's address emptied, under the settings file's lock (a ChangeLock). False when the
-// lock could not be taken or a write failed; nothing after it was written.
+// then the update record's address emptied, in one change of the settings file (a SettingsFile::Change). False
+// when the lock could not be taken or the file could not be written; nothing was written then.
 bool SaveAddressMethod(SettingsFile& settings, AddressMethod method, const AddressFields& fixed);
 
 } // namespace zelto

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 namespace zelto {
 namespace {
@@ -39,7 +40,11 @@ std::string_view Unquote(std::string_view value) {
 // A value that would lose blanks or quotes on reading is written inside double quotes, which reading removes.
 std::string Stored(std::string_view value) {
     if (!value.empty() && (Unquote(value) != value || Trim(value) != value)) {
-        return "\"" + std::string(value) + "\"";
+        // Appended: a text put in front of a string makes g++ 12 at -O3 warn of an impossible overlap.
+        std::string quoted(1, '"');
+        quoted += value;
+        quoted += '"';
+        return quoted;
     }
     return std::string(value);
 }
@@ -146,6 +151,71 @@ std::string IniDocument::WithValue(std::string_view key, std::string_view value)
         out += "[" + section_ + "]" + eol_;
     }
     out += line + eol_;
+    out.append(content_, at);
+    return out;
+}
+
+std::string IniDocument::WithValues(std::span<const std::pair<std::string_view, std::string_view>> values) const {
+    // Each key once, where it was first given, spelt and valued as it was last given.
+    std::vector<std::pair<std::string_view, std::string_view>> unique;
+    std::unordered_map<std::string_view, std::size_t, CaseInsensitiveHash, CaseInsensitiveEqual> slot;
+    for (const auto& entry : values) {
+        const auto [it, added] = slot.try_emplace(entry.first, unique.size());
+        if (added) {
+            unique.push_back(entry);
+        } else {
+            unique[it->second] = entry;
+        }
+    }
+    // A present key's first line is replaced in place; the others are added after the section's last key
+    // line, which ends after every key line of the section.
+    std::vector<std::pair<const Entry*, std::string>> replaced;
+    std::vector<std::string> added;
+    for (const auto& [key, value] : unique) {
+        std::string line(key);
+        line += '=';
+        line += Stored(value);
+        if (const auto it = entries_.find(key); it != entries_.end()) {
+            if (it->second.value != value) {
+                replaced.emplace_back(&it->second, std::move(line));
+            }
+        } else {
+            added.push_back(std::move(line));
+        }
+    }
+    std::sort(replaced.begin(), replaced.end(),
+              [](const auto& a, const auto& b) { return a.first->lineStart < b.first->lineStart; });
+    std::string out;
+    out.reserve(content_.size() + 80 * unique.size() + section_.size());
+    std::size_t copied = 0;
+    for (const auto& [entry, line] : replaced) {
+        out.append(content_, copied, entry->lineStart - copied);
+        out += line;
+        copied = entry->textEnd;
+    }
+    const std::size_t at = hasSection_ ? insertAt_ : content_.size();
+    out.append(content_, copied, at - copied);
+    if (!added.empty()) {
+        std::string_view eol = eol_;
+        if (at > 0 && content_[at - 1] != '\n') {
+            const bool loneCr = content_[at - 1] == '\r';
+            out += loneCr ? "\n" : eol_;
+            // A text without any line feed takes its line end from the first one written: the completed CR's.
+            if (loneCr && content_.find('\n') == std::string::npos) {
+                eol = "\r\n";
+            }
+        }
+        if (!hasSection_) {
+            out += '[';
+            out += section_;
+            out += ']';
+            out += eol_;
+        }
+        for (std::size_t i = 0; i < added.size(); ++i) {
+            out += added[i];
+            out += i == 0 ? std::string_view(eol_) : eol;
+        }
+    }
     out.append(content_, at);
     return out;
 }

@@ -2,9 +2,11 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 namespace zelto {
 
@@ -34,6 +36,10 @@ public:
     // The whole text with key=value in the section: its first line replaced in place, or a new line after
     // the section's last key, or a new section at the end.
     std::string WithValue(std::string_view key, std::string_view value) const;
+    // The whole text with every key=value written, built in one pass: the text WithValue gives applied once
+    // per entry in order, where a key given twice ends with its last value and a key that ends with the value
+    // it holds keeps its line as it is.
+    std::string WithValues(std::span<const std::pair<std::string_view, std::string_view>> values) const;
 
 private:
     struct Entry {

@@ -3,6 +3,8 @@
 #include "settings/SharedPath.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace zelto {
 namespace {
@@ -24,6 +26,9 @@ private:
 };
 
 std::optional<std::string_view> Lookup(SharedPath& state, std::string_view key) {
+    if (const auto it = state.stagedAt.find(key); it != state.stagedAt.end()) {
+        return state.staged[it->second].second;
+    }
     if (Refresh(state) != Load::Present) {
         return std::nullopt;
     }
@@ -99,7 +104,18 @@ bool SettingsFile::WriteTexts(std::span<const std::pair<std::string_view, std::s
                 return false;
             }
         }
-        if (Refresh(state) == Load::Present && unchanged()) {
+        if (state.changes > 0) {
+            for (const auto& [key, value] : entries) {
+                const auto [it, added] = state.stagedAt.try_emplace(std::string(key), state.staged.size());
+                if (added) {
+                    state.staged.emplace_back(key, value);
+                } else {
+                    state.staged[it->second] = {std::string(key), std::string(value)};
+                }
+            }
+            return true;
+        }
+        if (RefreshForWrite(state) == Load::Present && unchanged()) {
             return true;
         }
     }
@@ -107,32 +123,20 @@ bool SettingsFile::WriteTexts(std::span<const std::pair<std::string_view, std::s
     if (!guard.Locked()) {
         return false;
     }
-    const Load load = Refresh(state);
+    const Load load = RefreshForWrite(state);
     if (load == Load::Failed) {
         return false;
     }
     Snapshot& snapshot = state.snapshot;
-    const bool present = load == Load::Present;
-    std::optional<IniDocument> edited;
-    if (!present) {
-        edited.emplace(std::string(), kSection, SettingsFolder::kNewFileLineEnd);
+    std::optional<IniDocument> empty;
+    if (load != Load::Present) {
+        empty.emplace(std::string(), kSection, SettingsFolder::kNewFileLineEnd);
     }
-    bool changed = !present;
-    for (const auto& [key, value] : entries) {
-        const IniDocument& current = edited ? *edited : *snapshot.document;
-        if (current.Find(key) == value) {
-            continue;
-        }
-        std::string next = current.WithValue(key, value);
-        if (next != current.Content()) {
-            edited.emplace(std::move(next), kSection);
-            changed = true;
-        }
-    }
-    if (!changed) {
+    const IniDocument& current = empty ? *empty : *snapshot.document;
+    std::string content = current.WithValues(entries);
+    if (!empty && content == current.Content()) {
         return true;
     }
-    std::string content = edited->Content();
     HeldFile written;
     FileVersion version;
     const bool done = state.folder.Replace(content, written, version);
@@ -163,6 +167,35 @@ SettingsFile::ChangeLock::ChangeLock(SettingsFile& file)
     : entered_(file.shared_), taken_(Enter(*entered_, Access::Write)) {}
 
 SettingsFile::ChangeLock::~ChangeLock() {
+    Leave(*entered_);
+}
+
+SettingsFile::Change::Change(SettingsFile& file)
+    : file_(file), entered_(file.shared_), open_(Enter(*entered_, Access::Write)), taken_(open_) {
+    if (open_) {
+        ++entered_->changes;
+    }
+}
+
+bool SettingsFile::Change::Commit() {
+    if (!std::exchange(open_, false)) {
+        return false;
+    }
+    SharedPath& state = *entered_;
+    if (--state.changes > 0) {
+        return true;
+    }
+    const auto staged = std::exchange(state.staged, {});
+    state.stagedAt.clear();
+    const std::vector<std::pair<std::string_view, std::string_view>> entries(staged.begin(), staged.end());
+    return entries.empty() || file_.WriteTexts(entries);
+}
+
+SettingsFile::Change::~Change() {
+    if (open_ && --entered_->changes == 0) {
+        entered_->staged.clear();
+        entered_->stagedAt.clear();
+    }
     Leave(*entered_);
 }
 

@@ -57,9 +57,10 @@ public:
     bool WriteTexts(std::initializer_list<std::pair<std::string_view, std::string_view>> entries);
     bool WriteTexts(std::span<const std::pair<std::string_view, std::string_view>> entries);
 
-    // Holds the file for a run of reads that must come from one state of it. Re-entrant for the thread that
-    // holds it; other threads and processes wait until it is released. It creates nothing: where no lock file
-    // exists yet (no writer has been here), it holds off only this process's threads until a write creates one.
+    // Holds the file for a run of reads that must come from one state of it: the first read looks at the file
+    // (and reads it under the shared file lock when it changed), the others read what that one saw. Re-entrant
+    // for the thread that holds it; other threads of this process wait until it is released, other processes'
+    // changes show in the next run. It creates nothing and takes no file lock while the file is unchanged.
     class Lock {
     public:
         explicit Lock(const SettingsFile& file);
@@ -85,6 +86,28 @@ public:
 
     private:
         std::shared_ptr<SharedPath> entered_;
+        bool taken_;
+    };
+
+    // Several reads and writes as one change, whole or not at all, also across a crash: it holds the file as a
+    // ChangeLock does, and its writes, which the thread's own reads see at once, replace the file together at
+    // Commit, in the order first written. Without Commit, or when the lock could not be taken, nothing is
+    // written. A Change inside another adds its writes to the outer one's.
+    class Change {
+    public:
+        explicit Change(SettingsFile& file);
+        ~Change();
+        Change(const Change&) = delete;
+        Change& operator=(const Change&) = delete;
+
+        explicit operator bool() const { return taken_; }
+        // False when the file could not be written (LastError says why); it is then left as it was.
+        bool Commit();
+
+    private:
+        SettingsFile& file_;
+        std::shared_ptr<SharedPath> entered_;
+        bool open_;
         bool taken_;
     };
 

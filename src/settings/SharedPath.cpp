@@ -30,6 +30,7 @@ bool TakeFileLock(SharedPath& state, Held mode, bool create) {
     }
     state.held = mode;
     state.snapshotHeld = false;
+    state.pinned = false;
     return true;
 }
 
@@ -101,28 +102,40 @@ bool Enter(SharedPath& state, Access access) {
     if (access == Access::Write) {
         return TakeFileLock(state, Held::Exclusive, true);
     }
+    // No file lock: the snapshot every read of the run comes from was read whole (under the shared lock when
+    // it had changed), and the mutex keeps this process's writers out until the run ends.
     if (access == Access::Hold && state.depth == 1) {
-        TakeFileLock(state, Held::Exclusive, false);
+        state.holding = true;
     }
     return true;
 }
 
 void Leave(SharedPath& state) {
-    if (--state.depth == 0 && state.held != Held::None) {
-        state.folder.Unlock();
-        state.held = Held::None;
-        state.snapshotHeld = false;
+    if (--state.depth == 0) {
+        if (state.held != Held::None) {
+            state.folder.Unlock();
+            state.held = Held::None;
+            state.snapshotHeld = false;
+        }
+        state.holding = false;
+        state.pinned = false;
     }
     state.mutex.unlock();
 }
 
-Load Refresh(SharedPath& state) {
+Load RefreshForWrite(SharedPath& state) {
     if (state.held == Held::Exclusive && state.snapshotHeld) {
         return state.snapshot.state;
     }
     const Load load = RefreshBySeeing(state);
-    state.snapshotHeld = state.held == Held::Exclusive && load != Load::Failed && load == state.snapshot.state;
+    const bool seen = load != Load::Failed && load == state.snapshot.state;
+    state.snapshotHeld = state.held == Held::Exclusive && seen;
+    state.pinned = state.holding && seen;
     return load;
+}
+
+Load Refresh(SharedPath& state) {
+    return state.pinned ? state.snapshot.state : RefreshForWrite(state);
 }
 
 } // namespace zelto

@@ -127,8 +127,8 @@ std::string ClientSettingsView::CaFile() const {
 }
 
 ClientSettings::Append ClientSettings::AppendDomain(const DomainEntry& entry) {
-    const SettingsFile::ChangeLock lock(writable_);
-    if (!lock)
+    SettingsFile::Change change(writable_);
+    if (!change)
         return Append::WriteFailed;
     const int count = LiveCount(Keys::kDomainCount);
     if (count >= kMaxDomains)
@@ -137,23 +137,24 @@ ClientSettings::Append ClientSettings::AppendDomain(const DomainEntry& entry) {
     const bool written = writable_.WriteText(IndexedKey(Keys::kTopLevel, n), entry.topLevel) &&
                          writable_.WriteText(IndexedKey(Keys::kDomain, n), entry.domain) &&
                          writable_.WriteText(IndexedKey(Keys::kPassword, n), entry.password) &&
-                         writable_.WriteInt(Keys::kDomainCount, n);
+                         writable_.WriteInt(Keys::kDomainCount, n) && change.Commit();
     return written ? Append::Done : Append::WriteFailed;
 }
 
 bool ClientSettings::RemoveDomainAt(int number) {
-    const SettingsFile::ChangeLock lock(writable_);
-    if (!lock)
+    SettingsFile::Change change(writable_);
+    if (!change)
         return false;
     const int count = LiveCount(Keys::kDomainCount);
     if (number < 1 || number > count)
         return false;
-    return ShiftDown(writable_, Keys::kDomainCount, kDomainKeys, count, number) && ClearPasswordsAbove(count - 1);
+    return ShiftDown(writable_, Keys::kDomainCount, kDomainKeys, count, number) && ClearPasswordsAbove(count - 1) &&
+           change.Commit();
 }
 
 bool ClientSettings::ClearDomains() {
-    const SettingsFile::ChangeLock lock(writable_);
-    return lock && writable_.WriteInt(Keys::kDomainCount, 0) && ClearPasswordsAbove(0);
+    SettingsFile::Change change(writable_);
+    return change && writable_.WriteInt(Keys::kDomainCount, 0) && ClearPasswordsAbove(0) && change.Commit();
 }
 
 // The entry keys past the count stay (other programs may expect them), but a removed domain's password
@@ -175,28 +176,23 @@ bool ClientSettings::ClearPasswordsAbove(int count) {
 }
 
 bool ClientSettings::AppendIgnoredAddress(const std::string& address) {
-    const SettingsFile::ChangeLock lock(writable_);
-    if (!lock)
+    SettingsFile::Change change(writable_);
+    if (!change)
         return false;
     const int count = LiveCount(Keys::kIgnoreCount);
-    if (!writable_.WriteInt(Keys::kIgnoreCount, count + 1))
-        return false;
-    if (writable_.WriteText(IndexedKey(Keys::kIgnoredAddress, count + 1), address))
-        return true;
-    // Without its address the new count would make a stale or empty entry live.
-    writable_.WriteInt(Keys::kIgnoreCount, count);
-    return false;
+    return writable_.WriteInt(Keys::kIgnoreCount, count + 1) &&
+           writable_.WriteText(IndexedKey(Keys::kIgnoredAddress, count + 1), address) && change.Commit();
 }
 
 bool ClientSettings::RemoveIgnoredAddressAt(int number) {
-    const SettingsFile::ChangeLock lock(writable_);
-    if (!lock)
+    SettingsFile::Change change(writable_);
+    if (!change)
         return false;
     const int count = LiveCount(Keys::kIgnoreCount);
     if (number < 1 || number > count)
         return false;
     const std::string_view bases[] = {Keys::kIgnoredAddress};
-    return ShiftDown(writable_, Keys::kIgnoreCount, bases, count, number);
+    return ShiftDown(writable_, Keys::kIgnoreCount, bases, count, number) && change.Commit();
 }
 
 bool ClientSettings::WriteAddressMethod(AddressMethod method) {
@@ -204,14 +200,14 @@ bool ClientSettings::WriteAddressMethod(AddressMethod method) {
 }
 
 bool ClientSettings::WriteFixedAddress(const std::array<int, 4>& parts) {
-    const SettingsFile::ChangeLock lock(writable_);
-    if (!lock)
+    SettingsFile::Change change(writable_);
+    if (!change)
         return false;
     for (std::size_t i = 0; i < parts.size(); ++i) {
         if (!writable_.WriteText(Keys::kFixedAddress[i], std::to_string(parts[i])))
             return false;
     }
-    return true;
+    return change.Commit();
 }
 
 bool ClientSettings::ClearAddressText() {

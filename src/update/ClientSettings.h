@@ -106,9 +106,10 @@ private:
     const SettingsFile& file_;
 };
 
-// The schema with its writes. Each operation of several reads and writes holds a ChangeLock from its first
-// read, and fails writing nothing when that cannot be taken. Keys are written in the order that keeps what
-// another process reads at any moment meaningful; a failed write stops the operation, which then returns false.
+// The schema with its writes. Each operation of several reads and writes is one SettingsFile::Change: it holds
+// the file from its first read, fails writing nothing when that cannot be taken, and replaces the file once,
+// whole or not at all, also across a crash. The keys are written in the order given below, which is their order
+// in the file when they are new; when the file cannot be written the operation returns false.
 class ClientSettings : public ClientSettingsView {
 public:
     explicit ClientSettings(SettingsFile& file) : ClientSettingsView(file), writable_(file) {}
@@ -122,7 +123,7 @@ public:
     // numofdomains = 0, then every stale password emptied; the other entry keys stay.
     bool ClearDomains();
 
-    // The new count first, then the address; the count is put back when the address could not be written.
+    // The new count first, then the address.
     bool AppendIgnoredAddress(const std::string& address);
     bool RemoveIgnoredAddressAt(int number);
 

@@ -39,9 +39,9 @@ TEST_F(FullDiskTest, AFailedCountWriteAddsNoDomain) {
     EXPECT_EQ(Int("numofdomains"), -1);
 }
 
-TEST_F(FullDiskTest, IgnoreListAddTakesTheCountBackWhenTheAddressWriteFails) {
+TEST_F(FullDiskTest, AnIgnoreListAddWithoutRoomForItsAddressWritesNoCount) {
     EXPECT_FALSE(WhenOnly("numofignoreip=1", [&] { return AddIgnoredAddress(settings, {{203, 0, 113, 7}}); }));
-    EXPECT_EQ(Int("numofignoreip"), 0);
+    EXPECT_EQ(Int("numofignoreip"), -1);
     EXPECT_TRUE(AddIgnoredAddress(settings, {}));
     EXPECT_EQ(BuildIgnoreListText(settings), "0.0.0.0\r\n");
 }

@@ -79,6 +79,36 @@ TEST(KilledWriterTest, NoCorruptFileAndNoAcknowledgedWriteLost) {
     std::cout << round << " writers killed after " << acknowledged << " acknowledged writes\n";
 }
 
+// A domain add killed at any moment adds its entry with the new count, or nothing: on a file that only grows,
+// no entry is ever left past numofdomains.
+TEST(KilledWriterTest, AKilledDomainAddLeavesNoEntryPastTheCount) {
+    fakes::TempDir dir;
+    const std::filesystem::path path = dir.File("ZeltoPre.INI");
+    std::mt19937 random(5);
+    for (int round = 0; round < 30 && !HasFailure(); ++round) {
+        int acks[2];
+        ASSERT_EQ(::pipe2(acks, O_CLOEXEC), 0);
+        {
+            const Process adder([&] {
+                SettingsFile settings(path);
+                for (int i = 0; i < 100; ++i)
+                    if (AddDomain(settings, {"d" + std::to_string(i), "com", "secret12"}).carriedOut)
+                        (void)!::write(acks[1], "a", 1);
+                return 0;
+            });
+            pollfd first{acks[0], POLLIN, 0};
+            ASSERT_EQ(::poll(&first, 1, 30000), 1) << round << ": no add done in 30 s";
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % 4000));
+        } // SIGKILL
+        ::close(acks[0]);
+        ::close(acks[1]);
+        const SettingsFile settings(path);
+        const int past = settings.ReadInt("numofdomains", 0) + 1;
+        for (const char* base : {"first_level", "second_level", "password"})
+            EXPECT_EQ(settings.ReadText(IndexedKey(base, past)), "") << round << ": " << IndexedKey(base, past);
+    }
+}
+
 constexpr int kAdds = 200;                                   // per copy; every second add removes the one before
 constexpr std::time_t kClockOf[] = {1609477200, 1910876400}; // 2021-01-01 05:00 and 2030-07-21 17:00 UTC
 

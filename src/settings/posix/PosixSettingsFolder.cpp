@@ -205,22 +205,27 @@ bool SettingsFolder::Replace(std::string_view content, HeldFile& written, FileVe
     const int folder = s.file.folder.Get();
     const std::string temp = s.file.name + ".tmp";
     const fs::path tempShown = s.file.folderPath / temp;
+    const auto create = [&] {
+        return UniqueFd(::openat(folder, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    };
+    UniqueFd fd = create();
     // A writer killed half-way leaves its temporary file behind; it is ours to drop.
-    if (::unlinkat(folder, temp.c_str(), 0) != 0 && errno != ENOENT) {
-        return s.Fail({SettingsFault::WriteFailed, tempShown, LastOsError()});
+    if (!fd && errno == EEXIST && ::unlinkat(folder, temp.c_str(), 0) == 0) {
+        fd = create();
     }
-    UniqueFd fd(::openat(folder, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!fd) {
         return s.Fail({SettingsFault::WriteFailed, tempShown, LastOsError()});
     }
-    struct stat info {};
     if (!GiveOwner(fd.Get(), s.file, true) || ::fchmod(fd.Get(), 0600) != 0 || !WriteAll(fd.Get(), content) ||
-        ::fsync(fd.Get()) != 0 || ::fstat(fd.Get(), &info) != 0 ||
-        ::renameat(folder, temp.c_str(), folder, s.file.name.c_str()) != 0) {
+        ::fsync(fd.Get()) != 0 || ::renameat(folder, temp.c_str(), folder, s.file.name.c_str()) != 0) {
         s.Fail({SettingsFault::WriteFailed, s.file.Shown(), LastOsError()});
         ::unlinkat(folder, temp.c_str(), 0);
         return false;
     }
+    // Seen after the rename, which changes the file's status time on some file systems: otherwise the next
+    // look would take our own file for another's and read it again. Unseen, it reads as a version no file has.
+    struct stat info {};
+    ::fstat(fd.Get(), &info);
     version = VersionOf(info);
     written = HeldFile(fd.Release());
     if (::fsync(folder) != 0) {
