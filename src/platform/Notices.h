@@ -45,7 +45,8 @@ public:
     Notices(const Notices&) = delete;
     Notices& operator=(const Notices&) = delete;
 
-    // Shows a message; returns once the user has closed it (desktop) or at once (headless).
+    // Shows a message and returns at once, so that one domain's message never holds up the others: a desktop
+    // hands the box to its own GUI thread, where it stays until the user closes it or the program leaves.
     virtual void ShowMessage(const std::string& text) = 0;
     // Replaces the tray icon's tooltip; false when there is no icon to change.
     virtual bool SetTooltipText(const std::string& text) = 0;

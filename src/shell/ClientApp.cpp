@@ -1,14 +1,10 @@
 #include "shell/ClientApp.h"
 
-#include "platform/SoundPlayer.h"
-#include "settings/SettingsFile.h"
 #include "shell/DesktopNotices.h"
 #include "shell/SplashWnd.h"
 #include "shell/SystemTray.h"
 #include "shell/TrayCommands.h"
 #include "ui/MessageBox.h"
-#include "update/ClientSettings.h"
-#include "update/ServiceEndpoints.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,7 +13,6 @@
 #include <QWidget>
 
 #include <cstdio>
-
 #include <utility>
 
 namespace zelto {
@@ -26,10 +21,6 @@ namespace {
 
 QString Latin1(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QUrl ToUrl(const std::string& text) {
-    return QUrl(Latin1(text));
 }
 
 // Beside the Properties dialog, and on standard error for a client started at sign-in.
@@ -46,40 +37,26 @@ void SayNoTray() {
 
 } // namespace
 
-CClientApp::CClientApp(ShellPorts ports, ShellHooks hooks)
-    : m_ports(ports), m_hooks(std::move(hooks)), m_dialogContext{ports.settings, ports.http, ports.sound,
-                                                                 [this] { m_trayIcon->HideIcon(); },
-                                                                 [this](int code) { ExitProcess(code); }} {}
+CClientApp::CClientApp(SettingsFile& settings, const PlatformPorts& platform, ShellHooks hooks)
+    : m_hooks(std::move(hooks)), m_trayIcon(std::make_unique<CSystemTray>()),
+      m_notices(std::make_unique<DesktopNotices>(m_trayIcon.get())),
+      m_session(settings, platform, *m_notices, *this, m_hooks.timing) {}
 
-CClientApp::~CClientApp() {
-    StopEngine();
-}
+CClientApp::~CClientApp() = default;
 
 void CClientApp::InitInstance() {
     // The program lives in the tray: closing its last window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
-
     QIcon appIcon;
     appIcon.addFile(QStringLiteral(":/icons/app-32.png"));
     appIcon.addFile(QStringLiteral(":/icons/app-16.png"));
     QApplication::setWindowIcon(appIcon);
+    m_session.Start();
+}
 
-    m_trayIcon = std::make_unique<CSystemTray>();
-    const TrayWatch::Step tray = LookAtTray();
-
-    // The splash deletes itself once shown; one that could not be shown is deleted here.
-    auto* splash = new CSplashWnd(QStringLiteral(":/bitmaps/splash.png"), m_hooks.splashTime);
-    if (!splash->Create())
-        delete splash;
-
-    m_notices = std::make_unique<DesktopNotices>(m_trayIcon.get());
-    m_enginePorts = std::make_unique<EnginePorts>(EnginePorts{
-        m_ports.settings,
-        PlatformPorts{m_ports.http, m_ports.autodial, m_ports.addresses, m_ports.clock, m_ports.sound}, *m_notices});
-    m_updateCycle = std::make_unique<UpdateCycle>(*m_enginePorts, m_hooks.timing);
-    m_cycleThread = std::make_unique<UpdateCycleThread>(*m_updateCycle);
-    m_cycleThread->Start();
-
+// The icon is made once a tray host is there, at start-up or later.
+bool CClientApp::ShowTray(const std::string& tooltip) {
+    m_tooltip = tooltip;
     connect(&m_trayLook, &QTimer::timeout, this, [this] {
         const TrayWatch::Step step = LookAtTray();
         if (step.sayNoTray)
@@ -88,11 +65,10 @@ void CClientApp::InitInstance() {
             ShowProperties();
     });
     m_trayLook.start(m_hooks.trayLook);
+    const TrayWatch::Step tray = LookAtTray();
     if (tray.sayNoTray)
         SayNoTray();
-    if (!tray.showProperties && ClientSettingsView(m_ports.settings).DomainCount() != 0)
-        return;
-    OnProperties();
+    return !tray.showProperties;
 }
 
 TrayWatch::Step CClientApp::LookAtTray() {
@@ -101,12 +77,15 @@ TrayWatch::Step CClientApp::LookAtTray() {
     for (TrayKind kind : {TrayKind::StatusNotifier, TrayKind::XEmbed}) {
         if (!m_hooks.trayHostPresent(kind))
             continue;
-        if (m_trayIcon->Create(kTooltip, QIcon(QStringLiteral(":/icons/tray-32.png")), kind)) {
-            connect(m_trayIcon->Action(TrayCommand::WebInterface), &QAction::triggered, this,
-                    &CClientApp::OnWebInterface);
-            connect(m_trayIcon->Action(TrayCommand::Homepage), &QAction::triggered, this, &CClientApp::OnHomepage);
-            connect(m_trayIcon->Action(TrayCommand::Properties), &QAction::triggered, this, &CClientApp::OnProperties);
-            connect(m_trayIcon->Action(TrayCommand::Exit), &QAction::triggered, this, &CClientApp::OnExit);
+        if (m_trayIcon->Create(m_tooltip, QIcon(QStringLiteral(":/icons/tray-32.png")), kind)) {
+            const auto command = [this](TrayCommand item, void (DesktopSession::*handler)()) {
+                connect(m_trayIcon->Action(item), &QAction::triggered, this,
+                        [this, handler] { (m_session.*handler)(); });
+            };
+            command(TrayCommand::WebInterface, &DesktopSession::OnWebInterface);
+            command(TrayCommand::Homepage, &DesktopSession::OnHomepage);
+            command(TrayCommand::Properties, &DesktopSession::OnProperties);
+            command(TrayCommand::Exit, &DesktopSession::OnExit);
         }
         return m_trayWatch.Observe(true);
     }
@@ -115,7 +94,7 @@ TrayWatch::Step CClientApp::LookAtTray() {
 
 void CClientApp::ShowProperties() {
     if (m_propertiesOpen == 0) {
-        OnProperties();
+        m_session.OnProperties();
         return;
     }
     for (QWidget* window : QApplication::topLevelWidgets())
@@ -125,41 +104,36 @@ void CClientApp::ShowProperties() {
         }
 }
 
-void CClientApp::OnWebInterface() {
-    m_hooks.openUrl(ToUrl(ServiceEndpoints(m_ports.settings).WebInterfacePage()));
+void CClientApp::HideTray() {
+    m_trayLook.stop();
+    m_trayIcon->HideIcon();
 }
 
-void CClientApp::OnHomepage() {
-    m_hooks.openUrl(ToUrl(ServiceEndpoints(m_ports.settings).HomePage()));
+void CClientApp::ShowSplash(std::chrono::milliseconds time) {
+    // The splash deletes itself once shown; one that could not be shown is deleted here.
+    auto* splash = new CSplashWnd(QStringLiteral(":/bitmaps/splash.png"), m_hooks.splashTime.value_or(time));
+    if (!splash->Create())
+        delete splash;
 }
 
-void CClientApp::OnProperties() {
+void CClientApp::RunProperties(DialogContext& context) {
     ++m_propertiesOpen;
-    m_hooks.runProperties(m_dialogContext);
+    m_hooks.runProperties(context);
     --m_propertiesOpen;
 }
 
-void CClientApp::OnExit() {
-    m_trayIcon->HideIcon();
-    m_ports.sound.PlaySoundCue("OUCH");
-    ExitProcess(0);
+void CClientApp::OpenUrl(const std::string& url) {
+    m_hooks.openUrl(QUrl(Latin1(url)));
 }
 
-void CClientApp::ExitProcess(int code) {
-    if (m_exitCode)
-        return;
+void CClientApp::CloseNotices() {
+    m_notices->ReleaseAll();
+}
+
+// Every running event loop returns, the dialogs' own included.
+void CClientApp::EndProcess(int code) {
     m_exitCode = code;
-    m_trayLook.stop();
-    StopEngine();
     QCoreApplication::exit(code);
-}
-
-void CClientApp::StopEngine() {
-    // Released first: the update thread may be waiting for a box to close.
-    if (m_notices)
-        m_notices->ReleaseAll();
-    if (m_cycleThread)
-        m_cycleThread->Stop();
 }
 
 } // namespace zelto

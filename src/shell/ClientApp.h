@@ -1,11 +1,8 @@
 #pragma once
 
+#include "desktop/DesktopSession.h"
+#include "desktop/TrayWatch.h"
 #include "shell/TrayHost.h"
-#include "shell/TrayWatch.h"
-#include "ui/DialogContext.h"
-#include "update/EnginePorts.h"
-#include "update/UpdateCycle.h"
-#include "update/UpdateCycleThread.h"
 
 #include <QObject>
 #include <QTimer>
@@ -18,45 +15,27 @@
 
 namespace zelto {
 
-class AutodialSetting;
 class CSystemTray;
-class Clock;
 class DesktopNotices;
-class HostAddresses;
-class HttpSessionFactory;
 class SettingsFile;
-class SoundPlayer;
-
-// The outside world the application is built on: the engine's ports less the notices, which the
-// application provides itself.
-struct ShellPorts {
-    SettingsFile& settings;
-    HttpSessionFactory& http;
-    AutodialSetting& autodial;
-    HostAddresses& addresses;
-    Clock& clock;
-    SoundPlayer& sound;
-};
 
 // The desktop actions and timings, replaced in tests.
 struct ShellHooks {
     std::function<void(const QUrl&)> openUrl;          // opens a page in the user's browser
-    std::function<void(DialogContext&)> runProperties; // runs the Properties dialog modally
+    std::function<void(DialogContext&)> runProperties; // runs the Properties dialog
     std::function<bool(TrayKind)> trayHostPresent = &TrayHostPresent;
-    std::chrono::milliseconds splashTime{2000};
-    std::chrono::milliseconds trayLook{2000}; // how often the client looks whether its icon can show
+    std::optional<std::chrono::milliseconds> splashTime; // the session's own unless given
+    std::chrono::milliseconds trayLook{2000};            // how often the client looks whether its icon can show
     CycleTiming timing{};
 };
 
-// The application: starts the tray icon, the splash and the update thread, carries out the tray commands,
-// and ends the program. Lives on the GUI thread; one per process, owned by its caller.
-class CClientApp : public QObject {
+// The Qt skin of the desktop session: the tray icon and its menu, the splash, the notices and the event
+// loop. Lives on the GUI thread; one per process, owned by its caller.
+class CClientApp : public QObject, private DesktopShell {
     Q_OBJECT
 
 public:
-    static constexpr const char* kTooltip = "Zelto Premium Online!";
-
-    CClientApp(ShellPorts ports, ShellHooks hooks);
+    CClientApp(SettingsFile& settings, const PlatformPorts& platform, ShellHooks hooks);
     ~CClientApp() override;
     CClientApp(const CClientApp&) = delete;
     CClientApp& operator=(const CClientApp&) = delete;
@@ -65,44 +44,34 @@ public:
     // dialog has closed. Check ExitRequested afterwards: the dialog's Quit ends the program.
     void InitInstance();
 
-    // The tray icon; nullptr before InitInstance.
-    CSystemTray* TrayIcon() const { return m_trayIcon.get(); }
-
-public slots:
-    // The tray menu's commands.
-    void OnWebInterface();
-    void OnHomepage();
-    void OnProperties();
-    void OnExit();
-
-public:
     // Brings the Properties dialog up: raises the one open, or opens it. For a user who cannot reach the
     // tray, and for a second start of the client, which hands over to this one.
     void ShowProperties();
 
-    // Stops the update thread (waiting for it), releases every message box and makes every running event
-    // loop return with code. Called by Exit and by the dialogs' Quit; later calls do nothing.
-    void ExitProcess(int code);
+    CSystemTray* TrayIcon() const { return m_trayIcon.get(); }
     bool ExitRequested() const { return m_exitCode.has_value(); }
     int ExitCode() const { return m_exitCode.value_or(0); }
 
 private:
-    void StopEngine();
+    bool ShowTray(const std::string& tooltip) override;
+    void HideTray() override;
+    void ShowSplash(std::chrono::milliseconds time) override;
+    void RunProperties(DialogContext& context) override;
+    void OpenUrl(const std::string& url) override;
+    void CloseNotices() override;
+    void EndProcess(int code) override;
     // Looks at the tray host, makes the icon once there is one, and tells what is due.
     TrayWatch::Step LookAtTray();
 
-    ShellPorts m_ports;
     ShellHooks m_hooks;
-    DialogContext m_dialogContext;
     std::unique_ptr<CSystemTray> m_trayIcon;
     std::unique_ptr<DesktopNotices> m_notices;
-    std::unique_ptr<EnginePorts> m_enginePorts;
-    std::unique_ptr<UpdateCycle> m_updateCycle;
-    std::unique_ptr<UpdateCycleThread> m_cycleThread;
     std::optional<int> m_exitCode;
+    std::string m_tooltip; // for an icon made later
     TrayWatch m_trayWatch;
     QTimer m_trayLook;
     int m_propertiesOpen = 0;
+    DesktopSession m_session; // last: its update cycle stops before the notices and the icon go
 };
 
 } // namespace zelto

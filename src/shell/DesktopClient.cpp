@@ -57,9 +57,7 @@ int RunDesktopClient(const std::filesystem::path& settingsPath, const PlatformPo
         CPropertiesDlg dialog(context);
         RunDialog(dialog);
     };
-    CClientApp client(
-        ShellPorts{settings, platform.http, platform.autodial, platform.addresses, platform.clock, platform.sound},
-        std::move(hooks));
+    CClientApp client(settings, platform, std::move(hooks));
     // A second start on the same settings file finds this one from now on, the first-run dialog included.
     HandOverServer handOver(settingsPath, [&client] { client.ShowProperties(); });
     client.InitInstance();

@@ -1,35 +1,17 @@
 #include "shell/DesktopNotices.h"
 
+#include "desktop/DesktopTexts.h"
 #include "platform/SettingsText.h"
-#include "shell/DialogRun.h"
 #include "shell/SystemTray.h"
-#include "update/PrintableText.h"
+#include "ui/MessageBox.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
-#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
 
 namespace zelto {
-
-namespace {
-
-// How the log marks each outcome after the program's name: nothing for a routine one, like a compiler otherwise.
-const char* LogLabel(ExchangeOutcome outcome) {
-    switch (WeightOf(outcome)) {
-    case OutcomeWeight::Routine:
-        return "";
-    case OutcomeWeight::Warning:
-        return "warning: ";
-    case OutcomeWeight::Failure:
-        break;
-    }
-    return "error: ";
-}
-
-} // namespace
 
 DesktopNotices::DesktopNotices(CSystemTray* tray) : m_tray(tray) {}
 
@@ -38,45 +20,23 @@ DesktopNotices::~DesktopNotices() {
 }
 
 void DesktopNotices::ShowMessage(const std::string& text) {
-    const QString message = QString::fromStdString(ShownText(text));
-    auto waiter = std::make_shared<Waiter>();
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_released)
-            return;
-        m_waiters.push_back(waiter);
-    }
-    if (QThread::currentThread() == thread()) {
-        ShowBox(waiter, message);
+    if (m_released)
         return;
-    }
+    const QString message = QString::fromStdString(ShownText(text));
     QMetaObject::invokeMethod(
-        this, [this, waiter, message] { ShowBox(waiter, message); }, Qt::QueuedConnection);
-    std::unique_lock lock(m_mutex);
-    m_finished.wait(lock, [&] { return waiter->done; });
+        this, [this, message] { ShowBox(message); }, Qt::QueuedConnection);
 }
 
-void DesktopNotices::ShowBox(const std::shared_ptr<Waiter>& waiter, const QString& text) {
-    {
-        std::lock_guard lock(m_mutex);
-        if (waiter->done)
-            return;
-    }
-    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), text, QMessageBox::Ok);
-    box.setObjectName(QStringLiteral("noticeBox"));
-    m_openBoxes.emplace_back(&box);
-    RunDialog(box);
-    std::erase_if(m_openBoxes, [&](const QPointer<QMessageBox>& open) { return open == &box || open.isNull(); });
-    Finish(waiter);
-}
-
-void DesktopNotices::Finish(const std::shared_ptr<Waiter>& waiter) {
-    {
-        std::lock_guard lock(m_mutex);
-        waiter->done = true;
-        std::erase(m_waiters, waiter);
-    }
-    m_finished.notify_all();
+void DesktopNotices::ShowBox(const QString& text) {
+    if (m_released)
+        return;
+    std::erase_if(m_openBoxes, [](const QPointer<QMessageBox>& open) { return open.isNull(); });
+    QMessageBox* box = MakeWarningMessage(nullptr, text).release();
+    box->setObjectName(QStringLiteral("noticeBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    m_openBoxes.emplace_back(box);
+    box->show();
 }
 
 bool DesktopNotices::SetTooltipText(const std::string& text) {
@@ -85,23 +45,16 @@ bool DesktopNotices::SetTooltipText(const std::string& text) {
 
 void DesktopNotices::LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) {
     if (qEnvironmentVariableIsSet("ZELTO_LOG_EXCHANGES"))
-        std::fprintf(stderr, "%s: %s%s -> %s\n", QCoreApplication::applicationName().toLocal8Bit().constData(),
-                     LogLabel(outcome), PrintableText(maskedUrl).c_str(),
-                     PrintableText(ShortenedServerText(text)).c_str());
+        std::fprintf(stderr, "%s: %s\n", QCoreApplication::applicationName().toLocal8Bit().constData(),
+                     ExchangeLogLine(maskedUrl, outcome, text).c_str());
 }
 
 void DesktopNotices::ReleaseAll() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_released = true;
-        for (const auto& waiter : m_waiters)
-            waiter->done = true;
-        m_waiters.clear();
-    }
-    m_finished.notify_all();
+    m_released = true;
     for (const QPointer<QMessageBox>& box : m_openBoxes)
         if (box)
-            box->reject();
+            box->close();
+    m_openBoxes.clear();
 }
 
 } // namespace zelto

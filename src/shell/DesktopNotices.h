@@ -5,9 +5,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include <condition_variable>
-#include <memory>
-#include <mutex>
+#include <atomic>
 #include <vector>
 
 class QMessageBox;
@@ -16,35 +14,28 @@ namespace zelto {
 
 class CSystemTray;
 
-// The engine's notices on the desktop: message boxes shown by the GUI thread while the calling thread waits
-// for the user to close them, and the tray icon's tooltip.
+// The engine's notices on the desktop: message boxes shown by the GUI thread, and the tray icon's tooltip.
 class DesktopNotices : public QObject, public Notices {
 public:
     explicit DesktopNotices(CSystemTray* tray);
     ~DesktopNotices() override;
 
-    // OK button, warning icon, the application's name as caption; the caller waits, the tray stays usable.
-    // Returns when the user closed the box, or at once after ReleaseAll.
+    // OK button, warning icon, the application's name as caption. The box is handed to the GUI thread and
+    // the caller goes on at once: one domain's message never holds up the others. It stays until the user
+    // closes it, or until ReleaseAll.
     void ShowMessage(const std::string& text) override;
     bool SetTooltipText(const std::string& text) override;
     // A line on stderr when ZELTO_LOG_EXCHANGES is set, failures marked; nothing otherwise.
     void LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) override;
 
-    // On the way out: closes the open boxes, releases every waiting thread and shows no box from now on.
+    // On the way out (GUI thread): closes the open boxes and shows none from now on.
     void ReleaseAll();
 
 private:
-    struct Waiter {
-        bool done = false;
-    };
-    void ShowBox(const std::shared_ptr<Waiter>& waiter, const QString& text);
-    void Finish(const std::shared_ptr<Waiter>& waiter);
+    void ShowBox(const QString& text);
 
     CSystemTray* m_tray;
-    std::mutex m_mutex;
-    std::condition_variable m_finished;
-    bool m_released = false;
-    std::vector<std::shared_ptr<Waiter>> m_waiters;
+    std::atomic<bool> m_released{false};
     std::vector<QPointer<QMessageBox>> m_openBoxes; // GUI thread only
 };
 

@@ -1,7 +1,5 @@
 #include "shell/SystemTray.h"
 
-#include "platform/SettingsText.h"
-
 #include <QAction>
 #include <QCursor>
 #include <QFont>
@@ -14,12 +12,27 @@ namespace zelto {
 
 namespace {
 
-QString Shown(std::string_view text) {
-    return QString::fromStdString(ShownText(text));
+QString Utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QString CutTooltip(const std::string& text) {
-    return Shown(std::string_view(text).substr(0, CSystemTray::kMaxTooltip));
+    return Utf8(TrayState::Tooltip(text));
+}
+
+// A StatusNotifierItem host draws the menu itself and activates the icon with its own single click.
+TrayState::Click ClickOf(QSystemTrayIcon::ActivationReason reason, TrayKind kind) {
+    const bool hostsMenu = kind == TrayKind::StatusNotifier;
+    switch (reason) {
+    case QSystemTrayIcon::Context:
+        return hostsMenu ? TrayState::Click::Other : TrayState::Click::RightButton;
+    case QSystemTrayIcon::Trigger:
+        return hostsMenu ? TrayState::Click::DoubleClick : TrayState::Click::Other;
+    case QSystemTrayIcon::DoubleClick:
+        return TrayState::Click::DoubleClick;
+    default:
+        return TrayState::Click::Other;
+    }
 }
 
 // For checks that drive the real tray under a private X server: the entries as the menu opens.
@@ -43,8 +56,8 @@ bool CSystemTray::Create(const std::string& tooltip, const QIcon& icon, TrayKind
     m_menu = std::make_unique<QMenu>();
     m_menu->setObjectName(QStringLiteral("trayMenu"));
     for (const TrayMenuEntry& entry : kTrayMenu) {
-        QAction* action = m_menu->addAction(Shown(entry.text));
-        action->setStatusTip(Shown(entry.prompt));
+        QAction* action = m_menu->addAction(Utf8(entry.text));
+        action->setStatusTip(Utf8(entry.prompt));
         m_actions[entry.command] = action;
     }
     QAction* byDefault = m_menu->actions().constFirst();
@@ -65,7 +78,7 @@ bool CSystemTray::Create(const std::string& tooltip, const QIcon& icon, TrayKind
     std::lock_guard lock(m_mutex);
     m_icon->setToolTip(CutTooltip(m_pendingTooltip.empty() ? tooltip : m_pendingTooltip));
     m_icon->show();
-    m_enabled = true;
+    m_state.SetAdded(true);
     return true;
 }
 
@@ -76,9 +89,9 @@ QAction* CSystemTray::Action(TrayCommand command) const {
 
 bool CSystemTray::SetTooltipText(const std::string& text) {
     std::lock_guard lock(m_mutex);
-    if (!m_enabled)
+    if (!m_state.Added())
         m_pendingTooltip = text;
-    if (!m_enabled || m_hidden)
+    if (!m_state.Shown())
         return false;
     // The icon belongs to the GUI thread: the change is handed over to it.
     QMetaObject::invokeMethod(m_icon.get(), [this, tip = CutTooltip(text)] { m_icon->setToolTip(tip); });
@@ -88,39 +101,33 @@ bool CSystemTray::SetTooltipText(const std::string& text) {
 void CSystemTray::HideIcon() {
     {
         std::lock_guard lock(m_mutex);
-        if (!m_enabled || m_hidden)
+        if (!m_state.Hide())
             return;
-        m_hidden = true;
     }
     m_icon->hide();
 }
 
 bool CSystemTray::IsEnabled() const {
     std::lock_guard lock(m_mutex);
-    return m_enabled;
+    return m_state.Added();
 }
 
 bool CSystemTray::IsHidden() const {
     std::lock_guard lock(m_mutex);
-    return m_hidden;
+    return m_state.Hidden();
 }
 
 bool CSystemTray::OnTrayNotification(QSystemTrayIcon::ActivationReason reason) {
     if (!m_menu)
         return false;
-    switch (reason) {
-    case QSystemTrayIcon::Context:
-        if (m_kind == TrayKind::XEmbed)
-            ShowPopupMenu();
+    switch (TrayState::ReactionTo(ClickOf(reason, m_kind))) {
+    case TrayState::Reaction::OpenMenu:
+        ShowPopupMenu();
         break;
-    case QSystemTrayIcon::Trigger:
-        if (m_kind == TrayKind::StatusNotifier)
-            m_menu->defaultAction()->trigger();
-        break;
-    case QSystemTrayIcon::DoubleClick:
+    case TrayState::Reaction::RunDefaultItem:
         m_menu->defaultAction()->trigger();
         break;
-    default:
+    case TrayState::Reaction::Nothing:
         break;
     }
     return true;

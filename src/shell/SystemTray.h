@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/TrayState.h"
 #include "shell/TrayCommands.h"
 #include "shell/TrayHost.h"
 
@@ -23,9 +24,6 @@ namespace zelto {
 // everything else runs on the GUI thread.
 class CSystemTray {
 public:
-    // The tooltip holds at most this many characters; longer texts are cut.
-    static constexpr std::size_t kMaxTooltip = 63;
-
     CSystemTray();
     ~CSystemTray();
     CSystemTray(const CSystemTray&) = delete;
@@ -58,9 +56,8 @@ public:
 private:
     void ShowPopupMenu();
 
-    mutable std::mutex m_mutex; // guards the two flags against the update thread's tooltip changes
-    bool m_enabled = false;
-    bool m_hidden = false;
+    mutable std::mutex m_mutex; // guards the state against the update thread's tooltip changes
+    TrayState m_state;
     TrayKind m_kind = TrayKind::XEmbed;
     std::string m_pendingTooltip; // set before the icon was made
     std::unique_ptr<QSystemTrayIcon> m_icon;

@@ -1,7 +1,5 @@
 #include "ui/IgnoreIpDlg.h"
 
-#include "config/IgnoreList.h"
-#include "settings/SettingsFile.h"
 #include "ui/AppIcons.h"
 #include "ui/DialogIds.h"
 #include "ui/DialogTemplate.h"
@@ -17,12 +15,11 @@ namespace zelto {
 using namespace ignore_ids;
 
 CIgnoreIpDlg::CIgnoreIpDlg(SettingsFile& settings, QWidget* parent)
-    : QDialog(parent), m_settings(settings), m_showMessage(&ShowWarningMessage) {
+    : QDialog(parent), m_model(settings, *this), m_showMessage(&ShowWarningMessage) {
     setObjectName(QStringLiteral("CIgnoreIpDlg"));
     setWindowTitle(QStringLiteral("Zelto Ignore IP List"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowIcon(ApplicationIcon());
-    m_ignoreList = QString::fromStdString(BuildIgnoreListText(m_settings));
 
     auto* layout = new DialogTemplate(this, 186, 130);
     const auto button = [&](int id, const QString& text, int x, int y) {
@@ -67,7 +64,7 @@ CIgnoreIpDlg::CIgnoreIpDlg(SettingsFile& settings, QWidget* parent)
     layout->PlaceFrame(frame, 7, 5, 172, 96);
     frame->lower(); // behind the controls it frames, so that clicks reach them
 
-    ShowList();
+    ShowList(m_model.ListText());
     m_ipAddress->setFocus();
 }
 
@@ -76,25 +73,21 @@ void CIgnoreIpDlg::SetMessageBox(MessageBoxFn showMessage) {
 }
 
 void CIgnoreIpDlg::OnAddIp() {
-    const bool written = AddIgnoredAddress(m_settings, m_ipAddress->Address());
-    m_ignoreList = QString::fromStdString(BuildIgnoreListText(m_settings));
-    ShowList();
-    if (!written)
-        m_showMessage(this, WriteFailedText(QString::fromStdString(m_settings.Path().string())));
+    m_model.OnAddIp(m_ipAddress->Address());
 }
 
 void CIgnoreIpDlg::OnRemoveIp() {
-    const IgnoreRemoval removal = RemoveIgnoredAddress(m_settings, m_ipAddress->Address());
-    m_ignoreList = QString::fromStdString(BuildIgnoreListText(m_settings));
-    ShowList();
-    if (removal == IgnoreRemoval::WriteFailed)
-        m_showMessage(this, WriteFailedText(QString::fromStdString(m_settings.Path().string())));
+    m_model.OnRemoveIp(m_ipAddress->Address());
 }
 
-void CIgnoreIpDlg::ShowList() {
-    QString lines = m_ignoreList;
+void CIgnoreIpDlg::ShowList(const std::string& text) {
+    QString lines = QString::fromStdString(text);
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_listBox->setPlainText(lines);
+}
+
+void CIgnoreIpDlg::ShowMessage(const std::string& text) {
+    m_showMessage(this, QString::fromStdString(text));
 }
 
 } // namespace zelto

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/IgnoreListModel.h"
 #include "ui/MessageBox.h"
 
 #include <QDialog>
@@ -12,9 +13,9 @@ namespace zelto {
 class CIpAddressCtrl;
 class SettingsFile;
 
-// The Ignore IP List dialog: the addresses detection must never report. Add IP and Remove IP write at once;
-// OK and Cancel only close.
-class CIgnoreIpDlg : public QDialog {
+// The Ignore IP List dialog's Qt skin over the one model: the addresses detection must never report. Add IP
+// and Remove IP write at once; OK and Cancel only close.
+class CIgnoreIpDlg : public QDialog, private IgnoreListView {
     Q_OBJECT
 
 public:
@@ -24,16 +25,16 @@ public:
     void SetMessageBox(MessageBoxFn showMessage);
 
     CIpAddressCtrl* m_ipAddress = nullptr;
-    QString m_ignoreList; // BuildIgnoreListText: every entry followed by "\r\n"
 
 public slots:
     void OnAddIp();
     void OnRemoveIp();
 
 private:
-    void ShowList();
+    void ShowList(const std::string& text) override;
+    void ShowMessage(const std::string& text) override;
 
-    SettingsFile& m_settings;
+    IgnoreListModel m_model;
     MessageBoxFn m_showMessage;
     QPlainTextEdit* m_listBox = nullptr;
 };

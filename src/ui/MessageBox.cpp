@@ -19,8 +19,4 @@ QString MessageCaption() {
     return name.isEmpty() ? QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() : name;
 }
 
-QString WriteFailedText(const QString& settingsPath) {
-    return QStringLiteral("The settings could not be saved to %1.").arg(settingsPath);
-}
-
 } // namespace zelto

@@ -21,7 +21,4 @@ void ShowWarningMessage(QWidget* parent, const QString& text);
 // The application's name, or the executable's base name when none was set.
 QString MessageCaption();
 
-// Told when a settings write failed, so that a change the user made is never lost in silence.
-QString WriteFailedText(const QString& settingsPath);
-
 } // namespace zelto

@@ -1,11 +1,5 @@
 #include "ui/PropertiesDlg.h"
 
-#include "config/AddressMethod.h"
-#include "config/DomainList.h"
-#include "config/FreshIpUpdate.h"
-#include "platform/SettingsText.h"
-#include "platform/SoundPlayer.h"
-#include "settings/SettingsFile.h"
 #include "ui/AboutDlg.h"
 #include "ui/AppIcons.h"
 #include "ui/DialogIds.h"
@@ -29,9 +23,6 @@ namespace {
 
 using namespace properties_ids;
 
-const QString kPrompt = QStringLiteral("Please enter domain(e.g. zelto or microsoft), top level(e.g. com or net) and "
-                                       "password(6-8 characters) below. ");
-
 // The banner keeps its proportions inside whatever size the font gives its frame.
 class BannerLabel : public QLabel {
 public:
@@ -44,25 +35,10 @@ protected:
     }
 };
 
-// The fresh IP update blocks the dialog while its requests run; the cursor says so.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 } // namespace
 
 CPropertiesDlg::CPropertiesDlg(DialogContext& context, QWidget* parent)
-    : QDialog(parent), m_context(context), m_showMessage(&ShowWarningMessage) {
-    if (ClientSettingsView(m_context.settings).DomainCount() != 0)
-        m_status = QString::fromStdString(ShownText(BuildDomainListText(m_context.settings)));
-    else
-        m_status = kPrompt; // shown only here: later changes show the list or a message
-    SetMethod(LoadDialogMethod(m_context.settings));
-
+    : QDialog(parent), m_context(context), m_model(context, *this), m_showMessage(&ShowWarningMessage) {
     CreateControls();
     OnInitDialog();
 }
@@ -179,8 +155,8 @@ void CPropertiesDlg::CreateControls() {
 }
 
 void CPropertiesDlg::OnInitDialog() {
-    PushFields();
-    m_passwordBox->setMaxLength(kPasswordMaxLength);
+    ShowTexts(m_model.Fields());
+    m_passwordBox->setMaxLength(static_cast<int>(kPasswordMaxLength));
 
     // The window manager's system menu takes no items here: the About command lives in the dialog's
     // context menu and on F1.
@@ -192,37 +168,53 @@ void CPropertiesDlg::OnInitDialog() {
     addAction(about);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
-    m_methodButtons[static_cast<std::size_t>(m_method)]->setChecked(true);
+    m_methodButtons[static_cast<std::size_t>(m_model.Fields().method)]->setChecked(true);
 
-    m_ipAddress->SetAddress(LoadFixedAddress(m_context.settings));
+    m_ipAddress->SetAddress(m_model.Fields().fixedAddress);
     m_domainBox->setFocus();
 }
 
 void CPropertiesDlg::PullFields() {
     if (m_pushing)
-        return; // a box set by PushFields must not pull the boxes not yet set over their fields
-    m_domain = m_domainBox->text();
-    m_topLevel = m_topLevelBox->text();
-    m_password = m_passwordBox->text();
+        return; // a box set by ShowTexts must not pull the boxes not yet set over their fields
+    m_model.OnEdited(
+        {m_domainBox->text().toStdString(), m_topLevelBox->text().toStdString(), m_passwordBox->text().toStdString()});
 }
 
-void CPropertiesDlg::PushFields() {
-    // Only changed texts are set, so that pushing never moves the cursor of a box the user is typing in.
-    const auto push = [](QLineEdit* box, const QString& text) {
-        if (box->text() != text)
-            box->setText(text);
+void CPropertiesDlg::ShowTexts(const PropertiesFields& fields) {
+    const auto push = [](QLineEdit* box, const std::string& text) {
+        const QString shown = QString::fromStdString(text);
+        if (box->text() != shown)
+            box->setText(shown);
     };
     m_pushing = true;
-    push(m_domainBox, m_domain);
-    push(m_topLevelBox, m_topLevel);
-    push(m_passwordBox, m_password);
+    push(m_domainBox, fields.input.domain);
+    push(m_topLevelBox, fields.input.topLevel);
+    push(m_passwordBox, fields.input.password);
     m_pushing = false;
-    if (m_statusBox->toPlainText() != m_status)
-        m_statusBox->setPlainText(m_status);
+    const QString status = QString::fromStdString(fields.status);
+    if (m_statusBox->toPlainText() != status)
+        m_statusBox->setPlainText(status);
+}
+
+void CPropertiesDlg::ShowMessage(const std::string& text) {
+    m_showMessage(this, QString::fromStdString(text));
+}
+
+// The fresh IP update blocks the dialog while its requests run; the cursor says so.
+void CPropertiesDlg::SetBusy(bool busy) {
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void CPropertiesDlg::CloseDialog() {
+    QDialog::accept();
 }
 
 void CPropertiesDlg::SetMethod(AddressMethod method) {
-    m_method = method;
+    m_model.OnMethodChosen(method);
     // The group is one tab stop, at the button selected; the arrow keys move within it.
     for (QRadioButton* button : m_methodButtons) {
         if (button)
@@ -231,20 +223,12 @@ void CPropertiesDlg::SetMethod(AddressMethod method) {
 }
 
 void CPropertiesDlg::OnOK() {
-    // A method the user chose and then lost would be found out only when updates go wrong: the dialog
-    // stays open, so that OK can be tried again.
-    if (!SaveAddressMethod(m_context.settings, m_method, m_ipAddress->Address())) {
-        ReportWriteFailure();
-        return;
-    }
-    QDialog::accept();
+    m_model.OnOK(m_ipAddress->Address());
 }
 
 void CPropertiesDlg::OnCancel() {
-    m_context.hideTrayIcon();
-    m_context.sound.PlaySoundCue("OUCH");
-    m_context.exitProcess(0);
-    // Reached only where exitProcess returns, as in tests.
+    m_model.OnCancel();
+    // The program is leaving; the dialog goes with it.
     QDialog::reject();
 }
 
@@ -258,39 +242,20 @@ void CPropertiesDlg::reject() {
 
 void CPropertiesDlg::OnAddDomain() {
     PullFields();
-    ShowOutcome(AddTypedDomain(m_context.settings,
-                               {m_domain.toStdString(), m_topLevel.toStdString(), m_password.toStdString()}));
+    m_model.OnAddDomain();
 }
 
 void CPropertiesDlg::OnRemoveDomain() {
     PullFields();
-    ShowOutcome(RemoveTypedDomain(m_context.settings,
-                                  {m_domain.toStdString(), m_topLevel.toStdString(), m_password.toStdString()}));
+    m_model.OnRemoveDomain();
 }
 
 void CPropertiesDlg::OnClearAllDomains() {
-    ShowOutcome(ClearDomains(m_context.settings));
-}
-
-void CPropertiesDlg::ShowOutcome(const DomainOutcome& outcome) {
-    m_status = QString::fromStdString(ShownText(outcome.status));
-    if (outcome.clearInputs) {
-        m_domain.clear();
-        m_topLevel.clear();
-        m_password.clear();
-    }
-    PushFields();
-    if (outcome.writeFailed)
-        ReportWriteFailure();
+    m_model.OnClearAllDomains();
 }
 
 void CPropertiesDlg::OnForceIpUpdate() {
-    FreshIpUpdateOutcome outcome;
-    {
-        const WaitCursor wait;
-        outcome = RunFreshIpUpdate(m_context.settings, m_context.http, m_context.sound);
-    }
-    m_showMessage(this, QString::fromStdString(ShownText(outcome.message)));
+    m_model.OnForceIpUpdate();
 }
 
 void CPropertiesDlg::OnIgnoreIpList() {
@@ -302,10 +267,6 @@ void CPropertiesDlg::OnIgnoreIpList() {
 void CPropertiesDlg::OnAbout() {
     CAboutDlg dialog(this);
     dialog.exec();
-}
-
-void CPropertiesDlg::ReportWriteFailure() {
-    m_showMessage(this, WriteFailedText(QString::fromStdString(m_context.settings.Path().string())));
 }
 
 } // namespace zelto

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "config/AddressMethod.h"
-#include "ui/DialogContext.h"
+#include "desktop/PropertiesModel.h"
 #include "ui/MessageBox.h"
 
 #include <QDialog>
@@ -16,11 +15,10 @@ class QRadioButton;
 namespace zelto {
 
 class CIpAddressCtrl;
-struct DomainOutcome;
 
-// The Properties dialog: the domain list, the address method and fixed address, the ignore list, the fresh
-// IP update and the About box. Quit (and every other way of cancelling) ends the program.
-class CPropertiesDlg : public QDialog {
+// The Properties dialog's Qt skin: the widgets of template 102 over the one model. Quit (and every other way
+// of cancelling) ends the program.
+class CPropertiesDlg : public QDialog, private PropertiesView {
     Q_OBJECT
 
 public:
@@ -29,16 +27,7 @@ public:
     // Replaces the message box of Force IP Update and of failed writes.
     void SetMessageBox(MessageBoxFn showMessage);
 
-    // The fields the boxes are bound to: pulled after every edit, pushed after every domain operation.
     CIpAddressCtrl* m_ipAddress = nullptr;
-    QString m_password;
-    QString m_status;
-    QString m_topLevel;
-    QString m_domain;
-    // The address method shown.
-    AddressMethod m_method = AddressMethod::Both;
-
-    static constexpr int kPasswordMaxLength = 8;
 
 public slots:
     void OnOK();
@@ -60,12 +49,15 @@ protected:
 private:
     void CreateControls();
     void PullFields();
-    void PushFields();
     void SetMethod(AddressMethod method);
-    void ShowOutcome(const DomainOutcome& outcome);
-    void ReportWriteFailure();
+
+    void ShowTexts(const PropertiesFields& fields) override;
+    void ShowMessage(const std::string& text) override;
+    void SetBusy(bool busy) override;
+    void CloseDialog() override;
 
     DialogContext& m_context;
+    PropertiesModel m_model;
     MessageBoxFn m_showMessage;
     QPlainTextEdit* m_statusBox = nullptr;
     QLineEdit* m_domainBox = nullptr;

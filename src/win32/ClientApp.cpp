@@ -1,14 +1,9 @@
 #include "win32/ClientApp.h"
 
 #include "ResourceIds.h"
-#include "platform/SoundPlayer.h"
 #include "platform/windows/WideText.h"
 #include "platform/windows/WindowsSockets.h"
 #include "settings/SettingsFile.h"
-#include "update/ClientSettings.h"
-#include "update/EnginePorts.h"
-#include "update/ServiceEndpoints.h"
-#include "update/UpdateCycle.h"
 #include "win32/ControlText.h"
 #include "win32/HandOver.h"
 #include "win32/MainFrm.h"
@@ -26,26 +21,10 @@ namespace zelto {
 namespace {
 
 constexpr UINT kTrayCallbackMessage = WM_USER + 10;
-constexpr UINT kSplashTime = 2000;
-// How long the way out waits for the update thread to leave a request.
-constexpr DWORD kStopGrace = 500;
-const char* const kTooltip = "Zelto Premium Online!";
-
-// A thread of the system's own rather than a joining one: the way out waits for it only a moment.
-DWORD WINAPI UpdateWorker(void* param) {
-    static_cast<UpdateCycle*>(param)->RunUpdateCycle();
-    return 0;
-}
 
 } // namespace
 
-CClientApp::CClientApp(SettingsFile& settings, PlatformPorts ports)
-    : m_settings(settings), m_ports(ports), m_dialogContext{settings,
-                                                            ports.http,
-                                                            ports.sound,
-                                                            [this] { m_pTrayIcon->HideIcon(); },
-                                                            [this](int code) { EndProcess(code); },
-                                                            &ShowWarningMessage} {}
+CClientApp::CClientApp(SettingsFile& settings, PlatformPorts ports) : m_settings(settings), m_ports(ports) {}
 
 CClientApp::~CClientApp() = default;
 
@@ -62,28 +41,14 @@ BOOL CClientApp::InitInstance() {
     m_pMainWnd = std::make_unique<CMainFrm>();
     if (!m_pMainWnd->LoadFrame([this](UINT id) { return OnCommand(id); }))
         return FALSE;
-
+    m_pTray = std::make_unique<CSystemTray>();
     // A second start on the same settings file finds it from now on, the first-run dialog included.
     m_pHandOver = std::make_unique<HandOverWindow>();
     m_pHandOver->Create(m_settings.Path(), [this] { ShowProperties(); });
-
-    m_hTrayIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY));
-    m_pTray = std::make_unique<CSystemTray>();
-    // Start-up goes on without an icon; it appears when a notification area does.
-    m_pTray->Create(nullptr, kTrayCallbackMessage, kTooltip, m_hTrayIcon, IDR_TRAYMENU, m_pMainWnd->GetSafeHwnd());
     m_pTrayIcon = m_pTray.get();
-
-    CSplashWnd::Show(IDB_SPLASH, kSplashTime, m_pMainWnd->GetSafeHwnd());
-
     m_pNotices = std::make_unique<WindowsNotices>(*m_pTray);
-    m_pEnginePorts = std::make_unique<EnginePorts>(EnginePorts{m_settings, m_ports, *m_pNotices});
-    m_pUpdateCycle = std::make_unique<UpdateCycle>(*m_pEnginePorts);
-    m_hWorker = CreateThread(nullptr, 0, &UpdateWorker, m_pUpdateCycle.get(), 0, nullptr);
-    if (!m_hWorker)
-        ShowWarningMessage(nullptr, "The update thread could not be started: no domain will be updated.");
-
-    if (ClientSettingsView(m_settings).DomainCount() == 0)
-        OnProperties();
+    m_pSession = std::make_unique<DesktopSession>(m_settings, m_ports, *m_pNotices, static_cast<DesktopShell&>(*this));
+    m_pSession->Start();
     return TRUE;
 }
 
@@ -94,70 +59,70 @@ void CClientApp::Run() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    EndProcess(got == 0 ? static_cast<int>(message.wParam) : 1);
+    ExitProcess(got == 0 ? static_cast<UINT>(message.wParam) : 1);
 }
 
 bool CClientApp::OnCommand(UINT id) {
     switch (id) {
     case ID_WEB_INTERFACE:
-        OnWebInterface();
+        m_pSession->OnWebInterface();
         return true;
     case ID_HOMEPAGE:
-        OnHomepage();
+        m_pSession->OnHomepage();
         return true;
     case ID_PROPERTIES:
-        OnProperties();
+        m_pSession->OnProperties();
         return true;
     case ID_TRAY_EXIT:
-        OnExit();
+        m_pSession->OnExit();
         return true;
     default:
         return false;
     }
 }
 
-void CClientApp::OpenPage(const std::string& url) {
-    // Nothing to report when no program opens the page: the user sees that nothing opened.
-    ShellExecuteW(nullptr, nullptr, Widen(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+// The icon comes when a notification area does, so the user can always reach it.
+bool CClientApp::ShowTray(const std::string& tooltip) {
+    m_hTrayIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY));
+    m_pTray->Create(nullptr, kTrayCallbackMessage, tooltip, m_hTrayIcon, IDR_TRAYMENU, m_pMainWnd->GetSafeHwnd());
+    return true;
 }
 
-void CClientApp::OnWebInterface() {
-    OpenPage(ServiceEndpoints(m_settings).WebInterfacePage());
+void CClientApp::HideTray() {
+    m_pTray->HideIcon();
 }
 
-void CClientApp::OnHomepage() {
-    OpenPage(ServiceEndpoints(m_settings).HomePage());
+void CClientApp::ShowSplash(std::chrono::milliseconds time) {
+    CSplashWnd::Show(IDB_SPLASH, static_cast<UINT>(time.count()), m_pMainWnd->GetSafeHwnd());
 }
 
-void CClientApp::OnProperties() {
+void CClientApp::RunProperties(DialogContext& context) {
     ++m_nPropertiesOpen;
-    CPropertiesDlg dialog(m_dialogContext);
+    CPropertiesDlg dialog(context);
     dialog.DoModal(m_pMainWnd->GetSafeHwnd());
     --m_nPropertiesOpen;
 }
 
 void CClientApp::ShowProperties() {
     if (m_nPropertiesOpen == 0) {
-        OnProperties();
+        m_pSession->OnProperties();
         return;
     }
     // The frame owns the dialogs: its most recently active one is the Properties dialog or a box over it.
     SetForegroundWindow(GetLastActivePopup(m_pMainWnd->GetSafeHwnd()));
 }
 
-void CClientApp::OnExit() {
-    m_pTrayIcon->HideIcon();
-    if (m_pUpdateCycle)
-        m_pUpdateCycle->RequestStop(); // meanwhile the sound plays
-    m_ports.sound.PlaySoundCue("OUCH");
-    SendMessageW(m_pMainWnd->GetSafeHwnd(), WM_CLOSE, 0, 0);
+void CClientApp::OpenUrl(const std::string& url) {
+    // Nothing to report when no program opens the page: the user sees that nothing opened.
+    ShellExecuteW(nullptr, nullptr, Widen(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+void CClientApp::CloseNotices() {
+    m_pNotices->CloseAll();
+}
+
+// The update cycle has stopped by now; the windows go with the process.
 void CClientApp::EndProcess(int code) {
-    if (m_pUpdateCycle)
-        m_pUpdateCycle->RequestStop();
-    if (m_hWorker)
-        WaitForSingleObject(m_hWorker, kStopGrace);
     ExitProcess(static_cast<UINT>(code));
 }
 

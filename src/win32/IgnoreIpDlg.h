@@ -1,15 +1,16 @@
 #pragma once
 
+#include "desktop/IgnoreListModel.h"
 #include "win32/Dialog.h"
-#include "win32/DialogContext.h"
+#include "win32/MessageBox.h"
 
 namespace zelto {
 
 class SettingsFile;
 
-// The Ignore IP List dialog, template 138. "Add IP" and "Remove IP" write the settings file at once;
-// OK and Cancel only close it.
-class CIgnoreIpDlg : public CDialog {
+// The Ignore IP List dialog's Win32 skin, template 138, over the one model. "Add IP" and "Remove IP" write
+// the settings file at once; OK and Cancel only close it.
+class CIgnoreIpDlg : public CDialog, private IgnoreListView {
 public:
     CIgnoreIpDlg(SettingsFile& settings, MessageFn showMessage);
 
@@ -18,13 +19,11 @@ protected:
     bool OnCommand(int id, int notifyCode) override;
 
 private:
-    void OnAddIp();
-    void OnRemoveIp();
-    void ShowList();
+    void ShowList(const std::string& text) override;
+    void ShowMessage(const std::string& text) override;
 
-    SettingsFile& m_settings;
+    IgnoreListModel m_model;
     MessageFn m_showMessage;
-    std::string m_strIgnoreList;
 };
 
 } // namespace zelto

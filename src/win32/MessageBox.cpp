@@ -2,7 +2,6 @@
 
 #include "platform/SettingsText.h"
 #include "platform/windows/WideText.h"
-#include "settings/SettingsFile.h"
 
 namespace zelto {
 
@@ -19,10 +18,6 @@ std::wstring ApplicationName() {
     if (const auto dot = name.find_last_of(L'.'); dot != std::wstring::npos)
         name.erase(dot);
     return name;
-}
-
-std::string WriteFailedText(const SettingsFile& settings) {
-    return "The settings could not be saved to " + Narrow(settings.Path().wstring()) + ".";
 }
 
 } // namespace zelto

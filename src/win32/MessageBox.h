@@ -2,11 +2,13 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace zelto {
 
-class SettingsFile;
+// Shows a message to the user over owner and returns once it has been acknowledged; tests hand in their own.
+using MessageFn = std::function<void(HWND owner, const std::string& text)>;
 
 // The program's message box: the text, an OK button, the exclamation icon and the executable's base name as
 // caption. Returns when the user has closed it; blocks only the calling thread.
@@ -14,8 +16,5 @@ void ShowWarningMessage(HWND owner, const std::string& text);
 
 // The caption of every message box: the executable's base name.
 std::wstring ApplicationName();
-
-// Told when a settings write failed, so that a change the user made is never lost in silence.
-std::string WriteFailedText(const SettingsFile& settings);
 
 } // namespace zelto

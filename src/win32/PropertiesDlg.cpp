@@ -1,71 +1,41 @@
 #include "win32/PropertiesDlg.h"
 
 #include "ResourceIds.h"
-#include "config/AddressMethod.h"
-#include "config/FreshIpUpdate.h"
-#include "platform/SettingsText.h"
-#include "platform/SoundPlayer.h"
-#include "settings/SettingsFile.h"
-#include "update/ClientSettings.h"
 #include "win32/AboutDlg.h"
 #include "win32/ControlText.h"
 #include "win32/IgnoreIpDlg.h"
 #include "win32/IpAddressControl.h"
-#include "win32/MessageBox.h"
 
 #include <commctrl.h>
+
+#include <utility>
 
 namespace zelto {
 
 namespace {
 
-const char* const kPrompt = "Please enter domain(e.g. zelto or microsoft), top level(e.g. com or net) and "
-                            "password(6-8 characters) below. ";
-
-constexpr int MethodButton(AddressMethod method) {
-    switch (method) {
-    case AddressMethod::Server:
-        return IDC_METHOD_SERVER;
-    case AddressMethod::Client:
-        return IDC_METHOD_CLIENT;
-    case AddressMethod::Fixed:
-        return IDC_METHOD_FIXED;
-    case AddressMethod::Both:
-        break;
-    }
-    return IDC_METHOD_BOTH;
-}
+// The radio buttons in the order of the methods' values.
+constexpr int kMethodButtons[] = {IDC_METHOD_SERVER, IDC_METHOD_CLIENT, IDC_METHOD_BOTH, IDC_METHOD_FIXED};
 
 } // namespace
 
-CPropertiesDlg::CPropertiesDlg(DialogContext& context)
-    : CDialog(IDD_PROPERTIES), m_context(context),
-      m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {
-    // The prompt is shown only here: later changes show the list or a message.
-    m_strStatus = ClientSettingsView(m_context.settings).DomainCount() != 0
-                      ? ShownText(BuildDomainListText(m_context.settings))
-                      : std::string(kPrompt);
-    SetMethodFlags(MethodButton(LoadDialogMethod(m_context.settings)));
-}
+CPropertiesDlg::CPropertiesDlg(DialogContext& context, MessageFn showMessage)
+    : CDialog(IDD_PROPERTIES), m_context(context), m_model(context, *this), m_showMessage(std::move(showMessage)),
+      m_hIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 BOOL CPropertiesDlg::OnInitDialog() {
     SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     SendDlgItemMessageW(m_hWnd, IDC_PASSWORD, EM_LIMITTEXT, static_cast<WPARAM>(kPasswordMaxLength), 0);
-    PushFields();
+    ShowTexts(m_model.Fields());
 
     const std::wstring about = LoadResourceString(IDS_ABOUTBOX);
     if (HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE); systemMenu && !about.empty()) {
         AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
         AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
     }
-
-    CheckDlgButton(m_hWnd, IDC_METHOD_BOTH, m_bBoth ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(m_hWnd, IDC_METHOD_CLIENT, m_bClient ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(m_hWnd, IDC_METHOD_SERVER, m_bServer ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(m_hWnd, IDC_METHOD_FIXED, m_bFixed ? BST_CHECKED : BST_UNCHECKED);
-
-    SetAddressFields(GetDlgItem(m_hWnd, IDC_IPADDRESS), LoadFixedAddress(m_context.settings));
+    CheckDlgButton(m_hWnd, kMethodButtons[static_cast<int>(m_model.Fields().method)], BST_CHECKED);
+    SetAddressFields(GetDlgItem(m_hWnd, IDC_IPADDRESS), m_model.Fields().fixedAddress);
     return TRUE; // the focus starts in the "Domain" box, the first tab stop
 }
 
@@ -76,27 +46,27 @@ bool CPropertiesDlg::OnCommand(int id, int notifyCode) {
     }
     if (notifyCode != BN_CLICKED)
         return false;
+    for (int method = 0; method < 4; ++method) {
+        if (id == kMethodButtons[method]) {
+            m_model.OnMethodChosen(static_cast<AddressMethod>(method));
+            return true;
+        }
+    }
     switch (id) {
     case IDC_ADD_DOMAIN:
-        OnAddDomain();
+        m_model.OnAddDomain();
         return true;
     case IDC_REMOVE_DOMAIN:
-        OnRemoveDomain();
+        m_model.OnRemoveDomain();
         return true;
     case IDC_CLEAR_ALL_DOMAINS:
-        OnClearAllDomains();
+        m_model.OnClearAllDomains();
         return true;
     case IDC_FORCE_IP_UPDATE:
-        OnForceIpUpdate();
+        m_model.OnForceIpUpdate();
         return true;
     case IDC_IGNORE_IP_LIST:
         OnIgnoreIpList();
-        return true;
-    case IDC_METHOD_BOTH:
-    case IDC_METHOD_CLIENT:
-    case IDC_METHOD_SERVER:
-    case IDC_METHOD_FIXED:
-        SetMethodFlags(id);
         return true;
     default:
         return CDialog::OnCommand(id, notifyCode);
@@ -148,72 +118,41 @@ void CPropertiesDlg::OnPaintMinimized() {
 void CPropertiesDlg::PullFields() {
     if (m_bPushing)
         return;
-    m_strDomain = GetItemText(m_hWnd, IDC_DOMAIN);
-    m_strTopLevel = GetItemText(m_hWnd, IDC_TOPLEVEL);
-    m_strPassword = GetItemText(m_hWnd, IDC_PASSWORD);
+    m_model.OnEdited(
+        {GetItemText(m_hWnd, IDC_DOMAIN), GetItemText(m_hWnd, IDC_TOPLEVEL), GetItemText(m_hWnd, IDC_PASSWORD)});
 }
 
-void CPropertiesDlg::PushFields() {
-    // Only changed texts are set, so that pushing never moves the caret of a box the user is typing in.
+void CPropertiesDlg::ShowTexts(const PropertiesFields& fields) {
     const auto push = [this](int id, const std::string& text) {
         if (GetItemText(m_hWnd, id) != text)
             SetItemText(m_hWnd, id, text);
     };
     m_bPushing = true;
-    push(IDC_PASSWORD, m_strPassword);
-    push(IDC_STATUS, m_strStatus);
-    push(IDC_TOPLEVEL, m_strTopLevel);
-    push(IDC_DOMAIN, m_strDomain);
+    push(IDC_PASSWORD, fields.input.password);
+    push(IDC_STATUS, fields.status);
+    push(IDC_TOPLEVEL, fields.input.topLevel);
+    push(IDC_DOMAIN, fields.input.domain);
     m_bPushing = false;
 }
 
-void CPropertiesDlg::SetMethodFlags(int checkedId) {
-    m_bServer = checkedId == IDC_METHOD_SERVER ? 1 : 0;
-    m_bClient = checkedId == IDC_METHOD_CLIENT ? 1 : 0;
-    m_bFixed = checkedId == IDC_METHOD_FIXED ? 1 : 0;
-    m_bBoth = m_bServer + m_bClient + m_bFixed == 0 ? 1 : 0;
+void CPropertiesDlg::ShowMessage(const std::string& text) {
+    m_showMessage(m_hWnd, text);
 }
 
-DomainInput CPropertiesDlg::Input() const {
-    return DomainInput{m_strDomain, m_strTopLevel, m_strPassword};
+// The requests of a fresh IP update run on this thread; the cursor says the dialog is busy meanwhile.
+void CPropertiesDlg::SetBusy(bool busy) {
+    if (busy)
+        m_hPreviousCursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    else
+        SetCursor(m_hPreviousCursor);
 }
 
-void CPropertiesDlg::OnAddDomain() {
-    PullFields();
-    ShowOutcome(AddTypedDomain(m_context.settings, Input()));
-}
-
-void CPropertiesDlg::OnRemoveDomain() {
-    PullFields();
-    ShowOutcome(RemoveTypedDomain(m_context.settings, Input()));
-}
-
-void CPropertiesDlg::OnClearAllDomains() {
-    ShowOutcome(ClearDomains(m_context.settings));
-}
-
-void CPropertiesDlg::ShowOutcome(const DomainOutcome& outcome) {
-    m_strStatus = ShownText(outcome.status);
-    if (outcome.clearInputs) {
-        m_strDomain.clear();
-        m_strTopLevel.clear();
-        m_strPassword.clear();
-    }
-    PushFields();
-    if (outcome.writeFailed)
-        m_context.showMessage(m_hWnd, WriteFailedText(m_context.settings));
-}
-
-void CPropertiesDlg::OnForceIpUpdate() {
-    // The requests run on this thread; the cursor says the dialog is busy meanwhile.
-    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    const FreshIpUpdateOutcome outcome = RunFreshIpUpdate(m_context.settings, m_context.http, m_context.sound);
-    SetCursor(previous);
-    m_context.showMessage(m_hWnd, outcome.message);
+void CPropertiesDlg::CloseDialog() {
+    EndDialog(IDOK);
 }
 
 void CPropertiesDlg::OnIgnoreIpList() {
-    CIgnoreIpDlg dialog(m_context.settings, m_context.showMessage);
+    CIgnoreIpDlg dialog(m_context.settings, m_showMessage);
     dialog.DoModal(m_hWnd);
 }
 
@@ -223,27 +162,12 @@ void CPropertiesDlg::OnAbout() {
 }
 
 void CPropertiesDlg::OnOK() {
-    AddressMethod method = AddressMethod::Both;
-    if (m_bServer)
-        method = AddressMethod::Server;
-    else if (m_bClient)
-        method = AddressMethod::Client;
-    else if (m_bFixed)
-        method = AddressMethod::Fixed;
-    // A method the user chose and then lost would be found out only when updates go wrong: the dialog
-    // stays open, so that OK can be tried again.
-    if (!SaveAddressMethod(m_context.settings, method, GetAddressFields(GetDlgItem(m_hWnd, IDC_IPADDRESS)))) {
-        m_context.showMessage(m_hWnd, WriteFailedText(m_context.settings));
-        return;
-    }
-    EndDialog(IDOK);
+    m_model.OnOK(GetAddressFields(GetDlgItem(m_hWnd, IDC_IPADDRESS)));
 }
 
 void CPropertiesDlg::OnCancel() {
-    m_context.hideTrayIcon();
-    m_context.sound.PlaySoundCue("OUCH");
-    m_context.exitProcess(0);
-    // Reached only where exitProcess returns, as in tests.
+    m_model.OnCancel();
+    // Reached only where the way out returns, as in tests.
     EndDialog(IDCANCEL);
 }
 

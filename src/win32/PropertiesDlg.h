@@ -1,18 +1,16 @@
 #pragma once
 
-#include "config/DomainList.h"
+#include "desktop/PropertiesModel.h"
 #include "win32/Dialog.h"
-#include "win32/DialogContext.h"
-
-#include <string>
+#include "win32/MessageBox.h"
 
 namespace zelto {
 
-// The Properties dialog, template 102. The domain buttons write the settings file at once, the address
-// method and fixed address wait for OK, and Quit (Esc, the close button) ends the program.
-class CPropertiesDlg : public CDialog {
+// The Properties dialog's Win32 skin, template 102, over the one model: the controls, the system menu's
+// About item and the minimised icon. Quit (Esc, the close button) ends the program.
+class CPropertiesDlg : public CDialog, private PropertiesView {
 public:
-    explicit CPropertiesDlg(DialogContext& context);
+    explicit CPropertiesDlg(DialogContext& context, MessageFn showMessage = &ShowWarningMessage);
 
 protected:
     BOOL OnInitDialog() override;
@@ -22,31 +20,22 @@ protected:
     void OnCancel() override;
 
 private:
-    void OnAddDomain();
-    void OnRemoveDomain();
-    void OnClearAllDomains();
-    void OnForceIpUpdate();
     void OnIgnoreIpList();
     void OnAbout();
     void OnPaintMinimized();
-
     void PullFields();
-    void PushFields();
-    void SetMethodFlags(int checkedId);
-    void ShowOutcome(const DomainOutcome& outcome);
-    DomainInput Input() const;
+
+    void ShowTexts(const PropertiesFields& fields) override;
+    void ShowMessage(const std::string& text) override;
+    void SetBusy(bool busy) override;
+    void CloseDialog() override;
 
     DialogContext& m_context;
-    std::string m_strPassword;
-    std::string m_strStatus;
-    std::string m_strTopLevel;
-    std::string m_strDomain;
-    int m_bBoth = 0;
-    int m_bClient = 0;
-    int m_bServer = 0;
-    int m_bFixed = 0;
+    PropertiesModel m_model;
+    MessageFn m_showMessage;
     HICON m_hIcon;
-    bool m_bPushing = false; // set while the fields are pushed, so the boxes' changes are not pulled back
+    HCURSOR m_hPreviousCursor = nullptr;
+    bool m_bPushing = false; // set while the texts are pushed, so the boxes' changes are not pulled back
 };
 
 } // namespace zelto

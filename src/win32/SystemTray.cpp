@@ -1,6 +1,5 @@
 #include "win32/SystemTray.h"
 
-#include "platform/SettingsText.h"
 #include "platform/windows/WideText.h"
 
 #include <algorithm>
@@ -12,8 +11,8 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"ZeltoSystemTray";
 
 void CopyTooltip(NOTIFYICONDATAW& nid, const std::string& text) {
-    std::wstring tip = Widen(ShownText(text));
-    tip.resize(std::min(tip.size(), CSystemTray::kMaxTooltipLength));
+    std::wstring tip = Widen(TrayState::Tooltip(text));
+    tip.resize(std::min(tip.size(), std::size(nid.szTip) - 1)); // a character may widen to two units
     std::fill(std::begin(nid.szTip), std::end(nid.szTip), L'\0');
     std::copy(tip.begin(), tip.end(), nid.szTip);
 }
@@ -23,11 +22,11 @@ void CopyTooltip(NOTIFYICONDATAW& nid, const std::string& text) {
 CSystemTray::~CSystemTray() {
     {
         std::lock_guard lock(m_mutex);
-        if (m_bEnabled && !m_bHidden) {
+        if (m_state.Shown()) {
             m_nid.uFlags = 0;
             Shell_NotifyIconW(NIM_DELETE, &m_nid);
         }
-        m_bEnabled = FALSE;
+        m_state.SetAdded(false);
     }
     if (m_hWnd)
         DestroyWindow(m_hWnd);
@@ -60,12 +59,12 @@ BOOL CSystemTray::Create(HWND parent, UINT callbackMessage, const std::string& t
     CopyTooltip(m_nid, tooltip);
     m_bCreated = true;
     AddIcon();
-    return m_bEnabled;
+    return m_state.Added();
 }
 
 void CSystemTray::AddIcon() {
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    m_bEnabled = Shell_NotifyIconW(NIM_ADD, &m_nid);
+    m_state.SetAdded(Shell_NotifyIconW(NIM_ADD, &m_nid) != FALSE);
 }
 
 BOOL CSystemTray::SetTooltipText(const std::string& text) {
@@ -74,7 +73,7 @@ BOOL CSystemTray::SetTooltipText(const std::string& text) {
         return FALSE;
     // Kept even while there is no icon, so that an icon added again shows the latest text.
     CopyTooltip(m_nid, text);
-    if (!m_bEnabled)
+    if (!m_state.Shown())
         return FALSE;
     m_nid.uFlags = NIF_TIP;
     return Shell_NotifyIconW(NIM_MODIFY, &m_nid);
@@ -87,11 +86,10 @@ std::string CSystemTray::GetTooltipText() {
 
 void CSystemTray::HideIcon() {
     std::lock_guard lock(m_mutex);
-    if (!m_bEnabled || m_bHidden)
+    if (!m_state.Hide())
         return;
     m_nid.uFlags = NIF_ICON;
     Shell_NotifyIconW(NIM_DELETE, &m_nid);
-    m_bHidden = TRUE;
 }
 
 LRESULT CALLBACK CSystemTray::StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -111,7 +109,7 @@ LRESULT CSystemTray::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == m_nTaskbarCreated && m_nTaskbarCreated != 0) {
         // A new notification area knows no icons: ours is added again unless the program is leaving.
         std::lock_guard lock(m_mutex);
-        if (m_bCreated && !m_bHidden)
+        if (m_bCreated && !m_state.Hidden())
             AddIcon();
         return 0;
     }
@@ -126,7 +124,11 @@ LRESULT CSystemTray::OnTrayNotification(WPARAM wParam, LPARAM lParam) {
     if (wParam != m_nid.uID)
         return 0;
     const UINT mouse = LOWORD(lParam);
-    if (mouse != WM_RBUTTONUP && mouse != WM_LBUTTONDBLCLK)
+    const TrayState::Reaction reaction =
+        TrayState::ReactionTo(mouse == WM_RBUTTONUP       ? TrayState::Click::RightButton
+                              : mouse == WM_LBUTTONDBLCLK ? TrayState::Click::DoubleClick
+                                                          : TrayState::Click::Other);
+    if (reaction == TrayState::Reaction::Nothing)
         return 1;
 
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nid.uID));
@@ -137,7 +139,7 @@ LRESULT CSystemTray::OnTrayNotification(WPARAM wParam, LPARAM lParam) {
         DestroyMenu(menu);
         return 0;
     }
-    if (mouse == WM_RBUTTONUP) {
+    if (reaction == TrayState::Reaction::OpenMenu) {
         SetMenuDefaultItem(popup, m_nDefaultItem, m_bDefaultByPos);
         POINT cursor{};
         GetCursorPos(&cursor);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "desktop/TrayState.h"
+
 #include <windows.h>
 
 #include <shellapi.h>
@@ -14,9 +16,6 @@ namespace zelto {
 // item. The icon comes back when the shell's notification area is recreated (Explorer restarted).
 class CSystemTray {
 public:
-    // The tooltip holds at most this many characters; a longer text is cut.
-    static constexpr std::size_t kMaxTooltipLength = 63;
-
     CSystemTray() = default;
     virtual ~CSystemTray();
     CSystemTray(const CSystemTray&) = delete;
@@ -46,8 +45,7 @@ private:
     HWND m_hTarget = nullptr;
     UINT m_nTaskbarCreated = 0;
     std::mutex m_mutex; // m_nid and the flags: the update thread changes the tooltip
-    BOOL m_bEnabled = FALSE;
-    BOOL m_bHidden = FALSE;
+    TrayState m_state;
     bool m_bCreated = false;
     NOTIFYICONDATAW m_nid{};
     UINT m_nDefaultItem = 0;

@@ -46,20 +46,24 @@ TEST_F(CommandLineTest, IgnoreMethodAndStatusCommandsStoreAndShowWhatTheDialogsW
     EXPECT_EQ(std::tuple(Setting("ipmethod"), Setting("updatedip"), Setting("one")), std::tuple("1", "", "198"));
 }
 
-TEST_F(CommandLineTest, UsageErrorsExitTwoWithoutTouchingTheFile) {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"bogus"},
-
+// A usage error never repeats a word of the command line: a password typed in the wrong place would land in
+// the terminal's or a log's history.
+TEST_F(CommandLineTest, UsageErrorsExitTwoWithoutTouchingTheFileOrRepeatingAWord) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"s3cr3t!"},
                                                  {"domain", "add", "example"},
-                                                 {"ignore", "add", "1.2.3.256"},
+                                                 {"domain", "add", "example", "com", "s3cr3t!", "extra"},
+                                                 {"domain", "s3cr3t!"},
+                                                 {"ignore", "add", "s3cr3t!"},
                                                  {"ignore", "remove", "1.2.3.4", "5.6.7.8"},
-                                                 {"method", "dynamic"},
-
+                                                 {"method", "fixed", "s3cr3t!"},
+                                                 {"--once", "s3cr3t!"},
                                                  {"--headless", "--once"},
                                                  {"--autostart", "yes"},
                                                  {"--settings"}}) {
         const testing::Finished run = Cli(args);
         EXPECT_EQ(run.exitCode, 2) << args[0];
         EXPECT_TRUE(run.err.starts_with("zelto-premium: ") && run.err.find("Usage:") != std::string::npos) << run.err;
+        EXPECT_EQ(run.All().find("s3cr3t!"), std::string::npos) << run.err;
     }
     EXPECT_FALSE(std::filesystem::exists(path));
 }

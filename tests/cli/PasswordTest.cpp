@@ -70,19 +70,6 @@ TEST_F(PasswordTest, DomainCommandsReadOneLineFromStandardInputAndNeverPrintIt) 
     }
 }
 
-TEST_F(PasswordTest, NoUsageErrorRepeatsAWordOfTheCommandLine) {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"s3cr3t!"},
-                                                 {"domain", "add", "example", "com", "s3cr3t!", "extra"},
-                                                 {"domain", "s3cr3t!"},
-                                                 {"ignore", "add", "s3cr3t!"},
-                                                 {"method", "fixed", "s3cr3t!"},
-                                                 {"--once", "s3cr3t!"}}) {
-        const testing::Finished run = Cli(args);
-        EXPECT_EQ(run.exitCode, 2) << args[0];
-        EXPECT_EQ(run.All().find("s3cr3t!"), std::string::npos) << run.err;
-    }
-}
-
 // The executable on the far side of a pseudo-terminal, as a user at a terminal runs it.
 class TerminalPasswordTest : public testing::CliTest {
 protected:

@@ -52,13 +52,6 @@ TEST_F(SettingsRefusalTest, UnusableFilesAreRefusedAtOnceAndLeftAlone) {
         std::string problem; // after the file's name
     };
     const Case cases[] = {
-        {"link of another user, dangling into a folder of root's",
-         [&] {
-             Link(elsewhere / "ZeltoPre.INI", path, kOtherUser);
-             return path;
-         },
-         {"domain", "add", "example", "com", "secret1"},
-         " is a symbolic link that belongs to another user; it is not followed"},
         {"link of another user to a file",
          [&] {
              fakes::WriteFile(elsewhere / "ZeltoPre.INI", good);
@@ -88,13 +81,6 @@ TEST_F(SettingsRefusalTest, UnusableFilesAreRefusedAtOnceAndLeftAlone) {
              return path;
          },
          {"--once"},
-         " is not a regular file"},
-        {"folder",
-         [&] {
-             fs::create_directory(path);
-             return path;
-         },
-         {"ignore", "list"},
          " is not a regular file"},
         {"2 MiB file",
          [&] {
@@ -134,13 +120,7 @@ TEST_F(SettingsRefusalTest, OwnLinkIsFollowedAndKept) {
     EXPECT_EQ(SettingsFile(elsewhere / "ZeltoPre.INI").ReadText("second_level1"), "example");
 }
 
-TEST_F(SettingsRefusalTest, ReadersCreateNothingAndWritersLeaveTheFilePrivate) {
-    const fs::path folder = dir.File("zelto-premium");
-    path = folder / "ZeltoPre.INI";
-    for (const auto& args : {std::vector<std::string>{"status"}, {"domain", "list"}, {"ignore", "list"}})
-        EXPECT_EQ(Cli(args).exitCode, 0);
-    EXPECT_FALSE(fs::exists(folder));
-    fs::create_directory(folder);
+TEST_F(SettingsRefusalTest, ReadersMakeNoLockFileAndWritersLeaveTheFilePrivate) {
     fakes::WriteFile(path, good);
     ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
     for (const auto& args : {std::vector<std::string>{"status"}, {"domain", "list"}, {"ignore", "list"}})
@@ -171,15 +151,6 @@ TEST_F(SettingsRefusalTest, RootWritingInAnotherUsersFolderLeavesTheFilesToThatU
         EXPECT_EQ(StatOf(file).owner, kOtherUser) << file;
         EXPECT_EQ(StatOf(file).mode, 0600u) << file;
     }
-}
-
-// A writer that cannot use the lock file says which file and why.
-TEST_F(SettingsRefusalTest, LockThatCannotBeTakenIsNamed) {
-    fs::create_directory(path.string() + ".lock");
-    const Finished run = Cli({"method", "server"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "zelto-premium: " + path.string() + ".lock is not a regular file\n");
-    EXPECT_FALSE(fs::exists(path));
 }
 
 } // namespace

@@ -3,10 +3,10 @@
 // What the dialog tests share: a settings file in a fresh folder, the dialogs' context over fakes that
 // record what the dialog asked of the application, and a user's keyboard.
 
+#include "desktop/DialogContext.h"
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
-#include "ui/DialogContext.h"
 #include "ui/DialogIds.h"
 #include "ui/MessageBox.h"
 
@@ -25,7 +25,6 @@ struct DialogWorld {
     explicit DialogWorld(bool writable = true) : settings(dir.File(writable ? "ZeltoPre.INI" : "file/ZeltoPre.INI")) {
         std::ofstream(dir.File("file")) << "x";
     }
-    std::string FileContent() const { return fakes::ReadFile(settings.Path()); }
     MessageBoxFn RecordMessages() {
         return [this](QWidget*, const QString& text) { messages.push_back(text.toStdString()); };
     }
@@ -34,14 +33,9 @@ struct DialogWorld {
     SettingsFile settings;
     fakes::FakeHttp http;
     fakes::FakeSound sound;
-    std::vector<std::string> events; // "hide", "played CUE" and "exit CODE", in the order they came
+    int quits = 0;
     std::vector<std::string> messages;
-    DialogContext context{settings, http, sound, [this] { events.push_back("hide"); },
-                          [this](int code) {
-                              for (const std::string& cue : sound.Played())
-                                  events.push_back("played " + cue);
-                              events.push_back("exit " + std::to_string(code));
-                          }};
+    DialogContext context{settings, http, sound, [this] { ++quits; }};
 };
 
 template <class T> T* Control(QWidget* dialog, int id) {

@@ -88,17 +88,5 @@ TEST_F(ClientSettingsTest, AppendStopsAtTheThousandthDomainAndIgnoreEntriesShift
     EXPECT_EQ(settings.IgnoredAddresses(), (std::vector<std::string>{"2.2.2.2", "3.3.3.3"}));
 }
 
-TEST_F(ClientSettingsTest, TheRecordAndTheHostsReadBackAsWritten) {
-    ASSERT_TRUE(settings.WriteUpdateRecord({"203.0.113.7", {"09", "031", "2026"}}));
-    const RecordedUpdate record = settings.UpdateRecord();
-    EXPECT_TRUE(record.Complete());
-    EXPECT_EQ(record.address + record.time.hour + record.time.day + record.time.year, "203.0.113.7090312026");
-    ASSERT_TRUE(settings.ClearUpdateRecord());
-    EXPECT_FALSE(settings.UpdateRecord().Complete());
-    EXPECT_EQ(settings.UpdateRecord().time.hour, "09");
-    ASSERT_TRUE(settings.WriteUpdateServer("127.0.0.1:8080"));
-    EXPECT_EQ(settings.UpdateServer(), "127.0.0.1:8080");
-}
-
 } // namespace
 } // namespace zelto

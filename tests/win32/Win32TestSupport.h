@@ -1,9 +1,10 @@
 #pragma once
 
+#include "desktop/DialogContext.h"
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
-#include "win32/DialogContext.h"
+#include "win32/MessageBox.h"
 
 #include <windows.h>
 
@@ -58,15 +59,10 @@ struct DialogWorld {
     SettingsFile settings{dir.File("ZeltoPre.INI")};
     fakes::FakeHttp http;
     fakes::FakeSound sound;
-    bool trayHidden = false;
-    std::vector<int> exitCodes;
+    int quits = 0;
     std::vector<std::string> messages;
-    DialogContext context{settings,
-                          http,
-                          sound,
-                          [this] { trayHidden = true; },
-                          [this](int code) { exitCodes.push_back(code); },
-                          [this](HWND, const std::string& text) { messages.push_back(text); }};
+    DialogContext context{settings, http, sound, [this] { ++quits; }};
+    MessageFn showMessage = [this](HWND, const std::string& text) { messages.push_back(text); };
 
     DialogWorld() {
         const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_INTERNET_CLASSES | ICC_STANDARD_CLASSES};

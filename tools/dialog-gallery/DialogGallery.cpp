@@ -66,7 +66,7 @@ struct Scene {
     SettingsFile settings{dir.filePath(QStringLiteral("ZeltoPre.INI")).toStdString()};
     SilentSoundPlayer sound;
     SocketHttpSessionFactory http{"zelto-premium"};
-    DialogContext context{settings, http, sound, [] {}, [](int) {}};
+    DialogContext context{settings, http, sound, [] {}};
 };
 
 } // namespace

@@ -45,6 +45,18 @@ bool SendForBundle(HINTERNET request) {
            ::HttpSendRequestW(request, nullptr, 0, nullptr, 0);
 }
 
+// Opens the connection the request is to go out on with a request that carries nothing secret, and has the
+// bundle judge its certificate; the connection then waits, kept alive, for the request itself.
+DWORD Probe(HINTERNET connection, DWORD flags, DWORD_PTR context, const CertificateBundle& bundle,
+            const std::wstring& host) {
+    HINTERNET probe = ::HttpOpenRequestW(connection, L"HEAD", L"/", nullptr, nullptr, nullptr,
+                                         flags | INTERNET_FLAG_SECURE | INTERNET_FLAG_KEEP_CONNECTION, context);
+    const DWORD error = probe == nullptr || !SendForBundle(probe) ? ::GetLastError() : bundle.Verdict(probe, host);
+    if (probe != nullptr)
+        ::InternetCloseHandle(probe);
+    return error;
+}
+
 } // namespace
 
 OpenedUrl::OpenedUrl(OpenedUrl&& other) noexcept
@@ -79,11 +91,18 @@ OpenedUrl OpenUrl(HINTERNET internet, const std::wstring& url, DWORD flags, DWOR
                                               INTERNET_SERVICE_HTTP, 0, context);
     if (connection == nullptr)
         return {};
-    OpenedUrl opened(connection, ::HttpOpenRequestW(connection, L"GET", parts.target.c_str(), nullptr, nullptr, nullptr,
-                                                    flags | INTERNET_FLAG_SECURE, context));
-    DWORD error = !opened || !SendForBundle(opened.Request()) ? ::GetLastError() : ERROR_SUCCESS;
+    // The request carries the password: it goes out only on the connection the bundle vouched for. Should
+    // WinINet open another, that one must satisfy the system's store, and the answer the bundle again.
+    DWORD error = Probe(connection, flags, context, *bundle, parts.host);
+    OpenedUrl opened(connection,
+                     error != ERROR_SUCCESS
+                         ? nullptr
+                         : ::HttpOpenRequestW(connection, L"GET", parts.target.c_str(), nullptr, nullptr, nullptr,
+                                              flags | INTERNET_FLAG_SECURE | INTERNET_FLAG_KEEP_CONNECTION, context));
     if (error == ERROR_SUCCESS)
-        error = bundle->Verdict(opened.Request(), parts.host);
+        error = !opened || !::HttpSendRequestW(opened.Request(), nullptr, 0, nullptr, 0)
+                    ? ::GetLastError()
+                    : bundle->Verdict(opened.Request(), parts.host);
     if (error == ERROR_SUCCESS)
         return opened;
     // The caller tells why from the last error, as after InternetOpenUrlW: closing the handles must not change it.

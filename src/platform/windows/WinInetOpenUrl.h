@@ -29,11 +29,12 @@ private:
 };
 
 // Opens a URL as InternetOpenUrlW does. With a bundle, an "https://" server is trusted on the bundle alone:
-// WinINet's own verdict on an unknown authority is set aside, and the certificate is checked against the
-// bundle before the answer is read; an answer the bundle does not vouch for is none. Without an answer, the
-// thread's last error says why, in WinINet's codes. WinINet shows no
-// certificate before a request is sent, so the request (with its password) reaches a server the system
-// trusts, or whose certificate is made out to the right name, before the bundle refuses it.
+// WinINet's own verdict on an unknown authority is set aside for a first request that carries nothing of the
+// URL, and the request itself goes out only once the bundle vouched for that connection's certificate;
+// the answer's certificate is judged again. Without an answer, the thread's last error says why, in WinINet's
+// codes. WinINet shows no certificate before a request is sent and cannot be stopped from sending it once
+// the connection is up: should it open a new connection for the request rather than take the kept-alive
+// one, the request goes out on the strength of the system's store alone before the bundle refuses it.
 OpenedUrl OpenUrl(HINTERNET internet, const std::wstring& url, DWORD flags, DWORD_PTR context,
                   const CertificateBundle* bundle);
 

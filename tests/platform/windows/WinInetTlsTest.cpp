@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace zelto::wintest {
 namespace {
 
@@ -52,6 +54,15 @@ void TrustTestAuthority() {
     ::CertFreeCertificateContext(authority);
 }
 
+// How many requests carrying a password the emulator has received, from its log.
+int PasswordsReceived(const std::string& server) {
+    std::ifstream log(TlsFile(server + ".log"));
+    int count = 0;
+    for (std::string line; std::getline(log, line);)
+        count += line.find("password=") != std::string::npos;
+    return count;
+}
+
 struct TlsCase {
     const char* name;
     const char* server; // which emulator: trusted (the test authority's), private (a stranger's), misnamed
@@ -79,8 +90,11 @@ TEST_P(WinInetTlsTest, RegistersOnlyWithAServerItsTrustVouchesFor) {
     const std::unique_ptr<HttpSession> session = http.Open(nullptr, ServiceEndpoints(settings).UpdateServerTrust());
     ASSERT_TRUE(session);
 
+    const int before = PasswordsReceived(c.server);
     const DomainExchange exchange = UpdateDomain(world.ports, *session, "com", "example", "secret12", "203.0.113.7");
     EXPECT_EQ(exchange.obtained, c.registered);
+    // A server the bundle refuses never sees the password, not even on a connection set up for the request.
+    EXPECT_EQ(PasswordsReceived(c.server) > before, c.registered);
     EXPECT_EQ(settings.ReadText("updatedip"), c.registered ? "203.0.113.7" : "");
 }
 

@@ -1,0 +1,63 @@
+#include "desktop/DesktopSession.h"
+
+#include "platform/SoundPlayer.h"
+#include "update/ClientSettings.h"
+#include "update/ServiceEndpoints.h"
+
+namespace zelto {
+
+DesktopSession::DesktopSession(SettingsFile& settings, const PlatformPorts& platform, Notices& notices,
+                               DesktopShell& shell, CycleTiming timing)
+    : settings_(settings), platform_(platform),
+      shell_(shell), dialogs_{settings, platform.http, platform.sound, [this] { Leave(); }}, enginePorts_{settings,
+                                                                                                          platform,
+                                                                                                          notices},
+      cycle_(enginePorts_, timing) {}
+
+DesktopSession::~DesktopSession() {
+    StopCycle();
+}
+
+void DesktopSession::StopCycle() {
+    cycle_.RequestStop();
+    if (worker_.joinable())
+        worker_.join();
+}
+
+void DesktopSession::Start() {
+    const bool trayReached = shell_.ShowTray(kTooltip);
+    shell_.ShowSplash(kSplashTime);
+    worker_ = std::thread([this] { cycle_.RunUpdateCycle(); });
+    if (!trayReached || ClientSettingsView(settings_).DomainCount() == 0)
+        OnProperties();
+}
+
+void DesktopSession::OnWebInterface() {
+    shell_.OpenUrl(ServiceEndpoints(settings_).WebInterfacePage());
+}
+
+void DesktopSession::OnHomepage() {
+    shell_.OpenUrl(ServiceEndpoints(settings_).HomePage());
+}
+
+void DesktopSession::OnProperties() {
+    shell_.RunProperties(dialogs_);
+}
+
+void DesktopSession::OnExit() {
+    Leave();
+}
+
+void DesktopSession::Leave() {
+    if (ended_)
+        return;
+    ended_ = true;
+    shell_.HideTray();
+    cycle_.RequestStop();
+    platform_.sound.PlaySoundCue("OUCH");
+    shell_.CloseNotices();
+    StopCycle();
+    shell_.EndProcess(0);
+}
+
+} // namespace zelto

@@ -1,0 +1,67 @@
+#include "desktop/PropertiesModel.h"
+
+#include "config/AddressMethod.h"
+#include "config/FreshIpUpdate.h"
+#include "desktop/DesktopTexts.h"
+#include "platform/SettingsText.h"
+
+namespace zelto {
+
+namespace {
+
+constexpr const char* kPrompt = "Please enter domain(e.g. zelto or microsoft), top level(e.g. com or net) and "
+                                "password(6-8 characters) below. ";
+
+} // namespace
+
+PropertiesModel::PropertiesModel(DialogContext& context, PropertiesView& view) : context_(context), view_(view) {
+    fields_.status = ClientSettingsView(context_.settings).DomainCount() != 0
+                         ? ShownText(BuildDomainListText(context_.settings))
+                         : std::string(kPrompt);
+    fields_.method = LoadDialogMethod(context_.settings);
+    fields_.fixedAddress = LoadFixedAddress(context_.settings);
+}
+
+void PropertiesModel::OnAddDomain() {
+    Show(AddTypedDomain(context_.settings, fields_.input));
+}
+
+void PropertiesModel::OnRemoveDomain() {
+    Show(RemoveTypedDomain(context_.settings, fields_.input));
+}
+
+void PropertiesModel::OnClearAllDomains() {
+    Show(ClearDomains(context_.settings));
+}
+
+void PropertiesModel::Show(const DomainOutcome& outcome) {
+    fields_.status = ShownText(outcome.status);
+    if (outcome.clearInputs)
+        fields_.input = {};
+    view_.ShowTexts(fields_);
+    if (outcome.writeFailed)
+        view_.ShowMessage(WriteFailedText(context_.settings));
+}
+
+void PropertiesModel::OnForceIpUpdate() {
+    view_.SetBusy(true);
+    const FreshIpUpdateOutcome outcome = RunFreshIpUpdate(context_.settings, context_.http, context_.sound);
+    view_.SetBusy(false);
+    view_.ShowMessage(ShownText(outcome.message));
+}
+
+void PropertiesModel::OnOK(const AddressFields& fixedAddress) {
+    // A method the user chose and then lost would be found out only when updates go wrong: the dialog
+    // stays open, so that OK can be tried again.
+    if (!SaveAddressMethod(context_.settings, fields_.method, fixedAddress)) {
+        view_.ShowMessage(WriteFailedText(context_.settings));
+        return;
+    }
+    view_.CloseDialog();
+}
+
+void PropertiesModel::OnCancel() {
+    context_.quit();
+}
+
+} // namespace zelto

@@ -1,0 +1,196 @@
+// The Properties and Ignore IP List dialogs' decisions and the tray's, as both skins run them.
+#include "desktop/IgnoreListModel.h"
+#include "desktop/PropertiesModel.h"
+#include "desktop/TrayState.h"
+
+#include "SettingsFixture.h"
+#include "fakes/FakePorts.h"
+
+namespace zelto {
+namespace {
+
+// What a skin was asked to do, in order: "texts STATUS|DOMAIN|TOP|PASSWORD", "message TEXT", "busy 1/0",
+// "closed", "list TEXT".
+struct RecordingView : PropertiesView, IgnoreListView {
+    std::vector<std::string> events;
+    void ShowTexts(const PropertiesFields& f) override {
+        events.push_back("texts " + f.status + "|" + f.input.domain + "|" + f.input.topLevel + "|" + f.input.password);
+    }
+    void ShowMessage(const std::string& text) override { events.push_back("message " + text); }
+    void SetBusy(bool busy) override { events.push_back(busy ? "busy 1" : "busy 0"); }
+    void CloseDialog() override { events.push_back("closed"); }
+    void ShowList(const std::string& text) override { events.push_back("list " + text); }
+};
+
+class DesktopModelsTest : public testing::SettingsTest {
+protected:
+    fakes::FakeHttp http;
+    fakes::FakeSound sound;
+    int quits = 0;
+    DialogContext context{settings, http, sound, [this] { ++quits; }};
+    RecordingView view;
+
+    // A settings file whose folder is a regular file: every write fails.
+    SettingsFile Unwritable() {
+        std::ofstream(dir.File("file")) << "x";
+        return SettingsFile(dir.File("file/ZeltoPre.INI"));
+    }
+};
+
+TEST_F(DesktopModelsTest, PropertiesOpenWithThePromptOrTheListAndTheStoredMethod) {
+    const char* prompt = "Please enter domain(e.g. zelto or microsoft), top level(e.g. com or net) and "
+                         "password(6-8 characters) below. ";
+    const struct {
+        const char* seed;
+        const char* status;
+        AddressMethod method;
+        AddressFields fixed;
+    } rows[] = {
+        {"", prompt, AddressMethod::Both, {}},
+        {"ipmethod=7\nnumofdomains=0", prompt, AddressMethod::Both, {}},
+        {"ipmethod=0\nnumofdomains=1\nsecond_level1=a\nfirst_level1=com",
+         "Domain a.com loaded.",
+         AddressMethod::Server,
+         {}},
+        {"ipmethod=3\none=10\ntwo=300\nthree=-1\nfour=4", prompt, AddressMethod::Fixed, {{10, 255, 0, 4}}},
+    };
+    for (const auto& row : rows) {
+        fakes::TempDir fresh;
+        SettingsFile file(fresh.File("ZeltoPre.INI"));
+        if (*row.seed)
+            Seed(row.seed, file);
+        DialogContext own{file, http, sound, [] {}};
+        const PropertiesModel model(own, view);
+        EXPECT_EQ(model.Fields().status, row.status) << row.seed;
+        EXPECT_EQ(model.Fields().method, row.method) << row.seed;
+        EXPECT_EQ(model.Fields().fixedAddress, row.fixed) << row.seed;
+    }
+    EXPECT_TRUE(view.events.empty()); // nothing is pushed before the skin asks
+}
+
+// OK writes the method chosen, the fixed address only for the fixed method ("ipaddress" emptied otherwise),
+// empties "updatedip" and closes; what was typed but not added is dropped.
+TEST_F(DesktopModelsTest, OkSavesTheChosenMethodAndCloses) {
+    const AddressFields typed{{10, 0, 0, 7}};
+    const struct {
+        AddressMethod method;
+        const char *ipmethod, *ipaddress, *one;
+    } rows[] = {
+        {AddressMethod::Server, "0", "", "20"},
+        {AddressMethod::Client, "1", "", "20"},
+        {AddressMethod::Both, "2", "", "20"},
+        {AddressMethod::Fixed, "3", "203.0.113.9", "10"},
+    };
+    for (const auto& row : rows) {
+        Seed("ipaddress=203.0.113.9\nupdatedip=203.0.113.9\none=20");
+        view.events.clear();
+        PropertiesModel model(context, view);
+        model.OnEdited({"typed", "com", "secret1"});
+        model.OnMethodChosen(row.method);
+        model.OnOK(typed);
+        EXPECT_EQ(Text("ipmethod"), row.ipmethod);
+        EXPECT_EQ(Text("ipaddress"), row.ipaddress) << row.ipmethod;
+        EXPECT_EQ(Text("one"), row.one) << row.ipmethod;
+        EXPECT_EQ(Text("updatedip"), "");
+        EXPECT_EQ(view.events, std::vector<std::string>{"closed"});
+    }
+    EXPECT_EQ(Int("numofdomains"), -1);
+    EXPECT_EQ(quits, 0);
+}
+
+// A change that cannot be written is told, and OK keeps the dialog open so that it can be tried again.
+TEST_F(DesktopModelsTest, WritesThatFailAreToldAndOkStaysOpen) {
+    SettingsFile file = Unwritable();
+    DialogContext own{file, http, sound, [] {}};
+    PropertiesModel properties(own, view);
+    properties.OnEdited({"zelto", "com", "secret1"});
+    properties.OnAddDomain();
+    properties.OnOK({});
+    IgnoreListModel ignore(file, view);
+    ignore.OnAddIp({{10, 0, 0, 1}});
+    const std::string told = "message The settings could not be saved to " + file.Path().string() + ".";
+    ASSERT_EQ(view.events.size(), 5u);
+    EXPECT_EQ(view.events[1], told);
+    EXPECT_EQ(view.events[2], told);
+    EXPECT_EQ(view.events[3], "list ");
+    EXPECT_EQ(view.events[4], told);
+}
+
+// Each domain button writes at once and shows its outcome; a refusal keeps the boxes, Remove empties them,
+// and Clear All leaves them as they are.
+TEST_F(DesktopModelsTest, DomainButtonsShowTheirOutcome) {
+    PropertiesModel model(context, view);
+    model.OnEdited({"zelto", "com", "12345"});
+    model.OnAddDomain();
+    model.OnEdited({"zelto", "com", "secret1"});
+    model.OnAddDomain();
+    model.OnEdited({"home", "net", "secret2"});
+    model.OnAddDomain();
+    model.OnEdited({"zelto", "com", "secret1"});
+    model.OnRemoveDomain();
+    model.OnEdited({"home", "net", "x"});
+    model.OnClearAllDomains();
+    EXPECT_EQ(view.events, (std::vector<std::string>{
+                               "texts Password must be 6-8 characters!|zelto|com|12345",
+                               "texts Domain zelto.com loaded.|zelto|com|secret1",
+                               "texts Domain zelto.com, home.net loaded.|home|net|secret2",
+                               "texts Domain home.net loaded.|||",
+                               "texts No Domains Loaded!|home|net|x",
+                           }));
+    EXPECT_EQ(Int("numofdomains"), 0);
+    EXPECT_EQ(quits, 0);
+}
+
+// Force IP Update runs under the busy cursor, plays "BLEEP" and then shows the outcome; Quit ends the
+// program through the session and writes nothing.
+TEST_F(DesktopModelsTest, ForceIpUpdateAndQuit) {
+    Seed("numofdomains=1\nsecond_level1=a\nfirst_level1=com\npassword1=secret1\nipmethod=1");
+    http.AnswerLine("initialize.asp", "success");
+    const std::string before = fakes::ReadFile(settings.Path());
+    PropertiesModel model(context, view);
+    model.OnForceIpUpdate();
+    EXPECT_EQ(view.events,
+              (std::vector<std::string>{"busy 1", "busy 0", "message Fresh IP update will occur in a few moments!"}));
+    EXPECT_EQ(sound.Played(), std::vector<std::string>{"BLEEP"});
+    model.OnMethodChosen(AddressMethod::Fixed);
+    model.OnCancel();
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(fakes::ReadFile(settings.Path()), before);
+}
+
+// Add IP and Remove IP write at once and show the list again; removing what is not there changes nothing.
+TEST_F(DesktopModelsTest, IgnoreListShowsEachChange) {
+    Seed("numofignoreip=1\nignoreip1=10.0.0.1");
+    IgnoreListModel model(settings, view);
+    EXPECT_EQ(model.ListText(), "10.0.0.1\r\n");
+    model.OnAddIp({});
+    model.OnRemoveIp({{10, 0, 0, 1}});
+    model.OnRemoveIp({{10, 0, 0, 9}});
+    EXPECT_EQ(view.events,
+              (std::vector<std::string>{"list 10.0.0.1\r\n0.0.0.0\r\n", "list 0.0.0.0\r\n", "list 0.0.0.0\r\n"}));
+}
+
+TEST(TrayStateTest, ClicksTooltipsAndHiding) {
+    using Click = TrayState::Click;
+    using Reaction = TrayState::Reaction;
+    for (const auto& [click, reaction] : {std::pair{Click::RightButton, Reaction::OpenMenu},
+                                          {Click::DoubleClick, Reaction::RunDefaultItem},
+                                          {Click::Other, Reaction::Nothing}})
+        EXPECT_EQ(TrayState::ReactionTo(click), reaction);
+    const std::string address(70, '9');
+    EXPECT_EQ(TrayState::Tooltip(address), address.substr(0, 63));
+    EXPECT_EQ(TrayState::Tooltip(address.substr(0, 63)), address.substr(0, 63));
+
+    TrayState never;
+    EXPECT_FALSE(never.Shown());
+    EXPECT_FALSE(never.Hide());
+    TrayState added;
+    added.SetAdded(true);
+    EXPECT_TRUE(added.Shown());
+    EXPECT_TRUE(added.Hide());
+    EXPECT_FALSE(added.Hide());
+    EXPECT_FALSE(added.Shown()); // a tooltip change no longer reaches it
+}
+
+} // namespace
+} // namespace zelto
