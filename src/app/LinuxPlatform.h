@@ -4,6 +4,7 @@
 #include "platform/linux/DesktopEntryAutostart.h"
 #include "platform/linux/InterfaceAddresses.h"
 #include "platform/linux/NullAutodialSetting.h"
+#include "platform/linux/SpawnHookRunner.h"
 #include "platform/linux/SystemClock.h"
 #include "platform/linux/http/SocketHttpSession.h"
 
@@ -32,6 +33,7 @@ private:
     SystemClock clock_;
     DesktopEntryAutostart autostart_;
     std::unique_ptr<SoundPlayer> sound_;
+    SpawnHookRunner hooks_;
 };
 
 } // namespace zelto

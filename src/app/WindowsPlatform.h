@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/PlatformPorts.h"
 #include "platform/windows/AdapterAddresses.h"
+#include "platform/windows/ProcessHookRunner.h"
 #include "platform/windows/RegistryAutodialSetting.h"
 #include "platform/windows/RunKeyAutostart.h"
 #include "platform/windows/WinInetHttpSession.h"
@@ -37,6 +38,7 @@ private:
     SystemClock clock_;
     RunKeyAutostart autostart_;
     std::unique_ptr<SoundPlayer> sound_;
+    ProcessHookRunner hooks_;
 };
 
 } // namespace zelto

@@ -1,7 +1,9 @@
 #include "cli/CommandLine.h"
 
 #include "cli/AutostartCommand.h"
+#include "cli/CheckCommand.h"
 #include "cli/ConfigCommands.h"
+#include "cli/ServiceCommands.h"
 #include "cli/StatusCommand.h"
 #include "cli/UpdateCommands.h"
 #include "cli/Usage.h"
@@ -25,8 +27,17 @@ std::string ProgramName(int argc, char** argv) {
     return name.empty() ? "zelto-premium" : name;
 }
 
+// The commands that change the settings file.
+bool ConfiguresSettings(const std::string& command) {
+    for (const char* known : {"domain", "ignore", "method", "server", "website", "cafile", "hook"})
+        if (command == known)
+            return true;
+    return false;
+}
+
 bool UsesSettingsFile(const std::string& command) {
-    for (const char* known : {"--headless", "--once", "force-update", "domain", "ignore", "method", "status"})
+    for (const char* known : {"--headless", "--once", "force-update", "domain", "ignore", "method", "status", "server",
+                              "website", "cafile", "check", "hook"})
         if (command == known)
             return true;
     return false;
@@ -38,6 +49,12 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
     SettingsFile settings(path);
     // A file that cannot be used is refused before anything reads or writes it.
     if (const SettingsError problem = UsesSettingsFile(command) ? settings.Check() : SettingsError{}) {
+        // A monitoring system reads standard output and the exit code only.
+        if (command == "check") {
+            console.out << PrintableText(HealthLine({Health::Unknown, SettingsProblemText(problem)})) << '\n'
+                        << std::flush;
+            return static_cast<int>(Health::Unknown);
+        }
         console.err << console.program << ": " << PrintableText(SettingsProblemText(problem)) << '\n' << std::flush;
         return kExitRefused;
     }
@@ -62,6 +79,16 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
         return RunMethodCommand(settings, args, console);
     if (command == "status")
         return RunStatusCommand(settings, args, console);
+    if (command == "check")
+        return RunCheckCommand(settings, args, console);
+    if (command == "server")
+        return RunServerCommand(settings, args, console);
+    if (command == "website")
+        return RunWebsiteCommand(settings, args, console);
+    if (command == "cafile")
+        return RunCafileCommand(settings, args, console);
+    if (command == "hook")
+        return RunHookCommand(settings, args, console);
     // Not quoted: a password typed in the wrong place would land in the terminal's or a log's history.
     return UsageError(console, "unknown command");
 }
@@ -107,6 +134,17 @@ int RunCommandLine(int argc, char** argv, const FrontEndHooks& hooks) {
         return kExitDone;
     }
     const Arguments args(words.begin() + static_cast<std::ptrdiff_t>(next) + 1, words.end());
+    // Root configuring its own file while the system service reads another is a mistake that shows only
+    // when the service goes on with the old values; which file was meant is the user's to say.
+    if (const std::optional<std::filesystem::path> system = SystemServiceSettingsForRoot();
+        system && !settingsGiven && ConfiguresSettings(command)) {
+        console.err << console.program << ": the system service reads " << PrintableText(system->string())
+                    << ", not root's own file " << PrintableText(path.string()) << "; give --settings "
+                    << PrintableText(system->string()) << " (or --settings " << PrintableText(path.string())
+                    << " for root's own file)\n"
+                    << std::flush;
+        return kExitRefused;
+    }
     if (command == "--autostart") {
         const std::unique_ptr<PlatformAdapters> platform = hooks.assemblePlatform(console.program);
         return RunAutostartCommand(args, settingsGiven ? std::optional(path) : std::nullopt,

@@ -71,9 +71,11 @@ std::vector<std::string> IgnoredAddresses(const SettingsFile& settings) {
 int RunDomainCommand(SettingsFile& settings, const Arguments& args, Console& console) {
     const std::string action = args.empty() ? std::string() : args[0];
     DomainOutcome outcome;
-    if (action == "add" || action == "remove") {
-        if (args.size() != 3 && args.size() != 4)
-            return UsageError(console, "domain " + action + " takes DOMAIN TOPLEVEL [PASSWORD]");
+    if (action == "add" || action == "remove" || action == "password") {
+        // A new command takes no password as an argument: only old scripts need that.
+        if (action == "password" ? args.size() != 3 : args.size() != 3 && args.size() != 4)
+            return UsageError(console, "domain " + action + " takes DOMAIN TOPLEVEL" +
+                                           (action == "password" ? "" : " [PASSWORD]"));
         DomainInput input;
         if (!StoreArgument(args[1], input.domain, console) || !StoreArgument(args[2], input.topLevel, console))
             return kExitRefused;
@@ -89,7 +91,9 @@ int RunDomainCommand(SettingsFile& settings, const Arguments& args, Console& con
             }
             input.password = std::move(line.text);
         }
-        outcome = action == "add" ? AddDomain(settings, input) : RemoveDomain(settings, input);
+        outcome = action == "add"      ? AddDomain(settings, input)
+                  : action == "remove" ? RemoveDomain(settings, input)
+                                       : ChangeDomainPassword(settings, input);
     } else if (action == "clear" || action == "list") {
         if (args.size() != 1)
             return UsageError(console, "domain " + action + " takes no more arguments");
@@ -99,16 +103,15 @@ int RunDomainCommand(SettingsFile& settings, const Arguments& args, Console& con
         }
         outcome = ClearDomains(settings);
     } else {
-        return UsageError(console, "domain takes add, remove, clear or list");
+        return UsageError(console, "domain takes add, remove, password, clear or list");
     }
 
     console.out << PrintableText(outcome.status) << '\n' << std::flush;
     if (outcome.writeFailed)
         return WriteFailed(settings, console);
-    if (!outcome.carriedOut && action == "remove") {
+    if (outcome.notFound) {
         console.err << console.program << ": no domain entry is " << PrintableText(args[1] + "." + args[2])
-                    << " with that password\n"
-                    << std::flush;
+                    << (action == "remove" ? " with that password\n" : "\n") << std::flush;
     }
     return outcome.carriedOut ? kExitDone : kExitRefused;
 }

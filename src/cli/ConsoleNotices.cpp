@@ -23,6 +23,26 @@ void ConsoleNotices::ShowMessage(const std::string& text) {
     WriteLine(console_.err, console_.errMarks, LogPriority::Warning, console_.program + ": " + text);
 }
 
+// Nobody at a terminal or reading the journal has a Properties dialog: name the command instead.
+void ConsoleNotices::ShowAccountProblem(const AccountNotice& notice) {
+    const std::string name = notice.domain + "." + notice.topLevel;
+    const std::string labels = " " + notice.domain + " " + notice.topLevel;
+    switch (notice.problem) {
+    case AccountNotice::Problem::WrongPassword:
+        ShowMessage("Password for domain *." + name + " is incorrect! Enter the correct one with: " + console_.program +
+                    " domain password" + labels);
+        return;
+    case AccountNotice::Problem::NoDomain:
+        ShowMessage("Domain *." + name + " does not exist! Please visit " + notice.registrationPage +
+                    " to create your subscription, or correct the domain with: " + console_.program + " domain remove" +
+                    labels + ", then " + console_.program + " domain add");
+        return;
+    case AccountNotice::Problem::Expired:
+        break;
+    }
+    ShowMessage(notice.message);
+}
+
 bool ConsoleNotices::SetTooltipText(const std::string& text) {
     {
         std::lock_guard lock(mutex_);

@@ -30,6 +30,7 @@ public:
     explicit ConsoleNotices(Console& console) : console_(console) {}
 
     void ShowMessage(const std::string& text) override;
+    void ShowAccountProblem(const AccountNotice& notice) override;
     bool SetTooltipText(const std::string& text) override;
     void LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) override;
 

@@ -1,15 +1,10 @@
 #include "cli/StatusCommand.h"
 
 #include "cli/Usage.h"
-#include "config/DomainList.h"
+#include "config/StatusReport.h"
 #include "settings/SettingsFile.h"
-#include "update/ClientSettings.h"
-#include "update/ServiceEndpoints.h"
 
 #include <cstdio>
-#include <ctime>
-#include <filesystem>
-#include <optional>
 
 namespace zelto {
 
@@ -22,83 +17,64 @@ constexpr const char* kReadableByOthers = " (other users of this machine can rea
 constexpr const char* kReadableByOthers = " (readable by other users until the next change)";
 #endif
 
-std::optional<int> Number(const std::string& text, std::size_t digits) {
-    if (text.size() != digits || text.find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    return std::stoi(text);
-}
-
-std::string MethodLine(const SettingsFile& settings) {
-    const std::optional<int> stored = ClientSettingsView(settings).StoredMethodNumber();
-    if (!stored)
+std::string MethodLine(const StatusReport& report) {
+    if (!report.storedMethod)
         return "not chosen yet (the dialog offers both; updates detect on the server side until one is saved)";
-    std::string line = MethodDescription(LoadDialogMethod(settings));
-    if (*stored < 0 || *stored > 3)
-        line += " (stored as " + std::to_string(*stored) + ")";
+    std::string line = MethodDescription(report.method);
+    if (*report.storedMethod < 0 || *report.storedMethod > 3)
+        line += " (stored as " + std::to_string(*report.storedMethod) + ")";
     return line;
 }
 
-std::string IgnoredLine(const SettingsFile& settings) {
+std::string IgnoredLine(const StatusReport& report) {
     std::string line;
-    for (const std::string& address : IgnoredAddresses(settings))
+    for (const std::string& address : report.ignored)
         line += (line.empty() ? "" : ", ") + address;
     return line.empty() ? "none" : line;
 }
 
-// The record keeps hour ("%H"), day of the year ("%j") and year ("%Y"); shown as a date and hour.
-std::string RegistrationLine(const SettingsFile& settings) {
-    const RecordedUpdate record = ClientSettingsView(settings).UpdateRecord();
-    const std::string& address = record.address;
-    const std::string& hourText = record.time.hour;
-    const std::string& dayText = record.time.day;
-    const std::string& yearText = record.time.year;
-    if (address.empty())
+std::string RegistrationLine(const StatusReport& report) {
+    const RecordedUpdate& record = report.registration;
+    if (record.address.empty())
         return "none recorded";
-    const std::optional<int> hour = Number(hourText, 2);
-    const std::optional<int> day = Number(dayText, 3);
-    const std::optional<int> year = Number(yearText, 4);
-    if (!hour || !day || !year || *hour > 23 || *day < 1 || *day > 366)
-        return address + " (recorded time: hour '" + hourText + "', day '" + dayText + "', year '" + yearText + "')";
-    std::tm date{};
-    date.tm_year = *year - 1900;
-    date.tm_mday = *day;
-    date.tm_hour = 12;
-    date.tm_isdst = -1;
-    std::mktime(&date);
+    if (!report.registeredAt)
+        return record.address + " (recorded time: hour '" + record.time.hour + "', day '" + record.time.day +
+               "', year '" + record.time.year + "')";
+    const RegistrationHour& at = *report.registeredAt;
     char when[64];
-    std::strftime(when, sizeof when, "%Y-%m-%d", &date);
-    char hourRange[32];
-    std::snprintf(hourRange, sizeof hourRange, "%02d:00-%02d:59", *hour, *hour);
-    return address + " on " + when + ", " + hourRange + " local time";
-}
-
-// The scheme says whether passwords cross the network in clear.
-std::string UpdateServerLine(const SettingsFile& settings) {
-    const ServiceEndpoints endpoints(settings);
-    std::string line = endpoints.UpdateServerUrl();
-    const std::string caFile = endpoints.UpdateServerTrust().caFile;
-    if (endpoints.UpdateServerSecure())
-        line +=
-            caFile.empty() ? " (TLS, the system's trusted certificates)" : " (TLS, certificates from " + caFile + ")";
-    return line;
+    std::snprintf(when, sizeof when, "%04d-%02d-%02d, %02d:00-%02d:59", at.year, at.month, at.day, at.hour, at.hour);
+    return record.address + " on " + when + " local time";
 }
 
 } // namespace
 
+// The scheme says whether passwords cross the network in clear.
+std::string UpdateServerLine(const StatusReport& report) {
+    if (!report.secure)
+        return report.updateServerUrl;
+    return report.updateServerUrl + (report.caFile.empty() ? " (TLS, the system's trusted certificates)"
+                                                           : " (TLS, certificates from " + report.caFile + ")");
+}
+
 int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Console& console) {
-    if (!args.empty())
-        return UsageError(console, "status takes no arguments");
-    std::error_code ignored;
-    const bool exists = std::filesystem::exists(settings.Path(), ignored);
+    const bool json = args.size() == 1 && args[0] == "--json";
+    if (!args.empty() && !json)
+        return UsageError(console, "status takes only --json");
+    const StatusReport report = GatherStatus(settings);
+    if (json) {
+        console.out << StatusJson(report) << '\n' << std::flush;
+        return kExitDone;
+    }
     const std::string lines[] = {
-        "Settings file: " + settings.Path().string() + (exists ? "" : " (not created yet)") +
-            (settings.ReadableByOthers() ? kReadableByOthers : ""),
-        "Domains: " + BuildDomainListText(settings),
-        "Address method: " + MethodLine(settings),
-        "Fixed address: " + LoadFixedAddress(settings).ToText(),
-        "Ignored addresses: " + IgnoredLine(settings),
-        "Last registration: " + RegistrationLine(settings),
-        "Update server: " + UpdateServerLine(settings),
+        "Settings file: " + report.file.string() + (report.fileExists ? "" : " (not created yet)") +
+            (report.readableByOthers ? kReadableByOthers : ""),
+        "Domains: " + report.domainListText,
+        "Address method: " + MethodLine(report),
+        "Fixed address: " + report.fixedAddress,
+        "Ignored addresses: " + IgnoredLine(report),
+        "Last registration: " + RegistrationLine(report),
+        "Update server: " + UpdateServerLine(report),
+        "Web site: http://" + report.webSite,
     };
     for (const std::string& line : lines)
         console.out << PrintableText(line) << '\n';

@@ -18,14 +18,16 @@ namespace zelto {
 
 namespace {
 
-// A configured entry that was skipped is a broken configuration, not a success.
+// A configured entry that was skipped is a broken configuration, and no domain at all registered nothing:
+// neither is a success for a scheduler or a monitoring check.
 int ReportPass(const SettingsFile& settings, const PassReport& report, Console& console) {
     for (const int number : report.incomplete)
         console.err << "Domain entry " << number << " is incomplete and was skipped.\n";
-    if (report.sent == 0 && report.incomplete.empty() && ClientSettingsView(settings).DomainCount() <= 0)
+    const bool none = report.sent == 0 && report.incomplete.empty() && ClientSettingsView(settings).DomainCount() <= 0;
+    if (none)
         console.err << "No Domains Loaded!\n";
     console.err << std::flush;
-    return report.failed == 0 && report.incomplete.empty() ? kExitDone : kExitRefused;
+    return report.failed == 0 && report.incomplete.empty() && !none ? kExitDone : kExitRefused;
 }
 
 } // namespace
@@ -58,6 +60,11 @@ int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& 
         return ReportPass(settings, report, console);
     }
 
+    // Said once: the cycle picks up a domain added later by itself.
+    if (ClientSettingsView(settings).DomainCount() <= 0)
+        console.err << "No Domains Loaded! Waiting for one: " << console.program
+                    << " domain add DOMAIN TOPLEVEL adds it.\n"
+                    << std::flush;
     UpdateCycleThread thread(cycle);
     thread.Start();
     while (quit.WaitFor(std::chrono::hours(1))) {

@@ -8,10 +8,12 @@ namespace {
 
 std::string Synopsis(const std::string& program) {
     const std::string p = "  " + program + " [--settings PATH] ";
-    return "Usage:\n" + p + "--headless\n" + p + "--once\n" + p + "domain add|remove DOMAIN TOPLEVEL\n" + p +
+    return "Usage:\n" + p + "--headless\n" + p + "--once\n" + p + "domain add|remove|password DOMAIN TOPLEVEL\n" + p +
            "domain clear|list\n" + p + "ignore add|remove ADDRESS\n" + p + "ignore list\n" + p +
-           "method server|client|both\n" + p + "method fixed ADDRESS\n" + p + "force-update\n" + p + "status\n" + p +
-           "--autostart on|off\n" + "  " + program + " --help | --version\n";
+           "method server|client|both\n" + p + "method fixed ADDRESS\n" + p + "server URL|default\n" + p +
+           "website HOST|default\n" + p + "cafile FILE|none\n" + p + "hook set PATH|clear|show\n" + p +
+           "force-update\n" + p + "status [--json]\n" + p + "check\n" + p + "--autostart on|off\n" + "  " + program +
+           " --help | --version\n";
 }
 
 } // namespace
@@ -26,12 +28,15 @@ With no command (or only --settings) the desktop client starts.
                    problems go to stderr, the tooltip text and one line per request
                    (password shown as ***) to stdout
   --once           register every domain once, then exit: 0 when every request
-                   was answered with an address, 1 otherwise
+                   was answered with an address, 1 otherwise (also when no
+                   domain is configured)
   domain add       add a domain: DOMAIN is the name label (example), TOPLEVEL the
                    top-level label (com); the password, 6 to 8 characters, is
                    read from standard input (see Passwords)
   domain remove    remove the first entry matching the two labels and the
                    password exactly; the password is read the same way
+  domain password  give the entries with these two labels a new password, read
+                   from standard input like domain add's
   domain clear     forget every domain
   domain list      the loaded domains
   ignore add       an address that detection must never report
@@ -39,15 +44,32 @@ With no command (or only --settings) the desktop client starts.
   ignore list      the ignored addresses, one a line
   method           how the address is found: on the server side, on the client
                    side, both, or a fixed ADDRESS
+  server           the update server: [http://|https://]host[:port]; https
+                   sends the passwords over TLS; default: the built-in server
+  website          the service's web site, host[:port]; default: the built-in one
+  cafile           a PEM bundle that replaces the system's trusted certificates
+                   for an https server; none: the system's again
+  hook             set: run the executable PATH (absolute) once after each pass
+                   that registered an address other than before, with the new
+                   and the previous address as arguments and ZELTO_ADDRESS,
+                   ZELTO_PREVIOUS_ADDRESS, ZELTO_DOMAINS in its environment; no
+                   shell, input closed, output to the log (4 KiB), ended after
+                   30 s; refused unless it and the settings file belong to you
+                   or root and others cannot write them; clear, show
   force-update     ask the service to initialise every domain
   status           the settings file, domains, method, fixed and ignored
-                   addresses and the last registration (never a password)
+                   addresses, the last registration and the service (never a
+                   password); --json: the same as one JSON object
+  check            one line and the exit code of a monitoring plugin: 0 OK
+                   (registered this or the previous clock hour), 1 WARNING
+                   (older or none), 2 CRITICAL (no domain), 3 UNKNOWN (the
+                   settings file cannot be read)
   --autostart      on: start the desktop client at login (with this --settings
                    file, when one is given); off: no longer
   --help           this text
   --version        the version number
 
-Passwords: domain add and domain remove read the password as one line from
+Passwords: domain add, remove and password read the password as one line from
 standard input, at a "Password: " prompt without echo from a terminal, silently
 from a pipe or a file (domain add example com < password-file). A password
 given as an argument after TOPLEVEL still works ("-" means standard input),
@@ -58,7 +80,13 @@ ADDRESS is four decimal fields 0-255 joined by dots. Leading zeros are read as
 decimal and dropped, as the dialog's address box does: 010.001.0.1 is 10.1.0.1.
 
 The lines of --headless and --once start with the local time; when they go to
-the systemd journal they carry a priority (error, warning, info) instead.
+the systemd journal they carry a priority (error, warning, info) instead. A
+request that got no answer says why: the name was not resolved, connection
+refused, timed out, the server's certificate is not trusted or is for another
+name; an answer with an HTTP error status names it.
+
+Run as root without --settings while /etc/zelto-premium/ZeltoPre.INI exists,
+a configuration command is refused: give --settings to say which file you mean.
 
 Exit codes: 0 done, 1 refused or failed, 2 usage error.
 )";

@@ -93,9 +93,31 @@ DomainOutcome RemoveDomain(SettingsFile& settings, const DomainInput& input) {
     } else if (match != entries.end()) {
         outcome.writeFailed = !schema.RemoveDomainAt(static_cast<int>(match - entries.begin()) + 1);
         outcome.carriedOut = !outcome.writeFailed;
+    } else {
+        outcome.notFound = true;
     }
     outcome.status = BuildDomainListText(settings);
     outcome.clearInputs = true;
+    return outcome;
+}
+
+DomainOutcome ChangeDomainPassword(SettingsFile& settings, const DomainInput& input) {
+    if (!IsValidPassword(input.password))
+        return Refused("Password must be 6-8 characters!");
+    const SettingsFile::ChangeLock lock(settings);
+    ClientSettings schema(settings);
+    const std::vector<DomainEntry> entries = schema.Domains();
+    DomainOutcome outcome;
+    outcome.writeFailed = !lock;
+    for (std::size_t i = 0; lock && !outcome.writeFailed && i < entries.size(); ++i) {
+        if (entries[i].domain != input.domain || entries[i].topLevel != input.topLevel)
+            continue;
+        outcome.writeFailed = !schema.WritePassword(static_cast<int>(i) + 1, input.password);
+        outcome.carriedOut = !outcome.writeFailed;
+    }
+    outcome.notFound = lock && !outcome.writeFailed && !outcome.carriedOut;
+    outcome.status = outcome.carriedOut ? "Password changed for " + input.domain + "." + input.topLevel + "."
+                                        : BuildDomainListText(settings);
     return outcome;
 }
 

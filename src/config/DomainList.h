@@ -21,6 +21,7 @@ struct DomainOutcome {
     std::string status;       // what the status box shows afterwards
     bool clearInputs = false; // Remove empties the three boxes
     bool writeFailed = false; // a settings write failed; nothing after it was written
+    bool notFound = false;    // no entry matched
 };
 
 // Each operation holds the settings file's lock (a ChangeLock) from its first read to its last write, and
@@ -31,6 +32,9 @@ struct DomainOutcome {
 DomainOutcome AddDomain(SettingsFile& settings, const DomainInput& input);
 DomainOutcome RemoveDomain(SettingsFile& settings, const DomainInput& input);
 DomainOutcome ClearDomains(SettingsFile& settings);
+// Gives every entry with the input's two labels the input's password (6 to 8 characters, as Add checks it);
+// carriedOut is false when no entry has those labels.
+DomainOutcome ChangeDomainPassword(SettingsFile& settings, const DomainInput& input);
 
 // Add and Remove for text as typed (UTF-8), turned into the settings' bytes first (SettingsText.h): a
 // character the settings cannot hold refuses the operation with a message naming it.

@@ -9,14 +9,37 @@ namespace zelto {
 
 class StopSignal;
 
+// Why a GET brought no answer, or an answer with an error status: for the people reading the log and the
+// status report. Each HTTP client sets it from its own error codes, never from an error's text.
+enum class HttpFailure {
+    None,                      // answered with a status below 400
+    NameNotResolved,           // the server's name has no address
+    ConnectionRefused,         // nothing listens at the server's port
+    TimedOut,                  // no connection or no full answer in time
+    CertificateNotTrusted,     // TLS: no trusted authority vouches for the server's certificate
+    CertificateForAnotherName, // TLS: the certificate is made out for another host
+    SecureChannelFailed,       // TLS failed otherwise (protocol, expired certificate)
+    ConnectionBroken,          // the connection failed or ended early, or the answer was unreadable or too long
+    ErrorStatus,               // answered with a status of 400 or above (HttpFetch::status)
+    Stopped,                   // the client was stopping
+};
+
 // What one GET brought back.
 struct HttpFetch {
     // False when no response was obtained: no connection, reset, time-out, cancelled, or a first line
     // longer than the read limit.
     bool obtained = false;
     // The body's bytes before its first line feed (the whole body when it has none), carriage returns
-    // included. The HTTP status is never looked at.
+    // included. The HTTP status never changes how the line is read.
     std::string firstLine;
+    HttpFailure failure = HttpFailure::None; // ErrorStatus is the only failure with obtained set
+    int status = 0;                          // the final HTTP status; 0 without a response
+
+    // An obtained answer, its failure set from its status.
+    static HttpFetch Answered(std::string line, int status) {
+        return {true, std::move(line), status >= 400 ? HttpFailure::ErrorStatus : HttpFailure::None, status};
+    }
+    static HttpFetch Failed(HttpFailure why) { return {false, {}, why, 0}; }
 };
 
 // An open internet session: direct access (no proxy, whatever the environment says), no cache, the

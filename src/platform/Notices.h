@@ -15,6 +15,7 @@ enum class ExchangeOutcome {
     RecordNotWritten,   // the service registered an address, but the update record could not be written
     SettingsNotWritten, // the engine could not write a setting it needed
     DomainsLeftOut,     // the stored count names more domains than are ever sent
+    HookFailed,         // the command run on an address change failed, timed out or was refused
 };
 
 // How much an outcome matters to whoever watches the client; every front-end's log marks follow from it.
@@ -31,10 +32,21 @@ constexpr OutcomeWeight WeightOf(ExchangeOutcome outcome) {
     case ExchangeOutcome::NoSession:
     case ExchangeOutcome::RecordNotWritten:
     case ExchangeOutcome::SettingsNotWritten:
+    case ExchangeOutcome::HookFailed:
         break;
     }
     return OutcomeWeight::Failure;
 }
+
+// An answer about one domain's account that will not change by itself.
+struct AccountNotice {
+    enum class Problem { Expired, NoDomain, WrongPassword };
+    Problem problem = Problem::WrongPassword;
+    std::string domain;           // the name label, "example"
+    std::string topLevel;         // "com"
+    std::string registrationPage; // where an account is made or renewed
+    std::string message;          // the dialog's text
+};
 
 // What the engine tells the user: message boxes, the tray icon's tooltip, and a line per request for
 // front-ends that keep a log.
@@ -48,6 +60,9 @@ public:
     // Shows a message and returns at once, so that one domain's message never holds up the others: a desktop
     // hands the box to its own GUI thread, where it stays until the user closes it or the program leaves.
     virtual void ShowMessage(const std::string& text) = 0;
+    // An account problem. The dialogs' text sends the user to the Properties dialog; a front-end without one
+    // says instead which command fixes it.
+    virtual void ShowAccountProblem(const AccountNotice& notice) { ShowMessage(notice.message); }
     // Replaces the tray icon's tooltip; false when there is no icon to change.
     virtual bool SetTooltipText(const std::string& text) = 0;
     // One request went out (its URL with the password masked), or the engine has something to say about the

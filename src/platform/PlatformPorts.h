@@ -6,6 +6,7 @@ class Autostart;
 class AutodialSetting;
 class Clock;
 class HostAddresses;
+class HookRunner;
 class HttpSessionFactory;
 class SoundPlayer;
 
@@ -17,6 +18,7 @@ struct PlatformPorts {
     HostAddresses& addresses;
     Clock& clock;
     SoundPlayer& sound;
+    HookRunner* hooks = nullptr; // the user's command on an address change; none in tests and benchmarks
 };
 
 // Owns one platform's adapters for as long as a front-end runs on them; the platform's composition root

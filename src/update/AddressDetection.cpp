@@ -7,6 +7,7 @@
 #include "update/ClientSettings.h"
 #include "update/DialUpGuard.h"
 #include "update/EnginePorts.h"
+#include "update/ExchangeFailure.h"
 #include "update/FetchFirstLine.h"
 #include "update/ServiceEndpoints.h"
 #include "update/UpdateAnswer.h"
@@ -37,7 +38,7 @@ std::string AskServerForAddress(EnginePorts& ports, const StopSignal* stop) {
     if (answer.obtained)
         ports.notices.LogExchange(url, ExchangeOutcome::Answered, answer.line);
     else
-        ports.notices.LogExchange(url, ExchangeOutcome::NoAnswer, "no answer");
+        ports.notices.LogExchange(url, ExchangeOutcome::NoAnswer, NoAnswerText(answer.failure));
     if (!answer.obtained || ClassifyAnswer(answer.line) != UpdateAnswer::Registered)
         return {};
     return RegisteredAddress(answer.line);

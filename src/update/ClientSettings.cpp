@@ -126,6 +126,14 @@ std::string ClientSettingsView::CaFile() const {
     return file_.ReadText(Keys::kCaFile);
 }
 
+std::string ClientSettingsView::Hook() const {
+    return file_.ReadText(Keys::kHook);
+}
+
+std::string ClientSettingsView::HookAddress() const {
+    return file_.ReadText(Keys::kHookAddress);
+}
+
 ClientSettings::Append ClientSettings::AppendDomain(const DomainEntry& entry) {
     SettingsFile::Change change(writable_);
     if (!change)
@@ -227,6 +235,26 @@ bool ClientSettings::ClearUpdateRecord() {
 
 bool ClientSettings::WriteUpdateServer(std::string_view host) {
     return writable_.WriteText(Keys::kUpdateServer, host);
+}
+
+bool ClientSettings::WriteWebSite(std::string_view host) {
+    return writable_.WriteText(Keys::kWebSite, host);
+}
+
+bool ClientSettings::WriteCaFile(std::string_view path) {
+    return writable_.WriteText(Keys::kCaFile, path);
+}
+
+bool ClientSettings::WriteHook(std::string_view path) {
+    return writable_.WriteText(Keys::kHook, path);
+}
+
+bool ClientSettings::WriteHookAddress(std::string_view address) {
+    return writable_.WriteText(Keys::kHookAddress, address);
+}
+
+bool ClientSettings::WritePassword(int number, std::string_view password) {
+    return writable_.WriteText(IndexedKey(Keys::kPassword, number), password);
 }
 
 } // namespace zelto

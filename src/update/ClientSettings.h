@@ -43,6 +43,8 @@ struct SettingsKeys {
     static constexpr std::string_view kWebSite = "website";
     static constexpr std::string_view kWebSiteDefault = "www.zelto.com";
     static constexpr std::string_view kCaFile = "cafile";
+    static constexpr std::string_view kHook = "hook";               // ours: the command run on an address change
+    static constexpr std::string_view kHookAddress = "hookaddress"; // ours: the address it was last run for
 };
 
 // One domain entry: second_level<N>, first_level<N> and password<N>.
@@ -97,6 +99,10 @@ public:
     std::string WebSite() const;
     // cafile: the PEM bundle an https update server is verified against; "" for the system's trust store.
     std::string CaFile() const;
+    // hook: the executable run when the registered address changes; "" for none.
+    std::string Hook() const;
+    // hookaddress: the address registered before the current one, kept across restarts (which empty updatedip).
+    std::string HookAddress() const;
 
 protected:
     // Entries 1 to the count; a negative count holds none.
@@ -137,6 +143,12 @@ public:
     bool ClearUpdateRecord();
 
     bool WriteUpdateServer(std::string_view host);
+    bool WriteWebSite(std::string_view host);
+    bool WriteCaFile(std::string_view path);
+    bool WriteHook(std::string_view path);
+    bool WriteHookAddress(std::string_view address);
+    // password<N> of one entry; its labels stay.
+    bool WritePassword(int number, std::string_view password);
 
 private:
     bool ClearPasswordsAbove(int count);

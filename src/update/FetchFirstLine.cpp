@@ -9,9 +9,9 @@ namespace zelto {
 FirstLine FetchFirstLine(HttpSession& session, const std::string& url) {
     HttpFetch fetch = session.Get(url);
     if (!fetch.obtained)
-        return {};
+        return {false, {}, fetch.failure, 0};
     std::erase(fetch.firstLine, '\r');
-    return {true, std::move(fetch.firstLine)};
+    return {true, std::move(fetch.firstLine), fetch.failure, fetch.status};
 }
 
 } // namespace zelto

@@ -1,10 +1,12 @@
 #include "update/UpdateCycle.h"
 
+#include "platform/HookRunner.h"
 #include "platform/HttpSession.h"
 #include "platform/Notices.h"
 #include "platform/SoundPlayer.h"
 #include "settings/SettingsFile.h"
 #include "update/AddressDetection.h"
+#include "update/AddressHook.h"
 #include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
 #include "update/ServiceEndpoints.h"
@@ -60,6 +62,9 @@ struct UpdateCycle::Impl {
     bool sessionFailureReported = false;
     // Set when emptying the update record failed, so the first pass still happens.
     bool firstPassForced = false;
+    // After each pass that registered a new address, the user's command runs here; RunOnce waits for it.
+    HookRunner* hooks = ports.platform.hooks;
+    std::chrono::milliseconds hookTimeout{30000};
 
     void Report(ExchangeOutcome outcome, const std::string& problem) {
         ports.notices.LogExchange(ServiceEndpoints(ports.settings).UpdateServerUrl(), outcome, problem);
@@ -136,11 +141,15 @@ struct UpdateCycle::Impl {
             const DomainExchange exchange =
                 UpdateDomain(ports, *session, entry.topLevel, entry.domain, entry.password, address);
             if (exchange.obtained && ClassifyAnswer(exchange.line) == UpdateAnswer::Registered &&
-                IsRecordableAddress(RegisteredAddress(exchange.line)))
+                IsRecordableAddress(RegisteredAddress(exchange.line))) {
                 ++report.registered;
-            else
+                report.registeredNames.push_back(entry.domain + "." + entry.topLevel);
+            } else {
                 ++report.failed;
+            }
         }
+        if (hooks && !stop.Raised())
+            RunAddressHook(ports, *hooks, report.registeredNames, hookTimeout);
         return report;
     }
 };
@@ -148,7 +157,11 @@ struct UpdateCycle::Impl {
 UpdateCycle::UpdateCycle(EnginePorts& ports, CycleTiming timing, Sleeper* sleeper)
     : impl_(std::make_unique<Impl>(ports, timing, sleeper)) {}
 
-UpdateCycle::~UpdateCycle() = default;
+// The hook's callbacks write to the notices, which go away with the cycle's owner.
+UpdateCycle::~UpdateCycle() {
+    if (impl_->hooks)
+        impl_->hooks->EndAll(std::chrono::milliseconds(0));
+}
 
 // A stopped thread stays stopped: running it again changes nothing.
 void UpdateCycle::RunUpdateCycle() {
@@ -176,7 +189,10 @@ PassReport UpdateCycle::RunOnce() {
     cycle.Start();
     if (!cycle.PassDue() || !cycle.HasDomains())
         return {};
-    return cycle.RunPass();
+    const PassReport report = cycle.RunPass();
+    if (cycle.hooks)
+        cycle.hooks->EndAll(cycle.hookTimeout);
+    return report;
 }
 
 void UpdateCycle::RequestStop() {

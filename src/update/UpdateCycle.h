@@ -4,11 +4,13 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace zelto {
 
 struct EnginePorts;
+class HookRunner;
 
 // The pauses of the cycle, in one place so tests can shorten them.
 struct CycleTiming {
@@ -30,10 +32,11 @@ public:
 
 // What one pass did.
 struct PassReport {
-    int sent = 0;                // requests sent (domains not skipped)
-    int registered = 0;          // answers beginning with "ip"
-    int failed = 0;              // any other answer, or none
-    std::vector<int> incomplete; // numbers of the entries skipped for an empty value, in order
+    int sent = 0;                             // requests sent (domains not skipped)
+    int registered = 0;                       // answers beginning with "ip"
+    int failed = 0;                           // any other answer, or none
+    std::vector<int> incomplete;              // numbers of the entries skipped for an empty value, in order
+    std::vector<std::string> registeredNames; // "example.com" of each domain that registered
 };
 
 // The update cycle: polls the decision, makes a pass over the domains when one is due, rests, and starts

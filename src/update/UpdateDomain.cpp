@@ -5,6 +5,7 @@
 #include "update/ClientSettings.h"
 #include "update/DialUpGuard.h"
 #include "update/EnginePorts.h"
+#include "update/ExchangeFailure.h"
 #include "update/FetchFirstLine.h"
 #include "update/ServiceEndpoints.h"
 #include "update/UpdateAnswer.h"
@@ -33,6 +34,12 @@ std::string MessageFor(UpdateAnswer answer, const std::string& domain, const std
     return {};
 }
 
+AccountNotice::Problem ProblemOf(UpdateAnswer answer) {
+    return answer == UpdateAnswer::Expired    ? AccountNotice::Problem::Expired
+           : answer == UpdateAnswer::NoDomain ? AccountNotice::Problem::NoDomain
+                                              : AccountNotice::Problem::WrongPassword;
+}
+
 } // namespace
 
 DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std::string& firstLevel,
@@ -44,9 +51,9 @@ DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std:
     DialUpGuard guard(ports.platform.autodial);
     guard.Engage();
     const FirstLine answer = FetchFirstLine(session, url);
-    DomainExchange exchange{answer.obtained, answer.line};
+    DomainExchange exchange{answer.obtained, answer.line, false, answer.failure, answer.status};
     if (!answer.obtained) {
-        ports.notices.LogExchange(MaskPassword(url), ExchangeOutcome::NoAnswer, "no answer");
+        ports.notices.LogExchange(MaskPassword(url), ExchangeOutcome::NoAnswer, NoAnswerText(answer.failure));
         return exchange;
     }
 
@@ -69,10 +76,14 @@ DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std:
         return exchange;
     }
 
-    ports.notices.LogExchange(MaskPassword(url), ExchangeOutcome::Answered, answer.line);
+    // An error page is read like any answer; the status says why it matched nothing.
+    const std::string why = FailureText(answer.failure, answer.status);
+    ports.notices.LogExchange(MaskPassword(url), ExchangeOutcome::Answered,
+                              why.empty() ? answer.line : answer.line + " (" + why + ")");
     const std::string message = MessageFor(meaning, secondLevel + "." + firstLevel, endpoints.RegistrationPage());
     if (!message.empty())
-        ports.notices.ShowMessage(message);
+        ports.notices.ShowAccountProblem(
+            {ProblemOf(meaning), secondLevel, firstLevel, endpoints.RegistrationPage(), message});
     return exchange;
 }
 

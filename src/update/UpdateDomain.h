@@ -1,11 +1,12 @@
 #pragma once
 
+#include "platform/HttpSession.h"
+
 #include <string>
 
 namespace zelto {
 
 struct EnginePorts;
-class HttpSession;
 
 // One domain's exchange with the update server: request, dial-up guard, answer, messages, tooltip and the
 // update record. Returns the answer's meaning (Ignored also when no response came; see obtained).
@@ -14,6 +15,8 @@ struct DomainExchange {
     std::string line;
     // For an "ip" answer: false when the update record could not be written to the settings file.
     bool recordWritten = false;
+    HttpFailure failure = HttpFailure::None; // why there was no answer, or ErrorStatus
+    int status = 0;
 };
 
 DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std::string& firstLevel,

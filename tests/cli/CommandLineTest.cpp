@@ -14,6 +14,11 @@ TEST_F(CommandLineTest, DomainCommandsPrintTheStatusBoxTextAndTellRefusalsByExit
            "zelto-premium: no domain entry is example.Com with that password\n");
     Expect({"domain", "remove", "example", "com", "secret1"}, 0, "Domain other.net loaded.\n");
     EXPECT_EQ(Setting("second_level1"), "other");
+    input = "changed1\n";
+    Expect({"domain", "password", "other", "net"}, 0, "Password changed for other.net.\n");
+    Expect({"domain", "password", "example", "com"}, 1, "Domain other.net loaded.\n",
+           "zelto-premium: no domain entry is example.com\n");
+    EXPECT_EQ(Setting("password1"), "changed1");
     Expect({"domain", "clear"}, 0, "No Domains Loaded!\n");
     Expect({"domain", "list"}, 0, "No Domains Loaded!\n");
 }
@@ -33,17 +38,43 @@ TEST_F(CommandLineTest, IgnoreMethodAndStatusCommandsStoreAndShowWhatTheDialogsW
                "\nDomains: Domain example.com loaded.\nAddress method: fixed (Use this IP Address)\n"
                "Fixed address: 198.51.100.23\nIgnored addresses: 10.1.0.1, 192.168.1.1\n"
                "Last registration: 203.0.113.9 on 2024-02-01, 07:00-07:59 local time\n"
-               "Update server: http://dynamic.zelto.com/\n");
-    settings.WriteText("updateserver", "https://127.0.0.1:8443");
-    settings.WriteText("cafile", "/etc/zelto-premium/ca.pem");
-    Expect({"status"}, 0,
-           "Settings file: " + path.string() +
-               "\nDomains: Domain example.com loaded.\nAddress method: fixed (Use this IP Address)\n"
-               "Fixed address: 198.51.100.23\nIgnored addresses: 10.1.0.1, 192.168.1.1\n"
-               "Last registration: 203.0.113.9 on 2024-02-01, 07:00-07:59 local time\n"
-               "Update server: https://127.0.0.1:8443/ (TLS, certificates from /etc/zelto-premium/ca.pem)\n");
+               "Update server: http://dynamic.zelto.com/\nWeb site: http://www.zelto.com\n");
     Expect({"method", "client"}, 0, "Address method: client (Detect IP on Client Side)\n");
     EXPECT_EQ(std::tuple(Setting("ipmethod"), Setting("updatedip"), Setting("one")), std::tuple("1", "", "198"));
+}
+
+// The service's keys are checked as a read of the file takes them; a refused value writes nothing.
+TEST_F(CommandLineTest, ServiceCommandsStoreOnlyValuesTheClientCanUse) {
+    const std::string pem = dir.File("ca.pem").string(), text = dir.File("ca.txt").string();
+    fakes::WriteFile(pem, "-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n");
+    fakes::WriteFile(text, "not a certificate\n");
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        const char* key;
+        std::string stored; // after the command
+    } cases[] = {
+        {{"server", "https://127.0.0.1:8443"}, 0, "updateserver", "https://127.0.0.1:8443"},
+        {{"server", "ftp://127.0.0.1"}, 1, "updateserver", "https://127.0.0.1:8443"},
+        {{"server", "host name"}, 1, "updateserver", "https://127.0.0.1:8443"},
+        {{"server", "example.net:65536"}, 1, "updateserver", "https://127.0.0.1:8443"},
+        {{"server", "a" + std::string(68, 'b') + ".net"}, 1, "updateserver", "https://127.0.0.1:8443"},
+        {{"cafile", pem}, 0, "cafile", pem},
+        {{"cafile", text}, 1, "cafile", pem},
+        {{"cafile", dir.File("missing.pem").string()}, 1, "cafile", pem},
+        {{"cafile", "none"}, 0, "cafile", ""},
+        {{"server", "default"}, 0, "updateserver", ""},
+        {{"website", "127.0.0.1:8080"}, 0, "website", "127.0.0.1:8080"},
+        {{"website", "http://127.0.0.1"}, 1, "website", "127.0.0.1:8080"},
+        {{"website", "default"}, 0, "website", ""},
+    };
+    for (const auto& c : cases) {
+        const testing::Finished run = Cli(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.args[1] << run.err;
+        EXPECT_EQ(Setting(c.key), c.stored) << c.args[1];
+    }
+    Expect({"server", "https://127.0.0.1:8443"}, 0,
+           "Update server: https://127.0.0.1:8443/ (TLS, the system's trusted certificates)\n");
 }
 
 // A usage error never repeats a word of the command line: a password typed in the wrong place would land in
@@ -57,6 +88,8 @@ TEST_F(CommandLineTest, UsageErrorsExitTwoWithoutTouchingTheFileOrRepeatingAWord
                                                  {"ignore", "remove", "1.2.3.4", "5.6.7.8"},
                                                  {"method", "fixed", "s3cr3t!"},
                                                  {"--once", "s3cr3t!"},
+                                                 {"server"},
+                                                 {"domain", "password", "example", "com", "s3cr3t!"},
                                                  {"--headless", "--once"},
                                                  {"--autostart", "yes"},
                                                  {"--settings"}}) {

@@ -11,7 +11,8 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string kWrongPassword =
-    "zelto-premium: Password for domain *.example.com is incorrect! Please enter the correct password in properties!\n";
+    "zelto-premium: Password for domain *.example.com is incorrect! Enter the correct one with: zelto-premium domain "
+    "password example com\n";
 
 class HeadlessTest : public testing::CliTest {
 protected:
@@ -114,7 +115,33 @@ TEST_F(HeadlessTest, NoRunShowsThePassword) {
     }
 }
 
-// An entry with an empty value is not sent, but named on stderr, and --once does not claim success.
+// The hook runs once per change of the registered address, across runs of the client, not on a refresh of
+// the same address; one that others could replace never runs.
+TEST_F(HeadlessTest, TheHookRunsOncePerAddressChange) {
+    const std::filesystem::path hook = dir.File("hook.sh"), record = dir.File("record");
+    fakes::WriteFile(hook, "#!/bin/sh\necho \"$1|$2|$ZELTO_ADDRESS|$ZELTO_PREVIOUS_ADDRESS|$ZELTO_DOMAINS\" >>" +
+                               record.string() + "\necho said\n");
+    std::filesystem::permissions(hook, std::filesystem::perms::owner_all);
+    Expect({"hook", "set", hook.string()}, 0, "Hook: " + hook.string() + "\n");
+    for (const char* address : {"203.0.113.1", "203.0.113.1", "203.0.113.2"}) {
+        ASSERT_EQ(Cli({"method", "fixed", address}).exitCode, 0);
+        const testing::Finished run = Cli({"--once"});
+        EXPECT_EQ(run.exitCode, 0) << run.All();
+    }
+    const std::string twice = "203.0.113.1||203.0.113.1||example.com\n"
+                              "203.0.113.2|203.0.113.1|203.0.113.2|203.0.113.1|example.com\n";
+    EXPECT_EQ(fakes::ReadFile(record), twice);
+
+    std::filesystem::permissions(hook, std::filesystem::perms::others_write, std::filesystem::perm_options::add);
+    ASSERT_EQ(Cli({"method", "fixed", "203.0.113.3"}).exitCode, 0);
+    const testing::Finished refused = Cli({"--once"});
+    EXPECT_NE(refused.out.find("hook " + hook.string() + " -> refused: " + hook.string()), std::string::npos)
+        << refused.out;
+    EXPECT_EQ(fakes::ReadFile(record), twice) << "the refused hook ran";
+}
+
+// An entry with an empty value is not sent, but named on stderr, and --once does not claim success: neither
+// when no domain is configured at all.
 TEST_F(HeadlessTest, OnceNamesIncompleteEntriesAndExitsOne) {
     const struct {
         const char* name;
@@ -130,6 +157,7 @@ TEST_F(HeadlessTest, OnceNamesIncompleteEntriesAndExitsOne) {
          {{"numofdomains", "2"}},
          "Domain entry 2 is incomplete and was skipped.\n",
          1},
+        {"no domain", {{"numofdomains", "0"}}, "No Domains Loaded!\n", 0},
     };
     for (const auto& c : cases) {
         SettingsFile settings(path);

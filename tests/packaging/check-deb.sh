@@ -59,7 +59,8 @@ run)
     grep -q "no display for the tray client\|not installed ($prefix/lib/zelto-premium/libzelto-desktop.so: " <<<"$answer" ||
         fail "the desktop module was looked for elsewhere: $answer"
     [ "$("$program" --version)" = "zelto-premium $version" ] || fail "--version: $("$program" --version)"
-    "$program" --help | grep -q -- "--autostart" || fail "--help"
+    # Whole, not through a pipe: grep -q leaves at its match, and the rest of the text would meet a closed pipe.
+    grep -q -- "--autostart" <<<"$("$program" --help)" || fail "--help"
     settings=$root/ZeltoPre.INI
     [ "$(echo secret1 | "$program" --settings "$settings" domain add example com)" = "Domain example.com loaded." ] ||
         fail "domain add"

@@ -27,6 +27,7 @@ struct TlsCase {
     bool byStranger;      // signed by an authority outside the bundle
     bool withCaFile;      // "cafile" names the bundle; else the system's store decides
     bool registered;
+    HttpFailure why;
 };
 
 class TlsExchangeTest : public ::testing::TestWithParam<TlsCase> {
@@ -59,6 +60,7 @@ TEST_P(TlsExchangeTest, RegistersOnlyWithAServerTheBundleVouchesFor) {
     const DomainExchange exchange = UpdateDomain(world.ports, *session, "com", "example", "secret1", "203.0.113.7");
 
     EXPECT_EQ(exchange.obtained, c.registered);
+    EXPECT_EQ(exchange.failure, c.why);
     EXPECT_EQ(settings.ReadText("updatedip"), c.registered ? "203.0.113.7" : "");
     EXPECT_EQ(service.RegisteredAddress("example.com"), c.registered ? "203.0.113.7" : "");
     if (!c.certName) {
@@ -67,11 +69,11 @@ TEST_P(TlsExchangeTest, RegistersOnlyWithAServerTheBundleVouchesFor) {
 }
 
 const TlsCase kCases[] = {
-    {"Verified", "127.0.0.1", false, true, true},
-    {"CertificateForAnotherName", "update.example", false, true, false},
-    {"UnknownIssuer", "127.0.0.1", true, true, false},
-    {"PrivateAuthorityWithoutCaFile", "127.0.0.1", false, false, false},
-    {"PlainServerNoFallback", nullptr, false, true, false},
+    {"Verified", "127.0.0.1", false, true, true, HttpFailure::None},
+    {"CertificateForAnotherName", "update.example", false, true, false, HttpFailure::CertificateForAnotherName},
+    {"UnknownIssuer", "127.0.0.1", true, true, false, HttpFailure::CertificateNotTrusted},
+    {"PrivateAuthorityWithoutCaFile", "127.0.0.1", false, false, false, HttpFailure::CertificateNotTrusted},
+    {"PlainServerNoFallback", nullptr, false, true, false, HttpFailure::SecureChannelFailed},
 };
 
 INSTANTIATE_TEST_SUITE_P(Tls, TlsExchangeTest, ::testing::ValuesIn(kCases),

@@ -56,6 +56,41 @@ bool ReadFirstLine(HINTERNET request, std::string& line) {
     }
 }
 
+// Why WinINet gave no answer, from the error code of its last call.
+HttpFailure FailureOf(DWORD error) {
+    switch (error) {
+    case ERROR_INTERNET_NAME_NOT_RESOLVED:
+        return HttpFailure::NameNotResolved;
+    case ERROR_INTERNET_CANNOT_CONNECT:
+        return HttpFailure::ConnectionRefused;
+    case ERROR_INTERNET_TIMEOUT:
+        return HttpFailure::TimedOut;
+    case ERROR_INTERNET_INVALID_CA:
+        return HttpFailure::CertificateNotTrusted;
+    case ERROR_INTERNET_SEC_CERT_CN_INVALID:
+        return HttpFailure::CertificateForAnotherName;
+    case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
+    case ERROR_INTERNET_SEC_CERT_ERRORS:
+    case ERROR_INTERNET_SEC_CERT_REVOKED:
+    case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
+        return HttpFailure::SecureChannelFailed;
+    case ERROR_INTERNET_OPERATION_CANCELLED:
+        return HttpFailure::Stopped;
+    default:
+        break;
+    }
+    return HttpFailure::ConnectionBroken;
+}
+
+// The final HTTP status of an opened request; 0 when WinINet does not tell.
+int StatusOf(HINTERNET request) {
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    if (!::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+        return 0;
+    return static_cast<int>(status);
+}
+
 // One request, shared by the session and the thread that makes it. The session reads the answer only once
 // the thread has ended; a request the session gave up on is freed by its thread.
 struct Exchange {
@@ -70,8 +105,15 @@ DWORD WINAPI RunExchange(void* parameter) {
     Exchange& exchange = **owner;
     const OpenedUrl opened =
         OpenUrlFollowingRedirects(exchange.internet, exchange.url, kRequestFlags, kContext, exchange.bundle.get());
-    if (opened)
-        exchange.fetch.obtained = ReadFirstLine(opened.Request(), exchange.fetch.firstLine);
+    if (!opened) {
+        exchange.fetch = HttpFetch::Failed(FailureOf(::GetLastError()));
+        return 0;
+    }
+    std::string line;
+    if (ReadFirstLine(opened.Request(), line))
+        exchange.fetch = HttpFetch::Answered(std::move(line), StatusOf(opened.Request()));
+    else
+        exchange.fetch = HttpFetch::Failed(HttpFailure::ConnectionBroken);
     return 0;
 }
 
@@ -91,15 +133,17 @@ public:
     // opens another. The wait is on the thread itself, with the system's own calls: a finished request
     // leaves no thread behind, and no MinGW condition variable, which can lose a timed waiter, is involved.
     HttpFetch Get(const std::string& url) override {
-        if (Stopped() || (internet_ == nullptr && (internet_ = OpenInternet(agent_, timeouts_)) == nullptr))
-            return {};
+        if (Stopped())
+            return HttpFetch::Failed(HttpFailure::Stopped);
+        if (internet_ == nullptr && (internet_ = OpenInternet(agent_, timeouts_)) == nullptr)
+            return HttpFetch::Failed(HttpFailure::ConnectionBroken);
         const auto deadline = std::chrono::steady_clock::now() + timeouts_.total;
         auto exchange = std::make_shared<Exchange>(Exchange{internet_, Widen(url), bundle_, {}});
         auto* threadOwner = new std::shared_ptr<Exchange>(exchange);
         HANDLE thread = ::CreateThread(nullptr, 0, RunExchange, threadOwner, 0, nullptr);
         if (thread == nullptr) {
             delete threadOwner;
-            return {};
+            return HttpFetch::Failed(HttpFailure::ConnectionBroken);
         }
         DWORD waited;
         while ((waited = ::WaitForSingleObject(thread, kStopPollMs)) == WAIT_TIMEOUT) {
@@ -109,7 +153,7 @@ public:
         ::CloseHandle(thread);
         if (waited != WAIT_OBJECT_0) {
             ::InternetCloseHandle(std::exchange(internet_, nullptr));
-            return {};
+            return HttpFetch::Failed(Stopped() ? HttpFailure::Stopped : HttpFailure::TimedOut);
         }
         return std::move(exchange->fetch);
     }

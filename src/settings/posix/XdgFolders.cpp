@@ -32,4 +32,12 @@ fs::path DefaultSettingsPath() {
     return XdgBaseFolder("XDG_CONFIG_HOME", ".config") / "zelto-premium" / SettingsFile::kFileName;
 }
 
+std::optional<fs::path> SystemServiceSettingsForRoot() {
+    const fs::path system = fs::path("/etc/zelto-premium") / SettingsFile::kFileName;
+    std::error_code ignored;
+    if (::geteuid() != 0 || !fs::exists(system, ignored))
+        return std::nullopt;
+    return system;
+}
+
 } // namespace zelto

@@ -55,6 +55,10 @@ fs::path DefaultSettingsPath() {
     return KnownFolder(FOLDERID_RoamingAppData, L"APPDATA") / L"Zelto Premium" / SettingsFile::kFileName;
 }
 
+std::optional<fs::path> SystemServiceSettingsForRoot() {
+    return std::nullopt;
+}
+
 // Only the default location takes over the original's file: one named with --settings is the user's own.
 fs::path StartingContentFor(const fs::path& path) {
     if (::_wcsicmp(Comparable(path).c_str(), Comparable(DefaultSettingsPath()).c_str()) != 0)

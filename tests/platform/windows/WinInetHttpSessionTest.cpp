@@ -20,17 +20,18 @@ struct AnswerCase {
     const char* path;
     bool obtained;
     const char* firstLine;
+    HttpFailure why;
 };
 
 TEST(WinInetHttpSessionTest, ReadsTheFirstLineOfEveryAnswerWhateverItsStatus) {
     const AnswerCase cases[] = {
         {"/premium/update.asp?first=com&second=example&password=secret12&ip_address=203.0.113.7", true,
-         "ip203.0.113.7\r"},
-        {"/premium/update.asp?first=com&second=example&password=secret99", true, "wrongpassword\r"},
-        {"/premium/update.asp?first=com&second=expired&password=secret12", true, "expired\r"},
-        {"/premium/update.asp?first=net&second=example&password=secret12", true, "nodomain\r"},
-        {"/premium/ipcheck.asp", true, "ip127.0.0.1\r"},
-        {"/no-such-page", true, "<!DOCTYPE html>\r"},
+         "ip203.0.113.7\r", HttpFailure::None},
+        {"/premium/update.asp?first=com&second=example&password=secret99", true, "wrongpassword\r", HttpFailure::None},
+        {"/premium/update.asp?first=com&second=expired&password=secret12", true, "expired\r", HttpFailure::None},
+        {"/premium/update.asp?first=net&second=example&password=secret12", true, "nodomain\r", HttpFailure::None},
+        {"/premium/ipcheck.asp", true, "ip127.0.0.1\r", HttpFailure::None},
+        {"/no-such-page", true, "<!DOCTYPE html>\r", HttpFailure::ErrorStatus},
     };
     WinInetHttpSessionFactory factory("zelto-premium-tests");
     auto session = factory.Open();
@@ -39,6 +40,7 @@ TEST(WinInetHttpSessionTest, ReadsTheFirstLineOfEveryAnswerWhateverItsStatus) {
         const HttpFetch fetch = session->Get(Url("ZELTO_TEST_EMULATOR", c.path));
         EXPECT_EQ(fetch.obtained, c.obtained) << c.path;
         EXPECT_EQ(fetch.firstLine, c.firstLine) << c.path;
+        EXPECT_EQ(fetch.failure, c.why) << c.path;
     }
 }
 
@@ -74,7 +76,9 @@ TEST(WinInetHttpSessionTest, NoServerAndAnOverlongLineAreNoResponse) {
     WinInetHttpSessionFactory factory("zelto-premium-tests", HttpTimeouts{2s, 10s});
     auto session = factory.Open();
     ASSERT_NE(session, nullptr);
-    EXPECT_FALSE(session->Get("http://127.0.0.1:1/premium/ipcheck.asp").obtained);
+    const HttpFetch refused = session->Get("http://127.0.0.1:1/premium/ipcheck.asp");
+    EXPECT_FALSE(refused.obtained);
+    EXPECT_EQ(refused.failure, HttpFailure::ConnectionRefused);
     EXPECT_FALSE(session->Get(Url("ZELTO_TEST_LONGLINE_EMULATOR", "/premium/ipcheck.asp")).obtained);
     // The session goes on serving after both.
     EXPECT_TRUE(session->Get(Url("ZELTO_TEST_EMULATOR", "/premium/ipcheck.asp")).obtained);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 #include <string_view>
@@ -31,6 +32,42 @@ bool IsHttps(std::string_view url) {
     return url.size() >= kScheme.size() && std::equal(kScheme.begin(), kScheme.end(), url.begin(), [](char a, char b) {
                return a == std::tolower(static_cast<unsigned char>(b));
            });
+}
+
+// The verify results of a certificate made out for another host or address: OpenSSL's
+// X509_V_ERR_HOSTNAME_MISMATCH and X509_V_ERR_IP_ADDRESS_MISMATCH, and what curl's own host check leaves,
+// X509_V_OK or the placeholder 1 it stores until the chain's result is known.
+constexpr long kOpenSslHostnameMismatch = 62;
+constexpr long kOpenSslAddressMismatch = 64;
+constexpr long kCurlHostCheckPlaceholder = 1;
+
+// Why a transfer ended without an answer, from curl's code and the details it keeps.
+HttpFailure FailureOf(CURLcode result, CURL* easy) {
+    switch (result) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return HttpFailure::NameNotResolved;
+    case CURLE_COULDNT_CONNECT: {
+        long error = 0;
+        curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &error);
+        return error == ECONNREFUSED ? HttpFailure::ConnectionRefused : HttpFailure::ConnectionBroken;
+    }
+    case CURLE_OPERATION_TIMEDOUT:
+        return HttpFailure::TimedOut;
+    case CURLE_PEER_FAILED_VERIFICATION: {
+        long verified = 0;
+        curl_easy_getinfo(easy, CURLINFO_SSL_VERIFYRESULT, &verified);
+        const bool otherName = verified == 0 || verified == kCurlHostCheckPlaceholder ||
+                               verified == kOpenSslHostnameMismatch || verified == kOpenSslAddressMismatch;
+        return otherName ? HttpFailure::CertificateForAnotherName : HttpFailure::CertificateNotTrusted;
+    }
+    case CURLE_SSL_CACERT_BADFILE:
+        return HttpFailure::CertificateNotTrusted;
+    case CURLE_SSL_CONNECT_ERROR:
+        return HttpFailure::SecureChannelFailed;
+    default:
+        break;
+    }
+    return HttpFailure::ConnectionBroken;
 }
 
 class CurlHttpSession : public HttpSession {
@@ -84,14 +121,14 @@ public:
 
     HttpFetch Get(const std::string& url) override {
         if (Stopped())
-            return {};
+            return HttpFetch::Failed(HttpFailure::Stopped);
         reading_ = Reading{};
         // What was asked for over TLS is never handed on in clear.
         const char* redirects = IsHttps(url) ? "https" : "http,https";
         if (curl_easy_setopt(easy_, CURLOPT_URL, url.c_str()) != CURLE_OK ||
             curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, redirects) != CURLE_OK ||
             curl_multi_add_handle(multi_, easy_) != CURLM_OK)
-            return {};
+            return HttpFetch::Failed(HttpFailure::ConnectionBroken);
         bool done = false;
         CURLcode result = CURLE_OK;
         // The multi interface lets a stop end the request while it connects or stalls, not only between
@@ -112,12 +149,12 @@ public:
         }
         curl_multi_remove_handle(multi_, easy_);
         if (!done)
-            return {};
-        if (reading_.complete)
-            return {true, std::move(reading_.line)};
-        if (result == CURLE_OK && !reading_.tooLong)
-            return {true, std::move(reading_.line)};
-        return {};
+            return HttpFetch::Failed(Stopped() ? HttpFailure::Stopped : HttpFailure::ConnectionBroken);
+        long status = 0;
+        curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+        if (reading_.complete || (result == CURLE_OK && !reading_.tooLong))
+            return HttpFetch::Answered(std::move(reading_.line), static_cast<int>(status));
+        return HttpFetch::Failed(reading_.tooLong ? HttpFailure::ConnectionBroken : FailureOf(result, easy_));
     }
 
 private:

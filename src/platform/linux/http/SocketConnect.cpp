@@ -23,15 +23,18 @@ constexpr auto kPollSlice = 50ms;
 
 // A socket connecting to `address`, or -1 when the attempt failed at once. `connected` tells whether it is
 // already done, as a local connect may be.
-int StartConnect(const SocketAddress& address, bool& connected) {
+int StartConnect(const SocketAddress& address, bool& connected, int& error) {
     const int fd = ::socket(address.family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
-    if (fd < 0)
+    if (fd < 0) {
+        error = errno;
         return -1;
+    }
     const int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     connected = ::connect(fd, reinterpret_cast<const sockaddr*>(&address.address), address.length) == 0;
     if (connected || errno == EINPROGRESS)
         return fd;
+    error = errno;
     ::close(fd);
     return -1;
 }
@@ -39,7 +42,8 @@ int StartConnect(const SocketAddress& address, bool& connected) {
 } // namespace
 
 int ConnectFirst(const std::vector<SocketAddress>& addresses, Clock::time_point deadline, const StopSignal* stop,
-                 std::chrono::milliseconds stagger) {
+                 std::chrono::milliseconds stagger, int* lastError) {
+    int error = 0;
     std::vector<pollfd> attempts;
     std::size_t next = 0;
     Clock::time_point nextStart = Clock::now();
@@ -50,7 +54,7 @@ int ConnectFirst(const std::vector<SocketAddress>& addresses, Clock::time_point 
             break;
         if (next < addresses.size() && (now >= nextStart || attempts.empty())) {
             bool connected = false;
-            const int fd = StartConnect(addresses[next++], connected);
+            const int fd = StartConnect(addresses[next++], connected, error);
             nextStart = now + stagger;
             if (connected)
                 winner = fd;
@@ -72,11 +76,12 @@ int ConnectFirst(const std::vector<SocketAddress>& addresses, Clock::time_point 
                 ++attempt;
                 continue;
             }
-            int error = 0;
-            socklen_t length = sizeof error;
-            if (winner < 0 && ::getsockopt(attempt->fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0) {
+            int failed = 0;
+            socklen_t length = sizeof failed;
+            if (winner < 0 && ::getsockopt(attempt->fd, SOL_SOCKET, SO_ERROR, &failed, &length) == 0 && failed == 0) {
                 winner = attempt->fd;
             } else {
+                error = failed != 0 ? failed : error;
                 ::close(attempt->fd);
                 nextStart = Clock::now(); // a refusal need not wait for the stagger
             }
@@ -85,6 +90,8 @@ int ConnectFirst(const std::vector<SocketAddress>& addresses, Clock::time_point 
     }
     for (const pollfd& attempt : attempts)
         ::close(attempt.fd);
+    if (lastError)
+        *lastError = error;
     return winner;
 }
 

@@ -40,6 +40,8 @@ struct Exchange {
     bool answered = false; // a first line, or a redirect
     std::string firstLine;
     std::string location; // set for a redirect
+    int status = 0;
+    HttpFailure failure = HttpFailure::ConnectionBroken; // why it was not answered
 };
 
 class SocketHttpSession : public HttpSession {
@@ -52,7 +54,7 @@ public:
 
     HttpFetch Get(const std::string& url) override {
         if (Stopped())
-            return {};
+            return HttpFetch::Failed(HttpFailure::Stopped);
         const Clock::time_point deadline = Clock::now() + timeouts_.total;
         std::string current = url;
         for (int redirects = 0;; ++redirects) {
@@ -61,11 +63,13 @@ public:
                 return GetElsewhere(current);
             Exchange exchange = Request(*parsed, deadline);
             if (!exchange.answered)
-                return {};
+                return HttpFetch::Failed(Stopped()                  ? HttpFailure::Stopped
+                                         : Clock::now() >= deadline ? HttpFailure::TimedOut
+                                                                    : exchange.failure);
             if (exchange.location.empty())
-                return {true, std::move(exchange.firstLine)};
+                return HttpFetch::Answered(std::move(exchange.firstLine), exchange.status);
             if (redirects == kMaxRedirects)
-                return {};
+                return HttpFetch::Failed(HttpFailure::ConnectionBroken);
             current = ResolveLocation(current, exchange.location);
         }
     }
@@ -76,7 +80,7 @@ private:
     HttpFetch GetElsewhere(const std::string& url) {
         if (!other_ && otherFactory_)
             other_ = otherFactory_->Open(stop_, trust_);
-        return other_ ? other_->Get(url) : HttpFetch{};
+        return other_ ? other_->Get(url) : HttpFetch::Failed(HttpFailure::SecureChannelFailed);
     }
 
     // Sends one GET and reads its answer, over the kept connection when it goes to the same server. A kept
@@ -92,8 +96,9 @@ private:
             const bool kept = socket_ >= 0 && server_ == server && ::poll(&quiet, 1, 0) == 0;
             if (!kept) {
                 Disconnect();
-                if (!Connect(url, deadline))
-                    return {};
+                Exchange refused;
+                if ((refused.failure = Connect(url, deadline)) != HttpFailure::None)
+                    return refused;
                 server_ = server;
             }
             bool silent = true; // the connection ended before the first byte of an answer
@@ -106,10 +111,18 @@ private:
         return {};
     }
 
-    bool Connect(const HttpUrl& url, Clock::time_point deadline) {
+    HttpFailure Connect(const HttpUrl& url, Clock::time_point deadline) {
         const Clock::time_point connectDeadline = std::min(deadline, Clock::now() + timeouts_.connect);
-        socket_ = ConnectFirst(LookUpHost(url.host, url.port, connectDeadline, stop_), connectDeadline, stop_);
-        return socket_ >= 0;
+        const std::vector<SocketAddress> addresses = LookUpHost(url.host, url.port, connectDeadline, stop_);
+        if (addresses.empty())
+            return Clock::now() >= connectDeadline ? HttpFailure::TimedOut : HttpFailure::NameNotResolved;
+        int error = 0;
+        socket_ = ConnectFirst(addresses, connectDeadline, stop_, std::chrono::milliseconds(250), &error);
+        if (socket_ >= 0)
+            return HttpFailure::None;
+        if (Clock::now() >= connectDeadline || error == ETIMEDOUT)
+            return HttpFailure::TimedOut;
+        return error == ECONNREFUSED ? HttpFailure::ConnectionRefused : HttpFailure::ConnectionBroken;
     }
 
     bool Send(const std::string& request, Clock::time_point deadline) {
@@ -153,13 +166,13 @@ private:
             Disconnect();
         const bool redirect = response.GetState() != State::Head && IsRedirect(response);
         if (redirect)
-            return {true, {}, response.Location()};
+            return {true, {}, response.Location(), response.Status()};
         // Broken framing (a flood of interim answers or trailers, more than one response) is no answer even
         // after the first line; a connection that merely ended after it still gave that line.
         if (response.GetState() == State::Failed && !ended)
             return {};
         if (response.GetState() == State::Done || response.LineComplete())
-            return {true, response.FirstLine(), {}};
+            return {true, response.FirstLine(), {}, response.Status()};
         return {};
     }
 

@@ -61,7 +61,7 @@ TYPED_TEST(HttpSessionTest, ReadsUpToTheFirstLineFeedWithinTheLimit) {
         {200, "nodomain\r\nip1.2.3.4\r\n", true, "nodomain\r"},
         {200, "expired", true, "expired"},
         {200, "", true, ""},
-        {500, "ip9.9.9.9\r\n<html>", true, "ip9.9.9.9\r"}, // the status is never looked at
+        {500, "ip9.9.9.9\r\n<html>", true, "ip9.9.9.9\r"}, // the status never changes how the line is read
         {200, limit + "\nmore", true, limit},
         {200, limit + "x\n", false, ""},
     };
@@ -73,6 +73,9 @@ TYPED_TEST(HttpSessionTest, ReadsUpToTheFirstLineFeedWithinTheLimit) {
         const HttpFetch fetch = this->GetOnce(this->Url("/premium/update.asp"));
         EXPECT_EQ(fetch.obtained, c.obtained) << c.body.substr(0, 30);
         EXPECT_EQ(fetch.firstLine, c.firstLine) << c.body.substr(0, 30);
+        // ... but it is kept to say why an answer matched nothing.
+        EXPECT_EQ(fetch.failure == HttpFailure::ErrorStatus, c.obtained && c.status >= 400) << c.body.substr(0, 30);
+        EXPECT_EQ(fetch.status, c.obtained ? c.status : 0) << c.body.substr(0, 30);
     }
 }
 
@@ -82,11 +85,15 @@ TYPED_TEST(HttpSessionTest, FailuresAreNoAnswerWithinTheirBound) {
         const char* name;
         Fault fault;
         std::string url;
+        HttpFailure why;
     } cases[] = {
-        {"refused", {}, "http://" + refused.HostPort() + "/premium/update.asp"},
-        {"closed without answer", Make(Fault::Kind::CloseWithoutAnswer), this->Url("/premium/update.asp")},
-        {"stall past the timeout", Make(Fault::Kind::Delay, 10s), this->Url("/premium/update.asp")},
-        {"10 MB line", Make(Fault::Kind::LongLine, 0ms, 10 * 1024 * 1024), this->Url("/premium/update.asp")},
+        {"refused", {}, "http://" + refused.HostPort() + "/premium/update.asp", HttpFailure::ConnectionRefused},
+        {"closed without answer", Make(Fault::Kind::CloseWithoutAnswer), this->Url("/premium/update.asp"),
+         HttpFailure::ConnectionBroken},
+        {"stall past the timeout", Make(Fault::Kind::Delay, 10s), this->Url("/premium/update.asp"),
+         HttpFailure::TimedOut},
+        {"10 MB line", Make(Fault::Kind::LongLine, 0ms, 10 * 1024 * 1024), this->Url("/premium/update.asp"),
+         HttpFailure::ConnectionBroken},
     };
     for (const auto& c : cases) {
         this->service.SetFault(c.fault);
@@ -94,6 +101,7 @@ TYPED_TEST(HttpSessionTest, FailuresAreNoAnswerWithinTheirBound) {
         const HttpFetch fetch = this->GetOnce(c.url);
         EXPECT_FALSE(fetch.obtained) << c.name;
         EXPECT_EQ(fetch.firstLine, "") << c.name;
+        EXPECT_EQ(fetch.failure, c.why) << c.name;
         EXPECT_LT(Clock::now() - start, 2s) << c.name;
     }
 }

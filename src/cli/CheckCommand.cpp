@@ -1,0 +1,69 @@
+#include "cli/CheckCommand.h"
+
+#include "cli/Usage.h"
+#include "config/StatusReport.h"
+
+#include <cstdio>
+
+namespace zelto {
+
+namespace {
+
+const char* HealthWord(Health health) {
+    switch (health) {
+    case Health::Ok:
+        return "OK";
+    case Health::Warning:
+        return "WARNING";
+    case Health::Critical:
+        return "CRITICAL";
+    case Health::Unknown:
+        break;
+    }
+    return "UNKNOWN";
+}
+
+std::string Names(const StatusReport& report) {
+    std::string names;
+    for (const DomainStatus& domain : report.domains)
+        names += (names.empty() ? "" : ", ") + domain.Name();
+    return names;
+}
+
+std::string When(const StatusReport& report) {
+    if (!report.registeredAt)
+        return "at an unreadable time";
+    char when[48];
+    const RegistrationHour& at = *report.registeredAt;
+    std::snprintf(when, sizeof when, "on %04d-%02d-%02d at %02d:00", at.year, at.month, at.day, at.hour);
+    return when;
+}
+
+} // namespace
+
+HealthVerdict JudgeHealth(const StatusReport& report, std::time_t now) {
+    if (report.domains.empty())
+        return {Health::Critical, "no domain is configured"};
+    const std::string& address = report.registration.address;
+    if (address.empty())
+        return {Health::Warning, Names(report) + ": no registration recorded"};
+    if (!RegisteredWithinAnHour(report, now))
+        return {Health::Warning, Names(report) + ": last registered " + address + " " + When(report)};
+    char hour[8];
+    std::snprintf(hour, sizeof hour, "%02d:00", report.registeredAt->hour);
+    return {Health::Ok, Names(report) + " registered " + address + " at " + hour};
+}
+
+std::string HealthLine(const HealthVerdict& verdict) {
+    return std::string("ZELTO ") + HealthWord(verdict.health) + " - " + verdict.why;
+}
+
+int RunCheckCommand(const SettingsFile& settings, const Arguments& args, Console& console) {
+    if (!args.empty())
+        return UsageError(console, "check takes no arguments");
+    const HealthVerdict verdict = JudgeHealth(GatherStatus(settings), std::time(nullptr));
+    console.out << PrintableText(HealthLine(verdict)) << '\n' << std::flush;
+    return static_cast<int>(verdict.health);
+}
+
+} // namespace zelto

@@ -1,0 +1,77 @@
+#include "config/StatusReport.h"
+
+#include "config/AddressMethod.h"
+#include "config/DomainList.h"
+#include "settings/SettingsFile.h"
+#include "update/ServiceEndpoints.h"
+
+#include <system_error>
+
+namespace zelto {
+
+namespace {
+
+std::optional<int> Number(const std::string& text, std::size_t digits) {
+    if (text.size() != digits || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return std::stoi(text);
+}
+
+// The record keeps hour ("%H"), day of the year ("%j") and year ("%Y"); the month and day follow from them.
+std::optional<RegistrationHour> ReadHour(const LocalStamp& stamp) {
+    const std::optional<int> hour = Number(stamp.hour, 2);
+    const std::optional<int> day = Number(stamp.day, 3);
+    const std::optional<int> year = Number(stamp.year, 4);
+    if (!hour || !day || !year || *hour > 23 || *day < 1 || *day > 366)
+        return std::nullopt;
+    std::tm date{};
+    date.tm_year = *year - 1900;
+    date.tm_mday = *day;
+    date.tm_hour = 12;
+    date.tm_isdst = -1;
+    std::mktime(&date);
+    return RegistrationHour{date.tm_year + 1900, date.tm_mon + 1, date.tm_mday, *hour, *day};
+}
+
+} // namespace
+
+StatusReport GatherStatus(const SettingsFile& settings) {
+    // One state of the file for every fact below.
+    const SettingsFile::Lock lock(settings);
+    const ClientSettingsView view(settings);
+    const ServiceEndpoints endpoints(settings);
+    StatusReport report;
+    report.file = settings.Path();
+    std::error_code ignored;
+    report.fileExists = std::filesystem::exists(settings.Path(), ignored);
+    report.readableByOthers = settings.ReadableByOthers();
+    report.updateServerUrl = endpoints.UpdateServerUrl();
+    report.secure = endpoints.UpdateServerSecure();
+    report.caFile = view.CaFile();
+    report.webSite = endpoints.WebSite();
+    report.storedMethod = view.StoredMethodNumber();
+    report.method = LoadDialogMethod(settings);
+    report.fixedAddress = LoadFixedAddress(settings).ToText();
+    report.ignored = view.IgnoredAddresses();
+    report.registration = view.UpdateRecord();
+    report.registeredAt = ReadHour(report.registration.time);
+    const std::vector<DomainEntry> entries = view.Domains();
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        report.domains.push_back({static_cast<int>(i) + 1, entries[i]});
+    report.domainListText = BuildDomainListText(settings);
+    return report;
+}
+
+bool RegisteredWithinAnHour(const StatusReport& report, std::time_t now) {
+    if (report.registration.address.empty() || !report.registeredAt)
+        return false;
+    for (const std::time_t when : {now, now - 3600}) {
+        const LocalStamp stamp = FormatLocalStamp(when);
+        if (stamp.hour == report.registration.time.hour && stamp.day == report.registration.time.day &&
+            stamp.year == report.registration.time.year)
+            return true;
+    }
+    return false;
+}
+
+} // namespace zelto

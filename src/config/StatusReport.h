@@ -1,0 +1,58 @@
+#pragma once
+
+#include "update/ClientSettings.h"
+
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zelto {
+
+class SettingsFile;
+
+// The local date and hour of a registration, as the update record keeps it.
+struct RegistrationHour {
+    int year = 0;
+    int month = 0; // 1-12
+    int day = 0;   // of the month
+    int hour = 0;
+    int dayOfYear = 0; // 1-366
+};
+
+struct DomainStatus {
+    int number = 0;
+    DomainEntry entry; // the password is never shown
+    std::string Name() const { return entry.domain + "." + entry.topLevel; }
+};
+
+// What status, status --json and check tell, gathered once from one read of the settings file.
+struct StatusReport {
+    std::filesystem::path file;
+    bool fileExists = false;
+    bool readableByOthers = false;
+
+    std::string updateServerUrl; // "http://dynamic.zelto.com/"
+    bool secure = false;         // https: passwords never cross the network in clear
+    std::string caFile;          // "" for the system's trusted certificates
+    std::string webSite;         // host[:port]
+
+    std::optional<int> storedMethod;            // ipmethod as stored; nullopt before a method was saved
+    AddressMethod method = AddressMethod::Both; // what the dialog shows
+    std::string fixedAddress;
+    std::vector<std::string> ignored;
+
+    RecordedUpdate registration;                  // address empty: none recorded
+    std::optional<RegistrationHour> registeredAt; // nullopt when the record's time does not read as one
+
+    std::vector<DomainStatus> domains;
+    std::string domainListText; // "Domain example.com loaded." or "No Domains Loaded!"
+};
+
+StatusReport GatherStatus(const SettingsFile& settings);
+
+// Whether the registration was made in the clock hour of `now` (local time) or the one before it.
+bool RegisteredWithinAnHour(const StatusReport& report, std::time_t now);
+
+} // namespace zelto

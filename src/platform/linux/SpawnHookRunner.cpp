@@ -1,0 +1,187 @@
+#include "platform/linux/SpawnHookRunner.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+extern char** environ;
+
+namespace zelto {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr std::size_t kMaxOutput = 4096;
+
+// Owned by this user or root, and not writable by group or others: nobody else could have put it there.
+bool Trusted(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return false;
+    return (info.st_uid == ::geteuid() || info.st_uid == 0) && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+// Hands complete lines to `output` until the bound is spent; what is left over is cut at the bound.
+class OutputLines {
+public:
+    explicit OutputLines(HookRunner::OutputLine output) : output_(std::move(output)) {}
+
+    void Feed(std::string_view bytes) {
+        for (const char c : bytes) {
+            if (used_ >= kMaxOutput)
+                return;
+            ++used_;
+            if (c == '\n') {
+                Flush();
+                continue;
+            }
+            line_ += c;
+        }
+    }
+    void Flush() {
+        if (!line_.empty())
+            output_(line_);
+        line_.clear();
+    }
+
+private:
+    HookRunner::OutputLine output_;
+    std::string line_;
+    std::size_t used_ = 0;
+};
+
+// Spawns the command with its output on `pipe[1]`; -1 when it could not be started.
+pid_t Spawn(const HookRun& run, int outputFd) {
+    std::vector<std::string> words{run.executable.string()};
+    words.insert(words.end(), run.arguments.begin(), run.arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> variables;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string_view variable(*entry);
+        bool replaced = false;
+        for (const auto& [name, value] : run.environment)
+            replaced = replaced || variable.starts_with(name + "=");
+        if (!replaced)
+            variables.emplace_back(variable);
+    }
+    for (const auto& [name, value] : run.environment)
+        variables.push_back(name + "=" + value);
+    std::vector<char*> envp;
+    for (std::string& variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, outputFd, STDERR_FILENO);
+    // Its own process group, so that ending it also ends what it started.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t pid = -1;
+    const int failed = ::posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return failed == 0 ? pid : -1;
+}
+
+HookOutcome Supervise(const HookRun& run, pid_t pid, int readFd, OutputLines& lines, const std::stop_token& stop) {
+    const Clock::time_point deadline = Clock::now() + run.timeout;
+    bool open = true;
+    bool exited = false;
+    int status = 0;
+    for (;;) {
+        exited = exited || ::waitpid(pid, &status, WNOHANG) == pid;
+        if (exited && !open) {
+            if (WIFEXITED(status))
+                return {WEXITSTATUS(status) == 0 ? HookEnd::Succeeded : HookEnd::Failed, WEXITSTATUS(status), {}};
+            return {HookEnd::Failed, WIFSIGNALED(status) ? WTERMSIG(status) : 0, {}};
+        }
+        if (Clock::now() >= deadline || stop.stop_requested()) {
+            ::kill(-pid, SIGKILL);
+            if (!exited)
+                ::waitpid(pid, &status, 0);
+            return {HookEnd::TimedOut, 0, {}};
+        }
+        if (!open) {
+            std::this_thread::sleep_for(20ms); // the output ended before the process
+            continue;
+        }
+        pollfd entry{readFd, POLLIN, 0};
+        if (::poll(&entry, 1, 50) > 0) {
+            char buffer[1024];
+            const ssize_t got = ::read(readFd, buffer, sizeof buffer);
+            if (got > 0)
+                lines.Feed(std::string_view(buffer, static_cast<std::size_t>(got)));
+            else if (got == 0 || errno != EINTR)
+                open = false;
+        }
+    }
+}
+
+} // namespace
+
+SpawnHookRunner::~SpawnHookRunner() {
+    EndAll(0ms);
+}
+
+void SpawnHookRunner::EndAll(std::chrono::milliseconds grace) {
+    const std::lock_guard lock(mutex_);
+    const Clock::time_point deadline = Clock::now() + grace;
+    const auto going = [&] {
+        return std::any_of(runs_.begin(), runs_.end(), [](const Run& r) { return !r.done->load(); });
+    };
+    while (going() && Clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    runs_.clear(); // requests a stop of each, which ends its command, and joins it
+}
+
+void SpawnHookRunner::Start(const HookRun& run, OutputLine output, Ended ended) {
+    for (const std::filesystem::path& file : {run.settingsFile, run.executable}) {
+        if (!Trusted(file)) {
+            ended({HookEnd::NotTrusted, 0, file.string()});
+            return;
+        }
+    }
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0) {
+        ended({HookEnd::NotStarted, errno, {}});
+        return;
+    }
+    const pid_t pid = Spawn(run, pipe[1]);
+    ::close(pipe[1]);
+    if (pid < 0) {
+        ::close(pipe[0]);
+        ended({HookEnd::NotStarted, 0, {}});
+        return;
+    }
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    const std::lock_guard lock(mutex_);
+    std::erase_if(runs_, [](const Run& r) { return r.done->load(); });
+    runs_.push_back({done, std::jthread([run, pid, readFd = pipe[0], output = std::move(output),
+                                         ended = std::move(ended), done](std::stop_token stop) {
+                         OutputLines lines(output);
+                         const HookOutcome outcome = Supervise(run, pid, readFd, lines, stop);
+                         lines.Flush();
+                         ::close(readFd);
+                         ended(outcome);
+                         *done = true;
+                     })});
+}
+
+} // namespace zelto

@@ -1,0 +1,119 @@
+// status --json and check, as a script or a monitoring system runs them.
+#include "CliFixture.h"
+#include "update/UpdateRecord.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+
+namespace zelto {
+namespace {
+
+using StatusReportTest = testing::CliTest;
+
+std::string Entry(int n, const std::string& domain, const std::string& topLevel) {
+    const std::string i = std::to_string(n);
+    return "first_level" + i + "=" + topLevel + "\nsecond_level" + i + "=" + domain + "\npassword" + i + "=secret1\n";
+}
+
+// Whatever bytes the file holds, the output is JSON that python's own parser takes, and the labels read back
+// as the file holds them: as they are when UTF-8, as Windows-1252 otherwise.
+TEST_F(StatusReportTest, StatusJsonIsValidForEveryFileTheClientAccepts) {
+    std::string many = "[Zelto Systems Premium]\nnumofdomains=999\n";
+    for (int n = 1; n <= 999; ++n)
+        many += Entry(n, "host" + std::to_string(n), "net");
+    std::string everyByte;
+    for (int byte = 1; byte < 256; ++byte)
+        everyByte += byte == '\n' || byte == '\r' ? ' ' : static_cast<char>(byte);
+    const struct {
+        std::string name;
+        std::string content;
+        std::string firstName; // of domain 1; "" to skip
+    } cases[] = {
+        {"demo",
+         "[Zelto Systems Premium]\nupdateserver=127.0.0.1:8080\n" + Entry(1, "demo", "com") +
+             "numofdomains=1\nupdatedip=127.0.0.1\nupdatedhour=14\nupdatedday=340\nupdatedyear=2026\n",
+         "demo.com"},
+        {"999 domains", many, "host1.net"},
+        {"quotes and escapes", "[Zelto Systems Premium]\nnumofdomains=1\n" + Entry(1, "a\"b\\\\c", "{}\\u0000"),
+         "a\"b\\\\c.{}\\u0000"},
+        {"UTF-8", "[Zelto Systems Premium]\nnumofdomains=1\n" + Entry(1, "zo\xc3\xab", "\xe2\x82\xac"),
+         "zo\xc3\xab.\xe2\x82\xac"},
+        {"Windows-1252", "[Zelto Systems Premium]\nnumofdomains=1\n" + Entry(1, "zo\xeb", "\x80\x81"),
+         "zo\xc3\xab.\xe2\x82\xac\xc2\x81"},
+        {"broken UTF-8",
+         "[Zelto Systems Premium]\nnumofdomains=1\n" + Entry(1, "\xc3(\xed\xa0\x80", "\xf4\x90\x80\x80"), ""},
+        {"every byte",
+         "[Zelto Systems Premium]\nnumofdomains=1\nupdateserver=" + everyByte.substr(0, 60) + "\n" +
+             Entry(1, everyByte, everyByte.substr(128)) + "ignoreip1=" + everyByte.substr(60, 60) +
+             "\nnumofignoreip=1\nupdatedip=" + everyByte.substr(190) + "\n",
+         ""},
+    };
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& c : cases)
+        files.emplace_back(c.name, c.content);
+    for (const auto& entry : std::filesystem::directory_iterator(ZELTO_SETTINGS_CORPUS))
+        files.emplace_back(entry.path().filename().string(), fakes::ReadFile(entry.path()));
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const auto& [name, content] = files[i];
+        fakes::WriteFile(path, content);
+        const testing::Finished run = Cli({"status", "--json"});
+        ASSERT_EQ(run.exitCode, 0) << name << run.err;
+        const std::string command = "python3 -m json.tool " + out.string() + " >/dev/null";
+        EXPECT_EQ(std::system(command.c_str()), 0) << name << ": " << run.out.substr(0, 400);
+        if (i < std::size(cases) && !cases[i].firstName.empty()) {
+            const auto status = nlohmann::json::parse(run.out);
+            EXPECT_EQ(status["domains"][0]["name"], cases[i].firstName) << name;
+            EXPECT_EQ(status["domains"].size(), name == "999 domains" ? 999u : 1u) << name;
+        }
+    }
+}
+
+TEST_F(StatusReportTest, StatusJsonShowsTheLastRegistrationAsLocalIso8601) {
+    fakes::WriteFile(path, "[Zelto Systems Premium]\nnumofdomains=0\nupdatedip=203.0.113.7\nupdatedhour=14\n"
+                           "updatedday=060\nupdatedyear=2024\nipmethod=3\n");
+    const auto status = nlohmann::json::parse(Cli({"status", "--json"}).out);
+    EXPECT_EQ(status["last_registration"]["time"], "2024-02-29T14:00"); // a leap year's day 60
+    EXPECT_EQ(status["address_method"], "fixed");
+    EXPECT_TRUE(status["domains"].empty());
+}
+
+// The four states of a monitoring plugin, each with its one line on standard output.
+TEST_F(StatusReportTest, CheckExitsAsMonitoringPluginsDo) {
+    const auto record = [](std::time_t when) {
+        const LocalStamp stamp = FormatLocalStamp(when);
+        return "updatedip=203.0.113.7\nupdatedhour=" + stamp.hour + "\nupdatedday=" + stamp.day +
+               "\nupdatedyear=" + stamp.year + "\n";
+    };
+    const std::string two =
+        "[Zelto Systems Premium]\nnumofdomains=2\n" + Entry(1, "example", "com") + Entry(2, "myhome", "net");
+    const std::time_t now = std::time(nullptr);
+    const struct {
+        const char* name;
+        std::optional<std::string> content; // nullopt: the settings path is a folder
+        int exitCode;
+        std::string starts;
+    } cases[] = {
+        {"registered this hour", two + record(now), 0, "ZELTO OK - example.com, myhome.net registered 203.0.113.7 at "},
+        {"registered in the previous hour", two + record(now - 3600), 0, "ZELTO OK - "},
+        {"registered three hours ago", two + record(now - 3 * 3600), 1, "ZELTO WARNING - "},
+        {"never registered", two, 1, "ZELTO WARNING - "},
+        {"no domain", "[Zelto Systems Premium]\n" + record(now), 2, "ZELTO CRITICAL - no domain is configured"},
+        {"unreadable file", std::nullopt, 3, "ZELTO UNKNOWN - " + path.string()},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(path);
+        if (c.content)
+            fakes::WriteFile(path, *c.content);
+        else
+            std::filesystem::create_directory(path);
+        const testing::Finished run = Cli({"check"});
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.name;
+        EXPECT_TRUE(run.out.starts_with(c.starts) && run.out.ends_with("\n") &&
+                    run.out.find('\n') == run.out.size() - 1)
+            << c.name << ": " << run.out;
+    }
+}
+
+} // namespace
+} // namespace zelto
