@@ -59,11 +59,15 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
         return kExitRefused;
     }
     if (command == "--headless" || command == "--once") {
-        if (!args.empty())
-            return UsageError(console, command + " takes no arguments");
+        const bool forced = command == "--once" && args.size() == 1 && args.front() == "--force";
+        if (!args.empty() && !forced)
+            return UsageError(console,
+                              command == "--once" ? "--once takes only --force" : "--headless takes no arguments");
         const std::unique_ptr<PlatformAdapters> platform = hooks.assemblePlatform(console.program);
-        return RunHeadless(settings, command == "--once" ? HeadlessMode::Once : HeadlessMode::Cycle, platform->Ports(),
-                           console);
+        const HeadlessMode mode = command == "--headless" ? HeadlessMode::Cycle
+                                  : forced                ? HeadlessMode::OnceForced
+                                                          : HeadlessMode::Once;
+        return RunHeadless(settings, mode, platform->Ports(), console);
     }
     if (command == "force-update") {
         if (!args.empty())

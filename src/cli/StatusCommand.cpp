@@ -1,10 +1,14 @@
 #include "cli/StatusCommand.h"
 
 #include "cli/Usage.h"
+#include "config/PauseText.h"
 #include "config/StatusReport.h"
 #include "settings/SettingsFile.h"
+#include "update/ClientSettings.h"
 
 #include <cstdio>
+#include <ctime>
+#include <vector>
 
 namespace zelto {
 
@@ -65,17 +69,22 @@ int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Consol
         console.out << StatusJson(report) << '\n' << std::flush;
         return kExitDone;
     }
-    const std::string lines[] = {
+    std::vector<std::string> lines = {
         "Settings file: " + report.file.string() + (report.fileExists ? "" : " (not created yet)") +
             (report.readableByOthers ? kReadableByOthers : ""),
         "Domains: " + report.domainListText,
-        "Address method: " + MethodLine(report),
-        "Fixed address: " + report.fixedAddress,
-        "Ignored addresses: " + IgnoredLine(report),
-        "Last registration: " + RegistrationLine(report),
-        "Update server: " + UpdateServerLine(report),
-        "Web site: http://" + report.webSite,
     };
+    // Also while another process, the daemon, holds the pause: it lives in the settings file.
+    for (const PausedDomain& paused : ClientSettingsView(settings).PausedDomains())
+        lines.push_back(PausedDomainText(paused, std::time(nullptr)));
+    lines.insert(lines.end(), {
+                                  "Address method: " + MethodLine(report),
+                                  "Fixed address: " + report.fixedAddress,
+                                  "Ignored addresses: " + IgnoredLine(report),
+                                  "Last registration: " + RegistrationLine(report),
+                                  "Update server: " + UpdateServerLine(report),
+                                  "Web site: http://" + report.webSite,
+                              });
     for (const std::string& line : lines)
         console.out << PrintableText(line) << '\n';
     // The settings file was taken over, but the original is still where the original client left it.

@@ -51,8 +51,8 @@ int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& 
         quit.Raise();
     });
 
-    if (mode == HeadlessMode::Once) {
-        const PassReport report = cycle.RunOnce();
+    if (mode != HeadlessMode::Cycle) {
+        const PassReport report = cycle.RunOnce(mode == HeadlessMode::OnceForced);
         if (watch.Caught()) {
             console.err << console.program << ": stopped before the pass ended\n" << std::flush;
             return kExitRefused;
@@ -83,7 +83,7 @@ void RunUpdateCycleUntil(SettingsFile& settings, const PlatformPorts& platform, 
     thread.Stop();
 }
 
-int RunForceUpdate(const SettingsFile& settings, const PlatformPorts& platform, Console& console) {
+int RunForceUpdate(SettingsFile& settings, const PlatformPorts& platform, Console& console) {
     const FreshIpUpdateOutcome outcome = RunFreshIpUpdate(settings, platform.http, platform.sound);
     console.out << outcome.message << '\n' << std::flush;
     return outcome.success ? kExitDone : kExitRefused;

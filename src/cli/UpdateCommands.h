@@ -10,8 +10,9 @@ class SettingsFile;
 class StopSignal;
 
 enum class HeadlessMode {
-    Cycle, // --headless: the update thread until SIGINT or SIGTERM
-    Once,  // --once: the start steps and one pass
+    Cycle,      // --headless: the update thread until SIGINT or SIGTERM
+    Once,       // --once: one pass when one is due, else nothing
+    OnceForced, // --once --force: the start steps and one pass
 };
 
 // Runs the update engine without a display on the platform's adapters, notices on the console.
@@ -22,6 +23,6 @@ int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& 
 void RunUpdateCycleUntil(SettingsFile& settings, const PlatformPorts& platform, Notices& notices, StopSignal& stop);
 
 // force-update: asks the service to initialise every domain and prints the outcome.
-int RunForceUpdate(const SettingsFile& settings, const PlatformPorts& platform, Console& console);
+int RunForceUpdate(SettingsFile& settings, const PlatformPorts& platform, Console& console);
 
 } // namespace zelto

@@ -8,12 +8,12 @@ namespace {
 
 std::string Synopsis(const std::string& program) {
     const std::string p = "  " + program + " [--settings PATH] ";
-    return "Usage:\n" + p + "--headless\n" + p + "--once\n" + p + "domain add|remove|password DOMAIN TOPLEVEL\n" + p +
-           "domain clear|list\n" + p + "ignore add|remove ADDRESS\n" + p + "ignore list\n" + p +
-           "method server|client|both\n" + p + "method fixed ADDRESS\n" + p + "server URL|default\n" + p +
-           "website HOST|default\n" + p + "cafile FILE|none\n" + p + "hook set PATH|clear|show\n" + p +
-           "force-update\n" + p + "status [--json]\n" + p + "check\n" + p + "--autostart on|off\n" + "  " + program +
-           " --help | --version\n";
+    return "Usage:\n" + p + "--headless\n" + p + "--once [--force]\n" + p +
+           "domain add|remove|password DOMAIN TOPLEVEL\n" + p + "domain clear|list\n" + p +
+           "ignore add|remove ADDRESS\n" + p + "ignore list\n" + p + "method server|client|both\n" + p +
+           "method fixed ADDRESS\n" + p + "server URL|default\n" + p + "website HOST|default\n" + p +
+           "cafile FILE|none\n" + p + "hook set PATH|clear|show\n" + p + "force-update\n" + p + "status [--json]\n" +
+           p + "check\n" + p + "--autostart on|off\n" + "  " + program + " --help | --version\n";
 }
 
 } // namespace
@@ -27,9 +27,13 @@ With no command (or only --settings) the desktop client starts.
   --headless       keep the domains registered until SIGINT or SIGTERM; account
                    problems go to stderr, the tooltip text and one line per request
                    (password shown as ***) to stdout
-  --once           register every domain once, then exit: 0 when every request
-                   was answered with an address, 1 otherwise (also when no
-                   domain is configured)
+  --once           make one pass when one is due (a new address, a new clock
+                   hour, behind NAT the service's address check, not while
+                   waiting after failures), then exit: 0 when every request
+                   was answered with an address or none was due, 1 otherwise
+                   (also when no domain is configured); fit for a timer every
+                   few minutes
+  --once --force   register every domain now, whatever is due
   domain add       add a domain: DOMAIN is the name label (example), TOPLEVEL the
                    top-level label (com); the password, 6 to 8 characters, is
                    read from standard input (see Passwords)

@@ -25,8 +25,9 @@ bool SaveAddressMethod(SettingsFile& settings, AddressMethod method, const Addre
         return false;
     if (method == AddressMethod::Fixed ? !schema.WriteFixedAddress(fixed.part) : !schema.ClearAddressText())
         return false;
-    // An empty record makes the next decision register the address found by the new method.
-    return schema.ClearUpdateRecord() && change.Commit();
+    // An empty record makes the next decision register the address found by the new method; the user's OK
+    // also lifts the pauses.
+    return schema.ResumeUpdates() && schema.ClearUpdateRecord() && change.Commit();
 }
 
 } // namespace zelto

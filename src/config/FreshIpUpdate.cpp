@@ -8,10 +8,12 @@
 
 namespace zelto {
 
-FreshIpUpdateOutcome RunFreshIpUpdate(const SettingsFile& settings, HttpSessionFactory& http, SoundPlayer& sound) {
+FreshIpUpdateOutcome RunFreshIpUpdate(SettingsFile& settings, HttpSessionFactory& http, SoundPlayer& sound) {
     // The flag follows the last domain that answered "success" (set) or did not answer at all (clear);
     // any other answer leaves it, and an empty list leaves it clear.
     bool success = false;
+    // The message is about the service's answers; a pause that could not be lifted shows in status.
+    ClientSettings(settings).ResumeUpdates();
     {
         const ServiceEndpoints endpoints(settings);
         const std::unique_ptr<HttpSession> session = http.Open(nullptr, endpoints.UpdateServerTrust());

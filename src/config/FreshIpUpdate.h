@@ -13,8 +13,9 @@ struct FreshIpUpdateOutcome {
     std::string message; // "Fresh IP update will occur in a few moments!" or "... could not complete!"
 };
 
-// Asks the service to initialise every configured domain through one session, then plays "BLEEP".
-// The caller shows the message.
-FreshIpUpdateOutcome RunFreshIpUpdate(const SettingsFile& settings, HttpSessionFactory& http, SoundPlayer& sound);
+// Lifts every pause and any waiting after failures (the user asks for the updates to go out), asks the
+// service to initialise every configured domain through one session, then plays "BLEEP". The caller shows
+// the message.
+FreshIpUpdateOutcome RunFreshIpUpdate(SettingsFile& settings, HttpSessionFactory& http, SoundPlayer& sound);
 
 } // namespace zelto

@@ -21,36 +21,6 @@ namespace {
 
 constexpr std::string_view kLoopback = "127.0.0.1";
 
-// The address the update server sees us come from, as its address check page says; "" when there is no
-// usable answer. Opens a session of its own and closes it before returning.
-std::string AskServerForAddress(EnginePorts& ports, const StopSignal* stop) {
-    const ServiceEndpoints endpoints(ports.settings);
-    const std::string url = endpoints.IpCheckUrl();
-    const std::unique_ptr<HttpSession> session = ports.platform.http.Open(stop, endpoints.UpdateServerTrust());
-    if (!session) {
-        ports.notices.LogExchange(url, ExchangeOutcome::NoSession, "no answer (no internet session)");
-        return {};
-    }
-    DialUpGuard guard(ports.platform.autodial);
-    guard.Engage();
-    const FirstLine answer = FetchFirstLine(*session, url);
-    guard.Release();
-    if (answer.obtained)
-        ports.notices.LogExchange(url, ExchangeOutcome::Answered, answer.line);
-    else
-        ports.notices.LogExchange(url, ExchangeOutcome::NoAnswer, NoAnswerText(answer.failure));
-    if (!answer.obtained || ClassifyAnswer(answer.line) != UpdateAnswer::Registered)
-        return {};
-    return RegisteredAddress(answer.line);
-}
-
-// The stored parts as signed decimal, unchecked: missing keys give 0.0.0.0.
-std::string FixedAddressText(const ClientSettingsView& settings) {
-    const std::array<int, 4> parts = settings.FixedAddress();
-    return std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." + std::to_string(parts[2]) + "." +
-           std::to_string(parts[3]);
-}
-
 // The last ordinary address; without one, the last reserved address that is not the loopback; else "".
 // An ordinary address wins over a private one because the service could not reach a private one.
 std::string ClientSideChoice(const std::vector<std::string>& addresses) {
@@ -68,6 +38,35 @@ std::string ClientSideChoice(const std::vector<std::string>& addresses) {
 
 } // namespace
 
+std::optional<std::string> CheckAddressWithService(EnginePorts& ports, const StopSignal* stop) {
+    const ServiceEndpoints endpoints(ports.settings);
+    const std::string url = endpoints.IpCheckUrl();
+    const std::unique_ptr<HttpSession> session = ports.platform.http.Open(stop, endpoints.UpdateServerTrust());
+    if (!session) {
+        ports.notices.LogExchange(url, ExchangeOutcome::NoSession, "no answer (no internet session)");
+        return std::nullopt;
+    }
+    DialUpGuard guard(ports.platform.autodial);
+    guard.Engage();
+    const FirstLine answer = FetchFirstLine(*session, url);
+    guard.Release();
+    if (!answer.obtained) {
+        ports.notices.LogExchange(url, ExchangeOutcome::NoAnswer, NoAnswerText(answer.failure));
+        return std::nullopt;
+    }
+    ports.notices.LogExchange(url, ExchangeOutcome::Answered, answer.line);
+    if (ClassifyAnswer(answer.line) != UpdateAnswer::Registered)
+        return std::string();
+    return RegisteredAddress(answer.line);
+}
+
+// The stored parts as signed decimal, unchecked: missing keys give 0.0.0.0.
+std::string FixedAddressText(const ClientSettingsView& settings) {
+    const std::array<int, 4> parts = settings.FixedAddress();
+    return std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." + std::to_string(parts[2]) + "." +
+           std::to_string(parts[3]);
+}
+
 std::vector<std::string> ListClientAddresses(EnginePorts& ports) {
     return FilterAddressList(ports.settings, ports.platform.addresses.List());
 }
@@ -80,7 +79,7 @@ std::string DetectCurrentAddress(EnginePorts& ports, const StopSignal* stop) {
         return FixedAddressText(settings);
     if (method == AddressMethod::Both) {
         // Exact text match, no trimming: a server-seen address with anything after it matches nothing.
-        const std::string seen = AskServerForAddress(ports, stop);
+        const std::string seen = CheckAddressWithService(ports, stop).value_or("");
         if (!seen.empty() && std::find(addresses.begin(), addresses.end(), seen) != addresses.end())
             return seen;
     }

@@ -3,6 +3,7 @@
 #include "settings/SettingsFile.h"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <span>
 #include <utility>
@@ -144,7 +145,7 @@ ClientSettings::Append ClientSettings::AppendDomain(const DomainEntry& entry) {
     const int n = count + 1;
     const bool written = writable_.WriteText(IndexedKey(Keys::kTopLevel, n), entry.topLevel) &&
                          writable_.WriteText(IndexedKey(Keys::kDomain, n), entry.domain) &&
-                         writable_.WriteText(IndexedKey(Keys::kPassword, n), entry.password) &&
+                         writable_.WriteText(IndexedKey(Keys::kPassword, n), entry.password) && ClearPause(n) &&
                          writable_.WriteInt(Keys::kDomainCount, n) && change.Commit();
     return written ? Append::Done : Append::WriteFailed;
 }
@@ -166,11 +167,16 @@ bool ClientSettings::ClearDomains() {
 }
 
 // The entry keys past the count stay (other programs may expect them), but a removed domain's password
-// must not stay on disk. Written in one replacement of the file: clearing 999 entries costs one write.
+// must not stay on disk.
 bool ClientSettings::ClearPasswordsAbove(int count) {
+    return EmptyIndexedFrom(Keys::kPassword, std::max(count, 0) + 1);
+}
+
+// Written in one replacement of the file: clearing 999 entries costs one write.
+bool ClientSettings::EmptyIndexedFrom(std::string_view base, int from) {
     std::vector<std::string> stale;
-    for (int n = std::max(count, 0) + 1; n <= kMaxDomains; ++n) {
-        std::string key = IndexedKey(Keys::kPassword, n);
+    for (int n = from; n <= kMaxDomains; ++n) {
+        std::string key = IndexedKey(base, n);
         if (!writable_.ReadText(key).empty())
             stale.push_back(std::move(key));
     }
@@ -235,6 +241,68 @@ bool ClientSettings::ClearUpdateRecord() {
 
 bool ClientSettings::WriteUpdateServer(std::string_view host) {
     return writable_.WriteText(Keys::kUpdateServer, host);
+}
+
+std::optional<DomainPause> ClientSettingsView::Pause(int number) const {
+    SettingsFile::Lock lock(file_);
+    const std::string stored = file_.ReadText(IndexedKey(Keys::kPause, number));
+    return stored.empty() ? std::nullopt : ParsePause(stored, Domain(number));
+}
+
+std::vector<PausedDomain> ClientSettingsView::PausedDomains() const {
+    SettingsFile::Lock lock(file_);
+    std::vector<PausedDomain> paused;
+    const int count = std::min(LiveCount(Keys::kDomainCount), kMaxDomains);
+    for (int n = 1; n <= count; ++n) {
+        if (const std::optional<DomainPause> pause = Pause(n))
+            paused.push_back({n, Domain(n), *pause});
+    }
+    return paused;
+}
+
+std::optional<FailureWait> ClientSettingsView::StoredFailureWait() const {
+    const std::string stored = file_.ReadText(Keys::kFailureWait);
+    FailureWait wait;
+    long long until = 0;
+    const char* end = stored.data() + stored.size();
+    const auto [afterCount, countError] = std::from_chars(stored.data(), end, wait.failures);
+    if (countError != std::errc() || afterCount == end || *afterCount != ' ' || wait.failures < 1)
+        return std::nullopt;
+    const auto [afterTime, timeError] = std::from_chars(afterCount + 1, end, until);
+    if (timeError != std::errc() || afterTime != end)
+        return std::nullopt;
+    wait.until = static_cast<std::time_t>(until);
+    return wait;
+}
+
+bool ClientSettings::WritePause(int number, const DomainEntry& entry, const DomainPause& pause) {
+    const std::string key = IndexedKey(Keys::kPause, number);
+    const std::string value = FormatPause(pause, entry);
+    return writable_.ReadText(key) == value || writable_.WriteText(key, value);
+}
+
+bool ClientSettings::ClearPause(int number) {
+    const std::string key = IndexedKey(Keys::kPause, number);
+    return writable_.ReadText(key).empty() || writable_.WriteText(key, "");
+}
+
+bool ClientSettings::ClearPauses() {
+    const SettingsFile::ChangeLock lock(writable_);
+    return lock && EmptyIndexedFrom(Keys::kPause, 1);
+}
+
+bool ClientSettings::WriteFailureWait(const FailureWait& wait) {
+    const std::string value = std::to_string(wait.failures) + " " + std::to_string(static_cast<long long>(wait.until));
+    return writable_.ReadText(Keys::kFailureWait) == value || writable_.WriteText(Keys::kFailureWait, value);
+}
+
+bool ClientSettings::ClearFailureWait() {
+    return writable_.ReadText(Keys::kFailureWait).empty() || writable_.WriteText(Keys::kFailureWait, "");
+}
+
+bool ClientSettings::ResumeUpdates() {
+    const SettingsFile::ChangeLock lock(writable_);
+    return lock && EmptyIndexedFrom(Keys::kPause, 1) && ClearFailureWait();
 }
 
 bool ClientSettings::WriteWebSite(std::string_view host) {

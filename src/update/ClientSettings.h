@@ -1,5 +1,6 @@
 #pragma once
 
+#include "update/DomainPause.h"
 #include "update/UpdateRecord.h"
 
 #include <array>
@@ -43,6 +44,8 @@ struct SettingsKeys {
     static constexpr std::string_view kWebSite = "website";
     static constexpr std::string_view kWebSiteDefault = "www.zelto.com";
     static constexpr std::string_view kCaFile = "cafile";
+    static constexpr std::string_view kPause = "paused"; // + entry number; ours, the Windows client ignores it
+    static constexpr std::string_view kFailureWait = "retryafter";  // ours: the wait after failed requests
     static constexpr std::string_view kHook = "hook";               // ours: the command run on an address change
     static constexpr std::string_view kHookAddress = "hookaddress"; // ours: the address it was last run for
 };
@@ -64,6 +67,22 @@ struct RecordedUpdate {
     LocalStamp time;
 
     bool Complete() const { return !address.empty() && !time.hour.empty() && !time.day.empty() && !time.year.empty(); }
+};
+
+// The wait after requests that failed (no answer, an error status, an answer that means nothing): how many
+// failed in a row, and the time before which no pass is made.
+struct FailureWait {
+    int failures = 0;
+    std::time_t until = 0;
+
+    bool operator==(const FailureWait&) const = default;
+};
+
+// A domain the engine sends nothing for, as status shows it.
+struct PausedDomain {
+    int number = 0;
+    DomainEntry entry;
+    DomainPause pause;
 };
 
 // Every setting of the client with its default, read from the settings file at each call. Several keys
@@ -94,6 +113,15 @@ public:
 
     RecordedUpdate UpdateRecord() const;
 
+    // Entry N's pause, when one was stored for the entry as it is now: an entry changed since (labels or
+    // password) is not paused.
+    std::optional<DomainPause> Pause(int number) const;
+    // The paused entries among 1 to the count, in order.
+    std::vector<PausedDomain> PausedDomains() const;
+    // The wait after failures, when one is stored; kept in the file so that --once and status see it, and
+    // a running client sees the user end it.
+    std::optional<FailureWait> StoredFailureWait() const;
+
     // updateserver and website, or the built-in hosts when empty; "host" or "host:port".
     std::string UpdateServer() const;
     std::string WebSite() const;
@@ -122,7 +150,7 @@ public:
 
     enum class Append { Done, Full, WriteFailed };
     // The entry's three keys at count+1, then the new count: a reader never sees a count covering an
-    // unwritten entry.
+    // unwritten entry. A new entry is never paused, even when it repeats a removed one.
     Append AppendDomain(const DomainEntry& entry);
     // Shifts the entries after it down one place, then writes count-1 and empties every stale password.
     bool RemoveDomainAt(int number);
@@ -150,8 +178,24 @@ public:
     // password<N> of one entry; its labels stay.
     bool WritePassword(int number, std::string_view password);
 
+    // Pauses entry N as it is now; written only when it changes.
+    bool WritePause(int number, const DomainEntry& entry, const DomainPause& pause);
+    // Empties paused<N> when it holds anything.
+    bool ClearPause(int number);
+    // Empties every paused<N> in one write (none when nothing is paused): a client's start.
+    bool ClearPauses();
+    // Written only when it changes.
+    bool WriteFailureWait(const FailureWait& wait);
+    // Empties retryafter when it holds anything.
+    bool ClearFailureWait();
+    // The user's Properties OK, Force IP Update and force-update: every pause and the wait after failures
+    // lifted. Nothing is written when there is nothing to lift.
+    bool ResumeUpdates();
+
 private:
     bool ClearPasswordsAbove(int count);
+    // Empties the non-empty keys base<from> .. base<999> in one write.
+    bool EmptyIndexedFrom(std::string_view base, int from);
 
     SettingsFile& writable_;
 };

@@ -1,5 +1,6 @@
 #include "update/UpdateCycle.h"
 
+#include "platform/Clock.h"
 #include "platform/HookRunner.h"
 #include "platform/HttpSession.h"
 #include "platform/Notices.h"
@@ -13,8 +14,11 @@
 #include "update/UpdateAnswer.h"
 #include "update/UpdateDecision.h"
 #include "update/UpdateDomain.h"
+#include "update/UpdateSchedule.h"
 
 #include <algorithm>
+#include <optional>
+#include <random>
 #include <string>
 #include <utility>
 
@@ -46,11 +50,32 @@ DomainToSend ReadDomain(const SettingsFile& file, int number) {
     return domain;
 }
 
+std::function<double()> SeededSpread() {
+    auto generator = std::make_shared<std::mt19937>(std::random_device{}());
+    return [generator] { return std::uniform_real_distribution<double>(0.0, 1.0)(*generator); };
+}
+
+std::optional<PauseReason> PauseFor(UpdateAnswer answer) {
+    switch (answer) {
+    case UpdateAnswer::WrongPassword:
+        return PauseReason::WrongPassword;
+    case UpdateAnswer::Expired:
+        return PauseReason::Expired;
+    case UpdateAnswer::NoDomain:
+        return PauseReason::NoDomain;
+    case UpdateAnswer::Registered:
+    case UpdateAnswer::Ignored:
+        break;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 struct UpdateCycle::Impl {
     Impl(EnginePorts& enginePorts, CycleTiming cycleTiming, Sleeper* given)
-        : ports(enginePorts), timing(cycleTiming), ownSleeper(stop), sleeper(given ? *given : ownSleeper) {}
+        : ports(enginePorts), timing(std::move(cycleTiming)), ownSleeper(stop), sleeper(given ? *given : ownSleeper),
+          schedule(ports, timing.spread ? timing.spread : SeededSpread()) {}
 
     EnginePorts& ports;
     CycleTiming timing;
@@ -62,6 +87,8 @@ struct UpdateCycle::Impl {
     bool sessionFailureReported = false;
     // Set when emptying the update record failed, so the first pass still happens.
     bool firstPassForced = false;
+    UpdateSchedule schedule;
+    std::vector<int> pausedAtLastPass;
     // After each pass that registered a new address, the user's command runs here; RunOnce waits for it.
     HookRunner* hooks = ports.platform.hooks;
     std::chrono::milliseconds hookTimeout{30000};
@@ -92,6 +119,10 @@ struct UpdateCycle::Impl {
     void Start() {
         EnsureSession();
         ports.platform.sound.PlaySoundCue("INTROSOUND");
+        // A start tries every domain again, paused or waiting: the user may have fixed what failed.
+        ClientSettings(ports.settings).ClearPauses();
+        ClientSettings(ports.settings).ClearFailureWait();
+        schedule.Forget();
         // Empties the record so the first decision always finds a pass due.
         if (!ClientSettings(ports.settings).ClearUpdateRecord()) {
             firstPassForced = true;
@@ -109,15 +140,18 @@ struct UpdateCycle::Impl {
         return !stop.Raised();
     }
 
+    // A paused entry that the user has changed since (from any process) is sent at the next poll.
     bool PassDue() {
-        const bool due = IsUpdateDue(ports);
-        return std::exchange(firstPassForced, false) || due;
+        const bool lifted = std::ranges::any_of(
+            pausedAtLastPass, [this](int number) { return !ClientSettingsView(ports.settings).Pause(number); });
+        return std::exchange(firstPassForced, false) || lifted || schedule.PassDue(&stop);
     }
 
     bool HasDomains() { return ClientSettingsView(ports.settings).DomainCount() != 0; }
 
     PassReport RunPass() {
         PassReport report;
+        pausedAtLastPass.clear();
         const bool connected = EnsureSession();
         const int stored = ClientSettingsView(ports.settings).DomainCount();
         if (stored > ClientSettingsView::kMaxDomains)
@@ -131,26 +165,48 @@ struct UpdateCycle::Impl {
                 report.incomplete.push_back(number);
                 continue;
             }
+            ClientSettings schema(ports.settings);
+            if (schema.Pause(number)) {
+                pausedAtLastPass.push_back(number);
+                ++report.paused;
+                continue;
+            }
+            // A pause stored for an entry that has changed since is lifted.
+            schema.ClearPause(number);
             ++report.sent;
             if (!connected) {
                 ++report.failed;
+                ++report.unanswered;
                 continue;
             }
             const std::string address =
                 domain.method != AddressMethod::Server ? DetectCurrentAddress(ports, &stop) : std::string();
             const DomainExchange exchange =
                 UpdateDomain(ports, *session, entry.topLevel, entry.domain, entry.password, address);
-            if (exchange.obtained && ClassifyAnswer(exchange.line) == UpdateAnswer::Registered &&
-                IsRecordableAddress(RegisteredAddress(exchange.line))) {
-                ++report.registered;
-                report.registeredNames.push_back(entry.domain + "." + entry.topLevel);
-            } else {
-                ++report.failed;
-            }
+            Count(number, entry, exchange, report);
         }
+        schedule.PassDone({report.registered > 0, report.failed - report.refused,
+                           report.unanswered == report.failed - report.refused});
         if (hooks && !stop.Raised())
             RunAddressHook(ports, *hooks, report.registeredNames, hookTimeout);
         return report;
+    }
+
+    void Count(int number, const DomainEntry& entry, const DomainExchange& exchange, PassReport& report) {
+        const UpdateAnswer meaning = exchange.obtained ? ClassifyAnswer(exchange.line) : UpdateAnswer::Ignored;
+        if (meaning == UpdateAnswer::Registered && IsRecordableAddress(RegisteredAddress(exchange.line))) {
+            ++report.registered;
+            report.registeredNames.push_back(entry.domain + "." + entry.topLevel);
+            return;
+        }
+        ++report.failed;
+        report.unanswered += exchange.obtained ? 0 : 1;
+        if (const std::optional<PauseReason> reason = PauseFor(meaning)) {
+            // The answer comes back on every retry until the user acts: its message has been shown once.
+            ++report.refused;
+            pausedAtLastPass.push_back(number);
+            ClientSettings(ports.settings).WritePause(number, entry, {*reason, ports.platform.clock.Now()});
+        }
     }
 };
 
@@ -182,11 +238,12 @@ void UpdateCycle::RunUpdateCycle() {
     }
 }
 
-PassReport UpdateCycle::RunOnce() {
+PassReport UpdateCycle::RunOnce(bool force) {
     Impl& cycle = *impl_;
     if (cycle.stop.Raised())
         return {};
-    cycle.Start();
+    if (force)
+        cycle.Start();
     if (!cycle.PassDue() || !cycle.HasDomains())
         return {};
     const PassReport report = cycle.RunPass();

@@ -3,6 +3,7 @@
 #include "platform/StopSignal.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@ class HookRunner;
 struct CycleTiming {
     std::chrono::milliseconds poll{10000}; // between decisions while nothing is due
     std::chrono::milliseconds rest{30000}; // after each pass
+    // A number in [0, 1) for the random part of the waits after failures; a seeded generator when empty.
+    std::function<double()> spread{};
 };
 
 // How the pause is taken; the real one waits on the stop signal.
@@ -35,6 +38,9 @@ struct PassReport {
     int sent = 0;                             // requests sent (domains not skipped)
     int registered = 0;                       // answers beginning with "ip"
     int failed = 0;                           // any other answer, or none
+    int refused = 0;                          // of them, "expired", "nodomain" or "wrongpassword": now paused
+    int unanswered = 0;                       // of them, requests without any answer
+    int paused = 0;                           // domains not sent because they are paused
     std::vector<int> incomplete;              // numbers of the entries skipped for an empty value, in order
     std::vector<std::string> registeredNames; // "example.com" of each domain that registered
 };
@@ -50,8 +56,9 @@ public:
 
     // The start steps, then the cycle until RequestStop.
     void RunUpdateCycle();
-    // The start steps, one decision (always due after them) and the pass: the headless --once.
-    PassReport RunOnce();
+    // The headless --once. Forced: the start steps, and the pass they make due. Otherwise a pass only when
+    // one is due by the schedule, with nothing emptied, so that a scheduler may run it every few minutes.
+    PassReport RunOnce(bool force = true);
 
     // Wakes every pause and cancels a request in flight; RunUpdateCycle returns within a second.
     void RequestStop();

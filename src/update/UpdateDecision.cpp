@@ -7,11 +7,11 @@
 #include "update/EnginePorts.h"
 #include "update/UpdateRecord.h"
 
-#include <string>
+#include <algorithm>
 
 namespace zelto {
 
-bool IsUpdateDue(EnginePorts& ports) {
+RecordState JudgeRecord(EnginePorts& ports, std::vector<std::string>* addresses) {
     // One clock reading for the whole decision, so hour, day and year all belong to the same moment.
     const std::time_t now = ports.platform.clock.Now();
     // The record and the ignore list are read as one state of the file: a registration being written is
@@ -19,16 +19,21 @@ bool IsUpdateDue(EnginePorts& ports) {
     SettingsFile::Lock lock(ports.settings);
     const RecordedUpdate record = ClientSettingsView(ports.settings).UpdateRecord();
     if (!record.Complete())
-        return true;
-    const std::vector<std::string> addresses = ListClientAddresses(ports);
-    for (const std::string& address : addresses) {
-        if (address != record.address)
-            continue;
-        // Text comparisons only: a record in another form ("7" for "07") is never current.
-        const LocalStamp current = FormatLocalStamp(now);
-        return record.time.year != current.year || record.time.day != current.day || record.time.hour != current.hour;
-    }
-    return true;
+        return RecordState::Due;
+    const std::vector<std::string> own = ListClientAddresses(ports);
+    if (addresses)
+        *addresses = own;
+    if (own.empty())
+        return RecordState::Due;
+    const LocalStamp current = FormatLocalStamp(now);
+    if (record.time.year != current.year || record.time.day != current.day || record.time.hour != current.hour)
+        return RecordState::Due;
+    return std::find(own.begin(), own.end(), record.address) != own.end() ? RecordState::Current
+                                                                          : RecordState::NotOwnAddress;
+}
+
+bool IsUpdateDue(EnginePorts& ports) {
+    return JudgeRecord(ports) != RecordState::Current;
 }
 
 } // namespace zelto

@@ -91,6 +91,7 @@ TEST_F(CommandLineTest, UsageErrorsExitTwoWithoutTouchingTheFileOrRepeatingAWord
                                                  {"server"},
                                                  {"domain", "password", "example", "com", "s3cr3t!"},
                                                  {"--headless", "--once"},
+                                                 {"--once", "--now"},
                                                  {"--autostart", "yes"},
                                                  {"--settings"}}) {
         const testing::Finished run = Cli(args);

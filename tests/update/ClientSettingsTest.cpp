@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 
 namespace zelto {
@@ -86,6 +87,35 @@ TEST_F(ClientSettingsTest, AppendStopsAtTheThousandthDomainAndIgnoreEntriesShift
     EXPECT_FALSE(settings.RemoveIgnoredAddressAt(4));
     EXPECT_TRUE(settings.RemoveIgnoredAddressAt(1));
     EXPECT_EQ(settings.IgnoredAddresses(), (std::vector<std::string>{"2.2.2.2", "3.3.3.3"}));
+}
+
+// A pause holds for the entry it was made for: any change to it, by any process, or the user's resume
+// lifts it; nothing else does.
+TEST_F(ClientSettingsTest, APauseLastsWhileItsEntryStaysAsItWasAndUntilTheUserResumes) {
+    const DomainEntry entry{"example", "com", "Secret12"};
+    const DomainPause pause{PauseReason::Expired, 1765232460};
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        bool paused;
+    } cases[] = {
+        {"nothing changed", [] {}, true},
+        {"another password", [&] { file.WriteText("password1", "Secret13"); }, false},
+        {"another name", [&] { file.WriteText("second_level1", "other"); }, false},
+        {"removed and added again", [&] { settings.RemoveDomainAt(1), settings.AppendDomain(entry); }, false},
+        {"the user resumed", [&] { settings.ResumeUpdates(); }, false},
+        {"a start", [&] { settings.ClearPauses(); }, false},
+    };
+    for (const auto& c : cases) {
+        settings.ClearDomains();
+        ASSERT_EQ(settings.AppendDomain(entry), ClientSettings::Append::Done);
+        ASSERT_TRUE(settings.WritePause(1, entry, pause));
+        ASSERT_TRUE(settings.WriteFailureWait({2, 1765232490}));
+        c.change();
+        EXPECT_EQ(settings.Pause(1), c.paused ? std::optional(pause) : std::nullopt) << c.name;
+        EXPECT_EQ(settings.PausedDomains().size(), c.paused ? 1U : 0U) << c.name;
+        EXPECT_EQ(settings.StoredFailureWait().has_value(), std::string(c.name) != "the user resumed") << c.name;
+    }
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 # zelto-premium-cli.exe as a user runs it, under Wine in the test prefix (scripts/test-windows sets
 # WINEPREFIX and starts the emulator, ZELTO_TEST_EMULATOR): configuring, registering through WinINet with
 # the dial-up guard, taking over the original client's file, autostart, stopping --headless, and the DLLs it
-# needs. Usage: console-program.sh PROGRAM.exe OBJDUMP WRITE-PROFILE.exe
+# needs, one client per settings file. Usage: console-program.sh PROGRAM.exe OBJDUMP WRITE-PROFILE.exe
 set -euo pipefail
 # A command that fails outside a check ends the script: say which.
 trap 'echo "FAILED: line $LINENO: $BASH_COMMAND exited with $?" >&2' ERR
@@ -62,6 +62,9 @@ if [ -z "$program" ]; then
     fail "--headless ended by itself with $status: $(tr -d '\r' <"$work/headless.log")"
 else
     grep -q "ip203.0.113.9" "$work/headless.log" || fail "--headless showed no address in 30 s: $(tr -d '\r' <"$work/headless.log")"
+    # One client per settings file: a second one names the running one and ends at once.
+    second=$(timeout 30 wine "$exe" --settings "$settings" --headless 2>&1 | tr -d '\r') && fail "a second --headless ran"
+    [[ $second == *"(process "*", --headless)"* ]] || fail "a second --headless: $second"
     started=$(date +%s%N)
     kill -INT "$program"
     status=0

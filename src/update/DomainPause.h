@@ -1,0 +1,35 @@
+#pragma once
+
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zelto {
+
+struct DomainEntry;
+
+// Why the engine sends no more updates for a domain: the service gave an answer that comes back on every
+// retry until the user changes something.
+enum class PauseReason {
+    WrongPassword, // "wrongpassword"
+    Expired,       // "expired"
+    NoDomain,      // "nodomain"
+};
+
+// A paused domain: why, and since when. It lasts while its entry (labels and password) stays as it was.
+struct DomainPause {
+    PauseReason reason = PauseReason::WrongPassword;
+    std::time_t since = 0;
+
+    bool operator==(const DomainPause&) const = default;
+};
+
+// How a pause is stored in paused<N>: the reason, the time and a fingerprint of the entry it was made for,
+// so that any change to the entry, by any process, lifts it.
+std::string FormatPause(const DomainPause& pause, const DomainEntry& entry);
+// The stored pause when it was made for this entry as it is now; nullopt for none, another entry or a
+// value that cannot be read.
+std::optional<DomainPause> ParsePause(std::string_view stored, const DomainEntry& entry);
+
+} // namespace zelto

@@ -1,0 +1,104 @@
+#include "update/UpdateSchedule.h"
+
+#include "platform/Clock.h"
+#include "update/AddressDetection.h"
+#include "update/ClientSettings.h"
+#include "update/EnginePorts.h"
+#include "update/UpdateDecision.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+namespace zelto {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The service's address check, behind address translation: at most once in this many seconds.
+constexpr std::time_t kCheckInterval = 300;
+// The waits after 1, 2, 3, ... failed passes in a row; the last one holds from then on.
+constexpr std::chrono::seconds kFailureWaits[] = {30s, 60s, 120s, 240s, 480s, 960s, 1800s};
+// When nothing answered at all (the network is down), the client is quick once it is back.
+constexpr std::chrono::seconds kUnansweredCeiling = 300s;
+constexpr int kMaxCountedFailures = 99;
+
+} // namespace
+
+UpdateSchedule::UpdateSchedule(EnginePorts& ports, std::function<double()> spread)
+    : ports_(ports), spread_(std::move(spread)) {}
+
+std::chrono::seconds UpdateSchedule::FailureWaitFor(int failures, bool onlyUnanswered) {
+    const auto step = static_cast<std::size_t>(std::clamp(failures, 1, static_cast<int>(std::size(kFailureWaits))) - 1);
+    return onlyUnanswered ? std::min(kFailureWaits[step], kUnansweredCeiling) : kFailureWaits[step];
+}
+
+void UpdateSchedule::Forget() {
+    registeredWith_.reset();
+    failedWith_.reset();
+    lastCheck_.reset();
+}
+
+bool UpdateSchedule::PassDue(const StopSignal* stop) {
+    const std::time_t now = ports_.platform.clock.Now();
+    if (const std::optional<FailureWait> wait = ClientSettingsView(ports_.settings).StoredFailureWait();
+        wait && now < wait->until) {
+        // A new network ends the wait; the user's resume has emptied the key.
+        if (!failedWith_ || ListClientAddresses(ports_) == *failedWith_)
+            return false;
+        ClientSettings(ports_.settings).ClearFailureWait();
+        failedWith_.reset();
+    }
+    std::vector<std::string> addresses;
+    switch (JudgeRecord(ports_, &addresses)) {
+    case RecordState::Current:
+        return false;
+    case RecordState::NotOwnAddress:
+        return BehindTranslationDue(addresses, now, stop);
+    case RecordState::Due:
+        break;
+    }
+    return true;
+}
+
+bool UpdateSchedule::BehindTranslationDue(const std::vector<std::string>& addresses, std::time_t now,
+                                          const StopSignal* stop) {
+    const ClientSettingsView settings(ports_.settings);
+    const std::string recorded = settings.UpdateRecord().address;
+    // A fixed address that is registered needs no check.
+    if (settings.EngineMethod() == AddressMethod::Fixed && recorded == FixedAddressText(settings))
+        return false;
+    if (registeredWith_ && addresses != *registeredWith_)
+        return true;
+    if (lastCheck_ && now - *lastCheck_ < kCheckInterval)
+        return false;
+    lastCheck_ = now;
+    // No answer confirms nothing, and sends nothing either: the next check comes at the next mark.
+    const std::optional<std::string> seen = CheckAddressWithService(ports_, stop);
+    return seen && *seen != recorded;
+}
+
+void UpdateSchedule::PassDone(const PassOutcome& outcome) {
+    const std::time_t now = ports_.platform.clock.Now();
+    ClientSettings settings(ports_.settings);
+    if (outcome.registered) {
+        settings.ClearFailureWait();
+        failedWith_.reset();
+        registeredWith_ = ListClientAddresses(ports_);
+        lastCheck_ = now; // the answer just told the address the service sees
+        return;
+    }
+    if (outcome.failed == 0)
+        return;
+    const std::optional<FailureWait> stored = settings.StoredFailureWait();
+    if (!stored)
+        failedWith_ = ListClientAddresses(ports_);
+    const int failures = std::min(stored ? stored->failures + 1 : 1, kMaxCountedFailures);
+    // About 10 % either way, so that many clients do not come back at the same second.
+    const double seconds =
+        static_cast<double>(FailureWaitFor(failures, outcome.onlyUnanswered).count()) * (0.9 + 0.2 * spread_());
+    settings.WriteFailureWait({failures, now + static_cast<std::time_t>(std::llround(seconds))});
+}
+
+} // namespace zelto

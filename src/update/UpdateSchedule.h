@@ -1,0 +1,52 @@
+#pragma once
+
+#include <chrono>
+#include <ctime>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zelto {
+
+struct EnginePorts;
+class StopSignal;
+
+// What a pass came to, for the schedule: whether any domain registered an address, and what went wrong.
+struct PassOutcome {
+    bool registered = false;    // an "ip" answer with an address that could be recorded
+    int failed = 0;             // no answer, or an answer that means nothing
+    bool onlyUnanswered = true; // every failure was a request without any answer
+};
+
+// When the client talks to the service, on top of the record's own rule (JudgeRecord): behind address
+// translation the service's address check, at most every five minutes, tells whether the registration still
+// holds; after failed passes the next one waits longer each time. The in-memory part (the addresses at the
+// last registration, the last check) starts empty in every process; the wait after failures is in the
+// settings file, so another process (--once, status, the user's resume) sees it.
+class UpdateSchedule {
+public:
+    // `spread` gives a number in [0, 1) for the random part of each wait.
+    UpdateSchedule(EnginePorts& ports, std::function<double()> spread);
+
+    // Whether a pass is due now. May ask the service's address check.
+    bool PassDue(const StopSignal* stop);
+    // After each pass.
+    void PassDone(const PassOutcome& outcome);
+    // A start: nothing waits.
+    void Forget();
+
+    // The wait after `failures` failed passes in a row, without its spread.
+    static std::chrono::seconds FailureWaitFor(int failures, bool onlyUnanswered);
+
+private:
+    bool BehindTranslationDue(const std::vector<std::string>& addresses, std::time_t now, const StopSignal* stop);
+
+    EnginePorts& ports_;
+    std::function<double()> spread_;
+    std::optional<std::vector<std::string>> registeredWith_; // the machine's addresses at the last registration
+    std::optional<std::vector<std::string>> failedWith_;     // ... at the first failure of a run of them
+    std::optional<std::time_t> lastCheck_;
+};
+
+} // namespace zelto
