@@ -26,6 +26,16 @@ protected:
         settings.WriteInt("numofignoreip", static_cast<int>(entries.size()));
     }
 
+    // Domains 1, 2, ... under com with one password, and their count.
+    void AddDomains(const Addresses& secondLevels) {
+        for (std::size_t i = 0; i < secondLevels.size(); ++i) {
+            settings.WriteText(IndexedKey("first_level", static_cast<int>(i) + 1), "com");
+            settings.WriteText(IndexedKey("second_level", static_cast<int>(i) + 1), secondLevels[i]);
+            settings.WriteText(IndexedKey("password", static_cast<int>(i) + 1), "secret12");
+        }
+        settings.WriteInt("numofdomains", static_cast<int>(secondLevels.size()));
+    }
+
     void WriteRecord(const std::string& address, const std::string& hour, const std::string& day,
                      const std::string& year) {
         settings.WriteText("updatedip", address);

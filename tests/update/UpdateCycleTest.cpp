@@ -20,16 +20,6 @@ protected:
         world.clock.now = fakes::FakeClock::At(2025, 3, 14, 10, 30, 0);
     }
 
-    // Domains 1, 2, ... under com with one password, and their count.
-    void AddDomains(const Addresses& secondLevels) {
-        for (std::size_t i = 0; i < secondLevels.size(); ++i) {
-            settings.WriteText(IndexedKey("first_level", static_cast<int>(i) + 1), "com");
-            settings.WriteText(IndexedKey("second_level", static_cast<int>(i) + 1), secondLevels[i]);
-            settings.WriteText(IndexedKey("password", static_cast<int>(i) + 1), "secret12");
-        }
-        settings.WriteInt("numofdomains", static_cast<int>(secondLevels.size()));
-    }
-
     // The second-level labels of the update requests made so far.
     Addresses Sent() const {
         Addresses sent;

@@ -4,6 +4,7 @@ add_executable(engine_tests
     ClientSettingsTest.cpp
     PrintableTextTest.cpp
     UpdateCycleTest.cpp
+    UpdateScheduleCycleTest.cpp
 )
 target_include_directories(engine_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 target_link_libraries(engine_tests PRIVATE zelto_build_flags zelto_update zelto_platform zelto_test_fakes

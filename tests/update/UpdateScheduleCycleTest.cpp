@@ -1,0 +1,173 @@
+// The real update cycle over simulated hours: how often it asks the service, behind address translation, after
+// a refused password and after failures.
+
+#include "update/UpdateCycle.h"
+
+#include "EngineFixture.h"
+
+#include <algorithm>
+#include <map>
+
+namespace zelto::enginetest {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Served {
+    std::string url;
+    std::time_t at;
+};
+
+class UpdateScheduleCycleTest : public EngineTest {
+protected:
+    UpdateScheduleCycleTest() {
+        world.clock.now = fakes::FakeClock::At(2025, 3, 14, 10, 30, 0);
+        // Every request is recorded with its time and answered by `answer` as the service sees it then.
+        world.http.onRequest = [this](const std::string& url) {
+            served.push_back({url, world.clock.now});
+            world.http.Answer("", answer(url), true);
+        };
+    }
+
+    // Runs the cycle for `seconds` of simulated time; the sleeper moves the clock and calls `each` after every
+    // pause. The clock moves at least one poll per pause, so the run is bounded.
+    void Run(std::time_t seconds, const std::function<void()>& each = {}) {
+        const std::time_t end = world.clock.now + seconds;
+        fakes::FakeSleeper sleeper;
+        UpdateCycle cycle(ports, {10000ms, 30000ms, [this] { return spread; }}, &sleeper);
+        sleeper.onSleep = [&](std::chrono::milliseconds pause) {
+            world.clock.now += std::chrono::duration_cast<std::chrono::seconds>(pause).count();
+            if (each)
+                each();
+            if (world.clock.now >= end)
+                cycle.RequestStop();
+        };
+        cycle.RunUpdateCycle();
+    }
+
+    // The times of the requests whose URL contains `part`.
+    std::vector<std::time_t> Times(const std::string& part) const {
+        std::vector<std::time_t> times;
+        for (const Served& request : served)
+            if (request.url.find(part) != std::string::npos)
+                times.push_back(request.at);
+        return times;
+    }
+
+    static std::map<std::time_t, int> PerHour(const std::vector<std::time_t>& times) {
+        std::map<std::time_t, int> hours;
+        for (const std::time_t at : times)
+            ++hours[at / 3600];
+        return hours;
+    }
+
+    std::vector<Served> served;
+    std::function<HttpFetch(const std::string&)> answer;
+    double spread = 0.5;
+};
+
+HttpFetch Line(const std::string& line) {
+    return HttpFetch::Answered(line, 200);
+}
+
+TEST_F(UpdateScheduleCycleTest, UpdatesHourlyAndRegistersAChangedAddressWithinAFewMinutes) {
+    struct Case {
+        const char* name;
+        std::string machine, seen, machineAfter, seenAfter;
+        int maxChecksPerHour;
+    };
+    const Case cases[] = {
+        {"behind translation", "192.168.1.10", "198.51.100.4", "192.168.1.10", "198.51.100.99", 12},
+        {"own public address", "203.0.113.7", "203.0.113.7", "203.0.113.8", "203.0.113.8", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        served.clear();
+        world.addresses.addresses = {c.machine};
+        std::string seen = c.seen;
+        answer = [&](const std::string&) { return Line("ip" + seen); };
+        AddDomains({"alpha", "beta"});
+        const std::time_t changeAt = world.clock.now + 3 * 3600;
+        Run(3 * 3600 + 600, [&] {
+            if (world.clock.now >= changeAt && seen == c.seen)
+                world.addresses.addresses = {c.machineAfter}, seen = c.seenAfter;
+        });
+        for (const std::string domain : {"second=alpha", "second=beta"}) {
+            std::vector<std::time_t> before = Times(domain);
+            const auto after = std::ranges::find_if(before, [&](std::time_t at) { return at >= changeAt; });
+            ASSERT_NE(after, before.end());
+            EXPECT_LE(*after - changeAt, 310);
+            before.erase(after, before.end());
+            // The start-up one at 10:30, then one at each of 11:00, 12:00 and 13:00.
+            EXPECT_EQ(before.size(), 4u);
+            EXPECT_EQ(PerHour(before).size(), 4u);
+        }
+        int checks = 0;
+        for (const auto& [hour, count] : PerHour(Times("ipcheck"))) {
+            EXPECT_LE(count, c.maxChecksPerHour);
+            checks += count;
+        }
+        EXPECT_EQ(checks > 0, c.maxChecksPerHour > 0);
+        EXPECT_EQ(settings.ReadText("updatedip"), c.seenAfter);
+    }
+}
+
+TEST_F(UpdateScheduleCycleTest, RefusedPasswordPausesItsDomainUntilTheEntryChanges) {
+    world.addresses.addresses = {"203.0.113.7"};
+    AddDomains({"alpha", "beta"});
+    answer = [](const std::string& url) {
+        return Line(url.find("second=alpha&password=secret12") != std::string::npos ? "wrongpassword"
+                                                                                    : "ip203.0.113.7");
+    };
+    const std::time_t changeAt = world.clock.now + 2 * 3600;
+    Run(2 * 3600 + 60, [&] {
+        if (world.clock.now >= changeAt && settings.ReadText("password1") == "secret12")
+            settings.WriteText("password1", "secret34");
+    });
+    const std::vector<std::time_t> alpha = Times("second=alpha");
+    ASSERT_EQ(alpha.size(), 2u);
+    EXPECT_LE(alpha[1] - changeAt, 10);
+    EXPECT_EQ(world.notices.Messages().size(), 1u);
+    const std::vector<std::time_t> beta = Times("second=beta");
+    EXPECT_EQ(std::ranges::count_if(beta, [&](std::time_t at) { return at < changeAt; }), 3); // 10:30, 11:00, 12:00
+}
+
+TEST_F(UpdateScheduleCycleTest, FailedPassesWaitLongerEachTime) {
+    world.addresses.addresses = {"203.0.113.7"};
+    AddDomains({"alpha"});
+    struct Case {
+        const char* name;
+        HttpFetch fetch;
+        std::vector<std::time_t> waits; // between passes, in seconds, without the spread
+    };
+    const std::vector<std::time_t> answered = {30, 60, 120, 240, 480, 960, 1800, 1800};
+    const Case cases[] = {
+        {"HTTP 500", HttpFetch::Answered("", 500), answered},
+        {"unmatched line", Line("maintenance"), answered},
+        {"no answer", HttpFetch{}, {30, 60, 120, 240, 300, 300, 300}},
+    };
+    for (const Case& c : cases)
+        for (const double jitter : {0.0, 0.999}) {
+            SCOPED_TRACE(std::string(c.name) + " spread " + std::to_string(jitter));
+            served.clear();
+            spread = jitter;
+            answer = [&](const std::string&) { return c.fetch; };
+            Run(150);
+            EXPECT_LE(served.size(), 4u);
+            std::time_t total = 0;
+            for (const std::time_t wait : c.waits)
+                total += wait;
+            served.clear();
+            Run(total + total / 10 + 60);
+            const std::vector<std::time_t> times = Times("update.asp");
+            ASSERT_GT(times.size(), c.waits.size());
+            for (std::size_t i = 0; i < c.waits.size(); ++i) {
+                const std::time_t gap = times[i + 1] - times[i];
+                EXPECT_GE(gap * 10, c.waits[i] * 9) << i;
+                EXPECT_LE(gap * 10, c.waits[i] * 11 + 100) << i; // plus one poll
+            }
+        }
+}
+
+} // namespace
+} // namespace zelto::enginetest
