@@ -7,7 +7,10 @@
 namespace zelto {
 
 WindowsPlatform::WindowsPlatform(std::string agent, std::unique_ptr<SoundPlayer> sound)
-    : http_(std::move(agent)), sound_(std::move(sound)) {}
+    : http_(std::move(agent)), sound_(std::move(sound)) {
+    // A run killed while a request had dial-up switched off left the user's value kept: put it back first.
+    autodial_.RestoreKeptCopy();
+}
 
 WindowsPlatform::~WindowsPlatform() = default;
 

@@ -6,6 +6,7 @@
 #include "config/DomainList.h"
 #include "config/IgnoreList.h"
 #include "config/SettingsProblem.h"
+#include "platform/SettingsText.h"
 #include "settings/SettingsFile.h"
 
 #include <optional>
@@ -29,6 +30,18 @@ std::optional<AddressFields> AddressArgument(const std::string& text, Console& c
     if (!address)
         UsageError(console, "ADDRESS must be four decimal fields 0-255 joined by dots");
     return address;
+}
+
+// The words of a command line are typed text; the settings file holds them in its own bytes.
+bool StoreArgument(const std::string& typed, std::string& stored, Console& console) {
+    StoredText text = ToStoredText(typed);
+    if (!text.unstorable.empty()) {
+        console.err << console.program << ": " << PrintableText(UnstorableCharacterText(text.unstorable)) << '\n'
+                    << std::flush;
+        return false;
+    }
+    stored = std::move(text.bytes);
+    return true;
 }
 
 } // namespace
@@ -63,10 +76,14 @@ int RunDomainCommand(SettingsFile& settings, const Arguments& args, Console& con
         if (action == "password" ? args.size() != 3 : args.size() != 3 && args.size() != 4)
             return UsageError(console, "domain " + action + " takes DOMAIN TOPLEVEL" +
                                            (action == "password" ? "" : " [PASSWORD]"));
-        DomainInput input{args[1], args[2], {}};
+        DomainInput input;
+        if (!StoreArgument(args[1], input.domain, console) || !StoreArgument(args[2], input.topLevel, console))
+            return kExitRefused;
         if (args.size() == 4 && args[3] != "-") {
-            input.password = args[3];
+            if (!StoreArgument(args[3], input.password, console))
+                return kExitRefused;
         } else {
+            // A password from a pipe or file is taken as its bytes, like the settings file's own.
             PasswordLine line = ReadPassword(STDIN_FILENO, console.err);
             if (line.outcome != PasswordRead::Read) {
                 console.err << console.program << ": " << PasswordProblem(line) << '\n' << std::flush;

@@ -55,7 +55,7 @@ bool ConsoleNotices::SetTooltipText(const std::string& text) {
 }
 
 void ConsoleNotices::LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) {
-    WriteLine(console_.out, console_.outMarks, PriorityOf(outcome), maskedUrl + " -> " + text);
+    WriteLine(console_.out, console_.outMarks, PriorityOf(outcome), maskedUrl + " -> " + ShortenedServerText(text));
 }
 
 void ConsoleNotices::WriteLine(std::ostream& stream, LogMarks marks, LogPriority priority, const std::string& line) {

@@ -13,6 +13,13 @@ namespace zelto {
 
 namespace {
 
+#ifdef _WIN32
+// A new file gets its folder's access list, so a change does not make it private.
+constexpr const char* kReadableByOthers = " (other users of this machine can read it)";
+#else
+constexpr const char* kReadableByOthers = " (readable by other users until the next change)";
+#endif
+
 std::string MethodLine(const StatusReport& report) {
     if (!report.storedMethod)
         return "not chosen yet (the dialog offers both; updates detect on the server side until one is saved)";
@@ -63,7 +70,7 @@ int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Consol
     }
     std::vector<std::string> lines = {
         "Settings file: " + report.file.string() + (report.fileExists ? "" : " (not created yet)") +
-            (report.readableByOthers ? " (readable by other users until the next change)" : ""),
+            (report.readableByOthers ? kReadableByOthers : ""),
         "Domains: " + report.domainListText,
     };
     // Also while another process, the daemon, holds the pause: it lives in the settings file.
@@ -81,6 +88,13 @@ int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Consol
                               });
     for (const std::string& line : lines)
         console.out << PrintableText(line) << '\n';
+    // The settings file was taken over, but the original is still where the original client left it.
+    if (const std::string original = settings.ReadableOriginal().string(); !original.empty())
+        console.out << PrintableText("Original client's file: " + original +
+                                     " still holds the passwords, and every user of this machine can read it. Once "
+                                     "the original client is no longer needed, delete it as administrator: del \"" +
+                                     original + "\"")
+                    << '\n';
     console.out << std::flush;
     return kExitDone;
 }

@@ -1,5 +1,6 @@
 #include "config/DomainList.h"
 
+#include "platform/SettingsText.h"
 #include "settings/SettingsFile.h"
 
 #include <algorithm>
@@ -24,9 +25,32 @@ bool IsValidLabel(const std::string& label) {
            label.find_first_of(" '") == std::string::npos && !HasControlCharacter(label);
 }
 
+// Counted in characters, as the user typed them: "passwört" is 8, whatever its bytes.
 bool IsValidPassword(const std::string& password) {
-    return password.size() >= kPasswordMinLength && password.size() <= kPasswordMaxLength &&
-           !HasControlCharacter(password);
+    const std::size_t length = CharacterCount(password);
+    return length >= kPasswordMinLength && length <= kPasswordMaxLength && !HasControlCharacter(password);
+}
+
+// The same text as a user reads it: a value typed on Linux in UTF-8 matches one the original client wrote
+// in Windows-1252.
+bool SameEntry(const DomainEntry& stored, const DomainInput& input) {
+    const auto same = [](const std::string& a, const std::string& b) { return a == b || ShownText(a) == ShownText(b); };
+    return same(stored.domain, input.domain) && same(stored.topLevel, input.topLevel) &&
+           same(stored.password, input.password);
+}
+
+// The boxes' typed text in the settings' bytes; false, with the refusal, for a character they cannot hold.
+bool StoreTyped(const DomainInput& typed, DomainInput& stored, DomainOutcome& refusal) {
+    for (auto [from, to] : {std::pair{&typed.domain, &stored.domain}, std::pair{&typed.topLevel, &stored.topLevel},
+                            std::pair{&typed.password, &stored.password}}) {
+        StoredText text = ToStoredText(*from);
+        if (!text.unstorable.empty()) {
+            refusal.status = UnstorableCharacterText(text.unstorable);
+            return false;
+        }
+        *to = std::move(text.bytes);
+    }
+    return true;
 }
 
 DomainOutcome Refused(std::string status) {
@@ -62,7 +86,8 @@ DomainOutcome RemoveDomain(SettingsFile& settings, const DomainInput& input) {
     ClientSettings schema(settings);
     const std::vector<DomainEntry> entries = schema.Domains();
     DomainOutcome outcome;
-    const auto match = std::find(entries.begin(), entries.end(), input);
+    const auto match =
+        std::find_if(entries.begin(), entries.end(), [&](const DomainEntry& entry) { return SameEntry(entry, input); });
     if (!lock) {
         outcome.writeFailed = true;
     } else if (match != entries.end()) {
@@ -103,6 +128,18 @@ DomainOutcome ClearDomains(SettingsFile& settings) {
     outcome.carriedOut = !outcome.writeFailed;
     outcome.status = BuildDomainListText(settings);
     return outcome;
+}
+
+DomainOutcome AddTypedDomain(SettingsFile& settings, const DomainInput& typed) {
+    DomainInput stored;
+    DomainOutcome refusal;
+    return StoreTyped(typed, stored, refusal) ? AddDomain(settings, stored) : refusal;
+}
+
+DomainOutcome RemoveTypedDomain(SettingsFile& settings, const DomainInput& typed) {
+    DomainInput stored;
+    DomainOutcome refusal;
+    return StoreTyped(typed, stored, refusal) ? RemoveDomain(settings, stored) : refusal;
 }
 
 std::string BuildDomainListText(const SettingsFile& settings) {

@@ -27,14 +27,19 @@ struct DomainOutcome {
 // Each operation holds the settings file's lock (a ChangeLock) from its first read to its last write, and
 // fails with writeFailed, writing nothing, when the lock cannot be taken. Add refuses a 1000th entry
 // ("Domain list is full!"), and labels longer than 68 characters or holding control characters with the
-// box's validation message; Remove takes out the first matching entry only. Remove and Clear leave no
-// password of a removed entry in the file.
+// box's validation message; Remove takes out the first entry that reads the same (SettingsText.h), even
+// where its bytes differ. Remove and Clear leave no password of a removed entry in the file.
 DomainOutcome AddDomain(SettingsFile& settings, const DomainInput& input);
 DomainOutcome RemoveDomain(SettingsFile& settings, const DomainInput& input);
 DomainOutcome ClearDomains(SettingsFile& settings);
 // Gives every entry with the input's two labels the input's password (6 to 8 characters, as Add checks it);
 // carriedOut is false when no entry has those labels.
 DomainOutcome ChangeDomainPassword(SettingsFile& settings, const DomainInput& input);
+
+// Add and Remove for text as typed (UTF-8), turned into the settings' bytes first (SettingsText.h): a
+// character the settings cannot hold refuses the operation with a message naming it.
+DomainOutcome AddTypedDomain(SettingsFile& settings, const DomainInput& typed);
+DomainOutcome RemoveTypedDomain(SettingsFile& settings, const DomainInput& typed);
 
 // "Domain a.com, b.net loaded." or "No Domains Loaded!".
 std::string BuildDomainListText(const SettingsFile& settings);

@@ -27,7 +27,7 @@ std::string WriteFailedText(const SettingsFile& settings) {
 }
 
 std::string ExchangeLogLine(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) {
-    return LogLabel(outcome) + PrintableText(maskedUrl) + " -> " + PrintableText(text);
+    return LogLabel(outcome) + PrintableText(maskedUrl) + " -> " + PrintableText(ShortenedServerText(text));
 }
 
 } // namespace zelto

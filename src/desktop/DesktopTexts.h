@@ -12,7 +12,8 @@ class SettingsFile;
 std::string WriteFailedText(const SettingsFile& settings);
 
 // One line of the exchange log after the program's name: failures and warnings marked as a compiler marks
-// them, and every byte a terminal or debugger would act on escaped (a server may send any bytes).
+// them, every byte a terminal or debugger would act on escaped (a server may send any bytes), and a long
+// answer cut.
 std::string ExchangeLogLine(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text);
 
 } // namespace zelto

@@ -3,6 +3,7 @@
 #include "config/AddressMethod.h"
 #include "config/FreshIpUpdate.h"
 #include "desktop/DesktopTexts.h"
+#include "platform/SettingsText.h"
 
 namespace zelto {
 
@@ -14,18 +15,19 @@ constexpr const char* kPrompt = "Please enter domain(e.g. zelto or microsoft), t
 } // namespace
 
 PropertiesModel::PropertiesModel(DialogContext& context, PropertiesView& view) : context_(context), view_(view) {
-    fields_.status = ClientSettingsView(context_.settings).DomainCount() != 0 ? BuildDomainListText(context_.settings)
-                                                                              : std::string(kPrompt);
+    fields_.status = ClientSettingsView(context_.settings).DomainCount() != 0
+                         ? ShownText(BuildDomainListText(context_.settings))
+                         : std::string(kPrompt);
     fields_.method = LoadDialogMethod(context_.settings);
     fields_.fixedAddress = LoadFixedAddress(context_.settings);
 }
 
 void PropertiesModel::OnAddDomain() {
-    Show(AddDomain(context_.settings, fields_.input));
+    Show(AddTypedDomain(context_.settings, fields_.input));
 }
 
 void PropertiesModel::OnRemoveDomain() {
-    Show(RemoveDomain(context_.settings, fields_.input));
+    Show(RemoveTypedDomain(context_.settings, fields_.input));
 }
 
 void PropertiesModel::OnClearAllDomains() {
@@ -33,7 +35,7 @@ void PropertiesModel::OnClearAllDomains() {
 }
 
 void PropertiesModel::Show(const DomainOutcome& outcome) {
-    fields_.status = outcome.status;
+    fields_.status = ShownText(outcome.status);
     if (outcome.clearInputs)
         fields_.input = {};
     view_.ShowTexts(fields_);
@@ -45,7 +47,7 @@ void PropertiesModel::OnForceIpUpdate() {
     view_.SetBusy(true);
     const FreshIpUpdateOutcome outcome = RunFreshIpUpdate(context_.settings, context_.http, context_.sound);
     view_.SetBusy(false);
-    view_.ShowMessage(outcome.message);
+    view_.ShowMessage(ShownText(outcome.message));
 }
 
 void PropertiesModel::OnOK(const AddressFields& fixedAddress) {

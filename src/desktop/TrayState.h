@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SettingsText.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -12,8 +14,9 @@ class TrayState {
 public:
     // The icon's record holds 63 single-byte characters and a terminator.
     static constexpr std::size_t kMaxTooltip = 63;
-    // The tooltip as the icon shows it: a longer text is cut (the address in it comes from the server).
-    static std::string Tooltip(std::string_view text) { return std::string(text.substr(0, kMaxTooltip)); }
+    // The tooltip as the icon shows it, in UTF-8: a longer text is cut (the address in it comes from the
+    // server) to the bytes the record holds, and a domain's stored bytes are read in their code page.
+    static std::string Tooltip(std::string_view text) { return ShownText(text.substr(0, kMaxTooltip)); }
 
     enum class Click { RightButton, DoubleClick, Other };
     enum class Reaction { OpenMenu, RunDefaultItem, Nothing };

@@ -21,6 +21,14 @@ public:
     virtual bool Write(std::uint32_t value, std::uint32_t type) = 0;
     // Closes what Open opened.
     virtual void Close() = 0;
+
+    // A copy of the value last read (type and bytes), kept outside the process where its next start finds
+    // it: a process killed while the setting is off leaves the user's value behind. False when it cannot.
+    virtual bool KeepCopy() = 0;
+    // Forgets the kept copy.
+    virtual void DropCopy() = 0;
+    // Puts back a copy that an earlier run kept and never dropped, as it was, and forgets it.
+    virtual void RestoreKeptCopy() = 0;
 };
 
 } // namespace zelto

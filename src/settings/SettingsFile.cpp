@@ -60,6 +60,11 @@ bool SettingsFile::ReadableByOthers() const {
     return shared_->folder.ReadableByOthers();
 }
 
+std::filesystem::path SettingsFile::ReadableOriginal() const {
+    const Guard guard(*shared_, Access::Read);
+    return shared_->folder.ReadableOriginal();
+}
+
 int SettingsFile::ReadInt(std::string_view key, int def) const {
     SharedPath& state = *shared_;
     const Guard guard(state, Access::Read);

@@ -38,6 +38,9 @@ public:
     SettingsError LastError() const;
     // Whether others than its owner may read the file (a copy that has not been written by us yet).
     bool ReadableByOthers() const;
+    // The original client's file that this one took over, still there with the passwords for others to
+    // read (Windows); empty when there is none.
+    std::filesystem::path ReadableOriginal() const;
 
     // The stored integer: the leading decimal number with an optional sign; def when missing or empty.
     int ReadInt(std::string_view key, int def) const;

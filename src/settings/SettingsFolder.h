@@ -82,6 +82,9 @@ public:
     SettingsError Inspect();
     // Whether others than the owner may read the settings file.
     bool ReadableByOthers();
+    // The original client's file this one was taken over from, while it is still there for others to read;
+    // empty otherwise (and where there is none to take over).
+    std::filesystem::path ReadableOriginal();
     // The problem the last failing call met.
     const SettingsError& LastError() const;
     // Starts a write afresh, so that its failure is not told by an older one's reason.

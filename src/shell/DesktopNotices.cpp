@@ -1,6 +1,7 @@
 #include "shell/DesktopNotices.h"
 
 #include "desktop/DesktopTexts.h"
+#include "platform/SettingsText.h"
 #include "shell/SystemTray.h"
 #include "ui/MessageBox.h"
 
@@ -21,7 +22,7 @@ DesktopNotices::~DesktopNotices() {
 void DesktopNotices::ShowMessage(const std::string& text) {
     if (m_released)
         return;
-    const QString message = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    const QString message = QString::fromStdString(ShownText(text));
     QMetaObject::invokeMethod(
         this, [this, message] { ShowBox(message); }, Qt::QueuedConnection);
 }

@@ -12,12 +12,12 @@ namespace zelto {
 
 namespace {
 
-QString Latin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+QString Utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QString CutTooltip(const std::string& text) {
-    return Latin1(TrayState::Tooltip(text));
+    return Utf8(TrayState::Tooltip(text));
 }
 
 // A StatusNotifierItem host draws the menu itself and activates the icon with its own single click.
@@ -56,8 +56,8 @@ bool CSystemTray::Create(const std::string& tooltip, const QIcon& icon, TrayKind
     m_menu = std::make_unique<QMenu>();
     m_menu->setObjectName(QStringLiteral("trayMenu"));
     for (const TrayMenuEntry& entry : kTrayMenu) {
-        QAction* action = m_menu->addAction(Latin1(entry.text));
-        action->setStatusTip(Latin1(entry.prompt));
+        QAction* action = m_menu->addAction(Utf8(entry.text));
+        action->setStatusTip(Utf8(entry.prompt));
         m_actions[entry.command] = action;
     }
     QAction* byDefault = m_menu->actions().constFirst();

@@ -15,16 +15,17 @@ void DialUpGuard::Engage() {
     open_ = setting_.Open();
     if (!open_)
         return;
-    std::uint32_t value = 0;
-    if (!setting_.Read(value, type_) || value == 0)
+    if (!setting_.Read(value_, type_) || value_ == 0 || !setting_.KeepCopy())
         return;
     changed_ = setting_.Write(0, type_);
+    if (!changed_)
+        setting_.DropCopy();
 }
 
 void DialUpGuard::Release() {
-    // Switched back on as 1, whatever non-zero value was read.
-    if (changed_)
-        setting_.Write(1, type_);
+    // A value that cannot be written back stays kept, for the next start to put back.
+    if (changed_ && setting_.Write(value_, type_))
+        setting_.DropCopy();
     changed_ = false;
     if (open_)
         setting_.Close();

@@ -7,7 +7,9 @@ namespace zelto {
 class AutodialSetting;
 
 // Keeps a request from starting an automatic dial-up connection: engage switches the setting off when it
-// was on, release switches it back on (to 1) when engage changed it.
+// was on, release puts back the value it read, with its type and bytes. Before switching, engage keeps a
+// copy of the value where the program's next start puts it back (AutodialSetting::RestoreKeptCopy), for a
+// process that ends without releasing; when it cannot keep one it leaves the setting alone.
 class DialUpGuard {
 public:
     explicit DialUpGuard(AutodialSetting& setting);
@@ -23,6 +25,7 @@ private:
     AutodialSetting& setting_;
     bool open_ = false;
     bool changed_ = false;
+    std::uint32_t value_ = 0;
     std::uint32_t type_ = 0;
 };
 

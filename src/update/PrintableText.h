@@ -5,11 +5,13 @@
 
 namespace zelto {
 
-// The text with every control shown as \xNN: C0 and DEL, and C1, which some terminals obey as well, whether
-// it comes as a single byte (0x80-0x9F) or as a UTF-8 character (U+0080-U+009F). A server's answer or a
-// hand-edited settings value then cannot move the cursor or forge extra lines wherever it is shown. Other
-// UTF-8 characters, such as the letters of a user's name in a settings path, stay whole; any other byte
-// above 0x9F is left as it is, as single-byte text.
+// The text as shown (ShownText: the settings' single-byte values read in their code page), with every
+// control written as \xNN: C0, DEL and C1, which some terminals obey as well. A server's answer or a
+// hand-edited settings value then cannot move the cursor or forge extra lines wherever it is shown.
 std::string PrintableText(std::string_view text);
+
+// A server's text as a log line carries it: the first 300 bytes, cut where a character begins, and a mark
+// that says how long the whole was. A server could otherwise fill a log with one line of 64 KiB per request.
+std::string ShortenedServerText(std::string_view text);
 
 } // namespace zelto

@@ -1,11 +1,12 @@
 #include "win32/MessageBox.h"
 
+#include "platform/SettingsText.h"
 #include "platform/windows/WideText.h"
 
 namespace zelto {
 
 void ShowWarningMessage(HWND owner, const std::string& text) {
-    MessageBoxW(owner, Widen(text).c_str(), ApplicationName().c_str(), MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxW(owner, Widen(ShownText(text)).c_str(), ApplicationName().c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 std::wstring ApplicationName() {

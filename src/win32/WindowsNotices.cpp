@@ -1,6 +1,7 @@
 #include "win32/WindowsNotices.h"
 
 #include "desktop/DesktopTexts.h"
+#include "platform/SettingsText.h"
 #include "platform/windows/WideText.h"
 #include "win32/MessageBox.h"
 #include "win32/SystemTray.h"
@@ -87,7 +88,7 @@ void WindowsNotices::ShowBox(const std::string& text) {
 bool WindowsNotices::SetTooltipText(const std::string& text) {
     const bool changed = m_tray.SetTooltipText(text) != FALSE;
     if (changed)
-        OutputDebugStringW(Widen("tooltip: " + text + "\n").c_str());
+        OutputDebugStringW(Widen(ShownText("tooltip: " + text + "\n")).c_str());
     return changed;
 }
 

@@ -30,15 +30,20 @@ TEST(ConsoleNoticesTest, EachLineGetsItsJournalPriorityAndServerTextCannotForgeO
         {ExchangeOutcome::Answered, "no answer could not be found", "<6>u -> no answer could not be found\n"},
         {ExchangeOutcome::NotAnAddress, "ipAAAA (not an address; nothing recorded)",
          "<3>u -> ipAAAA (not an address; nothing recorded)\n"},
-        // C1 bytes too, which some terminals obey as controls; the other high bytes are text.
-        {ExchangeOutcome::Answered, "\x1b[2J\r\n<0>forged\x7f\x9b\x80\xa0 caf\xe9",
-         "<6>u -> \\x1b[2J\\x0d\\x0a<0>forged\\x7f\\x9b\\x80\xa0 caf\xe9\n"},
+        // C1 too, which some terminals obey as controls; other bytes are text of the settings' code page.
+        {ExchangeOutcome::Answered, "\x1b[2J\r\n<0>forged\x7f\x81\x80\xa0 caf\xe9",
+         "<6>u -> \\x1b[2J\\x0d\\x0a<0>forged\\x7f\\xc2\\x81\xe2\x82\xac\xc2\xa0 caf\xc3\xa9\n"},
     };
     for (const auto& c : cases) {
         out.str("");
         notices.LogExchange("u", c.outcome, c.text);
         EXPECT_EQ(out.str(), c.line);
     }
+    // A whole page of answer is cut, with a mark.
+    out.str("");
+    notices.LogExchange("u", ExchangeOutcome::Answered, std::string(60000, 'a'));
+    EXPECT_LT(out.str().size(), 400u);
+    EXPECT_NE(out.str().find("60000"), std::string::npos) << out.str();
 }
 
 TEST(ConsoleNoticesTest, LinesFromTwoThreadsNeverMix) {

@@ -38,6 +38,20 @@ TEST_F(HeadlessTest, OnceRegistersTheAddressAndExitsZero) {
     Expect({"force-update"}, 0, "Fresh IP update will occur in a few moments!\n");
 }
 
+// A file of the original client: labels and password in Windows-1252. The service gets those bytes, the
+// command line shows their characters, and typing them removes the entry.
+TEST_F(HeadlessTest, TheOriginalClientsSingleByteTextIsSentAsStoredAndShownAsRead) {
+    service.AddAccount({"M\xfcller", "com", "p\xe4ss1234"});
+    SettingsFile settings(path);
+    for (const auto& [key, value] : {std::pair{"second_level1", "M\xfcller"}, {"password1", "p\xe4ss1234"}})
+        ASSERT_TRUE(settings.WriteText(key, value));
+    EXPECT_EQ(Cli({"--once"}).exitCode, 0);
+    EXPECT_EQ(service.RegisteredAddress("M\xfcller.com"), "127.0.0.1");
+    Expect({"domain", "list"}, 0, "Domain M\xc3\xbcller.com loaded.\n");
+    input = "p\xc3\xa4ss1234\n";
+    Expect({"domain", "remove", "M\xc3\xbcller", "com"}, 0, "No Domains Loaded!\n");
+}
+
 TEST_F(HeadlessTest, AWrongPasswordIsToldOnStderrAndOnlyTheJournalStreamCarriesPriorities) {
     Cli({"domain", "add", "example", "com", "Wrong123"});
     // systemd names the journal's stream by "device:inode".

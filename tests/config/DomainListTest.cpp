@@ -26,11 +26,13 @@ TEST_F(DomainListTest, AddValidatesTheBoxesInOrderAndAppendsEvenDuplicates) {
         {{"example", "c'm", "secret1"}, "Invalid Top Level", -1},
         {{"example", "com", "12345"}, "Password must be 6-8 characters!", -1},
         {{"example", "com", "123456789"}, "Password must be 6-8 characters!", -1},
+        // Characters are counted, not bytes: nine are too many, eight in nine bytes (b-2 below) are not.
+        {{"example", "com", "12345678\xc3\xb6"}, "Password must be 6-8 characters!", -1},
         // Longer than a settings read returns, or a line break that would start a key of its own.
         {{std::string(69, 'a'), "com", "secret1"}, "Invalid Domain Name!", -1},
         {{"ex\nnumofdomains=5", "com", "secret1"}, "Invalid Domain Name!", -1},
         {{"a", "com", "123456"}, "Domain a.com loaded.", 1},
-        {{"b-2", "CO_UK", "12345678"}, "Domain a.com, b-2.CO_UK loaded.", 2},
+        {{"b-2", "CO_UK", "1234567\xc3\xb6"}, "Domain a.com, b-2.CO_UK loaded.", 2},
         {{"a", "com", "123456"}, "Domain a.com, b-2.CO_UK, a.com loaded.", 3},
     };
     for (const auto& step : steps) {
@@ -65,6 +67,23 @@ TEST_F(DomainListTest, RemoveTakesTheFirstExactMatchAndShiftsTheRestDownAndClear
     EXPECT_EQ(Text("password2"), "");
     EXPECT_EQ(AddDomain(settings, {"new", "org", "secret3"}).status, "Domain new.org loaded.");
     EXPECT_EQ(Text("second_level1"), "new");
+}
+
+// The original client wrote Windows-1252: such an entry is listed in its bytes, and removed by typing what
+// the user reads, on either platform. Text the settings cannot hold is refused by name.
+TEST_F(DomainListTest, TheOriginalClientsSingleByteEntryIsRemovedAsTypedAndUnstorableTextRefused) {
+    Seed("numofdomains=2\nsecond_level1=M\xfcller\nfirst_level1=com\npassword1=p\xe4ss1234\nsecond_level2=b\n"
+         "first_level2=com\npassword2=secret1");
+    EXPECT_EQ(BuildDomainListText(settings), "Domain M\xfcller.com, b.com loaded.");
+    EXPECT_EQ(RemoveTypedDomain(settings, {"M\xc3\xbcller", "com", "p\xc3\xa4ss1234"}).status, "Domain b.com loaded.");
+    const DomainOutcome greek = AddTypedDomain(settings, {"\xce\xa9mega", "com", "secret1"});
+#ifdef _WIN32
+    EXPECT_FALSE(greek.carriedOut);
+    EXPECT_NE(greek.status.find("\"\xce\xa9\""), std::string::npos) << greek.status;
+    EXPECT_EQ(AddTypedDomain(settings, {"Zo\xc3\xab", "com", "secret1"}).status, "Domain b.com, Zo\xeb.com loaded.");
+#else
+    EXPECT_EQ(greek.status, "Domain b.com, \xce\xa9mega.com loaded.");
+#endif
 }
 
 TEST_F(DomainListTest, RemoveAndClearLeaveNoPasswordOfARemovedEntryButKeepTheKeys) {

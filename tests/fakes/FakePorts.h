@@ -19,6 +19,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,14 @@ public:
         return open && (value = v, type = t, writes.push_back(v), true);
     }
     void Close() override { open = false; }
+    std::optional<std::uint32_t> copy;
+    bool KeepCopy() override { return open && (copy = value, true); }
+    void DropCopy() override { copy.reset(); }
+    void RestoreKeptCopy() override {
+        if (copy)
+            value = *copy;
+        copy.reset();
+    }
 };
 
 class FakeHostAddresses : public HostAddresses {

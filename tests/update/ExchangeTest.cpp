@@ -130,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, AnswerTest,
                                            AnswerCase{"NoAnswer", 0, "", nullptr, nullptr, ExchangeOutcome::NoAnswer}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ExchangeTest, DialUpIsOffForTheRequestAndAnyMessageAndBackOnAsOneAfter) {
+TEST_F(ExchangeTest, DialUpIsOffForTheRequestAndAnyMessageAndBackAsItWasAfter) {
     const struct {
         std::uint32_t before;
         bool exists;
@@ -139,7 +139,7 @@ TEST_F(ExchangeTest, DialUpIsOffForTheRequestAndAnyMessageAndBackOnAsOneAfter) {
         std::vector<std::uint32_t> seen; // during the request, during a message, after
     } cases[] = {
         {1, true, true, "ip203.0.113.7", {0, 1}},    {1, true, false, "", {0, 1}},
-        {1, true, true, "wrongpassword", {0, 0, 1}}, {7, true, true, "success", {0, 1}},
+        {1, true, true, "wrongpassword", {0, 0, 1}}, {7, true, true, "success", {0, 7}},
         {0, true, true, "ip203.0.113.7", {0, 0}},    {1, false, true, "ip203.0.113.7", {1, 1}},
     };
     std::vector<std::uint32_t> seen;
@@ -153,6 +153,7 @@ TEST_F(ExchangeTest, DialUpIsOffForTheRequestAndAnyMessageAndBackOnAsOneAfter) {
         Run(world.http);
         seen.push_back(world.autodial.value);
         EXPECT_EQ(seen, c.seen) << c.before << " " << c.firstLine;
+        EXPECT_FALSE(world.autodial.copy) << "a copy kept after the release";
     }
 }
 

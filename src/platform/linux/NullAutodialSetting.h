@@ -11,6 +11,9 @@ public:
     bool Read(std::uint32_t&, std::uint32_t&) override { return false; }
     bool Write(std::uint32_t, std::uint32_t) override { return false; }
     void Close() override {}
+    bool KeepCopy() override { return false; }
+    void DropCopy() override {}
+    void RestoreKeptCopy() override {}
 };
 
 } // namespace zelto

@@ -7,6 +7,12 @@ namespace {
 
 constexpr const char* kKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr const char* kValue = "EnableAutodial";
+constexpr const char* kCopyKey = "Software\\Zelto Premium";
+
+void ToBytes(std::uint32_t value, BYTE (&buffer)[sizeof(std::uint32_t)]) {
+    for (std::size_t i = 0; i < sizeof buffer; ++i)
+        buffer[i] = static_cast<BYTE>(value >> (8 * i));
+}
 
 } // namespace
 
@@ -34,7 +40,8 @@ bool RegistryAutodialSetting::Read(std::uint32_t& value, std::uint32_t& type) {
         return false;
     value = static_cast<std::uint32_t>(buffer[0]) | static_cast<std::uint32_t>(buffer[1]) << 8 |
             static_cast<std::uint32_t>(buffer[2]) << 16 | static_cast<std::uint32_t>(buffer[3]) << 24;
-    type = storedType;
+    type = readType_ = storedType;
+    readValue_ = value;
     size_ = size;
     return true;
 }
@@ -42,8 +49,8 @@ bool RegistryAutodialSetting::Read(std::uint32_t& value, std::uint32_t& type) {
 bool RegistryAutodialSetting::Write(std::uint32_t value, std::uint32_t type) {
     if (key_ == nullptr)
         return false;
-    const BYTE buffer[sizeof(std::uint32_t)] = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8),
-                                                static_cast<BYTE>(value >> 16), static_cast<BYTE>(value >> 24)};
+    BYTE buffer[sizeof(std::uint32_t)];
+    ToBytes(value, buffer);
     return ::RegSetValueExA(static_cast<HKEY>(key_), kValue, 0, type, buffer, size_) == ERROR_SUCCESS;
 }
 
@@ -52,6 +59,30 @@ void RegistryAutodialSetting::Close() {
         ::RegCloseKey(static_cast<HKEY>(key_));
     key_ = nullptr;
     size_ = sizeof(std::uint32_t);
+}
+
+bool RegistryAutodialSetting::KeepCopy() {
+    BYTE buffer[sizeof(std::uint32_t)];
+    ToBytes(readValue_, buffer);
+    return key_ != nullptr &&
+           ::RegSetKeyValueA(HKEY_CURRENT_USER, kCopyKey, kValue, readType_, buffer, size_) == ERROR_SUCCESS;
+}
+
+void RegistryAutodialSetting::DropCopy() {
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kCopyKey, kValue);
+    // The key goes too when nothing else is in it.
+    ::RegDeleteKeyExA(HKEY_CURRENT_USER, kCopyKey, 0, 0);
+}
+
+void RegistryAutodialSetting::RestoreKeptCopy() {
+    BYTE buffer[sizeof(std::uint32_t)] = {};
+    DWORD type = 0;
+    DWORD size = sizeof buffer;
+    if (::RegGetValueA(HKEY_CURRENT_USER, kCopyKey, kValue, RRF_RT_ANY | RRF_NOEXPAND, &type, buffer, &size) !=
+        ERROR_SUCCESS)
+        return;
+    if (::RegSetKeyValueA(HKEY_CURRENT_USER, kKey, kValue, type, buffer, size) == ERROR_SUCCESS)
+        DropCopy();
 }
 
 } // namespace zelto

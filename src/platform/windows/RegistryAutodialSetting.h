@@ -8,7 +8,8 @@ namespace zelto {
 
 // The system's automatic dial-up switch: the value "EnableAutodial" under HKEY_CURRENT_USER, key
 // "Software\Microsoft\Windows\CurrentVersion\Internet Settings". Values are written with the type and size
-// they were read with.
+// they were read with. The kept copy is a value of the same name, type and bytes under the program's own
+// key, HKEY_CURRENT_USER\Software\Zelto Premium.
 class RegistryAutodialSetting : public AutodialSetting {
 public:
     RegistryAutodialSetting() = default;
@@ -18,10 +19,15 @@ public:
     bool Read(std::uint32_t& value, std::uint32_t& type) override;
     bool Write(std::uint32_t value, std::uint32_t type) override;
     void Close() override;
+    bool KeepCopy() override;
+    void DropCopy() override;
+    void RestoreKeptCopy() override;
 
 private:
     void* key_ = nullptr; // the open HKEY
     std::uint32_t size_ = sizeof(std::uint32_t);
+    std::uint32_t readType_ = 0;
+    std::uint32_t readValue_ = 0;
 };
 
 } // namespace zelto

@@ -3,7 +3,7 @@
 #include "platform/StopSignal.h"
 #include "platform/windows/CertificateBundle.h"
 #include "platform/windows/WideText.h"
-#include "platform/windows/WinInetOpenUrl.h"
+#include "platform/windows/WinInetRedirects.h"
 
 #include <windows.h>
 #include <wininet.h>
@@ -103,7 +103,8 @@ struct Exchange {
 DWORD WINAPI RunExchange(void* parameter) {
     const std::unique_ptr<std::shared_ptr<Exchange>> owner(static_cast<std::shared_ptr<Exchange>*>(parameter));
     Exchange& exchange = **owner;
-    const OpenedUrl opened = OpenUrl(exchange.internet, exchange.url, kRequestFlags, kContext, exchange.bundle.get());
+    const OpenedUrl opened =
+        OpenUrlFollowingRedirects(exchange.internet, exchange.url, kRequestFlags, kContext, exchange.bundle.get());
     if (!opened) {
         exchange.fetch = HttpFetch::Failed(FailureOf(::GetLastError()));
         return 0;

@@ -14,6 +14,8 @@ public:
 
     // False when WSAStartup failed; the program then shows kFailureMessage and ends.
     bool Started() const { return started_; }
+    // Whether a version WSAStartup granted (major in the low byte) is 1.1 or later.
+    static bool Grants11(unsigned short version);
 
 private:
     bool started_;

@@ -357,6 +357,10 @@ bool SettingsFolder::ReadableByOthers() {
            (info.st_mode & (S_IRGRP | S_IROTH)) != 0;
 }
 
+std::filesystem::path SettingsFolder::ReadableOriginal() {
+    return {};
+}
+
 const SettingsError& SettingsFolder::LastError() const {
     return impl_->error;
 }

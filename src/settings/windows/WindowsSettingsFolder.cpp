@@ -5,6 +5,7 @@
 
 #include "settings/SettingsFolder.h"
 
+#include "settings/windows/FileReaders.h"
 #include "settings/windows/WindowsSettingsLocation.h"
 
 #include <windows.h>
@@ -305,8 +306,19 @@ SettingsError SettingsFolder::Inspect() {
 }
 
 // Who may read the file is the folder's access list's business on Windows, inherited from the user's profile.
+// The file read now: the settings file, or while it does not exist the one it starts from.
 bool SettingsFolder::ReadableByOthers() {
-    return false;
+    FileVersion version;
+    const fs::path* source = nullptr;
+    return impl_->LookAt(version, source) == Load::Present && OthersMayRead(*source);
+}
+
+fs::path SettingsFolder::ReadableOriginal() {
+    const Impl& s = *impl_;
+    std::error_code ignored;
+    const bool takenOver = !s.startingContent.empty() && fs::exists(s.path, ignored);
+    return takenOver && fs::exists(s.startingContent, ignored) && OthersMayRead(s.startingContent) ? s.startingContent
+                                                                                                   : fs::path();
 }
 
 const SettingsError& SettingsFolder::LastError() const {

@@ -2,12 +2,13 @@
 # zelto-premium-cli.exe as a user runs it, under Wine in the test prefix (scripts/test-windows sets
 # WINEPREFIX and starts the emulator, ZELTO_TEST_EMULATOR): configuring, registering through WinINet with
 # the dial-up guard, taking over the original client's file, autostart, stopping --headless, and the DLLs it
-# needs, one client per settings file. Usage: console-program.sh PROGRAM.exe OBJDUMP
+# needs, one client per settings file. Usage: console-program.sh PROGRAM.exe OBJDUMP WRITE-PROFILE.exe
 set -euo pipefail
 # A command that fails outside a check ends the script: say which.
 trap 'echo "FAILED: line $LINENO: $BASH_COMMAND exited with $?" >&2' ERR
 exe=$1
 objdump=$2
+writer=$3
 : "${ZELTO_TEST_EMULATOR:?run through scripts/test-windows, which starts the emulator}"
 failures=0
 fail() {
@@ -73,6 +74,38 @@ else
     [ "$elapsed" -lt 1000 ] || fail "--headless took ${elapsed} ms to stop"
 fi
 
+# The original client's file, written by its ANSI profile function: the Windows-1252 bytes of a label and a
+# password are shown as their characters, sent as they are (the emulator knows the account by those bytes
+# only) and removed by typing them.
+ansi="Z:$work/ansi.ini"
+wine "$writer" "$ansi" numofdomains 1 second_level1 Müller first_level1 com password1 päss1234 ipmethod 3 \
+    updateserver "$ZELTO_TEST_EMULATOR"
+expect_eq "the original's bytes" "M"$'\xfc'"ller" "$(sed -n 's/^second_level1=//p' "$work/ansi.ini" | tr -d '\r')"
+# Into a pipe the console program writes the ANSI code page.
+expect_eq "domain list" "Domain Müller.com loaded." "$(cli --settings "$ansi" domain list | iconv -f CP1252)"
+[[ $(cli --settings "$ansi" --once) == *"-> ip0.0.0.0"* ]] || fail "--once with the original's bytes"
+expect_eq "domain remove" "No Domains Loaded!" "$(echo päss1234 | cli --settings "$ansi" domain remove Müller com)"
+
+# A --headless killed while its request stalls leaves dial-up switched off; the next start puts the user's
+# value back, a DWORD 2 as 2.
+stalled=$work/stalled.ini
+printf '[Zelto Systems Premium]\r\nnumofdomains=1\r\nsecond_level1=example\r\nfirst_level1=com\r\n' >"$stalled"
+printf 'password1=secret12\r\nipmethod=3\r\nupdateserver=%s\r\n' "$ZELTO_TEST_KILLED_EMULATOR" >>"$stalled"
+wine reg add "$internet" /v EnableAutodial /t REG_DWORD /d 2 /f >/dev/null
+wine "$exe" --settings "Z:$stalled" --headless >/dev/null 2>&1 &
+runner=$!
+for _ in $(seq 60); do
+    [ "$(autodial)" == 0x0 ] && break
+    sleep 0.5
+done
+expect_eq "EnableAutodial during a stalled request" 0x0 "$(autodial)"
+kill -9 $(pgrep -f "zelto-premium-cli.exe --settings Z:$stalled") "$runner" 2>/dev/null || true
+wait "$runner" 2>/dev/null || true
+expect_eq "EnableAutodial after the kill" 0x0 "$(autodial)"
+sed -i "s/^updateserver=.*/updateserver=$ZELTO_TEST_EMULATOR\r/" "$stalled"
+cli --settings "Z:$stalled" --once >/dev/null || fail "--once after the kill"
+expect_eq "EnableAutodial after the next start" 0x2 "$(autodial)"
+
 # The default location takes over the original client's file from the Windows folder, and leaves it alone.
 windows=$(wine cmd /c 'echo %WINDIR%' | tr -d '\r')
 appdata=$(wine cmd /c 'echo %APPDATA%' | tr -d '\r')
@@ -87,6 +120,12 @@ before=$(md5sum <"$original")
 cli method server >/dev/null
 expect_eq "taken-over file" "$(printf "${content}ipmethod=0\r\nipaddress=\r\nupdatedip=\r\n" | od -c)" "$(od -c <"$default")"
 expect_eq "original's file" "$before" "$(md5sum <"$original")"
+# status names the original's file, which every user can read, and says of the settings file who can.
+[[ $(cli status) == *"Original client's file: $windows\\ZeltoPre.INI still holds the passwords"*"del "* ]] ||
+    fail "status says nothing of the original's file: $(cli status)"
+[[ $(cli status) == *"ZeltoPre.INI (other users of this machine can read it)"* ]] || fail "status: readable file"
+chmod 600 "$default"
+[[ $(cli status) != *"other users of this machine can read it"* ]] || fail "status: a private file"
 rm -f "$original" "$default"
 
 # --autostart puts the desktop program under the Run key and takes it out again.

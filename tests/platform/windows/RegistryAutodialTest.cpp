@@ -16,7 +16,18 @@ struct GuardCase {
     std::optional<RegistryValue> after;
 };
 
-TEST(RegistryAutodialTest, GuardSwitchesAutodialOffForTheRequestAndBackOnAsTheOriginalDid) {
+// Where the guard keeps the user's value while it is switched off.
+std::optional<RegistryValue> KeptCopy() {
+    BYTE buffer[64];
+    DWORD type = 0;
+    DWORD size = sizeof buffer;
+    if (::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Zelto Premium", AutodialRegistry::kValue,
+                       RRF_RT_ANY | RRF_NOEXPAND, &type, buffer, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return RegistryValue{type, std::vector<BYTE>(buffer, buffer + size)};
+}
+
+TEST(RegistryAutodialTest, GuardSwitchesAutodialOffForTheRequestAndPutsBackTheSameTypeAndBytes) {
     const AutodialRegistry registry;
     const RegistryValue binaryOne{REG_BINARY, {1, 0, 0, 0}};
     const RegistryValue binaryZero{REG_BINARY, {0, 0, 0, 0}};
@@ -24,8 +35,10 @@ TEST(RegistryAutodialTest, GuardSwitchesAutodialOffForTheRequestAndBackOnAsTheOr
     const GuardCase cases[] = {
         {"on", AutodialRegistry::Dword(1), AutodialRegistry::Dword(0), AutodialRegistry::Dword(1)},
         {"off stays off", AutodialRegistry::Dword(0), AutodialRegistry::Dword(0), AutodialRegistry::Dword(0)},
-        // Put back as 1, whatever non-zero value was read.
-        {"on as 7", AutodialRegistry::Dword(7), AutodialRegistry::Dword(0), AutodialRegistry::Dword(1)},
+        {"on as 2", AutodialRegistry::Dword(2), AutodialRegistry::Dword(0), AutodialRegistry::Dword(2)},
+        // L"1" with its terminator, as reg.exe writes it.
+        {"text", RegistryValue{REG_SZ, {'1', 0, 0, 0}}, RegistryValue{REG_SZ, {0, 0, 0, 0}},
+         RegistryValue{REG_SZ, {'1', 0, 0, 0}}},
         {"type kept", binaryOne, binaryZero, binaryOne},
         // A value longer than 4 bytes cannot be read into the guard's buffer: left alone.
         {"too long", qword, qword, qword},
@@ -37,9 +50,28 @@ TEST(RegistryAutodialTest, GuardSwitchesAutodialOffForTheRequestAndBackOnAsTheOr
         DialUpGuard guard(setting);
         guard.Engage();
         EXPECT_EQ(AutodialRegistry::Get(), c.during) << c.name;
+        EXPECT_EQ(KeptCopy(), guard.Changed() ? c.before : std::nullopt) << c.name;
         guard.Release();
         EXPECT_EQ(AutodialRegistry::Get(), c.after) << c.name;
+        EXPECT_EQ(KeptCopy(), std::nullopt) << c.name;
     }
+}
+
+// A process that ends with the guard engaged (killed, or the power cut) leaves the kept copy: the next start
+// puts it back, and a start that finds none changes nothing.
+TEST(RegistryAutodialTest, AStartPutsBackWhatARunEndedWithoutReleasingKept) {
+    const AutodialRegistry registry;
+    const RegistryValue text{REG_SZ, {'2', 0, 0, 0}};
+    AutodialRegistry::Set(text);
+    // Never released nor freed, as in a killed process.
+    (new DialUpGuard(*new RegistryAutodialSetting))->Engage();
+    RegistryAutodialSetting next;
+    next.RestoreKeptCopy();
+    EXPECT_EQ(AutodialRegistry::Get(), text);
+    EXPECT_EQ(KeptCopy(), std::nullopt);
+    AutodialRegistry::Set(std::nullopt);
+    next.RestoreKeptCopy();
+    EXPECT_EQ(AutodialRegistry::Get(), std::nullopt);
 }
 
 } // namespace

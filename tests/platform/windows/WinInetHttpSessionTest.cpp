@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <fstream>
+#include <iterator>
 
 namespace zelto::wintest {
 namespace {
@@ -51,6 +54,22 @@ TEST(WinInetHttpSessionTest, AnswersEveryRequestOfALongPassInTurn) {
     for (int request = 0; request < 300; ++request)
         answered += session->Get(url).firstLine == "ip127.0.0.1\r" ? 1 : 0;
     EXPECT_EQ(answered, 300);
+}
+
+// WinINet alone follows a redirect loop until the total time-out, each time with the password: a redirect
+// to another server is followed, a loop ends after 5, as on Linux.
+TEST(WinInetHttpSessionTest, FollowsRedirectsButNoMoreThanFive) {
+    WinInetHttpSessionFactory factory("zelto-premium-tests", HttpTimeouts{2s, 20s});
+    auto session = factory.Open();
+    ASSERT_NE(session, nullptr);
+    EXPECT_EQ(session->Get(Url("ZELTO_TEST_REDIRECT_EMULATOR", "/premium/ipcheck.asp")).firstLine, "ip127.0.0.1\r");
+    const auto loopRequests = [] {
+        std::ifstream log(TestServer("ZELTO_TEST_LOOP_LOG"));
+        return std::count(std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>(), '\n');
+    };
+    const auto before = loopRequests();
+    EXPECT_FALSE(session->Get(Url("ZELTO_TEST_LOOP_EMULATOR", "/premium/update.asp?first=com")).obtained);
+    EXPECT_EQ(loopRequests() - before, 6);
 }
 
 TEST(WinInetHttpSessionTest, NoServerAndAnOverlongLineAreNoResponse) {

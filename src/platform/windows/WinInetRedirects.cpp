@@ -1,0 +1,71 @@
+#include "platform/windows/WinInetRedirects.h"
+
+namespace zelto {
+namespace {
+
+constexpr int kMaxRedirects = 5;
+
+bool IsRedirect(HINTERNET request) {
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    if (!::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+        return false;
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+std::wstring LocationOf(HINTERNET request) {
+    DWORD size = 0; // in bytes
+    ::HttpQueryInfoW(request, HTTP_QUERY_LOCATION, nullptr, &size, nullptr);
+    std::wstring location(size / sizeof(wchar_t) + 1, L'\0');
+    if (size == 0 || !::HttpQueryInfoW(request, HTTP_QUERY_LOCATION, location.data(), &size, nullptr))
+        return {};
+    location.resize(size / sizeof(wchar_t));
+    return location;
+}
+
+std::wstring Resolve(const std::wstring& base, const std::wstring& location) {
+    std::wstring url(INTERNET_MAX_URL_LENGTH * 4, L'\0');
+    DWORD length = static_cast<DWORD>(url.size());
+    if (!::InternetCombineUrlW(base.c_str(), location.c_str(), url.data(), &length, ICU_NO_ENCODE))
+        return {};
+    url.resize(length);
+    return url;
+}
+
+INTERNET_SCHEME SchemeOf(const std::wstring& url) {
+    URL_COMPONENTSW parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.dwSchemeLength = 1; // ask for the scheme
+    return ::InternetCrackUrlW(url.c_str(), 0, 0, &parts) ? parts.nScheme : INTERNET_SCHEME_UNKNOWN;
+}
+
+bool MayFollow(const std::wstring& from, const std::wstring& to) {
+    const INTERNET_SCHEME target = SchemeOf(to);
+    if (SchemeOf(from) == INTERNET_SCHEME_HTTPS)
+        return target == INTERNET_SCHEME_HTTPS;
+    return target == INTERNET_SCHEME_HTTP || target == INTERNET_SCHEME_HTTPS;
+}
+
+} // namespace
+
+OpenedUrl OpenUrlFollowingRedirects(HINTERNET internet, const std::wstring& url, DWORD flags, DWORD_PTR context,
+                                    const CertificateBundle* bundle) {
+    std::wstring current = url;
+    for (int redirects = 0;; ++redirects) {
+        OpenedUrl opened = OpenUrl(internet, current, flags | INTERNET_FLAG_NO_AUTO_REDIRECT, context, bundle);
+        if (!opened)
+            return {};
+        const std::wstring location = IsRedirect(opened.Request()) ? LocationOf(opened.Request()) : std::wstring();
+        if (location.empty())
+            return opened;
+        opened = OpenedUrl();
+        const std::wstring next = Resolve(current, location);
+        if (redirects == kMaxRedirects || next.empty() || !MayFollow(current, next)) {
+            ::SetLastError(ERROR_HTTP_REDIRECT_FAILED);
+            return {};
+        }
+        current = next;
+    }
+}
+
+} // namespace zelto
