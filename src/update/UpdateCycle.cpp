@@ -152,6 +152,7 @@ struct UpdateCycle::Impl {
     PassReport RunPass() {
         PassReport report;
         pausedAtLastPass.clear();
+        const std::string hookAddressBefore = hooks ? ClientSettingsView(ports.settings).HookAddress() : std::string();
         const bool connected = EnsureSession();
         const int stored = ClientSettingsView(ports.settings).DomainCount();
         if (stored > ClientSettingsView::kMaxDomains)
@@ -188,7 +189,7 @@ struct UpdateCycle::Impl {
         schedule.PassDone({report.registered > 0, report.failed - report.refused,
                            report.unanswered == report.failed - report.refused});
         if (hooks && !stop.Raised())
-            RunAddressHook(ports, *hooks, report.registeredNames, hookTimeout);
+            RunAddressHook(ports, *hooks, report.registeredNames, hookAddressBefore, hookTimeout);
         return report;
     }
 
