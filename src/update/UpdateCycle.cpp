@@ -50,9 +50,14 @@ DomainToSend ReadDomain(const SettingsFile& file, int number) {
     return domain;
 }
 
+// Seeded at the first failure: most runs never need it, and the seed costs a device read or a CPU query.
 std::function<double()> SeededSpread() {
-    auto generator = std::make_shared<std::mt19937>(std::random_device{}());
-    return [generator] { return std::uniform_real_distribution<double>(0.0, 1.0)(*generator); };
+    auto generator = std::make_shared<std::optional<std::mt19937>>();
+    return [generator] {
+        if (!*generator)
+            generator->emplace(std::random_device{}());
+        return std::uniform_real_distribution<double>(0.0, 1.0)(**generator);
+    };
 }
 
 std::optional<PauseReason> PauseFor(UpdateAnswer answer) {
