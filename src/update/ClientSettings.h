@@ -129,7 +129,8 @@ public:
     std::string CaFile() const;
     // hook: the executable run when the registered address changes; "" for none.
     std::string Hook() const;
-    // hookaddress: the address registered before the current one, kept across restarts (which empty updatedip).
+    // hookaddress: the address last registered, kept across restarts (which empty updatedip) for the hook's
+    // "previous address"; written with the update record, in the same replacement of the file.
     std::string HookAddress() const;
 
 protected:
@@ -165,7 +166,9 @@ public:
     bool WriteFixedAddress(const std::array<int, 4>& parts);
     bool ClearAddressText();
 
-    // The four keys in one replacement of the file: no reader sees a new address with an old hour.
+    // The four keys and hookaddress in one replacement of the file: no reader sees a new address with an old
+    // hour, and a pass replaces the file once. A power cut may bring the previous record back, which costs one
+    // update more at most: every start of the client empties the record anyway.
     bool WriteUpdateRecord(const RecordedUpdate& record);
     // Empties updatedip, which makes the next decision find a registration due.
     bool ClearUpdateRecord();
@@ -174,7 +177,6 @@ public:
     bool WriteWebSite(std::string_view host);
     bool WriteCaFile(std::string_view path);
     bool WriteHook(std::string_view path);
-    bool WriteHookAddress(std::string_view address);
     // password<N> of one entry; its labels stay.
     bool WritePassword(int number, std::string_view password);
 
