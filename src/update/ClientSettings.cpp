@@ -251,6 +251,10 @@ std::optional<DomainPause> ClientSettingsView::Pause(int number) const {
     return stored.empty() ? std::nullopt : ParsePause(stored, Domain(number));
 }
 
+bool ClientSettingsView::PauseStored(int number) const {
+    return !file_.ReadText(IndexedKey(Keys::kPause, number)).empty();
+}
+
 std::vector<PausedDomain> ClientSettingsView::PausedDomains() const {
     SettingsFile::Lock lock(file_);
     std::vector<PausedDomain> paused;
