@@ -157,6 +157,20 @@ TEST_F(HeadlessTest, TheHookRunsOncePerAddressChange) {
     EXPECT_EQ(fakes::ReadFile(record), twice) << "the refused hook ran";
 }
 
+// A daemon started before any domain was added says once what it waits for, however long it waits.
+TEST_F(HeadlessTest, HeadlessWithoutADomainSaysOnceThatItWaits) {
+    Cli({"domain", "clear"});
+    const pid_t daemon = Start({"--headless"});
+    const std::string waits = "No Domains Loaded! Waiting for one: zelto-premium domain add DOMAIN TOPLEVEL adds it.\n";
+    for (int polls = 0; polls < 2000 && fakes::ReadFile(err).empty(); ++polls)
+        std::this_thread::sleep_for(5ms);
+    std::this_thread::sleep_for(300ms);
+    kill(daemon, SIGTERM);
+    const testing::Finished run = Wait(daemon, 10s);
+    EXPECT_EQ(std::tie(run.exitCode, run.err), std::tuple(0, waits));
+    EXPECT_EQ(service.Requests(), 0);
+}
+
 // An entry with an empty value is not sent, but named on stderr, and --once does not claim success: neither
 // when no domain is configured at all.
 TEST_F(HeadlessTest, OnceNamesIncompleteEntriesAndExitsOne) {
