@@ -27,21 +27,24 @@ PauseReason ReasonOf(AccountNotice::Problem problem) {
 
 std::string TooltipWithPauses(const std::string& line, const std::vector<PausedDomain>& paused) {
     std::vector<std::string> lines;
-    for (const PausedDomain& domain : paused)
-        lines.push_back("\n" + domain.entry.domain + "." + domain.entry.topLevel + ": paused, " +
-                        PauseReasonText(domain.pause.reason));
+    for (const PausedDomain& domain : paused) {
+        std::string text(1, '\n');
+        text.append(domain.entry.domain).append(".").append(domain.entry.topLevel).append(": paused, ");
+        lines.push_back(text.append(PauseReasonText(domain.pause.reason)));
+    }
     // The most whole lines that fit with the count of the rest after them; a line is never cut.
     for (std::size_t whole = lines.size() + 1; whole-- > 0;) {
         std::string text = line;
         for (std::size_t i = 0; i < whole; ++i)
-            text += lines[i];
+            text.append(lines[i]);
         const std::size_t rest = lines.size() - whole;
         if (rest > 0)
-            text += "\n" + std::to_string(rest) +
-                    (whole > 0   ? " more"
-                     : rest == 1 ? " domain"
-                                 : " domains") +
-                    " paused";
+            text.append("\n")
+                .append(std::to_string(rest))
+                .append(whole > 0   ? " more"
+                        : rest == 1 ? " domain"
+                                    : " domains")
+                .append(" paused");
         if (text.size() <= TrayState::kMaxTooltip || whole == 0)
             return text;
     }
