@@ -232,7 +232,9 @@ bool ClientSettings::WriteUpdateRecord(const RecordedUpdate& record) {
     return writable_.WriteTexts({{Keys::kRecordedAddress, record.address},
                                  {Keys::kRecordedHour, record.time.hour},
                                  {Keys::kRecordedDay, record.time.day},
-                                 {Keys::kRecordedYear, record.time.year}});
+                                 {Keys::kRecordedYear, record.time.year},
+                                 {Keys::kHookAddress, record.address}},
+                                SettingsFile::Persistence::MayRevert);
 }
 
 bool ClientSettings::ClearUpdateRecord() {
@@ -304,7 +306,7 @@ bool ClientSettings::WriteOutcomes(const std::vector<SentDomain>& sent) {
     for (const SentDomain& domain : sent)
         texts.emplace_back(IndexedKey(Keys::kOutcome, domain.number), FormatOutcome(domain.outcome, domain.entry));
     const std::vector<std::pair<std::string_view, std::string_view>> entries(texts.begin(), texts.end());
-    return writable_.WriteTexts(entries);
+    return writable_.WriteTexts(entries, SettingsFile::Persistence::MayRevert);
 }
 
 bool ClientSettings::WriteFailureWait(const FailureWait& wait) {
@@ -331,10 +333,6 @@ bool ClientSettings::WriteCaFile(std::string_view path) {
 
 bool ClientSettings::WriteHook(std::string_view path) {
     return writable_.WriteText(Keys::kHook, path);
-}
-
-bool ClientSettings::WriteHookAddress(std::string_view address) {
-    return writable_.WriteText(Keys::kHookAddress, address);
 }
 
 bool ClientSettings::WritePassword(int number, std::string_view password) {

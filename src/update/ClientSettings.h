@@ -140,7 +140,8 @@ public:
     std::string CaFile() const;
     // hook: the executable run when the registered address changes; "" for none.
     std::string Hook() const;
-    // hookaddress: the address registered before the current one, kept across restarts (which empty updatedip).
+    // hookaddress: the address last registered, kept across restarts (which empty updatedip) for the hook's
+    // "previous address"; written with the update record, in the same replacement of the file.
     std::string HookAddress() const;
 
 protected:
@@ -176,7 +177,9 @@ public:
     bool WriteFixedAddress(const std::array<int, 4>& parts);
     bool ClearAddressText();
 
-    // The four keys in one replacement of the file: no reader sees a new address with an old hour.
+    // The four keys and hookaddress in one replacement of the file: no reader sees a new address with an old
+    // hour, and a pass replaces the file once. A power cut may bring the previous record back, which costs one
+    // update more at most: every start of the client empties the record anyway.
     bool WriteUpdateRecord(const RecordedUpdate& record);
     // Empties updatedip, which makes the next decision find a registration due.
     bool ClearUpdateRecord();
@@ -185,7 +188,6 @@ public:
     bool WriteWebSite(std::string_view host);
     bool WriteCaFile(std::string_view path);
     bool WriteHook(std::string_view path);
-    bool WriteHookAddress(std::string_view address);
     // password<N> of one entry; its labels stay.
     bool WritePassword(int number, std::string_view password);
 
@@ -195,7 +197,8 @@ public:
     bool ClearPause(int number);
     // Empties every paused<N> in one write (none when nothing is paused): a client's start.
     bool ClearPauses();
-    // The outcomes of a pass's requests, in one write.
+    // The outcomes of a pass's requests, in one replacement of the file; a power cut may bring the previous
+    // ones back, which only status would show.
     bool WriteOutcomes(const std::vector<SentDomain>& sent);
     // Written only when it changes.
     bool WriteFailureWait(const FailureWait& wait);

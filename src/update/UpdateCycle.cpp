@@ -50,9 +50,14 @@ DomainToSend ReadDomain(const SettingsFile& file, int number) {
     return domain;
 }
 
+// Seeded at the first failure: most runs never need it, and the seed costs a device read or a CPU query.
 std::function<double()> SeededSpread() {
-    auto generator = std::make_shared<std::mt19937>(std::random_device{}());
-    return [generator] { return std::uniform_real_distribution<double>(0.0, 1.0)(*generator); };
+    auto generator = std::make_shared<std::optional<std::mt19937>>();
+    return [generator] {
+        if (!*generator)
+            generator->emplace(std::random_device{}());
+        return std::uniform_real_distribution<double>(0.0, 1.0)(**generator);
+    };
 }
 
 std::optional<PauseReason> PauseFor(UpdateAnswer answer) {
@@ -154,6 +159,7 @@ struct UpdateCycle::Impl {
         PassReport report;
         pausedAtLastPass.clear();
         sentThisPass.clear();
+        const std::string hookAddressBefore = hooks ? ClientSettingsView(ports.settings).HookAddress() : std::string();
         const bool connected = EnsureSession();
         const int stored = ClientSettingsView(ports.settings).DomainCount();
         if (stored > ClientSettingsView::kMaxDomains)
@@ -192,7 +198,7 @@ struct UpdateCycle::Impl {
         schedule.PassDone({report.registered > 0, report.failed - report.refused,
                            report.unanswered == report.failed - report.refused});
         if (hooks && !stop.Raised())
-            RunAddressHook(ports, *hooks, report.registeredNames, hookTimeout);
+            RunAddressHook(ports, *hooks, report.registeredNames, hookAddressBefore, hookTimeout);
         return report;
     }
 

@@ -2,6 +2,7 @@
 // fault modes are exercised by the client's tests, which fail when a fault does not happen.
 
 #include "ServiceEmulator.h"
+#include "fakes/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -46,10 +47,15 @@ TEST(EmulatorTest, PagesAnswerByAccount) {
     EXPECT_EQ(service.RegisteredAddress("old.org"), "");
 }
 
+// Behind a router whose public address is read from a file: writing the file changes the address.
 TEST(EmulatorTest, ExecutableAnnouncesItsPortServesAndEndsWithItsLifetime) {
     const auto start = std::chrono::steady_clock::now();
-    const std::string command =
-        std::string(ZELTO_EMULATOR_EXE) + " --lifetime 1 --account example.com:secret1 --account old.org:pw:expired";
+    const fakes::TempDir dir;
+    const std::filesystem::path router = dir.File("router");
+    fakes::WriteFile(router, "198.51.100.4\n");
+    const std::string command = std::string(ZELTO_EMULATOR_EXE) +
+                                " --lifetime 1 --account example.com:secret1 --account old.org:pw:expired" +
+                                " --public-address @" + router.string();
     std::unique_ptr<FILE, int (*)(FILE*)> process(::popen(command.c_str(), "r"), ::pclose);
     ASSERT_TRUE(process);
     int port = 0;
@@ -60,6 +66,9 @@ TEST(EmulatorTest, ExecutableAnnouncesItsPortServesAndEndsWithItsLifetime) {
     ASSERT_TRUE(update);
     EXPECT_EQ(update->body, "ip192.0.2.7\r\n");
     EXPECT_EQ(client.Get("/premium/update.asp?first=org&second=old&password=pw")->body, "expired\r\n");
+    EXPECT_EQ(client.Get("/premium/ipcheck.asp")->body, "ip198.51.100.4\r\n");
+    fakes::WriteFile(router, "198.51.100.99\r\n");
+    EXPECT_EQ(client.Get("/premium/update.asp?first=com&second=example&password=secret1")->body, "ip198.51.100.99\r\n");
     EXPECT_EQ(::pclose(process.release()), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }

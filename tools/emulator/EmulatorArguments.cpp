@@ -16,9 +16,14 @@ const char* const kUsage =
     "                           register a host name (repeatable), as example.com:secret\n"
     "  --accounts FILE          read accounts from FILE, one per line in the form above;\n"
     "                           blank lines and lines starting with # are skipped\n"
-    "  --ipcheck-address ADDR   what /premium/ipcheck.asp reports (default: the caller's address)\n"
+    "  --public-address ADDR    act as if the client's router had the public address ADDR: the\n"
+    "                           address check answers ipADDR and an update without an address\n"
+    "                           registers ADDR (default: the caller's own address)\n"
+    "  --public-address @FILE   the same with the first line of FILE, read at every request: write\n"
+    "                           another address into FILE to change the router's address while it runs\n"
     "  --fault KIND             misbehave on every page: delay:MS, close, status:CODE[:BODY],\n"
-    "                           redirect:LOCATION, longline:BYTES\n"
+    "                           redirect:LOCATION, longline:BYTES, or as a service that refuses every\n"
+    "                           password (wrongpassword) or fails (http500)\n"
     "  --tls-cert FILE          serve https with this PEM certificate (chain); needs --tls-key\n"
     "  --tls-key FILE           the certificate's PEM private key\n"
     "  --log                    print a line per request on standard error, password masked\n"
@@ -83,6 +88,11 @@ std::optional<Account> ParseAccount(std::string_view text) {
 }
 
 std::optional<Fault> ParseFault(std::string_view text) {
+    // The two a user tries the client's patience with, by name.
+    if (text == "wrongpassword")
+        text = "status:200:wrongpassword";
+    else if (text == "http500")
+        text = "status:500:Internal Server Error";
     std::size_t colon = text.find(':');
     std::string_view kind = text.substr(0, colon);
     std::string_view argument = colon == std::string_view::npos ? std::string_view{} : text.substr(colon + 1);
@@ -164,8 +174,8 @@ bool ParseArguments(const std::vector<std::string>& args, Arguments& result, std
             result.tls.cert = value;
         } else if (name == "--tls-key") {
             result.tls.key = value;
-        } else if (name == "--ipcheck-address") {
-            result.options.ipCheckAddress = value;
+        } else if (name == "--public-address") {
+            result.options.publicAddress = value;
         } else if (name == "--fault") {
             std::optional<Fault> fault = ParseFault(value);
             if (!fault) {

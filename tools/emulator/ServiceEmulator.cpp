@@ -101,7 +101,7 @@ struct ServiceEmulator::Impl {
     std::thread timer; // ends the emulator at the end of its lifetime, or at Stop
 
     Impl(Options given, const TlsFiles& tls) : options(std::move(given)), http(MakeServer(tls)) {
-        pages.SetIpCheckAddress(options.ipCheckAddress);
+        pages.SetPublicAddress(options.publicAddress);
         http->new_task_queue = [this] { return new ConnectionThreads(connections, kMaxThreads); };
         http->set_keep_alive_max_count(kMaxRequestsPerConnection);
         http->set_keep_alive_timeout(kIdleSeconds);
@@ -236,8 +236,8 @@ void ServiceEmulator::SetFault(const Fault& fault) {
     impl_->fault = fault;
 }
 
-void ServiceEmulator::SetIpCheckAddress(const std::string& address) {
-    impl_->pages.SetIpCheckAddress(address);
+void ServiceEmulator::SetPublicAddress(const std::string& address) {
+    impl_->pages.SetPublicAddress(address);
 }
 
 std::string ServiceEmulator::RegisteredAddress(const std::string& host) const {

@@ -36,8 +36,11 @@ struct Fault {
 struct Options {
     int port = 0;                      // 0: pick a free one
     std::chrono::seconds lifetime{60}; // stops by itself after this
-    std::string ipCheckAddress;        // what ipcheck reports; empty: the peer's address
-    bool log = false;                  // a line per request on stderr, password masked
+    // The address the service sees the client come from, as behind a router with that public address: what
+    // ipcheck reports and what an update without an address registers. Empty: the peer's own address;
+    // "@FILE": the first line of FILE, read at every request, so that the address can change while it runs.
+    std::string publicAddress;
+    bool log = false; // a line per request on stderr, password masked
 };
 
 // PEM files of a certificate (chain) and its key: given, the emulator serves https instead of http.
@@ -62,7 +65,7 @@ public:
 
     void AddAccount(const Account& account);
     void SetFault(const Fault& fault);
-    void SetIpCheckAddress(const std::string& address);
+    void SetPublicAddress(const std::string& address); // as Options::publicAddress
 
     // The address registered for "example.com" (second level, ".", first level); "" when none.
     std::string RegisteredAddress(const std::string& host) const;

@@ -1,5 +1,7 @@
 #include "ServicePages.h"
 
+#include <fstream>
+
 namespace zelto::emulator {
 
 namespace {
@@ -28,9 +30,9 @@ void ServicePages::AddAccount(const Account& account) {
     accounts_[account.secondLevel + "." + account.firstLevel] = account;
 }
 
-void ServicePages::SetIpCheckAddress(const std::string& address) {
+void ServicePages::SetPublicAddress(const std::string& address) {
     std::lock_guard lock(mutex_);
-    ipCheckAddress_ = address;
+    publicAddress_ = address;
 }
 
 std::string ServicePages::RegisteredAddress(const std::string& host) const {
@@ -67,7 +69,7 @@ Response ServicePages::Update(const Request& request) {
         return Line("expired");
     std::string address = Value(request, "ip_address");
     if (address.empty())
-        address = request.peer;
+        address = SeenAddress(request);
     registered_[host] = address;
     return Line("ip" + address);
 }
@@ -82,7 +84,18 @@ Response ServicePages::Initialize(const Request& request) {
 
 Response ServicePages::IpCheck(const Request& request) const {
     std::lock_guard lock(mutex_);
-    return Line("ip" + (ipCheckAddress_.empty() ? request.peer : ipCheckAddress_));
+    return Line("ip" + SeenAddress(request));
+}
+
+std::string ServicePages::SeenAddress(const Request& request) const {
+    if (!publicAddress_.starts_with('@'))
+        return publicAddress_.empty() ? request.peer : publicAddress_;
+    std::ifstream file(publicAddress_.substr(1));
+    std::string line;
+    std::getline(file, line);
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line.empty() ? request.peer : line;
 }
 
 } // namespace zelto::emulator

@@ -26,7 +26,7 @@ struct Response {
 class ServicePages {
 public:
     void AddAccount(const Account& account);
-    void SetIpCheckAddress(const std::string& address);
+    void SetPublicAddress(const std::string& address); // as Options::publicAddress
     std::string RegisteredAddress(const std::string& host) const;
 
     Response Answer(const Request& request);
@@ -35,11 +35,13 @@ private:
     Response Update(const Request& request);
     Response Initialize(const Request& request);
     Response IpCheck(const Request& request) const;
+    // The address the service sees `request` come from; under the lock.
+    std::string SeenAddress(const Request& request) const;
 
     mutable std::mutex mutex_;
     std::map<std::string, Account> accounts_; // by "second.first"
     std::map<std::string, std::string> registered_;
-    std::string ipCheckAddress_;
+    std::string publicAddress_;
 };
 
 } // namespace zelto::emulator

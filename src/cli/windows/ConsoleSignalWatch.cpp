@@ -10,20 +10,22 @@
 namespace zelto {
 namespace {
 
-// Manual-reset events, made once per process: a console event came; the watch is ending; the program has
-// stopped cleanly (the watch is gone).
+// Manual-reset events, made once per process: a console event came; the watch is ending.
 HANDLE requested = nullptr;
 HANDLE ending = nullptr;
-HANDLE finished = nullptr;
 
 constexpr DWORD kCloseGraceMs = 4000;
 
+// Stays installed for the life of the process, as on POSIX the signals stay blocked: a late Ctrl+C cannot cut
+// a clean exit short, and the handler is never removed while it runs. Removing it takes the lock that the
+// system holds while a handler runs, so a close handler waiting for the watch's end would wait out its grace.
 BOOL WINAPI OnConsoleControl(DWORD event) {
     ::SetEvent(requested);
     if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT)
         return TRUE;
-    // Close, log-off and shutdown end the process when the handler returns: first let the program stop.
-    ::WaitForSingleObject(finished, kCloseGraceMs);
+    // Close, log-off and shut-down end the process when the handler returns: hold it while the program stops;
+    // the program's own exit ends this thread.
+    ::Sleep(kCloseGraceMs);
     return TRUE;
 }
 
@@ -39,8 +41,7 @@ void PrepareEvent(HANDLE& event) {
 SignalWatch::SignalWatch(std::function<void()> onSignal) : onSignal_(std::move(onSignal)) {
     PrepareEvent(requested);
     PrepareEvent(ending);
-    PrepareEvent(finished);
-    ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+    [[maybe_unused]] static const bool installed = ::SetConsoleCtrlHandler(OnConsoleControl, TRUE) != FALSE;
     watcher_ = std::thread([this] { Watch(); });
 }
 
@@ -48,8 +49,6 @@ SignalWatch::~SignalWatch() {
     done_ = true;
     ::SetEvent(ending);
     watcher_.join();
-    ::SetConsoleCtrlHandler(OnConsoleControl, FALSE);
-    ::SetEvent(finished);
 }
 
 void SignalWatch::Watch() {

@@ -3,12 +3,13 @@
 # WINEPREFIX and starts the emulator, ZELTO_TEST_EMULATOR): configuring, registering through WinINet with
 # the dial-up guard, taking over the original client's file, autostart, stopping --headless, and the DLLs it
 # needs, one client per settings file. Usage: console-program.sh PROGRAM.exe OBJDUMP WRITE-PROFILE.exe
-set -euo pipefail
+set -Eeuo pipefail
 # A command that fails outside a check ends the script: say which.
 trap 'echo "FAILED: line $LINENO: $BASH_COMMAND exited with $?" >&2' ERR
 exe=$1
 objdump=$2
 writer=$3
+sender=$4
 : "${ZELTO_TEST_EMULATOR:?run through scripts/test-windows, which starts the emulator}"
 failures=0
 fail() {
@@ -55,7 +56,8 @@ for _ in $(seq 300); do
     grep -q "ip203.0.113.9" "$work/headless.log" && break
     sleep 0.1
 done
-program=$(pgrep -f "zelto-premium-cli.exe --settings" | head -n 1) || true
+# Only this test's program: other worktrees run this test at the same time.
+program=$(pgrep -f -- "--settings $settings --headless" | head -n 1) || true
 if [ -z "$program" ]; then
     status=0
     wait "$runner" || status=$?
@@ -105,6 +107,29 @@ expect_eq "EnableAutodial after the kill" 0x0 "$(autodial)"
 sed -i "s/^updateserver=.*/updateserver=$ZELTO_TEST_EMULATOR\r/" "$stalled"
 cli --settings "Z:$stalled" --once >/dev/null || fail "--once after the kill"
 expect_eq "EnableAutodial after the next start" 0x2 "$(autodial)"
+
+# Ctrl+Break, the console's close, log-off and shut-down, sent as the console sends them, end --headless
+# during a stalled request within a second, exit code 0, with the dial-up setting put back.
+sed -i "s/^updateserver=.*/updateserver=$ZELTO_TEST_KILLED_EMULATOR\r/" "$stalled"
+for event in break close logoff shutdown; do
+    wine reg add "$internet" /v EnableAutodial /t REG_DWORD /d 1 /f >/dev/null
+    rm -f "$work/go" && mkfifo "$work/go"
+    wine "$sender" "$event" "$exe" --settings "Z:$stalled" --headless <"$work/go" >"$work/event.log" 2>&1 &
+    helper=$!
+    exec 3>"$work/go"
+    for _ in $(seq 60); do
+        [ "$(autodial)" == 0x0 ] && break
+        sleep 0.5
+    done
+    [ "$(autodial)" == 0x0 ] || fail "$event: the request is not under way"
+    echo go >&3
+    exec 3>&-
+    wait "$helper" || true
+    ended=$(tr -d '\r' <"$work/event.log")
+    took=$(sed -n 's/^ended 0 in \([0-9]*\) ms$/\1/p' <<<"$ended")
+    [ -n "$took" ] && [ "$took" -lt 1000 ] || fail "$event: $ended"
+    expect_eq "EnableAutodial after $event" 0x1 "$(autodial)"
+done
 
 # The default location takes over the original client's file from the Windows folder, and leaves it alone.
 windows=$(wine cmd /c 'echo %WINDIR%' | tr -d '\r')

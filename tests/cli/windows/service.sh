@@ -2,7 +2,7 @@
 # zelto-premium-cli.exe as a Windows service under Wine's service manager (scripts/test-windows sets WINEPREFIX
 # and starts the emulators): install, a registration against the emulator, a stop during a stalled request
 # within a second with the dial-up guard put back, uninstall. Usage: service.sh PROGRAM.exe
-set -euo pipefail
+set -Eeuo pipefail
 trap 'echo "FAILED: line $LINENO: $BASH_COMMAND exited with $?" >&2' ERR
 exe=$1
 : "${ZELTO_TEST_EMULATOR:?run through scripts/test-windows}" "${ZELTO_TEST_STALLED_EMULATOR:?}"

@@ -138,8 +138,8 @@ TYPED_TEST(HttpSessionTest, RedirectsAreFollowedFiveTimes) {
 
 TYPED_TEST(HttpSessionTest, ProxyVariablesAreIgnored) {
     ServiceEmulator proxy(ShortLived()); // a proxy would forward to the host asked for: its own address shows
-    proxy.SetIpCheckAddress("198.51.100.1");
-    this->service.SetIpCheckAddress("192.0.2.1");
+    proxy.SetPublicAddress("198.51.100.1");
+    this->service.SetPublicAddress("192.0.2.1");
     const std::string proxyUrl = "http://" + proxy.HostPort();
     const char* const names[] = {"http_proxy", "HTTP_PROXY", "ALL_PROXY", "all_proxy"};
     for (const char* name : names) {
