@@ -257,6 +257,10 @@ std::optional<RequestOutcome> ClientSettingsView::LastOutcome(int number) const 
     return stored.empty() ? std::nullopt : ParseOutcome(stored, Domain(number));
 }
 
+bool ClientSettingsView::PauseStored(int number) const {
+    return !file_.ReadText(IndexedKey(Keys::kPause, number)).empty();
+}
+
 std::vector<PausedDomain> ClientSettingsView::PausedDomains() const {
     SettingsFile::Lock lock(file_);
     std::vector<PausedDomain> paused;

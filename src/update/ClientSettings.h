@@ -127,6 +127,8 @@ public:
     std::optional<DomainPause> Pause(int number) const;
     // Entry N's last request, when one was stored for the entry as it is now.
     std::optional<RequestOutcome> LastOutcome(int number) const;
+    // Whether entry N has a pause stored at all, one that holds or one left from before a change.
+    bool PauseStored(int number) const;
     // The paused entries among 1 to the count, in order.
     std::vector<PausedDomain> PausedDomains() const;
     // The wait after failures, when one is stored; kept in the file so that --once and status see it, and

@@ -37,16 +37,23 @@ private:
 
 struct DomainToSend {
     DomainEntry entry;
-    AddressMethod method = AddressMethod::Server; // read only for a complete entry
+    // Read only for a complete entry:
+    AddressMethod method = AddressMethod::Server;
+    bool paused = false;
+    bool stalePause = false; // stored for the entry as it was before a change
 };
 
-// The method is read with the entry, so that the pair comes from one state of the file.
+// The method and the pause are read with the entry, so that they come from one state of the file, in one
+// look at it.
 DomainToSend ReadDomain(const SettingsFile& file, int number) {
     SettingsFile::Lock lock(file);
     const ClientSettingsView settings(file);
     DomainToSend domain{settings.Domain(number)};
-    if (domain.entry.Complete())
+    if (domain.entry.Complete()) {
         domain.method = settings.EngineMethod();
+        domain.paused = settings.Pause(number).has_value();
+        domain.stalePause = !domain.paused && settings.PauseStored(number);
+    }
     return domain;
 }
 
@@ -173,14 +180,14 @@ struct UpdateCycle::Impl {
                 report.incomplete.push_back(number);
                 continue;
             }
-            ClientSettings schema(ports.settings);
-            if (schema.Pause(number)) {
+            if (domain.paused) {
                 pausedAtLastPass.push_back(number);
                 ++report.paused;
                 continue;
             }
             // A pause stored for an entry that has changed since is lifted.
-            schema.ClearPause(number);
+            if (domain.stalePause)
+                ClientSettings(ports.settings).ClearPause(number);
             ++report.sent;
             if (!connected) {
                 ++report.failed;

@@ -179,6 +179,10 @@ struct SettingsFolder::Impl {
             return Load::Failed;
         }
         version = VersionOf(seen.nFileSizeHigh, seen.nFileSizeLow, seen.ftLastWriteTime, seen.ftCreationTime);
+        if (static_cast<std::uintmax_t>(version.size) > kMaxSettingsFileSize) {
+            Fail({SettingsFault::TooLarge, file, {}});
+            return Load::Failed;
+        }
         return Load::Present;
     }
 
