@@ -251,6 +251,12 @@ std::optional<DomainPause> ClientSettingsView::Pause(int number) const {
     return stored.empty() ? std::nullopt : ParsePause(stored, Domain(number));
 }
 
+std::optional<RequestOutcome> ClientSettingsView::LastOutcome(int number) const {
+    SettingsFile::Lock lock(file_);
+    const std::string stored = file_.ReadText(IndexedKey(Keys::kOutcome, number));
+    return stored.empty() ? std::nullopt : ParseOutcome(stored, Domain(number));
+}
+
 bool ClientSettingsView::PauseStored(int number) const {
     return !file_.ReadText(IndexedKey(Keys::kPause, number)).empty();
 }
@@ -295,6 +301,16 @@ bool ClientSettings::ClearPause(int number) {
 bool ClientSettings::ClearPauses() {
     const SettingsFile::ChangeLock lock(writable_);
     return lock && EmptyIndexedFrom(Keys::kPause, 1);
+}
+
+bool ClientSettings::WriteOutcomes(const std::vector<SentDomain>& sent) {
+    if (sent.empty())
+        return true;
+    std::vector<std::pair<std::string, std::string>> texts;
+    for (const SentDomain& domain : sent)
+        texts.emplace_back(IndexedKey(Keys::kOutcome, domain.number), FormatOutcome(domain.outcome, domain.entry));
+    const std::vector<std::pair<std::string_view, std::string_view>> entries(texts.begin(), texts.end());
+    return writable_.WriteTexts(entries, SettingsFile::Persistence::MayRevert);
 }
 
 bool ClientSettings::WriteFailureWait(const FailureWait& wait) {

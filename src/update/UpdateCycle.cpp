@@ -101,6 +101,7 @@ struct UpdateCycle::Impl {
     bool firstPassForced = false;
     UpdateSchedule schedule;
     std::vector<int> pausedAtLastPass;
+    std::vector<SentDomain> sentThisPass; // stored at the end of the pass, in one write
     // After each pass that registered a new address, the user's command runs here; RunOnce waits for it.
     HookRunner* hooks = ports.platform.hooks;
     std::chrono::milliseconds hookTimeout{30000};
@@ -164,6 +165,7 @@ struct UpdateCycle::Impl {
     PassReport RunPass() {
         PassReport report;
         pausedAtLastPass.clear();
+        sentThisPass.clear();
         const std::string hookAddressBefore = hooks ? ClientSettingsView(ports.settings).HookAddress() : std::string();
         const bool connected = EnsureSession();
         const int stored = ClientSettingsView(ports.settings).DomainCount();
@@ -190,6 +192,7 @@ struct UpdateCycle::Impl {
             if (!connected) {
                 ++report.failed;
                 ++report.unanswered;
+                sentThisPass.push_back({number, entry, {RequestResult::NoAnswer, {}, 0, ports.platform.clock.Now()}});
                 continue;
             }
             const std::string address =
@@ -198,6 +201,7 @@ struct UpdateCycle::Impl {
                 UpdateDomain(ports, *session, entry.topLevel, entry.domain, entry.password, address);
             Count(number, entry, exchange, report);
         }
+        ClientSettings(ports.settings).WriteOutcomes(sentThisPass);
         schedule.PassDone({report.registered > 0, report.failed - report.refused,
                            report.unanswered == report.failed - report.refused});
         if (hooks && !stop.Raised())
@@ -207,6 +211,9 @@ struct UpdateCycle::Impl {
 
     void Count(int number, const DomainEntry& entry, const DomainExchange& exchange, PassReport& report) {
         const UpdateAnswer meaning = exchange.obtained ? ClassifyAnswer(exchange.line) : UpdateAnswer::Ignored;
+        // Cut short by the stop: nothing learnt.
+        if (exchange.failure != HttpFailure::Stopped)
+            sentThisPass.push_back({number, entry, OutcomeOf(exchange, meaning, ports.platform.clock.Now())});
         if (meaning == UpdateAnswer::Registered && IsRecordableAddress(RegisteredAddress(exchange.line))) {
             ++report.registered;
             report.registeredNames.push_back(entry.domain + "." + entry.topLevel);
