@@ -46,6 +46,9 @@ protected:
     // next pass records again and no temporary file is left.
     void ExpectWritesFailCleanlyUntil(const std::function<void()>& repair) {
         const std::string before = Locked([&] { return fakes::ReadFile(path); });
+        // A pass logs its success after the write, outside the lock: the last one before the fault may be
+        // logged after it came. Once a failure is logged, every success before it is.
+        EXPECT_TRUE(WaitUntil([&] { return rig->notices.Now().recordFailed > 0; }, 30s));
         const int registered = rig->notices.Now().registered;
         bool unchanged = true;
         EXPECT_TRUE(WaitUntil(
