@@ -21,6 +21,11 @@ expect_eq() { # WHAT EXPECTED ACTUAL
     [ "$2" == "$3" ] || fail "$1: expected [$2], got [$3]"
 }
 cli() { wine "$exe" "$@" 2>&1 | tr -d '\r'; }
+# A command whose output matters only when it fails.
+quietly() {
+    local said
+    said=$(cli "$@") || fail "$* exited with $?: $said"
+}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 settings="Z:$work/Zoë/ZeltoPre.INI"
@@ -39,7 +44,7 @@ done
 
 # Configuring, in a folder whose name is not ASCII; new files have CRLF line ends.
 expect_eq "domain add" "Domain example.com loaded." "$(echo secret12 | cli --settings "$settings" domain add example com)"
-cli --settings "$settings" method fixed 203.0.113.9 >/dev/null
+quietly --settings "$settings" method fixed 203.0.113.9
 printf 'updateserver=%s\r\n' "$ZELTO_TEST_EMULATOR" >>"$work/Zoë/ZeltoPre.INI"
 expect_eq "line ends" "[Zelto Systems Premium]"$'\r' "$(head -n 1 "$work/Zoë/ZeltoPre.INI")"
 
@@ -131,7 +136,7 @@ kill -9 $(pgrep -f "zelto-premium-cli.exe --settings Z:$stalled") "$runner" 2>/d
 wait "$runner" 2>/dev/null || true
 expect_eq "EnableAutodial after the kill" 0x0 "$(autodial)"
 sed -i "s/^updateserver=.*/updateserver=$ZELTO_TEST_EMULATOR\r/" "$stalled"
-cli --settings "Z:$stalled" --once >/dev/null || fail "--once after the kill"
+quietly --settings "Z:$stalled" --once
 expect_eq "EnableAutodial after the next start" 0x2 "$(autodial)"
 
 # Ctrl+Break, the console's close, log-off and shut-down, sent as the console sends them, end --headless
@@ -199,7 +204,7 @@ printf "$content" >"$original"
 before=$(md5sum <"$original")
 [[ $(cli domain list) == *"old.net"* ]] || fail "a read does not see the original's file"
 [ ! -e "$default" ] || fail "a read created $default"
-cli method server >/dev/null
+quietly method server
 expect_eq "taken-over file" "$(printf "${content}ipmethod=0\r\nipaddress=\r\nupdatedip=\r\n" | od -c)" "$(od -c <"$default")"
 expect_eq "original's file" "$before" "$(md5sum <"$original")"
 # status names the original's file, which every user can read, and says of the settings file who can.
@@ -212,7 +217,7 @@ rm -f "$original" "$default"
 
 # --autostart puts the desktop program under the Run key and takes it out again.
 run='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-cli --autostart on >/dev/null
+quietly --autostart on
 [[ $(wine reg query "$run" /v "Zelto Premium" 2>/dev/null) == *'zelto-premium.exe"'* ]] || fail "--autostart on"
 expect_eq "--autostart off" 'Autostart off: removed HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run\Zelto Premium' \
     "$(cli --autostart off)"

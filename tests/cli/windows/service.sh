@@ -12,6 +12,11 @@ fail() {
     failures=$((failures + 1))
 }
 cli() { wine "$exe" "$@" 2>&1 | tr -d '\r'; }
+# A command whose output matters only when it fails.
+quietly() {
+    local said
+    said=$(cli "$@") || fail "$* exited with $?: $said"
+}
 folder="$WINEPREFIX/drive_c/ProgramData/Zelto Premium"
 settings='C:\ProgramData\Zelto Premium\ZeltoPre.INI'
 internet='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
@@ -32,8 +37,8 @@ use_server() { # HOST:PORT
 copy="$WINEPREFIX/drive_c/Program Files/Zelto Premium/$(basename "$exe")"
 [ -f "$copy" ] || fail "no program copy in Program Files"
 [[ $(cli service status) == "Service Zelto Premium: stopped"* ]] || fail "status after install"
-echo secret12 | cli --settings "$settings" domain add example com >/dev/null
-cli --settings "$settings" method fixed 203.0.113.11 >/dev/null
+echo secret12 | quietly --settings "$settings" domain add example com
+quietly --settings "$settings" method fixed 203.0.113.11
 use_server "$ZELTO_TEST_EMULATOR"
 
 # Started by the service manager, it registers through the emulator; status reads the service's file.
@@ -49,8 +54,12 @@ done
 # The manager's stop ends a stalled request within a second and puts the dial-up setting back.
 wine reg add "$internet" /v EnableAutodial /t REG_DWORD /d 1 /f >/dev/null
 use_server "$ZELTO_TEST_STALLED_EMULATOR"
-cli service start >/dev/null
-sleep 2
+quietly service start
+# The service manager starts it in its own time: a loaded machine takes seconds.
+for _ in $(seq 60); do
+    [ "$(autodial)" == "0x0" ] && break
+    sleep 0.5
+done
 [ "$(autodial)" == "0x0" ] || fail "the request is not under way (EnableAutodial $(autodial))"
 stopped=$(cli service stop)
 took=$(sed -n 's/.*stopped (\([0-9]*\) ms)/\1/p' <<<"$stopped")
