@@ -140,7 +140,7 @@ int RunCommandLine(int argc, char** argv, const FrontEndHooks& hooks) {
     const Arguments args(words.begin() + static_cast<std::ptrdiff_t>(next) + 1, words.end());
     // Root configuring its own file while the system service reads another is a mistake that shows only
     // when the service goes on with the old values; which file was meant is the user's to say.
-    if (const std::optional<std::filesystem::path> system = SystemServiceSettingsForRoot();
+    if (const std::optional<std::filesystem::path> system = hooks.systemServiceSettings();
         system && !settingsGiven && ConfiguresSettings(command)) {
         console.err << console.program << ": the system service reads " << PrintableText(system->string())
                     << ", not root's own file " << PrintableText(path.string()) << "; give --settings "

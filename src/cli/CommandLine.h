@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/PlatformPorts.h"
+#include "settings/SettingsHome.h"
 
 #include <filesystem>
 #include <functional>
@@ -28,6 +29,8 @@ struct FrontEndHooks {
         runService;
     // Appended to --help: the text of the commands only this system has.
     std::string moreHelp;
+    // The system service's file, when root would otherwise configure its own by mistake.
+    std::function<std::optional<std::filesystem::path>()> systemServiceSettings = &SystemServiceSettingsForRoot;
 };
 
 // Runs what the command line asks for; with no command it hands over to the desktop client.

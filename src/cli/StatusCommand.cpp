@@ -77,6 +77,8 @@ int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Consol
     for (const DomainStatus& domain : report.domains) {
         if (domain.pause)
             lines.push_back(PausedDomainText({domain.number, domain.entry, *domain.pause}, std::time(nullptr)));
+        else if (domain.lastOutcome && domain.lastOutcome->result != RequestResult::Registered)
+            lines.push_back(FailedDomainText(domain.Name(), *domain.lastOutcome, std::time(nullptr)));
     }
     lines.insert(lines.end(), {
                                   "Address method: " + MethodLine(report),

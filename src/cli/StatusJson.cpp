@@ -2,6 +2,7 @@
 
 #include "config/PauseText.h"
 #include "config/StatusReport.h"
+#include "update/ExchangeFailure.h"
 
 #include <nlohmann/json.hpp>
 
@@ -120,6 +121,15 @@ Json Registration(const StatusReport& report) {
     return registration;
 }
 
+Json LastOutcome(const std::optional<RequestOutcome>& outcome) {
+    if (!outcome)
+        return nullptr;
+    const std::string why = FailureText(outcome->failure, outcome->status);
+    return {{"result", RequestResultKey(outcome->result)},
+            {"reason", why.empty() ? Json(nullptr) : Json(why)},
+            {"time", LocalIsoTime(outcome->when)}};
+}
+
 } // namespace
 
 std::string StatusJson(const StatusReport& report) {
@@ -132,7 +142,8 @@ std::string StatusJson(const StatusReport& report) {
                            {"complete", domain.entry.Complete()},
                            {"paused", domain.pause.has_value()},
                            {"pause_reason", domain.pause ? Json(PauseReasonKey(domain.pause->reason)) : Json(nullptr)},
-                           {"paused_since", domain.pause ? Json(LocalIsoTime(domain.pause->since)) : Json(nullptr)}});
+                           {"paused_since", domain.pause ? Json(LocalIsoTime(domain.pause->since)) : Json(nullptr)},
+                           {"last_outcome", LastOutcome(domain.lastOutcome)}});
     }
     Json ignored = Json::array();
     for (const std::string& address : report.ignored)

@@ -1,5 +1,6 @@
 #include "config/PauseText.h"
 
+#include "update/ExchangeFailure.h"
 #include "update/UpdateRecord.h"
 
 namespace zelto {
@@ -58,6 +59,33 @@ std::string_view PauseReasonKey(PauseReason reason) {
 std::string PausedDomainText(const PausedDomain& paused, std::time_t now) {
     return paused.entry.domain + "." + paused.entry.topLevel + ": paused, " + PauseReasonText(paused.pause.reason) +
            " (" + When(paused.pause.since, now) + "); " + WhatResumes(paused.pause.reason);
+}
+
+} // namespace zelto
+
+namespace zelto {
+
+std::string OutcomeText(const RequestOutcome& outcome) {
+    switch (outcome.result) {
+    case RequestResult::Registered:
+        return "registered";
+    case RequestResult::WrongPassword:
+        return PauseReasonText(PauseReason::WrongPassword);
+    case RequestResult::Expired:
+        return PauseReasonText(PauseReason::Expired);
+    case RequestResult::NoDomain:
+        return PauseReasonText(PauseReason::NoDomain);
+    case RequestResult::OtherAnswer:
+        break;
+    case RequestResult::NoAnswer:
+        return NoAnswerText(outcome.failure);
+    }
+    const std::string why = FailureText(outcome.failure, outcome.status);
+    return "an answer that means nothing" + (why.empty() ? "" : " (" + why + ")");
+}
+
+std::string FailedDomainText(const std::string& name, const RequestOutcome& outcome, std::time_t now) {
+    return name + ": the last update failed, " + OutcomeText(outcome) + " (" + When(outcome.when, now) + ")";
 }
 
 } // namespace zelto

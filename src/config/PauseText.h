@@ -12,6 +12,12 @@ namespace zelto {
 // date too when it was not today) and what lifts the pause.
 std::string PausedDomainText(const PausedDomain& paused, std::time_t now);
 
+// A domain whose last request failed though it is not paused: "example.com: the last update failed, no answer
+// (timed out) (14:02)". The words of the failure come from the outcome's value.
+std::string FailedDomainText(const std::string& name, const RequestOutcome& outcome, std::time_t now);
+// What came of a request, in a few words: "registered", "no answer (connection refused)".
+std::string OutcomeText(const RequestOutcome& outcome);
+
 // Why, in a few words: "the service refused the password".
 std::string PauseReasonText(PauseReason reason);
 // The service's own word for it, for scripts: "wrongpassword", "expired", "nodomain".

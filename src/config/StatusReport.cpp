@@ -56,8 +56,9 @@ StatusReport GatherStatus(const SettingsFile& settings) {
     report.registration = view.UpdateRecord();
     report.registeredAt = ReadHour(report.registration.time);
     const std::vector<DomainEntry> entries = view.Domains();
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        report.domains.push_back({static_cast<int>(i) + 1, entries[i], view.Pause(static_cast<int>(i) + 1)});
+    for (int number = 1; number <= static_cast<int>(entries.size()); ++number)
+        report.domains.push_back(
+            {number, entries[static_cast<std::size_t>(number) - 1], view.Pause(number), view.LastOutcome(number)});
     report.domainListText = BuildDomainListText(settings);
     return report;
 }

@@ -23,8 +23,9 @@ struct RegistrationHour {
 
 struct DomainStatus {
     int number = 0;
-    DomainEntry entry;                // the password is never shown
-    std::optional<DomainPause> pause; // set while the engine sends nothing for it
+    DomainEntry entry;                         // the password is never shown
+    std::optional<DomainPause> pause;          // set while the engine sends nothing for it
+    std::optional<RequestOutcome> lastOutcome; // of its last request, when stored for the entry as it is
     std::string Name() const { return entry.domain + "." + entry.topLevel; }
 };
 

@@ -9,9 +9,8 @@ namespace zelto {
 DesktopSession::DesktopSession(SettingsFile& settings, const PlatformPorts& platform, Notices& notices,
                                DesktopShell& shell, CycleTiming timing)
     : settings_(settings), platform_(platform),
-      shell_(shell), dialogs_{settings, platform.http, platform.sound, [this] { Leave(); }}, enginePorts_{settings,
-                                                                                                          platform,
-                                                                                                          notices},
+      shell_(shell), dialogs_{settings, platform.http, platform.sound, [this] { Leave(); }},
+      tooltip_(notices, settings, platform.clock), enginePorts_{settings, platform, tooltip_},
       cycle_(enginePorts_, timing) {}
 
 DesktopSession::~DesktopSession() {
@@ -40,8 +39,11 @@ void DesktopSession::OnHomepage() {
     shell_.OpenUrl(ServiceEndpoints(settings_).HomePage());
 }
 
+// Its OK and Force IP Update lift the pauses.
 void DesktopSession::OnProperties() {
     shell_.RunProperties(dialogs_);
+    if (!ended_)
+        tooltip_.Refresh();
 }
 
 void DesktopSession::OnExit() {

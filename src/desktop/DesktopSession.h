@@ -1,6 +1,7 @@
 #pragma once
 
 #include "desktop/DialogContext.h"
+#include "desktop/PausedTooltip.h"
 #include "platform/PlatformPorts.h"
 #include "update/EnginePorts.h"
 #include "update/UpdateCycle.h"
@@ -78,6 +79,7 @@ private:
     PlatformPorts platform_;
     DesktopShell& shell_;
     DialogContext dialogs_;
+    PausedTooltip tooltip_; // the skin's notices, with the paused domains in the tooltip
     EnginePorts enginePorts_;
     UpdateCycle cycle_;
     // A plain thread, stopped through the cycle and joined: std::jthread's stop callback waits on a semaphore

@@ -12,8 +12,9 @@ namespace zelto {
 // it, since the update thread changes the tooltip while the GUI thread may hide the icon.
 class TrayState {
 public:
-    // The icon's record holds 63 single-byte characters and a terminator.
-    static constexpr std::size_t kMaxTooltip = 63;
+    // The icon's record (Windows 2000's, which every Windows since reads) holds 127 characters and a
+    // terminator; the other desktops show the same text.
+    static constexpr std::size_t kMaxTooltip = 127;
     // The tooltip as the icon shows it, in UTF-8: a longer text is cut (the address in it comes from the
     // server) to the bytes the record holds, and a domain's stored bytes are read in their code page.
     static std::string Tooltip(std::string_view text) { return ShownText(text.substr(0, kMaxTooltip)); }

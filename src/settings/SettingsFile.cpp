@@ -83,11 +83,13 @@ bool SettingsFile::WriteText(std::string_view key, std::string_view value) {
     return WriteTexts({{key, value}});
 }
 
-bool SettingsFile::WriteTexts(std::initializer_list<std::pair<std::string_view, std::string_view>> entries) {
-    return WriteTexts(std::span(entries.begin(), entries.size()));
+bool SettingsFile::WriteTexts(std::initializer_list<std::pair<std::string_view, std::string_view>> entries,
+                              Persistence persistence) {
+    return WriteTexts(std::span(entries.begin(), entries.size()), persistence);
 }
 
-bool SettingsFile::WriteTexts(std::span<const std::pair<std::string_view, std::string_view>> entries) {
+bool SettingsFile::WriteTexts(std::span<const std::pair<std::string_view, std::string_view>> entries,
+                              Persistence persistence) {
     SharedPath& state = *shared_;
     const auto unchanged = [&] {
         return std::all_of(entries.begin(), entries.end(), [&](const auto& entry) {
@@ -139,7 +141,7 @@ bool SettingsFile::WriteTexts(std::span<const std::pair<std::string_view, std::s
     }
     HeldFile written;
     FileVersion version;
-    const bool done = state.folder.Replace(content, written, version);
+    const bool done = state.folder.Replace(content, persistence == Persistence::Durable, written, version);
     snapshot.Clear();
     if (written) {
         snapshot.state = Load::Present;

@@ -53,9 +53,17 @@ public:
     // ";" or "[" or with blanks around it.
     bool WriteText(std::string_view key, std::string_view value);
     bool WriteInt(std::string_view key, int value);
+
+    // What a power cut right after a write may do. Every write replaces the file whole or not at all; a
+    // durable one has also synced the folder when it returns, so the new file is the one found after the
+    // crash. A write whose loss costs nothing (state the client rebuilds, such as the update record that every
+    // start empties anyway) may spare that sync: the previous version may then come back.
+    enum class Persistence { Durable, MayRevert };
     // Several keys as one change, in one replacement of the file: all of them are written, or none.
-    bool WriteTexts(std::initializer_list<std::pair<std::string_view, std::string_view>> entries);
-    bool WriteTexts(std::span<const std::pair<std::string_view, std::string_view>> entries);
+    bool WriteTexts(std::initializer_list<std::pair<std::string_view, std::string_view>> entries,
+                    Persistence persistence = Persistence::Durable);
+    bool WriteTexts(std::span<const std::pair<std::string_view, std::string_view>> entries,
+                    Persistence persistence = Persistence::Durable);
 
     // Holds the file for a run of reads that must come from one state of it: the first read looks at the file
     // (and reads it under the shared file lock when it changed), the others read what that one saw. Re-entrant

@@ -67,11 +67,11 @@ public:
     Load Look(FileVersion& version);
     // The whole file, read through a handle left in held.
     Load Read(std::string& content, FileVersion& version, HeldFile& held);
-    // Puts content in place of the settings file in one step: a synced temporary file is renamed over it and
-    // the folder synced. The new file is the owner's only (0600) and keeps the old file's owner; a new one
-    // made by root belongs to the folder's owner. Needs the exclusive lock. written holds the new file once
-    // it is in place; until then the old one is untouched.
-    bool Replace(std::string_view content, HeldFile& written, FileVersion& version);
+    // Puts content in place of the settings file in one step: a synced temporary file is renamed over it and,
+    // when durable, the folder synced. The new file is the owner's only (0600) and keeps the old file's owner; a new
+    // one made by root belongs to the folder's owner. Needs the exclusive lock. written holds the new file once it is
+    // in place; until then the old one is untouched.
+    bool Replace(std::string_view content, bool durable, HeldFile& written, FileVersion& version);
 
     // Waits for the lock file's lock (a shared one is turned into an exclusive one and back). create: a
     // writer makes the folder and the lock file when missing; a reader never does, and finds NoLockFile.

@@ -29,14 +29,13 @@ std::string EndText(const HookOutcome& outcome) {
 } // namespace
 
 void RunAddressHook(EnginePorts& ports, HookRunner& runner, const std::vector<std::string>& registered,
-                    std::chrono::milliseconds timeout) {
+                    const std::string& previous, std::chrono::milliseconds timeout) {
     if (registered.empty())
         return;
     const ClientSettingsView view(ports.settings);
     const std::string address = view.UpdateRecord().address;
-    const std::string previous = view.HookAddress();
-    // Not noted, it would run again after every pass.
-    if (address.empty() || address == previous || !ClientSettings(ports.settings).WriteHookAddress(address))
+    // Unless the record (and hookaddress with it) was written, it would run again after every pass.
+    if (address.empty() || address == previous || view.HookAddress() != address)
         return;
     const std::string hook = view.Hook();
     if (hook.empty())

@@ -232,7 +232,9 @@ bool ClientSettings::WriteUpdateRecord(const RecordedUpdate& record) {
     return writable_.WriteTexts({{Keys::kRecordedAddress, record.address},
                                  {Keys::kRecordedHour, record.time.hour},
                                  {Keys::kRecordedDay, record.time.day},
-                                 {Keys::kRecordedYear, record.time.year}});
+                                 {Keys::kRecordedYear, record.time.year},
+                                 {Keys::kHookAddress, record.address}},
+                                SettingsFile::Persistence::MayRevert);
 }
 
 bool ClientSettings::ClearUpdateRecord() {
@@ -247,6 +249,16 @@ std::optional<DomainPause> ClientSettingsView::Pause(int number) const {
     SettingsFile::Lock lock(file_);
     const std::string stored = file_.ReadText(IndexedKey(Keys::kPause, number));
     return stored.empty() ? std::nullopt : ParsePause(stored, Domain(number));
+}
+
+std::optional<RequestOutcome> ClientSettingsView::LastOutcome(int number) const {
+    SettingsFile::Lock lock(file_);
+    const std::string stored = file_.ReadText(IndexedKey(Keys::kOutcome, number));
+    return stored.empty() ? std::nullopt : ParseOutcome(stored, Domain(number));
+}
+
+bool ClientSettingsView::PauseStored(int number) const {
+    return !file_.ReadText(IndexedKey(Keys::kPause, number)).empty();
 }
 
 std::vector<PausedDomain> ClientSettingsView::PausedDomains() const {
@@ -291,6 +303,16 @@ bool ClientSettings::ClearPauses() {
     return lock && EmptyIndexedFrom(Keys::kPause, 1);
 }
 
+bool ClientSettings::WriteOutcomes(const std::vector<SentDomain>& sent) {
+    if (sent.empty())
+        return true;
+    std::vector<std::pair<std::string, std::string>> texts;
+    for (const SentDomain& domain : sent)
+        texts.emplace_back(IndexedKey(Keys::kOutcome, domain.number), FormatOutcome(domain.outcome, domain.entry));
+    const std::vector<std::pair<std::string_view, std::string_view>> entries(texts.begin(), texts.end());
+    return writable_.WriteTexts(entries, SettingsFile::Persistence::MayRevert);
+}
+
 bool ClientSettings::WriteFailureWait(const FailureWait& wait) {
     const std::string value = std::to_string(wait.failures) + " " + std::to_string(static_cast<long long>(wait.until));
     return writable_.ReadText(Keys::kFailureWait) == value || writable_.WriteText(Keys::kFailureWait, value);
@@ -315,10 +337,6 @@ bool ClientSettings::WriteCaFile(std::string_view path) {
 
 bool ClientSettings::WriteHook(std::string_view path) {
     return writable_.WriteText(Keys::kHook, path);
-}
-
-bool ClientSettings::WriteHookAddress(std::string_view address) {
-    return writable_.WriteText(Keys::kHookAddress, address);
 }
 
 bool ClientSettings::WritePassword(int number, std::string_view password) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "update/DomainPause.h"
+#include "update/RequestOutcome.h"
 #include "update/UpdateRecord.h"
 
 #include <array>
@@ -44,7 +45,8 @@ struct SettingsKeys {
     static constexpr std::string_view kWebSite = "website";
     static constexpr std::string_view kWebSiteDefault = "www.zelto.com";
     static constexpr std::string_view kCaFile = "cafile";
-    static constexpr std::string_view kPause = "paused"; // + entry number; ours, the Windows client ignores it
+    static constexpr std::string_view kPause = "paused";    // + entry number; ours, the Windows client ignores it
+    static constexpr std::string_view kOutcome = "outcome"; // + entry number; ours: how its last request ended
     static constexpr std::string_view kFailureWait = "retryafter";  // ours: the wait after failed requests
     static constexpr std::string_view kHook = "hook";               // ours: the command run on an address change
     static constexpr std::string_view kHookAddress = "hookaddress"; // ours: the address it was last run for
@@ -76,6 +78,13 @@ struct FailureWait {
     std::time_t until = 0;
 
     bool operator==(const FailureWait&) const = default;
+};
+
+// How one entry's request ended in a pass.
+struct SentDomain {
+    int number = 0;
+    DomainEntry entry;
+    RequestOutcome outcome;
 };
 
 // A domain the engine sends nothing for, as status shows it.
@@ -116,6 +125,10 @@ public:
     // Entry N's pause, when one was stored for the entry as it is now: an entry changed since (labels or
     // password) is not paused.
     std::optional<DomainPause> Pause(int number) const;
+    // Entry N's last request, when one was stored for the entry as it is now.
+    std::optional<RequestOutcome> LastOutcome(int number) const;
+    // Whether entry N has a pause stored at all, one that holds or one left from before a change.
+    bool PauseStored(int number) const;
     // The paused entries among 1 to the count, in order.
     std::vector<PausedDomain> PausedDomains() const;
     // The wait after failures, when one is stored; kept in the file so that --once and status see it, and
@@ -129,7 +142,8 @@ public:
     std::string CaFile() const;
     // hook: the executable run when the registered address changes; "" for none.
     std::string Hook() const;
-    // hookaddress: the address registered before the current one, kept across restarts (which empty updatedip).
+    // hookaddress: the address last registered, kept across restarts (which empty updatedip) for the hook's
+    // "previous address"; written with the update record, in the same replacement of the file.
     std::string HookAddress() const;
 
 protected:
@@ -165,7 +179,9 @@ public:
     bool WriteFixedAddress(const std::array<int, 4>& parts);
     bool ClearAddressText();
 
-    // The four keys in one replacement of the file: no reader sees a new address with an old hour.
+    // The four keys and hookaddress in one replacement of the file: no reader sees a new address with an old
+    // hour, and a pass replaces the file once. A power cut may bring the previous record back, which costs one
+    // update more at most: every start of the client empties the record anyway.
     bool WriteUpdateRecord(const RecordedUpdate& record);
     // Empties updatedip, which makes the next decision find a registration due.
     bool ClearUpdateRecord();
@@ -174,7 +190,6 @@ public:
     bool WriteWebSite(std::string_view host);
     bool WriteCaFile(std::string_view path);
     bool WriteHook(std::string_view path);
-    bool WriteHookAddress(std::string_view address);
     // password<N> of one entry; its labels stay.
     bool WritePassword(int number, std::string_view password);
 
@@ -184,6 +199,9 @@ public:
     bool ClearPause(int number);
     // Empties every paused<N> in one write (none when nothing is paused): a client's start.
     bool ClearPauses();
+    // The outcomes of a pass's requests, in one replacement of the file; a power cut may bring the previous
+    // ones back, which only status would show.
+    bool WriteOutcomes(const std::vector<SentDomain>& sent);
     // Written only when it changes.
     bool WriteFailureWait(const FailureWait& wait);
     // Empties retryafter when it holds anything.

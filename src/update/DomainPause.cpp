@@ -21,9 +21,11 @@ constexpr ReasonWord kReasonWords[] = {
     {PauseReason::NoDomain, "nodomain"},
 };
 
+} // namespace
+
 // FNV-1a over the entry's three values: tells a changed entry from the paused one without storing the
 // password a second time.
-std::string Fingerprint(const DomainEntry& entry) {
+std::string EntryFingerprint(const DomainEntry& entry) {
     std::uint64_t hash = 14695981039346656037ULL;
     for (const std::string* value : {&entry.domain, &entry.topLevel, &entry.password}) {
         for (const char c : *value + '\n')
@@ -34,20 +36,19 @@ std::string Fingerprint(const DomainEntry& entry) {
     return text;
 }
 
-} // namespace
-
 std::string FormatPause(const DomainPause& pause, const DomainEntry& entry) {
     std::string_view word;
     for (const ReasonWord& known : kReasonWords)
         if (known.reason == pause.reason)
             word = known.word;
-    return std::string(word) + " " + std::to_string(static_cast<long long>(pause.since)) + " " + Fingerprint(entry);
+    return std::string(word) + " " + std::to_string(static_cast<long long>(pause.since)) + " " +
+           EntryFingerprint(entry);
 }
 
 std::optional<DomainPause> ParsePause(std::string_view stored, const DomainEntry& entry) {
     const std::size_t first = stored.find(' ');
     const std::size_t second = stored.find(' ', first == std::string_view::npos ? first : first + 1);
-    if (second == std::string_view::npos || stored.substr(second + 1) != Fingerprint(entry))
+    if (second == std::string_view::npos || stored.substr(second + 1) != EntryFingerprint(entry))
         return std::nullopt;
     DomainPause pause;
     const std::string_view word = stored.substr(0, first);

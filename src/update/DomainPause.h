@@ -31,5 +31,7 @@ std::string FormatPause(const DomainPause& pause, const DomainEntry& entry);
 // The stored pause when it was made for this entry as it is now; nullopt for none, another entry or a
 // value that cannot be read.
 std::optional<DomainPause> ParsePause(std::string_view stored, const DomainEntry& entry);
+// A digest of the entry's labels and password, for values that hold only while the entry stays as it was.
+std::string EntryFingerprint(const DomainEntry& entry);
 
 } // namespace zelto

@@ -37,22 +37,34 @@ private:
 
 struct DomainToSend {
     DomainEntry entry;
-    AddressMethod method = AddressMethod::Server; // read only for a complete entry
+    // Read only for a complete entry:
+    AddressMethod method = AddressMethod::Server;
+    bool paused = false;
+    bool stalePause = false; // stored for the entry as it was before a change
 };
 
-// The method is read with the entry, so that the pair comes from one state of the file.
+// The method and the pause are read with the entry, so that they come from one state of the file, in one
+// look at it.
 DomainToSend ReadDomain(const SettingsFile& file, int number) {
     SettingsFile::Lock lock(file);
     const ClientSettingsView settings(file);
     DomainToSend domain{settings.Domain(number)};
-    if (domain.entry.Complete())
+    if (domain.entry.Complete()) {
         domain.method = settings.EngineMethod();
+        domain.paused = settings.Pause(number).has_value();
+        domain.stalePause = !domain.paused && settings.PauseStored(number);
+    }
     return domain;
 }
 
+// Seeded at the first failure: most runs never need it, and the seed costs a device read or a CPU query.
 std::function<double()> SeededSpread() {
-    auto generator = std::make_shared<std::mt19937>(std::random_device{}());
-    return [generator] { return std::uniform_real_distribution<double>(0.0, 1.0)(*generator); };
+    auto generator = std::make_shared<std::optional<std::mt19937>>();
+    return [generator] {
+        if (!*generator)
+            generator->emplace(std::random_device{}());
+        return std::uniform_real_distribution<double>(0.0, 1.0)(**generator);
+    };
 }
 
 std::optional<PauseReason> PauseFor(UpdateAnswer answer) {
@@ -89,6 +101,7 @@ struct UpdateCycle::Impl {
     bool firstPassForced = false;
     UpdateSchedule schedule;
     std::vector<int> pausedAtLastPass;
+    std::vector<SentDomain> sentThisPass; // stored at the end of the pass, in one write
     // After each pass that registered a new address, the user's command runs here; RunOnce waits for it.
     HookRunner* hooks = ports.platform.hooks;
     std::chrono::milliseconds hookTimeout{30000};
@@ -152,6 +165,8 @@ struct UpdateCycle::Impl {
     PassReport RunPass() {
         PassReport report;
         pausedAtLastPass.clear();
+        sentThisPass.clear();
+        const std::string hookAddressBefore = hooks ? ClientSettingsView(ports.settings).HookAddress() : std::string();
         const bool connected = EnsureSession();
         const int stored = ClientSettingsView(ports.settings).DomainCount();
         if (stored > ClientSettingsView::kMaxDomains)
@@ -165,18 +180,19 @@ struct UpdateCycle::Impl {
                 report.incomplete.push_back(number);
                 continue;
             }
-            ClientSettings schema(ports.settings);
-            if (schema.Pause(number)) {
+            if (domain.paused) {
                 pausedAtLastPass.push_back(number);
                 ++report.paused;
                 continue;
             }
             // A pause stored for an entry that has changed since is lifted.
-            schema.ClearPause(number);
+            if (domain.stalePause)
+                ClientSettings(ports.settings).ClearPause(number);
             ++report.sent;
             if (!connected) {
                 ++report.failed;
                 ++report.unanswered;
+                sentThisPass.push_back({number, entry, {RequestResult::NoAnswer, {}, 0, ports.platform.clock.Now()}});
                 continue;
             }
             const std::string address =
@@ -185,15 +201,19 @@ struct UpdateCycle::Impl {
                 UpdateDomain(ports, *session, entry.topLevel, entry.domain, entry.password, address);
             Count(number, entry, exchange, report);
         }
+        ClientSettings(ports.settings).WriteOutcomes(sentThisPass);
         schedule.PassDone({report.registered > 0, report.failed - report.refused,
                            report.unanswered == report.failed - report.refused});
         if (hooks && !stop.Raised())
-            RunAddressHook(ports, *hooks, report.registeredNames, hookTimeout);
+            RunAddressHook(ports, *hooks, report.registeredNames, hookAddressBefore, hookTimeout);
         return report;
     }
 
     void Count(int number, const DomainEntry& entry, const DomainExchange& exchange, PassReport& report) {
         const UpdateAnswer meaning = exchange.obtained ? ClassifyAnswer(exchange.line) : UpdateAnswer::Ignored;
+        // Cut short by the stop: nothing learnt.
+        if (exchange.failure != HttpFailure::Stopped)
+            sentThisPass.push_back({number, entry, OutcomeOf(exchange, meaning, ports.platform.clock.Now())});
         if (meaning == UpdateAnswer::Registered && IsRecordableAddress(RegisteredAddress(exchange.line))) {
             ++report.registered;
             report.registeredNames.push_back(entry.domain + "." + entry.topLevel);

@@ -7,7 +7,6 @@
 #include "update/UpdateDecision.h"
 
 #include <algorithm>
-#include <cmath>
 #include <iterator>
 
 namespace zelto {
@@ -98,7 +97,8 @@ void UpdateSchedule::PassDone(const PassOutcome& outcome) {
     // About 10 % either way, so that many clients do not come back at the same second.
     const double seconds =
         static_cast<double>(FailureWaitFor(failures, outcome.onlyUnanswered).count()) * (0.9 + 0.2 * spread_());
-    settings.WriteFailureWait({failures, now + static_cast<std::time_t>(std::llround(seconds))});
+    // Rounded to the nearest second (the wait is positive).
+    settings.WriteFailureWait({failures, now + static_cast<std::time_t>(seconds + 0.5)});
 }
 
 } // namespace zelto

@@ -51,7 +51,8 @@ BOOL CSystemTray::Create(HWND parent, UINT callbackMessage, const std::string& t
     m_nTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 
     std::lock_guard lock(m_mutex);
-    m_nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    m_nid.cbSize = NOTIFYICONDATAW_V2_SIZE; // the 128-character tooltip
+
     m_nid.hWnd = parent ? parent : m_hWnd;
     m_nid.uID = id;
     m_nid.hIcon = icon;

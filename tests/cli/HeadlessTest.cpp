@@ -3,6 +3,8 @@
 #include "ServiceEmulator.h"
 #include "platform/InstanceLock.h"
 
+#include <nlohmann/json.hpp>
+
 #include <sys/stat.h>
 
 namespace zelto {
@@ -91,6 +93,38 @@ TEST_F(HeadlessTest, OnceSendsOnlyWhatIsDueAndARefusedPasswordOnce) {
     EXPECT_EQ(Cli({"status"}).out.find("paused"), std::string::npos);
 }
 
+// Each domain's last request, with why it failed, for status and scripts: from the outcome, whatever the
+// server's words.
+TEST_F(HeadlessTest, StatusTellsEachDomainsLastOutcomeAndWhy) {
+    const struct {
+        emulator::Fault fault;
+        const char* result;
+        nlohmann::json reason;
+        std::string line; // of status, after "example.com: "
+    } cases[] = {
+        {{}, "registered", nullptr, ""},
+        {{emulator::Fault::Kind::Response, 0ms, 500, "Internal Server Error\n", "", 0},
+         "otheranswer",
+         "HTTP status 500",
+         "the last update failed, an answer that means nothing (HTTP status 500) ("},
+        {{emulator::Fault::Kind::CloseWithoutAnswer, 0ms, 200, "", "", 0},
+         "noanswer",
+         "the connection failed",
+         "the last update failed, no answer (the connection failed) ("},
+    };
+    for (const auto& c : cases) {
+        service.SetFault(c.fault);
+        Cli({"--once", "--force"});
+        const auto domain = nlohmann::json::parse(Cli({"status", "--json"}).out)["domains"][0];
+        EXPECT_EQ(domain["last_outcome"]["result"], c.result) << c.result;
+        EXPECT_EQ(domain["last_outcome"]["reason"], c.reason) << c.result;
+        EXPECT_TRUE(domain["last_outcome"]["time"].is_string()) << c.result;
+        const std::string status = Cli({"status"}).out;
+        const std::size_t line = status.find("\nexample.com: ");
+        EXPECT_EQ(line == std::string::npos ? "" : status.substr(line + 14, c.line.size()), c.line) << status;
+    }
+}
+
 // A second client would send every update twice: it is refused at once, naming the running one, while the
 // configuration commands go on beside it.
 TEST_F(HeadlessTest, ASecondClientOnTheSameFileIsRefusedAndNamesTheFirst) {
@@ -157,6 +191,20 @@ TEST_F(HeadlessTest, TheHookRunsOncePerAddressChange) {
     EXPECT_NE(refused.out.find("hook " + hook.string() + " -> refused: " + hook.string()), std::string::npos)
         << refused.out;
     EXPECT_EQ(fakes::ReadFile(record), twice) << "the refused hook ran";
+}
+
+// A daemon started before any domain was added says once what it waits for, however long it waits.
+TEST_F(HeadlessTest, HeadlessWithoutADomainSaysOnceThatItWaits) {
+    Cli({"domain", "clear"});
+    const pid_t daemon = Start({"--headless"});
+    const std::string waits = "No Domains Loaded! Waiting for one: zelto-premium domain add DOMAIN TOPLEVEL adds it.\n";
+    for (int polls = 0; polls < 2000 && fakes::ReadFile(err).empty(); ++polls)
+        std::this_thread::sleep_for(5ms);
+    std::this_thread::sleep_for(300ms);
+    kill(daemon, SIGTERM);
+    const testing::Finished run = Wait(daemon, 10s);
+    EXPECT_EQ(std::tie(run.exitCode, run.err), std::tuple(0, waits));
+    EXPECT_EQ(service.Requests(), 0);
 }
 
 // An entry with an empty value is not sent, but named on stderr, and --once does not claim success: neither

@@ -1,5 +1,6 @@
 // The Properties and Ignore IP List dialogs' decisions and the tray's, as both skins run them.
 #include "desktop/IgnoreListModel.h"
+#include "desktop/PausedTooltip.h"
 #include "desktop/PropertiesModel.h"
 #include "desktop/TrayState.h"
 
@@ -177,9 +178,9 @@ TEST(TrayStateTest, ClicksTooltipsAndHiding) {
                                           {Click::DoubleClick, Reaction::RunDefaultItem},
                                           {Click::Other, Reaction::Nothing}})
         EXPECT_EQ(TrayState::ReactionTo(click), reaction);
-    const std::string address(70, '9');
-    EXPECT_EQ(TrayState::Tooltip(address), address.substr(0, 63));
-    EXPECT_EQ(TrayState::Tooltip(address.substr(0, 63)), address.substr(0, 63));
+    const std::string address(130, '9');
+    EXPECT_EQ(TrayState::Tooltip(address), address.substr(0, 127));
+    EXPECT_EQ(TrayState::Tooltip(address.substr(0, 127)), address.substr(0, 127));
 
     TrayState never;
     EXPECT_FALSE(never.Shown());
@@ -190,6 +191,54 @@ TEST(TrayStateTest, ClicksTooltipsAndHiding) {
     EXPECT_TRUE(added.Hide());
     EXPECT_FALSE(added.Hide());
     EXPECT_FALSE(added.Shown()); // a tooltip change no longer reaches it
+}
+
+// Paused domains in the tooltip: whole lines while they fit the icon's record, then how many more.
+TEST(PausedTooltipTest, TooltipNamesPausedDomainsInWholeLines) {
+    const std::string online = "Zelto Premium Online! IP Address->203.0.113.7";
+    const auto pause = [](const std::string& domain, PauseReason reason) {
+        return PausedDomain{1, {domain, "com", "secret1"}, {reason, 0}};
+    };
+    std::vector<PausedDomain> many;
+    for (const char* domain : {"a", "b", "c", "d"})
+        many.push_back(pause(domain, PauseReason::WrongPassword));
+    const struct {
+        std::vector<PausedDomain> paused;
+        std::string tooltip;
+    } cases[] = {
+        {{}, online},
+        {{pause("example", PauseReason::Expired)}, online + "\nexample.com: paused, the subscription has expired"},
+        {many, online + "\na.com: paused, the service refused the password\n3 more paused"},
+        {{pause(std::string(120, 'x'), PauseReason::NoDomain)}, online + "\n1 domain paused"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TooltipWithPauses(online, c.paused), c.tooltip);
+        EXPECT_LE(c.tooltip.size(), TrayState::kMaxTooltip);
+    }
+}
+
+// The engine's tooltip and account problems reach the skin with the pauses of the file, and of the domain
+// the engine is pausing; a lifted pause leaves at the next refresh.
+TEST_F(DesktopModelsTest, PausedTooltipAddsThePausesToWhatTheEngineShows) {
+    const DomainEntry example{"example", "com", "secret1"};
+    Seed("numofdomains=2\nsecond_level1=example\nfirst_level1=com\npassword1=secret1\nsecond_level2=other\n"
+         "first_level2=net\npassword2=secret2\npaused1=" +
+         FormatPause({PauseReason::WrongPassword, 0}, example));
+    fakes::FakeNotices skin;
+    fakes::FakeClock clock;
+    PausedTooltip tooltip(skin, settings, clock);
+    const std::string online = "Zelto Premium Online!";
+    const std::string refused = "\nexample.com: paused, the service refused the password";
+    tooltip.SetTooltipText(online);
+    tooltip.ShowAccountProblem({AccountNotice::Problem::Expired, "other", "net", "", "Your subscription..."});
+    ASSERT_TRUE(ClientSettings(settings).ClearPause(1));
+    tooltip.Refresh();
+    EXPECT_EQ(skin.Messages(), std::vector<std::string>{"Your subscription..."});
+    EXPECT_EQ(skin.Tooltips(), (std::vector<std::string>{online + refused,
+                                                         online + refused +
+                                                             "\nother.net: paused, the subscription "
+                                                             "has expired",
+                                                         online}));
 }
 
 } // namespace

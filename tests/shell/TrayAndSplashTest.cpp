@@ -39,10 +39,10 @@ private slots:
 
     // The tooltip goes through the tray's cut (tested with the tray's state), and a hidden icon takes none.
     void tooltipIsCutAndAHiddenIconTakesNone() {
-        const std::string text(64, 'a');
+        const std::string text(TrayState::kMaxTooltip + 1, 'a');
         CSystemTray tray;
         tray.Create(text, image, TrayKind::XEmbed);
-        QCOMPARE(tray.Icon().toolTip(), QString(63, QLatin1Char('a')));
+        QCOMPARE(tray.Icon().toolTip(), QString(static_cast<qsizetype>(TrayState::kMaxTooltip), QLatin1Char('a')));
         tray.HideIcon();
         QVERIFY(!tray.SetTooltipText("Zelto Premium Online!"));
         QVERIFY(tray.IsHidden() && !tray.Icon().isVisible());

@@ -141,6 +141,7 @@ TEST_F(UpdateScheduleCycleTest, RefusedPasswordPausesItsDomainUntilTheEntryChang
     const std::vector<std::time_t> alpha = Times("second=alpha");
     ASSERT_EQ(alpha.size(), 2u);
     EXPECT_LE(alpha[1] - changeAt, 10);
+    EXPECT_EQ(settings.ReadText("paused1"), "") << "a lifted pause left behind would hold the entry's old value";
     EXPECT_EQ(world.notices.Messages().size(), 1u);
     const std::vector<std::time_t> beta = Times("second=beta");
     EXPECT_EQ(std::ranges::count_if(beta, [&](std::time_t at) { return at < changeAt; }), 3); // 10:30, 11:00, 12:00

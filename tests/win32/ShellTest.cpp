@@ -119,6 +119,10 @@ TEST(SystemTrayTest, IconComesBackWhenTheNotificationAreaIsRecreated) {
 
     SendMessageW(tray.GetSafeHwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_TRUE(tray.SetTooltipText("Zelto Premium Online! IP Address->203.0.113.8"));
+    // Room for the paused domains' lines.
+    const std::string paused = "Zelto Premium Online!\n" + std::string(105, 'a'); // 127 characters
+    EXPECT_TRUE(tray.SetTooltipText(paused + "b"));
+    EXPECT_EQ(tray.GetTooltipText(), paused);
 
     tray.HideIcon();
     SendMessageW(tray.GetSafeHwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);

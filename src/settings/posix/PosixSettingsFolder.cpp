@@ -197,7 +197,7 @@ Load SettingsFolder::Read(std::string& content, FileVersion& version, HeldFile& 
     return Load::Failed;
 }
 
-bool SettingsFolder::Replace(std::string_view content, HeldFile& written, FileVersion& version) {
+bool SettingsFolder::Replace(std::string_view content, bool durable, HeldFile& written, FileVersion& version) {
     Impl& s = *impl_;
     if (s.Open(true) != Load::Present) {
         return false;
@@ -228,7 +228,7 @@ bool SettingsFolder::Replace(std::string_view content, HeldFile& written, FileVe
     ::fstat(fd.Get(), &info);
     version = VersionOf(info);
     written = HeldFile(fd.Release());
-    if (::fsync(folder) != 0) {
+    if (durable && ::fsync(folder) != 0) {
         return s.Fail({SettingsFault::WriteFailed, s.file.folderPath, LastOsError()});
     }
     return true;

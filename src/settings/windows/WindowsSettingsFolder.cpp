@@ -81,9 +81,10 @@ bool MakeFolders(const fs::path& dir) {
 }
 
 // Another program may have the file open for a moment (a reader, a virus scanner): a few tries.
-bool MoveOver(const fs::path& from, const fs::path& to) {
+bool MoveOver(const fs::path& from, const fs::path& to, bool durable) {
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);
     for (int attempt = 0;; ++attempt) {
-        if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (::MoveFileExW(from.c_str(), to.c_str(), flags))
             return true;
         const DWORD error = ::GetLastError();
         if (attempt == 20 || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION))
@@ -178,6 +179,10 @@ struct SettingsFolder::Impl {
             return Load::Failed;
         }
         version = VersionOf(seen.nFileSizeHigh, seen.nFileSizeLow, seen.ftLastWriteTime, seen.ftCreationTime);
+        if (static_cast<std::uintmax_t>(version.size) > kMaxSettingsFileSize) {
+            Fail({SettingsFault::TooLarge, file, {}});
+            return Load::Failed;
+        }
         return Load::Present;
     }
 
@@ -225,7 +230,7 @@ Load SettingsFolder::Read(std::string& content, FileVersion& version, HeldFile&)
 
 // The new file gets the folder's permissions, as a file the profile functions create would. written stays
 // empty: the file is not held open.
-bool SettingsFolder::Replace(std::string_view content, HeldFile&, FileVersion& version) {
+bool SettingsFolder::Replace(std::string_view content, bool durable, HeldFile&, FileVersion& version) {
     Impl& s = *impl_;
     // A read-only file stays as it is, as with the profile functions (Wine would let a move replace it).
     const DWORD attributes = ::GetFileAttributesW(s.path.c_str());
@@ -242,7 +247,7 @@ bool SettingsFolder::Replace(std::string_view content, HeldFile&, FileVersion& v
         return s.Fail({SettingsFault::WriteFailed, temp, SystemError()});
     BY_HANDLE_FILE_INFORMATION info{};
     if (!WriteAll(file.Get(), content) || !::FlushFileBuffers(file.Get()) ||
-        !::GetFileInformationByHandle(file.Get(), &info) || !MoveOver(temp, s.path)) {
+        !::GetFileInformationByHandle(file.Get(), &info) || !MoveOver(temp, s.path, durable)) {
         s.Fail({SettingsFault::WriteFailed, s.path, SystemError()});
         file = Handle();
         ::DeleteFileW(temp.c_str());

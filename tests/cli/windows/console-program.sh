@@ -141,6 +141,37 @@ for event in break close logoff shutdown; do
     expect_eq "EnableAutodial after $event" 0x1 "$(autodial)"
 done
 
+# A settings file over 1 MiB is refused by every command that uses one, before anything reads, writes or
+# sends: the message names the file, the exit code is 1 (check: 3, on standard output) and the file stays.
+# The commands that would reach the network come last, and a first failure ends the table: a file read as
+# empty names the built-in server.
+large=$work/large.ini
+printf '[Zelto Systems Premium]\r\n' >"$large"
+head -c $((2 << 20)) /dev/zero | tr '\0' ';' >>"$large"
+before=$(md5sum <"$large")
+while read -r expected command; do
+    status=0
+    said=$(timeout 30 wine "$exe" --settings "Z:$large" $command </dev/null 2>&1 | tr -d '\r') || status=$?
+    [ "$status" == "$expected" ] && [[ $said == *"large.ini is larger than"* ]] ||
+        { fail "$command on a 2 MB file: exit $status, $said" && break; }
+done <<'COMMANDS'
+1 domain list
+1 domain add example com secret12
+1 ignore add 192.0.2.1
+1 method server
+1 server default
+1 website default
+1 cafile none
+1 hook show
+1 status --json
+3 check
+1 --once
+1 --headless
+1 force-update
+COMMANDS
+expect_eq "the 2 MB file" "$before" "$(md5sum <"$large")"
+[ "$(ls "$work" | grep -c '^large')" == 1 ] || fail "a refused command left files: $(ls "$work")"
+
 # The default location takes over the original client's file from the Windows folder, and leaves it alone.
 windows=$(wine cmd /c 'echo %WINDIR%' | tr -d '\r')
 appdata=$(wine cmd /c 'echo %APPDATA%' | tr -d '\r')
