@@ -83,13 +83,17 @@ int RunDomainCommand(SettingsFile& settings, const Arguments& args, Console& con
             if (!StoreArgument(args[3], input.password, console))
                 return kExitRefused;
         } else {
-            // A password from a pipe or file is taken as its bytes, like the settings file's own.
+            // A password from a pipe or file is taken as its bytes, like the settings file's own; one typed at
+            // the terminal is typed text, like the arguments.
             PasswordLine line = ReadPassword(STDIN_FILENO, console.err);
             if (line.outcome != PasswordRead::Read) {
                 console.err << console.program << ": " << PasswordProblem(line) << '\n' << std::flush;
                 return kExitRefused;
             }
-            input.password = std::move(line.text);
+            if (!line.typed)
+                input.password = std::move(line.text);
+            else if (!StoreArgument(ConsoleTypedText(line.text), input.password, console))
+                return kExitRefused;
         }
         outcome = action == "add"      ? AddDomain(settings, input)
                   : action == "remove" ? RemoveDomain(settings, input)

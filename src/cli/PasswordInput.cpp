@@ -78,8 +78,11 @@ PasswordLine ReadFromTerminal(int fd, std::ostream& prompt) {
 } // namespace
 
 PasswordLine ReadPassword(int fd, std::ostream& prompt) {
-    if (isatty(fd))
-        return ReadFromTerminal(fd, prompt);
+    if (isatty(fd)) {
+        PasswordLine line = ReadFromTerminal(fd, prompt);
+        line.typed = true;
+        return line;
+    }
     return ReadLine(fd, [] { return true; });
 }
 

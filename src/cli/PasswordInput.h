@@ -16,8 +16,9 @@ enum class PasswordRead {
 
 struct PasswordLine {
     PasswordRead outcome = PasswordRead::Failed;
-    std::string text; // only for Read
-    int error = 0;    // errno, only for Failed
+    std::string text;   // only for Read
+    int error = 0;      // errno, only for Failed
+    bool typed = false; // read from a terminal, in its encoding (see ConsoleTypedText)
 };
 
 // Far more than a password of the service holds, and small enough that an endless input ends quickly.

@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace zelto {
 
@@ -69,8 +70,13 @@ std::size_t CharacterCount(std::string_view stored) {
 }
 
 std::string UnstorableCharacterText(const std::string& character) {
-    return "The character \"" + character +
-           "\" cannot be stored: the settings file holds only the characters of the system's code page!";
+    // Its number too: a console or file in the same code page cannot show the character itself.
+    const Utf8Character decoded = Utf8CharacterAt(character);
+    char number[16] = "";
+    if (decoded.length != 0)
+        std::snprintf(number, sizeof number, " (U+%04X)", static_cast<unsigned>(decoded.code));
+    return "The character \"" + character + "\"" + number +
+           " cannot be stored: the settings file holds only the characters of the system's code page!";
 }
 
 } // namespace zelto

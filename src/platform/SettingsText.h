@@ -33,6 +33,10 @@ struct StoredText {
 // character the code page cannot hold is never replaced by another.
 StoredText ToStoredText(std::string_view typed);
 
+// A line typed at the terminal, as UTF-8: a Linux terminal's own, a Windows console's read in its input code
+// page (GetConsoleCP), where the console's bytes are not the ANSI code page's.
+std::string ConsoleTypedText(std::string_view typed);
+
 // The message that refuses such a character.
 std::string UnstorableCharacterText(const std::string& character);
 

@@ -42,4 +42,8 @@ StoredText ToStoredText(std::string_view typed) {
     return StoredText{std::string(typed), {}};
 }
 
+std::string ConsoleTypedText(std::string_view typed) {
+    return std::string(typed);
+}
+
 } // namespace zelto

@@ -37,6 +37,13 @@ std::string DecodeCodePage(std::string_view bytes) {
     return text;
 }
 
+std::string ConsoleTypedText(std::string_view typed) {
+    const UINT page = ::GetConsoleCP();
+    std::string text;
+    FromWide(CP_UTF8, ToWide(page != 0 ? page : CP_ACP, typed), text);
+    return text;
+}
+
 StoredText ToStoredText(std::string_view typed) {
     StoredText stored;
     const std::wstring wide = ToWide(CP_UTF8, typed);

@@ -65,10 +65,12 @@ private:
         UINT page = ::GetConsoleOutputCP();
         if (page == 0)
             page = ::GetACP();
+        // A character the page lacks shows as "?", never as a look-alike ("ı" as "i").
+        const DWORD flags = page == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
         const int size = static_cast<int>(text.size());
-        const int length = ::WideCharToMultiByte(page, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+        const int length = ::WideCharToMultiByte(page, flags, text.data(), size, nullptr, 0, nullptr, nullptr);
         std::string bytes(static_cast<std::size_t>(length), '\0');
-        ::WideCharToMultiByte(page, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
+        ::WideCharToMultiByte(page, flags, text.data(), size, bytes.data(), length, nullptr, nullptr);
         return ::WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     }
 

@@ -10,6 +10,7 @@ exe=$1
 objdump=$2
 writer=$3
 sender=$4
+typist=$5
 : "${ZELTO_TEST_EMULATOR:?run through scripts/test-windows, which starts the emulator}"
 failures=0
 fail() {
@@ -97,6 +98,31 @@ expect_eq "the original's bytes" "M"$'\xfc'"ller" "$(sed -n 's/^second_level1=//
 expect_eq "domain list" "Domain Müller.com loaded." "$(cli --settings "$ansi" domain list | iconv -f CP1252)"
 [[ $(cli --settings "$ansi" --once) == *"-> ip0.0.0.0"* ]] || fail "--once with the original's bytes"
 expect_eq "domain remove" "No Domains Loaded!" "$(echo päss1234 | cli --settings "$ansi" domain remove Müller com)"
+
+# A password typed at a console is read in the console's code page (850 here) and stored in the ANSI code
+# page (1252), as one given as an argument is; a character that page cannot hold is refused by name and
+# number, which a pipe in that page shows when it cannot show the character.
+typed=$work/typed.ini
+while read -r how password expected; do
+    rm -f "$typed"
+    status=0
+    if [ "$how" == typed ]; then
+        said=$(wine "$typist" 850 "$password" "$exe" --settings "Z:$typed" domain add example com 2>&1 |
+            tr -d '\r' | iconv -f CP850) || status=$?
+    else
+        said=$(cli --settings "Z:$typed" domain add example com "$password") || status=$?
+    fi
+    stored=$(sed -n 's/^password1=//p' "$typed" 2>/dev/null | tr -d '\r' | iconv -f CP1252 || true)
+    case $expected in
+    refused) [[ $status == 1 && -z $stored && $said == *U+0131* ]] || fail "$how $password: exit $status, $said" ;;
+    *) expect_eq "$how $password" "$expected" "$stored" ;;
+    esac
+done <<'PASSWORDS'
+typed pässwö12 pässwö12
+typed pass1ı23 refused
+argument pässwö12 pässwö12
+argument pass1ı23 refused
+PASSWORDS
 
 # A --headless killed while its request stalls leaves dial-up switched off; the next start puts the user's
 # value back, a DWORD 2 as 2.
