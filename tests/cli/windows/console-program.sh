@@ -51,6 +51,16 @@ once=$(cli --settings "$settings" --once) || fail "--once exited with $?"
 [[ $once == *"-> ip203.0.113.9"* ]] || fail "--once: $once"
 expect_eq "EnableAutodial after --once" "0x1" "$(autodial)"
 [[ $(cli --settings "$settings" status) == *"Last registration: 203.0.113.9"* ]] || fail "status after --once"
+# From a scheduler: a second --once finds the fixed address registered and sends nothing.
+expect_eq "a second --once" "exit 0" "$(cli --settings "$settings" --once; echo "exit $?")"
+# A refused password is sent once, and status says the domain waits for the user.
+refused=$work/refused.ini
+printf '[Zelto Systems Premium]\r\nupdateserver=%s\r\n' "$ZELTO_TEST_EMULATOR" >"$refused"
+echo wrong123 | cli --settings "Z:$refused" domain add example com >/dev/null
+first=$(cli --settings "Z:$refused" --once) && fail "--once with a wrong password exited 0"
+[[ $first == *"-> wrongpassword"* && $first == *"is incorrect"* ]] || fail "--once, wrong password: $first"
+expect_eq "--once after a refused password" "exit 0" "$(cli --settings "Z:$refused" --once; echo "exit $?")"
+[[ $(cli --settings "Z:$refused" status) == *"example.com: paused, "* ]] || fail "status of a refused password"
 
 # The hook runs once per change of the registered address, across runs, and not when a forced run registers
 # the same address again; it prints its arguments and ZELTO_ADDRESS into the log.
