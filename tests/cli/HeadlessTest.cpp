@@ -74,14 +74,16 @@ TEST_F(HeadlessTest, AWrongPasswordIsToldOnStderrAndOnlyTheJournalStreamCarriesP
               "<6>" + online + "<6>" + url + " -> ip127.0.0.1\n<6>" + url + " -> wrongpassword\n<4>" + kWrongPassword);
 }
 
-// From a timer, --once sends only what is due: two runs send one update, and a refused password once, shown
-// paused by status until the entry is entered again.
+// From a timer behind a router, --once sends only what is due: two runs send one update (the second asks the
+// address check), and a refused password once, shown paused by status until the entry is entered again.
 TEST_F(HeadlessTest, OnceSendsOnlyWhatIsDueAndARefusedPasswordOnce) {
+    service.SetPublicAddress("198.51.100.4");
     service.AddAccount({"other", "com", "Right123"});
     Cli({"domain", "add", "other", "com", "Wrong123"});
     const int before = service.Requests();
     const testing::Finished first = Cli({"--once"}), second = Cli({"--once"});
-    EXPECT_EQ(service.Requests() - before, 2);
+    EXPECT_EQ(service.Requests() - before, 3);
+    EXPECT_EQ(service.RegisteredAddress("example.com"), "198.51.100.4");
     EXPECT_EQ(std::tie(first.exitCode, second.exitCode, second.err), std::tuple(1, 0, ""));
     EXPECT_NE(first.err.find("*.other.com is incorrect"), std::string::npos) << first.err;
     EXPECT_NE(Cli({"status"}).out.find("other.com: paused, "), std::string::npos);

@@ -92,7 +92,7 @@ TEST(KilledWriterTest, AKilledDomainAddLeavesNoEntryPastTheCount) {
             const Process adder([&] {
                 SettingsFile settings(path);
                 for (int i = 0; i < 100; ++i)
-                    if (AddDomain(settings, {"d" + std::to_string(i), "com", "secret12"}).carriedOut)
+                    if (AddDomain(settings, {std::string("d").append(std::to_string(i)), "com", "secret12"}).carriedOut)
                         (void)!::write(acks[1], "a", 1);
                 return 0;
             });

@@ -1,5 +1,7 @@
 #include "platform/linux/SpawnHookRunner.h"
 
+#include "platform/HookRuns.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -20,8 +22,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-constexpr std::size_t kMaxOutput = 4096;
-
 // Owned by this user or root, and not writable by group or others: nobody else could have put it there.
 bool Trusted(const std::filesystem::path& path) {
     struct stat info {};
@@ -29,35 +29,6 @@ bool Trusted(const std::filesystem::path& path) {
         return false;
     return (info.st_uid == ::geteuid() || info.st_uid == 0) && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
-
-// Hands complete lines to `output` until the bound is spent; what is left over is cut at the bound.
-class OutputLines {
-public:
-    explicit OutputLines(HookRunner::OutputLine output) : output_(std::move(output)) {}
-
-    void Feed(std::string_view bytes) {
-        for (const char c : bytes) {
-            if (used_ >= kMaxOutput)
-                return;
-            ++used_;
-            if (c == '\n') {
-                Flush();
-                continue;
-            }
-            line_ += c;
-        }
-    }
-    void Flush() {
-        if (!line_.empty())
-            output_(line_);
-        line_.clear();
-    }
-
-private:
-    HookRunner::OutputLine output_;
-    std::string line_;
-    std::size_t used_ = 0;
-};
 
 // Spawns the command with its output on `pipe[1]`; -1 when it could not be started.
 pid_t Spawn(const HookRun& run, int outputFd) {
@@ -67,17 +38,10 @@ pid_t Spawn(const HookRun& run, int outputFd) {
     for (std::string& word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
-    std::vector<std::string> variables;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string_view variable(*entry);
-        bool replaced = false;
-        for (const auto& [name, value] : run.environment)
-            replaced = replaced || variable.starts_with(name + "=");
-        if (!replaced)
-            variables.emplace_back(variable);
-    }
-    for (const auto& [name, value] : run.environment)
-        variables.push_back(name + "=" + value);
+    std::vector<std::string> inherited;
+    for (char** entry = environ; *entry != nullptr; ++entry)
+        inherited.emplace_back(*entry);
+    std::vector<std::string> variables = HookEnvironment(std::move(inherited), run);
     std::vector<char*> envp;
     for (std::string& variable : variables)
         envp.push_back(variable.data());
@@ -100,7 +64,7 @@ pid_t Spawn(const HookRun& run, int outputFd) {
     return failed == 0 ? pid : -1;
 }
 
-HookOutcome Supervise(const HookRun& run, pid_t pid, int readFd, OutputLines& lines, const std::stop_token& stop) {
+HookOutcome Supervise(const HookRun& run, pid_t pid, int readFd, HookOutputLines& lines, const std::stop_token& stop) {
     const Clock::time_point deadline = Clock::now() + run.timeout;
     bool open = true;
     bool exited = false;
@@ -136,19 +100,8 @@ HookOutcome Supervise(const HookRun& run, pid_t pid, int readFd, OutputLines& li
 
 } // namespace
 
-SpawnHookRunner::~SpawnHookRunner() {
-    EndAll(0ms);
-}
-
 void SpawnHookRunner::EndAll(std::chrono::milliseconds grace) {
-    const std::lock_guard lock(mutex_);
-    const Clock::time_point deadline = Clock::now() + grace;
-    const auto going = [&] {
-        return std::any_of(runs_.begin(), runs_.end(), [](const Run& r) { return !r.done->load(); });
-    };
-    while (going() && Clock::now() < deadline)
-        std::this_thread::sleep_for(20ms);
-    runs_.clear(); // requests a stop of each, which ends its command, and joins it
+    threads_.EndAll(grace);
 }
 
 void SpawnHookRunner::Start(const HookRun& run, OutputLine output, Ended ended) {
@@ -170,18 +123,14 @@ void SpawnHookRunner::Start(const HookRun& run, OutputLine output, Ended ended) 
         ended({HookEnd::NotStarted, 0, {}});
         return;
     }
-    auto done = std::make_shared<std::atomic<bool>>(false);
-    const std::lock_guard lock(mutex_);
-    std::erase_if(runs_, [](const Run& r) { return r.done->load(); });
-    runs_.push_back({done, std::jthread([run, pid, readFd = pipe[0], output = std::move(output),
-                                         ended = std::move(ended), done](std::stop_token stop) {
-                         OutputLines lines(output);
-                         const HookOutcome outcome = Supervise(run, pid, readFd, lines, stop);
-                         lines.Flush();
-                         ::close(readFd);
-                         ended(outcome);
-                         *done = true;
-                     })});
+    threads_.Add([run, pid, readFd = pipe[0], output = std::move(output),
+                  ended = std::move(ended)](const std::stop_token& stop) {
+        HookOutputLines lines(output);
+        const HookOutcome outcome = Supervise(run, pid, readFd, lines, stop);
+        lines.Flush();
+        ::close(readFd);
+        ended(outcome);
+    });
 }
 
 } // namespace zelto

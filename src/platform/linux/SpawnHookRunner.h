@@ -1,12 +1,7 @@
 #pragma once
 
 #include "platform/HookRunner.h"
-
-#include <atomic>
-#include <memory>
-#include <mutex>
-#include <thread>
-#include <vector>
+#include "platform/HookRuns.h"
 
 namespace zelto {
 
@@ -15,18 +10,12 @@ namespace zelto {
 class SpawnHookRunner : public HookRunner {
 public:
     SpawnHookRunner() = default;
-    ~SpawnHookRunner() override;
 
     void Start(const HookRun& run, OutputLine output, Ended ended) override;
     void EndAll(std::chrono::milliseconds grace) override;
 
 private:
-    struct Run {
-        std::shared_ptr<std::atomic<bool>> done;
-        std::jthread thread; // a stop ends the command; last, so it joins before `done` goes
-    };
-    std::mutex mutex_;
-    std::vector<Run> runs_;
+    HookThreads threads_; // a stop ends the command
 };
 
 } // namespace zelto

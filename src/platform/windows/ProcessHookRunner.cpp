@@ -1,10 +1,13 @@
 #include "platform/windows/ProcessHookRunner.h"
 
+#include "platform/HookRuns.h"
+
 #include "platform/windows/WideText.h"
 
 #include <windows.h>
 
 #include <aclapi.h>
+#include <sddl.h>
 
 #include <algorithm>
 
@@ -15,25 +18,63 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-constexpr std::size_t kMaxOutput = 4096;
+bool IsUser(PSID sid, PSID user) {
+    return user != nullptr && ::EqualSid(sid, user);
+}
 
-// Owned by this user, the administrators or the system: nobody else could have put it there. (Who else may
-// write it is the folder's and the file's access list; the owner is the check that travels with the file.)
+// The administrators, the system and the installer service: who may change any program anyway.
+bool IsAdministration(PSID sid) {
+    static const std::wstring installer = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+    PSID trustedInstaller = nullptr;
+    bool is = ::IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || ::IsWellKnownSid(sid, WinLocalSystemSid);
+    if (!is && ::ConvertStringSidToSidW(installer.c_str(), &trustedInstaller)) {
+        is = ::EqualSid(sid, trustedInstaller) != FALSE;
+        ::LocalFree(trustedInstaller);
+    }
+    return is;
+}
+
+// Whether the access list lets anyone but `user` and the administration write the file or change who may:
+// the allowing entries that apply to the file itself. No list at all lets everyone in.
+bool WritableByOthers(const ACL* dacl, PSID user) {
+    if (dacl == nullptr)
+        return true;
+    constexpr ACCESS_MASK kWrites =
+        FILE_WRITE_DATA | FILE_APPEND_DATA | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* entry = nullptr;
+        if (!::GetAce(const_cast<ACL*>(dacl), i, &entry))
+            return true;
+        const auto* header = static_cast<const ACE_HEADER*>(entry);
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE) != 0)
+            continue;
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+        PSID sid = &allowed->SidStart;
+        if ((allowed->Mask & kWrites) != 0 && !IsUser(sid, user) && !IsAdministration(sid))
+            return true;
+    }
+    return false;
+}
+
+// Owned by this user or the administration, and nobody else may write it: nobody else could have put
+// its contents there. (Deny entries are not weighed: the check only grows stricter without them.)
 bool Trusted(const std::filesystem::path& path) {
     PSID owner = nullptr;
+    PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
-                                nullptr, &descriptor) != ERROR_SUCCESS)
+    if (::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                &owner, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
-    bool trusted = ::IsWellKnownSid(owner, WinBuiltinAdministratorsSid) || ::IsWellKnownSid(owner, WinLocalSystemSid);
+    alignas(TOKEN_USER) BYTE buffer[256];
+    PSID user = nullptr;
     HANDLE token = nullptr;
-    if (!trusted && ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
-        alignas(TOKEN_USER) BYTE buffer[256];
+    if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
         DWORD size = 0;
         if (::GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size))
-            trusted = ::EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) != FALSE;
+            user = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
         ::CloseHandle(token);
     }
+    const bool trusted = (IsUser(owner, user) || IsAdministration(owner)) && !WritableByOthers(dacl, user);
     ::LocalFree(descriptor);
     return trusted;
 }
@@ -57,45 +98,22 @@ std::wstring Quoted(const std::wstring& word) {
 
 // The client's environment with the run's variables set, as a UTF-16 block.
 std::wstring EnvironmentBlock(const HookRun& run) {
-    std::wstring block;
+    std::vector<std::string> inherited;
     if (wchar_t* strings = ::GetEnvironmentStringsW()) {
-        for (const wchar_t* entry = strings; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
-            const std::wstring_view variable(entry);
-            bool replaced = false;
-            for (const auto& [name, value] : run.environment)
-                replaced = replaced || variable.starts_with(Widen(name + "="));
-            if (!replaced)
-                block.append(variable).push_back(L'\0');
-        }
+        for (const wchar_t* entry = strings; *entry != L'\0'; entry += std::wcslen(entry) + 1)
+            inherited.push_back(Narrow(entry));
         ::FreeEnvironmentStringsW(strings);
     }
-    for (const auto& [name, value] : run.environment)
-        block.append(Widen(name + "=" + value)).push_back(L'\0');
+    std::wstring block;
+    for (const std::string& variable : HookEnvironment(std::move(inherited), run))
+        block.append(Widen(variable)).push_back(L'\0');
     block.push_back(L'\0');
     return block;
 }
 
-void Feed(std::string_view bytes, std::string& line, std::size_t& used, const HookRunner::OutputLine& output) {
-    for (const char c : bytes) {
-        if (used >= kMaxOutput)
-            return;
-        ++used;
-        if (c == '\r')
-            continue;
-        if (c != '\n') {
-            line += c;
-        } else if (!line.empty()) {
-            output(line);
-            line.clear();
-        }
-    }
-}
-
-HookOutcome Supervise(const HookRun& run, HANDLE process, HANDLE pipe, const HookRunner::OutputLine& output,
+HookOutcome Supervise(const HookRun& run, HANDLE process, HANDLE pipe, HookOutputLines& lines,
                       const std::stop_token& stop) {
     const Clock::time_point deadline = Clock::now() + run.timeout;
-    std::string line;
-    std::size_t used = 0;
     for (;;) {
         DWORD available = 0;
         while (::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
@@ -103,14 +121,13 @@ HookOutcome Supervise(const HookRun& run, HANDLE process, HANDLE pipe, const Hoo
             DWORD got = 0;
             if (!::ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) || got == 0)
                 break;
-            Feed(std::string_view(buffer, got), line, used, output);
+            lines.Feed(std::string_view(buffer, got));
         }
         if (::WaitForSingleObject(process, 50) == WAIT_OBJECT_0) {
             DWORD available2 = 0;
             if (::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available2, nullptr) && available2 > 0)
                 continue; // what it printed last
-            if (!line.empty())
-                output(line);
+            lines.Flush();
             DWORD code = 0;
             ::GetExitCodeProcess(process, &code);
             return {code == 0 ? HookEnd::Succeeded : HookEnd::Failed, static_cast<int>(code), {}};
@@ -125,19 +142,8 @@ HookOutcome Supervise(const HookRun& run, HANDLE process, HANDLE pipe, const Hoo
 
 } // namespace
 
-ProcessHookRunner::~ProcessHookRunner() {
-    EndAll(0ms);
-}
-
 void ProcessHookRunner::EndAll(std::chrono::milliseconds grace) {
-    const std::lock_guard lock(mutex_);
-    const Clock::time_point deadline = Clock::now() + grace;
-    const auto going = [&] {
-        return std::any_of(runs_.begin(), runs_.end(), [](const Run& r) { return !r.done->load(); });
-    };
-    while (going() && Clock::now() < deadline)
-        std::this_thread::sleep_for(20ms);
-    runs_.clear();
+    threads_.EndAll(grace);
 }
 
 void ProcessHookRunner::Start(const HookRun& run, OutputLine output, Ended ended) {
@@ -161,7 +167,10 @@ void ProcessHookRunner::Start(const HookRun& run, OutputLine output, Ended ended
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nullptr; // closed
+    // Input at its end from the start: a missing handle may leave the command reading the client's console.
+    const HANDLE nothing =
+        ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+    startup.hStdInput = nothing;
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
     PROCESS_INFORMATION process{};
@@ -169,23 +178,22 @@ void ProcessHookRunner::Start(const HookRun& run, OutputLine output, Ended ended
                                           CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, environment.data(), nullptr,
                                           &startup, &process);
     ::CloseHandle(writeEnd);
+    if (nothing != INVALID_HANDLE_VALUE)
+        ::CloseHandle(nothing);
     if (!started) {
         ::CloseHandle(readEnd);
         ended({HookEnd::NotStarted, static_cast<int>(::GetLastError()), {}});
         return;
     }
     ::CloseHandle(process.hThread);
-    auto done = std::make_shared<std::atomic<bool>>(false);
-    const std::lock_guard lock(mutex_);
-    std::erase_if(runs_, [](const Run& r) { return r.done->load(); });
-    runs_.push_back({done, std::jthread([run, handle = process.hProcess, readEnd, output = std::move(output),
-                                         ended = std::move(ended), done](std::stop_token stop) {
-                         const HookOutcome outcome = Supervise(run, handle, readEnd, output, stop);
-                         ::CloseHandle(readEnd);
-                         ::CloseHandle(handle);
-                         ended(outcome);
-                         *done = true;
-                     })});
+    threads_.Add([run, handle = process.hProcess, readEnd, output = std::move(output),
+                  ended = std::move(ended)](const std::stop_token& stop) {
+        HookOutputLines lines(output);
+        const HookOutcome outcome = Supervise(run, handle, readEnd, lines, stop);
+        ::CloseHandle(readEnd);
+        ::CloseHandle(handle);
+        ended(outcome);
+    });
 }
 
 } // namespace zelto
