@@ -2,7 +2,8 @@
 # zelto-premium-cli.exe as a user runs it, under Wine in the test prefix (scripts/test-windows sets
 # WINEPREFIX and starts the emulator, ZELTO_TEST_EMULATOR): configuring, registering through WinINet with
 # the dial-up guard, taking over the original client's file, autostart, stopping --headless, and the DLLs it
-# needs, one client per settings file. Usage: console-program.sh PROGRAM.exe OBJDUMP WRITE-PROFILE.exe
+# needs, one client per settings file, the command run on an address change. Usage: console-program.sh
+# PROGRAM.exe OBJDUMP WRITE-PROFILE.exe CONSOLE-EVENT.exe CONSOLE-TYPING.exe TEST-HOOK.exe
 set -Eeuo pipefail
 # A command that fails outside a check ends the script: say which.
 trap 'echo "FAILED: line $LINENO: $BASH_COMMAND exited with $?" >&2' ERR
@@ -11,6 +12,7 @@ objdump=$2
 writer=$3
 sender=$4
 typist=$5
+hook=$6
 : "${ZELTO_TEST_EMULATOR:?run through scripts/test-windows, which starts the emulator}"
 failures=0
 fail() {
@@ -59,6 +61,28 @@ first=$(cli --settings "Z:$refused" --once) && fail "--once with a wrong passwor
 [[ $first == *"-> wrongpassword"* && $first == *"is incorrect"* ]] || fail "--once, wrong password: $first"
 expect_eq "--once after a refused password" "exit 0" "$(cli --settings "Z:$refused" --once; echo "exit $?")"
 [[ $(cli --settings "Z:$refused" status) == *"example.com: paused, "* ]] || fail "status of a refused password"
+
+# The hook runs once per change of the registered address, across runs, and not when a forced run registers
+# the same address again; it prints its arguments and ZELTO_ADDRESS into the log.
+cp "$hook" "$work/hook.exe"
+cli --settings "$settings" hook set "Z:$work/hook.exe" >/dev/null
+for address in 203.0.113.1 203.0.113.1 203.0.113.2; do
+    cli --settings "$settings" method fixed $address >/dev/null
+    cli --settings "$settings" --once --force >>"$work/hook.log" || fail "--once with the hook exited with $?"
+done
+expect_eq "hook runs" $'203.0.113.1|203.0.113.9|203.0.113.1\n203.0.113.2|203.0.113.1|203.0.113.2' \
+    "$(sed -n 's/^.* hook .* -> \(.*|.*\)$/\1/p' "$work/hook.log")"
+cli --settings "$settings" hook clear >/dev/null
+
+# check as a monitoring system reads it: registered this hour, never registered, no domain (3 is below).
+echo secret12 | cli --settings "Z:$work/never.ini" domain add example com >/dev/null
+printf '[Zelto Systems Premium]\r\n' >"$work/none.ini"
+for case in "0 $settings" "1 Z:$work/never.ini" "2 Z:$work/none.ini"; do
+    code=0
+    wine "$exe" --settings "${case#* }" check >"$work/check" 2>&1 || code=$?
+    expect_eq "check on ${case#* }: $(tr -d "\r" <"$work/check")" "${case%% *}" "$code"
+done
+cli --settings "$settings" method fixed 203.0.113.9 >/dev/null
 
 # --headless ends on Ctrl+C (Wine turns SIGINT into it) within a second, with exit code 0.
 wine "$exe" --settings "$settings" --headless >"$work/headless.log" 2>&1 &
