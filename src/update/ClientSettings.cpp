@@ -228,13 +228,24 @@ bool ClientSettings::ClearAddressText() {
     return writable_.WriteText(Keys::kAddressText, "");
 }
 
-bool ClientSettings::WriteUpdateRecord(const RecordedUpdate& record) {
-    return writable_.WriteTexts({{Keys::kRecordedAddress, record.address},
-                                 {Keys::kRecordedHour, record.time.hour},
-                                 {Keys::kRecordedDay, record.time.day},
-                                 {Keys::kRecordedYear, record.time.year},
-                                 {Keys::kHookAddress, record.address}},
-                                SettingsFile::Persistence::MayRevert);
+bool ClientSettings::WriteUpdateRecord(const RecordedUpdate& record,
+                                       const std::optional<std::pair<std::string, std::string>>& also) {
+    std::vector<std::pair<std::string_view, std::string_view>> entries{{Keys::kRecordedAddress, record.address},
+                                                                       {Keys::kRecordedHour, record.time.hour},
+                                                                       {Keys::kRecordedDay, record.time.day},
+                                                                       {Keys::kRecordedYear, record.time.year},
+                                                                       {Keys::kHookAddress, record.address}};
+    // The record is written again after every answer, mostly unchanged; the caller's key rides along only on
+    // a write that happens anyway.
+    {
+        const SettingsFile::Lock lock(writable_);
+        if (std::ranges::all_of(entries,
+                                [&](const auto& entry) { return writable_.ReadText(entry.first) == entry.second; }))
+            return true;
+    }
+    if (also)
+        entries.emplace_back(also->first, also->second);
+    return writable_.WriteTexts(entries, SettingsFile::Persistence::MayRevert);
 }
 
 bool ClientSettings::ClearUpdateRecord() {

@@ -182,7 +182,9 @@ public:
     // The four keys and hookaddress in one replacement of the file: no reader sees a new address with an old
     // hour, and a pass replaces the file once. A power cut may bring the previous record back, which costs one
     // update more at most: every start of the client empties the record anyway.
-    bool WriteUpdateRecord(const RecordedUpdate& record);
+    // `also`: one more key of the caller's in the same replacement, when the record changes.
+    bool WriteUpdateRecord(const RecordedUpdate& record,
+                           const std::optional<std::pair<std::string, std::string>>& also = std::nullopt);
     // Empties updatedip, which makes the next decision find a registration due.
     bool ClearUpdateRecord();
 

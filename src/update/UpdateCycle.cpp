@@ -153,11 +153,33 @@ struct UpdateCycle::Impl {
         return !stop.Raised();
     }
 
+    // An entry added or changed since it was last sent, from any process (`domain add` beside a running
+    // client), would otherwise wait for the hourly refresh: it makes a pass due at the next poll, unless a
+    // wait after failures holds. Its outcome stored for the entry as it is says it was sent; the last pass
+    // here says so too when that could not be stored, so a full disk never makes every poll a pass.
+    bool NewEntryWaiting() {
+        const SettingsFile::Lock lock(ports.settings);
+        const ClientSettingsView view(ports.settings);
+        if (const std::optional<FailureWait> wait = view.StoredFailureWait();
+            wait && wait->until > ports.platform.clock.Now())
+            return false;
+        const int count = std::min(view.DomainCount(), ClientSettingsView::kMaxDomains);
+        for (int number = 1; number <= count; ++number) {
+            const DomainEntry entry = view.Domain(number);
+            if (!entry.Complete() || view.LastOutcome(number) || view.Pause(number))
+                continue;
+            if (std::ranges::none_of(
+                    sentThisPass, [&](const SentDomain& sent) { return sent.number == number && sent.entry == entry; }))
+                return true;
+        }
+        return false;
+    }
+
     // A paused entry that the user has changed since (from any process) is sent at the next poll.
     bool PassDue() {
         const bool lifted = std::ranges::any_of(
             pausedAtLastPass, [this](int number) { return !ClientSettingsView(ports.settings).Pause(number); });
-        return std::exchange(firstPassForced, false) || lifted || schedule.PassDue(&stop);
+        return std::exchange(firstPassForced, false) || lifted || NewEntryWaiting() || schedule.PassDue(&stop);
     }
 
     bool HasDomains() { return ClientSettingsView(ports.settings).DomainCount() != 0; }
@@ -197,9 +219,16 @@ struct UpdateCycle::Impl {
             }
             const std::string address =
                 domain.method != AddressMethod::Server ? DetectCurrentAddress(ports, &stop) : std::string();
-            const DomainExchange exchange =
-                UpdateDomain(ports, *session, entry.topLevel, entry.domain, entry.password, address);
-            Count(number, entry, exchange, report);
+            // One time for the outcome, so that the one written with the record is the one the pass stores.
+            const std::time_t requestedAt = ports.platform.clock.Now();
+            const DomainExchange exchange = UpdateDomain(
+                ports, *session, entry.topLevel, entry.domain, entry.password, address,
+                [&](const DomainExchange& registered) {
+                    return std::pair(
+                        IndexedKey(SettingsKeys::kOutcome, number),
+                        FormatOutcome(OutcomeOf(registered, UpdateAnswer::Registered, requestedAt), entry));
+                });
+            Count(number, entry, exchange, requestedAt, report);
         }
         ClientSettings(ports.settings).WriteOutcomes(sentThisPass);
         schedule.PassDone({report.registered > 0, report.failed - report.refused,
@@ -209,11 +238,12 @@ struct UpdateCycle::Impl {
         return report;
     }
 
-    void Count(int number, const DomainEntry& entry, const DomainExchange& exchange, PassReport& report) {
+    void Count(int number, const DomainEntry& entry, const DomainExchange& exchange, std::time_t requestedAt,
+               PassReport& report) {
         const UpdateAnswer meaning = exchange.obtained ? ClassifyAnswer(exchange.line) : UpdateAnswer::Ignored;
         // Cut short by the stop: nothing learnt.
         if (exchange.failure != HttpFailure::Stopped)
-            sentThisPass.push_back({number, entry, OutcomeOf(exchange, meaning, ports.platform.clock.Now())});
+            sentThisPass.push_back({number, entry, OutcomeOf(exchange, meaning, requestedAt)});
         if (meaning == UpdateAnswer::Registered && IsRecordableAddress(RegisteredAddress(exchange.line))) {
             ++report.registered;
             report.registeredNames.push_back(entry.domain + "." + entry.topLevel);

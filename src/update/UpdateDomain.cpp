@@ -43,7 +43,8 @@ AccountNotice::Problem ProblemOf(UpdateAnswer answer) {
 } // namespace
 
 DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std::string& firstLevel,
-                            const std::string& secondLevel, const std::string& password, const std::string& address) {
+                            const std::string& secondLevel, const std::string& password, const std::string& address,
+                            const WrittenWithRecord& withRecord) {
     const ServiceEndpoints endpoints(ports.settings);
     const std::string url = endpoints.UpdateUrl(firstLevel, secondLevel, password, address);
 
@@ -66,8 +67,12 @@ DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std:
     if (meaning == UpdateAnswer::Registered) {
         const std::string registered = RegisteredAddress(answer.line);
         ports.notices.SetTooltipText(kTooltipPrefix + registered);
-        exchange.recordWritten = ClientSettings(ports.settings)
-                                     .WriteUpdateRecord({registered, FormatLocalStamp(ports.platform.clock.Now())});
+        std::optional<std::pair<std::string, std::string>> also;
+        if (withRecord)
+            also = withRecord(exchange);
+        exchange.recordWritten =
+            ClientSettings(ports.settings)
+                .WriteUpdateRecord({registered, FormatLocalStamp(ports.platform.clock.Now())}, also);
         if (exchange.recordWritten)
             ports.notices.LogExchange(MaskPassword(url), ExchangeOutcome::Answered, answer.line);
         else

@@ -2,7 +2,9 @@
 
 #include "platform/HttpSession.h"
 
+#include <functional>
 #include <string>
+#include <utility>
 
 namespace zelto {
 
@@ -19,7 +21,12 @@ struct DomainExchange {
     int status = 0;
 };
 
+// A key and its value that the caller stores in the same replacement of the file as the update record, from
+// the exchange that registered: the pass's one write of the file then carries both.
+using WrittenWithRecord = std::function<std::pair<std::string, std::string>(const DomainExchange&)>;
+
 DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std::string& firstLevel,
-                            const std::string& secondLevel, const std::string& password, const std::string& address);
+                            const std::string& secondLevel, const std::string& password, const std::string& address,
+                            const WrittenWithRecord& withRecord = {});
 
 } // namespace zelto

@@ -147,6 +147,22 @@ TEST_F(UpdateScheduleCycleTest, RefusedPasswordPausesItsDomainUntilTheEntryChang
     EXPECT_EQ(std::ranges::count_if(beta, [&](std::time_t at) { return at < changeAt; }), 3); // 10:30, 11:00, 12:00
 }
 
+// A domain added while the record is current, by another process, is not left for the hourly refresh; it
+// is sent once, and then with the others.
+TEST_F(UpdateScheduleCycleTest, ADomainAddedBesideTheRunningClientIsSentAtTheNextPoll) {
+    world.addresses.addresses = {"203.0.113.7"};
+    AddDomains({"alpha"});
+    answer = [](const std::string&) { return Line("ip203.0.113.7"); };
+    const std::time_t addedAt = world.clock.now + 20 * 60;
+    Run(25 * 60, [&] {
+        if (world.clock.now >= addedAt && settings.ReadInt("numofdomains", 0) == 1)
+            AddDomains({"alpha", "beta"});
+    });
+    const std::vector<std::time_t> beta = Times("second=beta");
+    ASSERT_EQ(beta.size(), 1u);
+    EXPECT_LE(beta[0] - addedAt, 10);
+}
+
 TEST_F(UpdateScheduleCycleTest, FailedPassesWaitLongerEachTime) {
     world.addresses.addresses = {"203.0.113.7"};
     AddDomains({"alpha"});

@@ -1,13 +1,10 @@
 #include "platform/windows/ProcessHookRunner.h"
 
 #include "platform/HookRuns.h"
-
 #include "platform/windows/WideText.h"
+#include "settings/windows/FileAccess.h"
 
 #include <windows.h>
-
-#include <aclapi.h>
-#include <sddl.h>
 
 #include <algorithm>
 
@@ -17,67 +14,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-bool IsUser(PSID sid, PSID user) {
-    return user != nullptr && ::EqualSid(sid, user);
-}
-
-// The administrators, the system and the installer service: who may change any program anyway.
-bool IsAdministration(PSID sid) {
-    static const std::wstring installer = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
-    PSID trustedInstaller = nullptr;
-    bool is = ::IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || ::IsWellKnownSid(sid, WinLocalSystemSid);
-    if (!is && ::ConvertStringSidToSidW(installer.c_str(), &trustedInstaller)) {
-        is = ::EqualSid(sid, trustedInstaller) != FALSE;
-        ::LocalFree(trustedInstaller);
-    }
-    return is;
-}
-
-// Whether the access list lets anyone but `user` and the administration write the file or change who may:
-// the allowing entries that apply to the file itself. No list at all lets everyone in.
-bool WritableByOthers(const ACL* dacl, PSID user) {
-    if (dacl == nullptr)
-        return true;
-    constexpr ACCESS_MASK kWrites =
-        FILE_WRITE_DATA | FILE_APPEND_DATA | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
-    for (DWORD i = 0; i < dacl->AceCount; ++i) {
-        void* entry = nullptr;
-        if (!::GetAce(const_cast<ACL*>(dacl), i, &entry))
-            return true;
-        const auto* header = static_cast<const ACE_HEADER*>(entry);
-        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE) != 0)
-            continue;
-        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(entry);
-        PSID sid = &allowed->SidStart;
-        if ((allowed->Mask & kWrites) != 0 && !IsUser(sid, user) && !IsAdministration(sid))
-            return true;
-    }
-    return false;
-}
-
-// Owned by this user or the administration, and nobody else may write it: nobody else could have put
-// its contents there. (Deny entries are not weighed: the check only grows stricter without them.)
-bool Trusted(const std::filesystem::path& path) {
-    PSID owner = nullptr;
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                &owner, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
-        return false;
-    alignas(TOKEN_USER) BYTE buffer[256];
-    PSID user = nullptr;
-    HANDLE token = nullptr;
-    if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
-        DWORD size = 0;
-        if (::GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size))
-            user = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
-        ::CloseHandle(token);
-    }
-    const bool trusted = (IsUser(owner, user) || IsAdministration(owner)) && !WritableByOthers(dacl, user);
-    ::LocalFree(descriptor);
-    return trusted;
-}
 
 // One argument as the C runtime's command-line parser reads it back.
 std::wstring Quoted(const std::wstring& word) {
@@ -148,7 +84,7 @@ void ProcessHookRunner::EndAll(std::chrono::milliseconds grace) {
 
 void ProcessHookRunner::Start(const HookRun& run, OutputLine output, Ended ended) {
     for (const std::filesystem::path& file : {run.settingsFile, run.executable}) {
-        if (!Trusted(file)) {
+        if (ReplaceableByOthers(file)) {
             ended({HookEnd::NotTrusted, 0, Narrow(file.native())});
             return;
         }

@@ -5,7 +5,7 @@
 
 #include "settings/SettingsFolder.h"
 
-#include "settings/windows/FileReaders.h"
+#include "settings/windows/FileAccess.h"
 #include "settings/windows/WindowsSettingsLocation.h"
 
 #include <windows.h>
