@@ -23,6 +23,18 @@ expect_eq() { # WHAT EXPECTED ACTUAL
     [ "$2" == "$3" ] || fail "$1: expected [$2], got [$3]"
 }
 cli() { wine "$exe" "$@" 2>&1 | tr -d '\r'; }
+# Waits for a program started in the background, at most SECONDS; one still running then is named and ended.
+wait_for() { # PID SECONDS WHAT
+    for _ in $(seq $(($2 * 10))); do
+        kill -0 "$1" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$1" 2>/dev/null; then
+        fail "$3 still running after $2 s"
+        kill -9 "$1" 2>/dev/null || true
+    fi
+    wait "$1"
+}
 # A command whose output matters only when it fails.
 quietly() {
     local said
@@ -70,24 +82,24 @@ expect_eq "--once after a refused password" "exit 0" "$(cli --settings "Z:$refus
 # The hook runs once per change of the registered address, across runs, and not when a forced run registers
 # the same address again; it prints its arguments and ZELTO_ADDRESS into the log.
 cp "$hook" "$work/hook.exe"
-cli --settings "$settings" hook set "Z:$work/hook.exe" >/dev/null
+quietly --settings "$settings" hook set "Z:$work/hook.exe"
 for address in 203.0.113.1 203.0.113.1 203.0.113.2; do
-    cli --settings "$settings" method fixed $address >/dev/null
+    quietly --settings "$settings" method fixed $address
     cli --settings "$settings" --once --force >>"$work/hook.log" || fail "--once with the hook exited with $?"
 done
 expect_eq "hook runs" $'203.0.113.1|203.0.113.9|203.0.113.1\n203.0.113.2|203.0.113.1|203.0.113.2' \
     "$(sed -n 's/^.* hook .* -> \(.*|.*\)$/\1/p' "$work/hook.log")"
-cli --settings "$settings" hook clear >/dev/null
+quietly --settings "$settings" hook clear
 
 # check as a monitoring system reads it: registered this hour, never registered, no domain (3 is below).
-echo secret12 | cli --settings "Z:$work/never.ini" domain add example com >/dev/null
+echo secret12 | quietly --settings "Z:$work/never.ini" domain add example com
 printf '[Zelto Systems Premium]\r\n' >"$work/none.ini"
 for case in "0 $settings" "1 Z:$work/never.ini" "2 Z:$work/none.ini"; do
     code=0
     wine "$exe" --settings "${case#* }" check >"$work/check" 2>&1 || code=$?
     expect_eq "check on ${case#* }: $(tr -d "\r" <"$work/check")" "${case%% *}" "$code"
 done
-cli --settings "$settings" method fixed 203.0.113.9 >/dev/null
+quietly --settings "$settings" method fixed 203.0.113.9
 
 # --headless ends on Ctrl+C (Wine turns SIGINT into it) within a second, with exit code 0.
 wine "$exe" --settings "$settings" --headless >"$work/headless.log" 2>&1 &
@@ -100,7 +112,7 @@ done
 program=$(pgrep -f -- "--settings $settings --headless" | head -n 1) || true
 if [ -z "$program" ]; then
     status=0
-    wait "$runner" || status=$?
+    wait_for "$runner" 10 "--headless not found by its command line" || status=$?
     fail "--headless ended by itself with $status: $(tr -d '\r' <"$work/headless.log")"
 else
     grep -q "ip203.0.113.9" "$work/headless.log" || fail "--headless showed no address in 30 s: $(tr -d '\r' <"$work/headless.log")"
@@ -110,7 +122,7 @@ else
     started=$(date +%s%N)
     kill -INT "$program"
     status=0
-    wait "$runner" || status=$?
+    wait_for "$runner" 10 "--headless after Ctrl+C" || status=$?
     elapsed=$((($(date +%s%N) - started) / 1000000))
     expect_eq "--headless exit code" 0 "$status"
     [ "$elapsed" -lt 1000 ] || fail "--headless took ${elapsed} ms to stop"
@@ -136,8 +148,10 @@ while read -r how password expected; do
     rm -f "$typed"
     status=0
     if [ "$how" == typed ]; then
-        said=$(wine "$typist" 850 "$password" "$exe" --settings "Z:$typed" domain add example com 2>&1 |
-            tr -d '\r' | iconv -f CP850) || status=$?
+        # Into a file: the console the helper makes may hold a pipe open after the helper has ended.
+        wine "$typist" 850 "$password" "$exe" --settings "Z:$typed" domain add example com >"$work/typed.log" 2>&1 ||
+            status=$?
+        said=$(tr -d '\r' <"$work/typed.log" | iconv -f CP850)
     else
         said=$(cli --settings "Z:$typed" domain add example com "$password") || status=$?
     fi
@@ -189,7 +203,7 @@ for event in break close logoff shutdown; do
     [ "$(autodial)" == 0x0 ] || fail "$event: the request is not under way"
     echo go >&3
     exec 3>&-
-    wait "$helper" || true
+    wait_for "$helper" 20 "$event: the helper" || true
     ended=$(tr -d '\r' <"$work/event.log")
     took=$(sed -n 's/^ended 0 in \([0-9]*\) ms$/\1/p' <<<"$ended")
     [ -n "$took" ] && [ "$took" -lt 1000 ] || fail "$event: $ended"
