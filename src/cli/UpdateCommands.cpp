@@ -4,30 +4,40 @@
 #include "cli/Usage.h"
 #include "config/ClientInstance.h"
 #include "config/FreshIpUpdate.h"
+#include "config/PauseText.h"
+#include "platform/Clock.h"
 #include "platform/InstanceLock.h"
 #include "platform/StopSignal.h"
 #include "settings/SettingsFile.h"
 #include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
+#include "update/PrintableText.h"
 #include "update/UpdateCycle.h"
 #include "update/UpdateCycleThread.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace zelto {
 
 namespace {
 
-// A configured entry that was skipped is a broken configuration, and no domain at all registered nothing:
-// neither is a success for a scheduler or a monitoring check.
-int ReportPass(const SettingsFile& settings, const PassReport& report, Console& console) {
+// A configured entry that was skipped is a broken configuration, no domain at all registered nothing, and a
+// paused domain waits for the user: none is a success for a scheduler or a monitoring check. A paused domain
+// is named at every run but the one whose answer paused it, which showed the service's message.
+int ReportPass(const SettingsFile& settings, const PassReport& report, std::time_t now, Console& console) {
     for (const int number : report.incomplete)
         console.err << "Domain entry " << number << " is incomplete and was skipped.\n";
-    const bool none = report.sent == 0 && report.incomplete.empty() && ClientSettingsView(settings).DomainCount() <= 0;
+    const ClientSettingsView view(settings);
+    const bool none = report.sent == 0 && report.incomplete.empty() && view.DomainCount() <= 0;
     if (none)
         console.err << "No Domains Loaded!\n";
+    const std::vector<PausedDomain> paused = view.PausedDomains();
+    for (const PausedDomain& domain : paused)
+        if (std::ranges::find(report.pausedNow, domain.number) == report.pausedNow.end())
+            console.err << PrintableText(PausedDomainText(domain, now)) << '\n';
     console.err << std::flush;
-    return report.failed == 0 && report.incomplete.empty() && !none ? kExitDone : kExitRefused;
+    return report.failed == 0 && report.incomplete.empty() && !none && paused.empty() ? kExitDone : kExitRefused;
 }
 
 } // namespace
@@ -57,7 +67,7 @@ int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& 
             console.err << console.program << ": stopped before the pass ended\n" << std::flush;
             return kExitRefused;
         }
-        return ReportPass(settings, report, console);
+        return ReportPass(settings, report, platform.clock.Now(), console);
     }
 
     // Said once: the cycle picks up a domain added later by itself.

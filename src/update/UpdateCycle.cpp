@@ -254,6 +254,7 @@ struct UpdateCycle::Impl {
         if (const std::optional<PauseReason> reason = PauseFor(meaning)) {
             // The answer comes back on every retry until the user acts: its message has been shown once.
             ++report.refused;
+            report.pausedNow.push_back(number);
             pausedAtLastPass.push_back(number);
             ClientSettings(ports.settings).WritePause(number, entry, {*reason, ports.platform.clock.Now()});
         }

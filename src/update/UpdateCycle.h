@@ -39,6 +39,7 @@ struct PassReport {
     int registered = 0;                       // answers beginning with "ip"
     int failed = 0;                           // any other answer, or none
     int refused = 0;                          // of them, "expired", "nodomain" or "wrongpassword": now paused
+    std::vector<int> pausedNow;               // the numbers of those entries, in order
     int unanswered = 0;                       // of them, requests without any answer
     int paused = 0;                           // domains not sent because they are paused
     std::vector<int> incomplete;              // numbers of the entries skipped for an empty value, in order

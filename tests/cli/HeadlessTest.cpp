@@ -75,7 +75,8 @@ TEST_F(HeadlessTest, AWrongPasswordIsToldOnStderrAndOnlyTheJournalStreamCarriesP
 }
 
 // From a timer behind a router, --once sends only what is due: two runs send one update (the second asks the
-// address check), and a refused password once, shown paused by status until the entry is entered again.
+// address check), and a refused password once; later runs name the paused domain and do not claim success,
+// and status shows it paused until the entry is entered again.
 TEST_F(HeadlessTest, OnceSendsOnlyWhatIsDueAndARefusedPasswordOnce) {
     service.SetPublicAddress("198.51.100.4");
     service.AddAccount({"other", "com", "Right123"});
@@ -84,7 +85,8 @@ TEST_F(HeadlessTest, OnceSendsOnlyWhatIsDueAndARefusedPasswordOnce) {
     const testing::Finished first = Cli({"--once"}), second = Cli({"--once"});
     EXPECT_EQ(service.Requests() - before, 3);
     EXPECT_EQ(service.RegisteredAddress("example.com"), "198.51.100.4");
-    EXPECT_EQ(std::tie(first.exitCode, second.exitCode, second.err), std::tuple(1, 0, ""));
+    EXPECT_EQ(std::tie(first.exitCode, second.exitCode), std::tuple(1, 1));
+    EXPECT_EQ(second.err.rfind("other.com: paused, the service refused the password (", 0), 0u) << second.err;
     EXPECT_NE(first.err.find("*.other.com is incorrect"), std::string::npos) << first.err;
     EXPECT_NE(Cli({"status"}).out.find("other.com: paused, "), std::string::npos);
 
