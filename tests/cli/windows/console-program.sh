@@ -3,16 +3,15 @@
 # WINEPREFIX and starts the emulator, ZELTO_TEST_EMULATOR): configuring, registering through WinINet with
 # the dial-up guard, taking over the original client's file, autostart, stopping --headless, and the DLLs it
 # needs, one client per settings file, the command run on an address change. Usage: console-program.sh
-# PROGRAM.exe OBJDUMP WRITE-PROFILE.exe CONSOLE-EVENT.exe CONSOLE-TYPING.exe TEST-HOOK.exe
+# PROGRAM.exe OBJDUMP WRITE-PROFILE.exe CONSOLE-HELPER.exe TEST-HOOK.exe
 set -Eeuo pipefail
 # A command that fails outside a check ends the script: say which.
 trap 'echo "FAILED: line $LINENO: $BASH_COMMAND exited with $?" >&2' ERR
 exe=$1
 objdump=$2
 writer=$3
-sender=$4
-typist=$5
-hook=$6
+helper=$4
+hook=$5
 : "${ZELTO_TEST_EMULATOR:?run through scripts/test-windows, which starts the emulator}"
 failures=0
 fail() {
@@ -150,7 +149,7 @@ while read -r how password expected; do
     status=0
     if [ "$how" == typed ]; then
         # Into a file: the console the helper makes may hold a pipe open after the helper has ended.
-        wine "$typist" 850 "$password" "$exe" --settings "Z:$typed" domain add example com >"$work/typed.log" 2>&1 ||
+        wine "$helper" type 850 "$password" "$exe" --settings "Z:$typed" domain add example com >"$work/typed.log" 2>&1 ||
             status=$?
         said=$(tr -d '\r' <"$work/typed.log" | iconv -f CP850)
     else
@@ -194,8 +193,8 @@ sed -i "s/^updateserver=.*/updateserver=$ZELTO_TEST_KILLED_EMULATOR\r/" "$stalle
 for event in break close logoff shutdown; do
     wine reg add "$internet" /v EnableAutodial /t REG_DWORD /d 1 /f >/dev/null
     rm -f "$work/go" && mkfifo "$work/go"
-    wine "$sender" "$event" "$exe" --settings "Z:$stalled" --headless <"$work/go" >"$work/event.log" 2>&1 &
-    helper=$!
+    wine "$helper" event "$event" "$exe" --settings "Z:$stalled" --headless <"$work/go" >"$work/event.log" 2>&1 &
+    sender=$!
     exec 3>"$work/go"
     for _ in $(seq 60); do
         [ "$(autodial)" == 0x0 ] && break
@@ -204,7 +203,7 @@ for event in break close logoff shutdown; do
     [ "$(autodial)" == 0x0 ] || fail "$event: the request is not under way"
     echo go >&3
     exec 3>&-
-    wait_for "$helper" 20 "$event: the helper" || true
+    wait_for "$sender" 20 "$event: the helper" || true
     ended=$(tr -d '\r' <"$work/event.log")
     took=$(sed -n 's/^ended 0 in \([0-9]*\) ms$/\1/p' <<<"$ended")
     [ -n "$took" ] && [ "$took" -lt 1000 ] || fail "$event: $ended"
