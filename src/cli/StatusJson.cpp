@@ -2,6 +2,7 @@
 
 #include "config/PauseText.h"
 #include "config/StatusReport.h"
+#include "update/DomainPause.h"
 #include "update/ExchangeFailure.h"
 
 #include <nlohmann/json.hpp>
@@ -141,7 +142,7 @@ std::string StatusJson(const StatusReport& report) {
                            {"top_level", Text(domain.entry.topLevel)},
                            {"complete", domain.entry.Complete()},
                            {"paused", domain.pause.has_value()},
-                           {"pause_reason", domain.pause ? Json(PauseReasonKey(domain.pause->reason)) : Json(nullptr)},
+                           {"pause_reason", domain.pause ? Json(PauseReasonWord(domain.pause->reason)) : Json(nullptr)},
                            {"paused_since", domain.pause ? Json(LocalIsoTime(domain.pause->since)) : Json(nullptr)},
                            {"last_outcome", LastOutcome(domain.lastOutcome)}});
     }

@@ -44,18 +44,6 @@ std::string When(std::time_t since, std::time_t now) {
 
 } // namespace
 
-std::string_view PauseReasonKey(PauseReason reason) {
-    switch (reason) {
-    case PauseReason::WrongPassword:
-        return "wrongpassword";
-    case PauseReason::Expired:
-        return "expired";
-    case PauseReason::NoDomain:
-        break;
-    }
-    return "nodomain";
-}
-
 std::string PausedDomainText(const PausedDomain& paused, std::time_t now) {
     return paused.entry.domain + "." + paused.entry.topLevel + ": paused, " + PauseReasonText(paused.pause.reason) +
            " (" + When(paused.pause.since, now) + "); " + WhatResumes(paused.pause.reason);

@@ -20,7 +20,5 @@ std::string OutcomeText(const RequestOutcome& outcome);
 
 // Why, in a few words: "the service refused the password".
 std::string PauseReasonText(PauseReason reason);
-// The service's own word for it, for scripts: "wrongpassword", "expired", "nodomain".
-std::string_view PauseReasonKey(PauseReason reason);
 
 } // namespace zelto

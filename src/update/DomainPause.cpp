@@ -36,13 +36,16 @@ std::string EntryFingerprint(const DomainEntry& entry) {
     return text;
 }
 
-std::string FormatPause(const DomainPause& pause, const DomainEntry& entry) {
-    std::string_view word;
+std::string_view PauseReasonWord(PauseReason reason) {
     for (const ReasonWord& known : kReasonWords)
-        if (known.reason == pause.reason)
-            word = known.word;
-    return std::string(word) + " " + std::to_string(static_cast<long long>(pause.since)) + " " +
-           EntryFingerprint(entry);
+        if (known.reason == reason)
+            return known.word;
+    return {};
+}
+
+std::string FormatPause(const DomainPause& pause, const DomainEntry& entry) {
+    return std::string(PauseReasonWord(pause.reason)) + " " + std::to_string(static_cast<long long>(pause.since)) +
+           " " + EntryFingerprint(entry);
 }
 
 std::optional<DomainPause> ParsePause(std::string_view stored, const DomainEntry& entry) {

@@ -25,6 +25,9 @@ struct DomainPause {
     bool operator==(const DomainPause&) const = default;
 };
 
+// The service's own word for the reason: "wrongpassword", "expired", "nodomain".
+std::string_view PauseReasonWord(PauseReason reason);
+
 // How a pause is stored in paused<N>: the reason, the time and a fingerprint of the entry it was made for,
 // so that any change to the entry, by any process, lifts it.
 std::string FormatPause(const DomainPause& pause, const DomainEntry& entry);
