@@ -1,15 +1,15 @@
 #pragma once
 
-#include <atomic>
 #include <functional>
-#include <thread>
+#include <memory>
 
 namespace zelto {
 
-// Turns SIGINT and SIGTERM into a call on a thread of its own, so that the handler may lock, join and print.
-// Construct it before any other thread starts: the signals are blocked in the constructing thread and every
-// thread started after it inherits that. They stay blocked after destruction, when the process is on its way
-// out, so that a late signal cannot cut a clean exit short.
+// Turns SIGINT and SIGTERM (on Windows the console's Ctrl+C, Ctrl+Break, close, log-off and shutdown) into one
+// call of onSignal. On POSIX the call runs inside the signal handler, on whichever thread took the signal, so
+// onSignal may only raise stop signals (StopSignal::Raise is safe there) and no thread is spent waiting for
+// a signal that mostly never comes. After destruction a late signal is ignored: the process is on its way
+// out, and a clean exit is not cut short.
 class SignalWatch {
 public:
     explicit SignalWatch(std::function<void()> onSignal);
@@ -17,15 +17,11 @@ public:
     SignalWatch(const SignalWatch&) = delete;
     SignalWatch& operator=(const SignalWatch&) = delete;
 
-    bool Caught() const { return caught_; }
+    bool Caught() const;
 
 private:
-    void Watch();
-
-    std::function<void()> onSignal_;
-    std::atomic<bool> caught_{false};
-    std::atomic<bool> done_{false};
-    std::thread watcher_;
+    struct Impl; // each platform's own
+    std::unique_ptr<Impl> impl_;
 };
 
 } // namespace zelto

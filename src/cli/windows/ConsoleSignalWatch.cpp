@@ -1,11 +1,14 @@
 // SignalWatch on Windows: the console's Ctrl+C, Ctrl+Break and close (and the session's log-off and shutdown)
-// instead of SIGINT and SIGTERM. The system calls the handler on a thread of its own; the watcher thread
-// turns it into the program's call, as on POSIX. The threads meet on events, not on MinGW condition
+// instead of SIGINT and SIGTERM. The system calls the handler on a thread of its own; a watcher thread
+// turns it into the program's call, which may then lock and wait. The threads meet on events, not on MinGW condition
 // variables, which can lose a timed waiter.
 
 #include "cli/SignalWatch.h"
 
 #include <windows.h>
+
+#include <atomic>
+#include <thread>
 
 namespace zelto {
 namespace {
@@ -16,7 +19,7 @@ HANDLE ending = nullptr;
 
 constexpr DWORD kCloseGraceMs = 4000;
 
-// Stays installed for the life of the process, as on POSIX the signals stay blocked: a late Ctrl+C cannot cut
+// Stays installed for the life of the process: as on POSIX, a late Ctrl+C cannot cut
 // a clean exit short, and the handler is never removed while it runs. Removing it takes the lock that the
 // system holds while a handler runs, so a close handler waiting for the watch's end would wait out its grace.
 BOOL WINAPI OnConsoleControl(DWORD event) {
@@ -38,25 +41,38 @@ void PrepareEvent(HANDLE& event) {
 
 } // namespace
 
-SignalWatch::SignalWatch(std::function<void()> onSignal) : onSignal_(std::move(onSignal)) {
+struct SignalWatch::Impl {
+    explicit Impl(std::function<void()> call) : onSignal(std::move(call)) {}
+
+    void Watch() {
+        const HANDLE events[] = {requested, ending};
+        if (::WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 || done)
+            return;
+        caught = true;
+        onSignal();
+    }
+
+    std::function<void()> onSignal;
+    std::atomic<bool> caught{false};
+    std::atomic<bool> done{false};
+    std::thread watcher;
+};
+
+SignalWatch::SignalWatch(std::function<void()> onSignal) : impl_(std::make_unique<Impl>(std::move(onSignal))) {
     PrepareEvent(requested);
     PrepareEvent(ending);
     [[maybe_unused]] static const bool installed = ::SetConsoleCtrlHandler(OnConsoleControl, TRUE) != FALSE;
-    watcher_ = std::thread([this] { Watch(); });
+    impl_->watcher = std::thread([impl = impl_.get()] { impl->Watch(); });
 }
 
 SignalWatch::~SignalWatch() {
-    done_ = true;
+    impl_->done = true;
     ::SetEvent(ending);
-    watcher_.join();
+    impl_->watcher.join();
 }
 
-void SignalWatch::Watch() {
-    const HANDLE events[] = {requested, ending};
-    if (::WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 || done_)
-        return;
-    caught_ = true;
-    onSignal_();
+bool SignalWatch::Caught() const {
+    return impl_->caught;
 }
 
 } // namespace zelto
