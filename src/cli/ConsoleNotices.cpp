@@ -4,6 +4,11 @@ namespace zelto {
 
 namespace {
 
+using namespace std::chrono_literals;
+
+// How long a pass's request lines may wait to be written together.
+constexpr auto kLogBatch = 100ms;
+
 // The journal priority of each outcome.
 LogPriority PriorityOf(ExchangeOutcome outcome) {
     switch (WeightOf(outcome)) {
@@ -55,14 +60,34 @@ bool ConsoleNotices::SetTooltipText(const std::string& text) {
 }
 
 void ConsoleNotices::LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) {
-    WriteLine(console_.out, console_.outMarks, PriorityOf(outcome), maskedUrl + " -> " + ShortenedServerText(text));
+    WriteLine(console_.out, console_.outMarks, PriorityOf(outcome), maskedUrl + " -> " + ShortenedServerText(text),
+              Flush::MayWait);
 }
 
-void ConsoleNotices::WriteLine(std::ostream& stream, LogMarks marks, LogPriority priority, const std::string& line) {
+void ConsoleNotices::PassBegins() {
+    std::lock_guard lock(mutex_);
+    inPass_ = true;
+}
+
+void ConsoleNotices::PassEnded() {
+    std::lock_guard lock(mutex_);
+    inPass_ = false;
+    console_.out << std::flush;
+}
+
+void ConsoleNotices::WriteLine(std::ostream& stream, LogMarks marks, LogPriority priority, const std::string& line,
+                               Flush flush) {
     const std::string printable = PrintableText(line);
     // Stamped under the lock, so that the times in a log never go backwards.
     std::lock_guard lock(mutex_);
-    stream << MarkLogLine(marks, priority, printable, std::chrono::system_clock::now()) << '\n' << std::flush;
+    if (&stream != &console_.out)
+        console_.out << std::flush; // the lines held back come first
+    stream << MarkLogLine(marks, priority, printable, std::chrono::system_clock::now()) << '\n';
+    const auto now = std::chrono::steady_clock::now();
+    if (flush == Flush::MayWait && inPass_ && now - flushedAt_ < kLogBatch)
+        return;
+    stream << std::flush;
+    flushedAt_ = now;
 }
 
 } // namespace zelto

@@ -4,6 +4,7 @@
 #include "platform/Notices.h"
 #include "update/PrintableText.h"
 
+#include <chrono>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -23,8 +24,10 @@ struct Console {
 
 // The engine's notices on a terminal: messages on err as "program: text" at once (nobody is there to close
 // a box), tooltips and request lines on out. A tooltip is printed when its text changes: a pass sets the same
-// one after every answer. Lines from several threads never mix; each is flushed. Messages are warnings,
-// tooltips and answered requests information, requests that failed errors.
+// one after every answer. Lines from several threads never mix, and keep their order across the two streams.
+// Each is flushed, but for the request lines of a pass, which are flushed together at most every tenth of a
+// second and at its end: a pass of many domains then writes the log in a few pieces instead of a write per
+// request. Messages are warnings, tooltips and answered requests information, requests that failed errors.
 class ConsoleNotices : public Notices {
 public:
     explicit ConsoleNotices(Console& console) : console_(console) {}
@@ -33,13 +36,19 @@ public:
     void ShowAccountProblem(const AccountNotice& notice) override;
     bool SetTooltipText(const std::string& text) override;
     void LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) override;
+    void PassBegins() override;
+    void PassEnded() override;
 
 private:
-    void WriteLine(std::ostream& stream, LogMarks marks, LogPriority priority, const std::string& line);
+    enum class Flush { Now, MayWait };
+    void WriteLine(std::ostream& stream, LogMarks marks, LogPriority priority, const std::string& line,
+                   Flush flush = Flush::Now);
 
     Console& console_;
     std::mutex mutex_;
     std::string tooltip_; // the last one printed
+    bool inPass_ = false;
+    std::chrono::steady_clock::time_point flushedAt_;
 };
 
 } // namespace zelto

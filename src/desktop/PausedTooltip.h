@@ -29,6 +29,8 @@ public:
     void LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) override {
         shown_.LogExchange(maskedUrl, outcome, text);
     }
+    void PassBegins() override { shown_.PassBegins(); }
+    void PassEnded() override { shown_.PassEnded(); }
     // Shows the paused domains as the settings file has them now: after the user lifted pauses.
     void Refresh();
 

@@ -68,6 +68,10 @@ public:
     // One request went out (its URL with the password masked), or the engine has something to say about the
     // service at that URL: what became of it, and the answer line or the engine's words for it.
     virtual void LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) = 0;
+    // A pass over the domains begins or has ended: a log may hold the pass's lines back and write them
+    // together, as long as every line is out when the pass ends.
+    virtual void PassBegins() {}
+    virtual void PassEnded() {}
 };
 
 } // namespace zelto

@@ -57,6 +57,18 @@ DomainToSend ReadDomain(const SettingsFile& file, int number) {
     return domain;
 }
 
+// Tells the notices where a pass begins and ends, on every way out of it.
+class PassLog {
+public:
+    explicit PassLog(Notices& notices) : notices_(notices) { notices_.PassBegins(); }
+    ~PassLog() { notices_.PassEnded(); }
+    PassLog(const PassLog&) = delete;
+    PassLog& operator=(const PassLog&) = delete;
+
+private:
+    Notices& notices_;
+};
+
 // Seeded at the first failure: most runs never need it, and the seed costs a device read or a CPU query.
 std::function<double()> SeededSpread() {
     auto generator = std::make_shared<std::optional<std::mt19937>>();
@@ -185,6 +197,7 @@ struct UpdateCycle::Impl {
     bool HasDomains() { return ClientSettingsView(ports.settings).DomainCount() != 0; }
 
     PassReport RunPass() {
+        const PassLog log(ports.notices);
         PassReport report;
         pausedAtLastPass.clear();
         sentThisPass.clear();
