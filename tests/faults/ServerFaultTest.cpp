@@ -118,38 +118,49 @@ INSTANTIATE_TEST_SUITE_P(Server, ServerFaultTest, ::testing::ValuesIn(kFaults),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Where the client is when SIGTERM comes: in a stalled update request, in a stalled address check before it,
-// or resting between passes after a registration. The real executable, with the time-outs and pauses it
-// really uses, must not wait for the server.
+// or resting between passes after a registration; --headless, or a one-shot pass, which says it was cut
+// short. The real executable, with the time-outs and pauses it really uses, must not wait for the server.
 enum class Stall { UpdateRequest, AddressCheck, Rest };
-const char* const kStallNames[] = {"UpdateRequestStalled", "AddressCheckStalled", "Resting"};
+struct StopCase {
+    const char* name;
+    Stall stall;
+    const char* mode;
+    int exitCode;
+};
+const StopCase kStopCases[] = {
+    {"UpdateRequestStalled", Stall::UpdateRequest, "--headless", 0},
+    {"AddressCheckStalled", Stall::AddressCheck, "--headless", 0},
+    {"Resting", Stall::Rest, "--headless", 0},
+    {"OnceInAStalledRequest", Stall::UpdateRequest, "--once", 1},
+};
 
-class StopFaultTest : public ::testing::TestWithParam<Stall> {};
+class StopFaultTest : public ::testing::TestWithParam<StopCase> {};
 
-TEST_P(StopFaultTest, HeadlessClientEndsWithinASecondOfSigterm) {
+TEST_P(StopFaultTest, ClientEndsWithinASecondOfSigterm) {
+    const StopCase& c = GetParam();
     fakes::TempDir dir;
     const std::filesystem::path path = dir.File("ZeltoPre.INI");
     emulator::ServiceEmulator service;
     service.AddAccount({"example", "com", "secret12", false});
     SettingsFile settings(path);
     ConfigureOneDomain(settings, service.HostPort());
-    settings.WriteInt("ipmethod", GetParam() == Stall::AddressCheck ? 2 : 0);
-    service.SetFault(Make(GetParam() == Stall::Rest ? Fault::Kind::None : Fault::Kind::Delay));
-    const std::string recorded = GetParam() == Stall::Rest ? "127.0.0.1" : "";
-    Process client([&] {
-        return ::execl(ZELTO_PREMIUM_EXE, ZELTO_PREMIUM_EXE, "--settings", path.c_str(), "--headless", nullptr);
-    });
+    settings.WriteInt("ipmethod", c.stall == Stall::AddressCheck ? 2 : 0);
+    service.SetFault(Make(c.stall == Stall::Rest ? Fault::Kind::None : Fault::Kind::Delay));
+    const std::string recorded = c.stall == Stall::Rest ? "127.0.0.1" : "";
+    Process client(
+        [&] { return ::execl(ZELTO_PREMIUM_EXE, ZELTO_PREMIUM_EXE, "--settings", path.c_str(), c.mode, nullptr); });
     ASSERT_TRUE(WaitUntil(
         [&] { return recorded.empty() ? service.Connections() > 0 : settings.ReadText("updatedip") != ""; }, 30s));
     std::this_thread::sleep_for(100ms);
     const auto asked = std::chrono::steady_clock::now();
     client.Signal(SIGTERM);
-    EXPECT_EQ(client.Wait(1s), 0);
+    EXPECT_EQ(client.Wait(1s), c.exitCode);
     EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s);
     EXPECT_EQ(settings.ReadText("updatedip"), recorded);
 }
 
-INSTANTIATE_TEST_SUITE_P(Stop, StopFaultTest, ::testing::Values(Stall::UpdateRequest, Stall::AddressCheck, Stall::Rest),
-                         [](const auto& info) { return std::string(kStallNames[static_cast<int>(info.param)]); });
+INSTANTIATE_TEST_SUITE_P(Stop, StopFaultTest, ::testing::ValuesIn(kStopCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace zelto::faults
