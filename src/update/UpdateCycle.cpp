@@ -306,6 +306,7 @@ PassReport UpdateCycle::RunOnce(bool force) {
     Impl& cycle = *impl_;
     if (cycle.stop.Raised())
         return {};
+    cycle.schedule.OnePassOnly();
     if (force)
         cycle.Start();
     if (!cycle.PassDue() || !cycle.HasDomains())

@@ -57,8 +57,9 @@ public:
 
     // The start steps, then the cycle until RequestStop.
     void RunUpdateCycle();
-    // The headless --once. Forced: the start steps, and the pass they make due. Otherwise a pass only when
-    // one is due by the schedule, with nothing emptied, so that a scheduler may run it every few minutes.
+    // The headless --once, a process's one pass. Forced: the start steps, and the pass they make due.
+    // Otherwise a pass only when one is due by the schedule, with nothing emptied, so that a scheduler may run
+    // it every few minutes.
     PassReport RunOnce(bool force = true);
 
     // Wakes every pause and cancels a request in flight; RunUpdateCycle returns within a second.

@@ -84,14 +84,15 @@ void UpdateSchedule::PassDone(const PassOutcome& outcome) {
     if (outcome.registered) {
         settings.ClearFailureWait();
         failedWith_.reset();
-        registeredWith_ = ListClientAddresses(ports_);
+        if (remembers_)
+            registeredWith_ = ListClientAddresses(ports_);
         lastCheck_ = now; // the answer just told the address the service sees
         return;
     }
     if (outcome.failed == 0)
         return;
     const std::optional<FailureWait> stored = settings.StoredFailureWait();
-    if (!stored)
+    if (!stored && remembers_)
         failedWith_ = ListClientAddresses(ports_);
     const int failures = std::min(stored ? stored->failures + 1 : 1, kMaxCountedFailures);
     // About 10 % either way, so that many clients do not come back at the same second.

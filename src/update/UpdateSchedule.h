@@ -35,6 +35,9 @@ public:
     void PassDone(const PassOutcome& outcome);
     // A start: nothing waits.
     void Forget();
+    // For a process that ends after its pass (--once): what only a later pass of the same process would use,
+    // the machine's addresses at a registration or at the first of a run of failures, is not gathered.
+    void OnePassOnly() { remembers_ = false; }
 
     // The wait after `failures` failed passes in a row, without its spread.
     static std::chrono::seconds FailureWaitFor(int failures, bool onlyUnanswered);
@@ -47,6 +50,7 @@ private:
     std::optional<std::vector<std::string>> registeredWith_; // the machine's addresses at the last registration
     std::optional<std::vector<std::string>> failedWith_;     // ... at the first failure of a run of them
     std::optional<std::time_t> lastCheck_;
+    bool remembers_ = true;
 };
 
 } // namespace zelto
