@@ -28,6 +28,7 @@ namespace {
 int ReportPass(const SettingsFile& settings, const PassReport& report, std::time_t now, Console& console) {
     for (const int number : report.incomplete)
         console.err << "Domain entry " << number << " is incomplete and was skipped.\n";
+    const SettingsFile::Lock lock(settings); // the count and the pauses as one state of the file
     const ClientSettingsView view(settings);
     const bool none = report.sent == 0 && report.incomplete.empty() && view.DomainCount() <= 0;
     if (none)
