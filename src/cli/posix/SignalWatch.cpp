@@ -29,7 +29,8 @@ struct SignalWatch::Impl {
     std::atomic<bool> caught{false};
     bool installed[std::size(kStopSignals)] = {};
 
-    // The watch the handler calls, and the handlers running now, which the watch lets finish before it goes.
+    // The watch the handler calls (one at a time: the process has one handler per signal), and the handlers
+    // running now, which the watch lets finish before it goes.
     static inline std::atomic<Impl*> current{nullptr};
     static inline std::atomic<int> running{0};
     static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free &&
