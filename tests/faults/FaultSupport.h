@@ -25,8 +25,10 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <linux/sockios.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -146,6 +148,15 @@ public:
     std::string HostPort() const { return "127.0.0.1:" + std::to_string(port_); }
 
 private:
+    static int Unsent(int fd) {
+        int bytes = 0;
+        return ::ioctl(fd, SIOCOUTQ, &bytes) == 0 ? bytes : 0;
+    }
+    // The client closed or reset its end: what is unsent will never be read.
+    static bool PeerGone(int fd) {
+        pollfd entry{fd, POLLRDHUP, 0};
+        return ::poll(&entry, 1, 0) > 0 && (entry.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+    }
     static bool Readable(int fd, int ms) {
         pollfd entry{fd, POLLIN, 0};
         return ::poll(&entry, 1, ms) > 0;
@@ -160,6 +171,10 @@ private:
             if (Readable(fd, 2000))
                 (void)!::recv(fd, request, sizeof request, 0);
             (void)!::send(fd, answer_.data(), answer_.size(), MSG_NOSIGNAL);
+            // A reset drops what the client has not yet received: the whole answer reaches it first, however
+            // slowly a loaded machine lets it read (for at most two seconds), unless it stopped reading.
+            for (int wait = 0; wait < 200 && Unsent(fd) > 0 && !PeerGone(fd); ++wait)
+                std::this_thread::sleep_for(10ms);
             const linger abort{1, 0};
             ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
             ::close(fd);
