@@ -54,6 +54,8 @@ def main(paths):
     peer = "inadyn(premium)"
     ours = sorted({c for c, _ in once if not c.startswith(("inadyn", "ddclient", "null"))})
     print("\nRatios to %s, one-shot, net of the null row (targets: N = 1 <= 0.6, N = 100 <= 0.33):" % peer)
+    if ("floor", 1) in once:
+        print("  (floor: bench/peer/floor-client.c, which sends each request and reads its whole answer, and nothing else)")
     for client in ours:
         print("  %-16s" % client + "".join(
             "  N=%-3d wall %.2f CPU %.2f" % (n, net(client, n, "wall_ms") / net(peer, n, "wall_ms"),
