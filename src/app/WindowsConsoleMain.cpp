@@ -2,6 +2,7 @@
 
 #include "app/WindowsPlatform.h"
 #include "cli/CommandLine.h"
+#include "cli/OstreamConsoleStream.h"
 #include "cli/ServiceCommand.h"
 #include "cli/Usage.h"
 #include "platform/SilentSoundPlayer.h"
@@ -34,7 +35,11 @@ int wmain(int argc, wchar_t** argv) {
         return zelto::kExitRefused;
     }
 
+    // ConsoleOutput has std::cout and std::cerr write as the console shows text.
+    zelto::OstreamConsoleStream out(std::cout), err(std::cerr);
     zelto::FrontEndHooks hooks;
+    hooks.out = &out;
+    hooks.err = &err;
     // A console has no speakers to play on.
     hooks.assemblePlatform = [](const std::string& agent) -> std::unique_ptr<zelto::PlatformAdapters> {
         return std::make_unique<zelto::WindowsPlatform>(agent, std::make_unique<zelto::SilentSoundPlayer>());

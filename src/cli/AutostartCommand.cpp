@@ -15,27 +15,27 @@ int RunAutostartCommand(const std::vector<std::string>& args, const std::optiona
     if (args[0] == "off") {
         bool removed = false;
         if (autostart.Disable(removed, problem) != Autostart::Outcome::Done) {
-            console.err << console.program << ": could not remove " << shown << ": " << problem << '\n' << std::flush;
+            console.err << console.program << ": could not remove " << shown << ": " << problem << '\n' << flush;
             return kExitRefused;
         }
         console.out << (removed ? "Autostart off: removed " : "Autostart off: there was no ") << shown << '\n'
-                    << std::flush;
+                    << flush;
         return kExitDone;
     }
 
     switch (autostart.Enable(settings, problem)) {
     case Autostart::Outcome::Done:
-        console.out << "Autostart on: " << shown << '\n' << std::flush;
+        console.out << "Autostart on: " << shown << '\n' << flush;
         return kExitDone;
     case Autostart::Outcome::PathNotCarried:
         console.err << console.program
                     << ": the settings path cannot be written on the autostart entry's command line\n"
-                    << std::flush;
+                    << flush;
         return kExitRefused;
     case Autostart::Outcome::Failed:
         break;
     }
-    console.err << console.program << ": could not write " << shown << ": " << problem << '\n' << std::flush;
+    console.err << console.program << ": could not write " << shown << ": " << problem << '\n' << flush;
     return kExitRefused;
 }
 

@@ -71,7 +71,7 @@ int RunCheckCommand(const SettingsFile& settings, const Arguments& args, Console
     if (!args.empty())
         return UsageError(console, "check takes no arguments");
     const HealthVerdict verdict = JudgeHealth(GatherStatus(settings), std::time(nullptr));
-    console.out << PrintableText(HealthLine(verdict)) << '\n' << std::flush;
+    console.out << PrintableText(HealthLine(verdict)) << '\n' << flush;
     return static_cast<int>(verdict.health);
 }
 

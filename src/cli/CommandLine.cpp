@@ -11,8 +11,8 @@
 #include "settings/SettingsFile.h"
 #include "settings/SettingsHome.h"
 
+#include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <optional>
 #include <unistd.h>
 
@@ -51,11 +51,10 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
     if (const SettingsError problem = UsesSettingsFile(command) ? settings.Check() : SettingsError{}) {
         // A monitoring system reads standard output and the exit code only.
         if (command == "check") {
-            console.out << PrintableText(HealthLine({Health::Unknown, SettingsProblemText(problem)})) << '\n'
-                        << std::flush;
+            console.out << PrintableText(HealthLine({Health::Unknown, SettingsProblemText(problem)})) << '\n' << flush;
             return static_cast<int>(Health::Unknown);
         }
-        console.err << console.program << ": " << PrintableText(SettingsProblemText(problem)) << '\n' << std::flush;
+        console.err << console.program << ": " << PrintableText(SettingsProblemText(problem)) << '\n' << flush;
         return kExitRefused;
     }
     if (command == "--headless" || command == "--once") {
@@ -101,8 +100,9 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
 
 int RunCommandLine(int argc, char** argv, const FrontEndHooks& hooks) {
     const char* journal = std::getenv("JOURNAL_STREAM");
-    Console console{std::cout, std::cerr, ProgramName(argc, argv), LogMarksFor(STDOUT_FILENO, journal),
-                    LogMarksFor(STDERR_FILENO, journal)};
+    FileConsoleStream standardOut(stdout), standardErr(stderr);
+    Console console{hooks.out ? *hooks.out : standardOut, hooks.err ? *hooks.err : standardErr, ProgramName(argc, argv),
+                    LogMarksFor(STDOUT_FILENO, journal), LogMarksFor(STDERR_FILENO, journal)};
     const Arguments words(argv + (argc > 0 ? 1 : 0), argv + argc);
 
     std::filesystem::path path = DefaultSettingsPath();
@@ -130,23 +130,24 @@ int RunCommandLine(int argc, char** argv, const FrontEndHooks& hooks) {
 
     const std::string& command = words[next];
     if (command == "--help" || command == "-h") {
-        console.out << HelpText(console.program) << hooks.moreHelp << std::flush;
+        console.out << HelpText(console.program) << hooks.moreHelp << flush;
         return kExitDone;
     }
     if (command == "--version") {
-        console.out << console.program << " " ZELTO_VERSION "\n" << std::flush;
+        console.out << console.program << " " ZELTO_VERSION "\n" << flush;
         return kExitDone;
     }
     const Arguments args(words.begin() + static_cast<std::ptrdiff_t>(next) + 1, words.end());
     // Root configuring its own file while the system service reads another is a mistake that shows only
     // when the service goes on with the old values; which file was meant is the user's to say.
-    if (const std::optional<std::filesystem::path> system = hooks.systemServiceSettings();
-        system && !settingsGiven && ConfiguresSettings(command)) {
+    // Asked only of a command that configures: the look at the system's folder is a start-up cost of every run.
+    if (const std::optional<std::filesystem::path> system =
+            !settingsGiven && ConfiguresSettings(command) ? hooks.systemServiceSettings() : std::nullopt) {
         console.err << console.program << ": the system service reads " << PrintableText(system->string())
                     << ", not root's own file " << PrintableText(path.string()) << "; give --settings "
                     << PrintableText(system->string()) << " (or --settings " << PrintableText(path.string())
                     << " for root's own file)\n"
-                    << std::flush;
+                    << flush;
         return kExitRefused;
     }
     if (command == "--autostart") {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/ConsoleStream.h"
 #include "platform/PlatformPorts.h"
 #include "settings/SettingsHome.h"
 
@@ -31,6 +32,9 @@ struct FrontEndHooks {
     std::string moreHelp;
     // The system service's file, when root would otherwise configure its own by mistake.
     std::function<std::optional<std::filesystem::path>()> systemServiceSettings = &SystemServiceSettingsForRoot;
+    // Where results and problems are written: standard output and error unless given.
+    ConsoleStream* out = nullptr;
+    ConsoleStream* err = nullptr;
 };
 
 // Runs what the command line asks for; with no command it hands over to the desktop client.

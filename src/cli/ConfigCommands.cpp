@@ -19,7 +19,7 @@ namespace {
 int WriteFailed(const SettingsFile& settings, Console& console) {
     const SettingsError problem = settings.LastError();
     const std::string text = problem ? SettingsProblemText(problem) : "could not write " + settings.Path().string();
-    console.err << console.program << ": " << PrintableText(text) << '\n' << std::flush;
+    console.err << console.program << ": " << PrintableText(text) << '\n' << flush;
     return kExitRefused;
 }
 
@@ -37,7 +37,7 @@ bool StoreArgument(const std::string& typed, std::string& stored, Console& conso
     StoredText text = ToStoredText(typed);
     if (!text.unstorable.empty()) {
         console.err << console.program << ": " << PrintableText(UnstorableCharacterText(text.unstorable)) << '\n'
-                    << std::flush;
+                    << flush;
         return false;
     }
     stored = std::move(text.bytes);
@@ -87,7 +87,7 @@ int RunDomainCommand(SettingsFile& settings, const Arguments& args, Console& con
             // the terminal is typed text, like the arguments.
             PasswordLine line = ReadPassword(STDIN_FILENO, console.err);
             if (line.outcome != PasswordRead::Read) {
-                console.err << console.program << ": " << PasswordProblem(line) << '\n' << std::flush;
+                console.err << console.program << ": " << PasswordProblem(line) << '\n' << flush;
                 return kExitRefused;
             }
             if (!line.typed)
@@ -102,7 +102,7 @@ int RunDomainCommand(SettingsFile& settings, const Arguments& args, Console& con
         if (args.size() != 1)
             return UsageError(console, "domain " + action + " takes no more arguments");
         if (action == "list") {
-            console.out << PrintableText(BuildDomainListText(settings)) << '\n' << std::flush;
+            console.out << PrintableText(BuildDomainListText(settings)) << '\n' << flush;
             return kExitDone;
         }
         outcome = ClearDomains(settings);
@@ -110,12 +110,12 @@ int RunDomainCommand(SettingsFile& settings, const Arguments& args, Console& con
         return UsageError(console, "domain takes add, remove, password, clear or list");
     }
 
-    console.out << PrintableText(outcome.status) << '\n' << std::flush;
+    console.out << PrintableText(outcome.status) << '\n' << flush;
     if (outcome.writeFailed)
         return WriteFailed(settings, console);
     if (outcome.notFound) {
         console.err << console.program << ": no domain entry is " << PrintableText(args[1] + "." + args[2])
-                    << (action == "remove" ? " with that password\n" : "\n") << std::flush;
+                    << (action == "remove" ? " with that password\n" : "\n") << flush;
     }
     return outcome.carriedOut ? kExitDone : kExitRefused;
 }
@@ -127,7 +127,7 @@ int RunIgnoreCommand(SettingsFile& settings, const Arguments& args, Console& con
             return UsageError(console, "ignore list takes no more arguments");
         for (const std::string& address : IgnoredAddresses(settings))
             console.out << PrintableText(address) << '\n';
-        console.out << std::flush;
+        console.out << flush;
         return kExitDone;
     }
     if (action != "add" && action != "remove")
@@ -142,15 +142,15 @@ int RunIgnoreCommand(SettingsFile& settings, const Arguments& args, Console& con
     if (action == "add") {
         if (!AddIgnoredAddress(settings, *address))
             return WriteFailed(settings, console);
-        console.out << "Added " << text << " to the ignore list.\n" << std::flush;
+        console.out << "Added " << text << " to the ignore list.\n" << flush;
         return kExitDone;
     }
     switch (RemoveIgnoredAddress(settings, *address)) {
     case IgnoreRemoval::Removed:
-        console.out << "Removed " << text << " from the ignore list.\n" << std::flush;
+        console.out << "Removed " << text << " from the ignore list.\n" << flush;
         return kExitDone;
     case IgnoreRemoval::NotFound:
-        console.err << console.program << ": " << text << " is not in the ignore list\n" << std::flush;
+        console.err << console.program << ": " << text << " is not in the ignore list\n" << flush;
         return kExitRefused;
     case IgnoreRemoval::WriteFailed:
         break;
@@ -184,7 +184,7 @@ int RunMethodCommand(SettingsFile& settings, const Arguments& args, Console& con
     console.out << "Address method: " << MethodDescription(method);
     if (method == AddressMethod::Fixed)
         console.out << ", " << fixed.ToText();
-    console.out << '\n' << std::flush;
+    console.out << '\n' << flush;
     return kExitDone;
 }
 

@@ -72,21 +72,21 @@ void ConsoleNotices::PassBegins() {
 void ConsoleNotices::PassEnded() {
     std::lock_guard lock(mutex_);
     inPass_ = false;
-    console_.out << std::flush;
+    console_.out << flush;
 }
 
-void ConsoleNotices::WriteLine(std::ostream& stream, LogMarks marks, LogPriority priority, const std::string& line,
-                               Flush flush) {
+void ConsoleNotices::WriteLine(ConsoleStream& stream, LogMarks marks, LogPriority priority, const std::string& line,
+                               Flush when) {
     const std::string printable = PrintableText(line);
     // Stamped under the lock, so that the times in a log never go backwards.
     std::lock_guard lock(mutex_);
     if (&stream != &console_.out)
-        console_.out << std::flush; // the lines held back come first
+        console_.out << flush; // the lines held back come first
     stream << MarkLogLine(marks, priority, printable, std::chrono::system_clock::now()) << '\n';
     const auto now = std::chrono::steady_clock::now();
-    if (flush == Flush::MayWait && inPass_ && now - flushedAt_ < kLogBatch)
+    if (when == Flush::MayWait && inPass_ && now - flushedAt_ < kLogBatch)
         return;
-    stream << std::flush;
+    stream << flush;
     flushedAt_ = now;
 }
 

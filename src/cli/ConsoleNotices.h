@@ -4,9 +4,9 @@
 #include "platform/Notices.h"
 #include "update/PrintableText.h"
 
+#include "cli/ConsoleStream.h"
 #include <chrono>
 #include <mutex>
-#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -14,8 +14,8 @@ namespace zelto {
 
 // Where the command line writes: results on out, problems on err, both prefixed as this program.
 struct Console {
-    std::ostream& out;
-    std::ostream& err;
+    ConsoleStream& out;
+    ConsoleStream& err;
     std::string program; // the executable's base name
     // How the engine's lines are marked on each stream (the command results are never marked).
     LogMarks outMarks = LogMarks::None;
@@ -41,8 +41,8 @@ public:
 
 private:
     enum class Flush { Now, MayWait };
-    void WriteLine(std::ostream& stream, LogMarks marks, LogPriority priority, const std::string& line,
-                   Flush flush = Flush::Now);
+    void WriteLine(ConsoleStream& stream, LogMarks marks, LogPriority priority, const std::string& line,
+                   Flush when = Flush::Now);
 
     Console& console_;
     std::mutex mutex_;

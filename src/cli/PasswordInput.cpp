@@ -51,7 +51,7 @@ PasswordLine ReadLine(int fd, const std::function<bool()>& waitForInput) {
     return line;
 }
 
-PasswordLine ReadFromTerminal(int fd, std::ostream& prompt) {
+PasswordLine ReadFromTerminal(int fd, ConsoleStream& prompt) {
     for (int prompts = 0; prompts < kMaxPrompts; ++prompts) {
         PasswordLine line;
         int caught = 0;
@@ -59,10 +59,10 @@ PasswordLine ReadFromTerminal(int fd, std::ostream& prompt) {
             QuietTerminal quiet(fd);
             if (!quiet.Active())
                 return PasswordLine{PasswordRead::Failed, {}, errno};
-            prompt << "Password: " << std::flush;
+            prompt << "Password: " << flush;
             line = ReadLine(fd, [&quiet] { return quiet.WaitForInput(); });
             // The line end the user typed was not echoed either.
-            prompt << '\n' << std::flush;
+            prompt << '\n' << flush;
             caught = QuietTerminal::Caught();
         }
         if (caught == 0)
@@ -77,7 +77,7 @@ PasswordLine ReadFromTerminal(int fd, std::ostream& prompt) {
 
 } // namespace
 
-PasswordLine ReadPassword(int fd, std::ostream& prompt) {
+PasswordLine ReadPassword(int fd, ConsoleStream& prompt) {
     if (isatty(fd)) {
         PasswordLine line = ReadFromTerminal(fd, prompt);
         line.typed = true;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <ostream>
+#include "cli/ConsoleStream.h"
 #include <string>
 
 namespace zelto {
@@ -26,7 +26,7 @@ inline constexpr std::size_t kMaxPasswordLine = 1024;
 
 // Reads one line, its line end (LF or CRLF) dropped, from fd and nothing after it. From a terminal it
 // writes "Password: " on prompt and reads with the echo off; from anything else it reads silently.
-PasswordLine ReadPassword(int fd, std::ostream& prompt);
+PasswordLine ReadPassword(int fd, ConsoleStream& prompt);
 
 // Why the password was not read, as "program: ..." prints it; never the text read.
 std::string PasswordProblem(const PasswordLine& line);

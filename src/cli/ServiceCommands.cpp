@@ -30,7 +30,7 @@ int SetValue(SettingsFile& settings, const Arguments& args, Console& console, st
                                      ? SettingsProblemText(error)
                                      : ServiceValueProblemText(problem, key))
                 << '\n'
-                << std::flush;
+                << flush;
     return kExitRefused;
 }
 
@@ -40,14 +40,14 @@ int RunServerCommand(SettingsFile& settings, const Arguments& args, Console& con
     const int code = SetValue(settings, args, console, SettingsKeys::kUpdateServer, "default", &SetUpdateServer);
     if (code == kExitDone)
         console.out << "Update server: " << PrintableText(UpdateServerLine(GatherStatus(settings))) << '\n'
-                    << std::flush;
+                    << flush;
     return code;
 }
 
 int RunWebsiteCommand(SettingsFile& settings, const Arguments& args, Console& console) {
     const int code = SetValue(settings, args, console, SettingsKeys::kWebSite, "default", &SetWebSite);
     if (code == kExitDone)
-        console.out << "Web site: " << PrintableText(ServiceEndpoints(settings).HomePage()) << '\n' << std::flush;
+        console.out << "Web site: " << PrintableText(ServiceEndpoints(settings).HomePage()) << '\n' << flush;
     return code;
 }
 
@@ -55,7 +55,7 @@ int RunCafileCommand(SettingsFile& settings, const Arguments& args, Console& con
     const int code = SetValue(settings, args, console, SettingsKeys::kCaFile, "none", &SetCaFile);
     if (code == kExitDone)
         console.out << "Update server: " << PrintableText(UpdateServerLine(GatherStatus(settings))) << '\n'
-                    << std::flush;
+                    << flush;
     return code;
 }
 
@@ -70,7 +70,7 @@ int RunHookCommand(SettingsFile& settings, const Arguments& args, Console& conso
         return UsageError(console, "hook takes set PATH, clear or show");
     if (code == kExitDone) {
         const std::string hook = ClientSettingsView(settings).Hook();
-        console.out << "Hook: " << PrintableText(hook.empty() ? "none" : hook) << '\n' << std::flush;
+        console.out << "Hook: " << PrintableText(hook.empty() ? "none" : hook) << '\n' << flush;
     }
     return code;
 }

@@ -65,7 +65,7 @@ int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Consol
         return UsageError(console, "status takes only --json");
     const StatusReport report = GatherStatus(settings);
     if (json) {
-        console.out << StatusJson(report) << '\n' << std::flush;
+        console.out << StatusJson(report) << '\n' << flush;
         return kExitDone;
     }
     std::vector<std::string> lines = {
@@ -97,7 +97,7 @@ int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Consol
                                      "the original client is no longer needed, delete it as administrator: del \"" +
                                      original + "\"")
                     << '\n';
-    console.out << std::flush;
+    console.out << flush;
     return kExitDone;
 }
 

@@ -37,7 +37,7 @@ int ReportPass(const SettingsFile& settings, const PassReport& report, std::time
     for (const PausedDomain& domain : paused)
         if (std::ranges::find(report.pausedNow, domain.number) == report.pausedNow.end())
             console.err << PrintableText(PausedDomainText(domain, now)) << '\n';
-    console.err << std::flush;
+    console.err << flush;
     return report.failed == 0 && report.incomplete.empty() && !none && paused.empty() ? kExitDone : kExitRefused;
 }
 
@@ -49,7 +49,7 @@ int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& 
     if (instance.Result() == InstanceLock::Claim::HeldElsewhere) {
         console.err << console.program << ": " << PrintableText(AnotherClientText(settings.Path(), instance.Holder()))
                     << '\n'
-                    << std::flush;
+                    << flush;
         return kExitRefused;
     }
     ConsoleNotices notices(console);
@@ -65,7 +65,7 @@ int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& 
     if (mode != HeadlessMode::Cycle) {
         const PassReport report = cycle.RunOnce(mode == HeadlessMode::OnceForced);
         if (watch.Caught()) {
-            console.err << console.program << ": stopped before the pass ended\n" << std::flush;
+            console.err << console.program << ": stopped before the pass ended\n" << flush;
             return kExitRefused;
         }
         return ReportPass(settings, report, platform.clock.Now(), console);
@@ -75,7 +75,7 @@ int RunHeadless(SettingsFile& settings, HeadlessMode mode, const PlatformPorts& 
     if (ClientSettingsView(settings).DomainCount() <= 0)
         console.err << "No Domains Loaded! Waiting for one: " << console.program
                     << " domain add DOMAIN TOPLEVEL adds it.\n"
-                    << std::flush;
+                    << flush;
     UpdateCycleThread thread(cycle);
     thread.Start();
     while (quit.WaitFor(std::chrono::hours(1))) {
@@ -96,7 +96,7 @@ void RunUpdateCycleUntil(SettingsFile& settings, const PlatformPorts& platform, 
 
 int RunForceUpdate(SettingsFile& settings, const PlatformPorts& platform, Console& console) {
     const FreshIpUpdateOutcome outcome = RunFreshIpUpdate(settings, platform.http, platform.sound);
-    console.out << outcome.message << '\n' << std::flush;
+    console.out << outcome.message << '\n' << flush;
     return outcome.success ? kExitDone : kExitRefused;
 }
 

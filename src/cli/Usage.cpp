@@ -99,7 +99,7 @@ Exit codes: 0 done, 1 refused or failed, 2 usage error.
 int UsageError(Console& console, const std::string& problem) {
     console.err << console.program << ": " << PrintableText(problem) << '\n'
                 << Synopsis(console.program) << "Try '" << console.program << " --help' for more.\n"
-                << std::flush;
+                << flush;
     return kExitUsage;
 }
 

@@ -1,4 +1,5 @@
 #include "cli/ConsoleNotices.h"
+#include "cli/OstreamConsoleStream.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,8 @@ namespace {
 
 TEST(ConsoleNoticesTest, EachLineGetsItsJournalPriorityAndServerTextCannotForgeOne) {
     std::ostringstream out, err;
-    Console console{out, err, "zelto-premium", LogMarks::Journal, LogMarks::Journal};
+    OstreamConsoleStream outStream(out), errStream(err);
+    Console console{outStream, errStream, "zelto-premium", LogMarks::Journal, LogMarks::Journal};
     ConsoleNotices notices(console);
     notices.ShowMessage("Password for domain *.example.com is incorrect!");
     EXPECT_EQ(err.str(), "<4>zelto-premium: Password for domain *.example.com is incorrect!\n");
@@ -48,7 +50,8 @@ TEST(ConsoleNoticesTest, EachLineGetsItsJournalPriorityAndServerTextCannotForgeO
 
 TEST(ConsoleNoticesTest, LinesFromTwoThreadsNeverMix) {
     std::ostringstream out, err;
-    Console console{out, err, "zelto-premium"};
+    OstreamConsoleStream outStream(out), errStream(err);
+    Console console{outStream, errStream, "zelto-premium"};
     ConsoleNotices notices(console);
     std::thread other([&] {
         for (int i = 0; i < 2000; ++i)
@@ -89,7 +92,8 @@ TEST(ConsoleNoticesTest, APassLinesAreOutByItsEndAndInOrderWithMessages) {
     std::string shown;
     FlushedOnly outBuffer(shown), errBuffer(shown);
     std::ostream out(&outBuffer), err(&errBuffer);
-    Console console{out, err, "zelto-premium"};
+    OstreamConsoleStream outStream(out), errStream(err);
+    Console console{outStream, errStream, "zelto-premium"};
     ConsoleNotices notices(console);
     notices.LogExchange("check", ExchangeOutcome::Answered, "ip1");
     EXPECT_EQ(shown, "check -> ip1\n");

@@ -4,9 +4,10 @@
 
 #include "CliFixture.h"
 #include "cli/CommandLine.h"
+#include "cli/OstreamConsoleStream.h"
 
 #include <cstdlib>
-#include <iostream>
+#include <sstream>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -180,11 +181,10 @@ TEST_F(SettingsRefusalTest, RootIsToldWhichFileTheServiceReads) {
         FrontEndHooks hooks;
         hooks.systemServiceSettings = [&] { return c.serviceFile ? std::optional(service) : std::nullopt; };
         std::ostringstream out, err;
-        std::streambuf* const cout = std::cout.rdbuf(out.rdbuf());
-        std::streambuf* const cerr = std::cerr.rdbuf(err.rdbuf());
+        OstreamConsoleStream outStream(out), errStream(err);
+        hooks.out = &outStream;
+        hooks.err = &errStream;
         EXPECT_EQ(RunCommandLine(static_cast<int>(argv.size()), argv.data(), hooks), c.exitCode) << c.words[1];
-        std::cout.rdbuf(cout);
-        std::cerr.rdbuf(cerr);
         EXPECT_EQ(err.str().starts_with("zelto-premium: the system service reads " + service.string() +
                                         ", not root's own file " + own.string() + "; give --settings "),
                   c.exitCode == 1)

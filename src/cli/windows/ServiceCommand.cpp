@@ -41,7 +41,7 @@ std::string Shown(const std::filesystem::path& path) {
 int Refused(Console& console, const std::string& what, const ServiceControl::Outcome& outcome) {
     console.err << console.program << ": could not " << what << ": " << outcome.problem
                 << (outcome.denied ? " (run it as administrator)" : "") << '\n'
-                << std::flush;
+                << flush;
     return kExitRefused;
 }
 
@@ -76,7 +76,7 @@ std::optional<std::filesystem::path> ServiceSettings() {
 int Install(const std::optional<std::filesystem::path>& given, Console& console) {
     const std::filesystem::path settings = given ? std::filesystem::absolute(*given) : DefaultServiceSettings();
     if (settings.native().find(L'"') != std::wstring::npos) {
-        console.err << console.program << ": the settings path cannot be written on a command line\n" << std::flush;
+        console.err << console.program << ": the settings path cannot be written on a command line\n" << flush;
         return kExitRefused;
     }
     const std::filesystem::path program = ServiceFolder::ProgramFolder() / ThisProgramPath().filename();
@@ -88,7 +88,7 @@ int Install(const std::optional<std::filesystem::path>& given, Console& console)
     if (error) {
         console.err << console.program << ": could not copy the program to " << Shown(program) << ": "
                     << error.message() << " (run it as administrator)\n"
-                    << std::flush;
+                    << flush;
         return kExitRefused;
     }
     const std::wstring command = L"\"" + program.native() + L"\" --settings \"" + settings.native() + L"\" service run";
@@ -100,14 +100,14 @@ int Install(const std::optional<std::filesystem::path>& given, Console& console)
         if (!ServiceFolder::Protect(settings.parent_path(), ServiceControl::kName, problem)) {
             console.err << console.program << ": could not protect " << Shown(settings.parent_path()) << ": " << problem
                         << '\n'
-                        << std::flush;
+                        << flush;
             return kExitRefused;
         }
     }
     console.out << kService << " installed: it runs " << Shown(program) << " as LocalService with the settings file "
                 << Shown(settings) << ".\nConfigure it as administrator (" << console.program << " --settings \""
                 << Shown(settings) << "\" domain add DOMAIN TOPLEVEL), then: " << console.program << " service start\n"
-                << std::flush;
+                << flush;
     return kExitDone;
 }
 
@@ -131,13 +131,13 @@ const char* StateName(ServiceControl::State state) {
 
 int Status(Console& console) {
     const ServiceControl::State state = ServiceControl::Query();
-    console.out << kService << ": " << StateName(state) << '\n' << std::flush;
+    console.out << kService << ": " << StateName(state) << '\n' << flush;
     const std::optional<std::filesystem::path> settings = ServiceSettings();
     if (state == ServiceControl::State::NotInstalled || !settings)
         return kExitRefused;
     const SettingsFile file(*settings);
     if (const SettingsError problem = file.Check()) {
-        console.err << console.program << ": " << PrintableText(SettingsProblemText(problem)) << '\n' << std::flush;
+        console.err << console.program << ": " << PrintableText(SettingsProblemText(problem)) << '\n' << flush;
         return kExitRefused;
     }
     return RunStatusCommand(file, {}, console);
@@ -168,7 +168,7 @@ int Run(const std::optional<std::filesystem::path>& given, Console& console, con
         return kExitDone;
     console.err << console.program << ": 'service run' is for the service manager; use '" << console.program
                 << " service start'\n"
-                << std::flush;
+                << flush;
     return kExitUsage;
 }
 
@@ -220,7 +220,7 @@ int RunServiceCommand(const std::optional<std::filesystem::path>& settings, cons
             std::filesystem::remove(registered->program.parent_path(), ignored);
         console.out << kService << " removed" << (kept ? "; its settings file " + Shown(*kept) + " is kept" : "")
                     << '\n'
-                    << std::flush;
+                    << flush;
         return kExitDone;
     }
     if (action == "start" || action == "stop") {
@@ -231,7 +231,7 @@ int RunServiceCommand(const std::optional<std::filesystem::path>& settings, cons
             return Refused(console, action + " the service", outcome);
         const auto took =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begun);
-        console.out << kService << (start ? " running" : " stopped") << " (" << took.count() << " ms)\n" << std::flush;
+        console.out << kService << (start ? " running" : " stopped") << " (" << took.count() << " ms)\n" << flush;
         return kExitDone;
     }
     return UsageError(console, "service takes install [--settings PATH], uninstall, start, stop or status");

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <charconv>
+#include <concepts>
+#include <cstdio>
+#include <string_view>
+
+namespace zelto {
+
+// Where the command line writes its text: only what the commands need of a stream. Not a std::ostream,
+// whose first construction builds the C++ locale with every facet of it, a good part of a one-shot run.
+class ConsoleStream {
+public:
+    virtual ~ConsoleStream() = default;
+    virtual void Write(std::string_view text) = 0;
+    virtual void Flush() = 0;
+};
+
+// `stream << flush` writes out what the stream holds back.
+struct FlushConsole {};
+inline constexpr FlushConsole flush{};
+
+inline ConsoleStream& operator<<(ConsoleStream& stream, std::string_view text) {
+    stream.Write(text);
+    return stream;
+}
+
+inline ConsoleStream& operator<<(ConsoleStream& stream, char c) {
+    stream.Write(std::string_view(&c, 1));
+    return stream;
+}
+
+template <std::integral Number>
+requires(!std::same_as<Number, char> && !std::same_as<Number, bool>) ConsoleStream& operator<<(ConsoleStream& stream,
+                                                                                               Number value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    stream.Write(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+    return stream;
+}
+
+inline ConsoleStream& operator<<(ConsoleStream& stream, FlushConsole) {
+    stream.Flush();
+    return stream;
+}
+
+// A C stream such as stdout, buffered as the C library buffers it.
+class FileConsoleStream final : public ConsoleStream {
+public:
+    explicit FileConsoleStream(std::FILE* file) : file_(file) {}
+    void Write(std::string_view text) override { std::fwrite(text.data(), 1, text.size(), file_); }
+    void Flush() override { std::fflush(file_); }
+
+private:
+    std::FILE* file_;
+};
+
+} // namespace zelto
