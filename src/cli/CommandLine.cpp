@@ -100,9 +100,11 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
 
 int RunCommandLine(int argc, char** argv, const FrontEndHooks& hooks) {
     const char* journal = std::getenv("JOURNAL_STREAM");
-    FileConsoleStream standardOut(stdout), standardErr(stderr);
-    Console console{hooks.out ? *hooks.out : standardOut, hooks.err ? *hooks.err : standardErr, ProgramName(argc, argv),
-                    LogMarksFor(STDOUT_FILENO, journal), LogMarksFor(STDERR_FILENO, journal)};
+    ConsoleStream* const out = hooks.out;
+    FileConsoleStream standardOut(stdout);
+    FileConsoleStream standardErr(stderr, out != nullptr ? out : &standardOut);
+    Console console{out != nullptr ? *out : standardOut, hooks.err != nullptr ? *hooks.err : standardErr,
+                    ProgramName(argc, argv), LogMarksFor(STDOUT_FILENO, journal), LogMarksFor(STDERR_FILENO, journal)};
     const Arguments words(argv + (argc > 0 ? 1 : 0), argv + argc);
 
     std::filesystem::path path = DefaultSettingsPath();

@@ -44,15 +44,21 @@ inline ConsoleStream& operator<<(ConsoleStream& stream, FlushConsole) {
     return stream;
 }
 
-// A C stream such as stdout, buffered as the C library buffers it.
+// A C stream such as stdout, buffered as the C library buffers it. One tied to another writes out what that
+// one holds first, as std::cerr does for std::cout, so that a log of both keeps the order they were written in.
 class FileConsoleStream final : public ConsoleStream {
 public:
-    explicit FileConsoleStream(std::FILE* file) : file_(file) {}
-    void Write(std::string_view text) override { std::fwrite(text.data(), 1, text.size(), file_); }
+    explicit FileConsoleStream(std::FILE* file, ConsoleStream* tied = nullptr) : file_(file), tied_(tied) {}
+    void Write(std::string_view text) override {
+        if (tied_ != nullptr)
+            tied_->Flush();
+        std::fwrite(text.data(), 1, text.size(), file_);
+    }
     void Flush() override { std::fflush(file_); }
 
 private:
     std::FILE* file_;
+    ConsoleStream* tied_;
 };
 
 } // namespace zelto
