@@ -18,8 +18,7 @@ int RunAutostartCommand(const std::vector<std::string>& args, const std::optiona
             console.err << console.program << ": could not remove " << shown << ": " << problem << '\n' << flush;
             return kExitRefused;
         }
-        console.out << (removed ? "Autostart off: removed " : "Autostart off: there was no ") << shown << '\n'
-                    << flush;
+        console.out << (removed ? "Autostart off: removed " : "Autostart off: there was no ") << shown << '\n' << flush;
         return kExitDone;
     }
 

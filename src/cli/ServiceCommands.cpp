@@ -39,8 +39,7 @@ int SetValue(SettingsFile& settings, const Arguments& args, Console& console, st
 int RunServerCommand(SettingsFile& settings, const Arguments& args, Console& console) {
     const int code = SetValue(settings, args, console, SettingsKeys::kUpdateServer, "default", &SetUpdateServer);
     if (code == kExitDone)
-        console.out << "Update server: " << PrintableText(UpdateServerLine(GatherStatus(settings))) << '\n'
-                    << flush;
+        console.out << "Update server: " << PrintableText(UpdateServerLine(GatherStatus(settings))) << '\n' << flush;
     return code;
 }
 
@@ -54,8 +53,7 @@ int RunWebsiteCommand(SettingsFile& settings, const Arguments& args, Console& co
 int RunCafileCommand(SettingsFile& settings, const Arguments& args, Console& console) {
     const int code = SetValue(settings, args, console, SettingsKeys::kCaFile, "none", &SetCaFile);
     if (code == kExitDone)
-        console.out << "Update server: " << PrintableText(UpdateServerLine(GatherStatus(settings))) << '\n'
-                    << flush;
+        console.out << "Update server: " << PrintableText(UpdateServerLine(GatherStatus(settings))) << '\n' << flush;
     return code;
 }
 
