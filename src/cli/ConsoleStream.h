@@ -1,6 +1,5 @@
 #pragma once
 
-#include <charconv>
 #include <concepts>
 #include <cstdio>
 #include <string_view>
@@ -8,7 +7,7 @@
 namespace zelto {
 
 // Where the command line writes its text: only what the commands need of a stream. Not a std::ostream,
-// whose first construction builds the C++ locale with every facet of it, a good part of a one-shot run.
+// whose first construction builds the C++ locale with every facet of it, a cost every start would pay.
 class ConsoleStream {
 public:
     virtual ~ConsoleStream() = default;
@@ -25,17 +24,9 @@ inline ConsoleStream& operator<<(ConsoleStream& stream, std::string_view text) {
     return stream;
 }
 
-inline ConsoleStream& operator<<(ConsoleStream& stream, char c) {
+// A character, and nothing that would only convert to one: a number must be written as text.
+template <std::same_as<char> Character> ConsoleStream& operator<<(ConsoleStream& stream, Character c) {
     stream.Write(std::string_view(&c, 1));
-    return stream;
-}
-
-template <std::integral Number>
-requires(!std::same_as<Number, char> && !std::same_as<Number, bool>) ConsoleStream& operator<<(ConsoleStream& stream,
-                                                                                               Number value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    stream.Write(std::string_view(digits, static_cast<std::size_t>(end - digits)));
     return stream;
 }
 

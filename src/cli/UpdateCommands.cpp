@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <string>
 
 namespace zelto {
 
@@ -27,7 +28,7 @@ namespace {
 // is named at every run but the one whose answer paused it, which showed the service's message.
 int ReportPass(const SettingsFile& settings, const PassReport& report, std::time_t now, Console& console) {
     for (const int number : report.incomplete)
-        console.err << "Domain entry " << number << " is incomplete and was skipped.\n";
+        console.err << "Domain entry " << std::to_string(number) << " is incomplete and was skipped.\n";
     const SettingsFile::Lock lock(settings); // the count and the pauses as one state of the file
     const ClientSettingsView view(settings);
     const bool none = report.sent == 0 && report.incomplete.empty() && view.DomainCount() <= 0;
