@@ -231,7 +231,8 @@ int RunServiceCommand(const std::optional<std::filesystem::path>& settings, cons
             return Refused(console, action + " the service", outcome);
         const auto took =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begun);
-        console.out << kService << (start ? " running" : " stopped") << " (" << took.count() << " ms)\n" << flush;
+        console.out << kService << (start ? " running" : " stopped") << " (" << std::to_string(took.count()) << " ms)\n"
+                    << flush;
         return kExitDone;
     }
     return UsageError(console, "service takes install [--settings PATH], uninstall, start, stop or status");
