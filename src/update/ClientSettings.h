@@ -1,5 +1,6 @@
 #pragma once
 
+#include "update/DomainEntry.h"
 #include "update/DomainPause.h"
 #include "update/RequestOutcome.h"
 #include "update/UpdateRecord.h"
@@ -50,17 +51,6 @@ struct SettingsKeys {
     static constexpr std::string_view kFailureWait = "retryafter";  // ours: the wait after failed requests
     static constexpr std::string_view kHook = "hook";               // ours: the command run on an address change
     static constexpr std::string_view kHookAddress = "hookaddress"; // ours: the address it was last run for
-};
-
-// One domain entry: second_level<N>, first_level<N> and password<N>.
-struct DomainEntry {
-    std::string domain;   // the name label ("example" of example.com)
-    std::string topLevel; // "com"
-    std::string password;
-
-    // The update cycle skips an entry with an empty value.
-    bool Complete() const { return !domain.empty() && !topLevel.empty() && !password.empty(); }
-    bool operator==(const DomainEntry&) const = default;
 };
 
 // The last registration: its address and when it happened; empty texts when none is recorded.

@@ -1,6 +1,6 @@
 #include "update/DomainPause.h"
 
-#include "update/ClientSettings.h"
+#include "update/DomainEntry.h"
 
 #include <charconv>
 #include <cstdint>

@@ -92,4 +92,29 @@ DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std:
     return exchange;
 }
 
+RequestOutcome OutcomeOf(const DomainExchange& exchange, UpdateAnswer meaning, std::time_t now) {
+    RequestOutcome outcome{RequestResult::NoAnswer, exchange.failure, exchange.status, now};
+    if (!exchange.obtained)
+        return outcome;
+    switch (meaning) {
+    case UpdateAnswer::Registered:
+        outcome.result = IsRecordableAddress(RegisteredAddress(exchange.line)) ? RequestResult::Registered
+                                                                               : RequestResult::OtherAnswer;
+        break;
+    case UpdateAnswer::WrongPassword:
+        outcome.result = RequestResult::WrongPassword;
+        break;
+    case UpdateAnswer::Expired:
+        outcome.result = RequestResult::Expired;
+        break;
+    case UpdateAnswer::NoDomain:
+        outcome.result = RequestResult::NoDomain;
+        break;
+    case UpdateAnswer::Ignored:
+        outcome.result = RequestResult::OtherAnswer;
+        break;
+    }
+    return outcome;
+}
+
 } // namespace zelto
