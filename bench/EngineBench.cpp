@@ -2,8 +2,8 @@
 
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
+#include "schema/ClientSettings.h"
 #include "settings/SettingsFile.h"
-#include "update/ClientSettings.h"
 #include "update/UpdateCycle.h"
 #include "update/UpdateDecision.h"
 

@@ -5,8 +5,8 @@
 #include "config/ServiceSettings.h"
 #include "config/SettingsProblem.h"
 #include "config/StatusReport.h"
+#include "schema/ClientSettings.h"
 #include "settings/SettingsFile.h"
-#include "update/ClientSettings.h"
 #include "update/ServiceEndpoints.h"
 
 namespace zelto {

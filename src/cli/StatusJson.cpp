@@ -2,7 +2,7 @@
 
 #include "config/PauseText.h"
 #include "config/StatusReport.h"
-#include "update/DomainPause.h"
+#include "schema/DomainPause.h"
 #include "update/ExchangeFailure.h"
 
 #include <nlohmann/json.hpp>

@@ -2,7 +2,7 @@
 
 #include "platform/HttpSession.h"
 #include "platform/SoundPlayer.h"
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
 #include "update/FetchFirstLine.h"
 #include "update/ServiceEndpoints.h"
 

@@ -1,7 +1,7 @@
 #include "desktop/DesktopSession.h"
 
 #include "platform/SoundPlayer.h"
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
 #include "update/ServiceEndpoints.h"
 
 namespace zelto {

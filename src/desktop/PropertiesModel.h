@@ -3,7 +3,7 @@
 #include "config/AddressText.h"
 #include "config/DomainList.h"
 #include "desktop/DialogContext.h"
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
 
 #include <string>
 

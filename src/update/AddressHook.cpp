@@ -2,8 +2,8 @@
 
 #include "platform/HookRunner.h"
 #include "platform/Notices.h"
+#include "schema/ClientSettings.h"
 #include "settings/SettingsFile.h"
-#include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
 
 namespace zelto {

@@ -2,14 +2,14 @@
 
 #include "platform/Clock.h"
 #include "platform/Notices.h"
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
+#include "schema/UpdateRecord.h"
 #include "update/DialUpGuard.h"
 #include "update/EnginePorts.h"
 #include "update/ExchangeFailure.h"
 #include "update/FetchFirstLine.h"
 #include "update/ServiceEndpoints.h"
 #include "update/UpdateAnswer.h"
-#include "update/UpdateRecord.h"
 
 namespace zelto {
 

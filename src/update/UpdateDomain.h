@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/HttpSession.h"
-#include "update/RequestOutcome.h"
+#include "schema/RequestOutcome.h"
 
 #include <functional>
 #include <string>

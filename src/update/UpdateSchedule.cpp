@@ -1,8 +1,8 @@
 #include "update/UpdateSchedule.h"
 
 #include "platform/Clock.h"
+#include "schema/ClientSettings.h"
 #include "update/AddressDetection.h"
-#include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
 #include "update/UpdateDecision.h"
 

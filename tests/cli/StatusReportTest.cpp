@@ -1,7 +1,7 @@
 // status --json and check, as a script or a monitoring system runs them.
 #include "CliFixture.h"
-#include "update/ClientSettings.h"
-#include "update/UpdateRecord.h"
+#include "schema/ClientSettings.h"
+#include "schema/UpdateRecord.h"
 
 #include <nlohmann/json.hpp>
 

@@ -3,7 +3,7 @@
 
 #include "update/UpdateCycle.h"
 
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
 
 #include "EngineFixture.h"
 

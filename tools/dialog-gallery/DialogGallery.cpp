@@ -6,13 +6,13 @@
 #include "ServiceEmulator.h"
 #include "platform/SilentSoundPlayer.h"
 #include "platform/linux/http/SocketHttpSession.h"
+#include "schema/ClientSettings.h"
 #include "settings/SettingsFile.h"
 #include "ui/AboutDlg.h"
 #include "ui/DialogIds.h"
 #include "ui/IgnoreIpDlg.h"
 #include "ui/IpAddressCtrl.h"
 #include "ui/PropertiesDlg.h"
-#include "update/ClientSettings.h"
 
 #include <QAbstractButton>
 #include <QApplication>

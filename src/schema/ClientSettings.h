@@ -1,9 +1,9 @@
 #pragma once
 
-#include "update/DomainEntry.h"
-#include "update/DomainPause.h"
-#include "update/RequestOutcome.h"
-#include "update/UpdateRecord.h"
+#include "schema/DomainEntry.h"
+#include "schema/DomainPause.h"
+#include "schema/RequestOutcome.h"
+#include "schema/UpdateRecord.h"
 
 #include <array>
 #include <optional>

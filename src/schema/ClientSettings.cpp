@@ -1,4 +1,4 @@
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
 
 #include "settings/SettingsFile.h"
 

@@ -1,7 +1,7 @@
-#include "update/RequestOutcome.h"
+#include "schema/RequestOutcome.h"
 
-#include "update/DomainEntry.h"
-#include "update/DomainPause.h"
+#include "schema/DomainEntry.h"
+#include "schema/DomainPause.h"
 
 #include <charconv>
 #include <utility>
