@@ -59,7 +59,7 @@ TEST_F(CommandLineTest, ServiceCommandsStoreOnlyValuesTheClientCanUse) {
         {{"server", "host name"}, 1, "updateserver", "https://127.0.0.1:8443"},
         {{"server", "example.net:65536"}, 1, "updateserver", "https://127.0.0.1:8443"},
         {{"server", "a" + std::string(68, 'b') + ".net"}, 1, "updateserver", "https://127.0.0.1:8443"},
-        {{"cafile", pem}, 0, "cafile", pem},
+        {{"cafile", "ca.pem"}, 0, "cafile", pem}, // relative to the folder it was typed in
         {{"cafile", text}, 1, "cafile", pem},
         {{"cafile", dir.File("missing.pem").string()}, 1, "cafile", pem},
         {{"cafile", "none"}, 0, "cafile", ""},
