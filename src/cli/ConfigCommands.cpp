@@ -5,9 +5,9 @@
 #include "config/AddressMethod.h"
 #include "config/DomainList.h"
 #include "config/IgnoreList.h"
-#include "config/SettingsProblem.h"
 #include "platform/SettingsText.h"
 #include "settings/SettingsFile.h"
+#include "update/SettingsProblem.h"
 
 #include <optional>
 #include <unistd.h>

@@ -47,6 +47,8 @@ struct StatusReport {
 
     RecordedUpdate registration;                  // address empty: none recorded
     std::optional<RegistrationHour> registeredAt; // nullopt when the record's time does not read as one
+    // To the second, when this client made the record; a record the Windows client made since has only the hour.
+    std::optional<std::time_t> registeredExactly;
 
     std::vector<DomainStatus> domains;
     std::string domainListText; // "Domain example.com loaded." or "No Domains Loaded!"
