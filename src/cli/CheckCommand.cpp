@@ -65,6 +65,9 @@ HealthVerdict JudgeHealth(const StatusReport& report, std::time_t now) {
     }
     if (!paused.empty())
         return {Health::Critical, paused};
+    if (report.fixedAddressUnreachable)
+        return {Health::Critical,
+                "the fixed address " + report.fixedAddress + " is one no one can reach; nothing is sent"};
     const std::string& address = report.registration.address;
     if (address.empty())
         return {Health::Warning, Names(report) + ": no registration recorded"};

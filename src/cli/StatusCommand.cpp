@@ -89,7 +89,8 @@ int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Consol
     }
     lines.insert(lines.end(), {
                                   "Address method: " + MethodLine(report),
-                                  "Fixed address: " + report.fixedAddress,
+                                  "Fixed address: " + report.fixedAddress +
+                                      (report.fixedAddressUnreachable ? " (no one can reach it: nothing is sent)" : ""),
                                   "Ignored addresses: " + IgnoredLine(report),
                                   "Last registration: " + RegistrationLine(report),
                                   "Update server: " + UpdateServerLine(report),

@@ -162,6 +162,7 @@ std::string StatusJson(const StatusReport& report) {
         {"web_site", Text(report.webSite)},
         {"address_method", report.storedMethod ? Json(MethodName(report.method)) : Json(nullptr)},
         {"fixed_address", report.fixedAddress},
+        {"fixed_address_unreachable", report.fixedAddressUnreachable},
         {"ignored_addresses", ignored},
         {"last_registration", Registration(report)},
         {"domains", domains},

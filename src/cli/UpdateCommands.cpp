@@ -42,7 +42,8 @@ int ReportPass(const SettingsFile& settings, const PassReport& report, std::time
         if (std::ranges::find(report.pausedNow, domain.number) == report.pausedNow.end())
             console.err << PrintableText(PausedDomainText(domain, now)) << '\n';
     console.err << flush;
-    const bool clean = report.failed == 0 && !report.unrecorded && report.incomplete.empty() && !none && paused.empty();
+    const bool clean = report.failed == 0 && !report.unrecorded && !report.fixedUnreachable &&
+                       report.incomplete.empty() && !none && paused.empty();
     return clean ? kExitDone : kExitRefused;
 }
 

@@ -3,6 +3,7 @@
 #include "config/AddressMethod.h"
 #include "config/DomainList.h"
 #include "settings/SettingsFile.h"
+#include "update/AddressDetection.h"
 #include "update/ServiceEndpoints.h"
 
 #include <system_error>
@@ -52,6 +53,7 @@ StatusReport GatherStatus(const SettingsFile& settings) {
     report.storedMethod = view.StoredMethodNumber();
     report.method = LoadDialogMethod(settings);
     report.fixedAddress = LoadFixedAddress(settings).ToText();
+    report.fixedAddressUnreachable = FixedAddressUnreachable(settings);
     report.ignored = view.IgnoredAddresses();
     report.registration = view.UpdateRecord();
     report.registeredAt = ReadHour(report.registration.time);

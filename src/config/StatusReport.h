@@ -43,6 +43,7 @@ struct StatusReport {
     std::optional<int> storedMethod;            // ipmethod as stored; nullopt before a method was saved
     AddressMethod method = AddressMethod::Both; // what the dialog shows
     std::string fixedAddress;
+    bool fixedAddressUnreachable = false; // the engine uses it, and sends nothing: no one could reach it
     std::vector<std::string> ignored;
 
     RecordedUpdate registration;                  // address empty: none recorded

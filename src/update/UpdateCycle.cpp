@@ -117,6 +117,7 @@ struct UpdateCycle::Impl {
     // keeping a registration from being recorded.
     SettingsProblem readProblemTold;
     SettingsProblem writeProblemTold;
+    std::string unreachableTold; // the fixed address last told to be unreachable
     std::vector<int> pausedAtLastPass;
     std::vector<SentDomain> sentThisPass; // stored at the end of the pass, in one write
     // After each pass that registered a new address, the user's command runs here; RunOnce waits for it.
@@ -233,6 +234,16 @@ struct UpdateCycle::Impl {
         pausedAtLastPass.clear();
         sentThisPass.clear();
         const std::string hookAddressBefore = hooks ? ClientSettingsView(ports.settings).HookAddress() : std::string();
+        // The service would register it, and every name would point nowhere.
+        if (FixedAddressUnreachable(ports.settings)) {
+            const std::string address = FixedAddressText(ClientSettingsView(ports.settings));
+            if (std::exchange(unreachableTold, address) != address)
+                ports.notices.ShowMessage("The fixed address " + address +
+                                          " is one no one can reach; nothing is sent until another is saved.");
+            report.fixedUnreachable = true;
+            return report;
+        }
+        unreachableTold.clear();
         const bool connected = EnsureSession();
         const int count = std::min(ClientSettingsView(ports.settings).DomainCount(), ClientSettingsView::kMaxDomains);
         for (int number = 1; number <= count && !stop.Raised(); ++number) {

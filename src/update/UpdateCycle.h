@@ -46,6 +46,7 @@ struct PassReport {
     std::vector<int> incomplete;              // numbers of the entries skipped for an empty value, in order
     std::vector<std::string> registeredNames; // "example.com" of each domain that registered
     bool unrecorded = false;                  // a registration could not be written to the settings file
+    bool fixedUnreachable = false;            // nothing was sent: the fixed address is one no one can reach
     SettingsProblem settingsProblem;          // the file could not be used: no pass was made
 };
 
