@@ -4,6 +4,8 @@
 #include "config/ClientInstance.h"
 #include "platform/InstanceLock.h"
 #include "platform/windows/WideText.h"
+#include "schema/ClientSettings.h"
+#include "schema/SettingsProblem.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsHome.h"
 #include "win32/ClientApp.h"
@@ -58,6 +60,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return 1;
     }
     SettingsFile settings(*settingsPath);
+    if (const SettingsProblem problem = ClientSettingsView(settings).Problem()) {
+        ShowWarningMessage(nullptr, SettingsProblemText(problem));
+        return 1;
+    }
     // The application's name, the executable's base name, is also the agent name of every request.
     WindowsPlatform platform(Narrow(ApplicationName()), std::make_unique<WaveSoundPlayer>());
     CClientApp app(settings, platform.Ports());

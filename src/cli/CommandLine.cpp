@@ -7,7 +7,8 @@
 #include "cli/StatusCommand.h"
 #include "cli/UpdateCommands.h"
 #include "cli/Usage.h"
-#include "config/SettingsProblem.h"
+#include "schema/ClientSettings.h"
+#include "schema/SettingsProblem.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsHome.h"
 
@@ -48,7 +49,8 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
     // One object for the whole command, so the folder the check opens serves every read and write after it.
     SettingsFile settings(path);
     // A file that cannot be used is refused before anything reads or writes it.
-    if (const SettingsError problem = UsesSettingsFile(command) ? settings.Check() : SettingsError{}) {
+    if (const SettingsProblem problem =
+            UsesSettingsFile(command) ? ClientSettingsView(settings).Problem() : SettingsProblem{}) {
         // A monitoring system reads standard output and the exit code only.
         if (command == "check") {
             console.out << PrintableText(HealthLine({Health::Unknown, SettingsProblemText(problem)})) << '\n' << flush;

@@ -3,9 +3,9 @@
 #include "cli/StatusCommand.h"
 #include "cli/Usage.h"
 #include "config/ServiceSettings.h"
-#include "config/SettingsProblem.h"
 #include "config/StatusReport.h"
 #include "schema/ClientSettings.h"
+#include "schema/SettingsProblem.h"
 #include "settings/SettingsFile.h"
 #include "update/ServiceEndpoints.h"
 
