@@ -11,7 +11,8 @@ target_link_libraries(engine_tests PRIVATE zelto_build_flags zelto_update zelto_
     GTest::gtest_main)
 # The emulator runs in the test process on Linux only; the Windows build has its own test over WinINet.
 if(NOT WIN32)
-    target_sources(engine_tests PRIVATE UpdateCycleEmulatorTest.cpp)
+    target_sources(engine_tests PRIVATE UpdateCycleEmulatorTest.cpp UpdateCycleEventsTest.cpp)
     target_link_libraries(engine_tests PRIVATE zelto_emulator)
+    target_compile_definitions(engine_tests PRIVATE ZELTO_LOGIND_STANDIN="${CMAKE_CURRENT_SOURCE_DIR}/logind_standin.py")
 endif()
 zelto_gtest_suite(engine_tests SANITIZE)
