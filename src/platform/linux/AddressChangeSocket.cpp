@@ -2,6 +2,7 @@
 
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
+#include <net/if.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -12,38 +13,29 @@ namespace zelto {
 
 namespace {
 
-bool IsWirelessEvent(const nlmsghdr* header) {
+// A link's messages matter only when it is switched on or off: the machine's addresses are those of the links
+// that are up. A new link comes without addresses, a removed one takes its addresses with it (each told as an
+// address message), and carrier, master or wireless news changes neither.
+bool SwitchesALink(const nlmsghdr* header) {
     if (header->nlmsg_len < NLMSG_LENGTH(sizeof(ifinfomsg)))
         return false;
-    int left = static_cast<int>(IFLA_PAYLOAD(header));
-    for (const rtattr* attribute = IFLA_RTA(static_cast<const ifinfomsg*>(NLMSG_DATA(header))); RTA_OK(attribute, left);
-         attribute = RTA_NEXT(attribute, left))
-        if (attribute->rta_type == IFLA_WIRELESS)
-            return true;
-    return false;
+    const unsigned change = static_cast<const ifinfomsg*>(NLMSG_DATA(header))->ifi_change;
+    return change != ~0U && (change & IFF_UP) != 0;
 }
 
-} // namespace
-
+// Whether one buffer of route messages tells of a change of the machine's addresses.
 bool AnnouncesAddressChange(const void* messages, unsigned long length) {
     auto left = static_cast<unsigned int>(length);
     for (const auto* header = static_cast<const nlmsghdr*>(messages); NLMSG_OK(header, left);
          header = NLMSG_NEXT(header, left)) {
-        switch (header->nlmsg_type) {
-        case RTM_NEWADDR:
-        case RTM_DELADDR:
-        case RTM_DELLINK:
+        if (header->nlmsg_type == RTM_NEWADDR || header->nlmsg_type == RTM_DELADDR ||
+            (header->nlmsg_type == RTM_NEWLINK && SwitchesALink(header)))
             return true;
-        case RTM_NEWLINK:
-            if (!IsWirelessEvent(header))
-                return true;
-            break;
-        default:
-            break;
-        }
     }
     return false;
 }
+
+} // namespace
 
 AddressChangeSocket::AddressChangeSocket() {
     fd_ = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_ROUTE);

@@ -2,7 +2,8 @@
 
 namespace zelto {
 
-// A netlink route socket that hears the kernel announce IPv4 addresses and links coming and going.
+// A netlink route socket that hears the kernel announce IPv4 addresses coming and going and links switched on
+// or off.
 class AddressChangeSocket {
 public:
     AddressChangeSocket();
@@ -18,9 +19,5 @@ public:
 private:
     int fd_ = -1;
 };
-
-// Whether one buffer of route messages tells of an address or a link that changed. A wireless link announces
-// its scans as link messages too; those change nothing the client looks at.
-bool AnnouncesAddressChange(const void* messages, unsigned long length);
 
 } // namespace zelto
