@@ -65,6 +65,10 @@ void CClientApp::Run() {
 }
 
 bool CClientApp::OnCommand(UINT id) {
+    // A command sent while start-up still makes the session (an installer closing clients, which sends
+    // Exit to every frame) waits for the next one.
+    if (!m_pSession)
+        return false;
     switch (id) {
     case ID_WEB_INTERFACE:
         m_pSession->OnWebInterface();
