@@ -19,7 +19,7 @@ public:
     void Raise();
     bool Raised() const;
     // Waits for the given time; false when the stop was raised before or during the wait.
-    bool WaitFor(std::chrono::milliseconds duration);
+    bool WaitFor(std::chrono::milliseconds duration) const;
 
     enum class WaitEnd { TimeUp, Woken, Stopped };
     // Ends the current or the next WaitForWake; wakes that come while nobody waits count as one.

@@ -73,7 +73,7 @@ bool StopSignal::Raised() const {
     return (state_->Word().load(std::memory_order_acquire) & kStopped) != 0;
 }
 
-bool StopSignal::WaitFor(std::chrono::milliseconds duration) {
+bool StopSignal::WaitFor(std::chrono::milliseconds duration) const {
     return state_->Wait(duration, false) != WaitEnd::Stopped;
 }
 

@@ -48,7 +48,7 @@ bool StopSignal::Raised() const {
     return ::WaitForSingleObject(state_->raised, 0) == WAIT_OBJECT_0;
 }
 
-bool StopSignal::WaitFor(std::chrono::milliseconds duration) {
+bool StopSignal::WaitFor(std::chrono::milliseconds duration) const {
     return ::WaitForSingleObject(state_->raised, Milliseconds(duration)) == WAIT_TIMEOUT;
 }
 
