@@ -38,13 +38,19 @@ HWND VisibleSplash() {
 
 // Wine sends no power broadcast: the test sends the one the system sends at the end of a suspend.
 TEST(MainFrmTest, TheEndOfASuspendReachesTheClient) {
-    CMainFrm frame;
     int resumes = 0;
-    ASSERT_TRUE(frame.LoadFrame([](UINT) { return false; }, [&] { ++resumes; }));
-    SendMessageW(frame.GetSafeHwnd(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
-    EXPECT_EQ(resumes, 0);
-    SendMessageW(frame.GetSafeHwnd(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
-    EXPECT_EQ(resumes, 1);
+    {
+        CMainFrm frame;
+        ASSERT_TRUE(frame.LoadFrame([](UINT) { return false; }, [&] { ++resumes; }));
+        SendMessageW(frame.GetSafeHwnd(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+        EXPECT_EQ(resumes, 0);
+        SendMessageW(frame.GetSafeHwnd(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+        EXPECT_EQ(resumes, 1);
+    }
+    // The frame's end quits the message loop: the tests after this one pump messages on the same thread.
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
 }
 
 TEST(SplashWndTest, ShowsThePictureCentredOnTopUntilItsTimeIsUp) {
