@@ -5,6 +5,7 @@
 #include "settings/SettingsFile.h"
 #include "update/ServiceEndpoints.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace zelto {
@@ -42,6 +43,7 @@ StatusReport GatherStatus(const SettingsFile& settings) {
     const ServiceEndpoints endpoints(settings);
     StatusReport report;
     report.file = settings.Path();
+    report.readFrom = settings.ReadSource();
     std::error_code ignored;
     report.fileExists = std::filesystem::exists(settings.Path(), ignored);
     report.readableByOthers = settings.ReadableByOthers();
@@ -50,15 +52,22 @@ StatusReport GatherStatus(const SettingsFile& settings) {
     report.caFile = view.CaFile();
     report.webSite = endpoints.WebSite();
     report.storedMethod = view.StoredMethodNumber();
-    report.method = LoadDialogMethod(settings);
+    report.method = view.EngineMethod();
     report.fixedAddress = LoadFixedAddress(settings).ToText();
     report.ignored = view.IgnoredAddresses();
     report.registration = view.UpdateRecord();
     report.registeredAt = ReadHour(report.registration.time);
+    report.hook = view.Hook();
+    report.hookRun = view.LastHookRun();
     const std::vector<DomainEntry> entries = view.Domains();
-    for (int number = 1; number <= static_cast<int>(entries.size()); ++number)
-        report.domains.push_back(
-            {number, entries[static_cast<std::size_t>(number) - 1], view.Pause(number), view.LastOutcome(number)});
+    for (int number = 1; number <= static_cast<int>(entries.size()); ++number) {
+        const DomainEntry& entry = entries[static_cast<std::size_t>(number) - 1];
+        const auto first = std::find_if(entries.begin(), entries.end(),
+                                        [&](const DomainEntry& earlier) { return SameDomainLabels(earlier, entry); });
+        const int firstNumber = static_cast<int>(first - entries.begin()) + 1;
+        report.domains.push_back({number, entry, view.Pause(number), view.LastOutcome(number),
+                                  firstNumber < number ? std::optional(firstNumber) : std::nullopt});
+    }
     report.domainListText = BuildDomainListText(settings);
     return report;
 }

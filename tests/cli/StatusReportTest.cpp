@@ -70,13 +70,20 @@ TEST_F(StatusReportTest, StatusJsonIsValidForEveryFileTheClientAccepts) {
     }
 }
 
-TEST_F(StatusReportTest, StatusJsonShowsTheLastRegistrationAsLocalIso8601) {
-    fakes::WriteFile(path, "[Zelto Systems Premium]\nnumofdomains=0\nupdatedip=203.0.113.7\nupdatedhour=14\n"
-                           "updatedday=060\nupdatedyear=2024\nipmethod=3\n");
+// What the engine does, not what the dialog would show: a method number it does not know detects on the client
+// side; an entry repeated (in any letter case) by an older version is sent again, and named.
+TEST_F(StatusReportTest, StatusShowsTheLastRegistrationTheEnginesMethodAndRepeatedEntries) {
+    fakes::WriteFile(path, "[Zelto Systems Premium]\nupdatedip=203.0.113.7\nupdatedhour=14\nupdatedday=060\n"
+                           "updatedyear=2024\nipmethod=7\nnumofdomains=2\n" +
+                               Entry(1, "ex", "com") + Entry(2, "EX", "Com"));
     const auto status = nlohmann::json::parse(Cli({"status", "--json"}).out);
     EXPECT_EQ(status["last_registration"]["time"], "2024-02-29T14:00"); // a leap year's day 60
-    EXPECT_EQ(status["address_method"], "fixed");
-    EXPECT_TRUE(status["domains"].empty());
+    EXPECT_EQ(status["address_method"], "client");
+    EXPECT_EQ(status["domains"][0]["copy_of"], nullptr);
+    EXPECT_EQ(status["domains"][1]["copy_of"], 1);
+    const std::string text = Cli({"status"}).out;
+    EXPECT_NE(text.find("\nEX.Com is listed again as entry 2 (first as entry 1)"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nAddress method: client "), std::string::npos) << text;
 }
 
 // The four states of a monitoring plugin, each with its one line on standard output.
