@@ -116,7 +116,7 @@ said=$(cli --settings "$settings" hook set "Z:$work/missing.exe") && fail "hook 
 [[ $said == *"hook not set: could not be started: "* ]] || fail "hook set, missing file: $said"
 quietly --settings "$settings" hook clear
 # No input at all (NUL, which the C runtime counts as a terminal) is told as such.
-said=$(cli --settings "Z:$work/nul.ini" domain add example com </dev/null) && fail "domain add without input exited 0"
+said=$(cli --settings "Z:$work/noinput.ini" domain add example com </dev/null) && fail "domain add without input exited 0"
 [[ $said == *"no password on standard input"* ]] || fail "domain add without input: $said"
 
 # check as a monitoring system reads it: registered this hour, never registered, no domain (3 is below).
