@@ -18,7 +18,7 @@ public:
     void Raise();
     bool Raised() const;
     // Waits for the given time; false when the stop was raised before or during the wait.
-    bool WaitFor(std::chrono::milliseconds duration);
+    bool WaitFor(std::chrono::milliseconds duration) const;
 
 private:
     struct State;

@@ -130,6 +130,11 @@ void CClientApp::CloseNotices() {
     m_notices->ReleaseAll();
 }
 
+// Queued to this object: a task that comes after it is gone is dropped.
+void CClientApp::PostToGui(std::function<void()> task) {
+    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+}
+
 // Every running event loop returns, the dialogs' own included.
 void CClientApp::EndProcess(int code) {
     m_exitCode = code;

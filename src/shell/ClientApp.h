@@ -60,6 +60,7 @@ private:
     void OpenUrl(const std::string& url) override;
     void CloseNotices() override;
     void EndProcess(int code) override;
+    void PostToGui(std::function<void()> task) override;
     // Looks at the tray host, makes the icon once there is one, and tells what is due.
     TrayWatch::Step LookAtTray();
 

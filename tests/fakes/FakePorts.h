@@ -64,6 +64,9 @@ public:
     // Called before each answer, on the requesting thread.
     std::function<void(const std::string& url)> onRequest;
     bool failOpen = false; // when set, Open fails
+    // A service that never answers: each request of a session opened with a stop waits for that stop and
+    // gets no answer.
+    std::atomic<bool> silent = false;
 
     std::unique_ptr<HttpSession> Open(const StopSignal* stop = nullptr, const HttpTrust& trust = {}) override;
     std::vector<std::string> Requests() const { return requests_.Get(); }
@@ -190,6 +193,19 @@ private:
 };
 
 // Every fake, wired into one EnginePorts over a settings file the test gives.
+// The GUI thread's task queue of a skin: tasks posted from any thread run when the test lets them.
+class PostedTasks {
+public:
+    void Post(std::function<void()> task);
+    // Waits for the next task (ten seconds at most) and runs it; false when none came.
+    bool RunNext();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable posted_;
+    std::deque<std::function<void()>> tasks_;
+};
+
 struct FakeWorld {
     explicit FakeWorld(SettingsFile& settings) : ports{settings, {http, autodial, addresses, clock, sound}, notices} {}
     FakeHttp http;

@@ -9,9 +9,4 @@ add_executable(engine_tests
 target_include_directories(engine_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 target_link_libraries(engine_tests PRIVATE zelto_build_flags zelto_update zelto_platform zelto_test_fakes
     GTest::gtest_main)
-# The emulator runs in the test process on Linux only; the Windows build has its own test over WinINet.
-if(NOT WIN32)
-    target_sources(engine_tests PRIVATE UpdateCycleEmulatorTest.cpp)
-    target_link_libraries(engine_tests PRIVATE zelto_emulator)
-endif()
 zelto_gtest_suite(engine_tests SANITIZE)

@@ -35,7 +35,7 @@ bool StopSignal::Raised() const {
     return state_->Word().load(std::memory_order_acquire) != 0;
 }
 
-bool StopSignal::WaitFor(std::chrono::milliseconds duration) {
+bool StopSignal::WaitFor(std::chrono::milliseconds duration) const {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline =
         Clock::now() + std::min(duration, std::chrono::milliseconds(std::chrono::hours(24 * 365)));

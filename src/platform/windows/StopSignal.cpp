@@ -32,7 +32,7 @@ bool StopSignal::Raised() const {
     return ::WaitForSingleObject(state_->raised, 0) == WAIT_OBJECT_0;
 }
 
-bool StopSignal::WaitFor(std::chrono::milliseconds duration) {
+bool StopSignal::WaitFor(std::chrono::milliseconds duration) const {
     // INFINITE is one more than the longest finite wait; longer waits are cut to that (about 49 days).
     const auto ms = std::clamp<std::chrono::milliseconds::rep>(duration.count(), 0, INFINITE - 1);
     return ::WaitForSingleObject(state_->raised, static_cast<DWORD>(ms)) == WAIT_TIMEOUT;
