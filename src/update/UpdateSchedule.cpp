@@ -39,6 +39,11 @@ void UpdateSchedule::Forget() {
     lastCheck_.reset();
 }
 
+void UpdateSchedule::EndFailureWait() {
+    ClientSettings(ports_.settings).ClearFailureWait();
+    failedWith_.reset();
+}
+
 bool UpdateSchedule::PassDue(const StopSignal* stop) {
     const std::time_t now = ports_.platform.clock.Now();
     if (const std::optional<FailureWait> wait = ClientSettingsView(ports_.settings).StoredFailureWait();

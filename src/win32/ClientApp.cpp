@@ -1,6 +1,7 @@
 #include "win32/ClientApp.h"
 
 #include "ResourceIds.h"
+#include "platform/SystemEvents.h"
 #include "platform/windows/WideText.h"
 #include "platform/windows/WindowsSockets.h"
 #include "settings/SettingsFile.h"
@@ -40,7 +41,12 @@ BOOL CClientApp::InitInstance() {
     InitCommonControlsEx(&controls);
 
     m_pMainWnd = std::make_unique<CMainFrm>();
-    if (!m_pMainWnd->LoadFrame([this](UINT id) { return OnCommand(id); }))
+    SystemEvents* events = m_ports.events;
+    const auto onResume = [events] {
+        if (events)
+            events->Announce(SystemEvent::Resumed);
+    };
+    if (!m_pMainWnd->LoadFrame([this](UINT id) { return OnCommand(id); }, onResume))
         return FALSE;
     m_pTray = std::make_unique<CSystemTray>();
     // A second start on the same settings file finds it from now on, the first-run dialog included.
