@@ -1,5 +1,6 @@
 // The desktop session on fakes: the start-up order, the first-run rule, the tray's commands and the one way out.
 #include "desktop/DesktopSession.h"
+#include "desktop/HeldSettingsFile.h"
 #include "desktop/PropertiesModel.h"
 
 #include "SettingsFixture.h"
@@ -117,6 +118,34 @@ TEST_F(DesktopSessionTest, ExitAfterAnAccountMessageStopsTheCycleAndRestoresDial
     const std::size_t requests = fakes.http.Requests().size();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(fakes.http.Requests().size(), requests); // the cycle has ended
+}
+
+// A start on a file another client holds: a desktop client there takes over; any other holder is told in a
+// message box that names its process twice, as the holder and in how to stop it.
+TEST(HeldSettingsFileTest, ADesktopHolderTakesOverAnyOtherIsToldWithHowToStopIt) {
+    const struct {
+        InstanceHolder holder;
+        bool handedOver;
+        int exitCode;
+        int pidsTold; // how often the message names process 4242; -1: no message
+    } cases[] = {
+        {{4242, ClientKind::Desktop}, true, 0, -1},
+        {{4242, ClientKind::Desktop}, false, 1, 1},
+        {{4242, ClientKind::Headless}, true, 1, 2},
+    };
+    for (const auto& c : cases) {
+        std::optional<std::string> told;
+        int handOvers = 0;
+        EXPECT_EQ(OnHeldSettingsFile(
+                      "ZeltoPre.INI", c.holder, [&] { return ++handOvers, c.handedOver; },
+                      [&](const std::string& text) { told = text; }),
+                  c.exitCode);
+        EXPECT_EQ(handOvers, c.holder.kind == ClientKind::Desktop ? 1 : 0);
+        int pids = told ? 0 : -1;
+        for (std::size_t at = 0; told && (at = told->find("4242", at)) != std::string::npos; at += 4)
+            ++pids;
+        EXPECT_EQ(pids, c.pidsTold) << told.value_or("");
+    }
 }
 
 // Quit while Force IP Update waits for a service that never answers: the request ends, and neither "BLEEP"

@@ -80,6 +80,15 @@ int Install(const std::optional<std::filesystem::path>& given, Console& console)
         console.err << console.program << ": the settings path cannot be written on a command line\n" << flush;
         return kExitRefused;
     }
+    // A running service holds its program: replacing the copy would fail for that, not for a missing right.
+    if (const ServiceControl::State state = ServiceControl::Query(); state == ServiceControl::State::Running ||
+                                                                     state == ServiceControl::State::Starting ||
+                                                                     state == ServiceControl::State::Stopping) {
+        console.err << console.program << ": could not install the service: it is installed and running; stop it "
+                    << "first (" << console.program << " service stop)\n"
+                    << flush;
+        return kExitRefused;
+    }
     const std::filesystem::path program = ServiceFolder::ProgramFolder() / ThisProgramPath().filename();
     std::error_code error;
     std::filesystem::create_directories(program.parent_path(), error);

@@ -110,7 +110,14 @@ for address in 203.0.113.1 203.0.113.1 203.0.113.2; do
 done
 expect_eq "hook runs" $'203.0.113.1|203.0.113.9|203.0.113.1\n203.0.113.2|203.0.113.1|203.0.113.2' \
     "$(sed -n 's/^.* hook .* -> \(.*|.*\)$/\1/p' "$work/hook.log")"
+[[ $(cli --settings "$settings" status) == *"Hook: Z:$work/hook.exe (last run "*": done)"* ]] ||
+    fail "status does not tell the hook's last run"
+said=$(cli --settings "$settings" hook set "Z:$work/missing.exe") && fail "hook set took a missing file"
+[[ $said == *"hook not set: could not be started: "* ]] || fail "hook set, missing file: $said"
 quietly --settings "$settings" hook clear
+# No input at all (NUL, which the C runtime counts as a terminal) is told as such.
+said=$(cli --settings "Z:$work/noinput.ini" domain add example com </dev/null) && fail "domain add without input exited 0"
+[[ $said == *"no password on standard input"* ]] || fail "domain add without input: $said"
 
 # check as a monitoring system reads it: registered this hour, never registered, no domain (3 is below).
 echo secret12 | quietly --settings "Z:$work/never.ini" domain add example com
@@ -262,6 +269,8 @@ printf "$content" >"$original"
 before=$(md5sum <"$original")
 [[ $(cli domain list) == *"old.net"* ]] || fail "a read does not see the original's file"
 [ ! -e "$default" ] || fail "a read created $default"
+[[ $(cli status | head -n 1) == *"ZeltoPre.INI (not created yet; read from $windows\ZeltoPre.INI"* ]] ||
+    fail "status before the take-over: $(cli status | head -n 1)"
 quietly method server
 expect_eq "taken-over file" "$(printf "${content}ipmethod=0\r\nipaddress=\r\nupdatedip=\r\n" | od -c)" "$(od -c <"$default")"
 expect_eq "original's file" "$before" "$(md5sum <"$original")"
