@@ -53,6 +53,10 @@ HealthVerdict JudgeHealth(const StatusReport& report, std::time_t now) {
     }
     if (!paused.empty())
         return {Health::Critical, paused};
+    // Failing passes are a warning while the records still hold, critical once they are stale.
+    if (report.failureWait)
+        return {RegisteredWithinAnHour(report, now) ? Health::Warning : Health::Critical,
+                Names(report) + ": waiting after failures: " + FailureWaitText(*report.failureWait, now)};
     const std::string& address = report.registration.address;
     if (address.empty())
         return {Health::Warning, Names(report) + ": no registration recorded"};

@@ -131,6 +131,14 @@ Json LastOutcome(const std::optional<RequestOutcome>& outcome) {
             {"time", LocalIsoTime(outcome->when)}};
 }
 
+Json Wait(const std::optional<FailureWait>& wait) {
+    if (!wait)
+        return nullptr;
+    return {{"failures", wait->failures},
+            {"last_failure", LastOutcome(wait->last)},
+            {"next_try", LocalIsoTime(wait->until)}};
+}
+
 } // namespace
 
 std::string StatusJson(const StatusReport& report) {
@@ -162,6 +170,7 @@ std::string StatusJson(const StatusReport& report) {
         {"fixed_address", report.fixedAddress},
         {"ignored_addresses", ignored},
         {"last_registration", Registration(report)},
+        {"failure_wait", Wait(report.failureWait)},
         {"domains", domains},
     };
     return status.dump(2);

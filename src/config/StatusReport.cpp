@@ -60,6 +60,7 @@ StatusReport GatherStatus(const SettingsFile& settings) {
         report.domains.push_back(
             {number, entries[static_cast<std::size_t>(number) - 1], view.Pause(number), view.LastOutcome(number)});
     report.domainListText = BuildDomainListText(settings);
+    report.failureWait = view.StoredFailureWait();
     return report;
 }
 

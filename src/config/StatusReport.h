@@ -49,7 +49,9 @@ struct StatusReport {
     std::optional<RegistrationHour> registeredAt; // nullopt when the record's time does not read as one
 
     std::vector<DomainStatus> domains;
-    std::string domainListText; // "Domain example.com loaded." or "No Domains Loaded!"
+    std::string domainListText;
+    // Stored until a pass goes well or the user changes what shapes the requests; its time may have passed.
+    std::optional<FailureWait> failureWait; // "Domain example.com loaded." or "No Domains Loaded!"
 };
 
 StatusReport GatherStatus(const SettingsFile& settings);

@@ -40,10 +40,11 @@ struct PassReport {
     int failed = 0;                           // any other answer, or none
     int refused = 0;                          // of them, "expired", "nodomain" or "wrongpassword": now paused
     std::vector<int> pausedNow;               // the numbers of those entries, in order
-    int unanswered = 0;                       // of them, requests without any answer
+    int unanswered = 0;                       // of them, requests without any answer; the first ends the pass
     int paused = 0;                           // domains not sent because they are paused
     std::vector<int> incomplete;              // numbers of the entries skipped for an empty value, in order
     std::vector<std::string> registeredNames; // "example.com" of each domain that registered
+    bool waited = false;                      // no pass was made: a wait after failures holds
 };
 
 // The update cycle: polls the decision, makes a pass over the domains when one is due, rests, and starts
