@@ -171,13 +171,7 @@ TEST_F(DesktopModelsTest, IgnoreListShowsEachChange) {
               (std::vector<std::string>{"list 10.0.0.1\r\n0.0.0.0\r\n", "list 0.0.0.0\r\n", "list 0.0.0.0\r\n"}));
 }
 
-TEST(TrayStateTest, ClicksTooltipsAndHiding) {
-    using Click = TrayState::Click;
-    using Reaction = TrayState::Reaction;
-    for (const auto& [click, reaction] : {std::pair{Click::RightButton, Reaction::OpenMenu},
-                                          {Click::DoubleClick, Reaction::RunDefaultItem},
-                                          {Click::Other, Reaction::Nothing}})
-        EXPECT_EQ(TrayState::ReactionTo(click), reaction);
+TEST(TrayStateTest, TooltipsAndHiding) {
     const std::string address(130, '9');
     EXPECT_EQ(TrayState::Tooltip(address), address.substr(0, 127));
     EXPECT_EQ(TrayState::Tooltip(address.substr(0, 127)), address.substr(0, 127));
