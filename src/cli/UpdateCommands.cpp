@@ -29,6 +29,9 @@ namespace {
 // scheduler or a monitoring check. A paused domain is named at every run but the one whose answer paused it,
 // which showed the service's message.
 int ReportPass(const SettingsFile& settings, const PassReport& report, std::time_t now, Console& console) {
+    // The notices have named the file and the reason.
+    if (report.settingsProblem)
+        return kExitRefused;
     for (const int number : report.incomplete)
         console.err << "Domain entry " << std::to_string(number) << " is incomplete and was skipped.\n";
     const SettingsFile::Lock lock(settings); // the count and the pauses as one state of the file
@@ -44,8 +47,9 @@ int ReportPass(const SettingsFile& settings, const PassReport& report, std::time
     if (wait)
         console.err << console.program << ": " << PrintableText(FailureWaitLine(*wait, now, console.program)) << '\n';
     console.err << flush;
-    return report.failed == 0 && report.incomplete.empty() && !none && paused.empty() && !report.waited ? kExitDone
-                                                                                                        : kExitRefused;
+    const bool clean = report.failed == 0 && !report.unrecorded && !report.fixedUnreachable && !report.waited &&
+                       report.incomplete.empty() && !none && paused.empty();
+    return clean ? kExitDone : kExitRefused;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/HttpSession.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@ namespace zelto {
 
 struct EnginePorts;
 class ClientSettingsView;
+class SettingsFile;
 class StopSignal;
 
 // The machine's own addresses after the filter: ordinary ones first, reserved ones after.
@@ -23,6 +25,11 @@ std::optional<std::string> CheckAddressWithService(EnginePorts& ports, const Sto
 
 // The fixed address as stored, its parts as signed decimal, unchecked: missing keys give 0.0.0.0.
 std::string FixedAddressText(const ClientSettingsView& settings);
+// Whether anyone could reach a host at the address: not 0.0.0.0, 255.255.255.255 nor a loopback address.
+// The service registers whatever it is sent, so these are refused before they go out.
+bool IsReachableAddress(const std::array<int, 4>& parts);
+// The stored method is Fixed, with an address no one can reach: nothing is sent.
+bool FixedAddressUnreachable(const SettingsFile& settings);
 
 // The address an update request carries for the stored address method, "" when there is none to send; or,
 // when the service's address check got no answer at all, why: the update would get none either.

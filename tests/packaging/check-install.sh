@@ -67,7 +67,8 @@ desktop)
         (cd "$work" && XDG_DATA_DIRS=$1 "$usr/bin/zelto-premium" "${@:2}" --autostart on >/dev/null)
         local entry=$work/config/autostart/zelto-premium.desktop
         desktop-file-validate "$entry" || fail "autostart entry: $(cat "$entry")"
-        grep -q '^Exec=zelto-premium' "$entry" || fail "autostart entry without Exec: $(cat "$entry")"
+        # It starts the program that wrote it, wherever that lies.
+        grep -q "^Exec=\"$usr/bin/zelto-premium\"" "$entry" || fail "autostart entry without the program: $(cat "$entry")"
     }
     autostart "$work/none"
     autostart "$usr/share" --settings "my settings/\$HOME \"100%\" \\.INI"
