@@ -345,10 +345,10 @@ std::string ClientSettingsView::RequestsFingerprint() const {
     // The counts as stored, and the entries they cover as far as any reader goes.
     for (const std::string_view countKey : {Keys::kIgnoreCount, Keys::kDomainCount})
         texts.push_back(file_.ReadText(countKey));
-    const int ignored = std::min(LiveCount(Keys::kIgnoreCount), kMaxDomains);
+    const int ignored = LiveCount(Keys::kIgnoreCount);
     for (int n = 1; n <= ignored; ++n)
         texts.push_back(file_.ReadText(IndexedKey(Keys::kIgnoredAddress, n)));
-    const int domains = std::min(LiveCount(Keys::kDomainCount), kMaxDomains);
+    const int domains = LiveCount(Keys::kDomainCount);
     for (int n = 1; n <= domains; ++n)
         texts.push_back(EntryFingerprint(Domain(n)));
     return TextsFingerprint(texts);

@@ -103,7 +103,7 @@ TEST_F(ClientSettingsTest, PausesAndTheWaitLastWhileWhatTheyWereMadeForStaysAsIt
         {"nothing changed", [] {}, true, true},
         {"the engine's own records",
          [&] {
-             settings.WriteUpdateRecord({"203.0.113.7", {"10", "073", "2025"}});
+             settings.WriteUpdateRecord({"203.0.113.7", {"10", "073", "2025"}, 1765232400});
          },
          true, true},
         {"the web site", [&] { settings.WriteWebSite("www.example.net"); }, true, true},
