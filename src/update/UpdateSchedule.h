@@ -42,7 +42,7 @@ public:
     // A start: nothing waits.
     void Forget();
     // Ends the wait after failures: the next decision judges the record alone. For what makes the wait
-    // pointless: a new network, the user's change, a resume.
+    // pointless: a new network, the user's change, a resume (the network the requests failed on may be gone).
     void EndFailureWait();
     // For a process that ends after its pass (--once): what only a later pass of the same process would use,
     // the machine's addresses at a registration or at the first of a run of failures, is not gathered.

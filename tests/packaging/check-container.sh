@@ -20,6 +20,7 @@ volume=
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     [ -z "$volume" ] || podman volume rm -f "$volume" >/dev/null 2>&1 || true
+    podman rmi "$image" >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap cleanup EXIT

@@ -37,7 +37,7 @@ build)
     done)
     [ "$(files "${packages[@]}" | sort)" = "$({ (cd "$3" && find . -type f | sed 's|^\./||'); echo "$docs"; } | sort)" ] ||
         fail "package files: $(files "${packages[@]}")"
-    ! files "$server" | grep -q "libzelto-desktop\|applications/\|icons/" || fail "the server package holds the desktop client"
+    ! grep -q "libzelto-desktop\|applications/\|icons/" <<<"$(files "$server")" || fail "the server package holds the desktop client"
 
     depends=$(dpkg-deb -f "$server" Depends)
     for library in libc6 libcurl4; do
@@ -83,10 +83,10 @@ run)
     # The unpacked programs run on the system's libraries, as they would once installed.
     unset LD_LIBRARY_PATH
     if [ ${#run[@]} -eq 0 ]; then
-        if ldd "$program" "$root$prefix/lib/zelto-premium/libzelto-curl.so" "$emulator" | grep -q "not found"; then
+        if grep -q "not found" <<<"$(ldd "$program" "$root$prefix/lib/zelto-premium/libzelto-curl.so" "$emulator")"; then
             fail "a library is missing: $(ldd "$program" "$emulator" | grep "not found")"
         fi
-        ! ldd "$program" | grep -q "libQt6\|libcurl" || fail "zelto-premium links Qt or libcurl: $(ldd "$program")"
+        ! grep -q "libQt6\|libcurl" <<<"$(ldd "$program")" || fail "zelto-premium links Qt or libcurl: $(ldd "$program")"
     fi
     zelto() { "${run[@]}" "$program" --settings "$work/ZeltoPre.INI" "$@"; }
     [ "$(zelto --version)" = "zelto-premium ${version%-*}" ] || fail "--version: $(zelto --version)"

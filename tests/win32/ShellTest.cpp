@@ -1,6 +1,7 @@
 // The tray icon, the splash window and the sound cues against the real shell and the program's resources.
 #include "ResourceIds.h"
 #include "Win32TestSupport.h"
+#include "win32/MainFrm.h"
 #include "win32/SplashWnd.h"
 #include "win32/SystemTray.h"
 #include "win32/WaveSoundPlayer.h"
@@ -33,6 +34,17 @@ HWND VisibleSplash() {
         },
         reinterpret_cast<LPARAM>(&found));
     return found;
+}
+
+// Wine sends no power broadcast: the test sends the one the system sends at the end of a suspend.
+TEST(MainFrmTest, TheEndOfASuspendReachesTheClient) {
+    CMainFrm frame;
+    int resumes = 0;
+    ASSERT_TRUE(frame.LoadFrame([](UINT) { return false; }, [&] { ++resumes; }));
+    SendMessageW(frame.GetSafeHwnd(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    EXPECT_EQ(resumes, 0);
+    SendMessageW(frame.GetSafeHwnd(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    EXPECT_EQ(resumes, 1);
 }
 
 TEST(SplashWndTest, ShowsThePictureCentredOnTopUntilItsTimeIsUp) {

@@ -148,7 +148,7 @@ int Status(Console& console) {
 // on the way out as at every stop.
 int Run(const std::optional<std::filesystem::path>& given, Console& console, const FrontEndHooks& hooks) {
     const std::filesystem::path path = given ? *given : DefaultServiceSettings();
-    const bool ran = ServiceControl::RunAsService([&](StopSignal& stop) {
+    const bool ran = ServiceControl::RunAsService([&](ServiceRun& run) {
         EventLogNotices notices;
         SettingsFile settings(path);
         if (const SettingsProblem problem = ClientSettingsView(settings).Problem()) {
@@ -162,7 +162,10 @@ int Run(const std::optional<std::filesystem::path>& given, Console& console, con
             return kExitRefused;
         }
         const std::unique_ptr<PlatformAdapters> platform = hooks.assemblePlatform(console.program);
-        RunUpdateCycleUntil(settings, platform->Ports(), notices, stop);
+        const PlatformPorts ports = platform->Ports();
+        run.TellResumesTo(ports.events);
+        RunUpdateCycleUntil(settings, ports, notices, run.stop);
+        run.TellResumesTo(nullptr);
         return kExitDone;
     });
     if (ran)
