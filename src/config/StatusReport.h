@@ -57,7 +57,9 @@ struct StatusReport {
     std::optional<HookRecord> hookRun; // its last run, by whichever process ran it
 
     std::vector<DomainStatus> domains;
-    std::string domainListText; // "Domain example.com loaded." or "No Domains Loaded!"
+    std::string domainListText;
+    // Stored until a pass goes well or the user changes what shapes the requests; its time may have passed.
+    std::optional<FailureWait> failureWait; // "Domain example.com loaded." or "No Domains Loaded!"
 };
 
 StatusReport GatherStatus(const SettingsFile& settings);
