@@ -9,8 +9,8 @@
 #include "platform/linux/InterfaceAddresses.h"
 #include "platform/linux/LinuxSystemEvents.h"
 #include "platform/linux/http/SocketHttpSession.h"
-#include "settings/InChild.h"
 #include "schema/ClientSettings.h"
+#include "settings/InChild.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -85,6 +85,9 @@ check "upgrade closed the client running from the installation" wait_until first
 restarted() { running_on "$own" | grep -vqx "$first"; }
 check "upgrade started it again on its settings file" wait_until restarted
 check "a client from another folder runs on" alive "$elsewhere"
+# The restarted client takes a close only once its session is up: let its cycle start before the next upgrade.
+sed -i '/^updatedip=/d' "$own"
+wait_until cycle_started "$own" || true
 kill "$elsewhere" 2>/dev/null || true
 
 check "upgrade with /SIGNIN=no succeeds" wine "$setup" /S /SIGNIN=no
