@@ -67,12 +67,15 @@ void CheckAnswer(const std::string& firstLine) {
     FUZZ_CHECK(answer.obtained && answer.line == expected);
 
     const UpdateAnswer meaning = ClassifyAnswer(answer.line);
-    FUZZ_CHECK((meaning == UpdateAnswer::Expired) == (answer.line == "expired"));
-    FUZZ_CHECK((meaning == UpdateAnswer::NoDomain) == (answer.line == "nodomain"));
-    FUZZ_CHECK((meaning == UpdateAnswer::WrongPassword) == (answer.line == "wrongpassword"));
-    FUZZ_CHECK((meaning == UpdateAnswer::Registered) == answer.line.starts_with("ip"));
-    if (meaning == UpdateAnswer::Registered)
-        FUZZ_CHECK("ip" + RegisteredAddress(answer.line) == answer.line);
+    const auto refused = [&](Refusal refusal) {
+        return meaning.result == RequestResult::Refused && meaning.refusal == refusal;
+    };
+    FUZZ_CHECK(refused(Refusal::Expired) == (answer.line == "expired"));
+    FUZZ_CHECK(refused(Refusal::NoDomain) == (answer.line == "nodomain"));
+    FUZZ_CHECK(refused(Refusal::WrongPassword) == (answer.line == "wrongpassword"));
+    FUZZ_CHECK((meaning.result == RequestResult::Registered) == answer.line.starts_with("ip"));
+    if (meaning.result == RequestResult::Registered)
+        FUZZ_CHECK("ip" + meaning.address == answer.line);
 
     ScriptedSession silent({false, firstLine});
     const FirstLine none = FetchFirstLine(silent, "http://127.0.0.1/");

@@ -60,8 +60,7 @@ HealthVerdict JudgeHealth(const StatusReport& report, std::time_t now) {
     std::string paused;
     for (const DomainStatus& domain : report.domains) {
         if (domain.pause)
-            paused +=
-                (paused.empty() ? "" : ", ") + domain.Name() + " paused: " + PauseReasonText(domain.pause->reason);
+            paused += (paused.empty() ? "" : ", ") + domain.Name() + " paused: " + RefusalText(domain.pause->reason);
     }
     if (!paused.empty())
         return {Health::Critical, paused};

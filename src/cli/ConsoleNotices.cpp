@@ -29,23 +29,26 @@ void ConsoleNotices::ShowMessage(const std::string& text) {
 }
 
 // Nobody at a terminal or reading the journal has a Properties dialog: name the command instead.
-void ConsoleNotices::ShowAccountProblem(const AccountNotice& notice) {
+std::string AccountProblemLine(const AccountNotice& notice, const std::string& program) {
     const std::string name = notice.domain + "." + notice.topLevel;
     const std::string labels = " " + notice.domain + " " + notice.topLevel;
-    switch (notice.problem) {
-    case AccountNotice::Problem::WrongPassword:
-        ShowMessage("Password for domain *." + name + " is incorrect! Enter the correct one with: " + console_.program +
-                    " domain password" + labels);
-        return;
-    case AccountNotice::Problem::NoDomain:
-        ShowMessage("Domain *." + name + " does not exist! Please visit " + notice.registrationPage +
-                    " to create your subscription, or correct the domain with: " + console_.program + " domain remove" +
-                    labels + ", then " + console_.program + " domain add");
-        return;
-    case AccountNotice::Problem::Expired:
+    switch (notice.refusal) {
+    case Refusal::WrongPassword:
+        return "Password for domain *." + name + " is incorrect! Enter the correct one with: " + program +
+               " domain password" + labels;
+    case Refusal::NoDomain:
+        return "Domain *." + name + " does not exist! Please visit " + notice.registrationPage +
+               " to create your subscription, or correct the domain with: " + program + " domain remove" + labels +
+               ", then " + program + " domain add";
+    case Refusal::Expired:
         break;
     }
-    ShowMessage(notice.message);
+    return "Your subscription for " + name + " has expired! Please visit " + notice.registrationPage +
+           " to re-activate your subscription!";
+}
+
+void ConsoleNotices::ShowAccountProblem(const AccountNotice& notice) {
+    ShowMessage(AccountProblemLine(notice, console_.program));
 }
 
 bool ConsoleNotices::SetTooltipText(const std::string& text) {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cli/LogLine.h"
-#include "platform/Notices.h"
-#include "update/PrintableText.h"
+#include "config/PrintableText.h"
+#include "update/Notices.h"
 
 #include "cli/ConsoleStream.h"
 #include <chrono>
@@ -21,6 +21,9 @@ struct Console {
     LogMarks outMarks = LogMarks::None;
     LogMarks errMarks = LogMarks::None;
 };
+
+// A refusal as the command line tells it, naming the command of `program` that fixes it.
+std::string AccountProblemLine(const AccountNotice& notice, const std::string& program);
 
 // The engine's notices on a terminal: messages on err as "program: text" at once (nobody is there to close
 // a box), tooltips and request lines on out. A tooltip is printed when its text changes: a pass sets the same

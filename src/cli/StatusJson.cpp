@@ -128,7 +128,7 @@ Json LastOutcome(const std::optional<RequestOutcome>& outcome) {
     if (!outcome)
         return nullptr;
     const std::string why = FailureText(outcome->failure, outcome->status);
-    return {{"result", RequestResultKey(outcome->result)},
+    return {{"result", OutcomeKey(*outcome)},
             {"reason", why.empty() ? Json(nullptr) : Json(why)},
             {"time", LocalIsoTime(outcome->when)}};
 }
@@ -166,7 +166,7 @@ std::string StatusJson(const StatusReport& report) {
                            {"top_level", Text(domain.entry.topLevel)},
                            {"complete", domain.entry.Complete()},
                            {"paused", domain.pause.has_value()},
-                           {"pause_reason", domain.pause ? Json(PauseReasonWord(domain.pause->reason)) : Json(nullptr)},
+                           {"pause_reason", domain.pause ? Json(RefusalWord(domain.pause->reason)) : Json(nullptr)},
                            {"paused_since", domain.pause ? Json(LocalIsoTime(domain.pause->since)) : Json(nullptr)},
                            {"last_outcome", LastOutcome(domain.lastOutcome)},
                            {"copy_of", domain.copyOf ? Json(*domain.copyOf) : Json(nullptr)}});

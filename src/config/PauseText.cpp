@@ -5,13 +5,13 @@
 
 namespace zelto {
 
-std::string PauseReasonText(PauseReason reason) {
-    switch (reason) {
-    case PauseReason::WrongPassword:
+std::string RefusalText(Refusal refusal) {
+    switch (refusal) {
+    case Refusal::WrongPassword:
         return "the service refused the password";
-    case PauseReason::Expired:
+    case Refusal::Expired:
         return "the subscription has expired";
-    case PauseReason::NoDomain:
+    case Refusal::NoDomain:
         return "the service does not know the domain";
     }
     return {};
@@ -19,13 +19,13 @@ std::string PauseReasonText(PauseReason reason) {
 
 namespace {
 
-std::string WhatResumes(PauseReason reason) {
-    switch (reason) {
-    case PauseReason::WrongPassword:
+std::string WhatResumes(Refusal refusal) {
+    switch (refusal) {
+    case Refusal::WrongPassword:
         return "re-enter it to resume";
-    case PauseReason::Expired:
+    case Refusal::Expired:
         return "renew it, then Force IP Update (force-update) resumes";
-    case PauseReason::NoDomain:
+    case Refusal::NoDomain:
         return "correct the domain, or create it, then Force IP Update (force-update) resumes";
     }
     return {};
@@ -47,8 +47,8 @@ std::string When(std::time_t since, std::time_t now, bool seconds = false) {
 } // namespace
 
 std::string PausedDomainText(const PausedDomain& paused, std::time_t now) {
-    return paused.entry.domain + "." + paused.entry.topLevel + ": paused, " + PauseReasonText(paused.pause.reason) +
-           " (" + When(paused.pause.since, now) + "); " + WhatResumes(paused.pause.reason);
+    return paused.entry.domain + "." + paused.entry.topLevel + ": paused, " + RefusalText(paused.pause.reason) + " (" +
+           When(paused.pause.since, now) + "); " + WhatResumes(paused.pause.reason);
 }
 
 } // namespace zelto
@@ -59,12 +59,8 @@ std::string OutcomeText(const RequestOutcome& outcome) {
     switch (outcome.result) {
     case RequestResult::Registered:
         return "registered";
-    case RequestResult::WrongPassword:
-        return PauseReasonText(PauseReason::WrongPassword);
-    case RequestResult::Expired:
-        return PauseReasonText(PauseReason::Expired);
-    case RequestResult::NoDomain:
-        return PauseReasonText(PauseReason::NoDomain);
+    case RequestResult::Refused:
+        return RefusalText(outcome.refusal);
     case RequestResult::OtherAnswer:
         break;
     case RequestResult::NoAnswer:

@@ -24,7 +24,7 @@ std::string FailureWaitText(const FailureWait& wait, std::time_t now);
 // A time of day in those words: "14:06:40", or "2026-12-07 14:06:40" when not today.
 std::string TimeText(std::time_t when, std::time_t now);
 
-// Why, in a few words: "the service refused the password".
-std::string PauseReasonText(PauseReason reason);
+// A refusal in a few words: "the service refused the password".
+std::string RefusalText(Refusal refusal);
 
 } // namespace zelto

@@ -1,7 +1,7 @@
 #include "desktop/DesktopTexts.h"
 
+#include "config/PrintableText.h"
 #include "settings/SettingsFile.h"
-#include "update/PrintableText.h"
 
 namespace zelto {
 
@@ -20,6 +20,21 @@ const char* LogLabel(ExchangeOutcome outcome) {
 }
 
 } // namespace
+
+std::string AccountProblemText(const AccountNotice& notice) {
+    const std::string domain = notice.domain + "." + notice.topLevel;
+    switch (notice.refusal) {
+    case Refusal::Expired:
+        return "Your subscription for " + domain + " has expired! Please visit " + notice.registrationPage +
+               " to re-activate your subscription!";
+    case Refusal::NoDomain:
+        return "Domain *." + domain + " does not exist! Please visit " + notice.registrationPage +
+               " to create your subscription or correct the domain in properties!";
+    case Refusal::WrongPassword:
+        break;
+    }
+    return "Password for domain *." + domain + " is incorrect! Please enter the correct password in properties!";
+}
 
 std::string WriteFailedText(const SettingsFile& settings) {
     const std::u8string path = settings.Path().u8string();

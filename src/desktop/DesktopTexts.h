@@ -1,12 +1,15 @@
 #pragma once
 
-#include "platform/Notices.h"
+#include "update/Notices.h"
 
 #include <string>
 
 namespace zelto {
 
 class SettingsFile;
+
+// A refusal as the dialogs tell it, sending the user to the Properties dialog where it is fixed.
+std::string AccountProblemText(const AccountNotice& notice);
 
 // The message shown when a dialog's change could not be written.
 std::string WriteFailedText(const SettingsFile& settings);

@@ -12,18 +12,6 @@ namespace zelto {
 
 namespace {
 
-PauseReason ReasonOf(AccountNotice::Problem problem) {
-    switch (problem) {
-    case AccountNotice::Problem::Expired:
-        return PauseReason::Expired;
-    case AccountNotice::Problem::NoDomain:
-        return PauseReason::NoDomain;
-    case AccountNotice::Problem::WrongPassword:
-        break;
-    }
-    return PauseReason::WrongPassword;
-}
-
 // A wait concerns every domain, so it comes before the pauses: whole when it leaves `room` for the count of
 // them, else its count and next try.
 std::string WithWait(const std::string& line, const std::optional<FailureWait>& wait, std::time_t now,
@@ -47,7 +35,7 @@ std::string TrayTooltip(const std::string& engineLine, const std::optional<Failu
     for (const PausedDomain& domain : paused) {
         std::string text(1, '\n');
         text.append(domain.entry.domain).append(".").append(domain.entry.topLevel).append(": paused, ");
-        lines.push_back(text.append(PauseReasonText(domain.pause.reason)));
+        lines.push_back(text.append(RefusalText(domain.pause.reason)));
     }
     // The most whole lines that fit with the count of the rest after them; a line is never cut.
     for (std::size_t whole = lines.size() + 1; whole-- > 0;) {
@@ -71,9 +59,10 @@ std::string TrayTooltip(const std::string& engineLine, const std::optional<Failu
 PausedTooltip::PausedTooltip(Notices& shown, const SettingsFile& settings, const Clock& clock)
     : shown_(shown), settings_(settings), clock_(clock), line_(DesktopSession::kTooltip) {}
 
+// The engine has paused the domain before telling: the file has it.
 void PausedTooltip::ShowAccountProblem(const AccountNotice& notice) {
     shown_.ShowAccountProblem(notice);
-    Show({{0, {notice.domain, notice.topLevel, {}}, {ReasonOf(notice.problem), clock_.Now()}}});
+    Show();
 }
 
 bool PausedTooltip::SetTooltipText(const std::string& text) {
@@ -81,30 +70,23 @@ bool PausedTooltip::SetTooltipText(const std::string& text) {
         const std::lock_guard lock(mutex_);
         line_ = text;
     }
-    return Show({});
+    return Show();
 }
 
 void PausedTooltip::Refresh() {
-    Show({});
+    Show();
 }
 
 void PausedTooltip::PassEnded() {
     shown_.PassEnded();
-    Show({});
+    Show();
 }
 
-bool PausedTooltip::Show(const std::vector<PausedDomain>& pausing) {
+bool PausedTooltip::Show() {
     const SettingsFile::Lock lock(settings_); // the wait and the pauses from one state of the file
     const ClientSettingsView view(settings_);
     const std::optional<FailureWait> wait = view.StoredFailureWait();
-    std::vector<PausedDomain> paused = view.PausedDomains();
-    for (const PausedDomain& domain : pausing) {
-        const auto same = [&](const PausedDomain& known) {
-            return known.entry.domain == domain.entry.domain && known.entry.topLevel == domain.entry.topLevel;
-        };
-        if (std::ranges::none_of(paused, same))
-            paused.push_back(domain);
-    }
+    const std::vector<PausedDomain> paused = view.PausedDomains();
     const std::lock_guard shown(mutex_);
     return shown_.SetTooltipText(TrayTooltip(line_, wait, paused, clock_.Now()));
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Notices.h"
 #include "schema/ClientSettings.h"
+#include "update/Notices.h"
 
 #include <ctime>
 #include <mutex>
@@ -40,8 +40,7 @@ public:
     void Refresh();
 
 private:
-    // `pausing`: the domain the engine is about to pause, not yet in the file.
-    bool Show(const std::vector<PausedDomain>& pausing);
+    bool Show();
 
     Notices& shown_;
     const SettingsFile& settings_;

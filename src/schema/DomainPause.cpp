@@ -8,21 +8,6 @@
 
 namespace zelto {
 
-namespace {
-
-struct ReasonWord {
-    PauseReason reason;
-    std::string_view word;
-};
-// The service's own words, so that the file says what happened.
-constexpr ReasonWord kReasonWords[] = {
-    {PauseReason::WrongPassword, "wrongpassword"},
-    {PauseReason::Expired, "expired"},
-    {PauseReason::NoDomain, "nodomain"},
-};
-
-} // namespace
-
 // FNV-1a over the texts, each ended by a line feed: tells a changed value from the one a state was stored for
 // without storing a password a second time.
 std::string TextsFingerprint(std::span<const std::string> texts) {
@@ -41,16 +26,9 @@ std::string EntryFingerprint(const DomainEntry& entry) {
     return TextsFingerprint(values);
 }
 
-std::string_view PauseReasonWord(PauseReason reason) {
-    for (const ReasonWord& known : kReasonWords)
-        if (known.reason == reason)
-            return known.word;
-    return {};
-}
-
 std::string FormatPause(const DomainPause& pause, const DomainEntry& entry) {
-    return std::string(PauseReasonWord(pause.reason)) + " " + std::to_string(static_cast<long long>(pause.since)) +
-           " " + EntryFingerprint(entry);
+    return std::string(RefusalWord(pause.reason)) + " " + std::to_string(static_cast<long long>(pause.since)) + " " +
+           EntryFingerprint(entry);
 }
 
 std::optional<DomainPause> ParsePause(std::string_view stored, const DomainEntry& entry) {
@@ -60,15 +38,12 @@ std::optional<DomainPause> ParsePause(std::string_view stored, const DomainEntry
         return std::nullopt;
     DomainPause pause;
     const std::string_view word = stored.substr(0, first);
-    const ReasonWord* known = nullptr;
-    for (const ReasonWord& candidate : kReasonWords)
-        if (candidate.word == word)
-            known = &candidate;
+    const std::optional<Refusal> known = RefusalNamed(word);
     long long since = 0;
     const std::string_view time = stored.substr(first + 1, second - first - 1);
     if (!known || std::from_chars(time.data(), time.data() + time.size(), since).ptr != time.data() + time.size())
         return std::nullopt;
-    pause.reason = known->reason;
+    pause.reason = *known;
     pause.since = static_cast<std::time_t>(since);
     return pause;
 }

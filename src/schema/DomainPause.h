@@ -1,5 +1,7 @@
 #pragma once
 
+#include "schema/Refusal.h"
+
 #include <ctime>
 #include <optional>
 #include <span>
@@ -10,24 +12,14 @@ namespace zelto {
 
 struct DomainEntry;
 
-// Why the engine sends no more updates for a domain: the service gave an answer that comes back on every
-// retry until the user changes something.
-enum class PauseReason {
-    WrongPassword, // "wrongpassword"
-    Expired,       // "expired"
-    NoDomain,      // "nodomain"
-};
-
-// A paused domain: why, and since when. It lasts while its entry (labels and password) stays as it was.
+// A paused domain: which refusal stopped its updates, and since when. It lasts while its entry (labels and password)
+// stays as it was.
 struct DomainPause {
-    PauseReason reason = PauseReason::WrongPassword;
+    Refusal reason = Refusal::WrongPassword;
     std::time_t since = 0;
 
     bool operator==(const DomainPause&) const = default;
 };
-
-// The service's own word for the reason: "wrongpassword", "expired", "nodomain".
-std::string_view PauseReasonWord(PauseReason reason);
 
 // How a pause is stored in paused<N>: the reason, the time and a fingerprint of the entry it was made for,
 // so that any change to the entry, by any process, lifts it.

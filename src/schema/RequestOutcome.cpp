@@ -10,10 +10,11 @@ namespace zelto {
 
 namespace {
 
+// A refusal is stored as its own word.
 constexpr std::pair<RequestResult, std::string_view> kResultWords[] = {
-    {RequestResult::Registered, "registered"},   {RequestResult::WrongPassword, "wrongpassword"},
-    {RequestResult::Expired, "expired"},         {RequestResult::NoDomain, "nodomain"},
-    {RequestResult::OtherAnswer, "otheranswer"}, {RequestResult::NoAnswer, "noanswer"},
+    {RequestResult::Registered, "registered"},
+    {RequestResult::OtherAnswer, "otheranswer"},
+    {RequestResult::NoAnswer, "noanswer"},
 };
 constexpr std::pair<HttpFailure, std::string_view> kFailureWords[] = {
     {HttpFailure::None, "none"},
@@ -62,8 +63,7 @@ std::optional<RequestOutcome> ParseOutcome(std::string_view stored, const Domain
 }
 
 std::string FormatOutcome(const RequestOutcome& outcome, std::string_view fingerprint) {
-    return std::string(WordOf(kResultWords, outcome.result)) + " " +
-           std::to_string(static_cast<long long>(outcome.when)) + " " +
+    return std::string(OutcomeKey(outcome)) + " " + std::to_string(static_cast<long long>(outcome.when)) + " " +
            std::string(WordOf(kFailureWords, outcome.failure)) + " " + std::to_string(outcome.status) + " " +
            std::string(fingerprint);
 }
@@ -75,19 +75,23 @@ std::optional<RequestOutcome> ParseOutcome(std::string_view stored, std::string_
         field = stored.substr(0, space);
         stored = space == std::string_view::npos ? std::string_view() : stored.substr(space + 1);
     }
-    const std::optional<RequestResult> result = ValueOf(kResultWords, fields[0]);
+    const std::optional<Refusal> refusal = RefusalNamed(fields[0]);
+    const std::optional<RequestResult> result =
+        refusal ? std::optional(RequestResult::Refused) : ValueOf(kResultWords, fields[0]);
     const std::optional<HttpFailure> failure = ValueOf(kFailureWords, fields[2]);
     RequestOutcome outcome;
     if (!result || !failure || !stored.empty() || fields[4] != fingerprint || !ReadNumber(fields[1], outcome.when) ||
         !ReadNumber(fields[3], outcome.status))
         return std::nullopt;
     outcome.result = *result;
+    outcome.refusal = refusal.value_or(Refusal::WrongPassword);
     outcome.failure = *failure;
     return outcome;
 }
 
-std::string_view RequestResultKey(RequestResult result) {
-    return WordOf(kResultWords, result);
+std::string_view OutcomeKey(const RequestOutcome& outcome) {
+    return outcome.result == RequestResult::Refused ? RefusalWord(outcome.refusal)
+                                                    : WordOf(kResultWords, outcome.result);
 }
 
 } // namespace zelto

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/HttpSession.h"
+#include "schema/Refusal.h"
 
 #include <ctime>
 #include <optional>
@@ -13,12 +14,10 @@ struct DomainEntry;
 
 // How a domain's last request ended.
 enum class RequestResult {
-    Registered,    // an "ip" answer with an address
-    WrongPassword, // "wrongpassword"
-    Expired,       // "expired"
-    NoDomain,      // "nodomain"
-    OtherAnswer,   // an answer that means nothing, an error page among them
-    NoAnswer,      // nothing came back
+    Registered,  // an "ip" answer with an address
+    Refused,     // one of the service's refusals
+    OtherAnswer, // an answer that means nothing, an error page among them
+    NoAnswer,    // nothing came back
 };
 
 // A domain's last request as status reports it: what came of it, why it failed where known, and when.
@@ -27,6 +26,7 @@ struct RequestOutcome {
     HttpFailure failure = HttpFailure::None; // why nothing came back, or ErrorStatus with an answer
     int status = 0;                          // the HTTP status of ErrorStatus
     std::time_t when = 0;
+    Refusal refusal = Refusal::WrongPassword; // which, when Refused
 
     bool operator==(const RequestOutcome&) const = default;
 };
@@ -40,7 +40,7 @@ std::optional<RequestOutcome> ParseOutcome(std::string_view stored, const Domain
 std::string FormatOutcome(const RequestOutcome& outcome, std::string_view fingerprint);
 std::optional<RequestOutcome> ParseOutcome(std::string_view stored, std::string_view fingerprint);
 
-// For scripts: "registered", "wrongpassword", "expired", "nodomain", "otheranswer", "noanswer".
-std::string_view RequestResultKey(RequestResult result);
+// For scripts and the file: "registered", the refusal's word, "otheranswer", "noanswer".
+std::string_view OutcomeKey(const RequestOutcome& outcome);
 
 } // namespace zelto

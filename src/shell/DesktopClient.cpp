@@ -1,5 +1,6 @@
 #include "shell/DesktopClient.h"
 
+#include "config/PrintableText.h"
 #include "desktop/HeldSettingsFile.h"
 #include "platform/InstanceLock.h"
 #include "platform/SettingsText.h"
@@ -11,7 +12,6 @@
 #include "shell/HandOver.h"
 #include "ui/MessageBox.h"
 #include "ui/PropertiesDlg.h"
-#include "update/PrintableText.h"
 
 #include <QApplication>
 #include <QDesktopServices>

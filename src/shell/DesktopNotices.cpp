@@ -19,6 +19,10 @@ DesktopNotices::~DesktopNotices() {
     ReleaseAll();
 }
 
+void DesktopNotices::ShowAccountProblem(const AccountNotice& notice) {
+    ShowMessage(AccountProblemText(notice));
+}
+
 void DesktopNotices::ShowMessage(const std::string& text) {
     if (m_released)
         return;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Notices.h"
+#include "update/Notices.h"
 
 #include <QObject>
 #include <QPointer>
@@ -24,6 +24,8 @@ public:
     // the caller goes on at once: one domain's message never holds up the others. It stays until the user
     // closes it, or until ReleaseAll.
     void ShowMessage(const std::string& text) override;
+    // In the dialogs' words, as a message.
+    void ShowAccountProblem(const AccountNotice& notice) override;
     bool SetTooltipText(const std::string& text) override;
     // A line on stderr when ZELTO_LOG_EXCHANGES is set, failures marked; nothing otherwise.
     void LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) override;

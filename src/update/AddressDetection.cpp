@@ -2,7 +2,6 @@
 
 #include "platform/HostAddresses.h"
 #include "platform/HttpSession.h"
-#include "platform/Notices.h"
 #include "schema/ClientSettings.h"
 #include "settings/SettingsFile.h"
 #include "update/AddressFilter.h"
@@ -10,6 +9,7 @@
 #include "update/EnginePorts.h"
 #include "update/ExchangeFailure.h"
 #include "update/FetchFirstLine.h"
+#include "update/Notices.h"
 #include "update/ServiceEndpoints.h"
 #include "update/UpdateAnswer.h"
 
@@ -39,8 +39,8 @@ std::string ClientSideChoice(const std::vector<std::string>& addresses) {
 
 } // namespace
 
-std::optional<std::string> CheckAddressWithService(EnginePorts& ports, const StopSignal* stop, HttpFailure* failure) {
-    const ServiceEndpoints endpoints(ports.settings);
+std::optional<std::string> CheckAddressWithService(EnginePorts& ports, const ServiceEndpoints& endpoints,
+                                                   const StopSignal* stop, HttpFailure* failure) {
     const std::string url = endpoints.IpCheckUrl();
     const std::unique_ptr<HttpSession> session = ports.platform.http.Open(stop, endpoints.UpdateServerTrust());
     if (!session) {
@@ -60,9 +60,7 @@ std::optional<std::string> CheckAddressWithService(EnginePorts& ports, const Sto
         return std::nullopt;
     }
     ports.notices.LogExchange(url, ExchangeOutcome::Answered, answer.line);
-    if (ClassifyAnswer(answer.line) != UpdateAnswer::Registered)
-        return std::string();
-    return RegisteredAddress(answer.line);
+    return ClassifyAnswer(answer.line).address;
 }
 
 // The stored parts as signed decimal, unchecked: missing keys give 0.0.0.0.
@@ -88,15 +86,14 @@ std::vector<std::string> ListClientAddresses(EnginePorts& ports) {
     return FilterAddressList(ports.settings, ports.platform.addresses.List());
 }
 
-DetectedAddress DetectCurrentAddress(EnginePorts& ports, const StopSignal* stop) {
+DetectedAddress DetectCurrentAddress(EnginePorts& ports, const ServiceEndpoints& endpoints, AddressMethod method,
+                                     const StopSignal* stop) {
     const std::vector<std::string> addresses = ListClientAddresses(ports);
-    const ClientSettingsView settings(ports.settings);
-    const AddressMethod method = settings.EngineMethod();
     if (method == AddressMethod::Fixed)
-        return {FixedAddressText(settings), std::nullopt};
+        return {FixedAddressText(ClientSettingsView(ports.settings)), std::nullopt};
     if (method == AddressMethod::Both) {
         HttpFailure failure = HttpFailure::None;
-        const std::optional<std::string> seen = CheckAddressWithService(ports, stop, &failure);
+        const std::optional<std::string> seen = CheckAddressWithService(ports, endpoints, stop, &failure);
         if (!seen)
             return {"", failure};
         // Exact text match, no trimming: a server-seen address with anything after it matches nothing.

@@ -10,7 +10,9 @@
 namespace zelto {
 
 struct EnginePorts;
+enum class AddressMethod;
 class ClientSettingsView;
+class ServiceEndpoints;
 class SettingsFile;
 class StopSignal;
 
@@ -20,8 +22,8 @@ std::vector<std::string> ListClientAddresses(EnginePorts& ports);
 // The address the service's address check page sees us come from: nullopt when no answer came (why in
 // `failure`, when given), "" for an answer that names no address. Opens a session of its own and closes it
 // before returning.
-std::optional<std::string> CheckAddressWithService(EnginePorts& ports, const StopSignal* stop = nullptr,
-                                                   HttpFailure* failure = nullptr);
+std::optional<std::string> CheckAddressWithService(EnginePorts& ports, const ServiceEndpoints& endpoints,
+                                                   const StopSignal* stop = nullptr, HttpFailure* failure = nullptr);
 
 // The fixed address as stored, its parts as signed decimal, unchecked: missing keys give 0.0.0.0.
 std::string FixedAddressText(const ClientSettingsView& settings);
@@ -31,12 +33,13 @@ bool IsReachableAddress(const std::array<int, 4>& parts);
 // The stored method is Fixed, with an address no one can reach: nothing is sent.
 bool FixedAddressUnreachable(const SettingsFile& settings);
 
-// The address an update request carries for the stored address method, "" when there is none to send; or,
+// The address an update request carries for the method, "" when there is none to send; or,
 // when the service's address check got no answer at all, why: the update would get none either.
 struct DetectedAddress {
     std::string address;
     std::optional<HttpFailure> unanswered;
 };
-DetectedAddress DetectCurrentAddress(EnginePorts& ports, const StopSignal* stop = nullptr);
+DetectedAddress DetectCurrentAddress(EnginePorts& ports, const ServiceEndpoints& endpoints, AddressMethod method,
+                                     const StopSignal* stop = nullptr);
 
 } // namespace zelto

@@ -2,11 +2,11 @@
 
 #include "platform/Clock.h"
 #include "platform/HookRunner.h"
-#include "platform/Notices.h"
 #include "schema/ClientSettings.h"
 #include "schema/HookRecord.h"
 #include "settings/SettingsFile.h"
 #include "update/EnginePorts.h"
+#include "update/Notices.h"
 
 namespace zelto {
 

@@ -1,6 +1,7 @@
 #include "update/ServiceEndpoints.h"
 
 #include "schema/ClientSettings.h"
+#include "settings/SettingsFile.h"
 
 #include <cctype>
 
@@ -26,28 +27,29 @@ bool Unreserved(unsigned char c) {
 
 } // namespace
 
-ServiceEndpoints::UpdateServerSetting ServiceEndpoints::ReadUpdateServer() const {
-    UpdateServerSetting server;
-    server.authority = ClientSettingsView(settings_).UpdateServer();
-    server.secure = TakeScheme(server.authority, "https://");
-    if (!server.secure)
-        TakeScheme(server.authority, "http://");
-    if (server.authority.ends_with('/'))
-        server.authority.pop_back();
-    return server;
+ServiceEndpoints::ServiceEndpoints(const SettingsFile& settings) {
+    const SettingsFile::Lock lock(settings);
+    const ClientSettingsView view(settings);
+    authority_ = view.UpdateServer();
+    secure_ = TakeScheme(authority_, "https://");
+    if (!secure_)
+        TakeScheme(authority_, "http://");
+    if (authority_.ends_with('/'))
+        authority_.pop_back();
+    caFile_ = view.CaFile();
+    webSite_ = view.WebSite();
 }
 
 std::string ServiceEndpoints::UpdateServer() const {
-    return ReadUpdateServer().authority;
+    return authority_;
 }
 
 bool ServiceEndpoints::UpdateServerSecure() const {
-    return ReadUpdateServer().secure;
+    return secure_;
 }
 
 std::string ServiceEndpoints::UpdateServerBase() const {
-    const UpdateServerSetting server = ReadUpdateServer();
-    return (server.secure ? "https://" : "http://") + server.authority;
+    return (secure_ ? "https://" : "http://") + authority_;
 }
 
 std::string ServiceEndpoints::UpdateServerUrl() const {
@@ -55,11 +57,11 @@ std::string ServiceEndpoints::UpdateServerUrl() const {
 }
 
 HttpTrust ServiceEndpoints::UpdateServerTrust() const {
-    return HttpTrust{ClientSettingsView(settings_).CaFile()};
+    return HttpTrust{caFile_};
 }
 
 std::string ServiceEndpoints::WebSite() const {
-    return ClientSettingsView(settings_).WebSite();
+    return webSite_;
 }
 
 std::string ServiceEndpoints::UpdateUrl(const std::string& firstLevel, const std::string& secondLevel,

@@ -9,12 +9,13 @@ namespace zelto {
 
 class SettingsFile;
 
-// Where the service lives: the built-in hosts unless the settings name others (read at each use); a host may
-// carry a port, as in "127.0.0.1:8080". The update server may be written "https://host[:port]": every request
-// to it then goes over TLS, verified against the system's trust store or the user's own PEM bundle.
+// Where the service lives: the built-in hosts unless the settings name others; a host may carry a port, as in
+// "127.0.0.1:8080". The update server may be written "https://host[:port]": every request to it then goes over
+// TLS, verified against the system's trust store or the user's own PEM bundle. Read once, from one state of
+// the file, so that a pass never pairs one host with another host's trust.
 class ServiceEndpoints {
 public:
-    explicit ServiceEndpoints(const SettingsFile& settings) : settings_(settings) {}
+    explicit ServiceEndpoints(const SettingsFile& settings);
 
     std::string UpdateServer() const;    // host[:port], without the scheme
     std::string UpdateServerUrl() const; // "http://" or "https://", the host, then "/"
@@ -34,14 +35,12 @@ public:
     std::string RegistrationPage() const; // "http://" + site + "/register.htm"
 
 private:
-    struct UpdateServerSetting {
-        bool secure = false;
-        std::string authority;
-    };
-    UpdateServerSetting ReadUpdateServer() const;
     std::string UpdateServerBase() const; // the scheme and the host, without a path
 
-    const SettingsFile& settings_;
+    bool secure_ = false;
+    std::string authority_;
+    std::string caFile_;
+    std::string webSite_;
 };
 
 // Every byte outside A-Z a-z 0-9 - . _ ~ as %XX.

@@ -5,19 +5,11 @@
 namespace zelto {
 
 UpdateAnswer ClassifyAnswer(std::string_view line) {
-    if (line == "expired")
-        return UpdateAnswer::Expired;
-    if (line == "nodomain")
-        return UpdateAnswer::NoDomain;
-    if (line == "wrongpassword")
-        return UpdateAnswer::WrongPassword;
+    if (const std::optional<Refusal> refusal = RefusalNamed(line))
+        return {RequestResult::Refused, *refusal, {}};
     if (line.starts_with("ip"))
-        return UpdateAnswer::Registered;
-    return UpdateAnswer::Ignored;
-}
-
-std::string RegisteredAddress(std::string_view line) {
-    return line.starts_with("ip") ? std::string(line.substr(2)) : std::string{};
+        return {RequestResult::Registered, Refusal::WrongPassword, std::string(line.substr(2))};
+    return {};
 }
 
 bool IsRecordableAddress(std::string_view address) {

@@ -1,23 +1,22 @@
 #pragma once
 
+#include "schema/RequestOutcome.h"
+
 #include <string>
 #include <string_view>
 
 namespace zelto {
 
-// What an answer line of the update page means.
-enum class UpdateAnswer {
-    Expired,       // exactly "expired"
-    NoDomain,      // exactly "nodomain"
-    WrongPassword, // exactly "wrongpassword"
-    Registered,    // begins with "ip": the rest is the address now registered
-    Ignored,       // anything else, the empty line included
+// What an answer line of the update page means, classified once where it enters the engine.
+struct UpdateAnswer {
+    // Registered for a line that begins with "ip"; Refused for exactly "expired", "nodomain" or
+    // "wrongpassword"; OtherAnswer for anything else, the empty line included.
+    RequestResult result = RequestResult::OtherAnswer;
+    Refusal refusal = Refusal::WrongPassword; // which, when Refused
+    std::string address;                      // when Registered: the text after "ip"
 };
 
 UpdateAnswer ClassifyAnswer(std::string_view line);
-
-// For a Registered line: the text after "ip".
-std::string RegisteredAddress(std::string_view line);
 
 // Whether a registered address may go into the update record: nothing (the service's bare "ip"), or a dotted
 // IPv4 address of four decimal parts 0-255 without leading zeros, the form the machine's addresses take. Any

@@ -3,7 +3,6 @@
 #include "platform/Clock.h"
 #include "platform/HookRunner.h"
 #include "platform/HttpSession.h"
-#include "platform/Notices.h"
 #include "platform/SoundPlayer.h"
 #include "schema/ClientSettings.h"
 #include "schema/SettingsProblem.h"
@@ -11,8 +10,8 @@
 #include "update/AddressDetection.h"
 #include "update/AddressHook.h"
 #include "update/EnginePorts.h"
+#include "update/Notices.h"
 #include "update/ServiceEndpoints.h"
-#include "update/UpdateAnswer.h"
 #include "update/UpdateDecision.h"
 #include "update/UpdateDomain.h"
 #include "update/UpdateSchedule.h"
@@ -106,21 +105,6 @@ std::function<double()> SeededSpread() {
     };
 }
 
-std::optional<PauseReason> PauseFor(UpdateAnswer answer) {
-    switch (answer) {
-    case UpdateAnswer::WrongPassword:
-        return PauseReason::WrongPassword;
-    case UpdateAnswer::Expired:
-        return PauseReason::Expired;
-    case UpdateAnswer::NoDomain:
-        return PauseReason::NoDomain;
-    case UpdateAnswer::Registered:
-    case UpdateAnswer::Ignored:
-        break;
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 struct UpdateCycle::Impl {
@@ -151,14 +135,10 @@ struct UpdateCycle::Impl {
     HookRunner* hooks = ports.platform.hooks;
     std::chrono::milliseconds hookTimeout{30000};
 
-    void Report(ExchangeOutcome outcome, const std::string& problem) {
-        ports.notices.LogExchange(ServiceEndpoints(ports.settings).UpdateServerUrl(), outcome, problem);
-    }
-
     // One failure is reported per run of failures, not at every retry.
-    bool EnsureSession() {
+    bool EnsureSession(const ServiceEndpoints& endpoints) {
         // A changed "cafile" takes effect at the next pass, as every other setting does.
-        const HttpTrust trust = ServiceEndpoints(ports.settings).UpdateServerTrust();
+        const HttpTrust trust = endpoints.UpdateServerTrust();
         if (session && trust != sessionTrust)
             session.reset();
         if (!session) {
@@ -166,7 +146,8 @@ struct UpdateCycle::Impl {
             sessionTrust = trust;
         }
         if (!session && !sessionFailureReported && !stop.Raised()) {
-            Report(ExchangeOutcome::NoSession, "no internet session; trying again before the next pass");
+            ports.notices.LogExchange(endpoints.UpdateServerUrl(), ExchangeOutcome::NoSession,
+                                      "no internet session; trying again before the next pass");
             sessionFailureReported = true;
         }
         if (session)
@@ -175,7 +156,7 @@ struct UpdateCycle::Impl {
     }
 
     void Start() {
-        EnsureSession();
+        EnsureSession(ServiceEndpoints(ports.settings));
         ports.platform.sound.PlaySoundCue("INTROSOUND");
         // A start tries every domain again, paused or waiting: the user may have fixed what failed.
         ClientSettings(ports.settings).ClearPauses();
@@ -292,7 +273,9 @@ struct UpdateCycle::Impl {
         }
         unreachableTold.clear();
         const std::string requests = ClientSettingsView(ports.settings).RequestsFingerprint();
-        const bool connected = EnsureSession();
+        // Read once: a change during the pass takes effect at the next one, host and trust together.
+        const ServiceEndpoints endpoints(ports.settings);
+        const bool connected = EnsureSession(endpoints);
         const int count = std::min(ClientSettingsView(ports.settings).DomainCount(), ClientSettingsView::kMaxDomains);
         // The service is the same for every domain: once a request got no answer at all, the others would
         // only wait for their own time-outs.
@@ -316,7 +299,7 @@ struct UpdateCycle::Impl {
             if (!connected)
                 unanswered = HttpFailure::None;
             const DetectedAddress address = connected && domain.method != AddressMethod::Server
-                                                ? DetectCurrentAddress(ports, &stop)
+                                                ? DetectCurrentAddress(ports, endpoints, domain.method, &stop)
                                                 : DetectedAddress{};
             if (address.unanswered)
                 unanswered = address.unanswered;
@@ -328,16 +311,7 @@ struct UpdateCycle::Impl {
                         {number, entry, {RequestResult::NoAnswer, *unanswered, 0, ports.platform.clock.Now()}});
                 continue;
             }
-            // One time for the outcome, so that the one written with the record is the one the pass stores.
-            const std::time_t requestedAt = ports.platform.clock.Now();
-            const DomainExchange exchange = UpdateDomain(
-                ports, *session, entry.topLevel, entry.domain, entry.password, address.address,
-                [&](const DomainExchange& registered) {
-                    return std::pair(
-                        IndexedKey(SettingsKeys::kOutcome, number),
-                        FormatOutcome(OutcomeOf(registered, UpdateAnswer::Registered, requestedAt), entry));
-                });
-            Count(number, entry, exchange, requestedAt, report);
+            Count(number, entry, UpdateDomain(ports, *session, endpoints, number, entry, address.address), report);
         }
         ClientSettings(ports.settings).WriteOutcomes(sentThisPass);
         PassOutcome outcome;
@@ -355,13 +329,12 @@ struct UpdateCycle::Impl {
         return report;
     }
 
-    void Count(int number, const DomainEntry& entry, const DomainExchange& exchange, std::time_t requestedAt,
-               PassReport& report) {
-        const UpdateAnswer meaning = exchange.obtained ? ClassifyAnswer(exchange.line) : UpdateAnswer::Ignored;
+    void Count(int number, const DomainEntry& entry, const DomainExchange& exchange, PassReport& report) {
+        const RequestResult result = exchange.outcome.result;
         // Cut short by the stop: nothing learnt.
-        if (exchange.failure != HttpFailure::Stopped)
-            sentThisPass.push_back({number, entry, OutcomeOf(exchange, meaning, requestedAt)});
-        if (meaning == UpdateAnswer::Registered && IsRecordableAddress(RegisteredAddress(exchange.line))) {
+        if (exchange.outcome.failure != HttpFailure::Stopped)
+            sentThisPass.push_back({number, entry, exchange.outcome});
+        if (result == RequestResult::Registered) {
             if (exchange.recordWritten) {
                 Tell(writeProblemTold, {});
             } else {
@@ -373,13 +346,12 @@ struct UpdateCycle::Impl {
             return;
         }
         ++report.failed;
-        report.unanswered += exchange.obtained ? 0 : 1;
-        if (const std::optional<PauseReason> reason = PauseFor(meaning)) {
-            // The answer comes back on every retry until the user acts: its message has been shown once.
+        report.unanswered += result == RequestResult::NoAnswer ? 1 : 0;
+        // Paused by the exchange, which showed its message once.
+        if (result == RequestResult::Refused) {
             ++report.refused;
             report.pausedNow.push_back(number);
             pausedAtLastPass.push_back(number);
-            ClientSettings(ports.settings).WritePause(number, entry, {*reason, ports.platform.clock.Now()});
         }
     }
 };

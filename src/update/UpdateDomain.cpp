@@ -1,13 +1,14 @@
 #include "update/UpdateDomain.h"
 
 #include "platform/Clock.h"
-#include "platform/Notices.h"
 #include "schema/ClientSettings.h"
 #include "schema/UpdateRecord.h"
+#include "settings/SettingsFile.h"
 #include "update/DialUpGuard.h"
 #include "update/EnginePorts.h"
 #include "update/ExchangeFailure.h"
 #include "update/FetchFirstLine.h"
+#include "update/Notices.h"
 #include "update/ServiceEndpoints.h"
 #include "update/UpdateAnswer.h"
 
@@ -17,62 +18,40 @@ namespace {
 
 constexpr const char* kTooltipPrefix = "Zelto Premium Online! IP Address->";
 
-std::string MessageFor(UpdateAnswer answer, const std::string& domain, const std::string& registrationPage) {
-    switch (answer) {
-    case UpdateAnswer::Expired:
-        return "Your subscription for " + domain + " has expired! Please visit " + registrationPage +
-               " to re-activate your subscription!";
-    case UpdateAnswer::NoDomain:
-        return "Domain *." + domain + " does not exist! Please visit " + registrationPage +
-               " to create your subscription or correct the domain in properties!";
-    case UpdateAnswer::WrongPassword:
-        return "Password for domain *." + domain + " is incorrect! Please enter the correct password in properties!";
-    case UpdateAnswer::Registered:
-    case UpdateAnswer::Ignored:
-        break;
-    }
-    return {};
-}
-
-AccountNotice::Problem ProblemOf(UpdateAnswer answer) {
-    return answer == UpdateAnswer::Expired    ? AccountNotice::Problem::Expired
-           : answer == UpdateAnswer::NoDomain ? AccountNotice::Problem::NoDomain
-                                              : AccountNotice::Problem::WrongPassword;
-}
-
 } // namespace
 
-DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std::string& firstLevel,
-                            const std::string& secondLevel, const std::string& password, const std::string& address,
-                            const WrittenWithRecord& withRecord) {
-    const ServiceEndpoints endpoints(ports.settings);
-    const std::string url = endpoints.UpdateUrl(firstLevel, secondLevel, password, address);
+DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const ServiceEndpoints& endpoints, int number,
+                            const DomainEntry& entry, const std::string& address) {
+    // One time for the outcome, so that the one written with the record is the one the pass stores.
+    const std::time_t requestedAt = ports.platform.clock.Now();
+    const std::string url = endpoints.UpdateUrl(entry.topLevel, entry.domain, entry.password, address);
 
     // Released on every way out, and only after a message box has been closed.
     DialUpGuard guard(ports.platform.autodial);
     guard.Engage();
     const FirstLine answer = FetchFirstLine(session, url);
-    DomainExchange exchange{answer.obtained, answer.line, false, answer.failure, answer.status};
+    DomainExchange exchange{{RequestResult::NoAnswer, answer.failure, answer.status, requestedAt}, answer.line};
     if (!answer.obtained) {
         ports.notices.LogExchange(MaskPassword(url), ExchangeOutcome::NoAnswer, NoAnswerText(answer.failure));
         return exchange;
     }
 
     const UpdateAnswer meaning = ClassifyAnswer(answer.line);
-    if (meaning == UpdateAnswer::Registered && !IsRecordableAddress(RegisteredAddress(answer.line))) {
+    exchange.outcome.result = meaning.result;
+    exchange.outcome.refusal = meaning.refusal;
+    if (meaning.result == RequestResult::Registered && !IsRecordableAddress(meaning.address)) {
+        exchange.outcome.result = RequestResult::OtherAnswer;
         ports.notices.LogExchange(MaskPassword(url), ExchangeOutcome::NotAnAddress,
                                   answer.line + " (not an address; nothing recorded)");
         return exchange;
     }
-    if (meaning == UpdateAnswer::Registered) {
-        const std::string registered = RegisteredAddress(answer.line);
-        ports.notices.SetTooltipText(kTooltipPrefix + registered);
-        std::optional<std::pair<std::string, std::string>> also;
-        if (withRecord)
-            also = withRecord(exchange);
+    if (meaning.result == RequestResult::Registered) {
+        ports.notices.SetTooltipText(kTooltipPrefix + meaning.address);
         const std::time_t now = ports.platform.clock.Now();
-        exchange.recordWritten =
-            ClientSettings(ports.settings).WriteUpdateRecord({registered, FormatLocalStamp(now), now}, also);
+        exchange.recordWritten = ClientSettings(ports.settings)
+                                     .WriteUpdateRecord({meaning.address, FormatLocalStamp(now), now},
+                                                        std::pair(IndexedKey(SettingsKeys::kOutcome, number),
+                                                                  FormatOutcome(exchange.outcome, entry)));
         if (exchange.recordWritten)
             ports.notices.LogExchange(MaskPassword(url), ExchangeOutcome::Answered, answer.line);
         else
@@ -85,36 +64,13 @@ DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std:
     const std::string why = FailureText(answer.failure, answer.status);
     ports.notices.LogExchange(MaskPassword(url), ExchangeOutcome::Answered,
                               why.empty() ? answer.line : answer.line + " (" + why + ")");
-    const std::string message = MessageFor(meaning, secondLevel + "." + firstLevel, endpoints.RegistrationPage());
-    if (!message.empty())
-        ports.notices.ShowAccountProblem(
-            {ProblemOf(meaning), secondLevel, firstLevel, endpoints.RegistrationPage(), message});
-    return exchange;
-}
-
-RequestOutcome OutcomeOf(const DomainExchange& exchange, UpdateAnswer meaning, std::time_t now) {
-    RequestOutcome outcome{RequestResult::NoAnswer, exchange.failure, exchange.status, now};
-    if (!exchange.obtained)
-        return outcome;
-    switch (meaning) {
-    case UpdateAnswer::Registered:
-        outcome.result = IsRecordableAddress(RegisteredAddress(exchange.line)) ? RequestResult::Registered
-                                                                               : RequestResult::OtherAnswer;
-        break;
-    case UpdateAnswer::WrongPassword:
-        outcome.result = RequestResult::WrongPassword;
-        break;
-    case UpdateAnswer::Expired:
-        outcome.result = RequestResult::Expired;
-        break;
-    case UpdateAnswer::NoDomain:
-        outcome.result = RequestResult::NoDomain;
-        break;
-    case UpdateAnswer::Ignored:
-        outcome.result = RequestResult::OtherAnswer;
-        break;
+    if (meaning.result == RequestResult::Refused) {
+        // The answer comes back on every retry until the user acts: paused first, so that whatever shows the
+        // message finds the pause in the file, and the message is shown once.
+        ClientSettings(ports.settings).WritePause(number, entry, {meaning.refusal, ports.platform.clock.Now()});
+        ports.notices.ShowAccountProblem({meaning.refusal, entry.domain, entry.topLevel, endpoints.RegistrationPage()});
     }
-    return outcome;
+    return exchange;
 }
 
 } // namespace zelto

@@ -1,37 +1,27 @@
 #pragma once
 
-#include "platform/HttpSession.h"
+#include "schema/DomainEntry.h"
 #include "schema/RequestOutcome.h"
 
-#include <functional>
 #include <string>
-#include <utility>
 
 namespace zelto {
 
 struct EnginePorts;
-enum class UpdateAnswer;
+class HttpSession;
+class ServiceEndpoints;
 
-// One domain's exchange with the update server: request, dial-up guard, answer, messages, tooltip and the
-// update record. Returns the answer's meaning (Ignored also when no response came; see obtained).
+// What came of one domain's exchange.
 struct DomainExchange {
-    bool obtained = false;
-    std::string line;
-    // For an "ip" answer: false when the update record could not be written to the settings file.
-    bool recordWritten = false;
-    HttpFailure failure = HttpFailure::None; // why there was no answer, or ErrorStatus
-    int status = 0;
+    RequestOutcome outcome;     // NoAnswer when nothing came back; an "ip" line without an address is OtherAnswer
+    std::string line;           // the answer's first line
+    bool recordWritten = false; // for Registered: false when the update record could not be written
 };
 
-// A key and its value that the caller stores in the same replacement of the file as the update record, from
-// the exchange that registered: the pass's one write of the file then carries both.
-using WrittenWithRecord = std::function<std::pair<std::string, std::string>(const DomainExchange&)>;
-
-DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std::string& firstLevel,
-                            const std::string& secondLevel, const std::string& password, const std::string& address,
-                            const WrittenWithRecord& withRecord = {});
-
-// What came of one exchange; `meaning` is its answer's, when one came.
-RequestOutcome OutcomeOf(const DomainExchange& exchange, UpdateAnswer meaning, std::time_t now);
+// One domain's exchange with the update server, entry `number`: the request, the dial-up guard around it, the
+// answer classified once, then the update record (with the outcome, in one write) for an address, or the pause
+// for a refusal before the user is told of it, and the log line and tooltip.
+DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const ServiceEndpoints& endpoints, int number,
+                            const DomainEntry& entry, const std::string& address);
 
 } // namespace zelto

@@ -4,6 +4,7 @@
 #include "schema/ClientSettings.h"
 #include "update/AddressDetection.h"
 #include "update/EnginePorts.h"
+#include "update/ServiceEndpoints.h"
 #include "update/UpdateDecision.h"
 
 #include <algorithm>
@@ -88,7 +89,7 @@ bool UpdateSchedule::BehindTranslationDue(const std::vector<std::string>& addres
         return false;
     ClientSettings(ports_.settings).WriteAddressCheck(now);
     // No answer confirms nothing, and sends nothing either: the next check comes at the next mark.
-    const std::optional<std::string> seen = CheckAddressWithService(ports_, stop);
+    const std::optional<std::string> seen = CheckAddressWithService(ports_, ServiceEndpoints(ports_.settings), stop);
     return seen && *seen != recorded;
 }
 

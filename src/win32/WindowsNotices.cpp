@@ -52,6 +52,10 @@ WindowsNotices::~WindowsNotices() {
         DestroyWindow(m_hWnd);
 }
 
+void WindowsNotices::ShowAccountProblem(const AccountNotice& notice) {
+    ShowMessage(AccountProblemText(notice));
+}
+
 void WindowsNotices::ShowMessage(const std::string& text) {
     if (m_bClosed)
         return;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Notices.h"
+#include "update/Notices.h"
 
 #include <windows.h>
 
@@ -21,6 +21,8 @@ public:
     // The box is handed to the GUI thread and the caller goes on at once: one domain's message never holds
     // up the others. It stays until the user closes it, or until CloseAll.
     void ShowMessage(const std::string& text) override;
+    // In the dialogs' words, as a message.
+    void ShowAccountProblem(const AccountNotice& notice) override;
     // Each tooltip shown also goes to the debugger's output, as every exchange does.
     bool SetTooltipText(const std::string& text) override;
     // For a debugger's output window; the program keeps no log.

@@ -131,7 +131,7 @@ TEST_F(StatusReportTest, CheckExitsAsMonitoringPluginsDo) {
         "[Zelto Systems Premium]\nnumofdomains=2\n" + Entry(1, "example", "com") + Entry(2, "myhome", "net");
     const std::time_t now = std::time(nullptr);
     const std::string refused =
-        "paused2=" + FormatPause({PauseReason::WrongPassword, now}, {"myhome", "net", "secret1"}) + "\n";
+        "paused2=" + FormatPause({Refusal::WrongPassword, now}, {"myhome", "net", "secret1"}) + "\n";
     const struct {
         const char* name;
         std::optional<std::string> content; // nullopt: the settings path is a folder

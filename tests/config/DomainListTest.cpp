@@ -51,7 +51,7 @@ TEST_F(DomainListTest, AddOfAListedNameLiftsThePauseOfEveryCopy) {
          "password2=secret2\nsecond_level3=ex\nfirst_level3=COM\npassword3=wrong3");
     ClientSettings schema(settings);
     for (int n : {1, 3})
-        ASSERT_TRUE(schema.WritePause(n, schema.Domain(n), {PauseReason::WrongPassword, 1}));
+        ASSERT_TRUE(schema.WritePause(n, schema.Domain(n), {Refusal::WrongPassword, 1}));
     EXPECT_EQ(AddTypedDomain(settings, {"eX", "Com", "right1"}).status,
               "ex.COM was already in the list: its password is replaced.");
     EXPECT_EQ(Text("password1") + Text("password2") + Text("password3"), "right1secret2right1");

@@ -225,7 +225,7 @@ TEST(PausedTooltipTest, TooltipNamesTheWaitAndPausedDomainsInWholeLines) {
     setenv("TZ", "UTC", 1);
     tzset();
     const std::string online = "Zelto Premium Online! IP Address->203.0.113.7";
-    const auto pause = [](const std::string& domain, PauseReason reason) {
+    const auto pause = [](const std::string& domain, Refusal reason) {
         return PausedDomain{1, {domain, "com", "secret1"}, {reason, 0}};
     };
     const std::time_t now = 1765231200; // 22:00:00 UTC
@@ -233,16 +233,16 @@ TEST(PausedTooltipTest, TooltipNamesTheWaitAndPausedDomainsInWholeLines) {
     const FailureWait untrusted{1, now + 30, {RequestResult::NoAnswer, HttpFailure::CertificateForAnotherName, 0, now}};
     std::vector<PausedDomain> many;
     for (const char* domain : {"a", "b", "c", "d"})
-        many.push_back(pause(domain, PauseReason::WrongPassword));
+        many.push_back(pause(domain, Refusal::WrongPassword));
     const struct {
         std::optional<FailureWait> wait;
         std::vector<PausedDomain> paused;
         std::string tooltip;
     } cases[] = {
         {{}, {}, online},
-        {{}, {pause("example", PauseReason::Expired)}, online + "\nexample.com: paused, the subscription has expired"},
+        {{}, {pause("example", Refusal::Expired)}, online + "\nexample.com: paused, the subscription has expired"},
         {{}, many, online + "\na.com: paused, the service refused the password\n3 more paused"},
-        {{}, {pause(std::string(120, 'x'), PauseReason::NoDomain)}, online + "\n1 domain paused"},
+        {{}, {pause(std::string(120, 'x'), Refusal::NoDomain)}, online + "\n1 domain paused"},
         {refused, {}, online + "\n3 failed passes: no answer (connection refused); next try 22:04:10"},
         {refused, many, online + "\n3 failed passes; next try 22:04:10\n4 domains paused"},
         {untrusted, {}, online + "\n1 failed pass; next try 22:00:30"},
@@ -253,28 +253,27 @@ TEST(PausedTooltipTest, TooltipNamesTheWaitAndPausedDomainsInWholeLines) {
     }
 }
 
-// The engine's tooltip and account problems reach the skin with the pauses of the file, and of the domain
-// the engine is pausing; a lifted pause leaves at the next refresh.
+// The engine's tooltip and account problems reach the skin with the pauses of the file, where the engine
+// has written a pause before telling of it; a lifted pause leaves at the next refresh.
 TEST_F(DesktopModelsTest, PausedTooltipAddsThePausesToWhatTheEngineShows) {
     const DomainEntry example{"example", "com", "secret1"};
     Seed("numofdomains=2\nsecond_level1=example\nfirst_level1=com\npassword1=secret1\nsecond_level2=other\n"
          "first_level2=net\npassword2=secret2\npaused1=" +
-         FormatPause({PauseReason::WrongPassword, 0}, example));
+         FormatPause({Refusal::WrongPassword, 0}, example));
     fakes::FakeNotices skin;
     fakes::FakeClock clock;
     PausedTooltip tooltip(skin, settings, clock);
     const std::string online = "Zelto Premium Online!";
     const std::string refused = "\nexample.com: paused, the service refused the password";
+    const std::string expired = "\nother.net: paused, the subscription has expired";
     tooltip.SetTooltipText(online);
-    tooltip.ShowAccountProblem({AccountNotice::Problem::Expired, "other", "net", "", "Your subscription..."});
+    ASSERT_TRUE(ClientSettings(settings).WritePause(2, {"other", "net", "secret2"}, {Refusal::Expired, 0}));
+    tooltip.ShowAccountProblem({Refusal::Expired, "other", "net", "http://www.zelto.com/register.htm"});
     ASSERT_TRUE(ClientSettings(settings).ClearPause(1));
     tooltip.Refresh();
-    EXPECT_EQ(skin.Messages(), std::vector<std::string>{"Your subscription..."});
-    EXPECT_EQ(skin.Tooltips(), (std::vector<std::string>{online + refused,
-                                                         online + refused +
-                                                             "\nother.net: paused, the subscription "
-                                                             "has expired",
-                                                         online}));
+    EXPECT_EQ(skin.Messages(), std::vector<std::string>{"expired other.net http://www.zelto.com/register.htm"});
+    EXPECT_EQ(skin.Tooltips(),
+              (std::vector<std::string>{online + refused, online + refused + expired, online + expired}));
 }
 
 } // namespace

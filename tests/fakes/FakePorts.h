@@ -7,10 +7,10 @@
 #include "platform/EventRelay.h"
 #include "platform/HostAddresses.h"
 #include "platform/HttpSession.h"
-#include "platform/Notices.h"
 #include "platform/SoundPlayer.h"
 #include "platform/StopSignal.h"
 #include "update/EnginePorts.h"
+#include "update/Notices.h"
 #include "update/UpdateCycle.h"
 
 #include <atomic>
@@ -144,6 +144,11 @@ public:
         messages_.Add(text);
         if (onMessage)
             onMessage(text);
+    }
+    // Recorded as a message of the refusal's word, the domain and the page: "expired example.com http://...".
+    void ShowAccountProblem(const AccountNotice& notice) override {
+        ShowMessage(std::string(RefusalWord(notice.refusal)) + " " + notice.domain + "." + notice.topLevel + " " +
+                    notice.registrationPage);
     }
     bool SetTooltipText(const std::string& text) override { return tooltips_.Add(text); }
     void LogExchange(const std::string&, ExchangeOutcome outcome, const std::string&) override {

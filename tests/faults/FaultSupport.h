@@ -44,6 +44,7 @@ public:
         int exchanges = 0, noAnswer = 0, registered = 0, recordFailed = 0, messages = 0, tooltips = 0;
     };
     void ShowMessage(const std::string&) override { Add(&Counts::messages); }
+    void ShowAccountProblem(const AccountNotice&) override { Add(&Counts::messages); }
     bool SetTooltipText(const std::string&) override { return Add(&Counts::tooltips); }
     void LogExchange(const std::string&, ExchangeOutcome outcome, const std::string& text) override {
         Add(&Counts::exchanges);

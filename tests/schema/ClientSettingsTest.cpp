@@ -93,7 +93,7 @@ TEST_F(ClientSettingsTest, AppendStopsAtTheThousandthDomainAndIgnoreEntriesShift
 // requests: any change to them, by any process, or the user's resume ends them; nothing else does.
 TEST_F(ClientSettingsTest, PausesAndTheWaitLastWhileWhatTheyWereMadeForStaysAsItWas) {
     const DomainEntry entry{"example", "com", "Secret12"};
-    const DomainPause pause{PauseReason::Expired, 1765232460};
+    const DomainPause pause{Refusal::Expired, 1765232460};
     const FailureWait wait{2, 1765232490, {RequestResult::NoAnswer, HttpFailure::TimedOut, 0, 1765232460}};
     const struct {
         const char* name;

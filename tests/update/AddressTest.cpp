@@ -1,7 +1,9 @@
 // The machine's addresses: filtering, the address each method sends, and the decision built on them.
 
+#include "schema/ClientSettings.h"
 #include "update/AddressDetection.h"
 #include "update/AddressFilter.h"
+#include "update/ServiceEndpoints.h"
 #include "update/UpdateDecision.h"
 
 #include "EngineFixture.h"
@@ -22,9 +24,12 @@ TEST(ReservedRangeTest, BoundariesOfEveryRange) {
 
 class AddressTest : public EngineTest {
 protected:
+    DetectedAddress DetectAsStored() {
+        return DetectCurrentAddress(ports, ServiceEndpoints(settings), ClientSettingsView(settings).EngineMethod());
+    }
     std::string Detect(const Addresses& machine) {
         world.addresses.addresses = machine;
-        return DetectCurrentAddress(ports).address;
+        return DetectAsStored().address;
     }
 };
 
@@ -72,7 +77,7 @@ TEST_F(AddressTest, AddressCheckMatchesExactlyOrFallsBackToTheClientSide) {
     }
     // No answer at all: the update would get none either, so there is nothing to send.
     world.http.Answer("ipcheck.asp", HttpFetch{}, true);
-    EXPECT_TRUE(DetectCurrentAddress(ports).unanswered.has_value());
+    EXPECT_TRUE(DetectAsStored().unanswered.has_value());
     EXPECT_EQ(world.http.Requests().size(), 5u);
     EXPECT_EQ(world.http.SessionsClosed(), 5);
     EXPECT_EQ(world.autodial.writes.size(), 10u) << "each check is guarded";

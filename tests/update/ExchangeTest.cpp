@@ -5,6 +5,7 @@
 #include "fakes/TempDir.h"
 #include "platform/linux/http/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
+#include "update/ServiceEndpoints.h"
 #include "update/UpdateDomain.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +29,8 @@ protected:
 
     DomainExchange Run(HttpSessionFactory& http, const std::string& second = "example",
                        const std::string& password = "secret1", const std::string& address = "") {
-        return UpdateDomain(world.ports, *http.Open(), "com", second, password, address);
+        return UpdateDomain(world.ports, *http.Open(), ServiceEndpoints(settings), 1, {second, "com", password},
+                            address);
     }
 
     emulator::ServiceEmulator service{emulator::Options{0, 30s, {}, false}};
@@ -91,8 +93,11 @@ TEST_P(AnswerTest, ShowsAndRecordsWhatTheFirstLineMeans) {
     answer.status = c.status;
     answer.body = c.body;
     service.SetFault(answer);
-    EXPECT_EQ(Run(curl).obtained, c.status != 0);
+    std::string pausedWhenTold;
+    world.notices.onMessage = [&](const std::string&) { pausedWhenTold = settings.ReadText("paused1"); };
+    EXPECT_EQ(Run(curl).outcome.result != RequestResult::NoAnswer, c.status != 0);
     EXPECT_EQ(world.notices.Messages(), c.message ? Texts{c.message} : Texts{});
+    EXPECT_EQ(!pausedWhenTold.empty(), c.message != nullptr) << "a refusal is paused before it is told";
     EXPECT_EQ(world.notices.Outcomes(), std::vector<ExchangeOutcome>{c.outcome});
     if (c.registered) {
         EXPECT_EQ(world.notices.Tooltips(), Texts{std::string("Zelto Premium Online! IP Address->") + c.registered});
@@ -105,12 +110,10 @@ TEST_P(AnswerTest, ShowsAndRecordsWhatTheFirstLineMeans) {
     }
 }
 
-const char* const kExpired = "Your subscription for example.com has expired! Please visit "
-                             "http://www.zelto.com/register.htm to re-activate your subscription!";
-const char* const kNoDomain = "Domain *.example.com does not exist! Please visit http://www.zelto.com/register.htm "
-                              "to create your subscription or correct the domain in properties!";
-const char* const kWrongPassword =
-    "Password for domain *.example.com is incorrect! Please enter the correct password in properties!";
+// The fake notices' record of a refusal: its word, the domain and where to register.
+const char* const kExpired = "expired example.com http://www.zelto.com/register.htm";
+const char* const kNoDomain = "nodomain example.com http://www.zelto.com/register.htm";
+const char* const kWrongPassword = "wrongpassword example.com http://www.zelto.com/register.htm";
 
 INSTANTIATE_TEST_SUITE_P(Answers, AnswerTest,
                          ::testing::Values(AnswerCase{"Expired", 200, "expired\r\n", kExpired, nullptr},

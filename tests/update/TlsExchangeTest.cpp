@@ -57,10 +57,11 @@ TEST_P(TlsExchangeTest, RegistersOnlyWithAServerTheBundleVouchesFor) {
     const ServiceEndpoints endpoints(settings);
     const std::unique_ptr<HttpSession> session = http.Open(nullptr, endpoints.UpdateServerTrust());
     ASSERT_TRUE(session);
-    const DomainExchange exchange = UpdateDomain(world.ports, *session, "com", "example", "secret1", "203.0.113.7");
+    const DomainExchange exchange =
+        UpdateDomain(world.ports, *session, endpoints, 1, {"example", "com", "secret1"}, "203.0.113.7");
 
-    EXPECT_EQ(exchange.obtained, c.registered);
-    EXPECT_EQ(exchange.failure, c.why);
+    EXPECT_EQ(exchange.outcome.result != RequestResult::NoAnswer, c.registered);
+    EXPECT_EQ(exchange.outcome.failure, c.why);
     EXPECT_EQ(settings.ReadText("updatedip"), c.registered ? "203.0.113.7" : "");
     EXPECT_EQ(service.RegisteredAddress("example.com"), c.registered ? "203.0.113.7" : "");
     if (!c.certName) {

@@ -1,7 +1,6 @@
 # Tests of the engine: filters, detection, decision, the update thread.
 add_executable(engine_tests
     AddressTest.cpp
-    PrintableTextTest.cpp
     UpdateCycleTest.cpp
     UpdateScheduleCycleTest.cpp
 )

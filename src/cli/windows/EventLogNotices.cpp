@@ -1,10 +1,14 @@
 #include "cli/windows/EventLogNotices.h"
 
+#include "cli/ConsoleNotices.h"
+
+#include "config/PrintableText.h"
 #include "platform/windows/ServiceControl.h"
 #include "platform/windows/WideText.h"
-#include "update/PrintableText.h"
 
 #include <windows.h>
+
+#include <utility>
 
 namespace zelto {
 namespace {
@@ -14,7 +18,8 @@ constexpr DWORD kLineEvent = 1;
 
 } // namespace
 
-EventLogNotices::EventLogNotices() : source_(::RegisterEventSourceW(nullptr, ServiceControl::kName)) {}
+EventLogNotices::EventLogNotices(std::string program)
+    : program_(std::move(program)), source_(::RegisterEventSourceW(nullptr, ServiceControl::kName)) {}
 
 EventLogNotices::~EventLogNotices() {
     if (source_ != nullptr)
@@ -23,6 +28,11 @@ EventLogNotices::~EventLogNotices() {
 
 void EventLogNotices::ShowMessage(const std::string& text) {
     Report(EVENTLOG_WARNING_TYPE, text);
+}
+
+// A service has no Properties dialog: the event names the command, as on a console.
+void EventLogNotices::ShowAccountProblem(const AccountNotice& notice) {
+    ShowMessage(AccountProblemLine(notice, program_));
 }
 
 bool EventLogNotices::SetTooltipText(const std::string&) {

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "platform/Notices.h"
+#include "update/Notices.h"
+
+#include <string>
 
 namespace zelto {
 
@@ -9,10 +11,12 @@ namespace zelto {
 // answers and the tooltip are left out: the log is for what needs someone's attention.
 class EventLogNotices : public Notices {
 public:
-    EventLogNotices();
+    // `program`: the console program, whose commands the account problems name.
+    explicit EventLogNotices(std::string program);
     ~EventLogNotices() override;
 
     void ShowMessage(const std::string& text) override;
+    void ShowAccountProblem(const AccountNotice& notice) override;
     bool SetTooltipText(const std::string& text) override;
     void LogExchange(const std::string& maskedUrl, ExchangeOutcome outcome, const std::string& text) override;
 
@@ -22,6 +26,7 @@ public:
 private:
     void Report(unsigned short type, const std::string& text);
 
+    std::string program_;
     void* source_; // the event source's handle
 };
 

@@ -158,7 +158,7 @@ int Status(Console& console) {
 int Run(const std::optional<std::filesystem::path>& given, Console& console, const FrontEndHooks& hooks) {
     const std::filesystem::path path = given ? *given : DefaultServiceSettings();
     const bool ran = ServiceControl::RunAsService([&](ServiceRun& run) {
-        EventLogNotices notices;
+        EventLogNotices notices(console.program);
         SettingsFile settings(path);
         if (const SettingsProblem problem = ClientSettingsView(settings).Problem()) {
             notices.Error(SettingsProblemText(problem));

@@ -87,12 +87,14 @@ TEST_P(WinInetTlsTest, RegistersOnlyWithAServerItsTrustVouchesFor) {
     settings.WriteText("updateserver", "https://localhost" + port);
     if (c.caFile)
         settings.WriteText("cafile", TlsFile(c.caFile));
-    const std::unique_ptr<HttpSession> session = http.Open(nullptr, ServiceEndpoints(settings).UpdateServerTrust());
+    const ServiceEndpoints endpoints(settings);
+    const std::unique_ptr<HttpSession> session = http.Open(nullptr, endpoints.UpdateServerTrust());
     ASSERT_TRUE(session);
 
     const int before = PasswordsReceived(c.server);
-    const DomainExchange exchange = UpdateDomain(world.ports, *session, "com", "example", "secret12", "203.0.113.7");
-    EXPECT_EQ(exchange.obtained, c.registered);
+    const DomainExchange exchange =
+        UpdateDomain(world.ports, *session, endpoints, 1, {"example", "com", "secret12"}, "203.0.113.7");
+    EXPECT_EQ(exchange.outcome.result != RequestResult::NoAnswer, c.registered);
     // A server the bundle refuses never sees the password, not even on a connection set up for the request.
     EXPECT_EQ(PasswordsReceived(c.server) > before, c.registered);
     EXPECT_EQ(settings.ReadText("updatedip"), c.registered ? "203.0.113.7" : "");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "schema/Refusal.h"
+
 #include <string>
 
 namespace zelto {
@@ -33,14 +35,12 @@ constexpr OutcomeWeight WeightOf(ExchangeOutcome outcome) {
     return OutcomeWeight::Failure;
 }
 
-// An answer about one domain's account that will not change by itself.
+// A refusal of one domain's updates, which will not change by itself; the domain is paused already.
 struct AccountNotice {
-    enum class Problem { Expired, NoDomain, WrongPassword };
-    Problem problem = Problem::WrongPassword;
+    Refusal refusal = Refusal::WrongPassword;
     std::string domain;           // the name label, "example"
     std::string topLevel;         // "com"
     std::string registrationPage; // where an account is made or renewed
-    std::string message;          // the dialog's text
 };
 
 // What the engine tells the user: message boxes, the tray icon's tooltip, and a line per request for
@@ -55,9 +55,9 @@ public:
     // Shows a message and returns at once, so that one domain's message never holds up the others: a desktop
     // hands the box to its own GUI thread, where it stays until the user closes it or the program leaves.
     virtual void ShowMessage(const std::string& text) = 0;
-    // An account problem. The dialogs' text sends the user to the Properties dialog; a front-end without one
-    // says instead which command fixes it.
-    virtual void ShowAccountProblem(const AccountNotice& notice) { ShowMessage(notice.message); }
+    // A refusal, shown as ShowMessage shows a message, in the front-end's own words: the dialogs send the user
+    // to the Properties dialog, a front-end without one says which command fixes it.
+    virtual void ShowAccountProblem(const AccountNotice& notice) = 0;
     // Replaces the tray icon's tooltip; false when there is no icon to change.
     virtual bool SetTooltipText(const std::string& text) = 0;
     // One request went out (its URL with the password masked), or the engine has something to say about the

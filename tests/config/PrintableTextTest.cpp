@@ -1,4 +1,4 @@
-#include "update/PrintableText.h"
+#include "config/PrintableText.h"
 
 #include <gtest/gtest.h>
 
