@@ -57,9 +57,9 @@ struct StatusReport {
     std::optional<HookRecord> hookRun; // its last run, by whichever process ran it
 
     std::vector<DomainStatus> domains;
-    std::string domainListText;
+    std::string domainListText; // "Domain example.com loaded." or "No Domains Loaded!"
     // Stored until a pass goes well or the user changes what shapes the requests; its time may have passed.
-    std::optional<FailureWait> failureWait; // "Domain example.com loaded." or "No Domains Loaded!"
+    std::optional<FailureWait> failureWait;
 };
 
 StatusReport GatherStatus(const SettingsFile& settings);
