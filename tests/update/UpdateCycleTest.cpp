@@ -5,8 +5,6 @@
 #include "EngineFixture.h"
 #include "schema/ClientSettings.h"
 
-#include <thread>
-
 namespace zelto::enginetest {
 namespace {
 
@@ -114,19 +112,6 @@ TEST_F(UpdateCycleTest, SessionThatCannotBeOpenedIsTriedAgainBeforeEachPass) {
     // The pass before the first rest had no session; the one after it sends (and gets no answer, so the next
     // waits longer than the rests that end this run).
     EXPECT_EQ(Sent(), (Addresses{"alpha"}));
-}
-
-TEST_F(UpdateCycleTest, MessageFromOneDomainHoldsTheRestOfThePass) {
-    AddDomains({"alpha", "beta"});
-    world.http.AnswerLine("second=alpha", "wrongpassword");
-    Addresses sentWhileShown;
-    world.notices.onMessage = [&](const std::string&) {
-        std::this_thread::sleep_for(50ms); // a box the user takes a moment to close
-        sentWhileShown = Sent();
-    };
-    UpdateCycle(ports).RunOnce();
-    EXPECT_EQ(sentWhileShown, (Addresses{"alpha"}));
-    EXPECT_EQ(Sent(), (Addresses{"alpha", "beta"}));
 }
 
 // The service is the same for every domain: after a request without any answer (the address check's too),
