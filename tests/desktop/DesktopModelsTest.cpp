@@ -253,27 +253,22 @@ TEST(PausedTooltipTest, TooltipNamesTheWaitAndPausedDomainsInWholeLines) {
     }
 }
 
-// The engine's tooltip and account problems reach the skin with the pauses of the file, where the engine
-// has written a pause before telling of it; a lifted pause leaves at the next refresh.
+// The engine's tooltip and refusals reach the skin with the pauses of the file, where the engine wrote the
+// pause before telling of it; a lifted pause leaves at the next refresh.
 TEST_F(DesktopModelsTest, PausedTooltipAddsThePausesToWhatTheEngineShows) {
-    const DomainEntry example{"example", "com", "secret1"};
-    Seed("numofdomains=2\nsecond_level1=example\nfirst_level1=com\npassword1=secret1\nsecond_level2=other\n"
-         "first_level2=net\npassword2=secret2\npaused1=" +
-         FormatPause({Refusal::WrongPassword, 0}, example));
+    Seed("numofdomains=1\nsecond_level1=other\nfirst_level1=net\npassword1=secret2");
     fakes::FakeNotices skin;
     fakes::FakeClock clock;
     PausedTooltip tooltip(skin, settings, clock);
     const std::string online = "Zelto Premium Online!";
-    const std::string refused = "\nexample.com: paused, the service refused the password";
-    const std::string expired = "\nother.net: paused, the subscription has expired";
     tooltip.SetTooltipText(online);
-    ASSERT_TRUE(ClientSettings(settings).WritePause(2, {"other", "net", "secret2"}, {Refusal::Expired, 0}));
+    ASSERT_TRUE(ClientSettings(settings).WritePause(1, {"other", "net", "secret2"}, {Refusal::Expired, 0}));
     tooltip.ShowAccountProblem({Refusal::Expired, "other", "net", "http://www.zelto.com/register.htm"});
     ASSERT_TRUE(ClientSettings(settings).ClearPause(1));
     tooltip.Refresh();
     EXPECT_EQ(skin.Messages(), std::vector<std::string>{"expired other.net http://www.zelto.com/register.htm"});
     EXPECT_EQ(skin.Tooltips(),
-              (std::vector<std::string>{online + refused, online + refused + expired, online + expired}));
+              (std::vector<std::string>{online, online + "\nother.net: paused, the subscription has expired", online}));
 }
 
 } // namespace

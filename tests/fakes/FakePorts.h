@@ -145,10 +145,9 @@ public:
         if (onMessage)
             onMessage(text);
     }
-    // Recorded as a message of the refusal's word, the domain and the page: "expired example.com http://...".
-    void ShowAccountProblem(const AccountNotice& notice) override {
-        ShowMessage(std::string(RefusalWord(notice.refusal)) + " " + notice.domain + "." + notice.topLevel + " " +
-                    notice.registrationPage);
+    // Recorded as a message: "expired example.com http://www.zelto.com/register.htm".
+    void ShowAccountProblem(const AccountNotice& n) override {
+        ShowMessage(std::string(RefusalWord(n.refusal)) + " " + n.domain + "." + n.topLevel + " " + n.registrationPage);
     }
     bool SetTooltipText(const std::string& text) override { return tooltips_.Add(text); }
     void LogExchange(const std::string&, ExchangeOutcome outcome, const std::string&) override {

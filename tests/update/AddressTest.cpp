@@ -24,12 +24,10 @@ TEST(ReservedRangeTest, BoundariesOfEveryRange) {
 
 class AddressTest : public EngineTest {
 protected:
-    DetectedAddress DetectAsStored() {
-        return DetectCurrentAddress(ports, ServiceEndpoints(settings), ClientSettingsView(settings).EngineMethod());
-    }
-    std::string Detect(const Addresses& machine) {
+    // With the method as stored, as a pass reads it.
+    DetectedAddress Detect(const Addresses& machine) {
         world.addresses.addresses = machine;
-        return DetectAsStored().address;
+        return DetectCurrentAddress(ports, ServiceEndpoints(settings), ClientSettingsView(settings).EngineMethod());
     }
 };
 
@@ -60,7 +58,7 @@ TEST_F(AddressTest, ClientSideChoiceForMethodOneMissingAndUnknown) {
         if (*method != '\0')
             settings.WriteText("ipmethod", method);
         for (const auto& c : cases)
-            EXPECT_EQ(Detect(c.machine), c.chosen) << "ipmethod " << method << ", " << c.machine.size();
+            EXPECT_EQ(Detect(c.machine).address, c.chosen) << "ipmethod " << method << ", " << c.machine.size();
     }
     EXPECT_TRUE(world.http.Requests().empty());
 }
@@ -69,32 +67,32 @@ TEST_F(AddressTest, AddressCheckMatchesExactlyOrFallsBackToTheClientSide) {
     settings.WriteInt("ipmethod", 2);
     const Addresses machine{"203.0.113.7", "192.168.1.5", "198.51.100.1"};
     world.http.AnswerLine("ipcheck.asp", "ip192.168.1.5\r", true);
-    EXPECT_EQ(Detect(machine), "192.168.1.5") << "found late in the list, though private";
+    EXPECT_EQ(Detect(machine).address, "192.168.1.5") << "found late in the list, though private";
     for (const HttpFetch& answer : {HttpFetch{true, "ip203.0.113.99"}, HttpFetch{true, "ip203.0.113.7 "},
                                     HttpFetch{true, "<html><title>500</title>"}}) {
         world.http.Answer("ipcheck.asp", answer, true);
-        EXPECT_EQ(Detect(machine), "198.51.100.1") << answer.firstLine;
+        EXPECT_EQ(Detect(machine).address, "198.51.100.1") << answer.firstLine;
     }
     // No answer at all: the update would get none either, so there is nothing to send.
     world.http.Answer("ipcheck.asp", HttpFetch{}, true);
-    EXPECT_TRUE(DetectAsStored().unanswered.has_value());
+    EXPECT_TRUE(Detect(machine).unanswered.has_value());
     EXPECT_EQ(world.http.Requests().size(), 5u);
     EXPECT_EQ(world.http.SessionsClosed(), 5);
     EXPECT_EQ(world.autodial.writes.size(), 10u) << "each check is guarded";
 
     SetIgnoreList({"192.168.1.5"});
     world.http.AnswerLine("ipcheck.asp", "ip192.168.1.5");
-    EXPECT_EQ(Detect({"203.0.113.7", "192.168.1.5"}), "203.0.113.7");
+    EXPECT_EQ(Detect({"203.0.113.7", "192.168.1.5"}).address, "203.0.113.7");
 }
 
 TEST_F(AddressTest, FixedAddressIsSentUncheckedWithoutAnyNetworkAddress) {
     settings.WriteInt("ipmethod", 3);
-    EXPECT_EQ(Detect({}), "0.0.0.0");
+    EXPECT_EQ(Detect({}).address, "0.0.0.0");
     settings.WriteInt("one", 203);
     settings.WriteInt("three", 113);
     settings.WriteInt("four", 7);
     SetIgnoreList({"203.0.113.7"});
-    EXPECT_EQ(Detect({}), "203.0.113.7");
+    EXPECT_EQ(Detect({}).address, "203.0.113.7");
     EXPECT_TRUE(world.http.Requests().empty());
 }
 

@@ -40,38 +40,29 @@ protected:
     fakes::FakeWorld world{settings};
 };
 
-TEST_F(ExchangeTest, UrlCarriesTheAddressOnlyWhenGivenAndEncodesWhatWouldBreakTheQuery) {
+// The update server written with or without its scheme, in any case; the address only when given; values
+// encoded where they would break the query.
+TEST_F(ExchangeTest, UrlFollowsTheServersSchemeAndCarriesEncodedValues) {
     const struct {
+        const char* server; // "": the built-in one
         const char* second;
         const char* password;
         const char* address;
-        const char* query;
-    } cases[] = {
-        {"example", "secret1", "", "first=com&second=example&password=secret1"},
-        {"example", "secret1", "203.0.113.7", "first=com&second=example&password=secret1&ip_address=203.0.113.7"},
-        {"a=b", "p&s #%+?", "", "first=com&second=a%3Db&password=p%26s%20%23%25%2B%3F"},
-    };
-    for (const auto& c : cases) {
-        Run(world.http, c.second, c.password, c.address);
-        EXPECT_EQ(world.http.Requests().back(), "http://" + service.HostPort() + "/premium/update.asp?" + c.query);
-    }
-}
-
-TEST_F(ExchangeTest, UpdateServerWithItsSchemeDecidesTheUrlsScheme) {
-    const struct {
-        const char* updateServer;
         const char* url;
     } cases[] = {
-        {"", "http://dynamic.zelto.com/premium/update.asp?"},
-        {"127.0.0.1:8080", "http://127.0.0.1:8080/premium/update.asp?"},
-        {"https://update.example:8443", "https://update.example:8443/premium/update.asp?"},
-        {"HTTPS://update.example/", "https://update.example/premium/update.asp?"},
-        {"http://update.example", "http://update.example/premium/update.asp?"},
+        {"", "example", "secret1", "",
+         "http://dynamic.zelto.com/premium/update.asp?first=com&second=example&password=secret1"},
+        {"127.0.0.1:8080", "example", "secret1", "203.0.113.7",
+         "http://127.0.0.1:8080/premium/update.asp?first=com&second=example&password=secret1&ip_address=203.0.113.7"},
+        {"HTTPS://update.example:8443/", "a=b", "p&s #%+?", "",
+         "https://update.example:8443/premium/update.asp?first=com&second=a%3Db&password=p%26s%20%23%25%2B%3F"},
+        {"http://update.example", "example", "secret1", "",
+         "http://update.example/premium/update.asp?first=com&second=example&password=secret1"},
     };
     for (const auto& c : cases) {
-        settings.WriteText("updateserver", c.updateServer);
-        Run(world.http);
-        EXPECT_TRUE(world.http.Requests().back().starts_with(c.url)) << world.http.Requests().back();
+        settings.WriteText("updateserver", c.server);
+        Run(world.http, c.second, c.password, c.address);
+        EXPECT_EQ(world.http.Requests().back(), c.url);
     }
 }
 

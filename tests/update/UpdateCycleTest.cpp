@@ -92,17 +92,21 @@ TEST_F(UpdateCycleTest, SettingsProblemsSendNothingOrFailThePassAndAreToldOnce) 
         << world.notices.Messages()[1];
 }
 
-TEST_F(UpdateCycleTest, KeepsItsSessionUntilTheCaFileChanges) {
-    AddDomains({"example"});
+// The update server and cafile are read once per pass: a change during one takes effect, host and trust
+// together, at the next.
+TEST_F(UpdateCycleTest, KeepsItsSessionUntilTheCaFileChangesAndItsServerForAPass) {
+    AddDomains({"example", "other"});
     world.http.AnswerLine("update.asp", "ip203.0.113.7");
     UpdateCycle thread(ports);
     thread.RunOnce();
+    world.http.onRequest = [&](const std::string&) { settings.WriteText("updateserver", "127.0.0.1:8"); };
     thread.RunOnce();
     settings.WriteText("cafile", "/etc/zelto-premium/ca.pem");
     thread.RunOnce();
-    thread.RunOnce();
     EXPECT_EQ(world.http.TrustOpened(), (std::vector<HttpTrust>{HttpTrust{}, HttpTrust{"/etc/zelto-premium/ca.pem"}}));
     EXPECT_EQ(world.http.SessionsClosed(), 1);
+    EXPECT_EQ(world.http.Requests()[3].find("127.0.0.1:9/"), 7u) << world.http.Requests()[3];
+    EXPECT_EQ(world.http.Requests()[4].find("127.0.0.1:8/"), 7u) << world.http.Requests()[4];
 }
 
 TEST_F(UpdateCycleTest, SessionThatCannotBeOpenedIsTriedAgainBeforeEachPass) {
