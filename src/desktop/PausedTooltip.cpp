@@ -6,7 +6,6 @@
 #include "platform/Clock.h"
 #include "settings/SettingsFile.h"
 
-
 namespace zelto {
 
 namespace {

@@ -21,9 +21,9 @@ class SettingsFile;
 std::string TrayTooltip(const std::string& line, const std::optional<FailureWait>& wait,
                         const std::vector<PausedDomain>& paused, std::time_t now);
 
-// The desktop's notices as the update cycle sees them: every tooltip the engine sets, every account problem
-// (after which that domain is paused) and the end of every pass (which may begin or end a wait) reach the skin
-// with the wait and the paused domains added. The rest passes through unchanged.
+// The desktop's notices as the update cycle sees them: every tooltip the engine sets, every refusal (whose
+// pause the engine has written first) and the end of every pass (which may begin or end a wait) reach the
+// skin with the wait and the paused domains of the file added. The rest passes through unchanged.
 class PausedTooltip : public Notices {
 public:
     PausedTooltip(Notices& shown, const SettingsFile& settings, const Clock& clock);
