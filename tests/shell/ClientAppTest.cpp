@@ -18,6 +18,7 @@
 #include <QTimer>
 
 using namespace zelto;
+using namespace zelto::qt;
 
 namespace {
 
