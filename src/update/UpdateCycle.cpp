@@ -6,6 +6,7 @@
 #include "platform/SoundPlayer.h"
 #include "schema/ClientSettings.h"
 #include "schema/SettingsProblem.h"
+#include "schema/UnrecordedRegistration.h"
 #include "settings/SettingsFile.h"
 #include "update/AddressDetection.h"
 #include "update/AddressHook.h"
@@ -335,11 +336,16 @@ struct UpdateCycle::Impl {
         if (exchange.outcome.failure != HttpFailure::Stopped)
             sentThisPass.push_back({number, entry, exchange.outcome});
         if (result == RequestResult::Registered) {
+            // Noted outside the settings folder, so that status in another process can tell it.
             if (exchange.recordWritten) {
                 Tell(writeProblemTold, {});
+                ForgetUnrecordedRegistration(ports.settings.Path());
             } else {
                 report.unrecorded = true;
-                Tell(writeProblemTold, WriteProblem());
+                const SettingsProblem problem = WriteProblem();
+                Tell(writeProblemTold, problem);
+                NoteUnrecordedRegistration(ports.settings.Path(), {exchange.address, ports.platform.clock.Now(),
+                                                                   SettingsProblemText(problem)});
             }
             ++report.registered;
             report.registeredNames.push_back(entry.domain + "." + entry.topLevel);

@@ -30,7 +30,9 @@ DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const Serv
     DialUpGuard guard(ports.platform.autodial);
     guard.Engage();
     const FirstLine answer = FetchFirstLine(session, url);
-    DomainExchange exchange{{RequestResult::NoAnswer, answer.failure, answer.status, requestedAt}, answer.line};
+    DomainExchange exchange;
+    exchange.outcome = {RequestResult::NoAnswer, answer.failure, answer.status, requestedAt};
+    exchange.line = answer.line;
     if (!answer.obtained) {
         ports.notices.LogExchange(MaskPassword(url), ExchangeOutcome::NoAnswer, NoAnswerText(answer.failure));
         return exchange;
@@ -46,6 +48,7 @@ DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const Serv
         return exchange;
     }
     if (meaning.result == RequestResult::Registered) {
+        exchange.address = meaning.address;
         ports.notices.SetTooltipText(kTooltipPrefix + meaning.address);
         const std::time_t now = ports.platform.clock.Now();
         exchange.recordWritten = ClientSettings(ports.settings)

@@ -15,6 +15,7 @@ class ServiceEndpoints;
 struct DomainExchange {
     RequestOutcome outcome;     // NoAnswer when nothing came back; an "ip" line without an address is OtherAnswer
     std::string line;           // the answer's first line
+    std::string address;        // for Registered: the address the service registered
     bool recordWritten = false; // for Registered: false when the update record could not be written
 };
 

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <memory>
 
-namespace zelto {
+namespace zelto::win32 {
 
 namespace {
 
@@ -107,4 +107,4 @@ void WindowsNotices::CloseAll() {
     m_openBoxes.clear();
 }
 
-} // namespace zelto
+} // namespace zelto::win32

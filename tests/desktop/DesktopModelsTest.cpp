@@ -165,7 +165,8 @@ TEST_F(DesktopModelsTest, DomainButtonsShowTheirOutcome) {
 // outcome comes over the dialog, or in the session's own box once the dialog has closed. Quit ends the
 // program through the session and writes nothing.
 TEST_F(DesktopModelsTest, ForceIpUpdateRunsOnTheWorkerAndQuit) {
-    Seed("numofdomains=1\nsecond_level1=a\nfirst_level1=com\npassword1=secret1\nipmethod=1");
+    SeedDomains({{"a", "com", "secret1"}});
+    Seed("ipmethod=1");
     http.AnswerLine("initialize.asp", "success");
     const std::string before = fakes::ReadFile(settings.Path());
     const std::string willOccur = "Fresh IP update will occur in a few moments!";
@@ -264,7 +265,7 @@ TEST(PausedTooltipTest, TooltipNamesTheWaitAndPausedDomainsInWholeLines) {
 // The engine's tooltip and refusals reach the skin with the pauses of the file, where the engine wrote the
 // pause before telling of it; a lifted pause leaves at the next refresh.
 TEST_F(DesktopModelsTest, PausedTooltipAddsThePausesToWhatTheEngineShows) {
-    Seed("numofdomains=1\nsecond_level1=other\nfirst_level1=net\npassword1=secret2");
+    SeedDomains({{"other", "net", "secret2"}});
     fakes::FakeNotices skin;
     fakes::FakeClock clock;
     PausedTooltip tooltip(skin, settings, clock);

@@ -1,9 +1,8 @@
 #include "cli/windows/EventLogNotices.h"
 
 #include "cli/ConsoleNotices.h"
-
+#include "cli/windows/ServiceControl.h"
 #include "config/PrintableText.h"
-#include "platform/windows/ServiceControl.h"
 #include "platform/windows/WideText.h"
 
 #include <windows.h>
