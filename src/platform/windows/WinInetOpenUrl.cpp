@@ -68,6 +68,9 @@ HttpFailure FailureOf(DWORD error) {
     case ERROR_INTERNET_TIMEOUT:
         return HttpFailure::TimedOut;
     case ERROR_INTERNET_INVALID_CA:
+    case ERROR_INTERNET_SEC_INVALID_CERT:
+    // Wine reports an authority it does not know as a failed revocation check.
+    case ERROR_INTERNET_SEC_CERT_REV_FAILED:
         return HttpFailure::CertificateNotTrusted;
     case ERROR_INTERNET_SEC_CERT_CN_INVALID:
         return HttpFailure::CertificateForAnotherName;
