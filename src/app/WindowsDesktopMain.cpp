@@ -6,6 +6,8 @@
 #include "platform/windows/WideText.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsHome.h"
+#include "update/ClientSettings.h"
+#include "update/SettingsProblem.h"
 #include "win32/ClientApp.h"
 #include "win32/HandOver.h"
 #include "win32/MessageBox.h"
@@ -58,6 +60,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return 1;
     }
     SettingsFile settings(*settingsPath);
+    if (const SettingsProblem problem = ClientSettingsView(settings).Problem()) {
+        ShowWarningMessage(nullptr, SettingsProblemText(problem));
+        return 1;
+    }
     // The application's name, the executable's base name, is also the agent name of every request.
     WindowsPlatform platform(Narrow(ApplicationName()), std::make_unique<WaveSoundPlayer>());
     CClientApp app(settings, platform.Ports());

@@ -5,6 +5,7 @@
 #include "config/StatusReport.h"
 
 #include <cstdio>
+#include <ctime>
 
 namespace zelto {
 
@@ -31,12 +32,23 @@ std::string Names(const StatusReport& report) {
     return names;
 }
 
-std::string When(const StatusReport& report) {
+// "on 2026-12-08 at 12:15:03" when this client made the record, "on 2026-12-08 at 12:00" for the hour another
+// client recorded; without the date for a registration of this hour or the one before.
+std::string When(const StatusReport& report, bool withDate) {
     if (!report.registeredAt)
         return "at an unreadable time";
     char when[48];
+    if (report.registeredExactly) {
+        std::tm local{};
+        localtime_r(&*report.registeredExactly, &local);
+        std::strftime(when, sizeof when, withDate ? "on %Y-%m-%d at %H:%M:%S" : "at %H:%M:%S", &local);
+        return when;
+    }
     const RegistrationHour& at = *report.registeredAt;
-    std::snprintf(when, sizeof when, "on %04d-%02d-%02d at %02d:00", at.year, at.month, at.day, at.hour);
+    if (withDate)
+        std::snprintf(when, sizeof when, "on %04d-%02d-%02d at %02d:00", at.year, at.month, at.day, at.hour);
+    else
+        std::snprintf(when, sizeof when, "at %02d:00", at.hour);
     return when;
 }
 
@@ -53,14 +65,15 @@ HealthVerdict JudgeHealth(const StatusReport& report, std::time_t now) {
     }
     if (!paused.empty())
         return {Health::Critical, paused};
+    if (report.fixedAddressUnreachable)
+        return {Health::Critical,
+                "the fixed address " + report.fixedAddress + " is one no one can reach; nothing is sent"};
     const std::string& address = report.registration.address;
     if (address.empty())
         return {Health::Warning, Names(report) + ": no registration recorded"};
     if (!RegisteredWithinAnHour(report, now))
-        return {Health::Warning, Names(report) + ": last registered " + address + " " + When(report)};
-    char hour[8];
-    std::snprintf(hour, sizeof hour, "%02d:00", report.registeredAt->hour);
-    return {Health::Ok, Names(report) + " registered " + address + " at " + hour};
+        return {Health::Warning, Names(report) + ": last registered " + address + " " + When(report, true)};
+    return {Health::Ok, Names(report) + " registered " + address + " " + When(report, false)};
 }
 
 std::string HealthLine(const HealthVerdict& verdict) {

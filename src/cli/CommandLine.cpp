@@ -7,9 +7,10 @@
 #include "cli/StatusCommand.h"
 #include "cli/UpdateCommands.h"
 #include "cli/Usage.h"
-#include "config/SettingsProblem.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsHome.h"
+#include "update/ClientSettings.h"
+#include "update/SettingsProblem.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -48,7 +49,8 @@ int RunCommand(const std::filesystem::path& path, const std::string& command, co
     // One object for the whole command, so the folder the check opens serves every read and write after it.
     SettingsFile settings(path);
     // A file that cannot be used is refused before anything reads or writes it.
-    if (const SettingsError problem = UsesSettingsFile(command) ? settings.Check() : SettingsError{}) {
+    if (const SettingsProblem problem =
+            UsesSettingsFile(command) ? ClientSettingsView(settings).Problem() : SettingsProblem{}) {
         // A monitoring system reads standard output and the exit code only.
         if (command == "check") {
             console.out << PrintableText(HealthLine({Health::Unknown, SettingsProblemText(problem)})) << '\n' << flush;

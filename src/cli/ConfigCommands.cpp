@@ -5,9 +5,9 @@
 #include "config/AddressMethod.h"
 #include "config/DomainList.h"
 #include "config/IgnoreList.h"
-#include "config/SettingsProblem.h"
 #include "platform/SettingsText.h"
 #include "settings/SettingsFile.h"
+#include "update/SettingsProblem.h"
 
 #include <optional>
 #include <unistd.h>
@@ -179,8 +179,15 @@ int RunMethodCommand(SettingsFile& settings, const Arguments& args, Console& con
     } else {
         return UsageError(console, "method takes server, client, both or fixed ADDRESS");
     }
-    if (!SaveAddressMethod(settings, method, fixed))
+    switch (SaveAddressMethod(settings, method, fixed)) {
+    case AddressSave::Saved:
+        break;
+    case AddressSave::Unreachable:
+        console.err << console.program << ": " << UnreachableAddressText(fixed) << '\n' << flush;
+        return kExitRefused;
+    case AddressSave::WriteFailed:
         return WriteFailed(settings, console);
+    }
     console.out << "Address method: " << MethodDescription(method);
     if (method == AddressMethod::Fixed)
         console.out << ", " << fixed.ToText();

@@ -3,11 +3,11 @@
 #include "cli/StatusCommand.h"
 #include "cli/Usage.h"
 #include "config/ServiceSettings.h"
-#include "config/SettingsProblem.h"
 #include "config/StatusReport.h"
 #include "settings/SettingsFile.h"
 #include "update/ClientSettings.h"
 #include "update/ServiceEndpoints.h"
+#include "update/SettingsProblem.h"
 
 namespace zelto {
 

@@ -45,7 +45,14 @@ std::string RegistrationLine(const StatusReport& report) {
                "', year '" + record.time.year + "')";
     const RegistrationHour& at = *report.registeredAt;
     char when[64];
-    std::snprintf(when, sizeof when, "%04d-%02d-%02d, %02d:00-%02d:59", at.year, at.month, at.day, at.hour, at.hour);
+    if (report.registeredExactly) {
+        std::tm local{};
+        localtime_r(&*report.registeredExactly, &local);
+        std::strftime(when, sizeof when, "%Y-%m-%d at %H:%M:%S", &local);
+    } else {
+        std::snprintf(when, sizeof when, "%04d-%02d-%02d, %02d:00-%02d:59", at.year, at.month, at.day, at.hour,
+                      at.hour);
+    }
     return record.address + " on " + when + " local time";
 }
 
@@ -82,7 +89,8 @@ int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Consol
     }
     lines.insert(lines.end(), {
                                   "Address method: " + MethodLine(report),
-                                  "Fixed address: " + report.fixedAddress,
+                                  "Fixed address: " + report.fixedAddress +
+                                      (report.fixedAddressUnreachable ? " (no one can reach it: nothing is sent)" : ""),
                                   "Ignored addresses: " + IgnoredLine(report),
                                   "Last registration: " + RegistrationLine(report),
                                   "Update server: " + UpdateServerLine(report),

@@ -113,7 +113,9 @@ Json Registration(const StatusReport& report) {
     if (report.registration.address.empty())
         return nullptr;
     Json registration{{"address", Text(report.registration.address)}, {"time", nullptr}};
-    if (report.registeredAt) {
+    if (report.registeredExactly) {
+        registration["time"] = LocalIsoTime(*report.registeredExactly);
+    } else if (report.registeredAt) {
         const RegistrationHour& at = *report.registeredAt;
         char when[32];
         std::snprintf(when, sizeof when, "%04d-%02d-%02dT%02d:00", at.year, at.month, at.day, at.hour);
@@ -160,11 +162,13 @@ std::string StatusJson(const StatusReport& report) {
         {"web_site", Text(report.webSite)},
         {"address_method", report.storedMethod ? Json(MethodName(report.method)) : Json(nullptr)},
         {"fixed_address", report.fixedAddress},
+        {"fixed_address_unreachable", report.fixedAddressUnreachable},
         {"ignored_addresses", ignored},
         {"last_registration", Registration(report)},
         {"domains", domains},
     };
-    return status.dump(2);
+    // Pure ASCII, with \u escapes: UTF-8 whatever code page a console or pipe would convert text to.
+    return status.dump(2, ' ', true);
 }
 
 } // namespace zelto

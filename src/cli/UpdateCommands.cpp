@@ -27,6 +27,9 @@ namespace {
 // paused domain waits for the user: none is a success for a scheduler or a monitoring check. A paused domain
 // is named at every run but the one whose answer paused it, which showed the service's message.
 int ReportPass(const SettingsFile& settings, const PassReport& report, std::time_t now, Console& console) {
+    // The notices have named the file and the reason.
+    if (report.settingsProblem)
+        return kExitRefused;
     for (const int number : report.incomplete)
         console.err << "Domain entry " << std::to_string(number) << " is incomplete and was skipped.\n";
     const SettingsFile::Lock lock(settings); // the count and the pauses as one state of the file
@@ -39,7 +42,9 @@ int ReportPass(const SettingsFile& settings, const PassReport& report, std::time
         if (std::ranges::find(report.pausedNow, domain.number) == report.pausedNow.end())
             console.err << PrintableText(PausedDomainText(domain, now)) << '\n';
     console.err << flush;
-    return report.failed == 0 && report.incomplete.empty() && !none && paused.empty() ? kExitDone : kExitRefused;
+    const bool clean = report.failed == 0 && !report.unrecorded && !report.fixedUnreachable &&
+                       report.incomplete.empty() && !none && paused.empty();
+    return clean ? kExitDone : kExitRefused;
 }
 
 } // namespace

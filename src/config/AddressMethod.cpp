@@ -1,6 +1,7 @@
 #include "config/AddressMethod.h"
 
 #include "settings/SettingsFile.h"
+#include "update/AddressDetection.h"
 
 #include <algorithm>
 
@@ -18,16 +19,24 @@ AddressFields LoadFixedAddress(const SettingsFile& settings) {
     return fields;
 }
 
-bool SaveAddressMethod(SettingsFile& settings, AddressMethod method, const AddressFields& fixed) {
+AddressSave SaveAddressMethod(SettingsFile& settings, AddressMethod method, const AddressFields& fixed) {
+    if (method == AddressMethod::Fixed && !IsReachableAddress(fixed.part))
+        return AddressSave::Unreachable;
     SettingsFile::Change change(settings);
     ClientSettings schema(settings);
     if (!change || !schema.WriteAddressMethod(method))
-        return false;
+        return AddressSave::WriteFailed;
     if (method == AddressMethod::Fixed ? !schema.WriteFixedAddress(fixed.part) : !schema.ClearAddressText())
-        return false;
+        return AddressSave::WriteFailed;
     // An empty record makes the next decision register the address found by the new method; the user's OK
     // also lifts the pauses.
-    return schema.ResumeUpdates() && schema.ClearUpdateRecord() && change.Commit();
+    const bool saved = schema.ResumeUpdates() && schema.ClearUpdateRecord() && change.Commit();
+    return saved ? AddressSave::Saved : AddressSave::WriteFailed;
+}
+
+std::string UnreachableAddressText(const AddressFields& fixed) {
+    return "No one can reach IP Address " + fixed.ToText() +
+           "! Please enter the public address your domains should point to.";
 }
 
 } // namespace zelto

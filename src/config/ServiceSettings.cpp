@@ -69,10 +69,18 @@ ServiceValueProblem SetWebSite(SettingsFile& settings, std::string_view value) {
 }
 
 ServiceValueProblem SetCaFile(SettingsFile& settings, std::string_view path) {
-    if (path.size() > SettingsFile::kMaxTextLength)
-        return ServiceValueProblem::TooLong;
+    std::string stored;
     if (!path.empty()) {
-        std::ifstream file{std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary};
+        // Stored absolute: the desktop client and the service start in other folders than the command.
+        std::error_code ignored;
+        const std::filesystem::path given(std::u8string(path.begin(), path.end()));
+        const std::u8string absolute = std::filesystem::absolute(given, ignored).lexically_normal().u8string();
+        stored.assign(absolute.begin(), absolute.end());
+    }
+    if (stored.size() > SettingsFile::kMaxTextLength)
+        return ServiceValueProblem::TooLong;
+    if (!stored.empty()) {
+        std::ifstream file{std::filesystem::path(std::u8string(stored.begin(), stored.end())), std::ios::binary};
         if (!file)
             return ServiceValueProblem::CaFileMissing;
         // Enough for the system's whole bundle; a device that never ends is not read for ever.
@@ -82,7 +90,7 @@ ServiceValueProblem SetCaFile(SettingsFile& settings, std::string_view path) {
         if (content.find("-----BEGIN CERTIFICATE-----") == std::string::npos)
             return ServiceValueProblem::CaFileNotPem;
     }
-    return Written(ClientSettings(settings).WriteCaFile(path));
+    return Written(ClientSettings(settings).WriteCaFile(stored));
 }
 
 ServiceValueProblem SetHook(SettingsFile& settings, std::string_view path) {

@@ -25,7 +25,8 @@ enum class ServiceValueProblem {
 ServiceValueProblem SetUpdateServer(SettingsFile& settings, std::string_view value);
 // website: "host[:port]"; "" puts back the built-in site.
 ServiceValueProblem SetWebSite(SettingsFile& settings, std::string_view value);
-// cafile: a readable PEM bundle of certificates; "" for the system's trusted certificates.
+// cafile: a readable PEM bundle of certificates, stored as an absolute path; "" for the system's trusted
+// certificates.
 ServiceValueProblem SetCaFile(SettingsFile& settings, std::string_view path);
 
 // hook: the absolute path of an executable file; "" for none.

@@ -3,6 +3,7 @@
 #include "config/AddressMethod.h"
 #include "config/DomainList.h"
 #include "settings/SettingsFile.h"
+#include "update/AddressDetection.h"
 #include "update/ServiceEndpoints.h"
 
 #include <system_error>
@@ -52,9 +53,16 @@ StatusReport GatherStatus(const SettingsFile& settings) {
     report.storedMethod = view.StoredMethodNumber();
     report.method = LoadDialogMethod(settings);
     report.fixedAddress = LoadFixedAddress(settings).ToText();
+    report.fixedAddressUnreachable = FixedAddressUnreachable(settings);
     report.ignored = view.IgnoredAddresses();
     report.registration = view.UpdateRecord();
     report.registeredAt = ReadHour(report.registration.time);
+    if (const std::optional<std::time_t> exact = report.registration.exactTime) {
+        const LocalStamp stamp = FormatLocalStamp(*exact);
+        const LocalStamp& kept = report.registration.time;
+        if (stamp.hour == kept.hour && stamp.day == kept.day && stamp.year == kept.year)
+            report.registeredExactly = exact;
+    }
     const std::vector<DomainEntry> entries = view.Domains();
     for (int number = 1; number <= static_cast<int>(entries.size()); ++number)
         report.domains.push_back(

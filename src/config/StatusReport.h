@@ -43,10 +43,13 @@ struct StatusReport {
     std::optional<int> storedMethod;            // ipmethod as stored; nullopt before a method was saved
     AddressMethod method = AddressMethod::Both; // what the dialog shows
     std::string fixedAddress;
+    bool fixedAddressUnreachable = false; // the engine uses it, and sends nothing: no one could reach it
     std::vector<std::string> ignored;
 
     RecordedUpdate registration;                  // address empty: none recorded
     std::optional<RegistrationHour> registeredAt; // nullopt when the record's time does not read as one
+    // To the second, when this client made the record; a record the Windows client made since has only the hour.
+    std::optional<std::time_t> registeredExactly;
 
     std::vector<DomainStatus> domains;
     std::string domainListText; // "Domain example.com loaded." or "No Domains Loaded!"

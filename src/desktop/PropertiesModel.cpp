@@ -53,11 +53,19 @@ void PropertiesModel::OnForceIpUpdate() {
 void PropertiesModel::OnOK(const AddressFields& fixedAddress) {
     // A method the user chose and then lost would be found out only when updates go wrong: the dialog
     // stays open, so that OK can be tried again.
-    if (!SaveAddressMethod(context_.settings, fields_.method, fixedAddress)) {
-        view_.ShowMessage(WriteFailedText(context_.settings));
+    switch (SaveAddressMethod(context_.settings, fields_.method, fixedAddress)) {
+    case AddressSave::Saved:
+        view_.CloseDialog();
         return;
+    case AddressSave::Unreachable:
+        // Told as the other typed values are, in the status box.
+        fields_.status = UnreachableAddressText(fixedAddress);
+        view_.ShowTexts(fields_);
+        return;
+    case AddressSave::WriteFailed:
+        break;
     }
-    view_.CloseDialog();
+    view_.ShowMessage(WriteFailedText(context_.settings));
 }
 
 void PropertiesModel::OnCancel() {

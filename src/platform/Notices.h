@@ -8,14 +8,12 @@ namespace zelto {
 // matters, and each front-end shows a weight in one place (the text beside it is for people, and a server
 // may send any words).
 enum class ExchangeOutcome {
-    Answered,           // the service answered; the text is its first line
-    NotAnAddress,       // the service answered "ip" followed by what is no address: nothing was recorded
-    NoAnswer,           // no response, or none that could be read
-    NoSession,          // no internet session could be opened
-    RecordNotWritten,   // the service registered an address, but the update record could not be written
-    SettingsNotWritten, // the engine could not write a setting it needed
-    DomainsLeftOut,     // the stored count names more domains than are ever sent
-    HookFailed,         // the command run on an address change failed, timed out or was refused
+    Answered,         // the service answered; the text is its first line
+    NotAnAddress,     // the service answered "ip" followed by what is no address: nothing was recorded
+    NoAnswer,         // no response, or none that could be read
+    NoSession,        // no internet session could be opened
+    RecordNotWritten, // the service registered an address, but the update record could not be written
+    HookFailed,       // the command run on an address change failed, timed out or was refused
 };
 
 // How much an outcome matters to whoever watches the client; every front-end's log marks follow from it.
@@ -25,13 +23,10 @@ constexpr OutcomeWeight WeightOf(ExchangeOutcome outcome) {
     switch (outcome) {
     case ExchangeOutcome::Answered:
         return OutcomeWeight::Routine;
-    case ExchangeOutcome::DomainsLeftOut:
-        return OutcomeWeight::Warning;
     case ExchangeOutcome::NotAnAddress:
     case ExchangeOutcome::NoAnswer:
     case ExchangeOutcome::NoSession:
     case ExchangeOutcome::RecordNotWritten:
-    case ExchangeOutcome::SettingsNotWritten:
     case ExchangeOutcome::HookFailed:
         break;
     }

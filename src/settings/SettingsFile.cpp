@@ -46,8 +46,12 @@ const std::filesystem::path& SettingsFile::Path() const {
 }
 
 SettingsError SettingsFile::Check() const {
-    const Guard guard(*shared_, Access::Read);
-    return shared_->folder.Inspect();
+    SharedPath& state = *shared_;
+    const Guard guard(state, Access::Read);
+    if (SettingsError problem = state.folder.Inspect())
+        return problem;
+    // A file that is there but cannot be read (another user's, an I/O error) must not read as an empty one.
+    return Refresh(state) == Load::Failed ? state.folder.LastError() : SettingsError{};
 }
 
 SettingsError SettingsFile::LastError() const {

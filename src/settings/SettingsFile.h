@@ -31,8 +31,9 @@ public:
     const std::filesystem::path& Path() const;
 
     // What stands in the way of using the file at all (a link of another user, not a regular file, too
-    // large, a lock file of that kind), found without creating or changing anything. Front-ends ask before
-    // doing anything else; reads of such a file give the defaults and writes fail.
+    // large, a lock file of that kind, a file that exists but cannot be read), found without creating or
+    // changing anything. Front-ends ask before doing anything else; reads of such a file give the defaults and
+    // writes fail.
     SettingsError Check() const;
     // The problem the last failing read or write of this file met, in this process.
     SettingsError LastError() const;

@@ -6,8 +6,11 @@
 #include "shell/ClientApp.h"
 #include "shell/DialogRun.h"
 #include "shell/HandOver.h"
+#include "ui/MessageBox.h"
 #include "ui/PropertiesDlg.h"
+#include "update/ClientSettings.h"
 #include "update/PrintableText.h"
+#include "update/SettingsProblem.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -50,6 +53,11 @@ int RunDesktopClient(const std::filesystem::path& settingsPath, const PlatformPo
     }
     QApplication application(argc, argv);
     SettingsFile settings(settingsPath);
+    // Started from a menu, nobody sees standard error: the box says why there is no tray icon.
+    if (const SettingsProblem problem = ClientSettingsView(settings).Problem()) {
+        ShowWarningMessage(nullptr, QString::fromStdString(PrintableText(SettingsProblemText(problem))));
+        return 1;
+    }
 
     ShellHooks hooks;
     hooks.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };

@@ -3,6 +3,7 @@
 #include "platform/HostAddresses.h"
 #include "platform/HttpSession.h"
 #include "platform/Notices.h"
+#include "settings/SettingsFile.h"
 #include "update/AddressFilter.h"
 #include "update/ClientSettings.h"
 #include "update/DialUpGuard.h"
@@ -65,6 +66,18 @@ std::string FixedAddressText(const ClientSettingsView& settings) {
     const std::array<int, 4> parts = settings.FixedAddress();
     return std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." + std::to_string(parts[2]) + "." +
            std::to_string(parts[3]);
+}
+
+bool IsReachableAddress(const std::array<int, 4>& parts) {
+    const bool unspecified = parts == std::array<int, 4>{0, 0, 0, 0};
+    const bool broadcast = parts == std::array<int, 4>{255, 255, 255, 255};
+    return !unspecified && !broadcast && parts[0] != 127;
+}
+
+bool FixedAddressUnreachable(const SettingsFile& settings) {
+    const SettingsFile::Lock lock(settings);
+    const ClientSettingsView view(settings);
+    return view.EngineMethod() == AddressMethod::Fixed && !IsReachableAddress(view.FixedAddress());
 }
 
 std::vector<std::string> ListClientAddresses(EnginePorts& ports) {

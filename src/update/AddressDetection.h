@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@ namespace zelto {
 
 struct EnginePorts;
 class ClientSettingsView;
+class SettingsFile;
 class StopSignal;
 
 // The machine's own addresses after the filter: ordinary ones first, reserved ones after.
@@ -19,6 +21,11 @@ std::optional<std::string> CheckAddressWithService(EnginePorts& ports, const Sto
 
 // The fixed address as stored, its parts as signed decimal, unchecked: missing keys give 0.0.0.0.
 std::string FixedAddressText(const ClientSettingsView& settings);
+// Whether anyone could reach a host at the address: not 0.0.0.0, 255.255.255.255 nor a loopback address.
+// The service registers whatever it is sent, so these are refused before they go out.
+bool IsReachableAddress(const std::array<int, 4>& parts);
+// The stored method is Fixed, with an address no one can reach: nothing is sent.
+bool FixedAddressUnreachable(const SettingsFile& settings);
 
 // The address an update request carries for the stored address method, or "" when there is none to send.
 std::string DetectCurrentAddress(EnginePorts& ports, const StopSignal* stop = nullptr);

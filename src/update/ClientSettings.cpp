@@ -50,7 +50,21 @@ int ClientSettingsView::DomainCount() const {
 }
 
 int ClientSettingsView::LiveCount(std::string_view countKey) const {
-    return std::max(0, file_.ReadInt(countKey, Keys::kCountDefault));
+    const int limit = countKey == Keys::kDomainCount ? kMaxDomains : kMaxIgnored;
+    return std::clamp(file_.ReadInt(countKey, Keys::kCountDefault), 0, limit);
+}
+
+SettingsProblem ClientSettingsView::Problem() const {
+    const SettingsFile::Lock lock(file_);
+    if (SettingsError error = file_.Check())
+        return {std::move(error), {}, {}};
+    // ReadInt holds a count past the range of int at the largest int, so no count wraps around to pass.
+    for (const auto& [key, limit] :
+         {std::pair{Keys::kDomainCount, kMaxDomains}, std::pair{Keys::kIgnoreCount, kMaxIgnored}}) {
+        if (file_.ReadInt(key, Keys::kCountDefault) > limit)
+            return {{}, std::string(key), file_.Path()};
+    }
+    return {};
 }
 
 DomainEntry ClientSettingsView::Domain(int number) const {
@@ -67,7 +81,7 @@ std::vector<DomainEntry> ClientSettingsView::Domains() const {
     SettingsFile::Lock lock(file_);
     const int count = LiveCount(Keys::kDomainCount);
     std::vector<DomainEntry> entries;
-    entries.reserve(static_cast<std::size_t>(std::min(count, kMaxDomains)));
+    entries.reserve(static_cast<std::size_t>(count));
     for (int n = 1; n <= count; ++n)
         entries.push_back(Domain(n));
     return entries;
@@ -112,6 +126,11 @@ RecordedUpdate ClientSettingsView::UpdateRecord() const {
     record.time.day = file_.ReadText(Keys::kRecordedDay);
     record.time.year = file_.ReadText(Keys::kRecordedYear);
     record.address = file_.ReadText(Keys::kRecordedAddress);
+    const std::string exact = file_.ReadText(Keys::kRecordedTime);
+    long long seconds = 0;
+    if (const auto [end, error] = std::from_chars(exact.data(), exact.data() + exact.size(), seconds);
+        error == std::errc() && end == exact.data() + exact.size() && seconds > 0)
+        record.exactTime = static_cast<std::time_t>(seconds);
     return record;
 }
 
@@ -194,6 +213,8 @@ bool ClientSettings::AppendIgnoredAddress(const std::string& address) {
     if (!change)
         return false;
     const int count = LiveCount(Keys::kIgnoreCount);
+    if (count >= kMaxIgnored)
+        return false;
     return writable_.WriteInt(Keys::kIgnoreCount, count + 1) &&
            writable_.WriteText(IndexedKey(Keys::kIgnoredAddress, count + 1), address) && change.Commit();
 }
@@ -235,14 +256,20 @@ bool ClientSettings::WriteUpdateRecord(const RecordedUpdate& record,
                                                                        {Keys::kRecordedDay, record.time.day},
                                                                        {Keys::kRecordedYear, record.time.year},
                                                                        {Keys::kHookAddress, record.address}};
+    const std::string exact = record.exactTime ? std::to_string(static_cast<long long>(*record.exactTime)) : "";
     // The record is written again after every answer, mostly unchanged; the caller's key rides along only on
-    // a write that happens anyway.
+    // a write that happens anyway. A pass's answers come within the minute: the exact time is that of its
+    // first registration, so that a pass of many domains still replaces the file once.
     {
         const SettingsFile::Lock lock(writable_);
-        if (std::ranges::all_of(entries,
-                                [&](const auto& entry) { return writable_.ReadText(entry.first) == entry.second; }))
+        const std::optional<std::time_t> kept = UpdateRecord().exactTime;
+        const bool timeCurrent = !record.exactTime || (kept && *record.exactTime - *kept < 60);
+        if (timeCurrent && std::ranges::all_of(entries, [&](const auto& entry) {
+                return writable_.ReadText(entry.first) == entry.second;
+            }))
             return true;
     }
+    entries.emplace_back(Keys::kRecordedTime, exact);
     if (also)
         entries.emplace_back(also->first, also->second);
     return writable_.WriteTexts(entries, SettingsFile::Persistence::MayRevert);
@@ -275,7 +302,7 @@ bool ClientSettingsView::PauseStored(int number) const {
 std::vector<PausedDomain> ClientSettingsView::PausedDomains() const {
     SettingsFile::Lock lock(file_);
     std::vector<PausedDomain> paused;
-    const int count = std::min(LiveCount(Keys::kDomainCount), kMaxDomains);
+    const int count = LiveCount(Keys::kDomainCount);
     for (int n = 1; n <= count; ++n) {
         if (const std::optional<DomainPause> pause = Pause(n))
             paused.push_back({n, Domain(n), *pause});

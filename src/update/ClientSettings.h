@@ -2,6 +2,7 @@
 
 #include "update/DomainPause.h"
 #include "update/RequestOutcome.h"
+#include "update/SettingsProblem.h"
 #include "update/UpdateRecord.h"
 
 #include <array>
@@ -39,6 +40,8 @@ struct SettingsKeys {
     static constexpr std::string_view kRecordedHour = "updatedhour";
     static constexpr std::string_view kRecordedDay = "updatedday";
     static constexpr std::string_view kRecordedYear = "updatedyear";
+    // ours: the registration's time in seconds since 1970, beside the hour the Windows client reads
+    static constexpr std::string_view kRecordedTime = "updatedtime";
     // "host" or "host:port"; an empty value also reads as the default.
     static constexpr std::string_view kUpdateServer = "updateserver";
     static constexpr std::string_view kUpdateServerDefault = "dynamic.zelto.com";
@@ -67,6 +70,7 @@ struct DomainEntry {
 struct RecordedUpdate {
     std::string address;
     LocalStamp time;
+    std::optional<std::time_t> exactTime; // when this client made the record; the Windows client keeps none
 
     bool Complete() const { return !address.empty() && !time.hour.empty() && !time.day.empty() && !time.year.empty(); }
 };
@@ -99,6 +103,12 @@ struct PausedDomain {
 class ClientSettingsView {
 public:
     static constexpr int kMaxDomains = 999; // entry numbers have at most three digits
+    static constexpr int kMaxIgnored = 999;
+
+    // What keeps the client from using the file: the file's own problem (SettingsFile::Check), or a count
+    // above the client's limit, which no front-end writes (a damaged or hand-edited file). Every front-end
+    // and each pass of the update cycle ask first, and use nothing of such a file.
+    SettingsProblem Problem() const;
 
     explicit ClientSettingsView(const SettingsFile& file) : file_(file) {}
 
@@ -147,7 +157,7 @@ public:
     std::string HookAddress() const;
 
 protected:
-    // Entries 1 to the count; a negative count holds none.
+    // Entries 1 to the count, at most the limit; a negative count holds none.
     int LiveCount(std::string_view countKey) const;
 
 private:
@@ -179,10 +189,10 @@ public:
     bool WriteFixedAddress(const std::array<int, 4>& parts);
     bool ClearAddressText();
 
-    // The four keys and hookaddress in one replacement of the file: no reader sees a new address with an old
-    // hour, and a pass replaces the file once. A power cut may bring the previous record back, which costs one
-    // update more at most: every start of the client empties the record anyway.
-    // `also`: one more key of the caller's in the same replacement, when the record changes.
+    // The four keys, the exact time and hookaddress in one replacement of the file: no reader sees a new
+    // address with an old hour, and a pass replaces the file once (the exact time of its first registration). A power
+    // cut may bring the previous record back, which costs one update more at most: every start of the client empties
+    // the record anyway. `also`: one more key of the caller's in the same replacement, when the record changes.
     bool WriteUpdateRecord(const RecordedUpdate& record,
                            const std::optional<std::pair<std::string, std::string>>& also = std::nullopt);
     // Empties updatedip, which makes the next decision find a registration due.

@@ -11,6 +11,7 @@
 #include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
 #include "update/ServiceEndpoints.h"
+#include "update/SettingsProblem.h"
 #include "update/UpdateAnswer.h"
 #include "update/UpdateDecision.h"
 #include "update/UpdateDomain.h"
@@ -112,6 +113,11 @@ struct UpdateCycle::Impl {
     // Set when emptying the update record failed, so the first pass still happens.
     bool firstPassForced = false;
     UpdateSchedule schedule;
+    // The settings problems last told, each once per change: one keeping the file from being read, one
+    // keeping a registration from being recorded.
+    SettingsProblem readProblemTold;
+    SettingsProblem writeProblemTold;
+    std::string unreachableTold; // the fixed address last told to be unreachable
     std::vector<int> pausedAtLastPass;
     std::vector<SentDomain> sentThisPass; // stored at the end of the pass, in one write
     // After each pass that registered a new address, the user's command runs here; RunOnce waits for it.
@@ -151,10 +157,36 @@ struct UpdateCycle::Impl {
         // Empties the record so the first decision always finds a pass due.
         if (!ClientSettings(ports.settings).ClearUpdateRecord()) {
             firstPassForced = true;
-            Report(ExchangeOutcome::SettingsNotWritten, "could not empty " +
-                                                            std::string(SettingsKeys::kRecordedAddress) + " in " +
-                                                            ports.settings.Path().string());
+            Tell(writeProblemTold, WriteProblem());
         }
+    }
+
+    static bool Same(const SettingsProblem& a, const SettingsProblem& b) {
+        return a.error.fault == b.error.fault && a.error.file == b.error.file && a.error.reason == b.error.reason &&
+               a.tooLargeCount == b.tooLargeCount;
+    }
+
+    void Tell(SettingsProblem& told, const SettingsProblem& problem) {
+        if (Same(told, problem))
+            return;
+        told = problem;
+        if (problem)
+            ports.notices.ShowMessage(SettingsProblemText(problem));
+    }
+
+    SettingsProblem WriteProblem() const {
+        SettingsError error = ports.settings.LastError();
+        if (!error)
+            error = {SettingsFault::WriteFailed, ports.settings.Path(), {}};
+        return {std::move(error), {}, {}};
+    }
+
+    // Nothing of a file that cannot be read, or holds a count beyond the limit, is sent: not the built-in
+    // server, not an empty list.
+    bool SettingsUsable(PassReport& report) {
+        report.settingsProblem = ClientSettingsView(ports.settings).Problem();
+        Tell(readProblemTold, report.settingsProblem);
+        return !report.settingsProblem;
     }
 
     bool Pause(std::chrono::milliseconds duration) {
@@ -202,12 +234,18 @@ struct UpdateCycle::Impl {
         pausedAtLastPass.clear();
         sentThisPass.clear();
         const std::string hookAddressBefore = hooks ? ClientSettingsView(ports.settings).HookAddress() : std::string();
+        // The service would register it, and every name would point nowhere.
+        if (FixedAddressUnreachable(ports.settings)) {
+            const std::string address = FixedAddressText(ClientSettingsView(ports.settings));
+            if (std::exchange(unreachableTold, address) != address)
+                ports.notices.ShowMessage("The fixed address " + address +
+                                          " is one no one can reach; nothing is sent until another is saved.");
+            report.fixedUnreachable = true;
+            return report;
+        }
+        unreachableTold.clear();
         const bool connected = EnsureSession();
-        const int stored = ClientSettingsView(ports.settings).DomainCount();
-        if (stored > ClientSettingsView::kMaxDomains)
-            Report(ExchangeOutcome::DomainsLeftOut, std::string(SettingsKeys::kDomainCount) + " is " +
-                                                        std::to_string(stored) + "; only domains 1 to 999 are sent");
-        const int count = std::min(stored, ClientSettingsView::kMaxDomains);
+        const int count = std::min(ClientSettingsView(ports.settings).DomainCount(), ClientSettingsView::kMaxDomains);
         for (int number = 1; number <= count && !stop.Raised(); ++number) {
             const DomainToSend domain = ReadDomain(ports.settings, number);
             const DomainEntry& entry = domain.entry;
@@ -258,6 +296,12 @@ struct UpdateCycle::Impl {
         if (exchange.failure != HttpFailure::Stopped)
             sentThisPass.push_back({number, entry, OutcomeOf(exchange, meaning, requestedAt)});
         if (meaning == UpdateAnswer::Registered && IsRecordableAddress(RegisteredAddress(exchange.line))) {
+            if (exchange.recordWritten) {
+                Tell(writeProblemTold, {});
+            } else {
+                report.unrecorded = true;
+                Tell(writeProblemTold, WriteProblem());
+            }
             ++report.registered;
             report.registeredNames.push_back(entry.domain + "." + entry.topLevel);
             return;
@@ -295,7 +339,8 @@ void UpdateCycle::RunUpdateCycle() {
                 return;
             continue;
         }
-        if (cycle.HasDomains())
+        PassReport unused;
+        if (cycle.SettingsUsable(unused) && cycle.HasDomains())
             cycle.RunPass();
         if (!cycle.Pause(cycle.timing.rest))
             return;
@@ -307,6 +352,9 @@ PassReport UpdateCycle::RunOnce(bool force) {
     if (cycle.stop.Raised())
         return {};
     cycle.schedule.OnePassOnly();
+    PassReport refused;
+    if (!cycle.SettingsUsable(refused))
+        return refused;
     if (force)
         cycle.Start();
     if (!cycle.PassDue() || !cycle.HasDomains())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/StopSignal.h"
+#include "update/SettingsProblem.h"
 
 #include <chrono>
 #include <functional>
@@ -44,6 +45,9 @@ struct PassReport {
     int paused = 0;                           // domains not sent because they are paused
     std::vector<int> incomplete;              // numbers of the entries skipped for an empty value, in order
     std::vector<std::string> registeredNames; // "example.com" of each domain that registered
+    bool unrecorded = false;                  // a registration could not be written to the settings file
+    bool fixedUnreachable = false;            // nothing was sent: the fixed address is one no one can reach
+    SettingsProblem settingsProblem;          // the file could not be used: no pass was made
 };
 
 // The update cycle: polls the decision, makes a pass over the domains when one is due, rests, and starts

@@ -70,9 +70,9 @@ DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std:
         std::optional<std::pair<std::string, std::string>> also;
         if (withRecord)
             also = withRecord(exchange);
+        const std::time_t now = ports.platform.clock.Now();
         exchange.recordWritten =
-            ClientSettings(ports.settings)
-                .WriteUpdateRecord({registered, FormatLocalStamp(ports.platform.clock.Now())}, also);
+            ClientSettings(ports.settings).WriteUpdateRecord({registered, FormatLocalStamp(now), now}, also);
         if (exchange.recordWritten)
             ports.notices.LogExchange(MaskPassword(url), ExchangeOutcome::Answered, answer.line);
         else

@@ -33,6 +33,7 @@ protected:
     fakes::TempDir dir;
     std::filesystem::path path = dir.File("ZeltoPre.INI");              // no --settings when empty
     std::vector<std::string> env;                                       // "NAME=value" for the runs
+    std::vector<std::string> runAs;                                     // a command the runs go through
     std::filesystem::path out = dir.File("out"), err = dir.File("err"); // emptied at each start
     std::optional<std::string> input; // standard input of the runs; /dev/null when unset
 
@@ -42,7 +43,8 @@ protected:
     }
     // Starts a run without waiting for it (its output goes to `out` and `err` as Cli's does).
     pid_t Start(const std::vector<std::string>& args) {
-        std::vector<std::string> words{"/usr/bin/env", "-C", dir.Path().string()};
+        std::vector<std::string> words = runAs;
+        words.insert(words.end(), {"/usr/bin/env", "-C", dir.Path().string()});
         words.insert(words.end(), env.begin(), env.end());
         words.push_back(ZELTO_PREMIUM_EXE);
         if (!path.empty())

@@ -43,6 +43,26 @@ TEST_F(CommandLineTest, IgnoreMethodAndStatusCommandsStoreAndShowWhatTheDialogsW
     EXPECT_EQ(std::tuple(Setting("ipmethod"), Setting("updatedip"), Setting("one")), std::tuple("1", "", "198"));
 }
 
+// An address no one can reach is not saved, and one a file already holds is not sent: status and check say why.
+TEST_F(CommandLineTest, AFixedAddressNoOneCanReachIsNeitherSavedNorSent) {
+    Expect({"domain", "add", "example", "com", "secret1"}, 0, "Domain example.com loaded.\n");
+    for (const std::string address : {"0.0.0.0", "255.255.255.255", "127.0.0.1"})
+        Expect({"method", "fixed", address}, 1, "",
+               "zelto-premium: No one can reach IP Address " + address +
+                   "! Please enter the public address your domains should point to.\n");
+    EXPECT_EQ(Setting("ipmethod"), "");
+    SettingsFile settings(path);
+    for (const auto& [key, value] : {std::pair{"ipmethod", "3"}, std::pair{"updateserver", "127.0.0.1:9"}})
+        settings.WriteText(key, value);
+    EXPECT_NE(Cli({"status"}).out.find("\nFixed address: 0.0.0.0 (no one can reach it: nothing is sent)\n"),
+              std::string::npos);
+    Expect({"check"}, 2, "ZELTO CRITICAL - the fixed address 0.0.0.0 is one no one can reach; nothing is sent\n");
+    const testing::Finished once = Cli({"--once"});
+    EXPECT_EQ(once.exitCode, 1);
+    EXPECT_EQ(WithoutTimestamps(once.err), "zelto-premium: The fixed address 0.0.0.0 is one no one can reach; nothing "
+                                           "is sent until another is saved.\n");
+}
+
 // The service's keys are checked as a read of the file takes them; a refused value writes nothing.
 TEST_F(CommandLineTest, ServiceCommandsStoreOnlyValuesTheClientCanUse) {
     const std::string pem = dir.File("ca.pem").string(), text = dir.File("ca.txt").string();
@@ -59,7 +79,7 @@ TEST_F(CommandLineTest, ServiceCommandsStoreOnlyValuesTheClientCanUse) {
         {{"server", "host name"}, 1, "updateserver", "https://127.0.0.1:8443"},
         {{"server", "example.net:65536"}, 1, "updateserver", "https://127.0.0.1:8443"},
         {{"server", "a" + std::string(68, 'b') + ".net"}, 1, "updateserver", "https://127.0.0.1:8443"},
-        {{"cafile", pem}, 0, "cafile", pem},
+        {{"cafile", "ca.pem"}, 0, "cafile", pem}, // relative to the folder it was typed in
         {{"cafile", text}, 1, "cafile", pem},
         {{"cafile", dir.File("missing.pem").string()}, 1, "cafile", pem},
         {{"cafile", "none"}, 0, "cafile", ""},

@@ -26,8 +26,6 @@ TEST(ConsoleNoticesTest, EachLineGetsItsJournalPriorityAndServerTextCannotForgeO
         {ExchangeOutcome::NoSession, "no internet session", "<3>u -> no internet session\n"},
         {ExchangeOutcome::RecordNotWritten, "ip203.0.113.7 (the update record could not be written)",
          "<3>u -> ip203.0.113.7 (the update record could not be written)\n"},
-        {ExchangeOutcome::SettingsNotWritten, "could not empty", "<3>u -> could not empty\n"},
-        {ExchangeOutcome::DomainsLeftOut, "only 999", "<4>u -> only 999\n"},
         // What a server says is information, whatever its words.
         {ExchangeOutcome::Answered, "no answer could not be found", "<6>u -> no answer could not be found\n"},
         {ExchangeOutcome::NotAnAddress, "ipAAAA (not an address; nothing recorded)",

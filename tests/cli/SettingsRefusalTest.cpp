@@ -116,6 +116,47 @@ TEST_F(SettingsRefusalTest, UnusableFilesAreRefusedAtOnceAndLeftAlone) {
     }
 }
 
+// A file that is there but cannot be read, or holds a count beyond the client's limit, stops every command:
+// nothing falls back to the built-in server or to an empty list. Unreadable means another user's private file,
+// so root reads it as nobody.
+TEST_F(SettingsRefusalTest, UnreadableOrImpossibleSettingsStopEveryCommand) {
+    const std::string section = "[Zelto Systems Premium]\n";
+    const std::string unreadable = "could not read FILE: Permission denied";
+    const std::string tooMany = " in FILE is above the client's limit of 999; correct or remove it";
+    const struct {
+        std::string content; // empty: a file of another user, mode 0600
+        std::vector<std::string> args;
+        int exitCode;
+        std::string problem; // on standard error, or in check's line
+    } cases[] = {
+        {"", {"status"}, 1, unreadable},
+        {"", {"check"}, 3, unreadable},
+        {"", {"--once"}, 1, unreadable},
+        {"", {"--headless"}, 1, unreadable},
+        {"", {"domain", "list"}, 1, unreadable},
+        {section + "numofdomains=99999999999\n", {"domain", "list"}, 1, "numofdomains" + tooMany},
+        {section + "numofignoreip=2000000000\n", {"check"}, 3, "numofignoreip" + tooMany},
+        {section + "numofdomains=100000\n", {"--once"}, 1, "numofdomains" + tooMany},
+    };
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.content);
+        const bool ofAnother = c.content.empty();
+        fakes::WriteFile(path, ofAnother ? section + "numofdomains=1\n" : c.content);
+        ASSERT_EQ(::chmod(path.c_str(), ofAnother && !IsRoot() ? 0 : 0600), 0);
+        if (ofAnother && IsRoot())
+            runAs = {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+        const Finished run = Cli(c.args, 10s);
+        runAs.clear();
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        const std::string problem = std::regex_replace(c.problem, std::regex("FILE"), path.string());
+        if (c.exitCode == 3)
+            EXPECT_EQ(run.out, "ZELTO UNKNOWN - " + problem + "\n");
+        else
+            EXPECT_EQ(run.All(), "zelto-premium: " + problem + "\n");
+    }
+}
+
 // A link of the user's own (or root's) is where the user keeps the file: it is followed, and stays a link.
 TEST_F(SettingsRefusalTest, OwnLinkIsFollowedAndKept) {
     fakes::WriteFile(elsewhere / "ZeltoPre.INI", good);

@@ -5,12 +5,21 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace zelto {
 namespace {
 
 using StatusReportTest = testing::CliTest;
+
+std::string Clock(std::time_t when) {
+    char text[16];
+    std::tm local{};
+    localtime_r(&when, &local);
+    std::strftime(text, sizeof text, "%H:%M:%S", &local);
+    return text;
+}
 
 std::string Entry(int n, const std::string& domain, const std::string& topLevel) {
     const std::string i = std::to_string(n);
@@ -60,6 +69,8 @@ TEST_F(StatusReportTest, StatusJsonIsValidForEveryFileTheClientAccepts) {
         fakes::WriteFile(path, content);
         const testing::Finished run = Cli({"status", "--json"});
         ASSERT_EQ(run.exitCode, 0) << name << run.err;
+        // Escaped to ASCII: the same bytes through any console code page.
+        EXPECT_TRUE(std::ranges::all_of(run.out, [](unsigned char c) { return c < 0x80; })) << name;
         const std::string command = "python3 -m json.tool " + out.string() + " >/dev/null";
         EXPECT_EQ(std::system(command.c_str()), 0) << name << ": " << run.out.substr(0, 400);
         if (i < std::size(cases) && !cases[i].firstName.empty()) {
@@ -70,13 +81,29 @@ TEST_F(StatusReportTest, StatusJsonIsValidForEveryFileTheClientAccepts) {
     }
 }
 
-TEST_F(StatusReportTest, StatusJsonShowsTheLastRegistrationAsLocalIso8601) {
-    fakes::WriteFile(path, "[Zelto Systems Premium]\nnumofdomains=0\nupdatedip=203.0.113.7\nupdatedhour=14\n"
-                           "updatedday=060\nupdatedyear=2024\nipmethod=3\n");
-    const auto status = nlohmann::json::parse(Cli({"status", "--json"}).out);
-    EXPECT_EQ(status["last_registration"]["time"], "2024-02-29T14:00"); // a leap year's day 60
-    EXPECT_EQ(status["address_method"], "fixed");
-    EXPECT_TRUE(status["domains"].empty());
+// The registration to the second when this client made the record (updatedtime beside the hour), the hour
+// when another client wrote the record: without the key, or since the time this client kept.
+TEST_F(StatusReportTest, TheLastRegistrationIsShownToTheSecondWhenThisClientMadeIt) {
+    env = {"TZ=UTC"};
+    const std::string record = "[Zelto Systems Premium]\nnumofdomains=0\nupdatedip=203.0.113.7\nupdatedhour=14\n"
+                               "updatedday=060\nupdatedyear=2024\nipmethod=3\n";
+    const struct {
+        std::string exactTime;
+        std::string json;
+        std::string line;
+    } cases[] = {
+        {"1709216103", "2024-02-29T14:15:03", "on 2024-02-29 at 14:15:03 local time"}, // a leap year's day 60
+        {"", "2024-02-29T14:00", "on 2024-02-29, 14:00-14:59 local time"},
+        {"1709208903", "2024-02-29T14:00", "on 2024-02-29, 14:00-14:59 local time"}, // 12:15:03: the record is newer
+    };
+    for (const auto& c : cases) {
+        fakes::WriteFile(path, record + "updatedtime=" + c.exactTime + "\n");
+        const auto status = nlohmann::json::parse(Cli({"status", "--json"}).out);
+        EXPECT_EQ(status["last_registration"]["time"], c.json);
+        EXPECT_EQ(status["address_method"], "fixed");
+        EXPECT_NE(Cli({"status"}).out.find("\nLast registration: 203.0.113.7 " + c.line + "\n"), std::string::npos)
+            << c.line;
+    }
 }
 
 // The four states of a monitoring plugin, each with its one line on standard output.
@@ -99,6 +126,8 @@ TEST_F(StatusReportTest, CheckExitsAsMonitoringPluginsDo) {
     } cases[] = {
         {"registered this hour", two + record(now), 0, "ZELTO OK - example.com, myhome.net registered 203.0.113.7 at "},
         {"registered in the previous hour", two + record(now - 3600), 0, "ZELTO OK - "},
+        {"registered by this client", two + record(now) + "updatedtime=" + std::to_string(now) + "\n", 0,
+         "ZELTO OK - example.com, myhome.net registered 203.0.113.7 at " + Clock(now) + "\n"},
         {"registered three hours ago", two + record(now - 3 * 3600), 1, "ZELTO WARNING - "},
         {"never registered", two, 1, "ZELTO WARNING - "},
         {"paused, though registered this hour", two + record(now) + refused, 2, "ZELTO CRITICAL - myhome.net paused: "},

@@ -151,7 +151,7 @@ TEST_F(DomainListTest, EveryChangeFailsWritingNothingWhenTheLockCannotBeTaken) {
             return RemoveIgnoredAddress(settings, {{1, 1, 1, 1}}) == IgnoreRemoval::WriteFailed;
         },
         [&] {
-            return !SaveAddressMethod(settings, AddressMethod::Fixed, {{10, 0, 0, 1}});
+            return SaveAddressMethod(settings, AddressMethod::Fixed, {{10, 0, 0, 1}}) != AddressSave::Saved;
         },
     };
     for (std::size_t i = 0; i < std::size(changes); ++i) {

@@ -52,9 +52,8 @@ protected:
     CycleTiming fast{std::chrono::milliseconds(5), std::chrono::milliseconds(5)};
 
     bool CycleStarted() {
-        for (int i = 0; i < 1000 && sound.Played().empty(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        return !sound.Played().empty() && sound.Played().front() == "INTROSOUND";
+        const std::vector<std::string> played = sound.WaitForPlayed(1);
+        return !played.empty() && played.front() == "INTROSOUND";
     }
 };
 
@@ -96,9 +95,7 @@ TEST_F(DesktopSessionTest, ExitAfterAnAccountMessageStopsTheCycleAndRestoresDial
     fakes.http.AnswerLine("update.asp", "expired");
     DesktopSession session(settings, platform, fakes.notices, shell, fast);
     session.Start();
-    for (int i = 0; i < 1000 && fakes.notices.Messages().empty(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ASSERT_FALSE(fakes.notices.Messages().empty());
+    ASSERT_FALSE(fakes.notices.WaitForMessages(1).empty());
     session.OnExit();
     session.OnExit();
     EXPECT_EQ(fakes.autodial.value, 1u);

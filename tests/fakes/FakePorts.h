@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <ctime>
 #include <deque>
@@ -26,21 +27,29 @@
 
 namespace zelto::fakes {
 
-// A list that any thread may add to and read.
+// A list that any thread may add to and read, and wait on.
 template <class T> class Recorded {
 public:
     std::size_t Add(T item) {
         const std::lock_guard lock(mutex_);
         items_.push_back(std::move(item));
+        added_.notify_all();
         return items_.size();
     }
     std::vector<T> Get() const {
         const std::lock_guard lock(mutex_);
         return items_;
     }
+    // Until it holds `count` items or `timeout` has passed; the items then.
+    std::vector<T> WaitFor(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(30)) const {
+        std::unique_lock lock(mutex_);
+        added_.wait_for(lock, timeout, [&] { return items_.size() >= count; });
+        return items_;
+    }
 
 private:
     mutable std::mutex mutex_;
+    mutable std::condition_variable added_;
     std::vector<T> items_;
 };
 
@@ -145,6 +154,7 @@ public:
     std::function<void(const std::string&)> onMessage;
 
     std::vector<std::string> Messages() const { return messages_.Get(); }
+    std::vector<std::string> WaitForMessages(std::size_t count) const { return messages_.WaitFor(count); }
     std::vector<std::string> Tooltips() const { return tooltips_.Get(); }
     std::vector<ExchangeOutcome> Outcomes() const { return outcomes_.Get(); }
 
@@ -157,6 +167,7 @@ class FakeSound : public SoundPlayer {
 public:
     bool PlaySoundCue(std::string_view name) override { return played_.Add(std::string(name)); }
     std::vector<std::string> Played() const { return played_.Get(); }
+    std::vector<std::string> WaitForPlayed(std::size_t count) const { return played_.WaitFor(count); }
 
 private:
     Recorded<std::string> played_;

@@ -1,15 +1,12 @@
-// The Qt skin of the session on fakes and the offscreen platform: its tray, its dialog and its notices are
-// wired to the session (whose decisions tests/desktop checks), and Exit leaves even with a box open.
+// The Qt skin's wiring to the session, whose decisions tests/desktop checks: the tray's clicks and menu reach
+// it, and Exit leaves at once even with a box open. The no-tray case runs for real in desktop_sessions.py.
 #include "shell/ClientApp.h"
 #include "ServiceEmulator.h"
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
 #include "platform/linux/http/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
-#include "shell/DialogRun.h"
 #include "shell/SystemTray.h"
-#include "ui/DialogIds.h"
-#include "ui/PropertiesDlg.h"
 #include "update/ServiceEndpoints.h"
 
 #include <QAction>
@@ -17,7 +14,6 @@
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -42,12 +38,9 @@ struct World {
                 settings.WriteText(key, value);
         ShellHooks hooks;
         hooks.openUrl = [this](const QUrl& url) { opened << url; };
-        hooks.trayHostPresent = [this](TrayKind kind) { return kind == TrayKind::XEmbed && trayHost; };
+        hooks.trayHostPresent = [](TrayKind kind) { return kind == TrayKind::XEmbed; };
         hooks.trayLook = std::chrono::milliseconds(20);
-        hooks.runProperties = [this](DialogContext& context) {
-            ++propertiesRuns;
-            onProperties(context);
-        };
+        hooks.runProperties = [this](DialogContext&) { ++propertiesRuns; };
         app = std::make_unique<CClientApp>(
             settings, PlatformPorts{http ? *http : fakes.http, fakes.autodial, fakes.addresses, fakes.clock, sound},
             hooks);
@@ -60,8 +53,6 @@ struct World {
     OrderedSound sound;
     QList<QUrl> opened;
     int propertiesRuns = 0;
-    bool trayHost = true;
-    std::function<void(DialogContext&)> onProperties = [](DialogContext&) {};
     std::unique_ptr<CClientApp> app;
 };
 
@@ -83,30 +74,6 @@ class ClientAppTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // With no domain the Properties dialog opens once the icon and the update thread are up; its Quit ends
-    // the program: the icon is gone before "OUCH" plays, and the exit code is 0.
-    void startUpWithoutDomains() {
-        World world(false);
-        bool iconWasUp = false;
-        world.onProperties = [&](DialogContext& context) {
-            CPropertiesDlg dialog(context);
-            QTimer::singleShot(0, &dialog, [&] {
-                iconWasUp = world.app->TrayIcon()->Icon().isVisible() &&
-                            world.app->TrayIcon()->Icon().toolTip() == QStringLiteral("Zelto Premium Online!") &&
-                            QTest::qWaitFor([&] { return !world.sound.Played().empty(); }, 10000); // INTROSOUND
-                dialog.findChild<QPushButton*>(ControlName(ids::kCancel))->click();
-            });
-            RunDialog(dialog);
-        };
-        world.app->InitInstance();
-        QVERIFY(iconWasUp);
-        QCOMPARE(world.propertiesRuns, 1);
-        QVERIFY(world.app->ExitRequested());
-        QCOMPARE(world.app->ExitCode(), 0);
-        QVERIFY(!world.app->TrayIcon()->Icon().isVisible());
-        QCOMPARE(world.sound.Played(), (std::vector<std::string>{"INTROSOUND", "OUCH (icon hidden)"}));
-    }
-
     // What the mouse does on the icon, through the icon's own signal, and what each menu item does. A
     // single click does nothing.
     void trayIconAndMenuCommands() {
@@ -143,32 +110,6 @@ private slots:
         Activate(world, QSystemTrayIcon::Context);
         QTRY_VERIFY(world.app->TrayIcon()->PopupMenu()->isVisible());
         world.app->TrayIcon()->PopupMenu()->hide();
-    }
-
-    // Without a tray the client opens Properties and says why, once: at start-up, and again (silently) when
-    // a tray that came later goes away; a tray that comes gets the icon.
-    void withoutATrayPropertiesOpens() {
-        World world(true);
-        world.trayHost = false;
-        world.app->InitInstance();
-        const auto notices = [] {
-            int shown = 0;
-            for (QWidget* window : QApplication::topLevelWidgets())
-                shown += window->objectName() == QLatin1String("noTrayNotice") && window->isVisible();
-            return shown;
-        };
-        QCOMPARE(world.propertiesRuns, 1);
-        QCOMPARE(notices(), 1);
-        QVERIFY(!world.app->TrayIcon()->IsEnabled());
-        world.trayHost = true;
-        QTRY_VERIFY(world.app->TrayIcon()->IsEnabled());
-        QCOMPARE(world.propertiesRuns, 1);
-        world.trayHost = false;
-        QTRY_COMPARE(world.propertiesRuns, 2);
-        QTest::qWait(100);
-        QCOMPARE(world.propertiesRuns, 2);
-        QCOMPARE(notices(), 1);
-        QApplication::closeAllWindows();
     }
 
     // Exit from the tray while the service holds the update request, or while the engine's warning box is

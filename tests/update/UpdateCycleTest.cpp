@@ -69,6 +69,30 @@ TEST_F(UpdateCycleTest, IncompleteEntriesAndIndexesAboveTheStoredOnesAreSkipped)
     EXPECT_EQ(Sent(), (Addresses{"alpha", "gamma"}));
 }
 
+// A file the client cannot use sends nothing, and a registration it cannot record is no success; each
+// problem is told once for as long as it lasts, not at every decision or pass.
+TEST_F(UpdateCycleTest, SettingsProblemsSendNothingOrFailThePassAndAreToldOnce) {
+    AddDomains({"example"});
+    world.http.AnswerLine("update.asp", "ip203.0.113.7");
+    settings.WriteText("numofdomains", "100000");
+    RunCycle();
+    EXPECT_TRUE(world.http.Requests().empty());
+    EXPECT_EQ(world.notices.Messages(), (std::vector<std::string>{"numofdomains in " + settings.Path().string() +
+                                                                  " is above the client's limit of 999; correct or "
+                                                                  "remove it"}));
+
+    settings.WriteInt("numofdomains", 1);
+    // Every write of the file fails: its temporary file's name is taken by a folder.
+    std::filesystem::create_directory(settings.Path().string() + ".tmp");
+    UpdateCycle cycle(ports);
+    EXPECT_TRUE(cycle.RunOnce().unrecorded);
+    EXPECT_TRUE(cycle.RunOnce().unrecorded);
+    EXPECT_EQ(Sent(), (Addresses{"example", "example"}));
+    ASSERT_EQ(world.notices.Messages().size(), 2u);
+    EXPECT_TRUE(world.notices.Messages()[1].starts_with("could not write " + settings.Path().string()))
+        << world.notices.Messages()[1];
+}
+
 TEST_F(UpdateCycleTest, KeepsItsSessionUntilTheCaFileChanges) {
     AddDomains({"example"});
     world.http.AnswerLine("update.asp", "ip203.0.113.7");

@@ -8,7 +8,6 @@
 #include "cli/Usage.h"
 #include "cli/windows/EventLogNotices.h"
 #include "config/ClientInstance.h"
-#include "config/SettingsProblem.h"
 #include "platform/InstanceLock.h"
 #include "platform/StopSignal.h"
 #include "platform/windows/ServiceControl.h"
@@ -16,6 +15,8 @@
 #include "platform/windows/SystemError.h"
 #include "platform/windows/WideText.h"
 #include "settings/SettingsFile.h"
+#include "update/ClientSettings.h"
+#include "update/SettingsProblem.h"
 
 #include <windows.h>
 
@@ -136,7 +137,7 @@ int Status(Console& console) {
     if (state == ServiceControl::State::NotInstalled || !settings)
         return kExitRefused;
     const SettingsFile file(*settings);
-    if (const SettingsError problem = file.Check()) {
+    if (const SettingsProblem problem = ClientSettingsView(file).Problem()) {
         console.err << console.program << ": " << PrintableText(SettingsProblemText(problem)) << '\n' << flush;
         return kExitRefused;
     }
@@ -150,7 +151,7 @@ int Run(const std::optional<std::filesystem::path>& given, Console& console, con
     const bool ran = ServiceControl::RunAsService([&](StopSignal& stop) {
         EventLogNotices notices;
         SettingsFile settings(path);
-        if (const SettingsError problem = settings.Check()) {
+        if (const SettingsProblem problem = ClientSettingsView(settings).Problem()) {
             notices.Error(SettingsProblemText(problem));
             return kExitRefused;
         }

@@ -1,4 +1,6 @@
-#include "config/SettingsProblem.h"
+#include "update/SettingsProblem.h"
+
+#include "update/ClientSettings.h"
 
 namespace zelto {
 
@@ -22,6 +24,15 @@ std::string SettingsProblemText(const SettingsError& error) {
         return "could not write " + file + reason;
     }
     return "could not use " + file;
+}
+
+std::string SettingsProblemText(const SettingsProblem& problem) {
+    if (problem.error || problem.tooLargeCount.empty())
+        return SettingsProblemText(problem.error);
+    const int limit = problem.tooLargeCount == SettingsKeys::kDomainCount ? ClientSettingsView::kMaxDomains
+                                                                          : ClientSettingsView::kMaxIgnored;
+    return problem.tooLargeCount + " in " + problem.file.string() + " is above the client's limit of " +
+           std::to_string(limit) + "; correct or remove it";
 }
 
 } // namespace zelto
