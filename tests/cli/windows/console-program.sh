@@ -198,7 +198,7 @@ SERVERS
 # back, a DWORD 2 as 2.
 stalled=$work/stalled.ini
 printf '[Zelto Systems Premium]\r\nnumofdomains=1\r\nsecond_level1=example\r\nfirst_level1=com\r\n' >"$stalled"
-printf 'password1=secret12\r\nipmethod=3\r\nupdateserver=%s\r\n' "$ZELTO_TEST_KILLED_EMULATOR" >>"$stalled"
+printf 'password1=secret12\r\nipmethod=3\r\nipaddress=203.0.113.9\r\nupdateserver=%s\r\n' "$ZELTO_TEST_KILLED_EMULATOR" >>"$stalled"
 wine reg add "$internet" /v EnableAutodial /t REG_DWORD /d 2 /f >/dev/null
 wine "$exe" --settings "Z:$stalled" --headless >/dev/null 2>&1 &
 runner=$!
