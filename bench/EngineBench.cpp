@@ -2,8 +2,8 @@
 
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
+#include "schema/ClientSettings.h"
 #include "settings/SettingsFile.h"
-#include "update/ClientSettings.h"
 #include "update/UpdateCycle.h"
 #include "update/UpdateDecision.h"
 
@@ -62,7 +62,7 @@ void BM_IsUpdateDue(benchmark::State& state) {
     world.addresses.addresses = {"127.0.0.1",   "10.0.0.2",     "172.17.0.1",  "192.168.1.5",
                                  "169.254.3.4", "198.51.100.1", "198.18.0.50", "203.0.113.7"};
     world.clock.now = fakes::FakeClock::At(2025, 3, 14, 10, 30, 0);
-    ClientSettings(settings).WriteUpdateRecord({"203.0.113.7", {"10", "073", "2025"}});
+    ClientSettings(settings).WriteUpdateRecord({"203.0.113.7", {"10", "073", "2025"}, std::nullopt});
     if (IsUpdateDue(world.ports))
         throw std::logic_error("the record should be current");
     for (auto _ : state)

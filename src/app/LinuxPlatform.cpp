@@ -12,7 +12,7 @@ LinuxPlatform::LinuxPlatform(std::string agent, std::unique_ptr<SoundPlayer> sou
 LinuxPlatform::~LinuxPlatform() = default;
 
 PlatformPorts LinuxPlatform::Ports() {
-    return PlatformPorts{http_, autodial_, addresses_, clock_, *sound_, &hooks_};
+    return PlatformPorts{http_, autodial_, addresses_, clock_, *sound_, &hooks_, &events_};
 }
 
 } // namespace zelto

@@ -3,6 +3,7 @@
 #include "platform/PlatformPorts.h"
 #include "platform/linux/DesktopEntryAutostart.h"
 #include "platform/linux/InterfaceAddresses.h"
+#include "platform/linux/LinuxSystemEvents.h"
 #include "platform/linux/NullAutodialSetting.h"
 #include "platform/linux/SpawnHookRunner.h"
 #include "platform/linux/SystemClock.h"
@@ -34,6 +35,7 @@ private:
     DesktopEntryAutostart autostart_;
     std::unique_ptr<SoundPlayer> sound_;
     SpawnHookRunner hooks_;
+    LinuxSystemEvents events_;
 };
 
 } // namespace zelto

@@ -1,13 +1,13 @@
 // zelto-premium.exe: the desktop program, the settings file and the Windows adapters handed to the
 // application object.
 #include "app/WindowsPlatform.h"
-#include "config/ClientInstance.h"
+#include "desktop/HeldSettingsFile.h"
 #include "platform/InstanceLock.h"
 #include "platform/windows/WideText.h"
+#include "schema/ClientSettings.h"
+#include "schema/SettingsProblem.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsHome.h"
-#include "update/ClientSettings.h"
-#include "update/SettingsProblem.h"
 #include "win32/ClientApp.h"
 #include "win32/HandOver.h"
 #include "win32/MessageBox.h"
@@ -52,13 +52,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     // Held until the process ends: two desktop clients would send every update twice.
     const InstanceLock instance(*settingsPath, ClientKind::Desktop);
-    if (instance.Result() == InstanceLock::Claim::HeldElsewhere) {
-        // The user started the program to see it: the one running on the file shows its Properties.
-        if (instance.Holder().kind == ClientKind::Desktop && HandOverToRunningClient(*settingsPath))
-            return 0;
-        ShowWarningMessage(nullptr, AnotherClientText(*settingsPath, instance.Holder()));
-        return 1;
-    }
+    if (instance.Result() == InstanceLock::Claim::HeldElsewhere)
+        return OnHeldSettingsFile(
+            *settingsPath, instance.Holder(), [&] { return HandOverToRunningClient(*settingsPath); },
+            [](const std::string& text) { ShowWarningMessage(nullptr, text); });
     SettingsFile settings(*settingsPath);
     if (const SettingsProblem problem = ClientSettingsView(settings).Problem()) {
         ShowWarningMessage(nullptr, SettingsProblemText(problem));

@@ -15,7 +15,7 @@ WindowsPlatform::WindowsPlatform(std::string agent, std::unique_ptr<SoundPlayer>
 WindowsPlatform::~WindowsPlatform() = default;
 
 PlatformPorts WindowsPlatform::Ports() {
-    return PlatformPorts{http_, autodial_, addresses_, clock_, *sound_, &hooks_};
+    return PlatformPorts{http_, autodial_, addresses_, clock_, *sound_, &hooks_, &events_};
 }
 
 } // namespace zelto

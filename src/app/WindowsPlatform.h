@@ -7,6 +7,7 @@
 #include "platform/windows/RegistryAutodialSetting.h"
 #include "platform/windows/RunKeyAutostart.h"
 #include "platform/windows/WinInetHttpSession.h"
+#include "platform/windows/WindowsSystemEvents.h"
 
 #include <ctime>
 #include <memory>
@@ -39,6 +40,7 @@ private:
     RunKeyAutostart autostart_;
     std::unique_ptr<SoundPlayer> sound_;
     ProcessHookRunner hooks_;
+    WindowsSystemEvents events_;
 };
 
 } // namespace zelto

@@ -7,10 +7,10 @@
 #include "cli/StatusCommand.h"
 #include "cli/UpdateCommands.h"
 #include "cli/Usage.h"
+#include "schema/ClientSettings.h"
+#include "schema/SettingsProblem.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsHome.h"
-#include "update/ClientSettings.h"
-#include "update/SettingsProblem.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -154,6 +154,17 @@ int RunCommandLine(int argc, char** argv, const FrontEndHooks& hooks) {
                     << flush;
         return kExitRefused;
     }
+    // Reading root's own file, which does not exist, while the system service has one: likely the service's
+    // was meant, and the report of an empty file would say nothing about it.
+    std::error_code ignored;
+    if (const std::optional<std::filesystem::path> system =
+            !settingsGiven && (command == "status" || command == "check") && !std::filesystem::exists(path, ignored)
+                ? hooks.systemServiceSettings()
+                : std::nullopt)
+        console.err << console.program << ": read root's own file " << PrintableText(path.string())
+                    << ", which does not exist; the system service reads " << PrintableText(system->string())
+                    << ": give --settings " << PrintableText(system->string()) << " for it\n"
+                    << flush;
     if (command == "--autostart") {
         const std::unique_ptr<PlatformAdapters> platform = hooks.assemblePlatform(console.program);
         return RunAutostartCommand(args, settingsGiven ? std::optional(path) : std::nullopt,

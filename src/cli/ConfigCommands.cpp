@@ -6,8 +6,8 @@
 #include "config/DomainList.h"
 #include "config/IgnoreList.h"
 #include "platform/SettingsText.h"
+#include "schema/SettingsProblem.h"
 #include "settings/SettingsFile.h"
-#include "update/SettingsProblem.h"
 
 #include <optional>
 #include <unistd.h>

@@ -80,8 +80,12 @@ PasswordLine ReadFromTerminal(int fd, ConsoleStream& prompt) {
 PasswordLine ReadPassword(int fd, ConsoleStream& prompt) {
     if (isatty(fd)) {
         PasswordLine line = ReadFromTerminal(fd, prompt);
-        line.typed = true;
-        return line;
+        // A device the system counts as a terminal but that has no echo to turn off (NUL on Windows) is read
+        // as any other input; nothing was prompted yet.
+        if (line.outcome != PasswordRead::Failed || line.error != ENOTTY) {
+            line.typed = true;
+            return line;
+        }
     }
     return ReadLine(fd, [] { return true; });
 }
@@ -97,7 +101,8 @@ std::string PasswordProblem(const PasswordLine& line) {
     case PasswordRead::TooLong:
         return "the password line is longer than " + std::to_string(kMaxPasswordLine) + " bytes";
     case PasswordRead::Failed:
-        return std::string("could not read the password: ") + std::strerror(line.error);
+        return line.error == 0 ? "could not read the password"
+                               : std::string("could not read the password: ") + std::strerror(line.error);
     case PasswordRead::Interrupted:
         return "interrupted while reading the password";
     }

@@ -4,10 +4,11 @@
 #include "cli/Usage.h"
 #include "config/ServiceSettings.h"
 #include "config/StatusReport.h"
+#include "schema/ClientSettings.h"
+#include "schema/HookRecord.h"
+#include "schema/SettingsProblem.h"
 #include "settings/SettingsFile.h"
-#include "update/ClientSettings.h"
 #include "update/ServiceEndpoints.h"
-#include "update/SettingsProblem.h"
 
 namespace zelto {
 
@@ -60,9 +61,16 @@ int RunCafileCommand(SettingsFile& settings, const Arguments& args, Console& con
 int RunHookCommand(SettingsFile& settings, const Arguments& args, Console& console) {
     const std::string action = args.empty() ? std::string() : args[0];
     int code = kExitDone;
-    if (action == "set" && args.size() == 2)
+    if (action == "set" && args.size() == 2) {
+        // A hook every run would refuse is refused now, in the words the run would log.
+        const std::filesystem::path file(std::u8string(args[1].begin(), args[1].end()));
+        if (const std::optional<HookOutcome> refusal = file.is_absolute() ? HookRefusal(file) : std::nullopt) {
+            console.err << console.program << ": hook not set: " << PrintableText(HookEndText(*refusal)) << '\n'
+                        << flush;
+            return kExitRefused;
+        }
         code = SetValue(settings, {args[1]}, console, SettingsKeys::kHook, "", &SetHook);
-    else if (action == "clear" && args.size() == 1)
+    } else if (action == "clear" && args.size() == 1)
         code = SetValue(settings, {""}, console, SettingsKeys::kHook, "", &SetHook);
     else if (action != "show" || args.size() != 1)
         return UsageError(console, "hook takes set PATH, clear or show");

@@ -20,6 +20,17 @@ constexpr const char* kReadableByOthers = " (other users of this machine can rea
 constexpr const char* kReadableByOthers = " (readable by other users until the next change)";
 #endif
 
+// Before the first change the original client's file may stand in for the settings file: which one was read
+// and which one others can read are then two files.
+std::string FileState(const StatusReport& report) {
+    if (report.readFrom != report.file)
+        return " (not created yet; read from " + report.readFrom.string() +
+               (report.readableByOthers ? ", which other users of this machine can read," : "") +
+               " until the first change creates it)";
+    return (report.fileExists ? "" : " (not created yet)") +
+           std::string(report.readableByOthers ? kReadableByOthers : "");
+}
+
 std::string MethodLine(const StatusReport& report) {
     if (!report.storedMethod)
         return "not chosen yet (the dialog offers both; updates detect on the server side until one is saved)";
@@ -56,6 +67,18 @@ std::string RegistrationLine(const StatusReport& report) {
     return record.address + " on " + when + " local time";
 }
 
+std::string HookLine(const StatusReport& report) {
+    if (report.hook.empty())
+        return "none";
+    if (!report.hookRun)
+        return report.hook + " (not run yet)";
+    char when[32];
+    std::tm local{};
+    localtime_r(&report.hookRun->started, &local);
+    std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
+    return report.hook + " (last run " + when + ": " + HookEndText(report.hookRun->outcome) + ")";
+}
+
 } // namespace
 
 // The scheme says whether passwords cross the network in clear.
@@ -76,12 +99,15 @@ int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Consol
         return kExitDone;
     }
     std::vector<std::string> lines = {
-        "Settings file: " + report.file.string() + (report.fileExists ? "" : " (not created yet)") +
-            (report.readableByOthers ? kReadableByOthers : ""),
+        "Settings file: " + report.file.string() + FileState(report),
         "Domains: " + report.domainListText,
     };
     // Also while another process, the daemon, holds the pause: it lives in the settings file.
     for (const DomainStatus& domain : report.domains) {
+        if (domain.copyOf)
+            lines.push_back(domain.Name() + " is listed again as entry " + std::to_string(domain.number) +
+                            " (first as entry " + std::to_string(*domain.copyOf) +
+                            "): each update for it is sent once more");
         if (domain.pause)
             lines.push_back(PausedDomainText({domain.number, domain.entry, *domain.pause}, std::time(nullptr)));
         else if (domain.lastOutcome && domain.lastOutcome->result != RequestResult::Registered)
@@ -95,6 +121,7 @@ int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Consol
                                   "Last registration: " + RegistrationLine(report),
                                   "Update server: " + UpdateServerLine(report),
                                   "Web site: http://" + report.webSite,
+                                  "Hook: " + HookLine(report),
                               });
     for (const std::string& line : lines)
         console.out << PrintableText(line) << '\n';

@@ -2,7 +2,7 @@
 
 #include "config/PauseText.h"
 #include "config/StatusReport.h"
-#include "update/DomainPause.h"
+#include "schema/DomainPause.h"
 #include "update/ExchangeFailure.h"
 
 #include <nlohmann/json.hpp>
@@ -133,6 +133,20 @@ Json LastOutcome(const std::optional<RequestOutcome>& outcome) {
             {"time", LocalIsoTime(outcome->when)}};
 }
 
+Json Hook(const StatusReport& report) {
+    if (report.hook.empty())
+        return nullptr;
+    Json lastRun = nullptr;
+    if (const std::optional<HookRecord>& run = report.hookRun) {
+        const bool exited = run->outcome.end == HookEnd::Succeeded || run->outcome.end == HookEnd::Failed;
+        lastRun = {{"time", LocalIsoTime(run->started)},
+                   {"result", HookEndWord(run->outcome.end)},
+                   {"exit_status", exited ? Json(run->outcome.status) : Json(nullptr)},
+                   {"text", Text(HookEndText(run->outcome))}};
+    }
+    return {{"path", Text(report.hook)}, {"last_run", lastRun}};
+}
+
 } // namespace
 
 std::string StatusJson(const StatusReport& report) {
@@ -146,14 +160,16 @@ std::string StatusJson(const StatusReport& report) {
                            {"paused", domain.pause.has_value()},
                            {"pause_reason", domain.pause ? Json(PauseReasonWord(domain.pause->reason)) : Json(nullptr)},
                            {"paused_since", domain.pause ? Json(LocalIsoTime(domain.pause->since)) : Json(nullptr)},
-                           {"last_outcome", LastOutcome(domain.lastOutcome)}});
+                           {"last_outcome", LastOutcome(domain.lastOutcome)},
+                           {"copy_of", domain.copyOf ? Json(*domain.copyOf) : Json(nullptr)}});
     }
     Json ignored = Json::array();
     for (const std::string& address : report.ignored)
         ignored.push_back(Text(address));
-    const std::u8string path = report.file.u8string();
+    const std::u8string path = report.file.u8string(), readFrom = report.readFrom.u8string();
     const Json status{
         {"settings_file", Text(std::string(path.begin(), path.end()))},
+        {"read_from", Text(std::string(readFrom.begin(), readFrom.end()))},
         {"settings_file_exists", report.fileExists},
         {"readable_by_others", report.readableByOthers},
         {"update_server", Text(report.updateServerUrl)},
@@ -165,6 +181,7 @@ std::string StatusJson(const StatusReport& report) {
         {"fixed_address_unreachable", report.fixedAddressUnreachable},
         {"ignored_addresses", ignored},
         {"last_registration", Registration(report)},
+        {"hook", Hook(report)},
         {"domains", domains},
     };
     // Pure ASCII, with \u escapes: UTF-8 whatever code page a console or pipe would convert text to.

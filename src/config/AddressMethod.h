@@ -1,7 +1,7 @@
 #pragma once
 
 #include "config/AddressText.h"
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
 
 #include <string>
 

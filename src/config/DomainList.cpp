@@ -4,6 +4,8 @@
 #include "settings/SettingsFile.h"
 
 #include <algorithm>
+#include <cctype>
+#include <optional>
 
 namespace zelto {
 
@@ -59,7 +61,42 @@ DomainOutcome Refused(std::string status) {
     return outcome;
 }
 
+// The input's password for every entry with its labels, each pause lifted, in one change of the file;
+// nullopt when no entry has them.
+std::optional<DomainOutcome> ReplacePassword(SettingsFile& settings, const DomainInput& input) {
+    SettingsFile::Change change(settings);
+    ClientSettings schema(settings);
+    const std::vector<DomainEntry> entries = schema.Domains();
+    std::string name;
+    bool written = static_cast<bool>(change);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!SameDomainLabels(entries[i], input))
+            continue;
+        const int number = static_cast<int>(i) + 1;
+        written = written && schema.WritePassword(number, input.password) && schema.ClearPause(number);
+        name = entries[i].domain + "." + entries[i].topLevel;
+    }
+    if (name.empty())
+        return std::nullopt;
+    DomainOutcome outcome;
+    outcome.writeFailed = !written || !change.Commit();
+    outcome.carriedOut = !outcome.writeFailed;
+    outcome.status = outcome.carriedOut ? name + " was already in the list: its password is replaced."
+                                        : BuildDomainListText(settings);
+    return outcome;
+}
+
 } // namespace
+
+bool SameDomainLabels(const DomainEntry& a, const DomainEntry& b) {
+    // DNS ignores letter case.
+    const auto same = [](const std::string& x, const std::string& y) {
+        const std::string shownX = ShownText(x), shownY = ShownText(y);
+        return std::equal(shownX.begin(), shownX.end(), shownY.begin(), shownY.end(),
+                          [](unsigned char l, unsigned char r) { return std::tolower(l) == std::tolower(r); });
+    };
+    return same(a.domain, b.domain) && same(a.topLevel, b.topLevel);
+}
 
 DomainOutcome AddDomain(SettingsFile& settings, const DomainInput& input) {
     if (!IsValidLabel(input.domain))
@@ -70,6 +107,12 @@ DomainOutcome AddDomain(SettingsFile& settings, const DomainInput& input) {
         return Refused("Password must be 6-8 characters!");
 
     const SettingsFile::ChangeLock lock(settings);
+    if (lock) {
+        // Adding a name already listed is how a desktop user corrects its password: the entry (and any copy an
+        // older version added) takes the new one, and its pause ends.
+        if (std::optional<DomainOutcome> replaced = ReplacePassword(settings, input))
+            return *replaced;
+    }
     const ClientSettings::Append appended =
         lock ? ClientSettings(settings).AppendDomain(input) : ClientSettings::Append::WriteFailed;
     if (appended == ClientSettings::Append::Full)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
 
 #include <cstddef>
 #include <string>
@@ -25,10 +25,11 @@ struct DomainOutcome {
 };
 
 // Each operation holds the settings file's lock (a ChangeLock) from its first read to its last write, and
-// fails with writeFailed, writing nothing, when the lock cannot be taken. Add refuses a 1000th entry
-// ("Domain list is full!"), and labels longer than 68 characters or holding control characters with the
-// box's validation message; Remove takes out the first entry that reads the same (SettingsText.h), even
-// where its bytes differ. Remove and Clear leave no password of a removed entry in the file.
+// fails with writeFailed, writing nothing, when the lock cannot be taken. Add with labels already listed
+// (whatever their letter case) gives every entry with them the new password and lifts its pause instead of
+// adding a copy; otherwise it refuses a 1000th entry ("Domain list is full!"), and labels longer than 68 characters or
+// holding control characters with the box's validation message; Remove takes out the first entry that reads the same
+// (SettingsText.h), even where its bytes differ. Remove and Clear leave no password of a removed entry in the file.
 DomainOutcome AddDomain(SettingsFile& settings, const DomainInput& input);
 DomainOutcome RemoveDomain(SettingsFile& settings, const DomainInput& input);
 DomainOutcome ClearDomains(SettingsFile& settings);
@@ -40,6 +41,9 @@ DomainOutcome ChangeDomainPassword(SettingsFile& settings, const DomainInput& in
 // character the settings cannot hold refuses the operation with a message naming it.
 DomainOutcome AddTypedDomain(SettingsFile& settings, const DomainInput& typed);
 DomainOutcome RemoveTypedDomain(SettingsFile& settings, const DomainInput& typed);
+
+// Whether two entries name the same host: the same labels, whatever their letter case.
+bool SameDomainLabels(const DomainEntry& a, const DomainEntry& b);
 
 // "Domain a.com, b.net loaded." or "No Domains Loaded!".
 std::string BuildDomainListText(const SettingsFile& settings);

@@ -7,6 +7,7 @@ namespace zelto {
 class SettingsFile;
 class HttpSessionFactory;
 class SoundPlayer;
+class StopSignal;
 
 struct FreshIpUpdateOutcome {
     bool success = false;
@@ -15,7 +16,9 @@ struct FreshIpUpdateOutcome {
 
 // Lifts every pause and any waiting after failures (the user asks for the updates to go out), asks the
 // service to initialise every configured domain through one session, then plays "BLEEP". The caller shows
-// the message.
-FreshIpUpdateOutcome RunFreshIpUpdate(SettingsFile& settings, HttpSessionFactory& http, SoundPlayer& sound);
+// the message. A raised `stop` ends the requests as no answer, sends no more and plays nothing: the program
+// is leaving.
+FreshIpUpdateOutcome RunFreshIpUpdate(SettingsFile& settings, HttpSessionFactory& http, SoundPlayer& sound,
+                                      const StopSignal* stop = nullptr);
 
 } // namespace zelto

@@ -1,7 +1,7 @@
 #include "config/IgnoreList.h"
 
+#include "schema/ClientSettings.h"
 #include "settings/SettingsFile.h"
-#include "update/ClientSettings.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "config/PauseText.h"
 
+#include "schema/UpdateRecord.h"
 #include "update/ExchangeFailure.h"
-#include "update/UpdateRecord.h"
 
 namespace zelto {
 

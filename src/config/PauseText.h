@@ -1,6 +1,6 @@
 #pragma once
 
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
 
 #include <ctime>
 #include <string>

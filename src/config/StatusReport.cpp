@@ -6,6 +6,7 @@
 #include "update/AddressDetection.h"
 #include "update/ServiceEndpoints.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace zelto {
@@ -43,6 +44,7 @@ StatusReport GatherStatus(const SettingsFile& settings) {
     const ServiceEndpoints endpoints(settings);
     StatusReport report;
     report.file = settings.Path();
+    report.readFrom = settings.ReadSource();
     std::error_code ignored;
     report.fileExists = std::filesystem::exists(settings.Path(), ignored);
     report.readableByOthers = settings.ReadableByOthers();
@@ -51,12 +53,14 @@ StatusReport GatherStatus(const SettingsFile& settings) {
     report.caFile = view.CaFile();
     report.webSite = endpoints.WebSite();
     report.storedMethod = view.StoredMethodNumber();
-    report.method = LoadDialogMethod(settings);
+    report.method = view.EngineMethod();
     report.fixedAddress = LoadFixedAddress(settings).ToText();
     report.fixedAddressUnreachable = FixedAddressUnreachable(settings);
     report.ignored = view.IgnoredAddresses();
     report.registration = view.UpdateRecord();
     report.registeredAt = ReadHour(report.registration.time);
+    report.hook = view.Hook();
+    report.hookRun = view.LastHookRun();
     if (const std::optional<std::time_t> exact = report.registration.exactTime) {
         const LocalStamp stamp = FormatLocalStamp(*exact);
         const LocalStamp& kept = report.registration.time;
@@ -64,9 +68,14 @@ StatusReport GatherStatus(const SettingsFile& settings) {
             report.registeredExactly = exact;
     }
     const std::vector<DomainEntry> entries = view.Domains();
-    for (int number = 1; number <= static_cast<int>(entries.size()); ++number)
-        report.domains.push_back(
-            {number, entries[static_cast<std::size_t>(number) - 1], view.Pause(number), view.LastOutcome(number)});
+    for (int number = 1; number <= static_cast<int>(entries.size()); ++number) {
+        const DomainEntry& entry = entries[static_cast<std::size_t>(number) - 1];
+        const auto first = std::find_if(entries.begin(), entries.end(),
+                                        [&](const DomainEntry& earlier) { return SameDomainLabels(earlier, entry); });
+        const int firstNumber = static_cast<int>(first - entries.begin()) + 1;
+        report.domains.push_back({number, entry, view.Pause(number), view.LastOutcome(number),
+                                  firstNumber < number ? std::optional(firstNumber) : std::nullopt});
+    }
     report.domainListText = BuildDomainListText(settings);
     return report;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
 
 #include <ctime>
 #include <filesystem>
@@ -26,14 +26,16 @@ struct DomainStatus {
     DomainEntry entry;                         // the password is never shown
     std::optional<DomainPause> pause;          // set while the engine sends nothing for it
     std::optional<RequestOutcome> lastOutcome; // of its last request, when stored for the entry as it is
+    std::optional<int> copyOf;                 // the earlier entry with the same labels, when there is one
     std::string Name() const { return entry.domain + "." + entry.topLevel; }
 };
 
 // What status, status --json and check tell, gathered once from one read of the settings file.
 struct StatusReport {
     std::filesystem::path file;
+    std::filesystem::path readFrom; // file, or the original client's that stands in for it until the first change
     bool fileExists = false;
-    bool readableByOthers = false;
+    bool readableByOthers = false; // of readFrom
 
     std::string updateServerUrl; // "http://dynamic.zelto.com/"
     bool secure = false;         // https: passwords never cross the network in clear
@@ -41,7 +43,7 @@ struct StatusReport {
     std::string webSite;         // host[:port]
 
     std::optional<int> storedMethod;            // ipmethod as stored; nullopt before a method was saved
-    AddressMethod method = AddressMethod::Both; // what the dialog shows
+    AddressMethod method = AddressMethod::Both; // what the updates use, whatever the dialog shows for it
     std::string fixedAddress;
     bool fixedAddressUnreachable = false; // the engine uses it, and sends nothing: no one could reach it
     std::vector<std::string> ignored;
@@ -50,6 +52,9 @@ struct StatusReport {
     std::optional<RegistrationHour> registeredAt; // nullopt when the record's time does not read as one
     // To the second, when this client made the record; a record the Windows client made since has only the hour.
     std::optional<std::time_t> registeredExactly;
+
+    std::string hook;                  // "" for none
+    std::optional<HookRecord> hookRun; // its last run, by whichever process ran it
 
     std::vector<DomainStatus> domains;
     std::string domainListText; // "Domain example.com loaded." or "No Domains Loaded!"

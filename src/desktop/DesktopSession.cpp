@@ -1,17 +1,20 @@
 #include "desktop/DesktopSession.h"
 
 #include "platform/SoundPlayer.h"
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
 #include "update/ServiceEndpoints.h"
 
 namespace zelto {
 
 DesktopSession::DesktopSession(SettingsFile& settings, const PlatformPorts& platform, Notices& notices,
                                DesktopShell& shell, CycleTiming timing)
-    : settings_(settings), platform_(platform),
-      shell_(shell), dialogs_{settings, platform.http, platform.sound, [this] { Leave(); }},
+    : settings_(settings), platform_(platform), shell_(shell),
       tooltip_(notices, settings, platform.clock), enginePorts_{settings, platform, tooltip_},
-      cycle_(enginePorts_, timing) {}
+      cycle_(enginePorts_, timing),
+      dialogWorker_([&shell](std::function<void()> task) { shell.PostToGui(std::move(task)); }),
+      dialogs_{settings,       platform.http,
+               platform.sound, [this] { Leave(); },
+               dialogWorker_,  [this](const std::string& text) { tooltip_.ShowMessage(text); }} {}
 
 DesktopSession::~DesktopSession() {
     StopCycle();
@@ -58,6 +61,7 @@ void DesktopSession::Leave() {
     cycle_.RequestStop();
     platform_.sound.PlaySoundCue("OUCH");
     shell_.CloseNotices();
+    dialogWorker_.Stop();
     StopCycle();
     shell_.EndProcess(0);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "desktop/DialogContext.h"
+#include "desktop/DialogWorker.h"
 #include "desktop/PausedTooltip.h"
 #include "platform/PlatformPorts.h"
 #include "update/EnginePorts.h"
@@ -39,6 +40,8 @@ public:
     virtual void CloseNotices() = 0;
     // Ends the event loop and with it the program, with the given code.
     virtual void EndProcess(int code) = 0;
+    // Runs a task on the GUI thread soon after; any thread may call it.
+    virtual void PostToGui(std::function<void()> task) = 0;
 };
 
 // The desktop program's life, the same under every toolkit: the start-up order, the first-run rule, the
@@ -67,8 +70,9 @@ public:
     void OnExit();
 
     // The one way out, for the tray's Exit and the Properties dialog's Quit alike: the icon goes, the cycle
-    // is asked to stop while "OUCH" plays, the open message boxes close, the cycle ends (putting back what a
-    // request in flight changed, such as the dial-up setting) and the program ends. Later calls do nothing.
+    // is asked to stop while "OUCH" plays, the open message boxes close, the cycle and a dialog's request
+    // still running end (putting back what a request in flight changed, such as the dial-up setting) and the
+    // program ends. Later calls do nothing.
     void Leave();
     bool Ended() const { return ended_; }
 
@@ -78,13 +82,14 @@ private:
     SettingsFile& settings_;
     PlatformPorts platform_;
     DesktopShell& shell_;
-    DialogContext dialogs_;
     PausedTooltip tooltip_; // the skin's notices, with the paused domains in the tooltip
     EnginePorts enginePorts_;
     UpdateCycle cycle_;
+    DialogWorker dialogWorker_;
     // A plain thread, stopped through the cycle and joined: std::jthread's stop callback waits on a semaphore
     // that the MinGW thread library can leave waiting for good.
     std::thread worker_;
+    DialogContext dialogs_;
     bool ended_ = false;
 };
 

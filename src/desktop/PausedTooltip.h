@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Notices.h"
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
 
 #include <mutex>
 #include <string>

@@ -3,6 +3,7 @@
 #include "config/AddressMethod.h"
 #include "config/FreshIpUpdate.h"
 #include "desktop/DesktopTexts.h"
+#include "desktop/DialogWorker.h"
 #include "platform/SettingsText.h"
 
 namespace zelto {
@@ -14,12 +15,17 @@ constexpr const char* kPrompt = "Please enter domain(e.g. zelto or microsoft), t
 
 } // namespace
 
-PropertiesModel::PropertiesModel(DialogContext& context, PropertiesView& view) : context_(context), view_(view) {
+PropertiesModel::PropertiesModel(DialogContext& context, PropertiesView& view)
+    : context_(context), view_(view), openView_(std::make_shared<PropertiesView*>(&view)) {
     fields_.status = ClientSettingsView(context_.settings).DomainCount() != 0
                          ? ShownText(BuildDomainListText(context_.settings))
                          : std::string(kPrompt);
     fields_.method = LoadDialogMethod(context_.settings);
     fields_.fixedAddress = LoadFixedAddress(context_.settings);
+}
+
+PropertiesModel::~PropertiesModel() {
+    *openView_ = nullptr;
 }
 
 void PropertiesModel::OnAddDomain() {
@@ -43,11 +49,26 @@ void PropertiesModel::Show(const DomainOutcome& outcome) {
         view_.ShowMessage(WriteFailedText(context_.settings));
 }
 
+// Against a service that does not answer, the requests take a minute each: on the GUI thread they would
+// freeze the dialog and the tray menu, and hold up signing out.
 void PropertiesModel::OnForceIpUpdate() {
-    view_.SetBusy(true);
-    const FreshIpUpdateOutcome outcome = RunFreshIpUpdate(context_.settings, context_.http, context_.sound);
-    view_.SetBusy(false);
-    view_.ShowMessage(ShownText(outcome.message));
+    DialogContext& context = context_;
+    auto outcome = std::make_shared<FreshIpUpdateOutcome>();
+    const bool started = context.worker.Start(
+        [&context, outcome](const StopSignal& stop) {
+            *outcome = RunFreshIpUpdate(context.settings, context.http, context.sound, &stop);
+        },
+        [&context, outcome, open = openView_] {
+            if (PropertiesView* view = *open) {
+                view->SetBusy(false);
+                view->ShowMessage(ShownText(outcome->message));
+            } else {
+                context.tell(outcome->message); // the session's notices make it shown text
+            }
+        });
+    // One at a time: while a second Properties dialog's update runs, this press does nothing.
+    if (started)
+        view_.SetBusy(true);
 }
 
 void PropertiesModel::OnOK(const AddressFields& fixedAddress) {

@@ -3,8 +3,9 @@
 #include "config/AddressText.h"
 #include "config/DomainList.h"
 #include "desktop/DialogContext.h"
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
 
+#include <memory>
 #include <string>
 
 namespace zelto {
@@ -30,7 +31,8 @@ public:
     virtual void ShowTexts(const PropertiesFields& fields) = 0;
     // A message box over the dialog; returns when the user has closed it.
     virtual void ShowMessage(const std::string& text) = 0;
-    // The busy cursor while a fresh IP update's requests run on this thread.
+    // While a fresh IP update's requests run on the worker: the dialog shows that it is busy (the cursor,
+    // Force IP Update unavailable) and keeps taking input.
     virtual void SetBusy(bool busy) = 0;
     // Ends the dialog with OK.
     virtual void CloseDialog() = 0;
@@ -41,6 +43,10 @@ public:
 class PropertiesModel {
 public:
     PropertiesModel(DialogContext& context, PropertiesView& view);
+    // A fresh IP update still running goes on; its result comes in the session's own box.
+    ~PropertiesModel();
+    PropertiesModel(const PropertiesModel&) = delete;
+    PropertiesModel& operator=(const PropertiesModel&) = delete;
 
     // What the dialog opens with: the domain list or, when none is configured, the prompt (shown only here),
     // the stored method and fixed address.
@@ -53,6 +59,8 @@ public:
     void OnAddDomain();
     void OnRemoveDomain();
     void OnClearAllDomains();
+    // Runs on the dialog worker; the outcome comes in a message box over the dialog, or, once the dialog has
+    // closed, in one of the session's own.
     void OnForceIpUpdate();
     // Saves the method (and the fixed address shown) and closes; a failed save is told and the dialog stays.
     void OnOK(const AddressFields& fixedAddress);
@@ -65,6 +73,8 @@ private:
     DialogContext& context_;
     PropertiesView& view_;
     PropertiesFields fields_;
+    // The view while the dialog is open, for a request's result that comes later; null once closed.
+    std::shared_ptr<PropertiesView*> openView_;
 };
 
 } // namespace zelto

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,7 +32,13 @@ struct HookOutcome {
     HookEnd end = HookEnd::NotStarted;
     int status = 0;   // the exit status, or the signal that ended it
     std::string file; // NotTrusted: the file refused
+    std::string why;  // NotStarted: the system's reason, when it gave one
 };
+
+// The refusal every run of `executable` would meet before it starts (the file missing or not runnable,
+// NotStarted; one another user may have replaced, NotTrusted), so that it can be refused when it is set.
+// Each platform's runner checks the same way first.
+std::optional<HookOutcome> HookRefusal(const std::filesystem::path& executable);
 
 // Starts the user's command beside the update cycle: directly, without a shell (nothing in an address or a
 // label can become a command), with standard input closed. It never holds up its caller.

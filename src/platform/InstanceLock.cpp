@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <string_view>
+#include <system_error>
 
 namespace zelto {
 
@@ -13,8 +14,13 @@ constexpr std::string_view kHeadless = "headless";
 
 } // namespace
 
+// Beside the file the path finally names, so that every spelling of it (a link, a relative path, "..")
+// meets at one lock file.
 std::filesystem::path InstanceLock::LockPath(const std::filesystem::path& settings) {
-    std::filesystem::path path = settings;
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::weakly_canonical(std::filesystem::absolute(settings, error), error);
+    if (error)
+        path = settings;
     path += ".run";
     return path;
 }

@@ -18,8 +18,9 @@ struct InstanceHolder {
 
 // One client per settings file: held for as long as the object lives, released when it goes (or when the
 // process ends, however it ends). The lock lives in a file beside the settings file ("ZeltoPre.INI.run"),
-// which names the holder, so that a refused client can say which process is running. Each platform builds it
-// on its own file locks (linux/ and windows/ hold one each).
+// which names the holder, so that a refused client can say which process is running. The file itself is
+// held too, by its identity, so that a hard link to it is the same file. Each platform builds it on its own
+// locks (linux/ and windows/ hold one each).
 class InstanceLock {
 public:
     enum class Claim {
@@ -37,7 +38,7 @@ public:
     // The process holding the file when Result is HeldElsewhere.
     const InstanceHolder& Holder() const;
 
-    // The lock file of a settings file.
+    // The lock file of a settings file, beside the file its path names once links are followed.
     static std::filesystem::path LockPath(const std::filesystem::path& settings);
 
 private:

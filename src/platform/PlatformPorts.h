@@ -9,6 +9,7 @@ class HostAddresses;
 class HookRunner;
 class HttpSessionFactory;
 class SoundPlayer;
+class SystemEvents;
 
 // The outside world one platform provides to the front-ends: every port of the engine but the settings file,
 // which a front-end opens, and the notices, which each front-end shows its own way.
@@ -18,7 +19,8 @@ struct PlatformPorts {
     HostAddresses& addresses;
     Clock& clock;
     SoundPlayer& sound;
-    HookRunner* hooks = nullptr; // the user's command on an address change; none in tests and benchmarks
+    HookRunner* hooks = nullptr;    // the user's command on an address change; none in tests and benchmarks
+    SystemEvents* events = nullptr; // address changes and resumes; none in tests and benchmarks
 };
 
 // Owns one platform's adapters for as long as a front-end runs on them; the platform's composition root

@@ -15,6 +15,7 @@ enum class SettingsFault {
     ReadFailed,     // could not be opened or read (reason says why)
     LockFailed,     // the lock file could not be created, opened or locked
     WriteFailed,    // the new file could not be written, synced or put in place
+    MarkedReadOnly, // Windows: the file carries the read-only attribute, which the store respects
 };
 
 // A settings file of 999 domains takes about 60 KiB.

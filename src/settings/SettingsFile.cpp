@@ -64,6 +64,11 @@ bool SettingsFile::ReadableByOthers() const {
     return shared_->folder.ReadableByOthers();
 }
 
+std::filesystem::path SettingsFile::ReadSource() const {
+    const Guard guard(*shared_, Access::Read);
+    return shared_->folder.ReadSource();
+}
+
 std::filesystem::path SettingsFile::ReadableOriginal() const {
     const Guard guard(*shared_, Access::Read);
     return shared_->folder.ReadableOriginal();

@@ -42,6 +42,9 @@ public:
     // The original client's file that this one took over, still there with the passwords for others to
     // read (Windows); empty when there is none.
     std::filesystem::path ReadableOriginal() const;
+    // The file reads come from: Path(), or while it does not exist, the original client's file that stands in
+    // for it (Windows).
+    std::filesystem::path ReadSource() const;
 
     // The stored integer: the leading decimal number with an optional sign; def when missing or empty.
     int ReadInt(std::string_view key, int def) const;

@@ -82,6 +82,8 @@ public:
     SettingsError Inspect();
     // Whether others than the owner may read the settings file.
     bool ReadableByOthers();
+    // The file reads come from: the settings file, or the original client's while it stands in for it.
+    std::filesystem::path ReadSource();
     // The original client's file this one was taken over from, while it is still there for others to read;
     // empty otherwise (and where there is none to take over).
     std::filesystem::path ReadableOriginal();

@@ -4,6 +4,7 @@
 #include "shell/SplashWnd.h"
 #include "shell/SystemTray.h"
 #include "shell/TrayCommands.h"
+#include "shell/TrayHostWatch.h"
 #include "ui/MessageBox.h"
 
 #include <QAction>
@@ -57,18 +58,22 @@ void CClientApp::InitInstance() {
 // The icon is made once a tray host is there, at start-up or later.
 bool CClientApp::ShowTray(const std::string& tooltip) {
     m_tooltip = tooltip;
-    connect(&m_trayLook, &QTimer::timeout, this, [this] {
-        const TrayWatch::Step step = LookAtTray();
-        if (step.sayNoTray)
-            SayNoTray();
-        if (step.showProperties)
-            ShowProperties();
-    });
-    m_trayLook.start(m_hooks.trayLook);
+    m_hostWatch = std::make_unique<TrayHostWatch>();
+    connect(m_hostWatch.get(), &TrayHostWatch::changed, this, &CClientApp::OnTrayHostsChanged);
     const TrayWatch::Step tray = LookAtTray();
     if (tray.sayNoTray)
         SayNoTray();
     return !tray.showProperties;
+}
+
+void CClientApp::OnTrayHostsChanged() {
+    if (!m_hostWatch)
+        return;
+    const TrayWatch::Step step = LookAtTray();
+    if (step.sayNoTray)
+        SayNoTray();
+    if (step.showProperties)
+        ShowProperties();
 }
 
 TrayWatch::Step CClientApp::LookAtTray() {
@@ -104,8 +109,10 @@ void CClientApp::ShowProperties() {
         }
 }
 
+// The watch stays until the end: this may run within its signal (a look that opened Properties, then Quit).
 void CClientApp::HideTray() {
-    m_trayLook.stop();
+    if (m_hostWatch)
+        m_hostWatch->disconnect(this);
     m_trayIcon->HideIcon();
 }
 
@@ -128,6 +135,11 @@ void CClientApp::OpenUrl(const std::string& url) {
 
 void CClientApp::CloseNotices() {
     m_notices->ReleaseAll();
+}
+
+// Queued to this object: a task that comes after it is gone is dropped.
+void CClientApp::PostToGui(std::function<void()> task) {
+    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }
 
 // Every running event loop returns, the dialogs' own included.

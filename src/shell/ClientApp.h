@@ -5,7 +5,6 @@
 #include "shell/TrayHost.h"
 
 #include <QObject>
-#include <QTimer>
 #include <QUrl>
 
 #include <chrono>
@@ -16,6 +15,7 @@
 namespace zelto {
 
 class CSystemTray;
+class TrayHostWatch;
 class DesktopNotices;
 class SettingsFile;
 
@@ -25,7 +25,6 @@ struct ShellHooks {
     std::function<void(DialogContext&)> runProperties; // runs the Properties dialog
     std::function<bool(TrayKind)> trayHostPresent = &TrayHostPresent;
     std::optional<std::chrono::milliseconds> splashTime; // the session's own unless given
-    std::chrono::milliseconds trayLook{2000};            // how often the client looks whether its icon can show
     CycleTiming timing{};
 };
 
@@ -44,6 +43,9 @@ public:
     // dialog has closed. Check ExitRequested afterwards: the dialog's Quit ends the program.
     void InitInstance();
 
+    // Looks again whether the icon can show: what the tray host watch calls when a host came or went.
+    void OnTrayHostsChanged();
+
     // Brings the Properties dialog up: raises the one open, or opens it. For a user who cannot reach the
     // tray, and for a second start of the client, which hands over to this one.
     void ShowProperties();
@@ -60,6 +62,7 @@ private:
     void OpenUrl(const std::string& url) override;
     void CloseNotices() override;
     void EndProcess(int code) override;
+    void PostToGui(std::function<void()> task) override;
     // Looks at the tray host, makes the icon once there is one, and tells what is due.
     TrayWatch::Step LookAtTray();
 
@@ -69,7 +72,7 @@ private:
     std::optional<int> m_exitCode;
     std::string m_tooltip; // for an icon made later
     TrayWatch m_trayWatch;
-    QTimer m_trayLook;
+    std::unique_ptr<TrayHostWatch> m_hostWatch;
     int m_propertiesOpen = 0;
     DesktopSession m_session; // last: its update cycle stops before the notices and the icon go
 };

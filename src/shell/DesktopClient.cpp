@@ -1,16 +1,17 @@
 #include "shell/DesktopClient.h"
 
-#include "config/ClientInstance.h"
+#include "desktop/HeldSettingsFile.h"
 #include "platform/InstanceLock.h"
+#include "platform/SettingsText.h"
+#include "schema/ClientSettings.h"
+#include "schema/SettingsProblem.h"
 #include "settings/SettingsFile.h"
 #include "shell/ClientApp.h"
 #include "shell/DialogRun.h"
 #include "shell/HandOver.h"
 #include "ui/MessageBox.h"
 #include "ui/PropertiesDlg.h"
-#include "update/ClientSettings.h"
 #include "update/PrintableText.h"
-#include "update/SettingsProblem.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -44,12 +45,13 @@ int RunDesktopClient(const std::filesystem::path& settingsPath, const PlatformPo
     // Held until the program ends: two desktop clients would send every update twice.
     const InstanceLock instance(settingsPath, ClientKind::Desktop);
     if (instance.Result() == InstanceLock::Claim::HeldElsewhere) {
-        // The user started the client to see it: the one running on the file shows its Properties.
-        if (instance.Holder().kind == ClientKind::Desktop && HandOverToRunningClient(settingsPath))
-            return 0;
-        std::fprintf(stderr, "zelto-premium: %s\n",
-                     PrintableText(AnotherClientText(settingsPath, instance.Holder())).c_str());
-        return 1;
+        return OnHeldSettingsFile(
+            settingsPath, instance.Holder(), [&] { return HandOverToRunningClient(settingsPath); },
+            [&](const std::string& text) {
+                std::fprintf(stderr, "zelto-premium: %s\n", PrintableText(text).c_str());
+                const QApplication application(argc, argv);
+                ShowWarningMessage(nullptr, QString::fromStdString(ShownText(text)));
+            });
     }
     QApplication application(argc, argv);
     SettingsFile settings(settingsPath);

@@ -33,15 +33,11 @@ bool StatusNotifierHostPresent() {
            reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
 }
 
-// An XEmbed tray owns the selection _NET_SYSTEM_TRAY_S<screen> of the display's default screen.
 bool XEmbedTrayPresent() {
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11)
         return false;
-    const QByteArray display = qgetenv("DISPLAY");
-    const qsizetype dot = display.lastIndexOf('.');
-    const QByteArray screen = dot > display.lastIndexOf(':') ? display.mid(dot + 1) : QByteArray("0");
-    const QByteArray name = "_NET_SYSTEM_TRAY_S" + screen;
+    const QByteArray name = XEmbedTraySelection();
     xcb_connection_t* connection = x11->connection();
     const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
         xcb_intern_atom_reply(
@@ -56,6 +52,16 @@ bool XEmbedTrayPresent() {
 }
 
 } // namespace
+
+int XEmbedTrayScreen() {
+    const QByteArray display = qgetenv("DISPLAY");
+    const qsizetype dot = display.lastIndexOf('.');
+    return dot > display.lastIndexOf(':') ? display.mid(dot + 1).toInt() : 0;
+}
+
+QByteArray XEmbedTraySelection() {
+    return "_NET_SYSTEM_TRAY_S" + QByteArray::number(XEmbedTrayScreen());
+}
 
 bool TrayHostPresent(TrayKind kind) {
     return kind == TrayKind::StatusNotifier ? StatusNotifierHostPresent() : XEmbedTrayPresent();

@@ -8,7 +8,6 @@
 #include "ui/IpAddressCtrl.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QLabel>
@@ -50,8 +49,9 @@ void CPropertiesDlg::SetMessageBox(MessageBoxFn showMessage) {
 void CPropertiesDlg::CreateControls() {
     setObjectName(QStringLiteral("CPropertiesDlg"));
     setWindowTitle(QStringLiteral("Zelto Premium Client Properties"));
+    // Of a fixed size, so no Maximize button.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowCloseButtonHint);
     setWindowIcon(ApplicationIcon());
 
     auto* layout = new DialogTemplate(this, 220, 266);
@@ -112,8 +112,8 @@ void CPropertiesDlg::CreateControls() {
     layout->Place(m_ipAddress, 100, 168, 96, 12);
     connect(m_ipAddress, &CIpAddressCtrl::addressChanged, this, &CPropertiesDlg::PullFields);
 
-    connect(button(kForceIpUpdate, QStringLiteral("Force IP Update"), 7, 207, 83, 14), &QPushButton::clicked, this,
-            &CPropertiesDlg::OnForceIpUpdate);
+    m_forceButton = button(kForceIpUpdate, QStringLiteral("Force IP Update"), 7, 207, 83, 14);
+    connect(m_forceButton, &QPushButton::clicked, this, &CPropertiesDlg::OnForceIpUpdate);
     connect(button(kClearAllDomains, QStringLiteral("Clear All Domains"), 7, 225, 83, 14), &QPushButton::clicked, this,
             &CPropertiesDlg::OnClearAllDomains);
     QPushButton* ok = button(ids::kOk, QStringLiteral("OK"), 103, 245, 50, 14);
@@ -201,12 +201,13 @@ void CPropertiesDlg::ShowMessage(const std::string& text) {
     m_showMessage(this, QString::fromStdString(text));
 }
 
-// The fresh IP update blocks the dialog while its requests run; the cursor says so.
+// The pointer that says "working, but you may go on".
 void CPropertiesDlg::SetBusy(bool busy) {
+    m_forceButton->setEnabled(!busy);
     if (busy)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        setCursor(Qt::BusyCursor);
     else
-        QApplication::restoreOverrideCursor();
+        unsetCursor();
 }
 
 void CPropertiesDlg::CloseDialog() {

@@ -10,6 +10,7 @@
 
 class QLineEdit;
 class QPlainTextEdit;
+class QPushButton;
 class QRadioButton;
 
 namespace zelto {
@@ -63,6 +64,7 @@ private:
     QLineEdit* m_domainBox = nullptr;
     QLineEdit* m_topLevelBox = nullptr;
     QLineEdit* m_passwordBox = nullptr;
+    QPushButton* m_forceButton = nullptr;
     std::array<QRadioButton*, 4> m_methodButtons{}; // indexed by AddressMethod
     bool m_pushing = false;
 };

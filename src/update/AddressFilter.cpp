@@ -1,6 +1,6 @@
 #include "update/AddressFilter.h"
 
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
 
 #include <algorithm>
 #include <array>

@@ -1,32 +1,14 @@
 #include "update/AddressHook.h"
 
+#include "platform/Clock.h"
 #include "platform/HookRunner.h"
 #include "platform/Notices.h"
+#include "schema/ClientSettings.h"
+#include "schema/HookRecord.h"
 #include "settings/SettingsFile.h"
-#include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
 
 namespace zelto {
-
-namespace {
-
-std::string EndText(const HookOutcome& outcome) {
-    switch (outcome.end) {
-    case HookEnd::Succeeded:
-        return "done";
-    case HookEnd::Failed:
-        return "failed with status " + std::to_string(outcome.status);
-    case HookEnd::TimedOut:
-        return "ended: still running after its time";
-    case HookEnd::NotStarted:
-        return "could not be started";
-    case HookEnd::NotTrusted:
-        break;
-    }
-    return "refused: " + outcome.file + " must belong to this user or root and not be writable by others";
-}
-
-} // namespace
 
 void RunAddressHook(EnginePorts& ports, HookRunner& runner, const std::vector<std::string>& registered,
                     const std::string& previous, std::chrono::milliseconds timeout) {
@@ -50,13 +32,18 @@ void RunAddressHook(EnginePorts& ports, HookRunner& runner, const std::vector<st
                 timeout};
     Notices& notices = ports.notices;
     const std::string source = "hook " + hook;
+    const std::time_t started = ports.platform.clock.Now();
     runner.Start(
         run,
         [&notices, source](const std::string& line) { notices.LogExchange(source, ExchangeOutcome::Answered, line); },
-        [&notices, source](const HookOutcome& outcome) {
+        [&notices, source, started, file = ports.settings.Path()](const HookOutcome& outcome) {
             notices.LogExchange(
                 source, outcome.end == HookEnd::Succeeded ? ExchangeOutcome::Answered : ExchangeOutcome::HookFailed,
-                EndText(outcome));
+                HookEndText(outcome));
+            // A settings object of its own: this runs on the runner's thread. A record that cannot be written
+            // only leaves status telling an older run; the log above already told this one.
+            SettingsFile settings(file);
+            [[maybe_unused]] const bool recorded = ClientSettings(settings).WriteHookRun({started, outcome});
         });
 }
 

@@ -1,6 +1,6 @@
 #include "update/ServiceEndpoints.h"
 
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
 
 #include <cctype>
 

@@ -5,19 +5,20 @@
 #include "platform/HttpSession.h"
 #include "platform/Notices.h"
 #include "platform/SoundPlayer.h"
+#include "schema/ClientSettings.h"
+#include "schema/SettingsProblem.h"
 #include "settings/SettingsFile.h"
 #include "update/AddressDetection.h"
 #include "update/AddressHook.h"
-#include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
 #include "update/ServiceEndpoints.h"
-#include "update/SettingsProblem.h"
 #include "update/UpdateAnswer.h"
 #include "update/UpdateDecision.h"
 #include "update/UpdateDomain.h"
 #include "update/UpdateSchedule.h"
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
 #include <random>
 #include <string>
@@ -30,7 +31,14 @@ namespace {
 class StopSleeper : public Sleeper {
 public:
     explicit StopSleeper(StopSignal& stop) : stop_(stop) {}
-    bool Sleep(std::chrono::milliseconds duration) override { return stop_.WaitFor(duration); }
+    bool Sleep(std::chrono::milliseconds duration) override {
+        return stop_.WaitFor(duration) &&
+               stop_.WaitForWake(std::chrono::milliseconds(0)) != StopSignal::WaitEnd::Stopped;
+    }
+    StopSignal::WaitEnd SleepUntilWoken(std::chrono::milliseconds duration) override {
+        return stop_.WaitForWake(duration);
+    }
+    void Wake() override { stop_.Wake(); }
 
 private:
     StopSignal& stop_;
@@ -57,6 +65,24 @@ DomainToSend ReadDomain(const SettingsFile& file, int number) {
     }
     return domain;
 }
+
+// The platform's events reach the cycle while it runs.
+class EventListening {
+public:
+    EventListening(SystemEvents* events, SystemEvents::Listener listener) : events_(events) {
+        if (events_)
+            events_->Listen(std::move(listener));
+    }
+    ~EventListening() {
+        if (events_)
+            events_->Unlisten();
+    }
+    EventListening(const EventListening&) = delete;
+    EventListening& operator=(const EventListening&) = delete;
+
+private:
+    SystemEvents* events_;
+};
 
 // Tells the notices where a pass begins and ends, on every way out of it.
 class PassLog {
@@ -110,6 +136,7 @@ struct UpdateCycle::Impl {
     std::unique_ptr<HttpSession> session;
     HttpTrust sessionTrust; // what `session` was opened with
     bool sessionFailureReported = false;
+    std::atomic<bool> resumed{false}; // set by the event's thread, taken by the cycle's
     // Set when emptying the update record failed, so the first pass still happens.
     bool firstPassForced = false;
     UpdateSchedule schedule;
@@ -195,6 +222,26 @@ struct UpdateCycle::Impl {
             return false;
         }
         return !stop.Raised();
+    }
+
+    // The poll, which a system event cuts short: the look comes after the settle, so that a burst of events
+    // is one look.
+    bool Poll() {
+        switch (sleeper.SleepUntilWoken(timing.poll)) {
+        case StopSignal::WaitEnd::Stopped:
+            stop.Raise();
+            return false;
+        case StopSignal::WaitEnd::Woken:
+            return Pause(timing.settle);
+        case StopSignal::WaitEnd::TimeUp:
+            break;
+        }
+        return !stop.Raised();
+    }
+
+    void TakeResume() {
+        if (resumed.exchange(false))
+            schedule.EndFailureWait();
     }
 
     // An entry added or changed since it was last sent, from any process (`domain add` beside a running
@@ -333,9 +380,11 @@ void UpdateCycle::RunUpdateCycle() {
     if (cycle.stop.Raised())
         return;
     cycle.Start();
+    const EventListening listening(cycle.ports.platform.events, [this](SystemEvent event) { OnSystemEvent(event); });
     while (!cycle.stop.Raised()) {
+        cycle.TakeResume();
         if (!cycle.PassDue()) {
-            if (!cycle.Pause(cycle.timing.poll))
+            if (!cycle.Poll())
                 return;
             continue;
         }
@@ -367,6 +416,12 @@ PassReport UpdateCycle::RunOnce(bool force) {
 
 void UpdateCycle::RequestStop() {
     impl_->stop.Raise();
+}
+
+void UpdateCycle::OnSystemEvent(SystemEvent event) {
+    if (event == SystemEvent::Resumed)
+        impl_->resumed = true;
+    impl_->sleeper.Wake();
 }
 
 } // namespace zelto

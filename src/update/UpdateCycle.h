@@ -1,7 +1,8 @@
 #pragma once
 
 #include "platform/StopSignal.h"
-#include "update/SettingsProblem.h"
+#include "platform/SystemEvents.h"
+#include "schema/SettingsProblem.h"
 
 #include <chrono>
 #include <functional>
@@ -20,6 +21,8 @@ struct CycleTiming {
     std::chrono::milliseconds rest{30000}; // after each pass
     // A number in [0, 1) for the random part of the waits after failures; a seeded generator when empty.
     std::function<double()> spread{};
+    // From a system event to the look it brings, so that a burst of events is one look.
+    std::chrono::milliseconds settle{500};
 };
 
 // How the pause is taken; the real one waits on the stop signal.
@@ -30,8 +33,13 @@ public:
     Sleeper(const Sleeper&) = delete;
     Sleeper& operator=(const Sleeper&) = delete;
 
-    // Pauses; false when the stop was raised before or during the pause.
+    // Pauses; false when the stop was raised before or during the pause. A wake meanwhile is dropped: the
+    // cycle looks as soon as this pause ends anyway.
     virtual bool Sleep(std::chrono::milliseconds duration) = 0;
+    // Pauses until the time is up, the stop, or a wake (also one that came before).
+    virtual StopSignal::WaitEnd SleepUntilWoken(std::chrono::milliseconds duration) = 0;
+    // Ends the current or the next SleepUntilWoken; may be called from any thread.
+    virtual void Wake() = 0;
 };
 
 // What one pass did.
@@ -52,6 +60,8 @@ struct PassReport {
 
 // The update cycle: polls the decision, makes a pass over the domains when one is due, rests, and starts
 // again, until a stop is requested. It runs on whichever thread calls RunUpdateCycle (see UpdateCycleThread).
+// The system's events cut a poll short (the rest is kept: the cycle looks when it ends); a resume also ends
+// a wait after failures, as the network the requests failed on may be gone.
 class UpdateCycle {
 public:
     explicit UpdateCycle(EnginePorts& ports, CycleTiming timing = {}, Sleeper* sleeper = nullptr);
@@ -68,6 +78,8 @@ public:
 
     // Wakes every pause and cancels a request in flight; RunUpdateCycle returns within a second.
     void RequestStop();
+    // What the system announced, from any thread; RunUpdateCycle listens to the platform's events itself.
+    void OnSystemEvent(SystemEvent event);
 
 private:
     struct Impl;

@@ -1,11 +1,11 @@
 #include "update/UpdateDecision.h"
 
 #include "platform/Clock.h"
+#include "schema/ClientSettings.h"
+#include "schema/UpdateRecord.h"
 #include "settings/SettingsFile.h"
 #include "update/AddressDetection.h"
-#include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
-#include "update/UpdateRecord.h"
 
 #include <algorithm>
 

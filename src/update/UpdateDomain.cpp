@@ -2,14 +2,14 @@
 
 #include "platform/Clock.h"
 #include "platform/Notices.h"
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
+#include "schema/UpdateRecord.h"
 #include "update/DialUpGuard.h"
 #include "update/EnginePorts.h"
 #include "update/ExchangeFailure.h"
 #include "update/FetchFirstLine.h"
 #include "update/ServiceEndpoints.h"
 #include "update/UpdateAnswer.h"
-#include "update/UpdateRecord.h"
 
 namespace zelto {
 
@@ -90,6 +90,31 @@ DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std:
         ports.notices.ShowAccountProblem(
             {ProblemOf(meaning), secondLevel, firstLevel, endpoints.RegistrationPage(), message});
     return exchange;
+}
+
+RequestOutcome OutcomeOf(const DomainExchange& exchange, UpdateAnswer meaning, std::time_t now) {
+    RequestOutcome outcome{RequestResult::NoAnswer, exchange.failure, exchange.status, now};
+    if (!exchange.obtained)
+        return outcome;
+    switch (meaning) {
+    case UpdateAnswer::Registered:
+        outcome.result = IsRecordableAddress(RegisteredAddress(exchange.line)) ? RequestResult::Registered
+                                                                               : RequestResult::OtherAnswer;
+        break;
+    case UpdateAnswer::WrongPassword:
+        outcome.result = RequestResult::WrongPassword;
+        break;
+    case UpdateAnswer::Expired:
+        outcome.result = RequestResult::Expired;
+        break;
+    case UpdateAnswer::NoDomain:
+        outcome.result = RequestResult::NoDomain;
+        break;
+    case UpdateAnswer::Ignored:
+        outcome.result = RequestResult::OtherAnswer;
+        break;
+    }
+    return outcome;
 }
 
 } // namespace zelto

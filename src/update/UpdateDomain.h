@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/HttpSession.h"
+#include "schema/RequestOutcome.h"
 
 #include <functional>
 #include <string>
@@ -9,6 +10,7 @@
 namespace zelto {
 
 struct EnginePorts;
+enum class UpdateAnswer;
 
 // One domain's exchange with the update server: request, dial-up guard, answer, messages, tooltip and the
 // update record. Returns the answer's meaning (Ignored also when no response came; see obtained).
@@ -28,5 +30,8 @@ using WrittenWithRecord = std::function<std::pair<std::string, std::string>(cons
 DomainExchange UpdateDomain(EnginePorts& ports, HttpSession& session, const std::string& firstLevel,
                             const std::string& secondLevel, const std::string& password, const std::string& address,
                             const WrittenWithRecord& withRecord = {});
+
+// What came of one exchange; `meaning` is its answer's, when one came.
+RequestOutcome OutcomeOf(const DomainExchange& exchange, UpdateAnswer meaning, std::time_t now);
 
 } // namespace zelto

@@ -1,8 +1,8 @@
 #include "update/UpdateSchedule.h"
 
 #include "platform/Clock.h"
+#include "schema/ClientSettings.h"
 #include "update/AddressDetection.h"
-#include "update/ClientSettings.h"
 #include "update/EnginePorts.h"
 #include "update/UpdateDecision.h"
 
@@ -37,6 +37,11 @@ void UpdateSchedule::Forget() {
     registeredWith_.reset();
     failedWith_.reset();
     lastCheck_.reset();
+}
+
+void UpdateSchedule::EndFailureWait() {
+    ClientSettings(ports_.settings).ClearFailureWait();
+    failedWith_.reset();
 }
 
 bool UpdateSchedule::PassDue(const StopSignal* stop) {

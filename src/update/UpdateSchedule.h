@@ -35,6 +35,8 @@ public:
     void PassDone(const PassOutcome& outcome);
     // A start: nothing waits.
     void Forget();
+    // A resume: the network the requests failed on may be gone, so the wait after failures ends.
+    void EndFailureWait();
     // For a process that ends after its pass (--once): what only a later pass of the same process would use,
     // the machine's addresses at a registration or at the first of a run of failures, is not gathered.
     void OnePassOnly() { remembers_ = false; }

@@ -1,10 +1,12 @@
 #include "win32/ClientApp.h"
 
 #include "ResourceIds.h"
+#include "platform/SystemEvents.h"
 #include "platform/windows/WideText.h"
 #include "platform/windows/WindowsSockets.h"
 #include "settings/SettingsFile.h"
 #include "win32/ControlText.h"
+#include "win32/GuiTasks.h"
 #include "win32/HandOver.h"
 #include "win32/MainFrm.h"
 #include "win32/MessageBox.h"
@@ -39,7 +41,12 @@ BOOL CClientApp::InitInstance() {
     InitCommonControlsEx(&controls);
 
     m_pMainWnd = std::make_unique<CMainFrm>();
-    if (!m_pMainWnd->LoadFrame([this](UINT id) { return OnCommand(id); }))
+    SystemEvents* events = m_ports.events;
+    const auto onResume = [events] {
+        if (events)
+            events->Announce(SystemEvent::Resumed);
+    };
+    if (!m_pMainWnd->LoadFrame([this](UINT id) { return OnCommand(id); }, onResume))
         return FALSE;
     m_pTray = std::make_unique<CSystemTray>();
     // A second start on the same settings file finds it from now on, the first-run dialog included.
@@ -47,6 +54,7 @@ BOOL CClientApp::InitInstance() {
     m_pHandOver->Create(m_settings.Path(), [this] { ShowProperties(); });
     m_pTrayIcon = m_pTray.get();
     m_pNotices = std::make_unique<WindowsNotices>(*m_pTray);
+    m_pGuiTasks = std::make_unique<GuiTasks>();
     m_pSession = std::make_unique<DesktopSession>(m_settings, m_ports, *m_pNotices, static_cast<DesktopShell&>(*this));
     m_pSession->Start();
     return TRUE;
@@ -63,6 +71,10 @@ void CClientApp::Run() {
 }
 
 bool CClientApp::OnCommand(UINT id) {
+    // A command sent while start-up still makes the session (an installer closing clients, which sends
+    // Exit to every frame) waits for the next one.
+    if (!m_pSession)
+        return false;
     switch (id) {
     case ID_WEB_INTERFACE:
         m_pSession->OnWebInterface();
@@ -119,6 +131,10 @@ void CClientApp::OpenUrl(const std::string& url) {
 
 void CClientApp::CloseNotices() {
     m_pNotices->CloseAll();
+}
+
+void CClientApp::PostToGui(std::function<void()> task) {
+    m_pGuiTasks->Post(std::move(task));
 }
 
 // The update cycle has stopped by now; the windows go with the process.

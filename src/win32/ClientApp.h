@@ -12,6 +12,7 @@ namespace zelto {
 class SettingsFile;
 class CMainFrm;
 class CSystemTray;
+class GuiTasks;
 class HandOverWindow;
 class WindowsNotices;
 class WindowsSockets;
@@ -48,6 +49,7 @@ private:
     void OpenUrl(const std::string& url) override;
     void CloseNotices() override;
     [[noreturn]] void EndProcess(int code) override;
+    void PostToGui(std::function<void()> task) override;
 
     SettingsFile& m_settings;
     PlatformPorts m_ports;
@@ -57,6 +59,7 @@ private:
     int m_nPropertiesOpen = 0;
     std::unique_ptr<CSystemTray> m_pTray;
     std::unique_ptr<WindowsNotices> m_pNotices;
+    std::unique_ptr<GuiTasks> m_pGuiTasks;
     std::unique_ptr<DesktopSession> m_pSession;
 };
 

@@ -18,8 +18,9 @@ CMainFrm::~CMainFrm() {
         DestroyWindow(m_hWnd);
 }
 
-BOOL CMainFrm::LoadFrame(CommandHandler onCommand) {
+BOOL CMainFrm::LoadFrame(CommandHandler onCommand, ResumeHandler onResume) {
     m_onCommand = std::move(onCommand);
+    m_onResume = std::move(onResume);
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = &CMainFrm::StaticWindowProc;
@@ -45,6 +46,10 @@ LRESULT CALLBACK CMainFrm::StaticWindowProc(HWND window, UINT message, WPARAM wP
         if (frame && frame->m_onCommand && frame->m_onCommand(LOWORD(wParam)))
             return 0;
         break;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMRESUMEAUTOMATIC && frame && frame->m_onResume)
+            frame->m_onResume();
+        return TRUE;
     case WM_DESTROY:
         if (frame)
             frame->m_hWnd = nullptr;

@@ -11,14 +11,16 @@ namespace zelto {
 class CMainFrm {
 public:
     using CommandHandler = std::function<bool(UINT id)>;
+    using ResumeHandler = std::function<void()>;
 
     CMainFrm() = default;
     ~CMainFrm();
     CMainFrm(const CMainFrm&) = delete;
     CMainFrm& operator=(const CMainFrm&) = delete;
 
-    // Creates the window from resource 128 (icon and menu); commands go to onCommand. FALSE on failure.
-    BOOL LoadFrame(CommandHandler onCommand);
+    // Creates the window from resource 128 (icon and menu); commands go to onCommand, the end of a suspend
+    // (the power broadcast every top-level window gets) to onResume. FALSE on failure.
+    BOOL LoadFrame(CommandHandler onCommand, ResumeHandler onResume = {});
 
     HWND GetSafeHwnd() const { return m_hWnd; }
 
@@ -27,6 +29,7 @@ private:
 
     HWND m_hWnd = nullptr;
     CommandHandler m_onCommand;
+    ResumeHandler m_onResume;
 };
 
 } // namespace zelto

@@ -87,6 +87,12 @@ bool CPropertiesDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_P
         OnPaintMinimized();
         result = 0;
         return true;
+    case WM_SETCURSOR:
+        if (!m_bBusy || LOWORD(lParam) != HTCLIENT)
+            return false;
+        SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+        result = TRUE;
+        return true;
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<INT_PTR>(m_hIcon);
         return true;
@@ -139,12 +145,15 @@ void CPropertiesDlg::ShowMessage(const std::string& text) {
     m_showMessage(m_hWnd, text);
 }
 
-// The requests of a fresh IP update run on this thread; the cursor says the dialog is busy meanwhile.
+// The pointer that says "working, but you may go on", over the whole dialog while it is busy.
 void CPropertiesDlg::SetBusy(bool busy) {
-    if (busy)
-        m_hPreviousCursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    else
-        SetCursor(m_hPreviousCursor);
+    m_bBusy = busy;
+    HWND force = GetDlgItem(m_hWnd, IDC_FORCE_IP_UPDATE);
+    // The keyboard goes on at the default button, as for a control that is not there.
+    if (busy && GetFocus() == force)
+        SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(m_hWnd, IDOK)), TRUE);
+    EnableWindow(force, busy ? FALSE : TRUE);
+    SetCursor(LoadCursorW(nullptr, busy ? IDC_APPSTARTING : IDC_ARROW));
 }
 
 void CPropertiesDlg::CloseDialog() {

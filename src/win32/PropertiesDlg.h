@@ -34,7 +34,7 @@ private:
     PropertiesModel m_model;
     MessageFn m_showMessage;
     HICON m_hIcon;
-    HCURSOR m_hPreviousCursor = nullptr;
+    bool m_bBusy = false;    // a fresh IP update runs on the worker
     bool m_bPushing = false; // set while the texts are pushed, so the boxes' changes are not pulled back
 };
 

@@ -4,15 +4,8 @@
 namespace zelto {
 namespace {
 
-// Written when no desktop entry is installed: the desktop starts the client from the PATH.
-const std::string kOwnEntry = "[Desktop Entry]\n"
-                              "Type=Application\n"
-                              "Name=Zelto Premium Client\n"
-                              "Comment=Keep your Zelto Premium host names pointing at this machine\n"
-                              "Exec=zelto-premium\n"
-                              "Icon=zelto-premium\n"
-                              "Terminal=false\n"
-                              "Categories=Network;\n";
+// The entry starts the program that wrote it, here the one in the build tree, which is not on PATH.
+const std::string kProgram = ZELTO_PREMIUM_EXE;
 
 class AutostartTest : public testing::CliTest {
 protected:
@@ -32,12 +25,15 @@ protected:
 
 TEST_F(AutostartTest, OnCopiesTheInstalledEntryFoundFirstOffRemovesItAndFailuresAreTold) {
     // Nothing installed, then under a data dir, then also in the user's own data folder, which comes first.
-    for (const char* installIn : {"", "data2", "data-home"}) {
-        if (*installIn)
-            Install(installIn, "[Desktop Entry]\nName=" + std::string(installIn) + "\n");
+    for (const std::string installIn : {"", "data2", "data-home"}) {
+        if (!installIn.empty())
+            Install(installIn, "[Desktop Entry]\nName=" + installIn + "\nExec=zelto-premium\n");
         EXPECT_EQ(Cli({"--autostart", "on"}).out, "Autostart on: " + entry.string() + "\n");
-        EXPECT_EQ(fakes::ReadFile(entry),
-                  *installIn ? "[Desktop Entry]\nName=" + std::string(installIn) + "\n" : kOwnEntry);
+        const std::string text = fakes::ReadFile(entry);
+        EXPECT_NE(text.find("\nExec=\"" + kProgram + "\"\n"), std::string::npos) << text;
+        if (!installIn.empty()) {
+            EXPECT_EQ(text, "[Desktop Entry]\nName=" + installIn + "\nExec=\"" + kProgram + "\"\n");
+        }
         EXPECT_EQ(Cli({"--autostart", "off"}).out, "Autostart off: removed " + entry.string() + "\n");
     }
     EXPECT_EQ(Cli({"--autostart", "off"}).out, "Autostart off: there was no " + entry.string() + "\n");
@@ -50,12 +46,16 @@ TEST_F(AutostartTest, OnCopiesTheInstalledEntryFoundFirstOffRemovesItAndFailures
 }
 
 TEST_F(AutostartTest, AGivenSettingsFileIsPassedQuotedOnTheExecLine) {
-    Install("data1", "[Desktop Entry]\nName=Zelto\nExec=zelto-premium\n\n[Desktop Action Other]\nExec=other\n");
+    Install("data1", "[Desktop Entry]\nName=Zelto\nExec=zelto-premium\nTryExec=zelto-premium\n\n"
+                     "[Desktop Action Other]\nExec=other\n");
     // Relative to where the command ran; the desktop starts the client elsewhere.
     EXPECT_EQ(Cli({"--settings", "my settings/$HOME \"100%\" \\.INI", "--autostart", "on"}).exitCode, 0);
-    EXPECT_EQ(fakes::ReadFile(entry), "[Desktop Entry]\nName=Zelto\nExec=zelto-premium --settings \"" +
+    EXPECT_EQ(fakes::ReadFile(entry), "[Desktop Entry]\nName=Zelto\nExec=\"" + kProgram + "\" --settings \"" +
                                           dir.Path().string() +
-                                          "/my settings/\\\\$HOME \\\\\"100%%\\\\\" \\\\\\\\.INI\"\n\n"
+                                          "/my settings/\\\\$HOME \\\\\"100%%\\\\\" \\\\\\\\.INI\"\n"
+                                          "TryExec=" +
+                                          kProgram +
+                                          "\n\n"
                                           "[Desktop Action Other]\nExec=other\n");
     // A line break would end the Exec line and start a key of the caller's choosing: refused, and the entry
     // written before stays.

@@ -38,7 +38,7 @@ TEST_F(CommandLineTest, IgnoreMethodAndStatusCommandsStoreAndShowWhatTheDialogsW
                "\nDomains: Domain example.com loaded.\nAddress method: fixed (Use this IP Address)\n"
                "Fixed address: 198.51.100.23\nIgnored addresses: 10.1.0.1, 192.168.1.1\n"
                "Last registration: 203.0.113.9 on 2024-02-01, 07:00-07:59 local time\n"
-               "Update server: http://dynamic.zelto.com/\nWeb site: http://www.zelto.com\n");
+               "Update server: http://dynamic.zelto.com/\nWeb site: http://www.zelto.com\nHook: none\n");
     Expect({"method", "client"}, 0, "Address method: client (Detect IP on Client Side)\n");
     EXPECT_EQ(std::tuple(Setting("ipmethod"), Setting("updatedip"), Setting("one")), std::tuple("1", "", "198"));
 }

@@ -1,7 +1,7 @@
 // status --json and check, as a script or a monitoring system runs them.
 #include "CliFixture.h"
-#include "update/ClientSettings.h"
-#include "update/UpdateRecord.h"
+#include "schema/ClientSettings.h"
+#include "schema/UpdateRecord.h"
 
 #include <nlohmann/json.hpp>
 
@@ -104,6 +104,20 @@ TEST_F(StatusReportTest, TheLastRegistrationIsShownToTheSecondWhenThisClientMade
         EXPECT_NE(Cli({"status"}).out.find("\nLast registration: 203.0.113.7 " + c.line + "\n"), std::string::npos)
             << c.line;
     }
+}
+
+// What the engine does, not what the dialog would show: a method number it does not know detects on the client
+// side; an entry repeated (in any letter case) by an older version is sent again, and named.
+TEST_F(StatusReportTest, StatusShowsTheEnginesMethodAndRepeatedEntries) {
+    fakes::WriteFile(path, "[Zelto Systems Premium]\nipmethod=7\nnumofdomains=2\n" + Entry(1, "ex", "com") +
+                               Entry(2, "EX", "Com"));
+    const auto status = nlohmann::json::parse(Cli({"status", "--json"}).out);
+    EXPECT_EQ(status["address_method"], "client");
+    EXPECT_EQ(status["domains"][0]["copy_of"], nullptr);
+    EXPECT_EQ(status["domains"][1]["copy_of"], 1);
+    const std::string text = Cli({"status"}).out;
+    EXPECT_NE(text.find("\nEX.Com is listed again as entry 2 (first as entry 1)"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nAddress method: client "), std::string::npos) << text;
 }
 
 // The four states of a monitoring plugin, each with its one line on standard output.

@@ -12,7 +12,7 @@ namespace {
 
 using DomainListTest = testing::SettingsTest;
 
-TEST_F(DomainListTest, AddValidatesTheBoxesInOrderAndAppendsEvenDuplicates) {
+TEST_F(DomainListTest, AddValidatesTheBoxesInOrderAndGivesAListedNameTheNewPassword) {
     const struct {
         DomainInput input;
         const char* status;
@@ -33,7 +33,7 @@ TEST_F(DomainListTest, AddValidatesTheBoxesInOrderAndAppendsEvenDuplicates) {
         {{"ex\nnumofdomains=5", "com", "secret1"}, "Invalid Domain Name!", -1},
         {{"a", "com", "123456"}, "Domain a.com loaded.", 1},
         {{"b-2", "CO_UK", "1234567\xc3\xb6"}, "Domain a.com, b-2.CO_UK loaded.", 2},
-        {{"a", "com", "123456"}, "Domain a.com, b-2.CO_UK, a.com loaded.", 3},
+        {{"A", "com", "abcdef"}, "a.com was already in the list: its password is replaced.", 2},
     };
     for (const auto& step : steps) {
         const DomainOutcome outcome = AddDomain(settings, step.input);
@@ -41,6 +41,22 @@ TEST_F(DomainListTest, AddValidatesTheBoxesInOrderAndAppendsEvenDuplicates) {
         EXPECT_EQ(outcome.status, step.status) << step.input.domain;
         EXPECT_EQ(Int("numofdomains"), step.count) << step.input.domain;
     }
+    EXPECT_EQ(Text("password1"), "abcdef");
+    EXPECT_EQ(Text("second_level1"), "a");
+}
+
+// Copies an older version added stay, each given the new password and its pause lifted.
+TEST_F(DomainListTest, AddOfAListedNameLiftsThePauseOfEveryCopy) {
+    Seed("numofdomains=3\nsecond_level1=Ex\nfirst_level1=com\npassword1=wrong1\nsecond_level2=b\nfirst_level2=com\n"
+         "password2=secret2\nsecond_level3=ex\nfirst_level3=COM\npassword3=wrong3");
+    ClientSettings schema(settings);
+    for (int n : {1, 3})
+        ASSERT_TRUE(schema.WritePause(n, schema.Domain(n), {PauseReason::WrongPassword, 1}));
+    EXPECT_EQ(AddTypedDomain(settings, {"eX", "Com", "right1"}).status,
+              "ex.COM was already in the list: its password is replaced.");
+    EXPECT_EQ(Text("password1") + Text("password2") + Text("password3"), "right1secret2right1");
+    EXPECT_EQ(Int("numofdomains"), 3);
+    EXPECT_TRUE(schema.PausedDomains().empty());
 }
 
 TEST_F(DomainListTest, RemoveTakesTheFirstExactMatchAndShiftsTheRestDownAndClearKeepsTheEntries) {
@@ -58,12 +74,12 @@ TEST_F(DomainListTest, RemoveTakesTheFirstExactMatchAndShiftsTheRestDownAndClear
     // password is emptied.
     EXPECT_EQ(Text("second_level3"), "c");
     EXPECT_EQ(Text("password3"), "");
-    EXPECT_EQ(AddDomain(settings, {"b", "com", "pass_b"}).status, "Domain b.com, c.com, b.com loaded.");
-    EXPECT_EQ(RemoveDomain(settings, {"b", "com", "pass_b"}).status, "Domain c.com, b.com loaded.");
+    EXPECT_EQ(AddDomain(settings, {"d", "com", "pass_d"}).status, "Domain b.com, c.com, d.com loaded.");
+    EXPECT_EQ(RemoveDomain(settings, {"b", "com", "pass_b"}).status, "Domain c.com, d.com loaded.");
 
     EXPECT_EQ(ClearDomains(settings).status, "No Domains Loaded!");
     EXPECT_EQ(Int("numofdomains"), 0);
-    EXPECT_EQ(Text("second_level2"), "b");
+    EXPECT_EQ(Text("second_level2"), "d");
     EXPECT_EQ(Text("password2"), "");
     EXPECT_EQ(AddDomain(settings, {"new", "org", "secret3"}).status, "Domain new.org loaded.");
     EXPECT_EQ(Text("second_level1"), "new");

@@ -1,4 +1,5 @@
 // The Properties and Ignore IP List dialogs' decisions and the tray's, as both skins run them.
+#include "desktop/DialogWorker.h"
 #include "desktop/IgnoreListModel.h"
 #include "desktop/PausedTooltip.h"
 #include "desktop/PropertiesModel.h"
@@ -28,7 +29,11 @@ protected:
     fakes::FakeHttp http;
     fakes::FakeSound sound;
     int quits = 0;
-    DialogContext context{settings, http, sound, [this] { ++quits; }};
+    fakes::PostedTasks gui;
+    DialogWorker worker{[this](std::function<void()> task) { gui.Post(std::move(task)); }};
+    std::vector<std::string> told; // the session's own boxes
+    DialogContext context{
+        settings, http, sound, [this] { ++quits; }, worker, [this](const std::string& text) { told.push_back(text); }};
     RecordingView view;
 
     // A settings file whose folder is a regular file: every write fails.
@@ -60,7 +65,7 @@ TEST_F(DesktopModelsTest, PropertiesOpenWithThePromptOrTheListAndTheStoredMethod
         SettingsFile file(fresh.File("ZeltoPre.INI"));
         if (*row.seed)
             Seed(row.seed, file);
-        DialogContext own{file, http, sound, [] {}};
+        DialogContext own{file, http, sound, [] {}, worker, [](const std::string&) {}};
         const PropertiesModel model(own, view);
         EXPECT_EQ(model.Fields().status, row.status) << row.seed;
         EXPECT_EQ(model.Fields().method, row.method) << row.seed;
@@ -116,7 +121,7 @@ TEST_F(DesktopModelsTest, OkRefusesAFixedAddressNoOneCanReach) {
 // A change that cannot be written is told, and OK keeps the dialog open so that it can be tried again.
 TEST_F(DesktopModelsTest, WritesThatFailAreToldAndOkStaysOpen) {
     SettingsFile file = Unwritable();
-    DialogContext own{file, http, sound, [] {}};
+    DialogContext own{file, http, sound, [] {}, worker, [](const std::string&) {}};
     PropertiesModel properties(own, view);
     properties.OnEdited({"zelto", "com", "secret1"});
     properties.OnAddDomain();
@@ -156,17 +161,30 @@ TEST_F(DesktopModelsTest, DomainButtonsShowTheirOutcome) {
     EXPECT_EQ(quits, 0);
 }
 
-// Force IP Update runs under the busy cursor, plays "BLEEP" and then shows the outcome; Quit ends the
+// Force IP Update runs on the worker, one at a time, the dialog busy meanwhile; "BLEEP" plays and the
+// outcome comes over the dialog, or in the session's own box once the dialog has closed. Quit ends the
 // program through the session and writes nothing.
-TEST_F(DesktopModelsTest, ForceIpUpdateAndQuit) {
+TEST_F(DesktopModelsTest, ForceIpUpdateRunsOnTheWorkerAndQuit) {
     Seed("numofdomains=1\nsecond_level1=a\nfirst_level1=com\npassword1=secret1\nipmethod=1");
     http.AnswerLine("initialize.asp", "success");
     const std::string before = fakes::ReadFile(settings.Path());
+    const std::string willOccur = "Fresh IP update will occur in a few moments!";
+    {
+        PropertiesModel model(context, view);
+        model.OnForceIpUpdate();
+        model.OnForceIpUpdate();
+        EXPECT_EQ(view.events, std::vector<std::string>{"busy 1"});
+        ASSERT_TRUE(gui.RunNext());
+        EXPECT_EQ(view.events, (std::vector<std::string>{"busy 1", "busy 0", "message " + willOccur}));
+        EXPECT_EQ(sound.Played(), std::vector<std::string>{"BLEEP"});
+        EXPECT_EQ(http.Requests().size(), 1u);
+        model.OnForceIpUpdate(); // then OK closes the dialog before the answer
+    }
+    ASSERT_TRUE(gui.RunNext());
+    EXPECT_EQ(told, std::vector<std::string>{willOccur});
+    EXPECT_EQ(view.events.size(), 4u);
+
     PropertiesModel model(context, view);
-    model.OnForceIpUpdate();
-    EXPECT_EQ(view.events,
-              (std::vector<std::string>{"busy 1", "busy 0", "message Fresh IP update will occur in a few moments!"}));
-    EXPECT_EQ(sound.Played(), std::vector<std::string>{"BLEEP"});
     model.OnMethodChosen(AddressMethod::Fixed);
     model.OnCancel();
     EXPECT_EQ(quits, 1);

@@ -1,10 +1,15 @@
 // The desktop session on fakes: the start-up order, the first-run rule, the tray's commands and the one way out.
 #include "desktop/DesktopSession.h"
+#include "desktop/HeldSettingsFile.h"
+#include "desktop/PropertiesModel.h"
 
 #include "SettingsFixture.h"
 #include "fakes/FakePorts.h"
 #include "update/ServiceEndpoints.h"
 
+#include <algorithm>
+#include <future>
+#include <mutex>
 #include <thread>
 
 namespace zelto {
@@ -30,6 +35,15 @@ struct RecordingShell : DesktopShell {
     void OpenUrl(const std::string& url) override { events.push_back("open " + url); }
     void CloseNotices() override { events.push_back("close notices"); }
     void EndProcess(int code) override { events.push_back("end " + std::to_string(code)); }
+    void PostToGui(std::function<void()> task) override { posted.Post(std::move(task)); }
+    fakes::PostedTasks posted;
+};
+
+struct SilentView : PropertiesView {
+    void ShowTexts(const PropertiesFields&) override {}
+    void ShowMessage(const std::string&) override {}
+    void SetBusy(bool) override {}
+    void CloseDialog() override {}
 };
 
 // Records each cue as an event of the shell, so that its place in the sequence shows.
@@ -104,6 +118,66 @@ TEST_F(DesktopSessionTest, ExitAfterAnAccountMessageStopsTheCycleAndRestoresDial
     const std::size_t requests = fakes.http.Requests().size();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(fakes.http.Requests().size(), requests); // the cycle has ended
+}
+
+// A start on a file another client holds: a desktop client there takes over; any other holder is told in a
+// message box that names its process twice, as the holder and in how to stop it.
+TEST(HeldSettingsFileTest, ADesktopHolderTakesOverAnyOtherIsToldWithHowToStopIt) {
+    const struct {
+        InstanceHolder holder;
+        bool handedOver;
+        int exitCode;
+        int pidsTold; // how often the message names process 4242; -1: no message
+    } cases[] = {
+        {{4242, ClientKind::Desktop}, true, 0, -1},
+        {{4242, ClientKind::Desktop}, false, 1, 1},
+        {{4242, ClientKind::Headless}, true, 1, 2},
+    };
+    for (const auto& c : cases) {
+        std::optional<std::string> told;
+        int handOvers = 0;
+        EXPECT_EQ(OnHeldSettingsFile(
+                      "ZeltoPre.INI", c.holder, [&] { return ++handOvers, c.handedOver; },
+                      [&](const std::string& text) { told = text; }),
+                  c.exitCode);
+        EXPECT_EQ(handOvers, c.holder.kind == ClientKind::Desktop ? 1 : 0);
+        int pids = told ? 0 : -1;
+        for (std::size_t at = 0; told && (at = told->find("4242", at)) != std::string::npos; at += 4)
+            ++pids;
+        EXPECT_EQ(pids, c.pidsTold) << told.value_or("");
+    }
+}
+
+// Quit while Force IP Update waits for a service that never answers: the request ends, and neither "BLEEP"
+// nor a message comes before the program ends.
+TEST_F(DesktopSessionTest, QuitWhileForceIpUpdateWaitsEndsItAtOnce) {
+    Seed("numofdomains=1\nsecond_level1=a\nfirst_level1=com\npassword1=secret1");
+    fakes.http.silent = true;
+    std::promise<void> inFlight;
+    std::once_flag once;
+    fakes.http.onRequest = [&](const std::string& url) {
+        if (url.find("initialize.asp") != std::string::npos)
+            std::call_once(once, [&] { inFlight.set_value(); });
+    };
+    DesktopSession session(settings, platform, fakes.notices, shell, fast);
+    session.Start();
+    SilentView view;
+    DialogContext* dialogs = nullptr;
+    shell.onProperties = [&](DialogContext& context) {
+        dialogs = &context;
+        PropertiesModel model(context, view);
+        model.OnForceIpUpdate();
+        inFlight.get_future().wait();
+        model.OnCancel();
+    };
+    session.OnProperties();
+    EXPECT_TRUE(session.Ended());
+    ASSERT_NE(dialogs, nullptr);
+    EXPECT_FALSE(dialogs->worker.Busy());
+    const std::vector<std::string> played = sound.Played();
+    EXPECT_EQ(std::count(played.begin(), played.end(), "BLEEP"), 0);
+    EXPECT_TRUE(fakes.notices.Messages().empty());
+    EXPECT_EQ(shell.events.back(), "end 0");
 }
 
 } // namespace

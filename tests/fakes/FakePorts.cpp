@@ -30,6 +30,10 @@ HttpFetch FakeHttp::Serve(const std::string& url, const StopSignal* stop) {
     requests_.Add(url);
     if (onRequest)
         onRequest(url);
+    if (stop && silent) {
+        stop->WaitFor(std::chrono::minutes(5)); // longer than any test may take
+        return HttpFetch::Failed(HttpFailure::Stopped);
+    }
     if (stop && stop->Raised())
         return {};
     const std::lock_guard lock(mutex_);
@@ -42,6 +46,25 @@ HttpFetch FakeHttp::Serve(const std::string& url, const StopSignal* stop) {
         return fetch;
     }
     return {};
+}
+
+void PostedTasks::Post(std::function<void()> task) {
+    const std::lock_guard lock(mutex_);
+    tasks_.push_back(std::move(task));
+    posted_.notify_all();
+}
+
+bool PostedTasks::RunNext() {
+    std::function<void()> task;
+    {
+        std::unique_lock lock(mutex_);
+        if (!posted_.wait_for(lock, std::chrono::seconds(10), [this] { return !tasks_.empty(); }))
+            return false;
+        task = std::move(tasks_.front());
+        tasks_.pop_front();
+    }
+    task();
+    return true;
 }
 
 } // namespace zelto::fakes

@@ -4,6 +4,7 @@
 
 #include "platform/AutodialSetting.h"
 #include "platform/Clock.h"
+#include "platform/EventRelay.h"
 #include "platform/HostAddresses.h"
 #include "platform/HttpSession.h"
 #include "platform/Notices.h"
@@ -65,6 +66,9 @@ public:
     // Called before each answer, on the requesting thread.
     std::function<void(const std::string& url)> onRequest;
     bool failOpen = false; // when set, Open fails
+    // A service that never answers: each request of a session opened with a stop waits for that stop and
+    // gets no answer.
+    std::atomic<bool> silent = false;
 
     std::unique_ptr<HttpSession> Open(const StopSignal* stop = nullptr, const HttpTrust& trust = {}) override;
     std::vector<std::string> Requests() const { return requests_.Get(); }
@@ -173,36 +177,84 @@ private:
     Recorded<std::string> played_;
 };
 
-// Records pauses without waiting; after `stopAfter` pauses it raises the stop and returns false.
+// Records pauses without waiting; after `stopAfter` pauses it raises the stop and returns false. `onSleep`
+// runs within each pause, `onSlept` at its end with the time it lasted: all of it, or none when a wake came
+// during `onSleep` to a pause that can be woken.
 class FakeSleeper : public Sleeper {
 public:
     explicit FakeSleeper(StopSignal* stop = nullptr, std::size_t stopAfter = 0) : stop_(stop), stopAfter_(stopAfter) {}
     bool Sleep(std::chrono::milliseconds duration) override {
-        const std::size_t count = pauses_.Add(duration);
-        if (onSleep)
-            onSleep(duration);
-        if (stop_ && stopAfter_ > 0 && count >= stopAfter_)
-            stop_->Raise();
-        return !(stop_ && stop_->Raised());
+        Pause(duration);
+        woken_ = false;
+        return End(duration);
     }
-    std::function<void(std::chrono::milliseconds)> onSleep;
+    StopSignal::WaitEnd SleepUntilWoken(std::chrono::milliseconds duration) override {
+        Pause(duration);
+        const bool woken = woken_.exchange(false);
+        if (!End(woken ? std::chrono::milliseconds(0) : duration))
+            return StopSignal::WaitEnd::Stopped;
+        return woken ? StopSignal::WaitEnd::Woken : StopSignal::WaitEnd::TimeUp;
+    }
+    void Wake() override { woken_ = true; }
+    std::function<void(std::chrono::milliseconds)> onSleep, onSlept;
     std::vector<std::chrono::milliseconds> Pauses() const { return pauses_.Get(); }
 
 private:
+    void Pause(std::chrono::milliseconds duration) {
+        count_ = pauses_.Add(duration);
+        if (onSleep)
+            onSleep(duration);
+    }
+    bool End(std::chrono::milliseconds slept) {
+        if (onSlept)
+            onSlept(slept);
+        if (stop_ && stopAfter_ > 0 && count_ >= stopAfter_)
+            stop_->Raise();
+        return !(stop_ && stop_->Raised());
+    }
+
     StopSignal* stop_;
     std::size_t stopAfter_;
+    std::size_t count_ = 0;
     Recorded<std::chrono::milliseconds> pauses_;
+    std::atomic<bool> woken_{false};
+};
+
+// Events the test announces, passed to whoever listens.
+class FakeSystemEvents : public SystemEvents {
+public:
+    void Listen(Listener listener) override { relay_.Set(std::move(listener)); }
+    void Unlisten() override { relay_.Clear(); }
+    void Announce(SystemEvent event) override { relay_.Deliver(event); }
+
+private:
+    EventRelay relay_;
 };
 
 // Every fake, wired into one EnginePorts over a settings file the test gives.
+// The GUI thread's task queue of a skin: tasks posted from any thread run when the test lets them.
+class PostedTasks {
+public:
+    void Post(std::function<void()> task);
+    // Waits for the next task (ten seconds at most) and runs it; false when none came.
+    bool RunNext();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable posted_;
+    std::deque<std::function<void()>> tasks_;
+};
+
 struct FakeWorld {
-    explicit FakeWorld(SettingsFile& settings) : ports{settings, {http, autodial, addresses, clock, sound}, notices} {}
+    explicit FakeWorld(SettingsFile& settings)
+        : ports{settings, {http, autodial, addresses, clock, sound, nullptr, &events}, notices} {}
     FakeHttp http;
     FakeAutodial autodial;
     FakeHostAddresses addresses;
     FakeClock clock;
     FakeNotices notices;
     FakeSound sound;
+    FakeSystemEvents events;
     EnginePorts ports;
 };
 

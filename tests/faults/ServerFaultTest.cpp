@@ -67,7 +67,6 @@ const ServerFault kFaults[] = {
     {"CloseWithoutAnswer", 150, false, Make(Fault::Kind::CloseWithoutAnswer)},
     {"TenMegabytesWithoutLineFeed", 40, false, Make(Fault::Kind::LongLine)},
     {"Status500", 150, true, Make(Fault::Kind::Response, 500, "Internal Server Error\n")},
-    {"Status404", 150, true, Make(Fault::Kind::Response, 404, "<html>Not Found</html>\n")},
     {"RedirectLoop", 150, false, Make(Fault::Kind::Response, 302)},
 };
 

@@ -2,7 +2,7 @@
 #include "ServiceEmulator.h"
 #include "config/DomainList.h"
 #include "fakes/TempDir.h"
-#include "update/UpdateRecord.h"
+#include "schema/UpdateRecord.h"
 
 #include <gtest/gtest.h>
 

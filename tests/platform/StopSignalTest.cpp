@@ -66,5 +66,34 @@ TEST(StopSignalTest, RaiseLandingAsAShortWaitRunsOutIsNeverLost) {
     }
 }
 
+// The update cycle's poll ends at a system event, its rest does not; the stop ends both.
+TEST(StopSignalTest, WakeEndsOneWakeableWaitAndIsKeptUntilOneTakesIt) {
+    using End = StopSignal::WaitEnd;
+    StopSignal signal;
+    signal.Wake();
+    signal.Wake();
+    EXPECT_TRUE(signal.WaitFor(20ms)); // a plain wait runs its time and leaves the wake
+    EXPECT_EQ(signal.WaitForWake(1h), End::Woken);
+    EXPECT_EQ(signal.WaitForWake(20ms), End::TimeUp); // two wakes were one
+
+    std::atomic<bool> woke{false};
+    std::atomic<End> end{End::TimeUp};
+    std::thread sleeper([&] {
+        end = signal.WaitForWake(1h);
+        woke = true;
+    });
+    std::this_thread::sleep_for(20ms);
+    signal.Wake();
+    const bool ended = BecomesTrueWithin(woke, 10s);
+    if (!ended)
+        sleeper.detach();
+    ASSERT_TRUE(ended) << "the wake did not end the wait";
+    sleeper.join();
+    EXPECT_EQ(end, End::Woken);
+    signal.Wake();
+    signal.Raise();
+    EXPECT_EQ(signal.WaitForWake(1h), End::Stopped);
+}
+
 } // namespace
 } // namespace zelto

@@ -39,7 +39,6 @@ struct World {
         ShellHooks hooks;
         hooks.openUrl = [this](const QUrl& url) { opened << url; };
         hooks.trayHostPresent = [](TrayKind kind) { return kind == TrayKind::XEmbed; };
-        hooks.trayLook = std::chrono::milliseconds(20);
         hooks.runProperties = [this](DialogContext&) { ++propertiesRuns; };
         app = std::make_unique<CClientApp>(
             settings, PlatformPorts{http ? *http : fakes.http, fakes.autodial, fakes.addresses, fakes.clock, sound},

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScreen>
 
 using namespace zelto;
 using namespace zelto::uitest;
@@ -83,15 +84,46 @@ private slots:
         }
     }
 
-    // Esc in About (F1) or in the Ignore IP List closes that dialog only.
-    void nestedDialogsCloseAlone() {
+    // Force IP Update runs on the worker: against a service that never answers the dialog stays usable,
+    // its button unavailable, and Quit still leaves; an answer comes in the box, the button back.
+    void forceIpUpdateLeavesTheDialogResponsive() {
+        for (const bool silent : {true, false}) {
+            DialogWorld world;
+            world.settings.WriteText("numofdomains", "1");
+            world.http.silent = silent;
+            Shown shown(world);
+            shown.Click(kForceIpUpdate);
+            if (silent) {
+                QVERIFY(!Control<QAbstractButton>(&shown.dialog, kForceIpUpdate)->isEnabled());
+                shown.Enter("zelto", "com", "secret1");
+                shown.Click(kAddDomain);
+                QVERIFY(shown.Status().endsWith(QStringLiteral(" zelto.com loaded.")));
+                shown.Click(ids::kCancel);
+                QCOMPARE(world.quits, 1);
+            } else {
+                QTRY_COMPARE(world.messages, std::vector<std::string>{"Fresh IP update could not complete!"});
+                QVERIFY(Control<QAbstractButton>(&shown.dialog, kForceIpUpdate)->isEnabled());
+            }
+        }
+    }
+
+    // Properties opens centred on the screen, About (F1) and the Ignore IP List centred on it, none with a
+    // Maximize button; Esc in either of the two closes that dialog only.
+    void nestedDialogsOpenCentredAndCloseAlone() {
+        const auto centred = [](QWidget* window, const QRect& over) {
+            const QPoint offset = window->frameGeometry().center() - over.center();
+            return offset.manhattanLength() <= 2 && !(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+        };
         for (auto [ignoreList, title] :
              {std::pair{false, "About Zelto Premium Dynamic DNS Client v3.4"}, {true, "Zelto Ignore IP List"}}) {
             DialogWorld world;
             Shown shown(world);
+            QVERIFY(centred(&shown.dialog, shown.dialog.screen()->availableGeometry()));
             QString seen;
-            WhenModalOpens([&seen](QWidget* modal) {
+            bool modalCentred = false;
+            WhenModalOpens([&](QWidget* modal) {
                 seen = modal->windowTitle();
+                modalCentred = centred(modal, shown.dialog.frameGeometry());
                 QTest::keyClick(modal, Qt::Key_Escape);
             });
             if (ignoreList)
@@ -99,6 +131,7 @@ private slots:
             else
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
             QCOMPARE(seen, QString::fromLatin1(title));
+            QVERIFY(modalCentred);
             QVERIFY(shown.dialog.isVisible());
             QCOMPARE(world.quits, 0);
         }

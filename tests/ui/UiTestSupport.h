@@ -4,6 +4,7 @@
 // record what the dialog asked of the application, and a user's keyboard.
 
 #include "desktop/DialogContext.h"
+#include "desktop/DialogWorker.h"
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
@@ -35,7 +36,12 @@ struct DialogWorld {
     fakes::FakeSound sound;
     int quits = 0;
     std::vector<std::string> messages;
-    DialogContext context{settings, http, sound, [this] { ++quits; }};
+    DialogWorker worker{[](std::function<void()> task) {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(task), Qt::QueuedConnection);
+    }};
+    DialogContext context{settings, http,
+                          sound,    [this] { ++quits; },
+                          worker,   [this](const std::string& text) { messages.push_back(text); }};
 };
 
 template <class T> T* Control(QWidget* dialog, int id) {

@@ -3,7 +3,7 @@
 
 #include "update/UpdateCycle.h"
 
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
 
 #include "EngineFixture.h"
 
@@ -32,14 +32,17 @@ protected:
         };
     }
 
-    // Runs the cycle for `seconds` of simulated time; the sleeper moves the clock and calls `each` after every
-    // pause. The clock moves at least one poll per pause, so the run is bounded.
-    void Run(std::time_t seconds, const std::function<void()>& each = {}) {
+    // Runs the cycle for `seconds` of simulated time; the sleeper calls `during` within every pause, moves the
+    // clock by the time the pause lasted and calls `each` after it. The run is bounded: a pause lasts at least
+    // a poll unless `during` wakes it.
+    void Run(std::time_t seconds, const std::function<void()>& each = {},
+             const std::function<void(std::chrono::milliseconds)>& during = {}) {
         const std::time_t end = world.clock.now + seconds;
         fakes::FakeSleeper sleeper;
         UpdateCycle cycle(ports, {10000ms, 30000ms, [this] { return spread; }}, &sleeper);
-        sleeper.onSleep = [&](std::chrono::milliseconds pause) {
-            world.clock.now += std::chrono::duration_cast<std::chrono::seconds>(pause).count();
+        sleeper.onSleep = during;
+        sleeper.onSlept = [&](std::chrono::milliseconds slept) {
+            world.clock.now += std::chrono::duration_cast<std::chrono::seconds>(slept).count();
             if (each)
                 each();
             if (world.clock.now >= end)
@@ -209,6 +212,55 @@ TEST_F(UpdateScheduleCycleTest, FailedPassesWaitLongerEachTime) {
             ASSERT_EQ(served.size(), 5u);
             EXPECT_LE(served.back().at - changeAt, 10);
         }
+}
+
+// The system's events bring the look forward: an address change while the cycle polls is registered at
+// once, and however often a link flaps, a pass never follows the one before sooner than the rest allows.
+TEST_F(UpdateScheduleCycleTest, SystemEventsCutThePollShortButNeverTheRest) {
+    AddDomains({"alpha"});
+    answer = [&](const std::string&) { return Line("ip" + world.addresses.addresses.front()); };
+    for (const bool flapsInRests : {false, true}) {
+        SCOPED_TRACE(flapsInRests ? "flapping in the rests too" : "changes in the polls");
+        served.clear();
+        world.addresses.addresses = {"203.0.113.7"};
+        std::vector<std::time_t> changedInPolls;
+        Run(600, {}, [&](std::chrono::milliseconds pause) {
+            if (pause != 10000ms && !(flapsInRests && pause == 30000ms))
+                return;
+            world.addresses.addresses = {world.addresses.addresses.front() == "203.0.113.7" ? "203.0.113.8"
+                                                                                            : "203.0.113.7"};
+            if (pause == 10000ms)
+                changedInPolls.push_back(world.clock.now);
+            world.events.Announce(SystemEvent::AddressesChanged);
+        });
+        const std::vector<std::time_t> times = Times("update.asp");
+        ASSERT_GE(times.size(), 10u);
+        for (std::size_t i = 1; i < times.size(); ++i)
+            EXPECT_GE(times[i] - times[i - 1], 30) << i;
+        for (const std::time_t change : changedInPolls)
+            EXPECT_TRUE(std::ranges::any_of(times, [&](std::time_t at) { return at >= change && at - change <= 2; }))
+                << "change at " << change;
+    }
+}
+
+// The network the requests failed on may be gone after a suspend.
+TEST_F(UpdateScheduleCycleTest, AResumeEndsTheWaitAfterFailures) {
+    world.addresses.addresses = {"203.0.113.7"};
+    AddDomains({"alpha"});
+    answer = [](const std::string&) { return HttpFetch{}; }; // four failed passes by 300 s; the fourth waits 240 s
+    const std::time_t resumeAt = world.clock.now + 300;
+    std::optional<std::time_t> resumedAt;
+    Run(360, {}, [&](std::chrono::milliseconds) {
+        if (resumedAt || world.clock.now < resumeAt)
+            return;
+        resumedAt = world.clock.now;
+        answer = [](const std::string&) { return Line("ip203.0.113.7"); };
+        world.events.Announce(SystemEvent::Resumed);
+    });
+    ASSERT_EQ(served.size(), 5u);
+    ASSERT_TRUE(resumedAt);
+    EXPECT_LE(served.back().at - *resumedAt, 3);
+    EXPECT_EQ(settings.ReadText("retryafter"), "");
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 # Tests of the engine: filters, detection, decision, the update thread.
 add_executable(engine_tests
     AddressTest.cpp
-    ClientSettingsTest.cpp
     PrintableTextTest.cpp
     UpdateCycleTest.cpp
     UpdateScheduleCycleTest.cpp
@@ -9,9 +8,10 @@ add_executable(engine_tests
 target_include_directories(engine_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 target_link_libraries(engine_tests PRIVATE zelto_build_flags zelto_update zelto_platform zelto_test_fakes
     GTest::gtest_main)
-# The emulator runs in the test process on Linux only; the Windows build has its own test over WinINet.
+# The emulator and the system's events run in the test process on Linux only.
 if(NOT WIN32)
-    target_sources(engine_tests PRIVATE UpdateCycleEmulatorTest.cpp)
+    target_sources(engine_tests PRIVATE UpdateCycleEventsTest.cpp)
     target_link_libraries(engine_tests PRIVATE zelto_emulator)
+    target_compile_definitions(engine_tests PRIVATE ZELTO_LOGIND_STANDIN="${CMAKE_CURRENT_SOURCE_DIR}/logind_standin.py")
 endif()
 zelto_gtest_suite(engine_tests SANITIZE)

@@ -1,6 +1,7 @@
 // The tray icon, the splash window and the sound cues against the real shell and the program's resources.
 #include "ResourceIds.h"
 #include "Win32TestSupport.h"
+#include "win32/MainFrm.h"
 #include "win32/SplashWnd.h"
 #include "win32/SystemTray.h"
 #include "win32/WaveSoundPlayer.h"
@@ -33,6 +34,23 @@ HWND VisibleSplash() {
         },
         reinterpret_cast<LPARAM>(&found));
     return found;
+}
+
+// Wine sends no power broadcast: the test sends the one the system sends at the end of a suspend.
+TEST(MainFrmTest, TheEndOfASuspendReachesTheClient) {
+    int resumes = 0;
+    {
+        CMainFrm frame;
+        ASSERT_TRUE(frame.LoadFrame([](UINT) { return false; }, [&] { ++resumes; }));
+        SendMessageW(frame.GetSafeHwnd(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+        EXPECT_EQ(resumes, 0);
+        SendMessageW(frame.GetSafeHwnd(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+        EXPECT_EQ(resumes, 1);
+    }
+    // The frame's end quits the message loop: the tests after this one pump messages on the same thread.
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
 }
 
 TEST(SplashWndTest, ShowsThePictureCentredOnTopUntilItsTimeIsUp) {

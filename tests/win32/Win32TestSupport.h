@@ -1,9 +1,11 @@
 #pragma once
 
 #include "desktop/DialogContext.h"
+#include "desktop/DialogWorker.h"
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
+#include "win32/GuiTasks.h"
 #include "win32/MessageBox.h"
 
 #include <windows.h>
@@ -27,6 +29,22 @@ inline void PumpMessages(std::chrono::milliseconds duration) {
         }
         Sleep(10);
     } while (std::chrono::steady_clock::now() < end);
+}
+
+// Serves the thread's messages until `done` holds, ten seconds at most; false when it never did.
+template <class Done> bool PumpUntil(Done done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return true;
 }
 
 // A key press on the focused control of a modeless dialog, through the dialog manager as a real press goes.
@@ -61,7 +79,11 @@ struct DialogWorld {
     fakes::FakeSound sound;
     int quits = 0;
     std::vector<std::string> messages;
-    DialogContext context{settings, http, sound, [this] { ++quits; }};
+    GuiTasks tasks;
+    DialogWorker worker{[this](std::function<void()> task) { tasks.Post(std::move(task)); }};
+    DialogContext context{settings, http,
+                          sound,    [this] { ++quits; },
+                          worker,   [this](const std::string& text) { messages.push_back(text); }};
     MessageFn showMessage = [this](HWND, const std::string& text) { messages.push_back(text); };
 
     DialogWorld() {

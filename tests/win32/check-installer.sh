@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The installer in a private Wine prefix: a silent install puts the programs, the Start-menu shortcut, the
-# sign-in value and the "Apps & features" entry in place and the installed programs run; a silent uninstall
-# takes all of that away again and leaves the settings file alone.
+# sign-in value and the "Apps & features" entry in place and the installed programs run; an upgrade starts
+# again the tray client it closed, keeps the sign-in choice or takes a new one, and changes nothing while a
+# console copy runs from the installation; a silent uninstall takes all of that away again and leaves the
+# settings file alone.
 # Usage: check-installer.sh SETUP_EXE
 set -euo pipefail
 setup=$(realpath "$1")
@@ -54,12 +56,68 @@ check "installed command line runs" wine "$install_dir/zelto-premium-cli.exe" --
 check "installed desktop program is a GUI program" \
     sh -c "x86_64-w64-mingw32-objdump -p '$install_dir/zelto-premium.exe' | grep -q 'Subsystem.*(Windows GUI)'"
 
-# A client running from the installation, with a domain and an update server that is a closed local port.
-mkdir -p "$(dirname "$settings")"
-printf '[Zelto Systems Premium]\r\nnumofdomains=1\r\nfirst_level1=com\r\nsecond_level1=example\r\npassword1=secret12\r\nupdateserver=127.0.0.1:9\r\n' >"$settings"
+# Settings files with a domain and an update server that is a closed local port.
+seed() { # FILE
+    mkdir -p "$(dirname "$1")"
+    printf '[Zelto Systems Premium]\r\nnumofdomains=1\r\nfirst_level1=com\r\nsecond_level1=example\r\npassword1=secret12\r\nupdateserver=127.0.0.1:9\r\n' >"$1"
+}
+seed "$settings"
+# Process ids whose command line names FILE.
+running_on() { pgrep -f -- "$(basename "$1")" || true; }
+alive() { kill -0 "$1" 2>/dev/null; }
+# A client's update cycle empties the update record first thing, once its windows are up.
+cycle_started() { grep -q '^updatedip=' "$1"; }
+
+# An upgrade closes the tray client running from the installation and starts it again on its own settings
+# file; a copy started from another folder runs on untouched.
+own=$user_dir/own.ini
+seed "$own"
+seed "$prefix/drive_c/other/elsewhere.ini"
+cp "$install_dir/zelto-premium.exe" "$prefix/drive_c/other/"
+wine "$install_dir/zelto-premium.exe" --settings "$(winepath -w "$own")" >/dev/null 2>&1 &
+first=$!
+wine "$prefix/drive_c/other/zelto-premium.exe" --settings 'C:\other\elsewhere.ini' >/dev/null 2>&1 &
+elsewhere=$!
+wait_until cycle_started "$own" && wait_until cycle_started "$prefix/drive_c/other/elsewhere.ini" || true
+check "upgrade over running clients succeeds" wine "$setup" /S
+first_ended() { ! alive "$first"; }
+check "upgrade closed the client running from the installation" wait_until first_ended
+restarted() { running_on "$own" | grep -vqx "$first"; }
+check "upgrade started it again on its settings file" wait_until restarted
+check "a client from another folder runs on" alive "$elsewhere"
+# The restarted client takes a close only once its session is up: let its cycle start before the next upgrade.
+sed -i '/^updatedip=/d' "$own"
+wait_until cycle_started "$own" || true
+kill "$elsewhere" 2>/dev/null || true
+
+check "upgrade with /SIGNIN=no succeeds" wine "$setup" /S /SIGNIN=no
+check "upgrade with the sign-in box unticked removes the sign-in value" sh -c "! wine reg query '$run_key' /v 'Zelto Premium' >/dev/null 2>&1"
+wine "$setup" /S || true
+check "a later silent upgrade keeps that choice" sh -c "! wine reg query '$run_key' /v 'Zelto Premium' >/dev/null 2>&1"
+wine "$setup" /S /SIGNIN=yes || true
+check "upgrade with the box ticked writes it again" registry_has "$run_key" "Zelto Premium"
+
+# A console copy from the installation: the upgrade refuses (Wine would overwrite its file where Windows
+# refuses), replaces nothing and closes no tray client.
+seed "$user_dir/console.ini"
+wine "$install_dir/zelto-premium-cli.exe" --settings "$(winepath -w "$user_dir/console.ini")" --headless >/dev/null 2>&1 &
+console=$!
+wait_until cycle_started "$user_dir/console.ini" || true
+tray=$(running_on "$own" | head -n1)
+touch -d 2000-01-01 "$install_dir/zelto-premium.exe" "$install_dir/zelto-premium-cli.exe"
+refused=0
+wine "$setup" /S || refused=$?
+check "upgrade refuses while a console copy runs from the installation" test "$refused" -ne 0
+check "and replaces no program" sh -c "[ \$(stat -c %Y '$install_dir/zelto-premium.exe') = 946684800 ] && [ \$(stat -c %Y '$install_dir/zelto-premium-cli.exe') = 946684800 ]"
+check "and leaves the tray client running" alive "$tray"
+kill "$console" 2>/dev/null || true
+console_gone() { ! alive "$console"; }
+wait_until console_gone || true
+
+# The client running from the installation, for the uninstaller.
 wine "$install_dir/zelto-premium.exe" >/dev/null 2>&1 &
 client=$!
-sleep 3
+wait_until cycle_started "$settings" || true
 client_ended() { ! kill -0 "$client" 2>/dev/null; }
 check "installed client runs" sh -c "kill -0 $client"
 wine "$install_dir/Uninstall.exe" /S

@@ -4,23 +4,26 @@
 // Usage: zelto-dialog-gallery OUTPUT_DIR (run with QT_QPA_PLATFORM=offscreen or on a display).
 
 #include "ServiceEmulator.h"
+#include "desktop/DialogWorker.h"
 #include "platform/SilentSoundPlayer.h"
 #include "platform/linux/http/SocketHttpSession.h"
+#include "schema/ClientSettings.h"
 #include "settings/SettingsFile.h"
 #include "ui/AboutDlg.h"
 #include "ui/DialogIds.h"
 #include "ui/IgnoreIpDlg.h"
 #include "ui/IpAddressCtrl.h"
 #include "ui/PropertiesDlg.h"
-#include "update/ClientSettings.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
 
 using namespace zelto;
@@ -66,7 +69,10 @@ struct Scene {
     SettingsFile settings{dir.filePath(QStringLiteral("ZeltoPre.INI")).toStdString()};
     SilentSoundPlayer sound;
     SocketHttpSessionFactory http{"zelto-premium"};
-    DialogContext context{settings, http, sound, [] {}};
+    DialogWorker worker{[](std::function<void()> task) {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(task), Qt::QueuedConnection);
+    }};
+    DialogContext context{settings, http, sound, [] {}, worker, [](const std::string&) {}};
 };
 
 } // namespace
@@ -117,12 +123,17 @@ int main(int argc, char* argv[]) {
         ClientSettings(scene.settings).WriteUpdateServer(service.HostPort());
         CPropertiesDlg dialog(scene.context);
         EnterDomain(dialog, "zelto", "com", "secret1", properties_ids::kAddDomain);
-        dialog.SetMessageBox([&gallery](QWidget* parent, const QString& text) {
+        // The requests run on the dialog's worker; the message comes back through the event loop.
+        QEventLoop answered;
+        dialog.SetMessageBox([&gallery, &answered](QWidget* parent, const QString& text) {
             const auto box = MakeWarningMessage(parent, text);
             gallery.Save(box.get(), QStringLiteral("force-ip-update"));
+            answered.quit();
         });
         dialog.show();
         Control<QAbstractButton>(&dialog, properties_ids::kForceIpUpdate)->click();
+        QTimer::singleShot(std::chrono::seconds(30), &answered, &QEventLoop::quit);
+        answered.exec();
     }
     return gallery.Ok() ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cerrno>
 #include <io.h>
 
 namespace zelto {
@@ -20,8 +21,10 @@ QuietTerminal::QuietTerminal(int fd) : fd_(fd), saved_(std::make_unique<Saved>()
 
 bool QuietTerminal::TurnEchoOff() {
     saved_->input = reinterpret_cast<HANDLE>(::_get_osfhandle(fd_));
-    if (saved_->input == INVALID_HANDLE_VALUE || !::GetConsoleMode(saved_->input, &saved_->mode))
+    if (saved_->input == INVALID_HANDLE_VALUE || !::GetConsoleMode(saved_->input, &saved_->mode)) {
+        errno = ENOTTY; // a character device, such as NUL, that is no console
         return false;
+    }
     // Line input stays on, so that the line is read when Enter is pressed.
     return ::SetConsoleMode(saved_->input, saved_->mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
 }

@@ -14,9 +14,9 @@
 #include "platform/windows/ServiceFolder.h"
 #include "platform/windows/SystemError.h"
 #include "platform/windows/WideText.h"
+#include "schema/ClientSettings.h"
+#include "schema/SettingsProblem.h"
 #include "settings/SettingsFile.h"
-#include "update/ClientSettings.h"
-#include "update/SettingsProblem.h"
 
 #include <windows.h>
 
@@ -78,6 +78,15 @@ int Install(const std::optional<std::filesystem::path>& given, Console& console)
     const std::filesystem::path settings = given ? std::filesystem::absolute(*given) : DefaultServiceSettings();
     if (settings.native().find(L'"') != std::wstring::npos) {
         console.err << console.program << ": the settings path cannot be written on a command line\n" << flush;
+        return kExitRefused;
+    }
+    // A running service holds its program: replacing the copy would fail for that, not for a missing right.
+    if (const ServiceControl::State state = ServiceControl::Query(); state == ServiceControl::State::Running ||
+                                                                     state == ServiceControl::State::Starting ||
+                                                                     state == ServiceControl::State::Stopping) {
+        console.err << console.program << ": could not install the service: it is installed and running; stop it "
+                    << "first (" << console.program << " service stop)\n"
+                    << flush;
         return kExitRefused;
     }
     const std::filesystem::path program = ServiceFolder::ProgramFolder() / ThisProgramPath().filename();
@@ -148,7 +157,7 @@ int Status(Console& console) {
 // on the way out as at every stop.
 int Run(const std::optional<std::filesystem::path>& given, Console& console, const FrontEndHooks& hooks) {
     const std::filesystem::path path = given ? *given : DefaultServiceSettings();
-    const bool ran = ServiceControl::RunAsService([&](StopSignal& stop) {
+    const bool ran = ServiceControl::RunAsService([&](ServiceRun& run) {
         EventLogNotices notices;
         SettingsFile settings(path);
         if (const SettingsProblem problem = ClientSettingsView(settings).Problem()) {
@@ -162,7 +171,10 @@ int Run(const std::optional<std::filesystem::path>& given, Console& console, con
             return kExitRefused;
         }
         const std::unique_ptr<PlatformAdapters> platform = hooks.assemblePlatform(console.program);
-        RunUpdateCycleUntil(settings, platform->Ports(), notices, stop);
+        const PlatformPorts ports = platform->Ports();
+        run.TellResumesTo(ports.events);
+        RunUpdateCycleUntil(settings, ports, notices, run.stop);
+        run.TellResumesTo(nullptr);
         return kExitDone;
     });
     if (ran)

@@ -25,6 +25,7 @@ constexpr const char* kOwnEntry = "[Desktop Entry]\n"
                                   "Name=Zelto Premium Client\n"
                                   "Comment=Keep your Zelto Premium host names pointing at this machine\n"
                                   "Exec=zelto-premium\n"
+                                  "TryExec=zelto-premium\n"
                                   "Icon=zelto-premium\n"
                                   "Terminal=false\n"
                                   "Categories=Network;\n";
@@ -64,8 +65,17 @@ std::optional<std::string> ExecArgument(const std::string& path) {
     return quoted + "\"";
 }
 
-// The text with " --settings ARG" added to the Exec key of its [Desktop Entry] group.
-std::string WithSettingsArgument(const std::string& entry, const std::string& argument) {
+// PATH as a string value: only the backslash needs its escape in an absolute path without control characters.
+std::string StringValue(const std::string& path) {
+    std::string value;
+    for (const char c : path)
+        value += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return value;
+}
+
+// The entry with the Exec and TryExec keys of its [Desktop Entry] group set to the running program, so that a
+// copy run from a build folder, which is not on PATH, starts at login as well.
+std::string WithProgram(const std::string& entry, const std::string& command, const std::string& program) {
     std::istringstream lines(entry);
     std::string result;
     std::string group;
@@ -75,8 +85,12 @@ std::string WithSettingsArgument(const std::string& entry, const std::string& ar
         std::string key = line.substr(0, line.find('='));
         while (key.ends_with(' '))
             key.pop_back();
-        if (group == "[Desktop Entry]" && key == "Exec" && key.size() < line.size())
-            line += " --settings " + argument;
+        if (group == "[Desktop Entry]" && key.size() < line.size()) {
+            if (key == "Exec")
+                line = "Exec=" + command;
+            else if (key == "TryExec")
+                line = "TryExec=" + program;
+        }
         result += line + '\n';
     }
     return result;
@@ -129,13 +143,24 @@ std::string DesktopEntryAutostart::Place() const {
 }
 
 Autostart::Outcome DesktopEntryAutostart::Enable(const std::optional<fs::path>& settings, std::string& problem) {
-    std::string entry = InstalledDesktopEntry().value_or(kOwnEntry);
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    if (error) {
+        problem = "the running program is not known: " + error.message();
+        return Outcome::Failed;
+    }
+    std::optional<std::string> command = ExecArgument(program.string());
+    if (!command) {
+        problem = "the program's path holds a control character";
+        return Outcome::Failed;
+    }
     if (settings) {
         const std::optional<std::string> argument = ExecArgument(fs::absolute(*settings).lexically_normal().string());
         if (!argument)
             return Outcome::PathNotCarried;
-        entry = WithSettingsArgument(entry, *argument);
+        *command += " --settings " + *argument;
     }
+    const std::string entry = WithProgram(InstalledDesktopEntry().value_or(kOwnEntry), *command, StringValue(program));
     return WriteEntry(EntryPath(), entry, problem) ? Outcome::Done : Outcome::Failed;
 }
 

@@ -43,10 +43,27 @@ InstanceHolder ReadHolder(int fd) {
     return holder;
 }
 
+// The settings file itself, locked by its inode: a hard link reaches the same lock. A file not there yet, or
+// one that is no regular file, gives nothing to hold (-1), as does one not readable here.
+int HoldSettingsFile(const std::filesystem::path& settings, bool& heldElsewhere) {
+    const int fd = ::open(settings.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return fd;
+        heldElsewhere = errno == EWOULDBLOCK;
+    }
+    ::close(fd);
+    return -1;
+}
+
 } // namespace
 
 struct InstanceLock::State {
     int fd = -1;
+    int settingsFd = -1;
     Claim claim = Claim::Unavailable;
     InstanceHolder holder;
 };
@@ -60,6 +77,14 @@ InstanceLock::InstanceLock(const std::filesystem::path& settings, ClientKind kin
             state_->claim = Claim::HeldElsewhere;
             state_->holder = ReadHolder(fd);
         }
+        ::close(fd);
+        return;
+    }
+    bool heldElsewhere = false;
+    state_->settingsFd = HoldSettingsFile(settings, heldElsewhere);
+    if (heldElsewhere) {
+        // Another name of the same file: its holder's record lies beside that name.
+        state_->claim = Claim::HeldElsewhere;
         ::close(fd);
         return;
     }
@@ -77,6 +102,8 @@ InstanceLock::~InstanceLock() {
     // Emptied, not removed: removing would let a later claim lock a new file while a waiting one locks the old.
     [[maybe_unused]] const int emptied = ::ftruncate(state_->fd, 0);
     ::close(state_->fd);
+    if (state_->settingsFd >= 0)
+        ::close(state_->settingsFd);
 }
 
 InstanceLock::Claim InstanceLock::Result() const {

@@ -25,23 +25,29 @@ std::filesystem::path ProgramModuleFolder() {
 }
 
 void* FindModuleSymbol(const std::filesystem::path& folder, const char* fileName, const char* symbol,
-                       std::string& error) {
+                       ModuleProblem& problem) {
     const std::filesystem::path path = folder / fileName;
+    std::error_code error;
+    if (!std::filesystem::exists(path, error) && !error) {
+        problem = {ModuleRefusal::NotInstalled, path.string() + " does not exist"};
+        return nullptr;
+    }
+    problem.refusal = ModuleRefusal::Unusable;
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module) {
-        error = LoaderError(path.string() + ": cannot be loaded");
+        problem.detail = LoaderError(path.string() + ": cannot be loaded");
         return nullptr;
     }
     const auto* version = static_cast<const char*>(dlsym(module, kModuleVersionSymbol));
     if (!version || std::strcmp(version, ZELTO_VERSION) != 0) {
-        error = path.string() + (version ? " is version " + std::string(version) : " carries no version") +
-                ", the program is version " ZELTO_VERSION;
+        problem.detail = path.string() + (version ? " is version " + std::string(version) : " carries no version") +
+                         ", the program is version " ZELTO_VERSION;
         dlclose(module);
         return nullptr;
     }
     void* found = dlsym(module, symbol);
     if (!found)
-        error = LoaderError(path.string() + ": no " + symbol);
+        problem.detail = LoaderError(path.string() + ": no " + symbol);
     return found;
 }
 

@@ -16,15 +16,28 @@ inline constexpr const char* kModuleVersionSymbol = "zelto_module_version";
 // searching, so no module can be slipped in beside a copy of the program.
 std::filesystem::path ProgramModuleFolder();
 
+// Why a module's entry was not found.
+enum class ModuleRefusal {
+    // There is no such file: the package that ships the module is not installed.
+    NotInstalled,
+    // It is there but cannot be used: the loader refused it, it is of another version or lacks the entry.
+    Unusable,
+};
+
+struct ModuleProblem {
+    ModuleRefusal refusal = ModuleRefusal::Unusable;
+    std::string detail;
+};
+
 // Opens the module `fileName` in `folder`, checks its version against the program's and finds `symbol` in it.
-// Null, with the reason in `error`, when any step fails. A module stays loaded until exit: threads and exit
+// Null, with the reason in `problem`, when any step fails. A module stays loaded until exit: threads and exit
 // handlers may still run its code.
 void* FindModuleSymbol(const std::filesystem::path& folder, const char* fileName, const char* symbol,
-                       std::string& error);
+                       ModuleProblem& problem);
 
 // The entry point of one of the program's modules, from ProgramModuleFolder(), as the function it is.
-template <class Function> Function* FindModuleEntry(const char* fileName, const char* symbol, std::string& error) {
-    return reinterpret_cast<Function*>(FindModuleSymbol(ProgramModuleFolder(), fileName, symbol, error));
+template <class Function> Function* FindModuleEntry(const char* fileName, const char* symbol, ModuleProblem& problem) {
+    return reinterpret_cast<Function*>(FindModuleSymbol(ProgramModuleFolder(), fileName, symbol, problem));
 }
 
 } // namespace zelto

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 extern char** environ;
 
@@ -30,8 +31,8 @@ bool Trusted(const std::filesystem::path& path) {
     return (info.st_uid == ::geteuid() || info.st_uid == 0) && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
-// Spawns the command with its output on `pipe[1]`; -1 when it could not be started.
-pid_t Spawn(const HookRun& run, int outputFd) {
+// Spawns the command with its output on `pipe[1]`; -1, with the error, when it could not be started.
+pid_t Spawn(const HookRun& run, int outputFd, int& error) {
     std::vector<std::string> words{run.executable.string()};
     words.insert(words.end(), run.arguments.begin(), run.arguments.end());
     std::vector<char*> argv;
@@ -58,10 +59,10 @@ pid_t Spawn(const HookRun& run, int outputFd) {
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attributes, 0);
     pid_t pid = -1;
-    const int failed = ::posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
+    error = ::posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    return failed == 0 ? pid : -1;
+    return error == 0 ? pid : -1;
 }
 
 HookOutcome Supervise(const HookRun& run, pid_t pid, int readFd, HookOutputLines& lines, const std::stop_token& stop) {
@@ -73,14 +74,14 @@ HookOutcome Supervise(const HookRun& run, pid_t pid, int readFd, HookOutputLines
         exited = exited || ::waitpid(pid, &status, WNOHANG) == pid;
         if (exited && !open) {
             if (WIFEXITED(status))
-                return {WEXITSTATUS(status) == 0 ? HookEnd::Succeeded : HookEnd::Failed, WEXITSTATUS(status), {}};
-            return {HookEnd::Failed, WIFSIGNALED(status) ? WTERMSIG(status) : 0, {}};
+                return {WEXITSTATUS(status) == 0 ? HookEnd::Succeeded : HookEnd::Failed, WEXITSTATUS(status), {}, {}};
+            return {HookEnd::Failed, WIFSIGNALED(status) ? WTERMSIG(status) : 0, {}, {}};
         }
         if (Clock::now() >= deadline || stop.stop_requested()) {
             ::kill(-pid, SIGKILL);
             if (!exited)
                 ::waitpid(pid, &status, 0);
-            return {HookEnd::TimedOut, 0, {}};
+            return {HookEnd::TimedOut, 0, {}, {}};
         }
         if (!open) {
             std::this_thread::sleep_for(20ms); // the output ended before the process
@@ -98,29 +99,48 @@ HookOutcome Supervise(const HookRun& run, pid_t pid, int readFd, HookOutputLines
     }
 }
 
+std::optional<HookOutcome> NotStarted(int error) {
+    return HookOutcome{HookEnd::NotStarted, error, {}, std::strerror(error)};
+}
+
 } // namespace
+
+std::optional<HookOutcome> HookRefusal(const std::filesystem::path& executable) {
+    struct stat info {};
+    if (::stat(executable.c_str(), &info) != 0)
+        return NotStarted(errno);
+    if (!Trusted(executable))
+        return HookOutcome{HookEnd::NotTrusted, 0, executable.string(), {}};
+    // What starting it would say: a folder or a file without the execute bit cannot be run.
+    if (!S_ISREG(info.st_mode) || ::access(executable.c_str(), X_OK) != 0)
+        return NotStarted(EACCES);
+    return std::nullopt;
+}
 
 void SpawnHookRunner::EndAll(std::chrono::milliseconds grace) {
     threads_.EndAll(grace);
 }
 
 void SpawnHookRunner::Start(const HookRun& run, OutputLine output, Ended ended) {
-    for (const std::filesystem::path& file : {run.settingsFile, run.executable}) {
-        if (!Trusted(file)) {
-            ended({HookEnd::NotTrusted, 0, file.string()});
-            return;
-        }
+    if (!Trusted(run.settingsFile)) {
+        ended({HookEnd::NotTrusted, 0, run.settingsFile.string(), {}});
+        return;
+    }
+    if (const std::optional<HookOutcome> refusal = HookRefusal(run.executable)) {
+        ended(*refusal);
+        return;
     }
     int pipe[2];
     if (::pipe2(pipe, O_CLOEXEC) != 0) {
-        ended({HookEnd::NotStarted, errno, {}});
+        ended(*NotStarted(errno));
         return;
     }
-    const pid_t pid = Spawn(run, pipe[1]);
+    int error = 0;
+    const pid_t pid = Spawn(run, pipe[1], error);
     ::close(pipe[1]);
     if (pid < 0) {
         ::close(pipe[0]);
-        ended({HookEnd::NotStarted, 0, {}});
+        ended(*NotStarted(error));
         return;
     }
     threads_.Add([run, pid, readFd = pipe[0], output = std::move(output),

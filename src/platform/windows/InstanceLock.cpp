@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 namespace zelto {
@@ -47,10 +48,38 @@ InstanceHolder ReadHolder(HANDLE file) {
     return holder;
 }
 
+// The settings file itself, held by its identity (volume serial and file index) in a named object every
+// session sees, so that a hard link reaches the same one, the service's as well. Holding the file open
+// instead would stop the store from moving a new version over it. Null when the file is not there yet, or
+// the object was already there (one another account made is there but not ours to open).
+HANDLE HoldSettingsFile(const std::filesystem::path& settings, bool& heldElsewhere) {
+    const HANDLE file = CreateFileW(settings.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(file, &info) != FALSE;
+    CloseHandle(file);
+    if (!known)
+        return nullptr;
+    wchar_t name[80];
+    std::swprintf(name, sizeof name / sizeof name[0], L"Global\\zelto-premium-%08lx-%08lx%08lx",
+                  info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
+    const HANDLE held = CreateMutexW(nullptr, FALSE, name);
+    const DWORD error = GetLastError();
+    if (held != nullptr && error != ERROR_ALREADY_EXISTS)
+        return held;
+    heldElsewhere = held != nullptr || error == ERROR_ACCESS_DENIED;
+    if (held != nullptr)
+        CloseHandle(held);
+    return nullptr;
+}
+
 } // namespace
 
 struct InstanceLock::State {
     HANDLE file = INVALID_HANDLE_VALUE;
+    HANDLE settingsFile = nullptr;
     Claim claim = Claim::Unavailable;
     InstanceHolder holder;
 };
@@ -66,6 +95,14 @@ InstanceLock::InstanceLock(const std::filesystem::path& settings, ClientKind kin
             state_->claim = Claim::HeldElsewhere;
             state_->holder = ReadHolder(file);
         }
+        CloseHandle(file);
+        return;
+    }
+    bool heldElsewhere = false;
+    state_->settingsFile = HoldSettingsFile(settings, heldElsewhere);
+    if (heldElsewhere) {
+        // Another name of the same file: its holder's record lies beside that name.
+        state_->claim = Claim::HeldElsewhere;
         CloseHandle(file);
         return;
     }
@@ -85,6 +122,8 @@ InstanceLock::~InstanceLock() {
     SetFilePointer(state_->file, 0, nullptr, FILE_BEGIN);
     SetEndOfFile(state_->file);
     CloseHandle(state_->file);
+    if (state_->settingsFile != nullptr)
+        CloseHandle(state_->settingsFile);
 }
 
 InstanceLock::Claim InstanceLock::Result() const {

@@ -1,6 +1,7 @@
 #include "platform/windows/ProcessHookRunner.h"
 
 #include "platform/HookRuns.h"
+#include "platform/windows/SystemError.h"
 #include "platform/windows/WideText.h"
 #include "settings/windows/FileAccess.h"
 
@@ -66,33 +67,52 @@ HookOutcome Supervise(const HookRun& run, HANDLE process, HANDLE pipe, HookOutpu
             lines.Flush();
             DWORD code = 0;
             ::GetExitCodeProcess(process, &code);
-            return {code == 0 ? HookEnd::Succeeded : HookEnd::Failed, static_cast<int>(code), {}};
+            return {code == 0 ? HookEnd::Succeeded : HookEnd::Failed, static_cast<int>(code), {}, {}};
         }
         if (Clock::now() >= deadline || stop.stop_requested()) {
             ::TerminateProcess(process, 1);
             ::WaitForSingleObject(process, INFINITE);
-            return {HookEnd::TimedOut, 0, {}};
+            return {HookEnd::TimedOut, 0, {}, {}};
         }
     }
 }
 
+std::optional<HookOutcome> NotStarted(DWORD error) {
+    return HookOutcome{HookEnd::NotStarted, static_cast<int>(error), {}, SystemErrorText(error)};
+}
+
+bool Replaceable(const std::filesystem::path& file, std::optional<HookOutcome>& refusal) {
+    if (ReplaceableByOthers(file))
+        refusal = HookOutcome{HookEnd::NotTrusted, 0, Narrow(file.native()), {}};
+    return refusal.has_value();
+}
+
 } // namespace
+
+std::optional<HookOutcome> HookRefusal(const std::filesystem::path& executable) {
+    const DWORD attributes = ::GetFileAttributesW(executable.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return NotStarted(::GetLastError());
+    std::optional<HookOutcome> refusal;
+    if (!Replaceable(executable, refusal) && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        refusal = NotStarted(ERROR_ACCESS_DENIED); // what starting a folder says
+    return refusal;
+}
 
 void ProcessHookRunner::EndAll(std::chrono::milliseconds grace) {
     threads_.EndAll(grace);
 }
 
 void ProcessHookRunner::Start(const HookRun& run, OutputLine output, Ended ended) {
-    for (const std::filesystem::path& file : {run.settingsFile, run.executable}) {
-        if (ReplaceableByOthers(file)) {
-            ended({HookEnd::NotTrusted, 0, Narrow(file.native())});
-            return;
-        }
+    std::optional<HookOutcome> refusal;
+    if (Replaceable(run.settingsFile, refusal) || (refusal = HookRefusal(run.executable))) {
+        ended(*refusal);
+        return;
     }
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
-        ended({HookEnd::NotStarted, static_cast<int>(::GetLastError()), {}});
+        ended(*NotStarted(::GetLastError()));
         return;
     }
     ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
@@ -113,12 +133,13 @@ void ProcessHookRunner::Start(const HookRun& run, OutputLine output, Ended ended
     const BOOL started = ::CreateProcessW(run.executable.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                           CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, environment.data(), nullptr,
                                           &startup, &process);
+    const DWORD startError = started ? ERROR_SUCCESS : ::GetLastError();
     ::CloseHandle(writeEnd);
     if (nothing != INVALID_HANDLE_VALUE)
         ::CloseHandle(nothing);
     if (!started) {
         ::CloseHandle(readEnd);
-        ended({HookEnd::NotStarted, static_cast<int>(::GetLastError()), {}});
+        ended(*NotStarted(startError));
         return;
     }
     ::CloseHandle(process.hThread);

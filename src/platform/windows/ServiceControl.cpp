@@ -1,10 +1,12 @@
 #include "platform/windows/ServiceControl.h"
 
 #include "platform/StopSignal.h"
+#include "platform/SystemEvents.h"
 #include "platform/windows/SystemError.h"
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -86,24 +88,33 @@ bool RegisterEventSource(const std::filesystem::path& program, std::string& prob
 
 // What the running service tells the service manager.
 SERVICE_STATUS_HANDLE statusHandle = nullptr;
-StopSignal* runningStop = nullptr;
-const std::function<int(StopSignal&)>* runningWork = nullptr;
+std::atomic<ServiceRun*> running{nullptr};
+const std::function<int(ServiceRun&)>* runningWork = nullptr;
 
 void Report(DWORD state, int exitCode = 0) {
     SERVICE_STATUS status{};
     status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
     status.dwCurrentState = state;
-    status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN : 0;
+    status.dwControlsAccepted =
+        state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN | SERVICE_ACCEPT_POWEREVENT : 0;
     status.dwWin32ExitCode = exitCode == 0 ? NO_ERROR : ERROR_SERVICE_SPECIFIC_ERROR;
     status.dwServiceSpecificExitCode = static_cast<DWORD>(exitCode);
     status.dwWaitHint = state == SERVICE_STOP_PENDING ? 1000 : 0;
     ::SetServiceStatus(statusHandle, &status);
 }
 
-DWORD WINAPI OnControl(DWORD control, DWORD, void*, void*) {
+// Called on the dispatcher's thread while the work runs on the service's.
+DWORD WINAPI OnControl(DWORD control, DWORD eventType, void*, void*) {
+    ServiceRun* run = running.load();
     if (control == SERVICE_CONTROL_STOP || control == SERVICE_CONTROL_SHUTDOWN) {
         Report(SERVICE_STOP_PENDING);
-        runningStop->Raise();
+        if (run)
+            run->stop.Raise();
+        return NO_ERROR;
+    }
+    if (control == SERVICE_CONTROL_POWEREVENT) {
+        if (eventType == PBT_APMRESUMEAUTOMATIC && run)
+            run->Resumed();
         return NO_ERROR;
     }
     return control == SERVICE_CONTROL_INTERROGATE ? NO_ERROR : ERROR_CALL_NOT_IMPLEMENTED;
@@ -114,13 +125,26 @@ void WINAPI ServiceMain(DWORD, wchar_t**) {
     if (statusHandle == nullptr)
         return;
     StopSignal stop;
-    runningStop = &stop;
+    ServiceRun run{stop};
+    running = &run;
     Report(SERVICE_RUNNING);
-    const int exitCode = (*runningWork)(stop);
+    const int exitCode = (*runningWork)(run);
+    running = nullptr;
     Report(SERVICE_STOPPED, exitCode);
 }
 
 } // namespace
+
+void ServiceRun::TellResumesTo(SystemEvents* events) {
+    const std::lock_guard lock(mutex_);
+    events_ = events;
+}
+
+void ServiceRun::Resumed() {
+    const std::lock_guard lock(mutex_);
+    if (events_)
+        events_->Announce(SystemEvent::Resumed);
+}
 
 ServiceControl::Outcome ServiceControl::Install(const std::wstring& command, const std::filesystem::path& program) {
     const ServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
@@ -228,7 +252,7 @@ std::optional<std::wstring> ServiceControl::Command() {
     return std::wstring(config->lpBinaryPathName);
 }
 
-bool ServiceControl::RunAsService(const std::function<int(StopSignal& stop)>& work) {
+bool ServiceControl::RunAsService(const std::function<int(ServiceRun& run)>& work) {
     runningWork = &work;
     SERVICE_TABLE_ENTRYW table[] = {{const_cast<wchar_t*>(kName), ServiceMain}, {nullptr, nullptr}};
     return ::StartServiceCtrlDispatcherW(table) != FALSE;

@@ -3,12 +3,31 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 
 namespace zelto {
 
 class StopSignal;
+class SystemEvents;
+
+// What the service manager tells the running service, besides starting it.
+class ServiceRun {
+public:
+    explicit ServiceRun(StopSignal& stopSignal) : stop(stopSignal) {}
+    ServiceRun(const ServiceRun&) = delete;
+    ServiceRun& operator=(const ServiceRun&) = delete;
+
+    StopSignal& stop; // raised on the manager's stop or shutdown
+    // The resumes from a suspend go to `events` until it is set back to null, which waits for one on its way.
+    void TellResumesTo(SystemEvents* events);
+    void Resumed();
+
+private:
+    std::mutex mutex_;
+    SystemEvents* events_ = nullptr;
+};
 
 // The Windows service "Zelto Premium" in the service manager: registered to start with the system under the
 // LocalService account, with a service SID of its own, which its settings folder lets in.
@@ -38,10 +57,9 @@ struct ServiceControl {
     // The registered command line, nullopt when the service is not installed.
     static std::optional<std::wstring> Command();
 
-    // Runs `work` as the service when the service manager started this process: `work` gets a stop signal
-    // raised on the manager's stop or shutdown, and returns the exit code. False when the process was not
-    // started by the service manager.
-    static bool RunAsService(const std::function<int(StopSignal& stop)>& work);
+    // Runs `work` as the service when the service manager started this process; it returns the exit code.
+    // False when the process was not started by the service manager.
+    static bool RunAsService(const std::function<int(ServiceRun& run)>& work);
 };
 
 } // namespace zelto

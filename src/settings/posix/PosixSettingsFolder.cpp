@@ -390,6 +390,10 @@ bool SettingsFolder::ReadableByOthers() {
            (info.st_mode & (S_IRGRP | S_IROTH)) != 0;
 }
 
+std::filesystem::path SettingsFolder::ReadSource() {
+    return impl_->given;
+}
+
 std::filesystem::path SettingsFolder::ReadableOriginal() {
     return {};
 }

@@ -241,7 +241,7 @@ bool SettingsFolder::Replace(std::string_view content, bool durable, HeldFile&, 
     // A read-only file stays as it is, as with the profile functions (Wine would let a move replace it).
     const DWORD attributes = ::GetFileAttributesW(s.path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
-        return s.Fail({SettingsFault::WriteFailed, s.path, std::make_error_code(std::errc::read_only_file_system)});
+        return s.Fail({SettingsFault::MarkedReadOnly, s.path, {}});
     if (!MakeFolders(s.path.parent_path()))
         return s.Fail({SettingsFault::WriteFailed, s.path.parent_path(), SystemError()});
     const fs::path temp = s.path.native() + L".tmp";
@@ -324,6 +324,12 @@ bool SettingsFolder::ReadableByOthers() {
     FileVersion version;
     const fs::path* source = nullptr;
     return impl_->LookAt(version, source) == Load::Present && OthersMayRead(*source);
+}
+
+fs::path SettingsFolder::ReadSource() {
+    FileVersion version;
+    const fs::path* source = nullptr;
+    return impl_->LookAt(version, source) == Load::Present ? *source : impl_->path;
 }
 
 fs::path SettingsFolder::ReadableOriginal() {

@@ -117,7 +117,14 @@ for address in 203.0.113.1 203.0.113.1 203.0.113.2; do
 done
 expect_eq "hook runs" $'203.0.113.1|203.0.113.9|203.0.113.1\n203.0.113.2|203.0.113.1|203.0.113.2' \
     "$(sed -n 's/^.* hook .* -> \(.*|.*\)$/\1/p' "$work/hook.log")"
+[[ $(cli --settings "$settings" status) == *"Hook: Z:$work/hook.exe (last run "*": done)"* ]] ||
+    fail "status does not tell the hook's last run"
+said=$(cli --settings "$settings" hook set "Z:$work/missing.exe") && fail "hook set took a missing file"
+[[ $said == *"hook not set: could not be started: "* ]] || fail "hook set, missing file: $said"
 quietly --settings "$settings" hook clear
+# No input at all (NUL, which the C runtime counts as a terminal) is told as such.
+said=$(cli --settings "Z:$work/noinput.ini" domain add example com </dev/null) && fail "domain add without input exited 0"
+[[ $said == *"no password on standard input"* ]] || fail "domain add without input: $said"
 
 # check as a monitoring system reads it: registered this hour, never registered, no domain (3 is below).
 echo secret12 | quietly --settings "Z:$work/never.ini" domain add example com
@@ -145,11 +152,11 @@ headless_until c "$settings" registered second_headless
 # only) and removed by typing them.
 ansi="Z:$work/ansi.ini"
 wine "$writer" "$ansi" numofdomains 1 second_level1 Müller first_level1 com password1 päss1234 ipmethod 3 \
-    ipaddress 203.0.113.8 updateserver "$ZELTO_TEST_EMULATOR"
+    one 192 two 0 three 2 four 1 updateserver "$ZELTO_TEST_EMULATOR"
 expect_eq "the original's bytes" "M"$'\xfc'"ller" "$(sed -n 's/^second_level1=//p' "$work/ansi.ini" | tr -d '\r')"
 # Into a pipe the console program writes the ANSI code page.
 expect_eq "domain list" "Domain Müller.com loaded." "$(cli --settings "$ansi" domain list | iconv -f CP1252)"
-[[ $(cli --settings "$ansi" --once) == *"-> ip203.0.113.8"* ]] || fail "--once with the original's bytes"
+[[ $(cli --settings "$ansi" --once) == *"-> ip192.0.2.1"* ]] || fail "--once with the original's bytes"
 expect_eq "domain remove" "No Domains Loaded!" "$(echo päss1234 | cli --settings "$ansi" domain remove Müller com)"
 
 # A password typed at a console is read in the console's code page (850 here) and stored in the ANSI code
@@ -198,7 +205,7 @@ SERVERS
 # back, a DWORD 2 as 2.
 stalled=$work/stalled.ini
 printf '[Zelto Systems Premium]\r\nnumofdomains=1\r\nsecond_level1=example\r\nfirst_level1=com\r\n' >"$stalled"
-printf 'password1=secret12\r\nipmethod=3\r\nipaddress=203.0.113.9\r\nupdateserver=%s\r\n' "$ZELTO_TEST_KILLED_EMULATOR" >>"$stalled"
+printf 'password1=secret12\r\nipmethod=3\r\none=192\r\nfour=1\r\nupdateserver=%s\r\n' "$ZELTO_TEST_KILLED_EMULATOR" >>"$stalled"
 wine reg add "$internet" /v EnableAutodial /t REG_DWORD /d 2 /f >/dev/null
 wine "$exe" --settings "Z:$stalled" --headless >/dev/null 2>&1 &
 runner=$!
@@ -256,6 +263,24 @@ COMMANDS
 expect_eq "the 2 MB file" "$before" "$(md5sum <"$large")"
 [ "$(ls "$work" | grep -c '^large')" == 1 ] || fail "a refused command left files: $(ls "$work")"
 
+# A count above the client's limit is the settings problem it is: named, with nothing allocated or sent.
+many=$work/many.ini
+printf '[Zelto Systems Premium]\r\nnumofdomains=99999999999\r\n' >"$many"
+for run in "1 status" "3 check" "1 --once"; do
+    status=0
+    said=$(timeout 30 wine "$exe" --settings "Z:$many" ${run#* } </dev/null 2>&1 | tr -d '\r') || status=$?
+    [ "$status" == "${run%% *}" ] && [[ $said == *"numofdomains in "*"above the client's limit of 999"* ]] ||
+        fail "${run#* } with numofdomains=99999999999: exit $status, $said"
+done
+# status --json is ASCII whatever the console's code page, and cafile is stored as an absolute path.
+printf '[Zelto Systems Premium]\r\nnumofdomains=1\r\nsecond_level1=m\xfcller\r\nfirst_level1=de\r\n' >"$many"
+json=$(cli --settings "Z:$many" status --json)
+[[ $json == *'"m\u00fcller.de"'* ]] && ! LC_ALL=C grep -q '[^ -~]' <<<"$json" || fail "status --json: $json"
+printf -- '-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n' >"$work/ca.pem"
+(cd "$work" && wine "$exe" --settings "Z:$many" cafile ca.pem >/dev/null 2>&1) || fail "cafile ca.pem refused"
+expect_eq "cafile stored" "cafile=$(winepath -w "$work/ca.pem")" "$(grep -a '^cafile=' "$many" | tr -d '\r')"
+rm -f "$many" "$work/ca.pem"
+
 # The default location takes over the original client's file from the Windows folder, and leaves it alone.
 windows=$(wine cmd /c 'echo %WINDIR%' | tr -d '\r')
 appdata=$(wine cmd /c 'echo %APPDATA%' | tr -d '\r')
@@ -267,6 +292,8 @@ printf "$content" >"$original"
 before=$(md5sum <"$original")
 [[ $(cli domain list) == *"old.net"* ]] || fail "a read does not see the original's file"
 [ ! -e "$default" ] || fail "a read created $default"
+[[ $(cli status | head -n 1) == *"ZeltoPre.INI (not created yet; read from $windows\ZeltoPre.INI"* ]] ||
+    fail "status before the take-over: $(cli status | head -n 1)"
 quietly method server
 expect_eq "taken-over file" "$(printf "${content}ipmethod=0\r\nipaddress=\r\nupdatedip=\r\n" | od -c)" "$(od -c <"$default")"
 expect_eq "original's file" "$before" "$(md5sum <"$original")"

@@ -49,6 +49,8 @@ for _ in $(seq 100); do
     sleep 0.2
 done
 [ "$registered" == yes ] || fail "no registration: $(cli service status)"
+said=$(cli service install) && fail "install over the running service exited 0"
+[[ $said == *"it is installed and running; stop it first"* ]] || fail "install over the running service: $said"
 said=$(cli service stop) || true
 [[ $said == *"stopped"* ]] || fail "stop after the registration: $said; then: $(cli service status | head -n 1)"
 

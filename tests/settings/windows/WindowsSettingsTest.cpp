@@ -42,7 +42,9 @@ TEST(WindowsSettingsTest, WriteToAReadOnlyFileFailsAndLeavesItAsItWas) {
     ASSERT_TRUE(SettingsFile(path).WriteText("updatedip", "10.0.0.1"));
     const std::string before = ReadFile(path);
     ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_FALSE(SettingsFile(path).WriteText("updatedip", "10.0.0.2"));
+    SettingsFile settings(path);
+    EXPECT_FALSE(settings.WriteText("updatedip", "10.0.0.2"));
+    EXPECT_EQ(settings.LastError().fault, SettingsFault::MarkedReadOnly);
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(ReadFile(path), before);
     EXPECT_FALSE(fs::exists(path.native() + L".tmp"));

@@ -1,6 +1,6 @@
-#include "update/SettingsProblem.h"
+#include "schema/SettingsProblem.h"
 
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
 
 namespace zelto {
 
@@ -22,6 +22,8 @@ std::string SettingsProblemText(const SettingsError& error) {
         return "could not lock " + file + reason;
     case SettingsFault::WriteFailed:
         return "could not write " + file + reason;
+    case SettingsFault::MarkedReadOnly:
+        return "could not write " + file + ": the file is marked read-only (attrib -r clears the mark)";
     }
     return "could not use " + file;
 }

@@ -10,8 +10,6 @@
 namespace zelto {
 
 struct DomainEntry;
-struct DomainExchange;
-enum class UpdateAnswer;
 
 // How a domain's last request ended.
 enum class RequestResult {
@@ -32,9 +30,6 @@ struct RequestOutcome {
 
     bool operator==(const RequestOutcome&) const = default;
 };
-
-// What came of one exchange; `meaning` is its answer's, when one came.
-RequestOutcome OutcomeOf(const DomainExchange& exchange, UpdateAnswer meaning, std::time_t now);
 
 // How an outcome is stored in outcome<N>: with the fingerprint of the entry it was made for, so that it is
 // not shown for another entry after a removal moved the entries.

@@ -1,9 +1,11 @@
 #pragma once
 
-#include "update/DomainPause.h"
-#include "update/RequestOutcome.h"
-#include "update/SettingsProblem.h"
-#include "update/UpdateRecord.h"
+#include "schema/DomainEntry.h"
+#include "schema/DomainPause.h"
+#include "schema/HookRecord.h"
+#include "schema/RequestOutcome.h"
+#include "schema/SettingsProblem.h"
+#include "schema/UpdateRecord.h"
 
 #include <array>
 #include <optional>
@@ -53,17 +55,7 @@ struct SettingsKeys {
     static constexpr std::string_view kFailureWait = "retryafter";  // ours: the wait after failed requests
     static constexpr std::string_view kHook = "hook";               // ours: the command run on an address change
     static constexpr std::string_view kHookAddress = "hookaddress"; // ours: the address it was last run for
-};
-
-// One domain entry: second_level<N>, first_level<N> and password<N>.
-struct DomainEntry {
-    std::string domain;   // the name label ("example" of example.com)
-    std::string topLevel; // "com"
-    std::string password;
-
-    // The update cycle skips an entry with an empty value.
-    bool Complete() const { return !domain.empty() && !topLevel.empty() && !password.empty(); }
-    bool operator==(const DomainEntry&) const = default;
+    static constexpr std::string_view kHookRun = "hookrun";         // ours: when it last ran and how it ended
 };
 
 // The last registration: its address and when it happened; empty texts when none is recorded.
@@ -155,6 +147,8 @@ public:
     // hookaddress: the address last registered, kept across restarts (which empty updatedip) for the hook's
     // "previous address"; written with the update record, in the same replacement of the file.
     std::string HookAddress() const;
+    // hookrun: the hook's last run, by any process; nullopt before one (or for a value that cannot be read).
+    std::optional<HookRecord> LastHookRun() const;
 
 protected:
     // Entries 1 to the count, at most the limit; a negative count holds none.
@@ -202,6 +196,7 @@ public:
     bool WriteWebSite(std::string_view host);
     bool WriteCaFile(std::string_view path);
     bool WriteHook(std::string_view path);
+    bool WriteHookRun(const HookRecord& record);
     // password<N> of one entry; its labels stay.
     bool WritePassword(int number, std::string_view password);
 

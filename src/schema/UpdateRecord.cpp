@@ -1,4 +1,4 @@
-#include "update/UpdateRecord.h"
+#include "schema/UpdateRecord.h"
 
 namespace zelto {
 

@@ -1,10 +1,10 @@
-#include "update/RequestOutcome.h"
+#include "schema/RequestOutcome.h"
 
-#include "update/ClientSettings.h"
-#include "update/UpdateAnswer.h"
-#include "update/UpdateDomain.h"
+#include "schema/DomainEntry.h"
+#include "schema/DomainPause.h"
 
 #include <charconv>
+#include <utility>
 
 namespace zelto {
 
@@ -55,31 +55,6 @@ template <typename Number> bool ReadNumber(std::string_view text, Number& number
 }
 
 } // namespace
-
-RequestOutcome OutcomeOf(const DomainExchange& exchange, UpdateAnswer meaning, std::time_t now) {
-    RequestOutcome outcome{RequestResult::NoAnswer, exchange.failure, exchange.status, now};
-    if (!exchange.obtained)
-        return outcome;
-    switch (meaning) {
-    case UpdateAnswer::Registered:
-        outcome.result = IsRecordableAddress(RegisteredAddress(exchange.line)) ? RequestResult::Registered
-                                                                               : RequestResult::OtherAnswer;
-        break;
-    case UpdateAnswer::WrongPassword:
-        outcome.result = RequestResult::WrongPassword;
-        break;
-    case UpdateAnswer::Expired:
-        outcome.result = RequestResult::Expired;
-        break;
-    case UpdateAnswer::NoDomain:
-        outcome.result = RequestResult::NoDomain;
-        break;
-    case UpdateAnswer::Ignored:
-        outcome.result = RequestResult::OtherAnswer;
-        break;
-    }
-    return outcome;
-}
 
 std::string FormatOutcome(const RequestOutcome& outcome, const DomainEntry& entry) {
     return std::string(WordOf(kResultWords, outcome.result)) + " " +

@@ -1,6 +1,6 @@
-#include "update/DomainPause.h"
+#include "schema/DomainPause.h"
 
-#include "update/ClientSettings.h"
+#include "schema/DomainEntry.h"
 
 #include <charconv>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The schema's defaults and its reading of what a hand-edited or foreign file may hold.
 
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
 

@@ -1,4 +1,4 @@
-#include "update/ClientSettings.h"
+#include "schema/ClientSettings.h"
 
 #include "settings/SettingsFile.h"
 
@@ -152,6 +152,10 @@ std::string ClientSettingsView::Hook() const {
 
 std::string ClientSettingsView::HookAddress() const {
     return file_.ReadText(Keys::kHookAddress);
+}
+
+std::optional<HookRecord> ClientSettingsView::LastHookRun() const {
+    return ParseHookRecord(file_.ReadText(Keys::kHookRun));
 }
 
 ClientSettings::Append ClientSettings::AppendDomain(const DomainEntry& entry) {
@@ -375,6 +379,10 @@ bool ClientSettings::WriteCaFile(std::string_view path) {
 
 bool ClientSettings::WriteHook(std::string_view path) {
     return writable_.WriteText(Keys::kHook, path);
+}
+
+bool ClientSettings::WriteHookRun(const HookRecord& record) {
+    return writable_.WriteText(Keys::kHookRun, FormatHookRecord(record));
 }
 
 bool ClientSettings::WritePassword(int number, std::string_view password) {
