@@ -1,0 +1,77 @@
+#include "WriterProcess.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace zelto::faults {
+
+struct WriterProcess::Handles {
+    pid_t pid = -1;
+    int input = -1, output = -1;
+    int status = -1;
+};
+
+WriterProcess::WriterProcess(const std::vector<std::string>& arguments) : handles_(std::make_unique<Handles>()) {
+    int in[2], out[2];
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0)
+        return;
+    std::vector<std::string> words{ZELTO_SETTINGS_WRITER};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    if (::posix_spawn(&handles_->pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        handles_->pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(in[0]);
+    ::close(out[1]);
+    handles_->input = in[1];
+    handles_->output = out[0];
+}
+
+WriterProcess::~WriterProcess() {
+    Kill();
+    Wait();
+    ::close(handles_->input);
+    ::close(handles_->output);
+}
+
+bool WriterProcess::Read(void* bytes, std::size_t size) {
+    for (std::size_t got = 0; got < size;) {
+        const ssize_t part = ::read(handles_->output, static_cast<char*>(bytes) + got, size - got);
+        if (part <= 0)
+            return false;
+        got += static_cast<std::size_t>(part);
+    }
+    return true;
+}
+
+bool WriterProcess::Send(char byte) {
+    return ::write(handles_->input, &byte, 1) == 1;
+}
+
+void WriterProcess::Kill() {
+    if (handles_->pid > 0)
+        ::kill(handles_->pid, SIGKILL);
+}
+
+int WriterProcess::Wait() {
+    int status = 0;
+    if (handles_->pid > 0 && ::waitpid(handles_->pid, &status, 0) == handles_->pid) {
+        handles_->pid = -1;
+        handles_->status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    return handles_->status;
+}
+
+} // namespace zelto::faults
