@@ -147,28 +147,6 @@ TEST_F(HeadlessTest, ASecondClientOnTheSameFileIsRefusedAndNamesTheFirst) {
     EXPECT_EQ(Wait(first, 10s).exitCode, 0);
 }
 
-// --once output, with its masked URL, is compared whole above; status and usage errors never quote a
-// password back either, stored or typed in the wrong place, and each run ends as a user expects (a crash
-// prints nothing either).
-TEST_F(HeadlessTest, NoRunShowsThePassword) {
-    const struct {
-        std::vector<std::string> args;
-        int exitCode;
-    } runs[] = {
-        {{"status"}, 0},
-        {{"domain", "add", "Secret12"}, 2},
-        {{"domain", "add", "example", "com", "Secret12", "extra"}, 2},
-        {{"domain", "remove", "example", "com", "Wrong123x"}, 1},
-    };
-    for (const auto& run : runs) {
-        const testing::Finished finished = Cli(run.args);
-        const std::string everything = finished.All();
-        EXPECT_EQ(finished.exitCode, run.exitCode) << run.args.back() << ": " << everything;
-        EXPECT_EQ(everything.find("Secret12"), std::string::npos) << everything;
-        EXPECT_EQ(everything.find("Wrong123"), std::string::npos) << everything;
-    }
-}
-
 // The hook runs once per change of the registered address, across runs of the client, not on a refresh of
 // the same address; one that others could replace never runs, nor can it be set. status tells the last run.
 TEST_F(HeadlessTest, TheHookRunsOncePerAddressChange) {
