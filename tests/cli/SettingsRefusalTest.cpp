@@ -1,6 +1,6 @@
-// Settings files the executable must refuse at once (exit 1, a message naming the file, nothing read or
-// written through them), and what it does to the files it does use: private modes, owners, no lock file
-// for a reader. The cases for another user's links need root, as the tests run in CI.
+// Settings files the executable must refuse at once (exit 1, a message naming the file), and what it does to
+// the files it does use: private modes, owners, no lock file for a reader. The owners' case needs root, as the
+// tests run in CI.
 
 #include "CliFixture.h"
 #include "cli/CommandLine.h"
@@ -40,85 +40,11 @@ protected:
     fs::path elsewhere = dir.File("elsewhere");
 
     void SetUp() override { fs::create_directory(elsewhere); }
-
-    void Link(const fs::path& target, const fs::path& at, uid_t owner) {
-        fs::create_symlink(target, at);
-        ASSERT_EQ(::lchown(at.c_str(), owner, owner), 0);
-    }
 };
 
-TEST_F(SettingsRefusalTest, UnusableFilesAreRefusedAtOnceAndLeftAlone) {
-    if (!IsRoot())
-        GTEST_SKIP() << "links of another user need root to make";
-    struct Case {
-        std::string name;
-        std::function<fs::path()> make; // returns the file the message names
-        std::vector<std::string> args;
-        std::string problem; // after the file's name
-    };
-    const Case cases[] = {
-        {"link of another user to a file",
-         [&] {
-             fakes::WriteFile(elsewhere / "ZeltoPre.INI", good);
-             Link(elsewhere / "ZeltoPre.INI", path, kOtherUser);
-             return path;
-         },
-         {"domain", "list"},
-         " is a symbolic link that belongs to another user; it is not followed"},
-        {"lock file a link of another user",
-         [&] {
-             fakes::WriteFile(path, good);
-             Link(elsewhere / "victim", path.string() + ".lock", kOtherUser);
-             return fs::path(path.string() + ".lock");
-         },
-         {"method", "server"},
-         " is a symbolic link that belongs to another user; it is not followed"},
-        {"FIFO",
-         [&] {
-             EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
-             return path;
-         },
-         {"status"},
-         " is not a regular file"},
-        {"device",
-         [&] {
-             path = "/dev/zero";
-             return path;
-         },
-         {"--once"},
-         " is not a regular file"},
-        {"2 MiB file",
-         [&] {
-             fakes::WriteFile(path, good + std::string(2 << 20, ';'));
-             return path;
-         },
-         {"domain", "list"},
-         " is larger than 1 MiB, too large for a settings file"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        path = dir.File("ZeltoPre.INI");
-        const fs::path named = c.make();
-        const Finished run = Cli(c.args, 10s);
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.out, "");
-        EXPECT_EQ(run.err, "zelto-premium: " + named.string() + c.problem + "\n");
-        EXPECT_FALSE(fs::exists(elsewhere / "victim"));
-        const bool targetMade = fs::exists(elsewhere / "ZeltoPre.INI");
-        EXPECT_TRUE(!targetMade || fakes::ReadFile(elsewhere / "ZeltoPre.INI") == good) << "written through a link";
-        for (const char* made : {"ZeltoPre.INI.lock", "ZeltoPre.INI.tmp"})
-            EXPECT_FALSE(fs::exists(dir.File(made)) || fs::exists(elsewhere / made)) << made;
-        std::error_code ignored;
-        fs::remove_all(dir.File("ZeltoPre.INI"), ignored);
-        fs::remove(dir.File("ZeltoPre.INI.lock"), ignored);
-        fs::remove_all(elsewhere, ignored);
-        fs::create_directory(elsewhere);
-    }
-}
-
-// A file that is there but cannot be read, or holds a count beyond the client's limit, stops every command:
-// nothing falls back to the built-in server or to an empty list. Unreadable means another user's private file,
-// so root reads it as nobody.
+// A file that is there but cannot be read, is too large, or holds a count beyond the client's limit, stops every
+// command: nothing falls back to the built-in server or to an empty list. Unreadable means another user's
+// private file, so root reads it as nobody. Which files the settings refuse is SettingsFileSafetyTest's.
 TEST_F(SettingsRefusalTest, UnreadableOrImpossibleSettingsStopEveryCommand) {
     const std::string section = "[Zelto Systems Premium]\n";
     const std::string unreadable = "could not read FILE: Permission denied";
@@ -137,6 +63,10 @@ TEST_F(SettingsRefusalTest, UnreadableOrImpossibleSettingsStopEveryCommand) {
         {section + "numofdomains=99999999999\n", {"domain", "list"}, 1, "numofdomains" + tooMany},
         {section + "numofignoreip=2000000000\n", {"check"}, 3, "numofignoreip" + tooMany},
         {section + "numofdomains=100000\n", {"--once"}, 1, "numofdomains" + tooMany},
+        {section + std::string(2 << 20, ';'),
+         {"method", "server"},
+         1,
+         "FILE is larger than 1 MiB, too large for a settings file"},
     };
     ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
     for (const auto& c : cases) {
