@@ -1,7 +1,7 @@
 // Settings writers in processes of their own, ended at a random moment or racing each other, on every
 // platform: the POSIX build kills them with SIGKILL, the Windows one with TerminateProcess.
 
-#include "WriterProcess.h"
+#include "fakes/ChildProcess.h"
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
 
@@ -25,6 +25,10 @@ constexpr int kScale = 1; // a process start under Wine takes a good part of a s
 #else
 constexpr int kScale = 10;
 #endif
+
+// The writers are processes of settings-writer (SettingsWriter.cpp).
+using Writer = fakes::ChildProcess;
+constexpr const char* kWriter = ZELTO_SETTINGS_WRITER;
 
 constexpr int kSlots = 8; // keys "slot0" to "slot7"; key kSlots is "counter"
 
@@ -55,7 +59,7 @@ TEST(KilledWriterTest, NoCorruptFileAndNoAcknowledgedWriteLost) {
     std::array<int, kSlots + 1> acked{};
     long acknowledged = 0;
     for (int round = 0; round < 15 * kScale && !HasFailure(); ++round) {
-        WriterProcess writer({"counter", path.string()});
+        Writer writer({kWriter, "counter", path.string()});
         std::array<int, 2> ack{};
         ASSERT_TRUE(writer.Read(ack.data(), sizeof ack)) << round << ": the writer got no write done";
         for (RandomMoment(random), writer.Kill(); writer.Read(ack.data(), sizeof ack); ++acknowledged)
@@ -79,9 +83,9 @@ TEST(KilledWriterTest, AKilledDomainAddLeavesNoEntryPastTheCount) {
     fakes::WriteFile(path, "[Zelto Systems Premium]\nnumofdomains=0\n");
     std::mt19937 random(5);
     for (int round = 0; round < 3 * kScale && !HasFailure(); ++round) {
-        WriterProcess adder({"grower", path.string(), std::to_string(round), "100"});
+        Writer adder({kWriter, "grower", path.string(), std::to_string(round), "100"});
         char said[2] = {};
-        ASSERT_TRUE(adder.Send('\n') && adder.Read(said, 2)) << round << ": no add done";
+        ASSERT_TRUE(adder.Send("\n") && adder.Read(said, 2)) << round << ": no add done";
         RandomMoment(random);
         adder.Kill();
         adder.Wait();
@@ -102,11 +106,11 @@ TEST(ConcurrentWriterTest, TwoWritersOnAFileWithoutLockFileLoseNoDomain) {
     for (int round = 0; round < 5 * kScale && !HasFailure(); ++round) {
         std::filesystem::remove(path.string() + ".lock");
         fakes::WriteFile(path, "[Zelto Systems Premium]\r\nnumofdomains=0\r\n");
-        WriterProcess first({"adder", path.string(), "1", std::to_string(kAdds)});
-        WriterProcess second({"adder", path.string(), "2", std::to_string(kAdds)});
+        Writer first({kWriter, "adder", path.string(), "1", std::to_string(kAdds)});
+        Writer second({kWriter, "adder", path.string(), "2", std::to_string(kAdds)});
         char ready = 0;
         ASSERT_TRUE(first.Read(&ready, 1) && second.Read(&ready, 1)) << "round " << round;
-        EXPECT_TRUE(first.Send('\n') && second.Send('\n'));
+        EXPECT_TRUE(first.Send("\n") && second.Send("\n"));
         EXPECT_EQ(first.Wait(), 0);
         EXPECT_EQ(second.Wait(), 0);
 

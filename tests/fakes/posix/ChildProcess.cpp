@@ -1,4 +1,4 @@
-#include "WriterProcess.h"
+#include "fakes/ChildProcess.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -8,29 +8,27 @@
 
 extern char** environ;
 
-namespace zelto::faults {
+namespace zelto::fakes {
 
-struct WriterProcess::Handles {
+struct ChildProcess::Handles {
     pid_t pid = -1;
     int input = -1, output = -1;
     int status = -1;
 };
 
-WriterProcess::WriterProcess(const std::vector<std::string>& arguments) : handles_(std::make_unique<Handles>()) {
+ChildProcess::ChildProcess(const std::vector<std::string>& argv) : handles_(std::make_unique<Handles>()) {
     int in[2], out[2];
     if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0)
         return;
-    std::vector<std::string> words{ZELTO_SETTINGS_WRITER};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
+    std::vector<char*> words;
+    for (const std::string& word : argv)
+        words.push_back(const_cast<char*>(word.c_str()));
+    words.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in[0], 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    if (::posix_spawn(&handles_->pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+    if (::posix_spawn(&handles_->pid, words[0], &actions, nullptr, words.data(), environ) != 0)
         handles_->pid = -1;
     posix_spawn_file_actions_destroy(&actions);
     ::close(in[0]);
@@ -39,14 +37,14 @@ WriterProcess::WriterProcess(const std::vector<std::string>& arguments) : handle
     handles_->output = out[0];
 }
 
-WriterProcess::~WriterProcess() {
+ChildProcess::~ChildProcess() {
     Kill();
     Wait();
     ::close(handles_->input);
     ::close(handles_->output);
 }
 
-bool WriterProcess::Read(void* bytes, std::size_t size) {
+bool ChildProcess::Read(void* bytes, std::size_t size) {
     for (std::size_t got = 0; got < size;) {
         const ssize_t part = ::read(handles_->output, static_cast<char*>(bytes) + got, size - got);
         if (part <= 0)
@@ -56,16 +54,16 @@ bool WriterProcess::Read(void* bytes, std::size_t size) {
     return true;
 }
 
-bool WriterProcess::Send(char byte) {
-    return ::write(handles_->input, &byte, 1) == 1;
+bool ChildProcess::Send(std::string_view bytes) {
+    return ::write(handles_->input, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
 }
 
-void WriterProcess::Kill() {
+void ChildProcess::Kill() {
     if (handles_->pid > 0)
         ::kill(handles_->pid, SIGKILL);
 }
 
-int WriterProcess::Wait() {
+int ChildProcess::Wait() {
     int status = 0;
     if (handles_->pid > 0 && ::waitpid(handles_->pid, &status, 0) == handles_->pid) {
         handles_->pid = -1;
@@ -74,4 +72,4 @@ int WriterProcess::Wait() {
     return handles_->status;
 }
 
-} // namespace zelto::faults
+} // namespace zelto::fakes

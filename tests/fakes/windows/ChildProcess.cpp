@@ -1,16 +1,16 @@
-#include "WriterProcess.h"
+#include "fakes/ChildProcess.h"
 
 #include <windows.h>
 
-namespace zelto::faults {
+namespace zelto::fakes {
 
-struct WriterProcess::Handles {
+struct ChildProcess::Handles {
     PROCESS_INFORMATION process{};
     HANDLE input = nullptr, output = nullptr;
     int status = -1;
 };
 
-WriterProcess::WriterProcess(const std::vector<std::string>& arguments) : handles_(std::make_unique<Handles>()) {
+ChildProcess::ChildProcess(const std::vector<std::string>& argv) : handles_(std::make_unique<Handles>()) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE childIn = nullptr, childOut = nullptr;
     if (!::CreatePipe(&childIn, &handles_->input, &inherit, 0) ||
@@ -18,9 +18,9 @@ WriterProcess::WriterProcess(const std::vector<std::string>& arguments) : handle
         return;
     ::SetHandleInformation(handles_->input, HANDLE_FLAG_INHERIT, 0);
     ::SetHandleInformation(handles_->output, HANDLE_FLAG_INHERIT, 0);
-    std::string line = "\"" ZELTO_SETTINGS_WRITER "\"";
-    for (const std::string& argument : arguments)
-        line += " \"" + argument + "\"";
+    std::string line;
+    for (const std::string& argument : argv)
+        line.append(line.empty() ? "\"" : " \"").append(argument).append("\"");
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -34,14 +34,14 @@ WriterProcess::WriterProcess(const std::vector<std::string>& arguments) : handle
     ::CloseHandle(childOut);
 }
 
-WriterProcess::~WriterProcess() {
+ChildProcess::~ChildProcess() {
     Kill();
     Wait();
     ::CloseHandle(handles_->input);
     ::CloseHandle(handles_->output);
 }
 
-bool WriterProcess::Read(void* bytes, std::size_t size) {
+bool ChildProcess::Read(void* bytes, std::size_t size) {
     for (std::size_t got = 0; got < size;) {
         DWORD part = 0;
         if (!::ReadFile(handles_->output, static_cast<char*>(bytes) + got, static_cast<DWORD>(size - got), &part,
@@ -53,17 +53,18 @@ bool WriterProcess::Read(void* bytes, std::size_t size) {
     return true;
 }
 
-bool WriterProcess::Send(char byte) {
+bool ChildProcess::Send(std::string_view bytes) {
     DWORD written = 0;
-    return ::WriteFile(handles_->input, &byte, 1, &written, nullptr) && written == 1;
+    return ::WriteFile(handles_->input, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
 }
 
-void WriterProcess::Kill() {
+void ChildProcess::Kill() {
     if (handles_->process.hProcess)
         ::TerminateProcess(handles_->process.hProcess, 9);
 }
 
-int WriterProcess::Wait() {
+int ChildProcess::Wait() {
     if (!handles_->process.hProcess)
         return handles_->status;
     DWORD code = 0;
@@ -76,4 +77,4 @@ int WriterProcess::Wait() {
     return handles_->status;
 }
 
-} // namespace zelto::faults
+} // namespace zelto::fakes
