@@ -68,6 +68,10 @@ HealthVerdict JudgeHealth(const StatusReport& report, std::time_t now) {
     if (report.fixedAddressUnreachable)
         return {Health::Critical,
                 "the fixed address " + report.fixedAddress + " is one no one can reach; nothing is sent"};
+    // Failing passes are a warning while the records still hold, critical once they are stale.
+    if (report.failureWait)
+        return {RegisteredWithinAnHour(report, now) ? Health::Warning : Health::Critical,
+                Names(report) + ": waiting after failures: " + FailureWaitText(*report.failureWait, now)};
     const std::string& address = report.registration.address;
     if (address.empty())
         return {Health::Warning, Names(report) + ": no registration recorded"};

@@ -81,6 +81,10 @@ std::string HookLine(const StatusReport& report) {
 
 } // namespace
 
+std::string FailureWaitLine(const FailureWait& wait, std::time_t now, const std::string& program) {
+    return "Waiting after failures: " + FailureWaitText(wait, now) + "; " + program + " --once --force sends now";
+}
+
 // The scheme says whether passwords cross the network in clear.
 std::string UpdateServerLine(const StatusReport& report) {
     if (!report.secure)
@@ -113,6 +117,8 @@ int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Consol
         else if (domain.lastOutcome && domain.lastOutcome->result != RequestResult::Registered)
             lines.push_back(FailedDomainText(domain.Name(), *domain.lastOutcome, std::time(nullptr)));
     }
+    if (report.failureWait)
+        lines.push_back(FailureWaitLine(*report.failureWait, std::time(nullptr), console.program));
     lines.insert(lines.end(), {
                                   "Address method: " + MethodLine(report),
                                   "Fixed address: " + report.fixedAddress +

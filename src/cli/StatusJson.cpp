@@ -147,6 +147,14 @@ Json Hook(const StatusReport& report) {
     return {{"path", Text(report.hook)}, {"last_run", lastRun}};
 }
 
+Json Wait(const std::optional<FailureWait>& wait) {
+    if (!wait)
+        return nullptr;
+    return {{"failures", wait->failures},
+            {"last_failure", LastOutcome(wait->last)},
+            {"next_try", LocalIsoTime(wait->until)}};
+}
+
 } // namespace
 
 std::string StatusJson(const StatusReport& report) {
@@ -182,6 +190,7 @@ std::string StatusJson(const StatusReport& report) {
         {"ignored_addresses", ignored},
         {"last_registration", Registration(report)},
         {"hook", Hook(report)},
+        {"failure_wait", Wait(report.failureWait)},
         {"domains", domains},
     };
     // Pure ASCII, with \u escapes: UTF-8 whatever code page a console or pipe would convert text to.

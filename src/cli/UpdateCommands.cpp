@@ -1,6 +1,7 @@
 #include "cli/UpdateCommands.h"
 
 #include "cli/SignalWatch.h"
+#include "cli/StatusCommand.h"
 #include "cli/Usage.h"
 #include "config/ClientInstance.h"
 #include "config/FreshIpUpdate.h"
@@ -24,8 +25,9 @@ namespace zelto {
 namespace {
 
 // A configured entry that was skipped is a broken configuration, no domain at all registered nothing, and a
-// paused domain waits for the user: none is a success for a scheduler or a monitoring check. A paused domain
-// is named at every run but the one whose answer paused it, which showed the service's message.
+// paused domain or a wait after failures waits for the user or the service: none is a success for a
+// scheduler or a monitoring check. A paused domain is named at every run but the one whose answer paused it,
+// which showed the service's message.
 int ReportPass(const SettingsFile& settings, const PassReport& report, std::time_t now, Console& console) {
     // The notices have named the file and the reason.
     if (report.settingsProblem)
@@ -41,8 +43,11 @@ int ReportPass(const SettingsFile& settings, const PassReport& report, std::time
     for (const PausedDomain& domain : paused)
         if (std::ranges::find(report.pausedNow, domain.number) == report.pausedNow.end())
             console.err << PrintableText(PausedDomainText(domain, now)) << '\n';
+    const std::optional<FailureWait> wait = report.waited ? view.StoredFailureWait() : std::nullopt;
+    if (wait)
+        console.err << console.program << ": " << PrintableText(FailureWaitLine(*wait, now, console.program)) << '\n';
     console.err << flush;
-    const bool clean = report.failed == 0 && !report.unrecorded && !report.fixedUnreachable &&
+    const bool clean = report.failed == 0 && !report.unrecorded && !report.fixedUnreachable && !report.waited &&
                        report.incomplete.empty() && !none && paused.empty();
     return clean ? kExitDone : kExitRefused;
 }

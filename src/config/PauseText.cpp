@@ -31,14 +31,16 @@ std::string WhatResumes(PauseReason reason) {
     return {};
 }
 
-std::string When(std::time_t since, std::time_t now) {
+std::string When(std::time_t since, std::time_t now, bool seconds = false) {
     std::tm local{};
     std::tm today{};
     localtime_r(&since, &local);
     localtime_r(&now, &today);
     const bool sameDay = local.tm_year == today.tm_year && local.tm_yday == today.tm_yday;
     char text[32];
-    std::strftime(text, sizeof text, sameDay ? "%H:%M" : "%Y-%m-%d %H:%M", &local);
+    std::strftime(text, sizeof text,
+                  sameDay ? (seconds ? "%H:%M:%S" : "%H:%M") : (seconds ? "%Y-%m-%d %H:%M:%S" : "%Y-%m-%d %H:%M"),
+                  &local);
     return text;
 }
 
@@ -74,6 +76,18 @@ std::string OutcomeText(const RequestOutcome& outcome) {
 
 std::string FailedDomainText(const std::string& name, const RequestOutcome& outcome, std::time_t now) {
     return name + ": the last update failed, " + OutcomeText(outcome) + " (" + When(outcome.when, now) + ")";
+}
+
+std::string TimeText(std::time_t when, std::time_t now) {
+    return When(when, now, true);
+}
+
+std::string FailureWaitText(const FailureWait& wait, std::time_t now) {
+    const std::string passes = wait.failures == 1
+                                   ? "1 failed pass, at "
+                                   : std::to_string(wait.failures) + " failed passes in a row, the last at ";
+    return passes + TimeText(wait.last.when, now) + ": " + OutcomeText(wait.last) + "; the next try is due " +
+           (wait.until > now ? "at " + TimeText(wait.until, now) : std::string("now"));
 }
 
 } // namespace zelto

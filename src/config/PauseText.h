@@ -18,6 +18,12 @@ std::string FailedDomainText(const std::string& name, const RequestOutcome& outc
 // What came of a request, in a few words: "registered", "no answer (connection refused)".
 std::string OutcomeText(const RequestOutcome& outcome);
 
+// The wait after failures in the words every front-end shows: "3 failed passes in a row, the last at 14:02:11:
+// no answer (connection refused); the next try is due at 14:06:40" (the date too when not today).
+std::string FailureWaitText(const FailureWait& wait, std::time_t now);
+// A time of day in those words: "14:06:40", or "2026-12-07 14:06:40" when not today.
+std::string TimeText(std::time_t when, std::time_t now);
+
 // Why, in a few words: "the service refused the password".
 std::string PauseReasonText(PauseReason reason);
 

@@ -77,6 +77,7 @@ StatusReport GatherStatus(const SettingsFile& settings) {
                                   firstNumber < number ? std::optional(firstNumber) : std::nullopt});
     }
     report.domainListText = BuildDomainListText(settings);
+    report.failureWait = view.StoredFailureWait();
     return report;
 }
 

@@ -58,6 +58,8 @@ struct StatusReport {
 
     std::vector<DomainStatus> domains;
     std::string domainListText; // "Domain example.com loaded." or "No Domains Loaded!"
+    // Stored until a pass goes well or the user changes what shapes the requests; its time may have passed.
+    std::optional<FailureWait> failureWait;
 };
 
 StatusReport GatherStatus(const SettingsFile& settings);

@@ -4,6 +4,7 @@
 #include "desktop/DesktopSession.h"
 #include "desktop/TrayState.h"
 #include "platform/Clock.h"
+#include "settings/SettingsFile.h"
 
 #include <algorithm>
 
@@ -23,9 +24,25 @@ PauseReason ReasonOf(AccountNotice::Problem problem) {
     return PauseReason::WrongPassword;
 }
 
+// A wait concerns every domain, so it comes before the pauses: whole when it leaves `room` for the count of
+// them, else its count and next try.
+std::string WithWait(const std::string& line, const std::optional<FailureWait>& wait, std::time_t now,
+                     std::size_t room) {
+    if (!wait)
+        return line;
+    const std::string passes =
+        std::to_string(wait->failures) + (wait->failures == 1 ? " failed pass" : " failed passes");
+    const std::string next = "; next try " + (wait->until > now ? TimeText(wait->until, now) : std::string("now"));
+    const std::string whole = line + "\n" + passes + ": " + OutcomeText(wait->last) + next;
+    return whole.size() + room <= TrayState::kMaxTooltip ? whole : line + "\n" + passes + next;
+}
+
 } // namespace
 
-std::string TooltipWithPauses(const std::string& line, const std::vector<PausedDomain>& paused) {
+std::string TrayTooltip(const std::string& engineLine, const std::optional<FailureWait>& wait,
+                        const std::vector<PausedDomain>& paused, std::time_t now) {
+    // "\n999 domains paused"
+    const std::string line = WithWait(engineLine, wait, now, paused.empty() ? 0 : 20);
     std::vector<std::string> lines;
     for (const PausedDomain& domain : paused) {
         std::string text(1, '\n');
@@ -71,8 +88,16 @@ void PausedTooltip::Refresh() {
     Show({});
 }
 
+void PausedTooltip::PassEnded() {
+    shown_.PassEnded();
+    Show({});
+}
+
 bool PausedTooltip::Show(const std::vector<PausedDomain>& pausing) {
-    std::vector<PausedDomain> paused = ClientSettingsView(settings_).PausedDomains();
+    const SettingsFile::Lock lock(settings_); // the wait and the pauses from one state of the file
+    const ClientSettingsView view(settings_);
+    const std::optional<FailureWait> wait = view.StoredFailureWait();
+    std::vector<PausedDomain> paused = view.PausedDomains();
     for (const PausedDomain& domain : pausing) {
         const auto same = [&](const PausedDomain& known) {
             return known.entry.domain == domain.entry.domain && known.entry.topLevel == domain.entry.topLevel;
@@ -80,8 +105,8 @@ bool PausedTooltip::Show(const std::vector<PausedDomain>& pausing) {
         if (std::ranges::none_of(paused, same))
             paused.push_back(domain);
     }
-    const std::lock_guard lock(mutex_);
-    return shown_.SetTooltipText(TooltipWithPauses(line_, paused));
+    const std::lock_guard shown(mutex_);
+    return shown_.SetTooltipText(TrayTooltip(line_, wait, paused, clock_.Now()));
 }
 
 } // namespace zelto

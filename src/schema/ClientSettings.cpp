@@ -315,7 +315,10 @@ std::vector<PausedDomain> ClientSettingsView::PausedDomains() const {
 }
 
 std::optional<FailureWait> ClientSettingsView::StoredFailureWait() const {
+    const SettingsFile::Lock lock(file_);
     const std::string stored = file_.ReadText(Keys::kFailureWait);
+    if (stored.empty())
+        return std::nullopt;
     FailureWait wait;
     long long until = 0;
     const char* end = stored.data() + stored.size();
@@ -323,10 +326,45 @@ std::optional<FailureWait> ClientSettingsView::StoredFailureWait() const {
     if (countError != std::errc() || afterCount == end || *afterCount != ' ' || wait.failures < 1)
         return std::nullopt;
     const auto [afterTime, timeError] = std::from_chars(afterCount + 1, end, until);
-    if (timeError != std::errc() || afterTime != end)
+    if (timeError != std::errc() || afterTime == end || *afterTime != ' ')
+        return std::nullopt;
+    const std::optional<RequestOutcome> last =
+        ParseOutcome(std::string_view(afterTime + 1, end), RequestsFingerprint());
+    if (!last)
         return std::nullopt;
     wait.until = static_cast<std::time_t>(until);
+    wait.last = *last;
     return wait;
+}
+
+bool ClientSettingsView::FailureWaitStored() const {
+    return !file_.ReadText(Keys::kFailureWait).empty();
+}
+
+std::string ClientSettingsView::RequestsFingerprint() const {
+    const SettingsFile::Lock lock(file_);
+    std::vector<std::string> texts{UpdateServer(), CaFile(), file_.ReadText(Keys::kAddressMethod)};
+    for (const std::string_view key : Keys::kFixedAddress)
+        texts.push_back(file_.ReadText(key));
+    // The counts as stored, and the entries they cover as far as any reader goes.
+    for (const std::string_view countKey : {Keys::kIgnoreCount, Keys::kDomainCount})
+        texts.push_back(file_.ReadText(countKey));
+    const int ignored = LiveCount(Keys::kIgnoreCount);
+    for (int n = 1; n <= ignored; ++n)
+        texts.push_back(file_.ReadText(IndexedKey(Keys::kIgnoredAddress, n)));
+    const int domains = LiveCount(Keys::kDomainCount);
+    for (int n = 1; n <= domains; ++n)
+        texts.push_back(EntryFingerprint(Domain(n)));
+    return TextsFingerprint(texts);
+}
+
+std::optional<std::time_t> ClientSettingsView::LastAddressCheck() const {
+    const std::string stored = file_.ReadText(Keys::kAddressCheck);
+    long long when = 0;
+    const auto [end, error] = std::from_chars(stored.data(), stored.data() + stored.size(), when);
+    if (stored.empty() || error != std::errc() || end != stored.data() + stored.size())
+        return std::nullopt;
+    return static_cast<std::time_t>(when);
 }
 
 bool ClientSettings::WritePause(int number, const DomainEntry& entry, const DomainPause& pause) {
@@ -355,9 +393,17 @@ bool ClientSettings::WriteOutcomes(const std::vector<SentDomain>& sent) {
     return writable_.WriteTexts(entries, SettingsFile::Persistence::MayRevert);
 }
 
-bool ClientSettings::WriteFailureWait(const FailureWait& wait) {
-    const std::string value = std::to_string(wait.failures) + " " + std::to_string(static_cast<long long>(wait.until));
+bool ClientSettings::WriteFailureWait(const FailureWait& wait, std::string_view requests) {
+    const std::string value = std::to_string(wait.failures) + " " + std::to_string(static_cast<long long>(wait.until)) +
+                              " " + FormatOutcome(wait.last, requests);
     return writable_.ReadText(Keys::kFailureWait) == value || writable_.WriteText(Keys::kFailureWait, value);
+}
+
+// Lost in a power cut at worst, which costs one check more.
+bool ClientSettings::WriteAddressCheck(std::time_t when) {
+    const std::string value = std::to_string(static_cast<long long>(when));
+    const std::pair<std::string_view, std::string_view> entry{Keys::kAddressCheck, value};
+    return writable_.WriteTexts(std::span(&entry, 1), SettingsFile::Persistence::MayRevert);
 }
 
 bool ClientSettings::ClearFailureWait() {

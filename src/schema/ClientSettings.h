@@ -52,10 +52,11 @@ struct SettingsKeys {
     static constexpr std::string_view kCaFile = "cafile";
     static constexpr std::string_view kPause = "paused";    // + entry number; ours, the Windows client ignores it
     static constexpr std::string_view kOutcome = "outcome"; // + entry number; ours: how its last request ended
-    static constexpr std::string_view kFailureWait = "retryafter";  // ours: the wait after failed requests
-    static constexpr std::string_view kHook = "hook";               // ours: the command run on an address change
-    static constexpr std::string_view kHookAddress = "hookaddress"; // ours: the address it was last run for
-    static constexpr std::string_view kHookRun = "hookrun";         // ours: when it last ran and how it ended
+    static constexpr std::string_view kFailureWait = "retryafter";    // ours: the wait after failed requests
+    static constexpr std::string_view kAddressCheck = "addresscheck"; // ours: when the service was last asked
+    static constexpr std::string_view kHook = "hook";                 // ours: the command run on an address change
+    static constexpr std::string_view kHookAddress = "hookaddress";   // ours: the address it was last run for
+    static constexpr std::string_view kHookRun = "hookrun";           // ours: when it last ran and how it ended
 };
 
 // The last registration: its address and when it happened; empty texts when none is recorded.
@@ -68,10 +69,11 @@ struct RecordedUpdate {
 };
 
 // The wait after requests that failed (no answer, an error status, an answer that means nothing): how many
-// failed in a row, and the time before which no pass is made.
+// passes failed in a row, the time before which no pass is made, and the last failed request.
 struct FailureWait {
     int failures = 0;
     std::time_t until = 0;
+    RequestOutcome last;
 
     bool operator==(const FailureWait&) const = default;
 };
@@ -133,9 +135,18 @@ public:
     bool PauseStored(int number) const;
     // The paused entries among 1 to the count, in order.
     std::vector<PausedDomain> PausedDomains() const;
-    // The wait after failures, when one is stored; kept in the file so that --once and status see it, and
-    // a running client sees the user end it.
+    // The wait after failures, when one is stored for the settings as they are now; kept in the file so that
+    // --once and status see it, and a running client sees the user end it. A change of anything that shapes
+    // the requests (RequestsFingerprint), by any process, ends it.
     std::optional<FailureWait> StoredFailureWait() const;
+    // Whether any wait is stored, one that holds or one left from before such a change.
+    bool FailureWaitStored() const;
+    // A digest of what shapes the requests: the update server, cafile, the address method, the fixed
+    // address, the ignore list and every domain entry.
+    std::string RequestsFingerprint() const;
+    // When the service's address check was last asked, by any process: behind address translation it is
+    // asked at most every five minutes, whatever runs the client.
+    std::optional<std::time_t> LastAddressCheck() const;
 
     // updateserver and website, or the built-in hosts when empty; "host" or "host:port".
     std::string UpdateServer() const;
@@ -209,8 +220,9 @@ public:
     // The outcomes of a pass's requests, in one replacement of the file; a power cut may bring the previous
     // ones back, which only status would show.
     bool WriteOutcomes(const std::vector<SentDomain>& sent);
-    // Written only when it changes.
-    bool WriteFailureWait(const FailureWait& wait);
+    // Written only when it changes; it holds while RequestsFingerprint() stays `requests`.
+    bool WriteFailureWait(const FailureWait& wait, std::string_view requests);
+    bool WriteAddressCheck(std::time_t when);
     // Empties retryafter when it holds anything.
     bool ClearFailureWait();
     // The user's Properties OK, Force IP Update and force-update: every pause and the wait after failures

@@ -23,17 +23,22 @@ constexpr ReasonWord kReasonWords[] = {
 
 } // namespace
 
-// FNV-1a over the entry's three values: tells a changed entry from the paused one without storing the
-// password a second time.
-std::string EntryFingerprint(const DomainEntry& entry) {
+// FNV-1a over the texts, each ended by a line feed: tells a changed value from the one a state was stored for
+// without storing a password a second time.
+std::string TextsFingerprint(std::span<const std::string> texts) {
     std::uint64_t hash = 14695981039346656037ULL;
-    for (const std::string* value : {&entry.domain, &entry.topLevel, &entry.password}) {
-        for (const char c : *value + '\n')
+    for (const std::string& value : texts) {
+        for (const char c : value + '\n')
             hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
     }
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
     return text;
+}
+
+std::string EntryFingerprint(const DomainEntry& entry) {
+    const std::string values[] = {entry.domain, entry.topLevel, entry.password};
+    return TextsFingerprint(values);
 }
 
 std::string_view PauseReasonWord(PauseReason reason) {

@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -36,5 +37,7 @@ std::string FormatPause(const DomainPause& pause, const DomainEntry& entry);
 std::optional<DomainPause> ParsePause(std::string_view stored, const DomainEntry& entry);
 // A digest of the entry's labels and password, for values that hold only while the entry stays as it was.
 std::string EntryFingerprint(const DomainEntry& entry);
+// A digest of texts, in order, for values that hold only while the texts stay as they were.
+std::string TextsFingerprint(std::span<const std::string> texts);
 
 } // namespace zelto

@@ -54,13 +54,21 @@ template <typename Number> bool ReadNumber(std::string_view text, Number& number
 } // namespace
 
 std::string FormatOutcome(const RequestOutcome& outcome, const DomainEntry& entry) {
-    return std::string(WordOf(kResultWords, outcome.result)) + " " +
-           std::to_string(static_cast<long long>(outcome.when)) + " " +
-           std::string(WordOf(kFailureWords, outcome.failure)) + " " + std::to_string(outcome.status) + " " +
-           EntryFingerprint(entry);
+    return FormatOutcome(outcome, EntryFingerprint(entry));
 }
 
 std::optional<RequestOutcome> ParseOutcome(std::string_view stored, const DomainEntry& entry) {
+    return ParseOutcome(stored, EntryFingerprint(entry));
+}
+
+std::string FormatOutcome(const RequestOutcome& outcome, std::string_view fingerprint) {
+    return std::string(WordOf(kResultWords, outcome.result)) + " " +
+           std::to_string(static_cast<long long>(outcome.when)) + " " +
+           std::string(WordOf(kFailureWords, outcome.failure)) + " " + std::to_string(outcome.status) + " " +
+           std::string(fingerprint);
+}
+
+std::optional<RequestOutcome> ParseOutcome(std::string_view stored, std::string_view fingerprint) {
     std::string_view fields[5];
     for (std::string_view& field : fields) {
         const std::size_t space = stored.find(' ');
@@ -70,8 +78,8 @@ std::optional<RequestOutcome> ParseOutcome(std::string_view stored, const Domain
     const std::optional<RequestResult> result = ValueOf(kResultWords, fields[0]);
     const std::optional<HttpFailure> failure = ValueOf(kFailureWords, fields[2]);
     RequestOutcome outcome;
-    if (!result || !failure || !stored.empty() || fields[4] != EntryFingerprint(entry) ||
-        !ReadNumber(fields[1], outcome.when) || !ReadNumber(fields[3], outcome.status))
+    if (!result || !failure || !stored.empty() || fields[4] != fingerprint || !ReadNumber(fields[1], outcome.when) ||
+        !ReadNumber(fields[3], outcome.status))
         return std::nullopt;
     outcome.result = *result;
     outcome.failure = *failure;

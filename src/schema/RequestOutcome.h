@@ -36,6 +36,9 @@ struct RequestOutcome {
 std::string FormatOutcome(const RequestOutcome& outcome, const DomainEntry& entry);
 // The stored outcome when it was made for this entry as it is now; nullopt otherwise.
 std::optional<RequestOutcome> ParseOutcome(std::string_view stored, const DomainEntry& entry);
+// The same with any fingerprint: of what the outcome holds for as long as it stays as it was.
+std::string FormatOutcome(const RequestOutcome& outcome, std::string_view fingerprint);
+std::optional<RequestOutcome> ParseOutcome(std::string_view stored, std::string_view fingerprint);
 
 // For scripts: "registered", "wrongpassword", "expired", "nodomain", "otheranswer", "noanswer".
 std::string_view RequestResultKey(RequestResult result);

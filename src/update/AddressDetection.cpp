@@ -39,12 +39,14 @@ std::string ClientSideChoice(const std::vector<std::string>& addresses) {
 
 } // namespace
 
-std::optional<std::string> CheckAddressWithService(EnginePorts& ports, const StopSignal* stop) {
+std::optional<std::string> CheckAddressWithService(EnginePorts& ports, const StopSignal* stop, HttpFailure* failure) {
     const ServiceEndpoints endpoints(ports.settings);
     const std::string url = endpoints.IpCheckUrl();
     const std::unique_ptr<HttpSession> session = ports.platform.http.Open(stop, endpoints.UpdateServerTrust());
     if (!session) {
         ports.notices.LogExchange(url, ExchangeOutcome::NoSession, "no answer (no internet session)");
+        if (failure)
+            *failure = HttpFailure::None;
         return std::nullopt;
     }
     DialUpGuard guard(ports.platform.autodial);
@@ -53,6 +55,8 @@ std::optional<std::string> CheckAddressWithService(EnginePorts& ports, const Sto
     guard.Release();
     if (!answer.obtained) {
         ports.notices.LogExchange(url, ExchangeOutcome::NoAnswer, NoAnswerText(answer.failure));
+        if (failure)
+            *failure = answer.failure;
         return std::nullopt;
     }
     ports.notices.LogExchange(url, ExchangeOutcome::Answered, answer.line);
@@ -84,19 +88,22 @@ std::vector<std::string> ListClientAddresses(EnginePorts& ports) {
     return FilterAddressList(ports.settings, ports.platform.addresses.List());
 }
 
-std::string DetectCurrentAddress(EnginePorts& ports, const StopSignal* stop) {
+DetectedAddress DetectCurrentAddress(EnginePorts& ports, const StopSignal* stop) {
     const std::vector<std::string> addresses = ListClientAddresses(ports);
     const ClientSettingsView settings(ports.settings);
     const AddressMethod method = settings.EngineMethod();
     if (method == AddressMethod::Fixed)
-        return FixedAddressText(settings);
+        return {FixedAddressText(settings), std::nullopt};
     if (method == AddressMethod::Both) {
+        HttpFailure failure = HttpFailure::None;
+        const std::optional<std::string> seen = CheckAddressWithService(ports, stop, &failure);
+        if (!seen)
+            return {"", failure};
         // Exact text match, no trimming: a server-seen address with anything after it matches nothing.
-        const std::string seen = CheckAddressWithService(ports, stop).value_or("");
-        if (!seen.empty() && std::find(addresses.begin(), addresses.end(), seen) != addresses.end())
-            return seen;
+        if (!seen->empty() && std::find(addresses.begin(), addresses.end(), *seen) != addresses.end())
+            return {*seen, std::nullopt};
     }
-    return ClientSideChoice(addresses);
+    return {ClientSideChoice(addresses), std::nullopt};
 }
 
 } // namespace zelto

@@ -179,7 +179,7 @@ struct UpdateCycle::Impl {
         ports.platform.sound.PlaySoundCue("INTROSOUND");
         // A start tries every domain again, paused or waiting: the user may have fixed what failed.
         ClientSettings(ports.settings).ClearPauses();
-        ClientSettings(ports.settings).ClearFailureWait();
+        schedule.EndFailureWait();
         schedule.Forget();
         // Empties the record so the first decision always finds a pass due.
         if (!ClientSettings(ports.settings).ClearUpdateRecord()) {
@@ -291,9 +291,12 @@ struct UpdateCycle::Impl {
             return report;
         }
         unreachableTold.clear();
+        const std::string requests = ClientSettingsView(ports.settings).RequestsFingerprint();
         const bool connected = EnsureSession();
         const int count = std::min(ClientSettingsView(ports.settings).DomainCount(), ClientSettingsView::kMaxDomains);
-        for (int number = 1; number <= count && !stop.Raised(); ++number) {
+        // The service is the same for every domain: once a request got no answer at all, the others would
+        // only wait for their own time-outs.
+        for (int number = 1; number <= count && !stop.Raised() && report.unanswered == 0; ++number) {
             const DomainToSend domain = ReadDomain(ports.settings, number);
             const DomainEntry& entry = domain.entry;
             if (!entry.Complete()) {
@@ -309,18 +312,26 @@ struct UpdateCycle::Impl {
             if (domain.stalePause)
                 ClientSettings(ports.settings).ClearPause(number);
             ++report.sent;
-            if (!connected) {
+            std::optional<HttpFailure> unanswered;
+            if (!connected)
+                unanswered = HttpFailure::None;
+            const DetectedAddress address = connected && domain.method != AddressMethod::Server
+                                                ? DetectCurrentAddress(ports, &stop)
+                                                : DetectedAddress{};
+            if (address.unanswered)
+                unanswered = address.unanswered;
+            if (unanswered) {
                 ++report.failed;
                 ++report.unanswered;
-                sentThisPass.push_back({number, entry, {RequestResult::NoAnswer, {}, 0, ports.platform.clock.Now()}});
+                if (*unanswered != HttpFailure::Stopped)
+                    sentThisPass.push_back(
+                        {number, entry, {RequestResult::NoAnswer, *unanswered, 0, ports.platform.clock.Now()}});
                 continue;
             }
-            const std::string address =
-                domain.method != AddressMethod::Server ? DetectCurrentAddress(ports, &stop) : std::string();
             // One time for the outcome, so that the one written with the record is the one the pass stores.
             const std::time_t requestedAt = ports.platform.clock.Now();
             const DomainExchange exchange = UpdateDomain(
-                ports, *session, entry.topLevel, entry.domain, entry.password, address,
+                ports, *session, entry.topLevel, entry.domain, entry.password, address.address,
                 [&](const DomainExchange& registered) {
                     return std::pair(
                         IndexedKey(SettingsKeys::kOutcome, number),
@@ -329,8 +340,16 @@ struct UpdateCycle::Impl {
             Count(number, entry, exchange, requestedAt, report);
         }
         ClientSettings(ports.settings).WriteOutcomes(sentThisPass);
-        schedule.PassDone({report.registered > 0, report.failed - report.refused,
-                           report.unanswered == report.failed - report.refused});
+        PassOutcome outcome;
+        outcome.registered = report.registered > 0;
+        outcome.failed = report.failed - report.refused;
+        outcome.onlyUnanswered = report.unanswered == outcome.failed;
+        outcome.cutShort = report.unanswered > 0;
+        for (const SentDomain& sent : sentThisPass)
+            if (sent.outcome.result == RequestResult::NoAnswer || sent.outcome.result == RequestResult::OtherAnswer)
+                outcome.lastFailure = sent.outcome;
+        outcome.requests = requests;
+        schedule.PassDone(outcome);
         if (hooks && !stop.Raised())
             RunAddressHook(ports, *hooks, report.registeredNames, hookAddressBefore, hookTimeout);
         return report;
@@ -406,8 +425,12 @@ PassReport UpdateCycle::RunOnce(bool force) {
         return refused;
     if (force)
         cycle.Start();
-    if (!cycle.PassDue() || !cycle.HasDomains())
-        return {};
+    if (!cycle.PassDue() || !cycle.HasDomains()) {
+        PassReport none;
+        const std::optional<FailureWait> wait = ClientSettingsView(cycle.ports.settings).StoredFailureWait();
+        none.waited = wait && wait->until > cycle.ports.platform.clock.Now();
+        return none;
+    }
     const PassReport report = cycle.RunPass();
     if (cycle.hooks)
         cycle.hooks->EndAll(cycle.hookTimeout);

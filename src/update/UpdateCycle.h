@@ -49,10 +49,11 @@ struct PassReport {
     int failed = 0;                           // any other answer, or none
     int refused = 0;                          // of them, "expired", "nodomain" or "wrongpassword": now paused
     std::vector<int> pausedNow;               // the numbers of those entries, in order
-    int unanswered = 0;                       // of them, requests without any answer
+    int unanswered = 0;                       // of them, requests without any answer; the first ends the pass
     int paused = 0;                           // domains not sent because they are paused
     std::vector<int> incomplete;              // numbers of the entries skipped for an empty value, in order
     std::vector<std::string> registeredNames; // "example.com" of each domain that registered
+    bool waited = false;                      // no pass was made: a wait after failures holds
     bool unrecorded = false;                  // a registration could not be written to the settings file
     bool fixedUnreachable = false;            // nothing was sent: the fixed address is one no one can reach
     SettingsProblem settingsProblem;          // the file could not be used: no pass was made

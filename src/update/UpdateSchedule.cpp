@@ -23,6 +23,12 @@ constexpr std::chrono::seconds kFailureWaits[] = {30s, 60s, 120s, 240s, 480s, 96
 constexpr std::chrono::seconds kUnansweredCeiling = 300s;
 constexpr int kMaxCountedFailures = 99;
 
+// Within five minutes of a check or a registration (here, or a check by another process) nothing is asked;
+// a clock set back does not hold the check back.
+bool Recent(std::optional<std::time_t> when, std::time_t now) {
+    return when && now >= *when && now - *when < kCheckInterval;
+}
+
 } // namespace
 
 UpdateSchedule::UpdateSchedule(EnginePorts& ports, std::function<double()> spread)
@@ -36,7 +42,7 @@ std::chrono::seconds UpdateSchedule::FailureWaitFor(int failures, bool onlyUnans
 void UpdateSchedule::Forget() {
     registeredWith_.reset();
     failedWith_.reset();
-    lastCheck_.reset();
+    registeredAt_.reset();
 }
 
 void UpdateSchedule::EndFailureWait() {
@@ -46,13 +52,16 @@ void UpdateSchedule::EndFailureWait() {
 
 bool UpdateSchedule::PassDue(const StopSignal* stop) {
     const std::time_t now = ports_.platform.clock.Now();
-    if (const std::optional<FailureWait> wait = ClientSettingsView(ports_.settings).StoredFailureWait();
-        wait && now < wait->until) {
-        // A new network ends the wait; the user's resume has emptied the key.
-        if (!failedWith_ || ListClientAddresses(ports_) == *failedWith_)
-            return false;
-        ClientSettings(ports_.settings).ClearFailureWait();
-        failedWith_.reset();
+    const ClientSettingsView view(ports_.settings);
+    if (view.FailureWaitStored()) {
+        const std::optional<FailureWait> wait = view.StoredFailureWait();
+        // The user changed what shapes the requests, or a new network came: the pass it held back is made now.
+        if (!wait || (now < wait->until && failedWith_ && ListClientAddresses(ports_) != *failedWith_)) {
+            EndFailureWait();
+            return true;
+        }
+        // The wait is over: the pass that failed is made again, whatever the record says.
+        return now >= wait->until;
     }
     std::vector<std::string> addresses;
     switch (JudgeRecord(ports_, &addresses)) {
@@ -75,9 +84,9 @@ bool UpdateSchedule::BehindTranslationDue(const std::vector<std::string>& addres
         return false;
     if (registeredWith_ && addresses != *registeredWith_)
         return true;
-    if (lastCheck_ && now - *lastCheck_ < kCheckInterval)
+    if (Recent(registeredAt_, now) || Recent(settings.LastAddressCheck(), now))
         return false;
-    lastCheck_ = now;
+    ClientSettings(ports_.settings).WriteAddressCheck(now);
     // No answer confirms nothing, and sends nothing either: the next check comes at the next mark.
     const std::optional<std::string> seen = CheckAddressWithService(ports_, stop);
     return seen && *seen != recorded;
@@ -87,15 +96,15 @@ void UpdateSchedule::PassDone(const PassOutcome& outcome) {
     const std::time_t now = ports_.platform.clock.Now();
     ClientSettings settings(ports_.settings);
     if (outcome.registered) {
-        settings.ClearFailureWait();
-        failedWith_.reset();
         if (remembers_)
             registeredWith_ = ListClientAddresses(ports_);
-        lastCheck_ = now; // the answer just told the address the service sees
+        registeredAt_ = now; // the answer just told the address the service sees
+    }
+    // A pass cut short left domains unsent, so it failed whatever the others got.
+    if (outcome.failed == 0 || (outcome.registered && !outcome.cutShort)) {
+        EndFailureWait();
         return;
     }
-    if (outcome.failed == 0)
-        return;
     const std::optional<FailureWait> stored = settings.StoredFailureWait();
     if (!stored && remembers_)
         failedWith_ = ListClientAddresses(ports_);
@@ -104,7 +113,8 @@ void UpdateSchedule::PassDone(const PassOutcome& outcome) {
     const double seconds =
         static_cast<double>(FailureWaitFor(failures, outcome.onlyUnanswered).count()) * (0.9 + 0.2 * spread_());
     // Rounded to the nearest second (the wait is positive).
-    settings.WriteFailureWait({failures, now + static_cast<std::time_t>(seconds + 0.5)});
+    settings.WriteFailureWait({failures, now + static_cast<std::time_t>(seconds + 0.5), outcome.lastFailure},
+                              outcome.requests);
 }
 
 } // namespace zelto

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "schema/RequestOutcome.h"
+
 #include <chrono>
 #include <ctime>
 #include <functional>
@@ -17,13 +19,17 @@ struct PassOutcome {
     bool registered = false;    // an "ip" answer with an address that could be recorded
     int failed = 0;             // no answer, or an answer that means nothing
     bool onlyUnanswered = true; // every failure was a request without any answer
+    bool cutShort = false;      // a request got no answer at all, so the rest of the pass was not sent
+    RequestOutcome lastFailure; // of the last failed request
+    std::string requests;       // RequestsFingerprint() when the pass began
 };
 
 // When the client talks to the service, on top of the record's own rule (JudgeRecord): behind address
 // translation the service's address check, at most every five minutes, tells whether the registration still
-// holds; after failed passes the next one waits longer each time. The in-memory part (the addresses at the
-// last registration, the last check) starts empty in every process; the wait after failures is in the
-// settings file, so another process (--once, status, the user's resume) sees it.
+// holds; after failed passes the next one waits longer each time, and is made when the wait is over. The
+// in-memory part (the addresses at the last registration) starts empty in every process; the wait after
+// failures and the time of the last check are in the settings file, so another process (--once, status, the
+// user's resume) sees them.
 class UpdateSchedule {
 public:
     // `spread` gives a number in [0, 1) for the random part of each wait.
@@ -35,7 +41,8 @@ public:
     void PassDone(const PassOutcome& outcome);
     // A start: nothing waits.
     void Forget();
-    // A resume: the network the requests failed on may be gone, so the wait after failures ends.
+    // Ends the wait after failures: the next decision judges the record alone. For what makes the wait
+    // pointless: a new network, the user's change, a resume (the network the requests failed on may be gone).
     void EndFailureWait();
     // For a process that ends after its pass (--once): what only a later pass of the same process would use,
     // the machine's addresses at a registration or at the first of a run of failures, is not gathered.
@@ -51,7 +58,7 @@ private:
     std::function<double()> spread_;
     std::optional<std::vector<std::string>> registeredWith_; // the machine's addresses at the last registration
     std::optional<std::vector<std::string>> failedWith_;     // ... at the first failure of a run of them
-    std::optional<std::time_t> lastCheck_;
+    std::optional<std::time_t> registeredAt_;                // the last registration here, which told the address seen
     bool remembers_ = true;
 };
 

@@ -82,6 +82,7 @@ TEST_F(HeadlessTest, OnceSendsOnlyWhatIsDueAndARefusedPasswordOnce) {
     Cli({"domain", "add", "other", "com", "Wrong123"});
     const int before = service.Requests();
     const testing::Finished first = Cli({"--once"}), second = Cli({"--once"});
+    Cli({"--once"}); // within five minutes of the second's address check
     EXPECT_EQ(service.Requests() - before, 3);
     EXPECT_EQ(service.RegisteredAddress("example.com"), "198.51.100.4");
     EXPECT_EQ(std::tie(first.exitCode, second.exitCode), std::tuple(1, 1));
@@ -92,6 +93,30 @@ TEST_F(HeadlessTest, OnceSendsOnlyWhatIsDueAndARefusedPasswordOnce) {
     Cli({"domain", "remove", "other", "com", "Wrong123"});
     Cli({"domain", "add", "other", "com", "Right123"});
     EXPECT_EQ(Cli({"status"}).out.find("paused"), std::string::npos);
+}
+
+// A wait after failures is a state: --once inside it sends nothing and says so, status and status --json
+// show it (check: StatusReportTest), and the user's fix (here the update server, set right) ends it at once.
+TEST_F(HeadlessTest, AWaitAfterFailuresShowsEverywhereUntilTheUsersFixEndsIt) {
+    Cli({"server", "127.0.0.1:1"});
+    EXPECT_EQ(Cli({"--once"}).exitCode, 1);
+    const testing::Finished waiting = Cli({"--once"});
+    EXPECT_EQ(waiting.exitCode, 1);
+    EXPECT_TRUE(waiting.err.starts_with("zelto-premium: Waiting after failures: 1 failed pass, at ") &&
+                waiting.err.ends_with("; zelto-premium --once --force sends now\n") &&
+                waiting.err.find("no answer (connection refused); the next try is due at ") != std::string::npos &&
+                waiting.err.find('\n') == waiting.err.size() - 1)
+        << waiting.err;
+    EXPECT_NE(Cli({"status"}).out.find("\n" + waiting.err.substr(15)), std::string::npos);
+    const auto wait = nlohmann::json::parse(Cli({"status", "--json"}).out)["failure_wait"];
+    EXPECT_EQ(wait["failures"], 1);
+    EXPECT_EQ(wait["last_failure"]["reason"], "connection refused");
+    EXPECT_TRUE(wait["next_try"].is_string());
+
+    Cli({"server", service.HostPort()});
+    EXPECT_EQ(Cli({"--once"}).exitCode, 0);
+    EXPECT_EQ(service.RegisteredAddress("example.com"), "127.0.0.1");
+    EXPECT_TRUE(nlohmann::json::parse(Cli({"status", "--json"}).out)["failure_wait"].is_null());
 }
 
 // Each domain's last request, with why it failed, for status and scripts: from the outcome, whatever the

@@ -137,6 +137,7 @@ TEST_F(StatusReportTest, CheckExitsAsMonitoringPluginsDo) {
         std::optional<std::string> content; // nullopt: the settings path is a folder
         int exitCode;
         std::string starts;
+        bool waiting = false; // a wait after failures holds
     } cases[] = {
         {"registered this hour", two + record(now), 0, "ZELTO OK - example.com, myhome.net registered 203.0.113.7 at "},
         {"registered in the previous hour", two + record(now - 3600), 0, "ZELTO OK - "},
@@ -145,6 +146,10 @@ TEST_F(StatusReportTest, CheckExitsAsMonitoringPluginsDo) {
         {"registered three hours ago", two + record(now - 3 * 3600), 1, "ZELTO WARNING - "},
         {"never registered", two, 1, "ZELTO WARNING - "},
         {"paused, though registered this hour", two + record(now) + refused, 2, "ZELTO CRITICAL - myhome.net paused: "},
+        {"waiting after failures, registered this hour", two + record(now), 1,
+         "ZELTO WARNING - example.com, myhome.net: waiting after failures: 2 failed passes in a row", true},
+        {"waiting after failures, registered three hours ago", two + record(now - 3 * 3600), 2, "ZELTO CRITICAL - ",
+         true},
         {"no domain", "[Zelto Systems Premium]\n" + record(now), 2, "ZELTO CRITICAL - no domain is configured"},
         {"unreadable file", std::nullopt, 3, "ZELTO UNKNOWN - " + path.string()},
     };
@@ -154,6 +159,12 @@ TEST_F(StatusReportTest, CheckExitsAsMonitoringPluginsDo) {
             fakes::WriteFile(path, *c.content);
         else
             std::filesystem::create_directory(path);
+        if (c.waiting) {
+            SettingsFile file(path);
+            ClientSettings settings(file);
+            settings.WriteFailureWait({2, now + 60, {RequestResult::NoAnswer, HttpFailure::TimedOut, 0, now}},
+                                      settings.RequestsFingerprint());
+        }
         const testing::Finished run = Cli({"check"});
         EXPECT_EQ(run.exitCode, c.exitCode) << c.name;
         EXPECT_TRUE(run.out.starts_with(c.starts) && run.out.ends_with("\n") &&

@@ -220,26 +220,36 @@ TEST(TrayStateTest, TooltipsAndHiding) {
     EXPECT_FALSE(added.Shown()); // a tooltip change no longer reaches it
 }
 
-// Paused domains in the tooltip: whole lines while they fit the icon's record, then how many more.
-TEST(PausedTooltipTest, TooltipNamesPausedDomainsInWholeLines) {
+// The wait after failures, then paused domains in the tooltip: whole lines while they fit the icon's record,
+// then how many more.
+TEST(PausedTooltipTest, TooltipNamesTheWaitAndPausedDomainsInWholeLines) {
+    setenv("TZ", "UTC", 1);
+    tzset();
     const std::string online = "Zelto Premium Online! IP Address->203.0.113.7";
     const auto pause = [](const std::string& domain, PauseReason reason) {
         return PausedDomain{1, {domain, "com", "secret1"}, {reason, 0}};
     };
+    const std::time_t now = 1765231200; // 22:00:00 UTC
+    const FailureWait refused{3, now + 250, {RequestResult::NoAnswer, HttpFailure::ConnectionRefused, 0, now}};
+    const FailureWait untrusted{1, now + 30, {RequestResult::NoAnswer, HttpFailure::CertificateForAnotherName, 0, now}};
     std::vector<PausedDomain> many;
     for (const char* domain : {"a", "b", "c", "d"})
         many.push_back(pause(domain, PauseReason::WrongPassword));
     const struct {
+        std::optional<FailureWait> wait;
         std::vector<PausedDomain> paused;
         std::string tooltip;
     } cases[] = {
-        {{}, online},
-        {{pause("example", PauseReason::Expired)}, online + "\nexample.com: paused, the subscription has expired"},
-        {many, online + "\na.com: paused, the service refused the password\n3 more paused"},
-        {{pause(std::string(120, 'x'), PauseReason::NoDomain)}, online + "\n1 domain paused"},
+        {{}, {}, online},
+        {{}, {pause("example", PauseReason::Expired)}, online + "\nexample.com: paused, the subscription has expired"},
+        {{}, many, online + "\na.com: paused, the service refused the password\n3 more paused"},
+        {{}, {pause(std::string(120, 'x'), PauseReason::NoDomain)}, online + "\n1 domain paused"},
+        {refused, {}, online + "\n3 failed passes: no answer (connection refused); next try 22:04:10"},
+        {refused, many, online + "\n3 failed passes; next try 22:04:10\n4 domains paused"},
+        {untrusted, {}, online + "\n1 failed pass; next try 22:00:30"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(TooltipWithPauses(online, c.paused), c.tooltip);
+        EXPECT_EQ(TrayTooltip(online, c.wait, c.paused, now), c.tooltip);
         EXPECT_LE(c.tooltip.size(), TrayState::kMaxTooltip);
     }
 }

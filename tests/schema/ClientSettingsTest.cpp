@@ -89,32 +89,53 @@ TEST_F(ClientSettingsTest, AppendStopsAtTheThousandthDomainAndIgnoreEntriesShift
     EXPECT_EQ(settings.IgnoredAddresses(), (std::vector<std::string>{"2.2.2.2", "3.3.3.3"}));
 }
 
-// A pause holds for the entry it was made for: any change to it, by any process, or the user's resume
-// lifts it; nothing else does.
-TEST_F(ClientSettingsTest, APauseLastsWhileItsEntryStaysAsItWasAndUntilTheUserResumes) {
+// A pause holds for the entry it was made for, the wait after failures for everything that shapes the
+// requests: any change to them, by any process, or the user's resume ends them; nothing else does.
+TEST_F(ClientSettingsTest, PausesAndTheWaitLastWhileWhatTheyWereMadeForStaysAsItWas) {
     const DomainEntry entry{"example", "com", "Secret12"};
     const DomainPause pause{PauseReason::Expired, 1765232460};
+    const FailureWait wait{2, 1765232490, {RequestResult::NoAnswer, HttpFailure::TimedOut, 0, 1765232460}};
     const struct {
         const char* name;
         std::function<void()> change;
-        bool paused;
+        bool paused, waiting;
     } cases[] = {
-        {"nothing changed", [] {}, true},
-        {"another password", [&] { file.WriteText("password1", "Secret13"); }, false},
-        {"another name", [&] { file.WriteText("second_level1", "other"); }, false},
-        {"removed and added again", [&] { settings.RemoveDomainAt(1), settings.AppendDomain(entry); }, false},
-        {"the user resumed", [&] { settings.ResumeUpdates(); }, false},
-        {"a start", [&] { settings.ClearPauses(); }, false},
+        {"nothing changed", [] {}, true, true},
+        {"the engine's own records",
+         [&] {
+             settings.WriteUpdateRecord({"203.0.113.7", {"10", "073", "2025"}, 1765232400});
+         },
+         true, true},
+        {"the web site", [&] { settings.WriteWebSite("www.example.net"); }, true, true},
+        {"another password", [&] { file.WriteText("password1", "Secret13"); }, false, false},
+        {"another name", [&] { file.WriteText("second_level1", "other"); }, false, false},
+        {"removed and added again", [&] { settings.RemoveDomainAt(1), settings.AppendDomain(entry); }, false, true},
+        {"another domain",
+         [&] {
+             settings.AppendDomain({"other", "net", "Secret12"});
+         },
+         true, false},
+        {"the update server", [&] { settings.WriteUpdateServer("127.0.0.1:8080"); }, true, false},
+        {"cafile", [&] { settings.WriteCaFile("/etc/ssl/ca.pem"); }, true, false},
+        {"the address method", [&] { settings.WriteAddressMethod(AddressMethod::Client); }, true, false},
+        {"the fixed address",
+         [&] {
+             settings.WriteFixedAddress({203, 0, 113, 9});
+         },
+         true, false},
+        {"the ignore list", [&] { settings.AppendIgnoredAddress("10.0.0.1"); }, true, false},
+        {"the user resumed", [&] { settings.ResumeUpdates(); }, false, false},
+        {"a start", [&] { settings.ClearPauses(); }, false, true},
     };
     for (const auto& c : cases) {
-        settings.ClearDomains();
+        std::filesystem::remove(file.Path());
         ASSERT_EQ(settings.AppendDomain(entry), ClientSettings::Append::Done);
         ASSERT_TRUE(settings.WritePause(1, entry, pause));
-        ASSERT_TRUE(settings.WriteFailureWait({2, 1765232490}));
+        ASSERT_TRUE(settings.WriteFailureWait(wait, settings.RequestsFingerprint()));
         c.change();
         EXPECT_EQ(settings.Pause(1), c.paused ? std::optional(pause) : std::nullopt) << c.name;
         EXPECT_EQ(settings.PausedDomains().size(), c.paused ? 1U : 0U) << c.name;
-        EXPECT_EQ(settings.StoredFailureWait().has_value(), std::string(c.name) != "the user resumed") << c.name;
+        EXPECT_EQ(settings.StoredFailureWait(), c.waiting ? std::optional(wait) : std::nullopt) << c.name;
     }
 }
 

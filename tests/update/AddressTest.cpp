@@ -24,7 +24,7 @@ class AddressTest : public EngineTest {
 protected:
     std::string Detect(const Addresses& machine) {
         world.addresses.addresses = machine;
-        return DetectCurrentAddress(ports);
+        return DetectCurrentAddress(ports).address;
     }
 };
 
@@ -66,10 +66,13 @@ TEST_F(AddressTest, AddressCheckMatchesExactlyOrFallsBackToTheClientSide) {
     world.http.AnswerLine("ipcheck.asp", "ip192.168.1.5\r", true);
     EXPECT_EQ(Detect(machine), "192.168.1.5") << "found late in the list, though private";
     for (const HttpFetch& answer : {HttpFetch{true, "ip203.0.113.99"}, HttpFetch{true, "ip203.0.113.7 "},
-                                    HttpFetch{true, "<html><title>500</title>"}, HttpFetch{}}) {
+                                    HttpFetch{true, "<html><title>500</title>"}}) {
         world.http.Answer("ipcheck.asp", answer, true);
         EXPECT_EQ(Detect(machine), "198.51.100.1") << answer.firstLine;
     }
+    // No answer at all: the update would get none either, so there is nothing to send.
+    world.http.Answer("ipcheck.asp", HttpFetch{}, true);
+    EXPECT_TRUE(DetectCurrentAddress(ports).unanswered.has_value());
     EXPECT_EQ(world.http.Requests().size(), 5u);
     EXPECT_EQ(world.http.SessionsClosed(), 5);
     EXPECT_EQ(world.autodial.writes.size(), 10u) << "each check is guarded";

@@ -3,6 +3,7 @@
 #include "update/UpdateCycle.h"
 
 #include "EngineFixture.h"
+#include "schema/ClientSettings.h"
 
 #include <thread>
 
@@ -126,6 +127,36 @@ TEST_F(UpdateCycleTest, MessageFromOneDomainHoldsTheRestOfThePass) {
     UpdateCycle(ports).RunOnce();
     EXPECT_EQ(sentWhileShown, (Addresses{"alpha"}));
     EXPECT_EQ(Sent(), (Addresses{"alpha", "beta"}));
+}
+
+// The service is the same for every domain: after a request without any answer (the address check's too),
+// the pass sends nothing more and counts as failed, whatever came before; answers of any kind let it go on.
+TEST_F(UpdateCycleTest, ARequestWithoutAnyAnswerEndsThePass) {
+    const struct {
+        const char* name;
+        const char* method;
+        std::string rule; // the URL part answered with `fetch`; every other update registers
+        HttpFetch fetch;
+        std::size_t requests;
+        bool waits;
+    } cases[] = {
+        {"time-out", "0", "second=beta", HttpFetch::Failed(HttpFailure::TimedOut), 2, true},
+        {"connection closed", "0", "second=alpha", HttpFetch::Failed(HttpFailure::ConnectionBroken), 1, true},
+        {"address check refused", "2", "ipcheck", HttpFetch::Failed(HttpFailure::ConnectionRefused), 1, true},
+        {"HTTP 500", "0", "second=beta", HttpFetch::Answered("", 500), 3, false},
+    };
+    for (const auto& c : cases) {
+        fakes::FakeWorld run{settings};
+        AddDomains({"alpha", "beta", "gamma"});
+        settings.WriteText("ipmethod", c.method);
+        settings.WriteText("retryafter", "");
+        run.addresses.addresses = {"203.0.113.7"};
+        run.http.Answer(c.rule, c.fetch);
+        run.http.AnswerLine("", "ip203.0.113.7");
+        UpdateCycle(run.ports).RunOnce();
+        EXPECT_EQ(run.http.Requests().size(), c.requests) << c.name;
+        EXPECT_EQ(ClientSettingsView(settings).StoredFailureWait().has_value(), c.waits) << c.name;
+    }
 }
 
 } // namespace

@@ -201,16 +201,24 @@ TEST_F(UpdateScheduleCycleTest, FailedPassesWaitLongerEachTime) {
                 EXPECT_LE(gap * 10, c.waits[i] * 11 + 100) << i; // plus one poll
             }
 
-            // A new network ends the wait (here the fifth, of four minutes or more) at the next poll.
-            served.clear();
-            const std::time_t changeAt = world.clock.now + 300;
-            Run(320, [&] {
-                if (world.clock.now >= changeAt)
-                    world.addresses.addresses = {"203.0.113.8"};
-            });
-            world.addresses.addresses = {"203.0.113.7"};
-            ASSERT_EQ(served.size(), 5u);
-            EXPECT_LE(served.back().at - changeAt, 10);
+            // A new network, or the user's change of what shapes the requests (here from another process),
+            // ends the wait (here the fifth, of four minutes or more) at the next poll.
+            const std::pair<const char*, std::function<void()>> ends[] = {
+                {"a new network", [&] { world.addresses.addresses = {"203.0.113.8"}; }},
+                {"another update server", [&] { settings.WriteText("updateserver", "127.0.0.1:10"); }},
+            };
+            for (const auto& [why, end] : ends) {
+                served.clear();
+                const std::time_t changeAt = world.clock.now + 300;
+                Run(320, [&] {
+                    if (world.clock.now >= changeAt)
+                        end();
+                });
+                world.addresses.addresses = {"203.0.113.7"};
+                settings.WriteText("updateserver", "127.0.0.1:9");
+                ASSERT_EQ(served.size(), 5u) << why;
+                EXPECT_LE(served.back().at - changeAt, 10) << why;
+            }
         }
 }
 

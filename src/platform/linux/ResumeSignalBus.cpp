@@ -81,8 +81,13 @@ std::string UnixBusSocket(std::string_view address) {
             transport = comma == std::string_view::npos ? std::string_view() : transport.substr(comma + 1);
             if (pair.starts_with("path="))
                 return Unescaped(pair.substr(5));
-            if (pair.starts_with("abstract="))
-                return std::string(1, '\0') + Unescaped(pair.substr(9));
+            // An abstract name starts with a zero byte. Built by appending: a string put in front here makes
+            // g++ 12 at -O2 warn of an overlapping copy that cannot happen (-Wrestrict).
+            if (pair.starts_with("abstract=")) {
+                std::string name(1, '\0');
+                name.append(Unescaped(pair.substr(9)));
+                return name;
+            }
         }
     }
     return {};
@@ -105,11 +110,14 @@ ResumeSignalBus::ResumeSignalBus() {
     const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + (path[0] ? 1 : 0));
     // The bus knows the client by the user id the kernel gives it for the socket.
     const std::string uid = std::to_string(::geteuid());
-    std::string hexUid;
-    for (const char digit : uid)
-        hexUid += "3" + std::string(1, digit);
-    if (::connect(fd_, reinterpret_cast<const sockaddr*>(&bus), length) != 0 ||
-        !SendAll(fd_, std::string(1, '\0') + "AUTH EXTERNAL " + hexUid + "\r\n")) {
+    std::string hello(1, '\0');
+    hello.append("AUTH EXTERNAL ");
+    for (const char digit : uid) {
+        hello.push_back('3');
+        hello.push_back(digit);
+    }
+    hello.append("\r\n");
+    if (::connect(fd_, reinterpret_cast<const sockaddr*>(&bus), length) != 0 || !SendAll(fd_, hello)) {
         Close();
         return;
     }

@@ -99,6 +99,22 @@ first=$(cli --settings "Z:$refused" --once) && fail "--once with a wrong passwor
 later=$(cli --settings "Z:$refused" --once 2>&1) && fail "--once with a paused domain exited 0"
 [[ $later == "example.com: paused, "* ]] || fail "--once with a paused domain: $later"
 [[ $(cli --settings "Z:$refused" status) == *"example.com: paused, "* ]] || fail "status of a refused password"
+# A wait after failures: --once inside it sends nothing, says so in one line and exits 1, status and check
+# show it, and the user's fix of the update server ends it at once.
+failing="Z:$work/failing.ini"
+echo secret12 | quietly --settings "$failing" domain add example com
+quietly --settings "$failing" method fixed 203.0.113.9
+quietly --settings "$failing" server 127.0.0.1:1
+cli --settings "$failing" --once >/dev/null && fail "--once against a closed port exited 0"
+waiting=$(cli --settings "$failing" --once) && fail "--once inside the wait exited 0"
+[[ $waiting == *": Waiting after failures: 1 failed pass, at "*"--once --force sends now" ]] ||
+    fail "--once inside the wait: $waiting"
+[[ $(cli --settings "$failing" status) == *"Waiting after failures: 1 failed pass"* ]] || fail "status inside the wait"
+code=0
+wine "$exe" --settings "$failing" check >/dev/null 2>&1 || code=$?
+expect_eq "check inside the wait" 2 "$code"
+quietly --settings "$failing" server "$ZELTO_TEST_EMULATOR"
+[[ $(cli --settings "$failing" --once) == *"-> ip203.0.113.9"* ]] || fail "--once after the fix"
 
 # The hook runs once per change of the registered address, across runs, and not when a forced run registers
 # the same address again; it prints its arguments and ZELTO_ADDRESS into the log.
