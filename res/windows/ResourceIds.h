@@ -1,4 +1,4 @@
-// Resource and control ids of the Windows client, shared by the resource script and the C++ code.
+// Resource and control ids, shared by the resource script and both skins' C++ code.
 #pragma once
 
 // Icons: the application's (also in the About box) and the tray's.
@@ -57,6 +57,12 @@
 #define IDC_ADD_IP 1017
 #define IDC_REMOVE_IP 1018
 
+// Defined by the Windows headers for the resource script and the Win32 skin; here for the Qt skin, which
+// builds its dialogs from the same templates.
+#ifndef IDOK
+#define IDOK 1
+#define IDCANCEL 2
+#endif
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif

@@ -1,15 +1,9 @@
 // zelto-premium.exe: the desktop program, the settings file and the Windows adapters handed to the
 // application object.
 #include "app/WindowsPlatform.h"
-#include "desktop/HeldSettingsFile.h"
-#include "platform/InstanceLock.h"
 #include "platform/windows/WideText.h"
-#include "schema/ClientSettings.h"
-#include "schema/SettingsProblem.h"
-#include "settings/SettingsFile.h"
 #include "settings/SettingsHome.h"
-#include "win32/ClientApp.h"
-#include "win32/HandOver.h"
+#include "win32/DesktopClient.h"
 #include "win32/MessageBox.h"
 #include "win32/WaveSoundPlayer.h"
 
@@ -50,21 +44,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         ShowWarningMessage(nullptr, "Usage: " + Narrow(ApplicationName()) + " [--settings PATH]");
         return kUsageError;
     }
-    // Held until the process ends: two desktop clients would send every update twice.
-    const InstanceLock instance(*settingsPath, ClientKind::Desktop);
-    if (instance.Result() == InstanceLock::Claim::HeldElsewhere)
-        return OnHeldSettingsFile(
-            *settingsPath, instance.Holder(), [&] { return HandOverToRunningClient(*settingsPath); },
-            [](const std::string& text) { ShowWarningMessage(nullptr, text); });
-    SettingsFile settings(*settingsPath);
-    if (const SettingsProblem problem = ClientSettingsView(settings).Problem()) {
-        ShowWarningMessage(nullptr, SettingsProblemText(problem));
-        return 1;
-    }
     // The application's name, the executable's base name, is also the agent name of every request.
     WindowsPlatform platform(Narrow(ApplicationName()), std::make_unique<WaveSoundPlayer>());
-    CClientApp app(settings, platform.Ports());
-    if (!app.InitInstance())
-        return 1;
-    app.Run();
+    return RunDesktopClient(*settingsPath, platform.Ports());
 }

@@ -44,9 +44,18 @@ void DesktopSession::OnHomepage() {
 
 // Its OK and Force IP Update lift the pauses.
 void DesktopSession::OnProperties() {
+    ++propertiesOpen_;
     shell_.RunProperties(dialogs_);
+    --propertiesOpen_;
     if (!ended_)
         tooltip_.Refresh();
+}
+
+void DesktopSession::ShowProperties() {
+    if (propertiesOpen_ > 0)
+        shell_.RaiseProperties();
+    else
+        OnProperties();
 }
 
 void DesktopSession::OnExit() {

@@ -34,6 +34,8 @@ public:
     virtual void ShowSplash(std::chrono::milliseconds time) = 0;
     // Runs the Properties dialog; returns when it has closed.
     virtual void RunProperties(DialogContext& context) = 0;
+    // Brings the open Properties dialog, or a message box over it, to the front.
+    virtual void RaiseProperties() = 0;
     // Opens a page in the user's browser; nothing is told when none opens.
     virtual void OpenUrl(const std::string& url) = 0;
     // Closes the update thread's open message boxes and shows none from now on.
@@ -68,6 +70,9 @@ public:
     void OnHomepage();
     void OnProperties();
     void OnExit();
+    // Brings the Properties dialog up: raises the one open, or runs it. For a second start handed over to this
+    // client, and for a desktop whose tray went away.
+    void ShowProperties();
 
     // The one way out, for the tray's Exit and the Properties dialog's Quit alike: the icon goes, the cycle
     // is asked to stop while "OUCH" plays, the open message boxes close, the cycle and a dialog's request
@@ -90,6 +95,7 @@ private:
     // that the MinGW thread library can leave waiting for good.
     std::thread worker_;
     DialogContext dialogs_;
+    int propertiesOpen_ = 0; // dialogs: one more runs from the tray menu while another is open
     bool ended_ = false;
 };
 

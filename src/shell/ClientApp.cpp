@@ -41,7 +41,9 @@ void SayNoTray() {
 CClientApp::CClientApp(SettingsFile& settings, const PlatformPorts& platform, ShellHooks hooks)
     : m_hooks(std::move(hooks)), m_trayIcon(std::make_unique<CSystemTray>()),
       m_notices(std::make_unique<DesktopNotices>(m_trayIcon.get())),
-      m_session(settings, platform, *m_notices, *this, m_hooks.timing) {}
+      m_session(settings, platform, *m_notices, *this, m_hooks.timing) {
+    m_commands.Attach(m_session);
+}
 
 CClientApp::~CClientApp() = default;
 
@@ -83,14 +85,9 @@ TrayWatch::Step CClientApp::LookAtTray() {
         if (!m_hooks.trayHostPresent(kind))
             continue;
         if (m_trayIcon->Create(m_tooltip, QIcon(QStringLiteral(":/icons/tray-32.png")), kind)) {
-            const auto command = [this](TrayCommand item, void (DesktopSession::*handler)()) {
-                connect(m_trayIcon->Action(item), &QAction::triggered, this,
-                        [this, handler] { (m_session.*handler)(); });
-            };
-            command(TrayCommand::WebInterface, &DesktopSession::OnWebInterface);
-            command(TrayCommand::Homepage, &DesktopSession::OnHomepage);
-            command(TrayCommand::Properties, &DesktopSession::OnProperties);
-            command(TrayCommand::Exit, &DesktopSession::OnExit);
+            for (const TrayMenuEntry& entry : kTrayMenu)
+                connect(m_trayIcon->Action(entry.command), &QAction::triggered, this,
+                        [this, command = entry.command] { m_commands.Run(command); });
         }
         return m_trayWatch.Observe(true);
     }
@@ -98,10 +95,10 @@ TrayWatch::Step CClientApp::LookAtTray() {
 }
 
 void CClientApp::ShowProperties() {
-    if (m_propertiesOpen == 0) {
-        m_session.OnProperties();
-        return;
-    }
+    m_session.ShowProperties();
+}
+
+void CClientApp::RaiseProperties() {
     for (QWidget* window : QApplication::topLevelWidgets())
         if (window->objectName() == QLatin1String("CPropertiesDlg") && window->isVisible()) {
             window->raise();
@@ -124,9 +121,7 @@ void CClientApp::ShowSplash(std::chrono::milliseconds time) {
 }
 
 void CClientApp::RunProperties(DialogContext& context) {
-    ++m_propertiesOpen;
     m_hooks.runProperties(context);
-    --m_propertiesOpen;
 }
 
 void CClientApp::OpenUrl(const std::string& url) {

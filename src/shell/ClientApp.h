@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/DesktopCommands.h"
 #include "desktop/DesktopSession.h"
 #include "desktop/TrayWatch.h"
 #include "shell/TrayHost.h"
@@ -59,6 +60,7 @@ private:
     void HideTray() override;
     void ShowSplash(std::chrono::milliseconds time) override;
     void RunProperties(DialogContext& context) override;
+    void RaiseProperties() override;
     void OpenUrl(const std::string& url) override;
     void CloseNotices() override;
     void EndProcess(int code) override;
@@ -73,7 +75,7 @@ private:
     std::string m_tooltip; // for an icon made later
     TrayWatch m_trayWatch;
     std::unique_ptr<TrayHostWatch> m_hostWatch;
-    int m_propertiesOpen = 0;
+    DesktopCommands m_commands;
     DesktopSession m_session; // last: its update cycle stops before the notices and the icon go
 };
 

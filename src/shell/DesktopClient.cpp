@@ -1,11 +1,7 @@
 #include "shell/DesktopClient.h"
 
-#include "desktop/HeldSettingsFile.h"
-#include "platform/InstanceLock.h"
+#include "desktop/DesktopStart.h"
 #include "platform/SettingsText.h"
-#include "schema/ClientSettings.h"
-#include "schema/SettingsProblem.h"
-#include "settings/SettingsFile.h"
 #include "shell/ClientApp.h"
 #include "shell/DialogRun.h"
 #include "shell/HandOver.h"
@@ -18,6 +14,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace zelto {
 
@@ -33,6 +30,51 @@ bool HasDisplay() {
     return false;
 }
 
+// The start's questions, answered with Qt. The application object comes only when a window is to show.
+class QtDesktopStart : public DesktopStartView {
+public:
+    QtDesktopStart(const std::filesystem::path& settings, const PlatformPorts& platform, int& argc, char** argv)
+        : m_settingsPath(settings), m_platform(platform), m_argc(argc), m_argv(argv) {}
+
+    bool HandOver() override { return HandOverToRunningClient(m_settingsPath); }
+
+    // Started from a menu, nobody sees standard error: the box says why there is no tray icon.
+    void Tell(const std::string& text) override {
+        std::fprintf(stderr, "zelto-premium: %s\n", PrintableText(text).c_str());
+        Application();
+        ShowWarningMessage(nullptr, QString::fromStdString(ShownText(text)));
+    }
+
+    int Run(SettingsFile& settings) override {
+        Application();
+        ShellHooks hooks;
+        hooks.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+        hooks.runProperties = [](DialogContext& context) {
+            CPropertiesDlg dialog(context);
+            RunDialog(dialog);
+        };
+        CClientApp client(settings, m_platform, std::move(hooks));
+        // A second start on the same settings file finds this one from now on, the first-run dialog included.
+        HandOverServer handOver(m_settingsPath, [&client] { client.ShowProperties(); });
+        client.InitInstance();
+        if (client.ExitRequested())
+            return client.ExitCode();
+        return QApplication::exec();
+    }
+
+private:
+    void Application() {
+        if (!m_application)
+            m_application.emplace(m_argc, m_argv);
+    }
+
+    std::filesystem::path m_settingsPath;
+    const PlatformPorts& m_platform;
+    int& m_argc;
+    char** m_argv;
+    std::optional<QApplication> m_application;
+};
+
 } // namespace
 
 int RunDesktopClient(const std::filesystem::path& settingsPath, const PlatformPorts& platform, int argc, char** argv) {
@@ -42,38 +84,8 @@ int RunDesktopClient(const std::filesystem::path& settingsPath, const PlatformPo
                    stderr);
         return 2;
     }
-    // Held until the program ends: two desktop clients would send every update twice.
-    const InstanceLock instance(settingsPath, ClientKind::Desktop);
-    if (instance.Result() == InstanceLock::Claim::HeldElsewhere) {
-        return OnHeldSettingsFile(
-            settingsPath, instance.Holder(), [&] { return HandOverToRunningClient(settingsPath); },
-            [&](const std::string& text) {
-                std::fprintf(stderr, "zelto-premium: %s\n", PrintableText(text).c_str());
-                const QApplication application(argc, argv);
-                ShowWarningMessage(nullptr, QString::fromStdString(ShownText(text)));
-            });
-    }
-    QApplication application(argc, argv);
-    SettingsFile settings(settingsPath);
-    // Started from a menu, nobody sees standard error: the box says why there is no tray icon.
-    if (const SettingsProblem problem = ClientSettingsView(settings).Problem()) {
-        ShowWarningMessage(nullptr, QString::fromStdString(PrintableText(SettingsProblemText(problem))));
-        return 1;
-    }
-
-    ShellHooks hooks;
-    hooks.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-    hooks.runProperties = [](DialogContext& context) {
-        CPropertiesDlg dialog(context);
-        RunDialog(dialog);
-    };
-    CClientApp client(settings, platform, std::move(hooks));
-    // A second start on the same settings file finds this one from now on, the first-run dialog included.
-    HandOverServer handOver(settingsPath, [&client] { client.ShowProperties(); });
-    client.InitInstance();
-    if (client.ExitRequested())
-        return client.ExitCode();
-    return QApplication::exec();
+    QtDesktopStart start(settingsPath, platform, argc, argv);
+    return StartDesktop(settingsPath, start);
 }
 
 } // namespace zelto

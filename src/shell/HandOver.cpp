@@ -1,11 +1,10 @@
 #include "shell/HandOver.h"
 
-#include "config/HandOverName.h"
+#include "desktop/HandOverName.h"
+#include "desktop/HandOverRetry.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalSocket>
-#include <QThread>
 #include <QTimer>
 
 #include <unistd.h>
@@ -60,23 +59,20 @@ void HandOverServer::OnConnection() {
 }
 
 bool HandOverToRunningClient(const std::filesystem::path& settings) {
-    // The running client may be starting: its socket comes a moment after its lock.
     const QString path = SocketPath(settings);
-    QDeadlineTimer deadline(5000);
+    const int patience = static_cast<int>(kHandOverPatience.count());
     QLocalSocket socket;
-    for (;;) {
+    const bool reached = ReachRunningClient([&] {
         socket.connectToServer(path);
-        if (socket.waitForConnected(1000))
-            break;
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(200);
-    }
+        return socket.waitForConnected(static_cast<int>(kHandOverInterval.count()));
+    });
+    if (!reached)
+        return false;
     socket.write(kRequest);
-    if (!socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime() + 1000)))
+    if (!socket.waitForBytesWritten(patience))
         return false;
     while (!socket.canReadLine())
-        if (!socket.waitForReadyRead(static_cast<int>(deadline.remainingTime() + 1000)))
+        if (!socket.waitForReadyRead(patience))
             return false;
     return socket.readLine() == kAnswer;
 }

@@ -75,11 +75,11 @@ bool CSystemTray::Create(const std::string& tooltip, const QIcon& icon, TrayKind
     if (kind == TrayKind::StatusNotifier)
         m_icon->setContextMenu(m_menu.get());
     m_icon->setIcon(icon);
-    std::lock_guard lock(m_mutex);
-    m_icon->setToolTip(CutTooltip(m_pendingTooltip.empty() ? tooltip : m_pendingTooltip));
-    m_icon->show();
-    m_state.SetAdded(true);
-    return true;
+    return m_state.Add(tooltip, [this](const std::string& text) {
+        m_icon->setToolTip(CutTooltip(text));
+        m_icon->show();
+        return true;
+    });
 }
 
 QAction* CSystemTray::Action(TrayCommand command) const {
@@ -88,32 +88,22 @@ QAction* CSystemTray::Action(TrayCommand command) const {
 }
 
 bool CSystemTray::SetTooltipText(const std::string& text) {
-    std::lock_guard lock(m_mutex);
-    if (!m_state.Added())
-        m_pendingTooltip = text;
-    if (!m_state.Shown())
-        return false;
-    // The icon belongs to the GUI thread: the change is handed over to it.
-    QMetaObject::invokeMethod(m_icon.get(), [this, tip = CutTooltip(text)] { m_icon->setToolTip(tip); });
-    return true;
+    return m_state.SetTooltip(text, [this](const std::string& tip) {
+        // The icon belongs to the GUI thread: the change is handed over to it.
+        QMetaObject::invokeMethod(m_icon.get(), [this, cut = CutTooltip(tip)] { m_icon->setToolTip(cut); });
+        return true;
+    });
 }
 
 void CSystemTray::HideIcon() {
-    {
-        std::lock_guard lock(m_mutex);
-        if (!m_state.Hide())
-            return;
-    }
-    m_icon->hide();
+    m_state.Hide([this] { m_icon->hide(); });
 }
 
 bool CSystemTray::IsEnabled() const {
-    std::lock_guard lock(m_mutex);
     return m_state.Added();
 }
 
 bool CSystemTray::IsHidden() const {
-    std::lock_guard lock(m_mutex);
     return m_state.Hidden();
 }
 

@@ -9,7 +9,6 @@
 
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 
 class QAction;
@@ -56,10 +55,8 @@ public:
 private:
     void ShowPopupMenu();
 
-    mutable std::mutex m_mutex; // guards the state against the update thread's tooltip changes
-    TrayState m_state;
+    TrayState m_state; // locked: the update thread changes the tooltip
     TrayKind m_kind = TrayKind::XEmbed;
-    std::string m_pendingTooltip; // set before the icon was made
     std::unique_ptr<QSystemTrayIcon> m_icon;
     std::unique_ptr<QMenu> m_menu;
     std::map<TrayCommand, QAction*> m_actions; // owned by the menu

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "desktop/DesktopCommands.h"
+
 #include <array>
 #include <string_view>
 
 namespace zelto {
-
-// The commands of the tray popup menu.
-enum class TrayCommand { WebInterface, Homepage, Properties, Exit };
 
 // The menu, in its order; the first entry is the default item, run by a double-click on the icon. The
 // prompts become the items' status tips; the client has no status bar to show them in, so nobody sees them.

@@ -1,5 +1,7 @@
 #include "ui/DialogTemplate.h"
 
+#include "ui/TemplateControls.h"
+
 #include <QAbstractButton>
 #include <QEvent>
 #include <QFontMetricsF>
@@ -45,19 +47,21 @@ int NeededWidth(QWidget* control, int height, int limit) {
 
 } // namespace
 
-DialogTemplate::DialogTemplate(QWidget* dialog, int width, int height)
-    : QObject(dialog), dialog_(dialog), size_(width, height) {
+DialogTemplate::DialogTemplate(QWidget* dialog, const DialogResource& resource)
+    : QObject(dialog), dialog_(dialog), size_(resource.width, resource.height) {
+    dialog_->setWindowTitle(QString::fromLatin1(resource.caption));
+    for (const TemplateControl& control : resource.controls) {
+        QWidget* widget = CreateTemplateControl(control, dialog_);
+        const DialogUnits& units = control.units;
+        const bool frame = control.kind == ControlKind::GroupBox;
+        placements_.push_back({widget, QRect(units.x, units.y, units.width, units.height), frame});
+    }
+    // Behind the controls they frame, so that clicks reach them.
+    for (const Placement& placement : placements_) {
+        if (placement.frame)
+            placement.control->lower();
+    }
     dialog_->installEventFilter(this);
-    Apply();
-}
-
-void DialogTemplate::Place(QWidget* control, int x, int y, int width, int height) {
-    placements_.push_back({control, QRect(x, y, width, height), false});
-    Apply();
-}
-
-void DialogTemplate::PlaceFrame(QWidget* frame, int x, int y, int width, int height) {
-    placements_.push_back({frame, QRect(x, y, width, height), true});
     Apply();
 }
 

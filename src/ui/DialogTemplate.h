@@ -1,16 +1,19 @@
 #pragma once
 
+#include "ui/DialogResource.h"
+
 #include <QObject>
 #include <QRect>
 #include <QSizeF>
+#include <QWidget>
 #include <vector>
 
 class QFont;
-class QWidget;
 
 namespace zelto {
 
-// Lays a dialog out by the coordinates of its template: dialog units, where a horizontal unit is a quarter
+// Builds a dialog's controls from its template in the resource script, in template order (which is also the
+// tab order), and lays them out by the template's coordinates: dialog units, where a horizontal unit is a quarter
 // of the dialog font's average character width and a vertical unit an eighth of its height. The dialog
 // keeps its template's proportions at any font size, and is laid out again when its font changes.
 //
@@ -18,13 +21,13 @@ namespace zelto {
 // room with the font at hand, it grows to the right into free space, never over another control.
 class DialogTemplate : public QObject {
 public:
-    // width and height: the client area in dialog units.
-    DialogTemplate(QWidget* dialog, int width, int height);
+    // Gives dialog the template's caption and controls.
+    DialogTemplate(QWidget* dialog, const DialogResource& resource);
 
-    // Puts control at left x, top y with the given size, all in dialog units.
-    void Place(QWidget* control, int x, int y, int width, int height);
-    // The same for a group box: it frames other controls and is no obstacle to them.
-    void PlaceFrame(QWidget* frame, int x, int y, int width, int height);
+    // The control of the given id, or nullptr when the template has none of that id and type.
+    template <class T> T* Control(int id) const {
+        return dialog_->findChild<T*>(ControlName(id), Qt::FindDirectChildrenOnly);
+    }
 
     // Pixels per four horizontal and per eight vertical units: the average width of the letters
     // A-Z and a-z, and the font's height.
@@ -38,7 +41,7 @@ private:
     struct Placement {
         QWidget* control;
         QRect units;
-        bool frame;
+        bool frame; // a group box frames other controls and is no obstacle to them
     };
     void Apply();
     int RoomToTheRight(const Placement& placement, const QFont& font) const;

@@ -56,6 +56,7 @@ BOOL CClientApp::InitInstance() {
     m_pNotices = std::make_unique<WindowsNotices>(*m_pTray);
     m_pGuiTasks = std::make_unique<GuiTasks>();
     m_pSession = std::make_unique<DesktopSession>(m_settings, m_ports, *m_pNotices, static_cast<DesktopShell&>(*this));
+    m_commands.Attach(*m_pSession);
     m_pSession->Start();
     return TRUE;
 }
@@ -70,23 +71,20 @@ void CClientApp::Run() {
     ExitProcess(got == 0 ? static_cast<UINT>(message.wParam) : 1);
 }
 
+// A command that comes while start-up still makes the session runs once it exists.
 bool CClientApp::OnCommand(UINT id) {
-    // A command sent while start-up still makes the session (an installer closing clients, which sends
-    // Exit to every frame) waits for the next one.
-    if (!m_pSession)
-        return false;
     switch (id) {
     case ID_WEB_INTERFACE:
-        m_pSession->OnWebInterface();
+        m_commands.Run(TrayCommand::WebInterface);
         return true;
     case ID_HOMEPAGE:
-        m_pSession->OnHomepage();
+        m_commands.Run(TrayCommand::Homepage);
         return true;
     case ID_PROPERTIES:
-        m_pSession->OnProperties();
+        m_commands.Run(TrayCommand::Properties);
         return true;
     case ID_TRAY_EXIT:
-        m_pSession->OnExit();
+        m_commands.Run(TrayCommand::Exit);
         return true;
     default:
         return false;
@@ -109,17 +107,15 @@ void CClientApp::ShowSplash(std::chrono::milliseconds time) {
 }
 
 void CClientApp::RunProperties(DialogContext& context) {
-    ++m_nPropertiesOpen;
     CPropertiesDlg dialog(context);
     dialog.DoModal(m_pMainWnd->GetSafeHwnd());
-    --m_nPropertiesOpen;
 }
 
 void CClientApp::ShowProperties() {
-    if (m_nPropertiesOpen == 0) {
-        m_pSession->OnProperties();
-        return;
-    }
+    m_pSession->ShowProperties();
+}
+
+void CClientApp::RaiseProperties() {
     // The frame owns the dialogs: its most recently active one is the Properties dialog or a box over it.
     SetForegroundWindow(GetLastActivePopup(m_pMainWnd->GetSafeHwnd()));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/DesktopCommands.h"
 #include "desktop/DesktopSession.h"
 #include "platform/PlatformPorts.h"
 
@@ -46,6 +47,7 @@ private:
     void HideTray() override;
     void ShowSplash(std::chrono::milliseconds time) override;
     void RunProperties(DialogContext& context) override;
+    void RaiseProperties() override;
     void OpenUrl(const std::string& url) override;
     void CloseNotices() override;
     [[noreturn]] void EndProcess(int code) override;
@@ -56,10 +58,10 @@ private:
     std::unique_ptr<WindowsSockets> m_pSockets;
     std::unique_ptr<CMainFrm> m_pMainWnd;
     std::unique_ptr<HandOverWindow> m_pHandOver;
-    int m_nPropertiesOpen = 0;
     std::unique_ptr<CSystemTray> m_pTray;
     std::unique_ptr<WindowsNotices> m_pNotices;
     std::unique_ptr<GuiTasks> m_pGuiTasks;
+    DesktopCommands m_commands;
     std::unique_ptr<DesktopSession> m_pSession;
 };
 

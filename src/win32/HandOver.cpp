@@ -1,6 +1,7 @@
 #include "win32/HandOver.h"
 
-#include "config/HandOverName.h"
+#include "desktop/HandOverName.h"
+#include "desktop/HandOverRetry.h"
 #include "platform/windows/WideText.h"
 
 #include <utility>
@@ -57,20 +58,20 @@ LRESULT CALLBACK HandOverWindow::StaticWindowProc(HWND window, UINT message, WPA
 
 bool HandOverToRunningClient(const std::filesystem::path& settings) {
     const std::wstring title = Widen(HandOverName(settings));
-    // The running program may be starting: its window comes a moment after its lock.
-    for (int attempt = 0; attempt < 25; ++attempt) {
-        if (HWND running = FindWindowExW(HWND_MESSAGE, nullptr, kWindowClass, title.c_str())) {
-            DWORD process = 0;
-            GetWindowThreadProcessId(running, &process);
-            // Its Properties may come to the front: the user started this program just now.
-            AllowSetForegroundWindow(process);
-            DWORD_PTR answer = 0;
-            return SendMessageTimeoutW(running, RequestMessage(), 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) != 0 &&
-                   answer == TRUE;
-        }
-        Sleep(200);
-    }
-    return false;
+    HWND running = nullptr;
+    if (!ReachRunningClient([&] {
+            running = FindWindowExW(HWND_MESSAGE, nullptr, kWindowClass, title.c_str());
+            return running != nullptr;
+        }))
+        return false;
+    DWORD process = 0;
+    GetWindowThreadProcessId(running, &process);
+    // Its Properties may come to the front: the user started this program just now.
+    AllowSetForegroundWindow(process);
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(running, RequestMessage(), 0, 0, SMTO_ABORTIFHUNG,
+                               static_cast<UINT>(kHandOverPatience.count()), &answer) != 0 &&
+           answer == TRUE;
 }
 
 } // namespace zelto

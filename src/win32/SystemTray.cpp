@@ -10,9 +10,16 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"ZeltoSystemTray";
 
-void CopyTooltip(NOTIFYICONDATAW& nid, const std::string& text) {
+constexpr std::size_t kTipUnits = std::size(NOTIFYICONDATAW{}.szTip) - 1;
+
+std::wstring TipText(const std::string& text) {
     std::wstring tip = Widen(TrayState::Tooltip(text));
-    tip.resize(std::min(tip.size(), std::size(nid.szTip) - 1)); // a character may widen to two units
+    tip.resize(std::min(tip.size(), kTipUnits)); // a character may widen to two units
+    return tip;
+}
+
+void CopyTooltip(NOTIFYICONDATAW& nid, const std::string& text) {
+    const std::wstring tip = TipText(text);
     std::fill(std::begin(nid.szTip), std::end(nid.szTip), L'\0');
     std::copy(tip.begin(), tip.end(), nid.szTip);
 }
@@ -20,14 +27,10 @@ void CopyTooltip(NOTIFYICONDATAW& nid, const std::string& text) {
 } // namespace
 
 CSystemTray::~CSystemTray() {
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_state.Shown()) {
-            m_nid.uFlags = 0;
-            Shell_NotifyIconW(NIM_DELETE, &m_nid);
-        }
-        m_state.SetAdded(false);
-    }
+    m_state.Hide([this] {
+        m_nid.uFlags = 0;
+        Shell_NotifyIconW(NIM_DELETE, &m_nid);
+    });
     if (m_hWnd)
         DestroyWindow(m_hWnd);
 }
@@ -50,47 +53,43 @@ BOOL CSystemTray::Create(HWND parent, UINT callbackMessage, const std::string& t
     m_hTarget = commandTarget;
     m_nTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 
-    std::lock_guard lock(m_mutex);
+    // No icon yet, so no other thread touches the record.
     m_nid.cbSize = NOTIFYICONDATAW_V2_SIZE; // the 128-character tooltip
-
     m_nid.hWnd = parent ? parent : m_hWnd;
     m_nid.uID = id;
     m_nid.hIcon = icon;
     m_nid.uCallbackMessage = callbackMessage;
-    CopyTooltip(m_nid, tooltip);
     m_bCreated = true;
-    AddIcon();
-    return m_state.Added();
+    return AddIcon(tooltip);
 }
 
-void CSystemTray::AddIcon() {
-    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    m_state.SetAdded(Shell_NotifyIconW(NIM_ADD, &m_nid) != FALSE);
+// Under the state's lock, as every use of the record once the icon may be there.
+bool CSystemTray::AddIcon(const std::string& tooltip) {
+    return m_state.Add(tooltip, [this](const std::string& text) {
+        CopyTooltip(m_nid, text);
+        m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+        return Shell_NotifyIconW(NIM_ADD, &m_nid) != FALSE;
+    });
 }
 
 BOOL CSystemTray::SetTooltipText(const std::string& text) {
-    std::lock_guard lock(m_mutex);
-    if (!m_bCreated)
-        return FALSE;
     // Kept even while there is no icon, so that an icon added again shows the latest text.
-    CopyTooltip(m_nid, text);
-    if (!m_state.Shown())
-        return FALSE;
-    m_nid.uFlags = NIF_TIP;
-    return Shell_NotifyIconW(NIM_MODIFY, &m_nid);
+    return m_state.SetTooltip(text, [this](const std::string& tip) {
+        CopyTooltip(m_nid, tip);
+        m_nid.uFlags = NIF_TIP;
+        return Shell_NotifyIconW(NIM_MODIFY, &m_nid) != FALSE;
+    });
 }
 
 std::string CSystemTray::GetTooltipText() {
-    std::lock_guard lock(m_mutex);
-    return Narrow(m_nid.szTip);
+    return Narrow(TipText(m_state.TooltipText()));
 }
 
 void CSystemTray::HideIcon() {
-    std::lock_guard lock(m_mutex);
-    if (!m_state.Hide())
-        return;
-    m_nid.uFlags = NIF_ICON;
-    Shell_NotifyIconW(NIM_DELETE, &m_nid);
+    m_state.Hide([this] {
+        m_nid.uFlags = NIF_ICON;
+        Shell_NotifyIconW(NIM_DELETE, &m_nid);
+    });
 }
 
 LRESULT CALLBACK CSystemTray::StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -109,9 +108,8 @@ LRESULT CSystemTray::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return OnTrayNotification(wParam, lParam);
     if (message == m_nTaskbarCreated && m_nTaskbarCreated != 0) {
         // A new notification area knows no icons: ours is added again unless the program is leaving.
-        std::lock_guard lock(m_mutex);
-        if (m_bCreated && !m_state.Hidden())
-            AddIcon();
+        if (m_bCreated)
+            AddIcon(std::string());
         return 0;
     }
     return DefWindowProcW(m_hWnd, message, wParam, lParam);

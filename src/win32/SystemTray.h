@@ -6,7 +6,6 @@
 
 #include <shellapi.h>
 
-#include <mutex>
 #include <string>
 
 namespace zelto {
@@ -38,14 +37,13 @@ protected:
 private:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void AddIcon();
+    bool AddIcon(const std::string& tooltip);
     UINT DefaultCommand(HMENU popup) const;
 
     HWND m_hWnd = nullptr;
     HWND m_hTarget = nullptr;
     UINT m_nTaskbarCreated = 0;
-    std::mutex m_mutex; // m_nid and the flags: the update thread changes the tooltip
-    TrayState m_state;
+    TrayState m_state; // its lock guards m_nid: the update thread changes the tooltip
     bool m_bCreated = false;
     NOTIFYICONDATAW m_nid{};
     UINT m_nDefaultItem = 0;

@@ -204,20 +204,28 @@ TEST_F(DesktopModelsTest, IgnoreListShowsEachChange) {
               (std::vector<std::string>{"list 10.0.0.1\r\n0.0.0.0\r\n", "list 0.0.0.0\r\n", "list 0.0.0.0\r\n"}));
 }
 
+// A tooltip set before the icon is made is the one it gets; once hidden the icon never comes back.
 TEST(TrayStateTest, TooltipsAndHiding) {
     const std::string address(130, '9');
     EXPECT_EQ(TrayState::Tooltip(address), address.substr(0, 127));
     EXPECT_EQ(TrayState::Tooltip(address.substr(0, 127)), address.substr(0, 127));
 
+    std::vector<std::string> calls;
+    const auto call = [&calls](const char* what) {
+        return [&calls, what](const std::string& text) { return calls.push_back(what + text), true; };
+    };
+    const auto remove = [&calls] { calls.push_back("remove"); };
     TrayState never;
-    EXPECT_FALSE(never.Shown());
-    EXPECT_FALSE(never.Hide());
-    TrayState added;
-    added.SetAdded(true);
-    EXPECT_TRUE(added.Shown());
-    EXPECT_TRUE(added.Hide());
-    EXPECT_FALSE(added.Hide());
-    EXPECT_FALSE(added.Shown()); // a tooltip change no longer reaches it
+    never.Hide(remove);
+    TrayState tray;
+    EXPECT_FALSE(tray.SetTooltip("early", call("change ")));
+    EXPECT_TRUE(tray.Add("Online", call("add ")));
+    EXPECT_TRUE(tray.SetTooltip("later", call("change ")));
+    tray.Hide(remove);
+    tray.Hide(remove);
+    EXPECT_FALSE(tray.SetTooltip("gone", call("change ")));
+    EXPECT_FALSE(tray.Add("Online", call("add ")));
+    EXPECT_EQ(calls, (std::vector<std::string>{"add early", "change later", "remove"}));
 }
 
 // The wait after failures, then paused domains in the tooltip: whole lines while they fit the icon's record,

@@ -1,5 +1,7 @@
 // The desktop session on fakes: the start-up order, the first-run rule, the tray's commands and the one way out.
 #include "desktop/DesktopSession.h"
+#include "desktop/DesktopCommands.h"
+#include "desktop/HandOverRetry.h"
 #include "desktop/HeldSettingsFile.h"
 #include "desktop/PropertiesModel.h"
 
@@ -32,6 +34,7 @@ struct RecordingShell : DesktopShell {
         events.push_back("properties");
         onProperties(context);
     }
+    void RaiseProperties() override { events.push_back("raise"); }
     void OpenUrl(const std::string& url) override { events.push_back("open " + url); }
     void CloseNotices() override { events.push_back("close notices"); }
     void EndProcess(int code) override { events.push_back("end " + std::to_string(code)); }
@@ -87,18 +90,37 @@ TEST_F(DesktopSessionTest, FirstRunOpensPropertiesAfterEverythingElseAndItsQuitL
                                                       "OUCH", "close notices", "end 0"}));
 }
 
+// With a domain only the tray's commands open anything; a second start raises the Properties dialog open,
+// or else runs it.
 TEST_F(DesktopSessionTest, WithADomainOnlyTheTrayCommandsOpenAnything) {
     Seed("numofdomains=1\nwebsite=127.0.0.1:8080");
     DesktopSession session(settings, platform, fakes.notices, shell, fast);
+    DesktopCommands commands;
+    commands.Attach(session);
     session.Start();
-    session.OnWebInterface();
-    session.OnHomepage();
-    session.OnProperties();
+    commands.Run(TrayCommand::WebInterface);
+    commands.Run(TrayCommand::Homepage);
+    shell.onProperties = [&](DialogContext&) { session.ShowProperties(); };
+    commands.Run(TrayCommand::Properties);
+    shell.onProperties = [](DialogContext&) {};
+    session.ShowProperties();
     const ServiceEndpoints pages(settings);
     EXPECT_EQ(shell.events,
               (std::vector<std::string>{"tray Zelto Premium Online!", "splash 2000", "open " + pages.WebInterfacePage(),
-                                        "open " + pages.HomePage(), "properties"}));
+                                        "open " + pages.HomePage(), "properties", "raise", "properties"}));
     EXPECT_FALSE(session.Ended());
+}
+
+// An Exit that comes while start-up still makes the session (an installer closing every client) is kept,
+// and leaves once the session exists, before its start-up shows anything.
+TEST_F(DesktopSessionTest, AnExitDuringStartUpLeavesOnceTheSessionExists) {
+    DesktopCommands commands;
+    commands.Run(TrayCommand::Exit);
+    DesktopSession session(settings, platform, fakes.notices, shell, fast);
+    EXPECT_TRUE(shell.events.empty());
+    commands.Attach(session);
+    EXPECT_TRUE(session.Ended());
+    EXPECT_EQ(shell.events, (std::vector<std::string>{"hide", "OUCH", "close notices", "end 0"}));
 }
 
 // Exit while the update thread has shown an account message: the box is no reason to wait, the cycle
@@ -143,6 +165,22 @@ TEST(HeldSettingsFileTest, ADesktopHolderTakesOverAnyOtherIsToldWithHowToStopIt)
         for (std::size_t at = 0; told && (at = told->find("4242", at)) != std::string::npos; at += 4)
             ++pids;
         EXPECT_EQ(pids, c.pidsTold) << told.value_or("");
+    }
+}
+
+// A second start looks for the running client, which may be starting, every 200 ms for 5 s.
+TEST(HandOverRetryTest, LooksEvery200MsForFiveSeconds) {
+    for (const int reachableAt : {1, 3, 0}) { // 0: never
+        int tries = 0;
+        std::chrono::milliseconds waited{0};
+        const bool reached = ReachRunningClient([&] { return ++tries == reachableAt; },
+                                                [&](std::chrono::milliseconds time) {
+                                                    EXPECT_EQ(time, std::chrono::milliseconds(200));
+                                                    waited += time;
+                                                });
+        EXPECT_EQ(reached, reachableAt != 0);
+        EXPECT_EQ(waited, reachableAt != 0 ? (reachableAt - 1) * std::chrono::milliseconds(200)
+                                           : std::chrono::milliseconds(5000));
     }
 }
 

@@ -9,7 +9,6 @@
 
 using namespace zelto;
 using namespace zelto::uitest;
-using namespace zelto::ignore_ids;
 
 class IpAddressTest : public QObject {
     Q_OBJECT
@@ -26,7 +25,7 @@ class IpAddressTest : public QObject {
             TypeText(address);
         }
         void Click(int id) { QTest::mouseClick(Control<QAbstractButton>(&dialog, id), Qt::LeftButton); }
-        QString List() { return Control<QPlainTextEdit>(&dialog, kList)->toPlainText(); }
+        QString List() { return Control<QPlainTextEdit>(&dialog, IDC_IGNORE_LIST)->toPlainText(); }
         CIgnoreIpDlg dialog;
     };
 
@@ -65,11 +64,11 @@ private slots:
         TypeText(QStringLiteral("10.0.0.2"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QVERIFY(shown.dialog.isVisible());
-        shown.Click(kAddIp);
+        shown.Click(IDC_ADD_IP);
         QCOMPARE(shown.List(), QStringLiteral("10.0.0.2\n10.0.0.2\n"));
-        shown.Click(kRemoveIp);
+        shown.Click(IDC_REMOVE_IP);
         QCOMPARE(shown.List(), QStringLiteral("10.0.0.2\n"));
-        shown.Click(ids::kCancel);
+        shown.Click(IDCANCEL);
         QVERIFY(!shown.dialog.isVisible());
         QCOMPARE(world.settings.ReadText("ignoreip1"), std::string("10.0.0.2"));
     }

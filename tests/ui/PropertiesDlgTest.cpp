@@ -12,7 +12,6 @@
 
 using namespace zelto;
 using namespace zelto::uitest;
-using namespace zelto::properties_ids;
 
 namespace {
 
@@ -23,7 +22,7 @@ struct Shown {
         ShowActive(&dialog);
     }
     void Enter(const char* domain, const char* topLevel, const char* password) {
-        for (auto [id, text] : {std::pair{kDomain, domain}, {kTopLevel, topLevel}, {kPassword, password}}) {
+        for (auto [id, text] : {std::pair{IDC_DOMAIN, domain}, {IDC_TOPLEVEL, topLevel}, {IDC_PASSWORD, password}}) {
             QLineEdit* box = Control<QLineEdit>(&dialog, id);
             box->setFocus();
             box->selectAll();
@@ -31,8 +30,8 @@ struct Shown {
         }
     }
     void Click(int id) { QTest::mouseClick(Control<QAbstractButton>(&dialog, id), Qt::LeftButton); }
-    QString Status() { return Control<QPlainTextEdit>(&dialog, kStatus)->toPlainText(); }
-    CIpAddressCtrl* Address() { return Control<CIpAddressCtrl>(&dialog, kIpAddress); }
+    QString Status() { return Control<QPlainTextEdit>(&dialog, IDC_STATUS)->toPlainText(); }
+    CIpAddressCtrl* Address() { return Control<CIpAddressCtrl>(&dialog, IDC_IPADDRESS); }
 
     CPropertiesDlg dialog;
 };
@@ -49,14 +48,14 @@ private slots:
         DialogWorld world;
         Shown shown(world);
         shown.Enter("zelto", "com", "secret123");
-        shown.Click(kAddDomain);
+        shown.Click(IDC_ADD_DOMAIN);
         QCOMPARE(shown.Status(), QStringLiteral("Domain zelto.com loaded."));
         QCOMPARE(world.settings.ReadText("password1"), std::string("secret12"));
-        shown.Click(kFixed);
+        shown.Click(IDC_METHOD_FIXED);
         shown.Address()->ClearAddress();
         shown.Address()->setFocus();
         TypeText(QStringLiteral("10.0.0.7"));
-        shown.Click(ids::kOk);
+        shown.Click(IDOK);
         QCOMPARE(world.settings.ReadText("ipmethod"), std::string("3"));
         QCOMPARE(world.settings.ReadText("four"), std::string("7"));
         QVERIFY(!shown.dialog.isVisible());
@@ -67,14 +66,14 @@ private slots:
     void refusedSaveAndEveryWayOut() {
         DialogWorld unwritable(false);
         Shown refused(unwritable);
-        refused.Click(ids::kOk);
+        refused.Click(IDOK);
         QVERIFY(refused.dialog.isVisible());
         QCOMPARE(unwritable.messages.size(), std::size_t(1));
         for (int how = 0; how < 3; ++how) {
             DialogWorld world;
             Shown shown(world);
             if (how == 0)
-                shown.Click(ids::kCancel);
+                shown.Click(IDCANCEL);
             else if (how == 1)
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
             else
@@ -92,17 +91,17 @@ private slots:
             world.settings.WriteText("numofdomains", "1");
             world.http.silent = silent;
             Shown shown(world);
-            shown.Click(kForceIpUpdate);
+            shown.Click(IDC_FORCE_IP_UPDATE);
             if (silent) {
-                QVERIFY(!Control<QAbstractButton>(&shown.dialog, kForceIpUpdate)->isEnabled());
+                QVERIFY(!Control<QAbstractButton>(&shown.dialog, IDC_FORCE_IP_UPDATE)->isEnabled());
                 shown.Enter("zelto", "com", "secret1");
-                shown.Click(kAddDomain);
+                shown.Click(IDC_ADD_DOMAIN);
                 QVERIFY(shown.Status().endsWith(QStringLiteral(" zelto.com loaded.")));
-                shown.Click(ids::kCancel);
+                shown.Click(IDCANCEL);
                 QCOMPARE(world.quits, 1);
             } else {
                 QTRY_COMPARE(world.messages, std::vector<std::string>{"Fresh IP update could not complete!"});
-                QVERIFY(Control<QAbstractButton>(&shown.dialog, kForceIpUpdate)->isEnabled());
+                QVERIFY(Control<QAbstractButton>(&shown.dialog, IDC_FORCE_IP_UPDATE)->isEnabled());
             }
         }
     }
@@ -127,7 +126,7 @@ private slots:
                 QTest::keyClick(modal, Qt::Key_Escape);
             });
             if (ignoreList)
-                shown.Click(kIgnoreIpList);
+                shown.Click(IDC_IGNORE_IP_LIST);
             else
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
             QCOMPARE(seen, QString::fromLatin1(title));

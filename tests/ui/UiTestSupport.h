@@ -3,12 +3,13 @@
 // What the dialog tests share: a settings file in a fresh folder, the dialogs' context over fakes that
 // record what the dialog asked of the application, and a user's keyboard.
 
+#include "ResourceIds.h"
 #include "desktop/DialogContext.h"
 #include "desktop/DialogWorker.h"
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
-#include "ui/DialogIds.h"
+#include "ui/DialogResource.h"
 #include "ui/MessageBox.h"
 
 #include <QApplication>

@@ -3,6 +3,7 @@
 // Ignore IP List with two entries; and the Force IP Update message against the local service emulator.
 // Usage: zelto-dialog-gallery OUTPUT_DIR (run with QT_QPA_PLATFORM=offscreen or on a display).
 
+#include "ResourceIds.h"
 #include "ServiceEmulator.h"
 #include "desktop/DialogWorker.h"
 #include "platform/SilentSoundPlayer.h"
@@ -10,7 +11,7 @@
 #include "schema/ClientSettings.h"
 #include "settings/SettingsFile.h"
 #include "ui/AboutDlg.h"
-#include "ui/DialogIds.h"
+#include "ui/DialogResource.h"
 #include "ui/IgnoreIpDlg.h"
 #include "ui/IpAddressCtrl.h"
 #include "ui/PropertiesDlg.h"
@@ -57,9 +58,9 @@ template <class T> T* Control(QWidget* dialog, int id) {
 
 // The user's typing into the three domain boxes, then a click on one of the domain buttons.
 void EnterDomain(CPropertiesDlg& dialog, const char* domain, const char* topLevel, const char* password, int button) {
-    Control<QLineEdit>(&dialog, properties_ids::kDomain)->setText(QString::fromLatin1(domain));
-    Control<QLineEdit>(&dialog, properties_ids::kTopLevel)->setText(QString::fromLatin1(topLevel));
-    Control<QLineEdit>(&dialog, properties_ids::kPassword)->setText(QString::fromLatin1(password));
+    Control<QLineEdit>(&dialog, IDC_DOMAIN)->setText(QString::fromLatin1(domain));
+    Control<QLineEdit>(&dialog, IDC_TOPLEVEL)->setText(QString::fromLatin1(topLevel));
+    Control<QLineEdit>(&dialog, IDC_PASSWORD)->setText(QString::fromLatin1(password));
     Control<QAbstractButton>(&dialog, button)->click();
 }
 
@@ -92,13 +93,13 @@ int main(int argc, char* argv[]) {
         Scene scene;
         CPropertiesDlg dialog(scene.context);
         gallery.Save(&dialog, QStringLiteral("properties-first-run"));
-        EnterDomain(dialog, "o'neil", "com", "secret1", properties_ids::kAddDomain);
+        EnterDomain(dialog, "o'neil", "com", "secret1", IDC_ADD_DOMAIN);
         gallery.Save(&dialog, QStringLiteral("properties-validation"));
-        EnterDomain(dialog, "zelto", "com", "secret1", properties_ids::kAddDomain);
-        EnterDomain(dialog, "myhome", "net", "secret22", properties_ids::kAddDomain);
+        EnterDomain(dialog, "zelto", "com", "secret1", IDC_ADD_DOMAIN);
+        EnterDomain(dialog, "myhome", "net", "secret22", IDC_ADD_DOMAIN);
         gallery.Save(&dialog, QStringLiteral("properties-two-domains"));
-        Control<QRadioButton>(&dialog, properties_ids::kFixed)->click();
-        auto* address = Control<CIpAddressCtrl>(&dialog, properties_ids::kIpAddress);
+        Control<QRadioButton>(&dialog, IDC_METHOD_FIXED)->click();
+        auto* address = Control<CIpAddressCtrl>(&dialog, IDC_IPADDRESS);
         address->SetAddress(AddressFields{{203, 0, 113, 25}});
         address->Field(3)->setFocus();
         gallery.Save(&dialog, QStringLiteral("properties-fixed-address"));
@@ -122,7 +123,7 @@ int main(int argc, char* argv[]) {
         Scene scene;
         ClientSettings(scene.settings).WriteUpdateServer(service.HostPort());
         CPropertiesDlg dialog(scene.context);
-        EnterDomain(dialog, "zelto", "com", "secret1", properties_ids::kAddDomain);
+        EnterDomain(dialog, "zelto", "com", "secret1", IDC_ADD_DOMAIN);
         // The requests run on the dialog's worker; the message comes back through the event loop.
         QEventLoop answered;
         dialog.SetMessageBox([&gallery, &answered](QWidget* parent, const QString& text) {
@@ -131,7 +132,7 @@ int main(int argc, char* argv[]) {
             answered.quit();
         });
         dialog.show();
-        Control<QAbstractButton>(&dialog, properties_ids::kForceIpUpdate)->click();
+        Control<QAbstractButton>(&dialog, IDC_FORCE_IP_UPDATE)->click();
         QTimer::singleShot(std::chrono::seconds(30), &answered, &QEventLoop::quit);
         answered.exec();
     }

@@ -1,4 +1,4 @@
-#include "config/HandOverName.h"
+#include "desktop/HandOverName.h"
 
 #include <algorithm>
 #include <cstdint>

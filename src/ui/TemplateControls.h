@@ -1,0 +1,13 @@
+#pragma once
+
+#include "ui/DialogResource.h"
+
+class QWidget;
+
+namespace zelto {
+
+// The Qt widget for a control of a dialog template, with the text and the styles the template gives it,
+// named after its id. Where it goes is DialogTemplate's business.
+QWidget* CreateTemplateControl(const TemplateControl& control, QWidget* dialog);
+
+} // namespace zelto
