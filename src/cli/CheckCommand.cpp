@@ -72,6 +72,9 @@ HealthVerdict JudgeHealth(const StatusReport& report, std::time_t now) {
     if (report.failureWait)
         return {RegisteredWithinAnHour(report, now) ? Health::Warning : Health::Critical,
                 Names(report) + ": waiting after failures: " + FailureWaitText(*report.failureWait, now)};
+    // The service holds the address, but the file does not: the next start or pass cannot know it.
+    if (report.unrecorded)
+        return {Health::Warning, Names(report) + ": " + UnrecordedText(*report.unrecorded, now)};
     const std::string& address = report.registration.address;
     if (address.empty())
         return {Health::Warning, Names(report) + ": no registration recorded"};

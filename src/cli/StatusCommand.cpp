@@ -119,6 +119,8 @@ int RunStatusCommand(const SettingsFile& settings, const Arguments& args, Consol
     }
     if (report.failureWait)
         lines.push_back(FailureWaitLine(*report.failureWait, std::time(nullptr), console.program));
+    if (report.unrecorded)
+        lines.push_back("Unrecorded registration: " + UnrecordedText(*report.unrecorded, std::time(nullptr)));
     lines.insert(lines.end(), {
                                   "Address method: " + MethodLine(report),
                                   "Fixed address: " + report.fixedAddress +

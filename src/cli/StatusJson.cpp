@@ -155,6 +155,14 @@ Json Wait(const std::optional<FailureWait>& wait) {
             {"next_try", LocalIsoTime(wait->until)}};
 }
 
+Json Unrecorded(const std::optional<UnrecordedRegistration>& registration) {
+    if (!registration)
+        return nullptr;
+    return {{"address", Text(registration->address)},
+            {"time", LocalIsoTime(registration->when)},
+            {"reason", Text(registration->reason)}};
+}
+
 } // namespace
 
 std::string StatusJson(const StatusReport& report) {
@@ -189,6 +197,7 @@ std::string StatusJson(const StatusReport& report) {
         {"fixed_address_unreachable", report.fixedAddressUnreachable},
         {"ignored_addresses", ignored},
         {"last_registration", Registration(report)},
+        {"unrecorded_registration", Unrecorded(report.unrecorded)},
         {"hook", Hook(report)},
         {"failure_wait", Wait(report.failureWait)},
         {"domains", domains},

@@ -82,6 +82,11 @@ std::string TimeText(std::time_t when, std::time_t now) {
     return When(when, now, true);
 }
 
+std::string UnrecordedText(const UnrecordedRegistration& registration, std::time_t now) {
+    return "registered " + registration.address + " at " + TimeText(registration.when, now) +
+           ", but it could not be recorded: " + registration.reason;
+}
+
 std::string FailureWaitText(const FailureWait& wait, std::time_t now) {
     const std::string passes = wait.failures == 1
                                    ? "1 failed pass, at "

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "schema/ClientSettings.h"
+#include "schema/UnrecordedRegistration.h"
 
 #include <ctime>
 #include <string>
@@ -21,6 +22,8 @@ std::string OutcomeText(const RequestOutcome& outcome);
 // The wait after failures in the words every front-end shows: "3 failed passes in a row, the last at 14:02:11:
 // no answer (connection refused); the next try is due at 14:06:40" (the date too when not today).
 std::string FailureWaitText(const FailureWait& wait, std::time_t now);
+// "registered 203.0.113.7 at 12:15:03, but it could not be recorded: could not write …: Permission denied".
+std::string UnrecordedText(const UnrecordedRegistration& registration, std::time_t now);
 // A time of day in those words: "14:06:40", or "2026-12-07 14:06:40" when not today.
 std::string TimeText(std::time_t when, std::time_t now);
 

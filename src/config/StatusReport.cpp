@@ -78,6 +78,7 @@ StatusReport GatherStatus(const SettingsFile& settings) {
     }
     report.domainListText = BuildDomainListText(settings);
     report.failureWait = view.StoredFailureWait();
+    report.unrecorded = ReadUnrecordedRegistration(settings.Path());
     return report;
 }
 

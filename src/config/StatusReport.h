@@ -1,6 +1,7 @@
 #pragma once
 
 #include "schema/ClientSettings.h"
+#include "schema/UnrecordedRegistration.h"
 
 #include <ctime>
 #include <filesystem>
@@ -60,6 +61,8 @@ struct StatusReport {
     std::string domainListText; // "Domain example.com loaded." or "No Domains Loaded!"
     // Stored until a pass goes well or the user changes what shapes the requests; its time may have passed.
     std::optional<FailureWait> failureWait;
+    // A registration the settings file could not take, from the note beside the user's state.
+    std::optional<UnrecordedRegistration> unrecorded;
 };
 
 StatusReport GatherStatus(const SettingsFile& settings);

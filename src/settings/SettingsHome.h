@@ -14,4 +14,9 @@ std::filesystem::path DefaultSettingsPath();
 // has no file of its own.
 std::optional<std::filesystem::path> SystemServiceSettingsForRoot();
 
+// The user's own folder for what the client must keep when its settings folder cannot take it:
+// $XDG_STATE_HOME/zelto-premium (or ~/.local/state/...; /var/lib/zelto-premium for a system user whose home is
+// "/") on Linux, %LOCALAPPDATA%\Zelto Premium on Windows.
+std::filesystem::path UserStateFolder();
+
 } // namespace zelto

@@ -7,6 +7,7 @@
 #include "platform/SoundPlayer.h"
 #include "schema/ClientSettings.h"
 #include "schema/SettingsProblem.h"
+#include "schema/UnrecordedRegistration.h"
 #include "settings/SettingsFile.h"
 #include "update/AddressDetection.h"
 #include "update/AddressHook.h"
@@ -361,12 +362,18 @@ struct UpdateCycle::Impl {
         // Cut short by the stop: nothing learnt.
         if (exchange.failure != HttpFailure::Stopped)
             sentThisPass.push_back({number, entry, OutcomeOf(exchange, meaning, requestedAt)});
-        if (meaning == UpdateAnswer::Registered && IsRecordableAddress(RegisteredAddress(exchange.line))) {
+        if (const std::string address = RegisteredAddress(exchange.line);
+            meaning == UpdateAnswer::Registered && IsRecordableAddress(address)) {
+            // Noted outside the settings folder, so that status in another process can tell it.
             if (exchange.recordWritten) {
                 Tell(writeProblemTold, {});
+                ForgetUnrecordedRegistration(ports.settings.Path());
             } else {
                 report.unrecorded = true;
-                Tell(writeProblemTold, WriteProblem());
+                const SettingsProblem problem = WriteProblem();
+                Tell(writeProblemTold, problem);
+                NoteUnrecordedRegistration(ports.settings.Path(),
+                                           {address, ports.platform.clock.Now(), SettingsProblemText(problem)});
             }
             ++report.registered;
             report.registeredNames.push_back(entry.domain + "." + entry.topLevel);

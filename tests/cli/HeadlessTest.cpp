@@ -119,6 +119,29 @@ TEST_F(HeadlessTest, AWaitAfterFailuresShowsEverywhereUntilTheUsersFixEndsIt) {
     EXPECT_TRUE(nlohmann::json::parse(Cli({"status", "--json"}).out)["failure_wait"].is_null());
 }
 
+// A registration the file cannot take is no success, and a later status or check still tells it (from the note
+// in the user's state folder) until a record is written.
+TEST_F(HeadlessTest, ARegistrationThatCouldNotBeRecordedIsToldUntilARecordIsWritten) {
+    env = {"XDG_STATE_HOME=" + dir.File("state").string()};
+    // Every write of the file fails: its temporary file's name is taken by a folder.
+    const std::filesystem::path blocker = path.string() + ".tmp";
+    std::filesystem::create_directory(blocker);
+    EXPECT_EQ(Cli({"--once"}).exitCode, 1);
+    const std::string said = "registered 127.0.0.1 at ";
+    const std::string why = ", but it could not be recorded: could not write " + path.string();
+    const std::string status = Cli({"status"}).out;
+    EXPECT_NE(status.find("\nUnrecorded registration: " + said), std::string::npos) << status;
+    EXPECT_NE(status.find(why), std::string::npos) << status;
+    const testing::Finished check = Cli({"check"});
+    EXPECT_EQ(check.exitCode, 1);
+    EXPECT_TRUE(check.out.starts_with("ZELTO WARNING - example.com: " + said)) << check.out;
+    EXPECT_EQ(nlohmann::json::parse(Cli({"status", "--json"}).out)["unrecorded_registration"]["address"], "127.0.0.1");
+
+    std::filesystem::remove(blocker);
+    EXPECT_EQ(Cli({"--once", "--force"}).exitCode, 0);
+    EXPECT_TRUE(nlohmann::json::parse(Cli({"status", "--json"}).out)["unrecorded_registration"].is_null());
+}
+
 // Each domain's last request, with why it failed, for status and scripts: from the outcome, whatever the
 // server's words.
 TEST_F(HeadlessTest, StatusTellsEachDomainsLastOutcomeAndWhy) {

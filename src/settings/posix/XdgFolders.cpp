@@ -32,6 +32,13 @@ fs::path DefaultSettingsPath() {
     return XdgBaseFolder("XDG_CONFIG_HOME", ".config") / "zelto-premium" / SettingsFile::kFileName;
 }
 
+fs::path UserStateFolder() {
+    const char* value = std::getenv("XDG_STATE_HOME");
+    if ((value == nullptr || !fs::path(value).is_absolute()) && HomeFolder() == "/")
+        return "/var/lib/zelto-premium"; // the system service's StateDirectory
+    return XdgBaseFolder("XDG_STATE_HOME", ".local/state") / "zelto-premium";
+}
+
 std::optional<fs::path> SystemServiceSettingsForRoot() {
     const fs::path system = fs::path("/etc/zelto-premium") / SettingsFile::kFileName;
     std::error_code ignored;

@@ -55,6 +55,10 @@ fs::path DefaultSettingsPath() {
     return KnownFolder(FOLDERID_RoamingAppData, L"APPDATA") / L"Zelto Premium" / SettingsFile::kFileName;
 }
 
+fs::path UserStateFolder() {
+    return KnownFolder(FOLDERID_LocalAppData, L"LOCALAPPDATA") / L"Zelto Premium";
+}
+
 std::optional<fs::path> SystemServiceSettingsForRoot() {
     return std::nullopt;
 }

@@ -90,6 +90,34 @@ expect_eq "EnableAutodial after --once" "0x1" "$(autodial)"
 [[ $(cli --settings "$settings" status) == *"Last registration: 203.0.113.9"* ]] || fail "status after --once"
 # From a scheduler: a second --once finds the fixed address registered and sends nothing.
 expect_eq "a second --once" "exit 0" "$(cli --settings "$settings" --once; echo "exit $?")"
+# A wait after failures: --once inside it sends nothing, says so in one line and exits 1, status and check
+# show it, and the user's fix of the update server ends it at once.
+failing="Z:$work/failing.ini"
+echo secret12 | quietly --settings "$failing" domain add example com
+quietly --settings "$failing" method fixed 203.0.113.9
+quietly --settings "$failing" server 127.0.0.1:1
+cli --settings "$failing" --once >/dev/null && fail "--once against a closed port exited 0"
+waiting=$(cli --settings "$failing" --once) && fail "--once inside the wait exited 0"
+[[ $waiting == *": Waiting after failures: 1 failed pass, at "*"--once --force sends now" ]] ||
+    fail "--once inside the wait: $waiting"
+[[ $(cli --settings "$failing" status) == *"Waiting after failures: 1 failed pass"* ]] || fail "status inside the wait"
+code=0
+wine "$exe" --settings "$failing" check >/dev/null 2>&1 || code=$?
+expect_eq "check inside the wait" 2 "$code"
+quietly --settings "$failing" server "$ZELTO_TEST_EMULATOR"
+[[ $(cli --settings "$failing" --once) == *"-> ip203.0.113.9"* ]] || fail "--once after the fix"
+# A registration the file cannot take (its temporary file's name is a folder): a later status and check still
+# tell it, until a record is written.
+mkdir "$work/failing.ini.tmp"
+cli --settings "$failing" --once --force >/dev/null && fail "--once with an unwritable file exited 0"
+[[ $(cli --settings "$failing" status) == *"Unrecorded registration: registered 203.0.113.9 at "*", but it could not be recorded: could not write "* ]] ||
+    fail "status of an unrecorded registration: $(cli --settings "$failing" status)"
+code=0
+wine "$exe" --settings "$failing" check >/dev/null 2>&1 || code=$?
+expect_eq "check of an unrecorded registration" 1 "$code"
+rmdir "$work/failing.ini.tmp"
+quietly --settings "$failing" --once --force
+[[ $(cli --settings "$failing" status) != *"Unrecorded registration"* ]] || fail "status after a record was written"
 
 # The hook runs once per change of the registered address, across runs, and not when a forced run registers
 # the same address again; it prints its arguments and ZELTO_ADDRESS into the log.
