@@ -241,6 +241,7 @@ expect_eq "the 2 MB file" "$before" "$(md5sum <"$large")"
 [ "$(ls "$work" | grep -c '^large')" == 1 ] || fail "a refused command left files: $(ls "$work")"
 
 # status --json is ASCII whatever the console's code page, and cafile is stored as an absolute path.
+many=$work/many.ini
 printf '[Zelto Systems Premium]\r\nnumofdomains=1\r\nsecond_level1=m\xfcller\r\nfirst_level1=de\r\n' >"$many"
 json=$(cli --settings "Z:$many" status --json)
 [[ $json == *'"m\u00fcller.de"'* ]] && ! LC_ALL=C grep -q '[^ -~]' <<<"$json" || fail "status --json: $json"
