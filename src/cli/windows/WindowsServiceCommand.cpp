@@ -201,8 +201,6 @@ std::string ServiceHelpText(const std::string& program) {
   service uninstall  stop and remove it and its copy (the settings file is kept)
   service start|stop  start it, or stop it (it stops within a second)
   service status   whether it runs, and status on its settings file
-Account problems go to the Application event log as warnings, failed requests
-as errors, under the source "Zelto Premium".
 )";
 }
 
