@@ -138,9 +138,9 @@ endforeach()
 
 file(WRITE "${OUT}.new"
      "// Made from the resource script by cmake/DialogTemplates.cmake when building; edit the script instead.\n"
-     "#pragma once\n\n#include \"ResourceIds.h\"\n#include \"ui/DialogResource.h\"\n\nnamespace zelto {\n\n"
+     "#pragma once\n\n#include \"ResourceIds.h\"\n#include \"ui/DialogResource.h\"\n\nnamespace zelto::qt {\n\n"
      "// DialogTemplateOf<IDD_PROPERTIES>::kResource is the template IDD_PROPERTIES.\n"
-     "template <int Id> struct DialogTemplateOf;\n\n${body}} // namespace zelto\n")
+     "template <int Id> struct DialogTemplateOf;\n\n${body}} // namespace zelto::qt\n")
 # Rewritten only when it changed, so that the dialogs are not rebuilt for a change elsewhere in the script.
 file(COPY_FILE "${OUT}.new" "${OUT}" ONLY_IF_DIFFERENT)
 file(REMOVE "${OUT}.new")

@@ -14,8 +14,8 @@ zelto_run_desktop_client(const char* settingsPath, const char* agent, int argc, 
     // No exception may cross into the loader, which is built without knowing the module's types and may carry
     // a C++ runtime of its own (linked statically).
     try {
-        zelto::LinuxPlatform platform(agent, std::make_unique<zelto::AlsaSoundPlayer>(&zelto::ReadSoundCue));
-        return zelto::RunDesktopClient(settingsPath, platform.Ports(), argc, argv);
+        zelto::LinuxPlatform platform(agent, std::make_unique<zelto::AlsaSoundPlayer>(&zelto::qt::ReadSoundCue));
+        return zelto::qt::RunDesktopClient(settingsPath, platform.Ports(), argc, argv);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "zelto-premium: the desktop client failed: %s\n", error.what());
         return 1;

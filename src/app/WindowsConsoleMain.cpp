@@ -3,10 +3,11 @@
 #include "app/WindowsPlatform.h"
 #include "cli/CommandLine.h"
 #include "cli/OstreamConsoleStream.h"
-#include "cli/ServiceCommand.h"
 #include "cli/Usage.h"
+#include "cli/windows/WindowsServiceCommand.h"
 #include "platform/SilentSoundPlayer.h"
 #include "platform/windows/ConsoleOutput.h"
+#include "platform/windows/RegistryAutodialSetting.h"
 #include "platform/windows/WideText.h"
 #include "platform/windows/WindowsSockets.h"
 
@@ -28,6 +29,9 @@ int wmain(int argc, wchar_t** argv) {
     for (std::string& word : words)
         narrow.push_back(word.data());
     narrow.push_back(nullptr);
+
+    // Dial-up left switched off by a run killed in a request goes back at the next command, whichever it is.
+    zelto::RegistryAutodialSetting().RestoreKeptCopy();
 
     const zelto::WindowsSockets sockets;
     if (!sockets.Started()) {

@@ -39,6 +39,7 @@ std::optional<std::filesystem::path> SettingsPathFromCommandLine() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace zelto;
+    using namespace zelto::win32;
     const std::optional<std::filesystem::path> settingsPath = SettingsPathFromCommandLine();
     if (!settingsPath) {
         ShowWarningMessage(nullptr, "Usage: " + Narrow(ApplicationName()) + " [--settings PATH]");

@@ -3,7 +3,7 @@
 #include "cli/AutostartCommand.h"
 #include "cli/CheckCommand.h"
 #include "cli/ConfigCommands.h"
-#include "cli/ServiceCommands.h"
+#include "cli/ServerAndHookCommands.h"
 #include "cli/StatusCommand.h"
 #include "cli/UpdateCommands.h"
 #include "cli/Usage.h"

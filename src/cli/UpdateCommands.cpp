@@ -3,7 +3,7 @@
 #include "cli/SignalWatch.h"
 #include "cli/StatusCommand.h"
 #include "cli/Usage.h"
-#include "config/ClientInstance.h"
+#include "config/AnotherClientText.h"
 #include "config/FreshIpUpdate.h"
 #include "config/PauseText.h"
 #include "platform/Clock.h"

@@ -1,5 +1,6 @@
 #include "cli/Usage.h"
 
+#include "cli/UsageWords.h"
 #include "settings/SettingsHome.h"
 
 namespace zelto {
@@ -19,14 +20,16 @@ std::string Synopsis(const std::string& program) {
 } // namespace
 
 std::string HelpText(const std::string& program) {
-    return program + " " ZELTO_VERSION " - Zelto Premium dynamic DNS client\n\n" + Synopsis(program) + R"(
-With no command (or only --settings) the desktop client starts.
+    const UsageWords& words = PlatformUsageWords();
+    return program + " " ZELTO_VERSION " - Zelto Premium dynamic DNS client\n\n" + Synopsis(program) + "\n" +
+           std::string(words.withoutCommand) + R"(
 
   --settings PATH  the settings file (default: )" +
            DefaultSettingsPath().string() + R"()
-  --headless       keep the domains registered until SIGINT or SIGTERM; account
-                   problems go to stderr, the tooltip text and one line per request
-                   (password shown as ***) to stdout
+  --headless       keep the domains registered )" +
+           std::string(words.stoppedBy) + R"(;
+                   account problems go to stderr, the tooltip text and one line
+                   per request (password shown as ***) to stdout
   --once           make one pass when one is due (a new address, a new clock
                    hour, behind NAT the service's address check, not while
                    waiting after failures), then exit: 0 when every request
@@ -58,8 +61,9 @@ With no command (or only --settings) the desktop client starts.
                    and the previous address as arguments and ZELTO_ADDRESS,
                    ZELTO_PREVIOUS_ADDRESS, ZELTO_DOMAINS in its environment; no
                    shell, input closed, output to the log (4 KiB), ended after
-                   30 s; refused unless it and the settings file belong to you
-                   or root and others cannot write them; clear, show
+                   30 s; refused unless it and the settings file )" +
+           std::string(words.hookOwners) + R"( and others
+                   cannot write them; clear, show
   force-update     ask the service to initialise every domain
   status           the settings file, domains, method, fixed and ignored
                    addresses, the last registration and the service (never a
@@ -68,7 +72,8 @@ With no command (or only --settings) the desktop client starts.
                    (registered this or the previous clock hour), 1 WARNING
                    (older or none), 2 CRITICAL (no domain), 3 UNKNOWN (the
                    settings file cannot be read)
-  --autostart      on: start the desktop client at login (with this --settings
+  --autostart      on: start the desktop client )" +
+           std::string(words.autostartAt) + R"( (with this --settings
                    file, when one is given); off: no longer
   --help           this text
   --version        the version number
@@ -83,16 +88,15 @@ it in its history.
 ADDRESS is four decimal fields 0-255 joined by dots. Leading zeros are read as
 decimal and dropped, as the dialog's address box does: 010.001.0.1 is 10.1.0.1.
 
-The lines of --headless and --once start with the local time; when they go to
-the systemd journal they carry a priority (error, warning, info) instead. A
-request that got no answer says why: the name was not resolved, connection
-refused, timed out, the server's certificate is not trusted or is for another
+The lines of --headless and --once start with the local time; )" +
+           std::string(words.logLines) + R"(
+A request that got no answer says why: the name was not resolved, connection
+refused, timed out, too many redirects, a redirect from https to plain http,
+an answer too long, the server's certificate is not trusted or is for another
 name; an answer with an HTTP error status names it.
 
-Run as root without --settings while /etc/zelto-premium/ZeltoPre.INI exists,
-a configuration command is refused: give --settings to say which file you mean.
-
-Exit codes: 0 done, 1 refused or failed, 2 usage error.
+)" + std::string(words.otherFiles) +
+           (words.otherFiles.empty() ? "" : "\n") + R"(Exit codes: 0 done, 1 refused or failed, 2 usage error.
 )";
 }
 

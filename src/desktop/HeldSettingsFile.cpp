@@ -1,6 +1,6 @@
 #include "desktop/HeldSettingsFile.h"
 
-#include "config/ClientInstance.h"
+#include "config/AnotherClientText.h"
 
 namespace zelto {
 

@@ -24,18 +24,18 @@ public:
 
     // A look at the tray host: at start-up, then again and again while the client runs.
     Step Observe(bool hostPresent) {
-        const bool wasPresent = m_present.value_or(true);
-        m_present = hostPresent;
+        const bool wasPresent = present_.value_or(true);
+        present_ = hostPresent;
         if (hostPresent || !wasPresent)
             return {};
-        const bool say = !m_said;
-        m_said = true;
+        const bool say = !said_;
+        said_ = true;
         return {say, true};
     }
 
 private:
-    std::optional<bool> m_present;
-    bool m_said = false;
+    std::optional<bool> present_;
+    bool said_ = false;
 };
 
 } // namespace zelto

@@ -19,7 +19,10 @@ enum class HttpFailure {
     CertificateNotTrusted,     // TLS: no trusted authority vouches for the server's certificate
     CertificateForAnotherName, // TLS: the certificate is made out for another host
     SecureChannelFailed,       // TLS failed otherwise (protocol, expired certificate)
-    ConnectionBroken,          // the connection failed or ended early, or the answer was unreadable or too long
+    TooManyRedirects,          // more redirects than a session follows
+    RedirectRefused,           // a redirect to plain http from https, or to a protocol the session does not speak
+    AnswerTooLong,             // the head outside the body, or the body's first line, outgrew its limit
+    ConnectionBroken,          // the connection failed or ended early, or the answer was unreadable
     ErrorStatus,               // answered with a status of 400 or above (HttpFetch::status)
     Stopped,                   // the client was stopping
 };

@@ -16,7 +16,7 @@
 #include <cstdio>
 #include <utility>
 
-namespace zelto {
+namespace zelto::qt {
 
 namespace {
 
@@ -143,4 +143,4 @@ void CClientApp::EndProcess(int code) {
     QCoreApplication::exit(code);
 }
 
-} // namespace zelto
+} // namespace zelto::qt

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SettingsFile.h"
+
 #include "desktop/DesktopCommands.h"
 #include "desktop/DesktopSession.h"
 #include "desktop/TrayWatch.h"
@@ -13,12 +15,11 @@
 #include <memory>
 #include <optional>
 
-namespace zelto {
+namespace zelto::qt {
 
 class CSystemTray;
 class TrayHostWatch;
 class DesktopNotices;
-class SettingsFile;
 
 // The desktop actions and timings, replaced in tests.
 struct ShellHooks {
@@ -79,4 +80,4 @@ private:
     DesktopSession m_session; // last: its update cycle stops before the notices and the icon go
 };
 
-} // namespace zelto
+} // namespace zelto::qt

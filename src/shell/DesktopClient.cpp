@@ -16,7 +16,7 @@
 #include <cstdlib>
 #include <optional>
 
-namespace zelto {
+namespace zelto::qt {
 
 namespace {
 
@@ -88,4 +88,4 @@ int RunDesktopClient(const std::filesystem::path& settingsPath, const PlatformPo
     return StartDesktop(settingsPath, start);
 }
 
-} // namespace zelto
+} // namespace zelto::qt

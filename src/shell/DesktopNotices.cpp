@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace zelto {
+namespace zelto::qt {
 
 DesktopNotices::DesktopNotices(CSystemTray* tray) : m_tray(tray) {}
 
@@ -57,4 +57,4 @@ void DesktopNotices::ReleaseAll() {
     m_openBoxes.clear();
 }
 
-} // namespace zelto
+} // namespace zelto::qt

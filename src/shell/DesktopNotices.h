@@ -10,7 +10,7 @@
 
 class QMessageBox;
 
-namespace zelto {
+namespace zelto::qt {
 
 class CSystemTray;
 
@@ -39,4 +39,4 @@ private:
     std::vector<QPointer<QMessageBox>> m_openBoxes; // GUI thread only
 };
 
-} // namespace zelto
+} // namespace zelto::qt

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QEventLoop>
 
-namespace zelto {
+namespace zelto::qt {
 
 int RunDialog(QDialog& dialog) {
     QEventLoop loop;
@@ -19,4 +19,4 @@ int RunDialog(QDialog& dialog) {
     return dialog.result();
 }
 
-} // namespace zelto
+} // namespace zelto::qt

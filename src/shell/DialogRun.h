@@ -2,7 +2,7 @@
 
 class QDialog;
 
-namespace zelto {
+namespace zelto::qt {
 
 // Shows the dialog and returns its result once it has been closed, like QDialog::exec, but without
 // blocking the other windows: the tray icon, its menu and the splash keep working meanwhile, as they do
@@ -10,4 +10,4 @@ namespace zelto {
 // dialog closed, when the application is leaving.
 int RunDialog(QDialog& dialog);
 
-} // namespace zelto
+} // namespace zelto::qt

@@ -9,7 +9,7 @@
 
 #include <unistd.h>
 
-namespace zelto {
+namespace zelto::qt {
 
 namespace {
 
@@ -77,4 +77,4 @@ bool HandOverToRunningClient(const std::filesystem::path& settings) {
     return socket.readLine() == kAnswer;
 }
 
-} // namespace zelto
+} // namespace zelto::qt

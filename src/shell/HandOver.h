@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <functional>
 
-namespace zelto {
+namespace zelto::qt {
 
 // A second start of the desktop client on the same settings file brings up the running client's
 // Properties instead of a second copy. The running client listens on a local socket named for its settings
@@ -28,4 +28,4 @@ private:
 // Asks the desktop client running on settings to show its Properties; true once it has answered.
 bool HandOverToRunningClient(const std::filesystem::path& settings);
 
-} // namespace zelto
+} // namespace zelto::qt

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace zelto {
+namespace zelto::qt {
 
 std::optional<std::string> ReadSoundCue(std::string_view name) {
     if (name.empty() || !std::all_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
@@ -18,4 +18,4 @@ std::optional<std::string> ReadSoundCue(std::string_view name) {
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-} // namespace zelto
+} // namespace zelto::qt

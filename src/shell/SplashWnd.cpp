@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <utility>
 
-namespace zelto {
+namespace zelto::qt {
 
 CSplashWnd::CSplashWnd(QString bitmap, std::chrono::milliseconds displayTime)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
@@ -81,4 +81,4 @@ void CSplashWnd::Dismiss() {
     close();
 }
 
-} // namespace zelto
+} // namespace zelto::qt

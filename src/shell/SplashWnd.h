@@ -6,7 +6,7 @@
 
 #include <chrono>
 
-namespace zelto {
+namespace zelto::qt {
 
 // The start-up picture: frameless, above every other window, centred in the screen's available area, as
 // large as its bitmap. It closes and deletes itself when its time is up or at the first key or mouse-button
@@ -35,4 +35,4 @@ private:
     QPixmap m_bitmap;
 };
 
-} // namespace zelto
+} // namespace zelto::qt

@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-namespace zelto {
+namespace zelto::qt {
 
 namespace {
 
@@ -128,4 +128,4 @@ void CSystemTray::ShowPopupMenu() {
     m_menu->popup(QCursor::pos());
 }
 
-} // namespace zelto
+} // namespace zelto::qt

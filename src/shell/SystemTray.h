@@ -14,7 +14,7 @@
 class QAction;
 class QMenu;
 
-namespace zelto {
+namespace zelto::qt {
 
 // The program's icon in the notification area: its tooltip, its menu of the tray commands, and the
 // activation that runs the menu's default item, the first. On an XEmbed tray the client opens the menu at
@@ -62,4 +62,4 @@ private:
     std::map<TrayCommand, QAction*> m_actions; // owned by the menu
 };
 
-} // namespace zelto
+} // namespace zelto::qt

@@ -5,7 +5,7 @@
 #include <array>
 #include <string_view>
 
-namespace zelto {
+namespace zelto::qt {
 
 // The menu, in its order; the first entry is the default item, run by a double-click on the icon. The
 // prompts become the items' status tips; the client has no status bar to show them in, so nobody sees them.
@@ -22,4 +22,4 @@ inline constexpr std::array<TrayMenuEntry, 4> kTrayMenu{{
     {TrayCommand::Exit, "Exit", ""},
 }};
 
-} // namespace zelto
+} // namespace zelto::qt

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <memory>
 
-namespace zelto {
+namespace zelto::qt {
 
 namespace {
 
@@ -67,4 +67,4 @@ bool TrayHostPresent(TrayKind kind) {
     return kind == TrayKind::StatusNotifier ? StatusNotifierHostPresent() : XEmbedTrayPresent();
 }
 
-} // namespace zelto
+} // namespace zelto::qt

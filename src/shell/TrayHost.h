@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 
-namespace zelto {
+namespace zelto::qt {
 
 // The two kinds of notification area a Linux desktop may offer: an XEmbed tray that docks the icon's own
 // window (drawn by the client, menu at the cursor), or a StatusNotifierItem host on the session bus (KDE
@@ -18,4 +18,4 @@ bool TrayHostPresent(TrayKind kind);
 int XEmbedTrayScreen();
 QByteArray XEmbedTraySelection();
 
-} // namespace zelto
+} // namespace zelto::qt

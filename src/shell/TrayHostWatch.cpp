@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
-namespace zelto {
+namespace zelto::qt {
 
 namespace {
 
@@ -117,4 +117,4 @@ bool TrayHostWatch::nativeEventFilter(const QByteArray& eventType, void* message
     return false;
 }
 
-} // namespace zelto
+} // namespace zelto::qt

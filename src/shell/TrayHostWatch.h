@@ -7,7 +7,7 @@
 
 class QDBusServiceWatcher;
 
-namespace zelto {
+namespace zelto::qt {
 
 // Tells when a tray host may have come or gone, from the events that announce it, so that an idle client
 // makes no wake-up of its own: an XEmbed tray announces its selection with a MANAGER message on the root
@@ -38,4 +38,4 @@ private:
     QDBusServiceWatcher* m_watcher = nullptr;
 };
 
-} // namespace zelto
+} // namespace zelto::qt

@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-namespace zelto {
+namespace zelto::qt {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("CAboutDlg"));
@@ -22,4 +22,4 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     ok->setFocus();
 }
 
-} // namespace zelto
+} // namespace zelto::qt

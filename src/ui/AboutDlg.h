@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-namespace zelto {
+namespace zelto::qt {
 
 // The About box: the product, its maker and how to reach it. OK, Esc and the close button end it.
 class CAboutDlg : public QDialog {
@@ -12,4 +12,4 @@ public:
     explicit CAboutDlg(QWidget* parent = nullptr);
 };
 
-} // namespace zelto
+} // namespace zelto::qt

@@ -3,7 +3,7 @@
 #include <QFont>
 #include <QPainter>
 
-namespace zelto {
+namespace zelto::qt {
 
 QIcon ApplicationIcon() {
     QIcon icon;
@@ -37,4 +37,4 @@ QPixmap BannerPixmap(const QSize& size, qreal devicePixelRatio) {
     return drawn;
 }
 
-} // namespace zelto
+} // namespace zelto::qt

@@ -3,7 +3,7 @@
 #include <QString>
 #include <span>
 
-namespace zelto {
+namespace zelto::qt {
 
 // What a control of a dialog template is, read from its statement, window class and styles.
 enum class ControlKind {
@@ -53,4 +53,4 @@ inline QString ControlName(int id) {
     return QStringLiteral("IDC_%1").arg(id);
 }
 
-} // namespace zelto
+} // namespace zelto::qt

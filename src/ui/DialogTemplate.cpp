@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace zelto {
+namespace zelto::qt {
 
 namespace {
 
@@ -48,20 +48,20 @@ int NeededWidth(QWidget* control, int height, int limit) {
 } // namespace
 
 DialogTemplate::DialogTemplate(QWidget* dialog, const DialogResource& resource)
-    : QObject(dialog), dialog_(dialog), size_(resource.width, resource.height) {
-    dialog_->setWindowTitle(QString::fromLatin1(resource.caption));
+    : QObject(dialog), m_dialog(dialog), m_size(resource.width, resource.height) {
+    m_dialog->setWindowTitle(QString::fromLatin1(resource.caption));
     for (const TemplateControl& control : resource.controls) {
-        QWidget* widget = CreateTemplateControl(control, dialog_);
+        QWidget* widget = CreateTemplateControl(control, m_dialog);
         const DialogUnits& units = control.units;
         const bool frame = control.kind == ControlKind::GroupBox;
-        placements_.push_back({widget, QRect(units.x, units.y, units.width, units.height), frame});
+        m_placements.push_back({widget, QRect(units.x, units.y, units.width, units.height), frame});
     }
     // Behind the controls they frame, so that clicks reach them.
-    for (const Placement& placement : placements_) {
+    for (const Placement& placement : m_placements) {
         if (placement.frame)
             placement.control->lower();
     }
-    dialog_->installEventFilter(this);
+    m_dialog->installEventFilter(this);
     Apply();
 }
 
@@ -84,17 +84,17 @@ QRect DialogTemplate::ToPixels(const QFont& font, const QRect& units) {
 }
 
 bool DialogTemplate::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == dialog_ && event->type() == QEvent::FontChange)
+    if (watched == m_dialog && event->type() == QEvent::FontChange)
         Apply();
     return QObject::eventFilter(watched, event);
 }
 
 void DialogTemplate::Apply() {
-    const QFont font = dialog_->font();
-    dialog_->setFixedSize(ToPixels(font, QRect(QPoint(0, 0), size_)).size());
-    for (const Placement& placement : placements_)
+    const QFont font = m_dialog->font();
+    m_dialog->setFixedSize(ToPixels(font, QRect(QPoint(0, 0), m_size)).size());
+    for (const Placement& placement : m_placements)
         placement.control->setGeometry(ToPixels(font, placement.units));
-    for (const Placement& placement : placements_) {
+    for (const Placement& placement : m_placements) {
         QRect geometry = placement.control->geometry();
         const int room = RoomToTheRight(placement, font);
         const int needed = NeededWidth(placement.control, geometry.height(), room);
@@ -109,8 +109,8 @@ void DialogTemplate::Apply() {
 // inner edge of a frame around it, or the dialog's margin.
 int DialogTemplate::RoomToTheRight(const Placement& placement, const QFont& font) const {
     const QRect& units = placement.units;
-    int right = size_.width() - kGap;
-    for (const Placement& other : placements_) {
+    int right = m_size.width() - kGap;
+    for (const Placement& other : m_placements) {
         const QRect& o = other.units;
         if (&other == &placement || o.bottom() < units.top() || o.top() > units.bottom())
             continue;
@@ -122,4 +122,4 @@ int DialogTemplate::RoomToTheRight(const Placement& placement, const QFont& font
     return ToPixels(font, QRect(units.left(), units.top(), right - units.left(), units.height())).width();
 }
 
-} // namespace zelto
+} // namespace zelto::qt

@@ -10,7 +10,7 @@
 
 class QFont;
 
-namespace zelto {
+namespace zelto::qt {
 
 // Builds a dialog's controls from its template in the resource script, in template order (which is also the
 // tab order), and lays them out by the template's coordinates: dialog units, where a horizontal unit is a quarter
@@ -26,7 +26,7 @@ public:
 
     // The control of the given id, or nullptr when the template has none of that id and type.
     template <class T> T* Control(int id) const {
-        return dialog_->findChild<T*>(ControlName(id), Qt::FindDirectChildrenOnly);
+        return m_dialog->findChild<T*>(ControlName(id), Qt::FindDirectChildrenOnly);
     }
 
     // Pixels per four horizontal and per eight vertical units: the average width of the letters
@@ -46,9 +46,9 @@ private:
     void Apply();
     int RoomToTheRight(const Placement& placement, const QFont& font) const;
 
-    QWidget* dialog_;
-    QSize size_;
-    std::vector<Placement> placements_;
+    QWidget* m_dialog;
+    QSize m_size;
+    std::vector<Placement> m_placements;
 };
 
-} // namespace zelto
+} // namespace zelto::qt

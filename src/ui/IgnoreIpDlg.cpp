@@ -8,7 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-namespace zelto {
+namespace zelto::qt {
 
 CIgnoreIpDlg::CIgnoreIpDlg(SettingsFile& settings, QWidget* parent)
     : QDialog(parent), m_model(settings, *this), m_showMessage(&ShowWarningMessage) {
@@ -52,4 +52,4 @@ void CIgnoreIpDlg::ShowMessage(const std::string& text) {
     m_showMessage(this, QString::fromStdString(text));
 }
 
-} // namespace zelto
+} // namespace zelto::qt

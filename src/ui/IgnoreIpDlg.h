@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SettingsFile.h"
+
 #include "desktop/IgnoreListModel.h"
 #include "ui/MessageBox.h"
 
@@ -8,10 +10,9 @@
 
 class QPlainTextEdit;
 
-namespace zelto {
+namespace zelto::qt {
 
 class CIpAddressCtrl;
-class SettingsFile;
 
 // The Ignore IP List dialog's Qt skin over the one model: the addresses detection must never report. Add IP
 // and Remove IP write at once; OK and Cancel only close.
@@ -39,4 +40,4 @@ private:
     QPlainTextEdit* m_listBox = nullptr;
 };
 
-} // namespace zelto
+} // namespace zelto::qt

@@ -13,7 +13,7 @@
 #include <QStyleOptionFrame>
 #include <algorithm>
 
-namespace zelto {
+namespace zelto::qt {
 
 namespace {
 
@@ -191,4 +191,4 @@ void CIpAddressCtrl::paintEvent(QPaintEvent* /*event*/) {
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
 }
 
-} // namespace zelto
+} // namespace zelto::qt

@@ -7,7 +7,7 @@
 
 class QLineEdit;
 
-namespace zelto {
+namespace zelto::qt {
 
 // An IPv4 address typed into four fields of 0 to 255 separated by dots, one tab stop as a whole.
 // Typing "." or a third digit moves on to the next field, Backspace at the start of a field moves back,
@@ -47,4 +47,4 @@ private:
     std::array<QLineEdit*, 4> m_fields{};
 };
 
-} // namespace zelto
+} // namespace zelto::qt

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
-namespace zelto {
+namespace zelto::qt {
 
 std::unique_ptr<QMessageBox> MakeWarningMessage(QWidget* parent, const QString& text) {
     return std::make_unique<QMessageBox>(QMessageBox::Warning, MessageCaption(), text, QMessageBox::Ok, parent);
@@ -19,4 +19,4 @@ QString MessageCaption() {
     return name.isEmpty() ? QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() : name;
 }
 
-} // namespace zelto
+} // namespace zelto::qt

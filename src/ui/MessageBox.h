@@ -7,7 +7,7 @@
 class QMessageBox;
 class QWidget;
 
-namespace zelto {
+namespace zelto::qt {
 
 // Shows text to the user and returns when it has been acknowledged. Dialogs take one so that tests and
 // the screenshot gallery can see the message instead of a blocking box.
@@ -21,4 +21,4 @@ void ShowWarningMessage(QWidget* parent, const QString& text);
 // The application's name, or the executable's base name when none was set.
 QString MessageCaption();
 
-} // namespace zelto
+} // namespace zelto::qt

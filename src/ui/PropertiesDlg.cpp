@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-namespace zelto {
+namespace zelto::qt {
 
 CPropertiesDlg::CPropertiesDlg(DialogContext& context, QWidget* parent)
     : QDialog(parent), m_context(context), m_model(context, *this), m_showMessage(&ShowWarningMessage) {
@@ -198,4 +198,4 @@ void CPropertiesDlg::OnAbout() {
     dialog.exec();
 }
 
-} // namespace zelto
+} // namespace zelto::qt

@@ -13,7 +13,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
-namespace zelto {
+namespace zelto::qt {
 
 class CIpAddressCtrl;
 
@@ -69,4 +69,4 @@ private:
     bool m_pushing = false;
 };
 
-} // namespace zelto
+} // namespace zelto::qt

@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-namespace zelto {
+namespace zelto::qt {
 
 namespace {
 
@@ -89,4 +89,4 @@ QWidget* CreateTemplateControl(const TemplateControl& control, QWidget* dialog) 
     return widget;
 }
 
-} // namespace zelto
+} // namespace zelto::qt

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <cstdint>
-
 namespace zelto {
 
 class AutodialSetting;
 
 // Keeps a request from starting an automatic dial-up connection: engage switches the setting off when it
-// was on, release puts back the value it read, with its type and bytes. Before switching, engage keeps a
-// copy of the value where the program's next start puts it back (AutodialSetting::RestoreKeptCopy), for a
-// process that ends without releasing; when it cannot keep one it leaves the setting alone.
+// was on, release lets the value the user had go back once no other request holds it off, with its type
+// and bytes. Before switching, engage keeps a copy of the value where the next start of the program, or any
+// command that reads the settings, puts it back (AutodialSetting::RestoreKeptCopy) for a process that ends
+// without releasing; when it cannot keep one it leaves the setting alone.
 class DialUpGuard {
 public:
     explicit DialUpGuard(AutodialSetting& setting);
@@ -19,14 +18,15 @@ public:
 
     void Engage();
     void Release();
+    // Whether this guard switched the setting off, rather than found it off or held by another request.
     bool Changed() const { return changed_; }
 
 private:
+    bool SwitchOff();
+
     AutodialSetting& setting_;
-    bool open_ = false;
+    bool joined_ = false;
     bool changed_ = false;
-    std::uint32_t value_ = 0;
-    std::uint32_t type_ = 0;
 };
 
 } // namespace zelto

@@ -18,6 +18,12 @@ std::string FailureText(HttpFailure failure, int status) {
         return "the server's certificate is for another name";
     case HttpFailure::SecureChannelFailed:
         return "the secure connection failed";
+    case HttpFailure::TooManyRedirects:
+        return "too many redirects";
+    case HttpFailure::RedirectRefused:
+        return "a redirect to plain http or another protocol was refused";
+    case HttpFailure::AnswerTooLong:
+        return "the answer is too long";
     case HttpFailure::ErrorStatus:
         return "HTTP status " + std::to_string(status);
     case HttpFailure::Stopped:

@@ -2,8 +2,8 @@
 
 #include "ResourceIds.h"
 
-namespace zelto {
+namespace zelto::win32 {
 
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 
-} // namespace zelto
+} // namespace zelto::win32

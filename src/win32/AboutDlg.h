@@ -2,7 +2,7 @@
 
 #include "win32/Dialog.h"
 
-namespace zelto {
+namespace zelto::win32 {
 
 // The About box, template 100: OK, Esc and the close button end it; it changes nothing.
 class CAboutDlg : public CDialog {
@@ -10,4 +10,4 @@ public:
     CAboutDlg();
 };
 
-} // namespace zelto
+} // namespace zelto::win32

@@ -18,7 +18,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-namespace zelto {
+namespace zelto::win32 {
 
 namespace {
 
@@ -138,4 +138,4 @@ void CClientApp::EndProcess(int code) {
     ExitProcess(static_cast<UINT>(code));
 }
 
-} // namespace zelto
+} // namespace zelto::win32

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/windows/WindowsSockets.h"
+#include "settings/SettingsFile.h"
+
 #include "desktop/DesktopCommands.h"
 #include "desktop/DesktopSession.h"
 #include "platform/PlatformPorts.h"
@@ -8,15 +11,13 @@
 
 #include <memory>
 
-namespace zelto {
+namespace zelto::win32 {
 
-class SettingsFile;
 class CMainFrm;
 class CSystemTray;
 class GuiTasks;
 class HandOverWindow;
 class WindowsNotices;
-class WindowsSockets;
 
 // The Win32 skin of the desktop session: sockets, the hidden frame that receives the tray menu's commands,
 // the tray icon, the splash, the dialogs and the message loop. The objects it creates at start-up live until
@@ -65,4 +66,4 @@ private:
     std::unique_ptr<DesktopSession> m_pSession;
 };
 
-} // namespace zelto
+} // namespace zelto::win32

@@ -2,7 +2,7 @@
 
 #include "platform/windows/WideText.h"
 
-namespace zelto {
+namespace zelto::win32 {
 
 std::string GetItemText(HWND dialog, int id) {
     HWND control = GetDlgItem(dialog, id);
@@ -24,4 +24,4 @@ std::wstring LoadResourceString(UINT id) {
     return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
 }
 
-} // namespace zelto
+} // namespace zelto::win32

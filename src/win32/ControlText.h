@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace zelto {
+namespace zelto::win32 {
 
 // A control's text, and setting it, in the program's UTF-8.
 std::string GetItemText(HWND dialog, int id);
@@ -13,4 +13,4 @@ void SetItemText(HWND dialog, int id, const std::string& text);
 // A string of the program's string table; empty when it has none under that id.
 std::wstring LoadResourceString(UINT id);
 
-} // namespace zelto
+} // namespace zelto::win32

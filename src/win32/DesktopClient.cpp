@@ -5,7 +5,7 @@
 #include "win32/HandOver.h"
 #include "win32/MessageBox.h"
 
-namespace zelto {
+namespace zelto::win32 {
 
 namespace {
 
@@ -38,4 +38,4 @@ int RunDesktopClient(const std::filesystem::path& settings, const PlatformPorts&
     return StartDesktop(settings, start);
 }
 
-} // namespace zelto
+} // namespace zelto::win32

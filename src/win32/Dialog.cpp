@@ -1,6 +1,6 @@
 #include "win32/Dialog.h"
 
-namespace zelto {
+namespace zelto::win32 {
 
 CDialog::CDialog(UINT templateId) : m_nTemplateId(templateId) {}
 
@@ -80,4 +80,4 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
     return TRUE;
 }
 
-} // namespace zelto
+} // namespace zelto::win32

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace zelto {
+namespace zelto::win32 {
 
 // A dialog built on a template of the program's resources, run modally, or modelessly where tests and
 // screenshots need to look at it while it is open. Messages reach the virtual handlers below.
@@ -46,4 +46,4 @@ private:
     INT_PTR m_nResult = 0;
 };
 
-} // namespace zelto
+} // namespace zelto::win32

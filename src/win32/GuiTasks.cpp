@@ -3,7 +3,7 @@
 #include <memory>
 #include <utility>
 
-namespace zelto {
+namespace zelto::win32 {
 
 namespace {
 
@@ -45,4 +45,4 @@ LRESULT CALLBACK GuiTasks::WindowProc(HWND window, UINT message, WPARAM wParam, 
     return 0;
 }
 
-} // namespace zelto
+} // namespace zelto::win32

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-namespace zelto {
+namespace zelto::win32 {
 
 // Runs tasks on the thread that made it, through a message-only window that every message loop of that
 // thread serves, a modal dialog's or a message box's included.
@@ -25,4 +25,4 @@ private:
     HWND m_hWnd = nullptr;
 };
 
-} // namespace zelto
+} // namespace zelto::win32

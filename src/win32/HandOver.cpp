@@ -6,7 +6,7 @@
 
 #include <utility>
 
-namespace zelto {
+namespace zelto::win32 {
 
 namespace {
 
@@ -74,4 +74,4 @@ bool HandOverToRunningClient(const std::filesystem::path& settings) {
            answer == TRUE;
 }
 
-} // namespace zelto
+} // namespace zelto::win32

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <functional>
 
-namespace zelto {
+namespace zelto::win32 {
 
 // A second start of the desktop program on the same settings file brings up the running program's
 // Properties instead of a second copy. The running program keeps a hidden message-only window whose title
@@ -31,4 +31,4 @@ private:
 // Asks the program running on settings to show its Properties; true once it has answered.
 bool HandOverToRunningClient(const std::filesystem::path& settings);
 
-} // namespace zelto
+} // namespace zelto::win32

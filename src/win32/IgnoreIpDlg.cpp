@@ -6,7 +6,7 @@
 
 #include <utility>
 
-namespace zelto {
+namespace zelto::win32 {
 
 CIgnoreIpDlg::CIgnoreIpDlg(SettingsFile& settings, MessageFn showMessage)
     : CDialog(IDD_IGNOREIP), m_model(settings, *this), m_showMessage(std::move(showMessage)) {}
@@ -36,4 +36,4 @@ void CIgnoreIpDlg::ShowMessage(const std::string& text) {
     m_showMessage(m_hWnd, text);
 }
 
-} // namespace zelto
+} // namespace zelto::win32

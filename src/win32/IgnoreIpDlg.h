@@ -1,12 +1,12 @@
 #pragma once
 
+#include "settings/SettingsFile.h"
+
 #include "desktop/IgnoreListModel.h"
 #include "win32/Dialog.h"
 #include "win32/MessageBox.h"
 
-namespace zelto {
-
-class SettingsFile;
+namespace zelto::win32 {
 
 // The Ignore IP List dialog's Win32 skin, template 138, over the one model. "Add IP" and "Remove IP" write
 // the settings file at once; OK and Cancel only close it.
@@ -26,4 +26,4 @@ private:
     MessageFn m_showMessage;
 };
 
-} // namespace zelto
+} // namespace zelto::win32

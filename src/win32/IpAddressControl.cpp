@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-namespace zelto {
+namespace zelto::win32 {
 
 AddressFields GetAddressFields(HWND control) {
     DWORD packed = 0;
@@ -16,4 +16,4 @@ void SetAddressFields(HWND control, const AddressFields& address) {
     SendMessageW(control, IPM_SETADDRESS, 0, static_cast<LPARAM>(MAKEIPADDRESS(part[0], part[1], part[2], part[3])));
 }
 
-} // namespace zelto
+} // namespace zelto::win32

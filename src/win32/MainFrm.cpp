@@ -5,7 +5,7 @@
 
 #include <utility>
 
-namespace zelto {
+namespace zelto::win32 {
 
 namespace {
 
@@ -61,4 +61,4 @@ LRESULT CALLBACK CMainFrm::StaticWindowProc(HWND window, UINT message, WPARAM wP
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-} // namespace zelto
+} // namespace zelto::win32

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-namespace zelto {
+namespace zelto::win32 {
 
 // The hidden main frame: never shown, it owns the tray menu and receives its commands, is the default
 // owner of the program's dialogs, and closing it ends the message loop.
@@ -32,4 +32,4 @@ private:
     ResumeHandler m_onResume;
 };
 
-} // namespace zelto
+} // namespace zelto::win32

@@ -3,7 +3,7 @@
 #include "platform/SettingsText.h"
 #include "platform/windows/WideText.h"
 
-namespace zelto {
+namespace zelto::win32 {
 
 void ShowWarningMessage(HWND owner, const std::string& text) {
     MessageBoxW(owner, Widen(ShownText(text)).c_str(), ApplicationName().c_str(), MB_OK | MB_ICONEXCLAMATION);
@@ -20,4 +20,4 @@ std::wstring ApplicationName() {
     return name;
 }
 
-} // namespace zelto
+} // namespace zelto::win32

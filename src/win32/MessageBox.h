@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-namespace zelto {
+namespace zelto::win32 {
 
 // Shows a message to the user over owner and returns once it has been acknowledged; tests hand in their own.
 using MessageFn = std::function<void(HWND owner, const std::string& text)>;
@@ -17,4 +17,4 @@ void ShowWarningMessage(HWND owner, const std::string& text);
 // The caption of every message box: the executable's base name.
 std::wstring ApplicationName();
 
-} // namespace zelto
+} // namespace zelto::win32

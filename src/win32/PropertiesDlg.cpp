@@ -10,7 +10,7 @@
 
 #include <utility>
 
-namespace zelto {
+namespace zelto::win32 {
 
 namespace {
 
@@ -180,4 +180,4 @@ void CPropertiesDlg::OnCancel() {
     EndDialog(IDCANCEL);
 }
 
-} // namespace zelto
+} // namespace zelto::win32

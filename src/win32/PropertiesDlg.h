@@ -4,7 +4,7 @@
 #include "win32/Dialog.h"
 #include "win32/MessageBox.h"
 
-namespace zelto {
+namespace zelto::win32 {
 
 // The Properties dialog's Win32 skin, template 102, over the one model: the controls, the system menu's
 // About item and the minimised icon. Quit (Esc, the close button) ends the program.
@@ -38,4 +38,4 @@ private:
     bool m_bPushing = false; // set while the texts are pushed, so the boxes' changes are not pulled back
 };
 
-} // namespace zelto
+} // namespace zelto::win32

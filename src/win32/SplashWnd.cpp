@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace zelto {
+namespace zelto::win32 {
 
 namespace {
 
@@ -31,10 +31,10 @@ RECT WorkAreaOf(HWND window) {
 CSplashWnd::CSplashWnd(UINT bitmapId, UINT displayTime) : m_nBitmapId(bitmapId), m_nDisplayTime(displayTime) {}
 
 CSplashWnd::~CSplashWnd() {
-    if (m_palette)
-        DeleteObject(m_palette);
-    if (m_bitmap)
-        DeleteObject(m_bitmap);
+    if (m_hPalette)
+        DeleteObject(m_hPalette);
+    if (m_hBitmap)
+        DeleteObject(m_hBitmap);
 }
 
 BOOL CSplashWnd::LoadSplashBitmap(UINT id, HBITMAP& bitmap, HPALETTE& palette) {
@@ -78,20 +78,20 @@ BOOL CSplashWnd::Show(UINT bitmapId, UINT displayTime, HWND mainWindow) {
 }
 
 BOOL CSplashWnd::Create(HWND mainWindow) {
-    if (!LoadSplashBitmap(m_nBitmapId, m_bitmap, m_palette))
+    if (!LoadSplashBitmap(m_nBitmapId, m_hBitmap, m_hPalette))
         return FALSE;
     BITMAP size{};
-    GetObjectW(m_bitmap, sizeof size, &size);
+    GetObjectW(m_hBitmap, sizeof size, &size);
 
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     RegisterSplashClass(instance);
-    m_wndOwner = CreateWindowExW(WS_EX_TOPMOST, kWindowClass, L"", WS_POPUP, 0, 0, size.bmWidth, size.bmHeight, nullptr,
-                                 nullptr, instance, nullptr);
-    m_hWnd = CreateWindowExW(WS_EX_TOPMOST, kWindowClass, L"", WS_POPUP, 0, 0, size.bmWidth, size.bmHeight, m_wndOwner,
+    m_hWndOwner = CreateWindowExW(WS_EX_TOPMOST, kWindowClass, L"", WS_POPUP, 0, 0, size.bmWidth, size.bmHeight,
+                                  nullptr, nullptr, instance, nullptr);
+    m_hWnd = CreateWindowExW(WS_EX_TOPMOST, kWindowClass, L"", WS_POPUP, 0, 0, size.bmWidth, size.bmHeight, m_hWndOwner,
                              nullptr, instance, nullptr);
     if (!m_hWnd) {
-        if (m_wndOwner)
-            DestroyWindow(m_wndOwner);
+        if (m_hWndOwner)
+            DestroyWindow(m_hWndOwner);
         return FALSE;
     }
     SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -144,9 +144,9 @@ void CSplashWnd::OnPaint() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(m_hWnd, &paint);
     HDC memory = CreateCompatibleDC(dc);
-    HGDIOBJ previous = SelectObject(memory, m_bitmap);
-    if ((GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) && m_palette) {
-        SelectPalette(dc, m_palette, FALSE);
+    HGDIOBJ previous = SelectObject(memory, m_hBitmap);
+    if ((GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) && m_hPalette) {
+        SelectPalette(dc, m_hPalette, FALSE);
         RealizePalette(dc);
     }
     RECT client;
@@ -161,8 +161,8 @@ void CSplashWnd::Dismiss() {
     KillTimer(m_hWnd, m_nTimerId);
     // The owned splash window goes with its owner; nothing of this object is touched after the delete.
     SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
-    DestroyWindow(m_wndOwner);
+    DestroyWindow(m_hWndOwner);
     delete this;
 }
 
-} // namespace zelto
+} // namespace zelto::win32

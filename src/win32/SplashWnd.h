@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace zelto {
+namespace zelto::win32 {
 
 // The start-up picture: borderless, topmost, centred on the work area, for a given time or until a key or
 // mouse press on it. It deletes itself, so nobody keeps it.
@@ -31,10 +31,10 @@ private:
     UINT m_nBitmapId;
     UINT m_nDisplayTime;
     UINT_PTR m_nTimerId = 0;
-    HBITMAP m_bitmap = nullptr;
-    HPALETTE m_palette = nullptr;
-    HWND m_wndOwner = nullptr; // invisible, so that the splash gets no taskbar button
+    HBITMAP m_hBitmap = nullptr;
+    HPALETTE m_hPalette = nullptr;
+    HWND m_hWndOwner = nullptr; // invisible, so that the splash gets no taskbar button
     HWND m_hWnd = nullptr;
 };
 
-} // namespace zelto
+} // namespace zelto::win32

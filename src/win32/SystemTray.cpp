@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace zelto {
+namespace zelto::win32 {
 
 namespace {
 
@@ -154,4 +154,4 @@ LRESULT CSystemTray::OnTrayNotification(WPARAM wParam, LPARAM lParam) {
     return 1;
 }
 
-} // namespace zelto
+} // namespace zelto::win32

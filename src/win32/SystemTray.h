@@ -8,7 +8,7 @@
 
 #include <string>
 
-namespace zelto {
+namespace zelto::win32 {
 
 // The program's icon in the notification area, with its own invisible window for the shell's
 // notifications: a right click opens the tray menu at the cursor, a left double click runs its default
@@ -50,4 +50,4 @@ private:
     BOOL m_bDefaultByPos = TRUE;
 };
 
-} // namespace zelto
+} // namespace zelto::win32

@@ -6,7 +6,7 @@
 
 #include <mmsystem.h>
 
-namespace zelto {
+namespace zelto::win32 {
 
 bool WaveSoundPlayer::PlaySoundCue(std::string_view name) {
     const std::wstring resourceName = Widen(name);
@@ -22,4 +22,4 @@ bool WaveSoundPlayer::PlaySoundCue(std::string_view name) {
     return sndPlaySoundW(static_cast<LPCWSTR>(bytes), SND_MEMORY | SND_NODEFAULT) != FALSE;
 }
 
-} // namespace zelto
+} // namespace zelto::win32

@@ -2,7 +2,7 @@
 
 #include "platform/SoundPlayer.h"
 
-namespace zelto {
+namespace zelto::win32 {
 
 // Plays the program's WAVE resources with the system's wave playback, synchronously; a cue that cannot
 // be played is silent (no default sound either).
@@ -11,4 +11,4 @@ public:
     bool PlaySoundCue(std::string_view name) override;
 };
 
-} // namespace zelto
+} // namespace zelto::win32

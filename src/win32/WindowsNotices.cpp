@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <memory>
 
-namespace zelto {
+namespace zelto::win32 {
 
 namespace {
 
@@ -103,4 +103,4 @@ void WindowsNotices::CloseAll() {
     m_openBoxes.clear();
 }
 
-} // namespace zelto
+} // namespace zelto::win32

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <vector>
 
-namespace zelto {
+namespace zelto::win32 {
 
 class CSystemTray;
 
@@ -39,4 +39,4 @@ private:
     std::vector<HWND> m_openBoxes; // GUI thread only
 };
 
-} // namespace zelto
+} // namespace zelto::win32

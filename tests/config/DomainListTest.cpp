@@ -147,8 +147,8 @@ TEST_F(DomainListTest, AThousandthDomainChangesNothing) {
 // A lock file that cannot be used (here a folder in its place): every change fails before it writes anything
 // and says why, as a failed write does.
 TEST_F(DomainListTest, EveryChangeFailsWritingNothingWhenTheLockCannotBeTaken) {
-    Seed("numofdomains=1\nsecond_level1=example\nfirst_level1=com\npassword1=secret1\n"
-         "numofignoreip=1\nignoreip1=1.1.1.1");
+    SeedDomains({{"example", "com", "secret1"}});
+    Seed("numofignoreip=1\nignoreip1=1.1.1.1");
     const std::string before = fakes::ReadFile(settings.Path());
     std::filesystem::remove(settings.Path().string() + ".lock");
     std::filesystem::create_directory(settings.Path().string() + ".lock");

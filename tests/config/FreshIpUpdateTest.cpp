@@ -15,8 +15,8 @@ protected:
     fakes::FakeSound sound;
 
     void SetUp() override {
-        Seed("updateserver=127.0.0.1:9\nnumofdomains=2\nfirst_level1=com\nsecond_level1=a\npassword1=secret1\n"
-             "first_level2=net\nsecond_level2=\npassword2=secret2");
+        Seed("updateserver=127.0.0.1:9");
+        SeedDomains({{"a", "com", "secret1"}, {"", "net", "secret2"}});
     }
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fakes/SeedDomains.h"
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
 
@@ -27,6 +28,7 @@ protected:
             ASSERT_TRUE(file.WriteText(line.substr(0, line.find('=')), line.substr(line.find('=') + 1)));
     }
     void Seed(const std::string& lines) { Seed(lines, settings); }
+    void SeedDomains(const std::vector<DomainEntry>& entries) { ASSERT_TRUE(fakes::SeedDomains(settings, entries)); }
 };
 
 } // namespace zelto::testing

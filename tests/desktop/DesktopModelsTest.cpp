@@ -165,7 +165,8 @@ TEST_F(DesktopModelsTest, DomainButtonsShowTheirOutcome) {
 // outcome comes over the dialog, or in the session's own box once the dialog has closed. Quit ends the
 // program through the session and writes nothing.
 TEST_F(DesktopModelsTest, ForceIpUpdateRunsOnTheWorkerAndQuit) {
-    Seed("numofdomains=1\nsecond_level1=a\nfirst_level1=com\npassword1=secret1\nipmethod=1");
+    SeedDomains({{"a", "com", "secret1"}});
+    Seed("ipmethod=1");
     http.AnswerLine("initialize.asp", "success");
     const std::string before = fakes::ReadFile(settings.Path());
     const std::string willOccur = "Fresh IP update will occur in a few moments!";
@@ -265,9 +266,8 @@ TEST(PausedTooltipTest, TooltipNamesTheWaitAndPausedDomainsInWholeLines) {
 // the engine is pausing; a lifted pause leaves at the next refresh.
 TEST_F(DesktopModelsTest, PausedTooltipAddsThePausesToWhatTheEngineShows) {
     const DomainEntry example{"example", "com", "secret1"};
-    Seed("numofdomains=2\nsecond_level1=example\nfirst_level1=com\npassword1=secret1\nsecond_level2=other\n"
-         "first_level2=net\npassword2=secret2\npaused1=" +
-         FormatPause({PauseReason::WrongPassword, 0}, example));
+    SeedDomains({example, {"other", "net", "secret2"}});
+    Seed("paused1=" + FormatPause({PauseReason::WrongPassword, 0}, example));
     fakes::FakeNotices skin;
     fakes::FakeClock clock;
     PausedTooltip tooltip(skin, settings, clock);

@@ -23,6 +23,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zelto::fakes {
@@ -91,11 +92,13 @@ private:
     std::atomic<int> opened_ = 0, closed_ = 0;
 };
 
-// The autodial switch as a value with a type; records every write. `exists` false makes Open fail.
+// The autodial switch as a value with a type; records every write. `exists` false makes Open fail;
+// `holders` counts the requests holding it off, other processes' included.
 class FakeAutodial : public AutodialSetting {
 public:
     bool exists = true, open = false;
     std::uint32_t value = 1, type = 4;
+    int holders = 0;
     std::vector<std::uint32_t> writes;
 
     bool Open() override { return open = exists; }
@@ -104,13 +107,15 @@ public:
         return open && (value = v, type = t, writes.push_back(v), true);
     }
     void Close() override { open = false; }
+    bool Held() override { return holders > 0; }
+    bool Join() override { return open && ++holders > 0; }
+    void Leave() override { --holders; }
     std::optional<std::uint32_t> copy;
     bool KeepCopy() override { return open && (copy = value, true); }
     void DropCopy() override { copy.reset(); }
     void RestoreKeptCopy() override {
-        if (copy)
-            value = *copy;
-        copy.reset();
+        if (copy && holders == 0)
+            writes.push_back(value = *std::exchange(copy, std::nullopt));
     }
 };
 

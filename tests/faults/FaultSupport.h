@@ -4,6 +4,7 @@
 // (so memory stays flat however long the engine runs), a raw server, child processes and mounts.
 
 #include "fakes/FakePorts.h"
+#include "fakes/SeedDomains.h"
 #include "platform/linux/NullAutodialSetting.h"
 #include "platform/linux/http/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
@@ -97,10 +98,7 @@ struct EngineRig {
 
 inline void ConfigureOneDomain(SettingsFile& settings, const std::string& updateServer) {
     settings.WriteText("updateserver", updateServer);
-    settings.WriteText("first_level1", "com");
-    settings.WriteText("second_level1", "example");
-    settings.WriteText("password1", "secret12");
-    settings.WriteInt("numofdomains", 1);
+    fakes::SeedDomains(settings, {{"example", "com", "secret12"}});
 }
 
 inline bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {

@@ -8,15 +8,19 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <thread>
+#include <tuple>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace zelto {
@@ -172,6 +176,34 @@ TEST_F(PosixSettingsFileTest, EveryWriteLeavesTheFileToItsOwner) {
     ASSERT_TRUE(settings.WriteText("password1", "changed"));
     EXPECT_EQ(modeOf(path_), 0600u);
     EXPECT_FALSE(settings.ReadableByOthers());
+}
+
+// An access list an administrator gave the file (here a backup user who may read it) outlives the write,
+// but for the rights of everyone else, which the write takes as it takes the mode's.
+TEST_F(PosixSettingsFileTest, AWriteKeepsTheFilesAccessList) {
+    // setfacl's form: version 2, then tag, rights and id per entry; entries that name no one have no id.
+    static constexpr unsigned kNoId = 0xffffffff;
+    const auto list = [](unsigned char other) {
+        std::vector<unsigned char> bytes = {2, 0, 0, 0};
+        for (const auto& [tag, rights, id] :
+             {std::tuple{0x01, 6, kNoId}, std::tuple{0x02, 4, 4242u}, std::tuple{0x04, 0, kNoId},
+              std::tuple{0x10, 4, kNoId}, std::tuple{0x20, int{other}, kNoId}})
+            bytes.insert(bytes.end(), {static_cast<unsigned char>(tag), 0, static_cast<unsigned char>(rights), 0,
+                                       static_cast<unsigned char>(id), static_cast<unsigned char>(id >> 8),
+                                       static_cast<unsigned char>(id >> 16), static_cast<unsigned char>(id >> 24)});
+        return bytes;
+    };
+    SettingsFile settings(path_);
+    ASSERT_TRUE(settings.WriteText("password1", "secret"));
+    const std::vector<unsigned char> given = list(4);
+    if (::setxattr(path_.c_str(), "system.posix_acl_access", given.data(), given.size(), 0) != 0)
+        GTEST_SKIP() << "no access lists on this file system: " << std::strerror(errno);
+    ASSERT_TRUE(settings.WriteText("password1", "changed"));
+    std::vector<unsigned char> kept(given.size() + 8);
+    const ssize_t size = ::getxattr(path_.c_str(), "system.posix_acl_access", kept.data(), kept.size());
+    kept.resize(static_cast<std::size_t>(std::max<ssize_t>(size, 0)));
+    EXPECT_EQ(kept, list(0));
+    EXPECT_TRUE(settings.ReadableByOthers()) << "the backup user may read it";
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include <QTimer>
 
 using namespace zelto;
+using namespace zelto::qt;
 
 namespace {
 

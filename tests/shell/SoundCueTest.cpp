@@ -8,6 +8,7 @@
 
 using namespace std::chrono_literals;
 using namespace zelto;
+using namespace zelto::qt;
 
 namespace {
 

@@ -9,6 +9,7 @@
 
 using namespace std::chrono_literals;
 using namespace zelto;
+using namespace zelto::qt;
 
 class TrayAndSplashTest : public QObject {
     Q_OBJECT

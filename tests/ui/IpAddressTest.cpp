@@ -8,7 +8,8 @@
 #include <QPlainTextEdit>
 
 using namespace zelto;
-using namespace zelto::uitest;
+using namespace zelto::qt;
+using namespace zelto::qt::uitest;
 
 class IpAddressTest : public QObject {
     Q_OBJECT

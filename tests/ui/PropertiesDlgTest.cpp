@@ -11,7 +11,8 @@
 #include <QScreen>
 
 using namespace zelto;
-using namespace zelto::uitest;
+using namespace zelto::qt;
+using namespace zelto::qt::uitest;
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-namespace zelto::uitest {
+namespace zelto::qt::uitest {
 
 struct DialogWorld {
     // writable false: the settings file's folder is a regular file, so every write fails.
@@ -72,4 +72,4 @@ inline void WhenModalOpens(std::function<void(QWidget*)> act, int tries = 500) {
     });
 }
 
-} // namespace zelto::uitest
+} // namespace zelto::qt::uitest

@@ -3,6 +3,7 @@
 // A settings file in a fresh folder, every fake port wired to it, and local time pinned to UTC.
 
 #include "fakes/FakePorts.h"
+#include "fakes/SeedDomains.h"
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
 
@@ -26,14 +27,12 @@ protected:
         settings.WriteInt("numofignoreip", static_cast<int>(entries.size()));
     }
 
-    // Domains 1, 2, ... under com with one password, and their count.
+    // The domain list made these names under com, with one password.
     void AddDomains(const Addresses& secondLevels) {
-        for (std::size_t i = 0; i < secondLevels.size(); ++i) {
-            settings.WriteText(IndexedKey("first_level", static_cast<int>(i) + 1), "com");
-            settings.WriteText(IndexedKey("second_level", static_cast<int>(i) + 1), secondLevels[i]);
-            settings.WriteText(IndexedKey("password", static_cast<int>(i) + 1), "secret12");
-        }
-        settings.WriteInt("numofdomains", static_cast<int>(secondLevels.size()));
+        std::vector<DomainEntry> entries;
+        for (const std::string& name : secondLevels)
+            entries.push_back({name, "com", "secret12"});
+        ASSERT_TRUE(fakes::SeedDomains(settings, entries));
     }
 
     void WriteRecord(const std::string& address, const std::string& hour, const std::string& day,

@@ -5,6 +5,7 @@
 #include "fakes/TempDir.h"
 #include "platform/linux/http/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
+#include "update/DialUpGuard.h"
 #include "update/UpdateDomain.h"
 
 #include <gtest/gtest.h>
@@ -155,6 +156,19 @@ TEST_F(ExchangeTest, DialUpIsOffForTheRequestAndAnyMessageAndBackAsItWasAfter) {
         EXPECT_EQ(seen, c.seen) << c.before << " " << c.firstLine;
         EXPECT_FALSE(world.autodial.copy) << "a copy kept after the release";
     }
+}
+
+// Requests that overlap, in two threads or two processes: dial-up stays off until the last one ends.
+TEST(DialUpGuardTest, StaysOffUntilTheLastOverlappingRequestEnds) {
+    fakes::FakeAutodial autodial;
+    DialUpGuard first(autodial), second(autodial);
+    first.Engage();
+    second.Engage();
+    first.Release();
+    EXPECT_EQ(autodial.value, 0u);
+    second.Release();
+    EXPECT_EQ(autodial.value, 1u);
+    EXPECT_FALSE(autodial.copy);
 }
 
 } // namespace

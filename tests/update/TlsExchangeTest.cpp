@@ -26,6 +26,7 @@ struct TlsCase {
     const char* certName; // what the server's certificate is for; nullptr: the server speaks plain http
     bool byStranger;      // signed by an authority outside the bundle
     bool withCaFile;      // "cafile" names the bundle; else the system's store decides
+    bool toPlainHttp;     // the server redirects to plain http
     bool registered;
     HttpFailure why;
 };
@@ -50,6 +51,14 @@ TEST_P(TlsExchangeTest, RegistersOnlyWithAServerTheBundleVouchesFor) {
     }
     emulator::ServiceEmulator service(emulator::Options{0, 30s, {}, false}, tls);
     service.AddAccount({"example", "com", "secret1", false});
+    emulator::ServiceEmulator plain(emulator::Options{0, 30s, {}, false});
+    if (c.toPlainHttp) {
+        emulator::Fault redirect;
+        redirect.kind = emulator::Fault::Kind::Response;
+        redirect.status = 302;
+        redirect.location = "http://" + plain.HostPort() + "/premium/ipcheck.asp";
+        service.SetFault(redirect);
+    }
     settings.WriteText("updateserver", "https://" + service.HostPort());
     if (c.withCaFile)
         settings.WriteText("cafile", certificates.CaFile().string());
@@ -66,14 +75,16 @@ TEST_P(TlsExchangeTest, RegistersOnlyWithAServerTheBundleVouchesFor) {
     if (!c.certName) {
         EXPECT_EQ(service.Requests(), 0) << "a request went out in clear";
     }
+    EXPECT_EQ(plain.Requests(), 0) << "a redirect went out in clear";
 }
 
 const TlsCase kCases[] = {
-    {"Verified", "127.0.0.1", false, true, true, HttpFailure::None},
-    {"CertificateForAnotherName", "update.example", false, true, false, HttpFailure::CertificateForAnotherName},
-    {"UnknownIssuer", "127.0.0.1", true, true, false, HttpFailure::CertificateNotTrusted},
-    {"PrivateAuthorityWithoutCaFile", "127.0.0.1", false, false, false, HttpFailure::CertificateNotTrusted},
-    {"PlainServerNoFallback", nullptr, false, true, false, HttpFailure::SecureChannelFailed},
+    {"Verified", "127.0.0.1", false, true, false, true, HttpFailure::None},
+    {"CertificateForAnotherName", "update.example", false, true, false, false, HttpFailure::CertificateForAnotherName},
+    {"UnknownIssuer", "127.0.0.1", true, true, false, false, HttpFailure::CertificateNotTrusted},
+    {"PrivateAuthorityWithoutCaFile", "127.0.0.1", false, false, false, false, HttpFailure::CertificateNotTrusted},
+    {"PlainServerNoFallback", nullptr, false, true, false, false, HttpFailure::SecureChannelFailed},
+    {"RedirectToPlainHttp", "127.0.0.1", false, true, true, false, HttpFailure::RedirectRefused},
 };
 
 INSTANTIATE_TEST_SUITE_P(Tls, TlsExchangeTest, ::testing::ValuesIn(kCases),

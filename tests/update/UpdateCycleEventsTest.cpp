@@ -6,6 +6,7 @@
 
 #include "EngineFixture.h"
 #include "ServiceEmulator.h"
+#include "fakes/ChildProcess.h"
 #include "platform/linux/InterfaceAddresses.h"
 #include "platform/linux/LinuxSystemEvents.h"
 #include "platform/linux/http/SocketHttpSession.h"
@@ -17,14 +18,8 @@
 #include <fstream>
 #include <thread>
 
-#include <fcntl.h>
 #include <sched.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace zelto::enginetest {
 namespace {
@@ -98,49 +93,6 @@ TEST_F(CycleEventsTest, AnAddressChangeIsRegisteredWithoutWaitingForThePoll) {
     EXPECT_EQ(result, 0);
 }
 
-// A process of the test's, ended by it.
-struct Spawned {
-    pid_t pid = -1;
-    int input = -1, output = -1;
-
-    Spawned(const std::vector<std::string>& argv) {
-        int in[2], out[2];
-        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0)
-            return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        std::vector<char*> args;
-        for (const std::string& arg : argv)
-            args.push_back(const_cast<char*>(arg.c_str()));
-        args.push_back(nullptr);
-        if (::posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) != 0)
-            pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(in[0]);
-        ::close(out[1]);
-        input = in[1];
-        output = out[0];
-    }
-    ~Spawned() {
-        ::close(input);
-        ::close(output);
-        if (pid > 0) {
-            ::kill(pid, SIGTERM);
-            ::waitpid(pid, nullptr, 0);
-        }
-    }
-    // One line of its output; empty at its end.
-    std::string Line() const {
-        std::string line;
-        char c = 0;
-        while (::read(output, &c, 1) == 1 && c != '\n')
-            line.push_back(c);
-        return line;
-    }
-};
-
 TEST_F(CycleEventsTest, AResumeFromLogindEndsTheWaitAfterFailures) {
     if (::access("/usr/bin/dbus-daemon", X_OK) != 0 || std::system("/usr/bin/python3 -c 'import gi' 2>/dev/null") != 0)
         GTEST_SKIP() << "dbus-daemon and python3-gi are needed (scripts/install-deps)";
@@ -148,10 +100,11 @@ TEST_F(CycleEventsTest, AResumeFromLogindEndsTheWaitAfterFailures) {
     std::ofstream(dir.File("bus.conf")) << "<busconfig><listen>unix:path=" << socket << "</listen><auth>EXTERNAL</auth>"
                                         << "<policy context='default'><allow send_destination='*'/><allow "
                                            "eavesdrop='true'/><allow own='*'/></policy></busconfig>\n";
-    const Spawned bus({"/usr/bin/dbus-daemon", "--nofork", "--config-file=" + dir.File("bus.conf").string()});
+    const fakes::ChildProcess bus(
+        {"/usr/bin/dbus-daemon", "--nofork", "--config-file=" + dir.File("bus.conf").string()});
     ASSERT_TRUE(Await([&] { return ::access(socket.c_str(), F_OK) == 0; }, 10s)) << "no private bus";
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + socket).c_str(), 1);
-    const Spawned logind({"/usr/bin/python3", ZELTO_LOGIND_STANDIN});
+    fakes::ChildProcess logind({"/usr/bin/python3", ZELTO_LOGIND_STANDIN});
     ASSERT_EQ(logind.Line(), "ready");
 
     emulator::ServiceEmulator service{emulator::Options{0, 90s, "203.0.113.7", false}};
@@ -162,7 +115,7 @@ TEST_F(CycleEventsTest, AResumeFromLogindEndsTheWaitAfterFailures) {
             return false;
         service.SetFault({});
         const auto announced = Clock::now();
-        if (::write(logind.input, "resume\n", 7) != 7 || logind.Line() != "resumed")
+        if (!logind.Send("resume\n") || logind.Line() != "resumed")
             return false;
         const bool registered =
             Await([&] { return service.RegisteredAddress("example.com") == "203.0.113.7"; }, kEventLimit);

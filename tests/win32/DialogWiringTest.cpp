@@ -10,10 +10,10 @@
 
 #include <cstdlib>
 
-namespace zelto {
+namespace zelto::win32 {
 namespace {
 
-using namespace win32test;
+using namespace test;
 
 class PropertiesDlgTest : public testing::Test {
 protected:
@@ -133,4 +133,4 @@ TEST(AboutDlgTest, EnterAndEscBothCloseIt) {
 }
 
 } // namespace
-} // namespace zelto
+} // namespace zelto::win32

@@ -12,10 +12,10 @@
 #include <string>
 #include <thread>
 
-namespace zelto {
+namespace zelto::win32 {
 namespace {
 
-using win32test::PumpMessages;
+using test::PumpMessages;
 using namespace std::chrono_literals;
 
 // The visible splash window (its invisible owner has the same class).
@@ -231,4 +231,4 @@ TEST(WaveSoundPlayerTest, EveryCueIsAResourceAndAnUnknownNamePlaysNothing) {
 }
 
 } // namespace
-} // namespace zelto
+} // namespace zelto::win32

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace zelto::win32test {
+namespace zelto::win32::test {
 
 // Serves the thread's messages for the given time, so that timers fire and posted messages arrive.
 inline void PumpMessages(std::chrono::milliseconds duration) {
@@ -92,4 +92,4 @@ struct DialogWorld {
     }
 };
 
-} // namespace zelto::win32test
+} // namespace zelto::win32::test

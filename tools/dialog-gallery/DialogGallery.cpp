@@ -28,6 +28,7 @@
 #include <cstdio>
 
 using namespace zelto;
+using namespace zelto::qt;
 
 namespace {
 

@@ -22,8 +22,9 @@ const char* const kUsage =
     "  --public-address @FILE   the same with the first line of FILE, read at every request: write\n"
     "                           another address into FILE to change the router's address while it runs\n"
     "  --fault KIND             misbehave on every page: delay:MS, close, status:CODE[:BODY],\n"
-    "                           redirect:LOCATION, longline:BYTES, or as a service that refuses every\n"
-    "                           password (wrongpassword) or fails (http500)\n"
+    "                           redirect:LOCATION, longline:BYTES, longhead:BYTES (header lines before\n"
+    "                           the answer), or as a service that refuses every password\n"
+    "                           (wrongpassword) or fails (http500)\n"
     "  --tls-cert FILE          serve https with this PEM certificate (chain); needs --tls-key\n"
     "  --tls-key FILE           the certificate's PEM private key\n"
     "  --log                    print a line per request on standard error, password masked\n"
@@ -118,11 +119,11 @@ std::optional<Fault> ParseFault(std::string_view text) {
         fault.kind = Fault::Kind::Response;
         fault.status = 302;
         fault.location = argument;
-    } else if (kind == "longline") {
+    } else if (kind == "longline" || kind == "longhead") {
         auto bytes = ParseNumber<std::size_t>(argument);
         if (!bytes)
             return std::nullopt;
-        fault.kind = Fault::Kind::LongLine;
+        fault.kind = kind == "longline" ? Fault::Kind::LongLine : Fault::Kind::LongHead;
         fault.longLineBytes = *bytes;
     } else {
         return std::nullopt;

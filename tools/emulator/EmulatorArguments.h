@@ -22,8 +22,8 @@ struct Arguments {
 // label after it, the password after the first ":". Empty when malformed.
 std::optional<Account> ParseAccount(std::string_view text);
 
-// "delay:MS", "close", "status:CODE[:BODY]", "redirect:LOCATION", "longline:BYTES", and the named answers
-// "wrongpassword" (status:200:wrongpassword) and "http500" (status:500 with a body).
+// "delay:MS", "close", "status:CODE[:BODY]", "redirect:LOCATION", "longline:BYTES", "longhead:BYTES", and the named
+// answers "wrongpassword" (status:200:wrongpassword) and "http500" (status:500 with a body).
 std::optional<Fault> ParseFault(std::string_view text);
 
 // Parses argv; false with a message in `error` when it cannot. Reads the --accounts files.

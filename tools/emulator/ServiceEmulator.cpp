@@ -187,6 +187,12 @@ struct ServiceEmulator::Impl {
                                           });
             return Log(request, "200 " + std::to_string(bytes) + " bytes without line feed");
         }
+        case Fault::Kind::LongHead: {
+            const std::string line(100, 'x');
+            for (std::size_t sent = 0, i = 0; sent < now.longLineBytes; sent += line.size() + 20, ++i)
+                response.set_header("X-Padding-" + std::to_string(i), line);
+            break;
+        }
         case Fault::Kind::None:
             break;
         }

@@ -24,6 +24,7 @@ struct Fault {
         CloseWithoutAnswer, // accept the request, then close the connection without a byte
         Response,           // answer `status` with `body` (and `location` for redirects) on every page
         LongLine,           // answer 200 with `longLineBytes` bytes and no line feed
+        LongHead,           // answer normally after `longLineBytes` bytes of header lines
     };
     Kind kind = Kind::None;
     std::chrono::milliseconds delay{0};

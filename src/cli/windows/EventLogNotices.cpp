@@ -1,6 +1,6 @@
 #include "cli/windows/EventLogNotices.h"
 
-#include "platform/windows/ServiceControl.h"
+#include "cli/windows/ServiceControl.h"
 #include "platform/windows/WideText.h"
 #include "update/PrintableText.h"
 

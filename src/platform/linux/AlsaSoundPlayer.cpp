@@ -25,43 +25,43 @@ void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 } // namespace
 
 AlsaSoundPlayer::AlsaSoundPlayer(SoundCueSource cues, std::string device)
-    : m_cues(std::move(cues)), m_device(std::move(device)) {
+    : cues_(std::move(cues)), device_(std::move(device)) {
     snd_lib_error_set_handler(&IgnoreAlsaError);
 }
 
 bool AlsaSoundPlayer::PlaySoundCue(std::string_view name) {
-    const std::optional<std::string> bytes = m_cues(name);
+    const std::optional<std::string> bytes = cues_(name);
     const std::optional<WaveSound> wave = bytes ? DecodeWave(*bytes) : std::nullopt;
     if (!wave)
         return false;
     Playback playback;
     {
-        std::unique_lock lock(m_mutex);
+        std::unique_lock lock(mutex_);
         // The cue playing is told to stop, and has let go of the device, before this one starts.
-        while (m_pPlaying) {
-            m_pPlaying->cutOff = true;
-            m_changed.notify_all();
-            m_changed.wait(lock);
+        while (playing_) {
+            playing_->cutOff = true;
+            changed_.notify_all();
+            changed_.wait(lock);
         }
-        m_pPlaying = &playback;
+        playing_ = &playback;
     }
     const bool played = Play(*wave, playback);
     {
-        std::lock_guard lock(m_mutex);
-        m_pPlaying = nullptr;
+        std::lock_guard lock(mutex_);
+        playing_ = nullptr;
     }
-    m_changed.notify_all();
+    changed_.notify_all();
     return played;
 }
 
 bool AlsaSoundPlayer::CutOff(const Playback& playback) {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(mutex_);
     return playback.cutOff;
 }
 
 bool AlsaSoundPlayer::Play(const WaveSound& wave, Playback& playback) {
     snd_pcm_t* opened = nullptr;
-    if (snd_pcm_open(&opened, m_device.c_str(), SND_PCM_STREAM_PLAYBACK, 0) < 0)
+    if (snd_pcm_open(&opened, device_.c_str(), SND_PCM_STREAM_PLAYBACK, 0) < 0)
         return false;
     const std::unique_ptr<snd_pcm_t, int (*)(snd_pcm_t*)> pcm(opened, &snd_pcm_close);
     if (snd_pcm_set_params(pcm.get(), SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED,
@@ -91,8 +91,8 @@ bool AlsaSoundPlayer::Play(const WaveSound& wave, Playback& playback) {
     // Some devices (null, network sinks) take the samples faster than they play them: the cue lasts its own
     // length on the clock as well.
     {
-        std::unique_lock lock(m_mutex);
-        if (m_changed.wait_until(lock, end, [&] { return playback.cutOff; })) {
+        std::unique_lock lock(mutex_);
+        if (changed_.wait_until(lock, end, [&] { return playback.cutOff; })) {
             lock.unlock();
             snd_pcm_drop(pcm.get());
             return true;

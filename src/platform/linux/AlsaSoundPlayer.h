@@ -30,11 +30,11 @@ private:
     bool Play(const WaveSound& wave, Playback& playback);
     bool CutOff(const Playback& playback);
 
-    SoundCueSource m_cues;
-    std::string m_device;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    Playback* m_pPlaying = nullptr;
+    SoundCueSource cues_;
+    std::string device_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    Playback* playing_ = nullptr;
 };
 
 } // namespace zelto

@@ -11,6 +11,9 @@ public:
     bool Read(std::uint32_t&, std::uint32_t&) override { return false; }
     bool Write(std::uint32_t, std::uint32_t) override { return false; }
     void Close() override {}
+    bool Held() override { return false; }
+    bool Join() override { return false; }
+    void Leave() override {}
     bool KeepCopy() override { return false; }
     void DropCopy() override {}
     void RestoreKeptCopy() override {}

@@ -37,49 +37,25 @@ HINTERNET OpenInternet(const std::wstring& agent, HttpTimeouts timeouts) {
     return internet;
 }
 
-// The body's bytes up to its first line feed; false when the read fails or the line outgrows the limit.
-bool ReadFirstLine(HINTERNET request, std::string& line) {
+enum class LineRead { Whole, Failed, TooLong };
+
+// The body's bytes up to its first line feed.
+LineRead ReadFirstLine(HINTERNET request, std::string& line) {
     char buffer[4096];
     for (;;) {
         DWORD got = 0;
         if (!::InternetReadFile(request, buffer, sizeof buffer, &got))
-            return false;
+            return LineRead::Failed;
         if (got == 0)
-            return true;
+            return LineRead::Whole;
         const std::string_view bytes(buffer, got);
         const std::size_t end = bytes.find('\n');
         line.append(bytes.substr(0, end));
         if (line.size() > kMaxLine)
-            return false;
+            return LineRead::TooLong;
         if (end != std::string_view::npos)
-            return true;
+            return LineRead::Whole;
     }
-}
-
-// Why WinINet gave no answer, from the error code of its last call.
-HttpFailure FailureOf(DWORD error) {
-    switch (error) {
-    case ERROR_INTERNET_NAME_NOT_RESOLVED:
-        return HttpFailure::NameNotResolved;
-    case ERROR_INTERNET_CANNOT_CONNECT:
-        return HttpFailure::ConnectionRefused;
-    case ERROR_INTERNET_TIMEOUT:
-        return HttpFailure::TimedOut;
-    case ERROR_INTERNET_INVALID_CA:
-        return HttpFailure::CertificateNotTrusted;
-    case ERROR_INTERNET_SEC_CERT_CN_INVALID:
-        return HttpFailure::CertificateForAnotherName;
-    case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
-    case ERROR_INTERNET_SEC_CERT_ERRORS:
-    case ERROR_INTERNET_SEC_CERT_REVOKED:
-    case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
-        return HttpFailure::SecureChannelFailed;
-    case ERROR_INTERNET_OPERATION_CANCELLED:
-        return HttpFailure::Stopped;
-    default:
-        break;
-    }
-    return HttpFailure::ConnectionBroken;
 }
 
 // The final HTTP status of an opened request; 0 when WinINet does not tell.
@@ -103,17 +79,19 @@ struct Exchange {
 DWORD WINAPI RunExchange(void* parameter) {
     const std::unique_ptr<std::shared_ptr<Exchange>> owner(static_cast<std::shared_ptr<Exchange>*>(parameter));
     Exchange& exchange = **owner;
-    const OpenedUrl opened =
-        OpenUrlFollowingRedirects(exchange.internet, exchange.url, kRequestFlags, kContext, exchange.bundle.get());
+    HttpFailure failure = HttpFailure::ConnectionBroken;
+    const OpenedUrl opened = OpenUrlFollowingRedirects(exchange.internet, exchange.url, kRequestFlags, kContext,
+                                                       exchange.bundle.get(), failure);
     if (!opened) {
-        exchange.fetch = HttpFetch::Failed(FailureOf(::GetLastError()));
+        exchange.fetch = HttpFetch::Failed(failure);
         return 0;
     }
     std::string line;
-    if (ReadFirstLine(opened.Request(), line))
-        exchange.fetch = HttpFetch::Answered(std::move(line), StatusOf(opened.Request()));
-    else
-        exchange.fetch = HttpFetch::Failed(HttpFailure::ConnectionBroken);
+    const LineRead read = ReadFirstLine(opened.Request(), line);
+    exchange.fetch =
+        read == LineRead::Whole
+            ? HttpFetch::Answered(std::move(line), StatusOf(opened.Request()))
+            : HttpFetch::Failed(read == LineRead::TooLong ? HttpFailure::AnswerTooLong : HttpFailure::ConnectionBroken);
     return 0;
 }
 

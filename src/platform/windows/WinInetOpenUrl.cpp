@@ -59,6 +59,34 @@ DWORD Probe(HINTERNET connection, DWORD flags, DWORD_PTR context, const Certific
 
 } // namespace
 
+HttpFailure FailureOf(DWORD error) {
+    switch (error) {
+    case ERROR_INTERNET_NAME_NOT_RESOLVED:
+        return HttpFailure::NameNotResolved;
+    case ERROR_INTERNET_CANNOT_CONNECT:
+        return HttpFailure::ConnectionRefused;
+    case ERROR_INTERNET_TIMEOUT:
+        return HttpFailure::TimedOut;
+    case ERROR_INTERNET_INVALID_CA:
+    case ERROR_INTERNET_SEC_INVALID_CERT:
+    // Wine reports an authority it does not know as a failed revocation check.
+    case ERROR_INTERNET_SEC_CERT_REV_FAILED:
+        return HttpFailure::CertificateNotTrusted;
+    case ERROR_INTERNET_SEC_CERT_CN_INVALID:
+        return HttpFailure::CertificateForAnotherName;
+    case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
+    case ERROR_INTERNET_SEC_CERT_ERRORS:
+    case ERROR_INTERNET_SEC_CERT_REVOKED:
+    case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
+        return HttpFailure::SecureChannelFailed;
+    case ERROR_INTERNET_OPERATION_CANCELLED:
+        return HttpFailure::Stopped;
+    default:
+        break;
+    }
+    return HttpFailure::ConnectionBroken;
+}
+
 OpenedUrl::OpenedUrl(OpenedUrl&& other) noexcept
     : connection_(std::exchange(other.connection_, nullptr)), request_(std::exchange(other.request_, nullptr)) {}
 

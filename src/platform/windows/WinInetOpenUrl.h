@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/HttpSession.h"
+
 #include <windows.h>
 #include <wininet.h>
 
@@ -37,5 +39,8 @@ private:
 // one, the request goes out on the strength of the system's store alone before the bundle refuses it.
 OpenedUrl OpenUrl(HINTERNET internet, const std::wstring& url, DWORD flags, DWORD_PTR context,
                   const CertificateBundle* bundle);
+
+// Why WinINet gave no answer, from the error code of its last call.
+HttpFailure FailureOf(DWORD error);
 
 } // namespace zelto

@@ -4,6 +4,15 @@ namespace zelto {
 namespace {
 
 constexpr int kMaxRedirects = 5;
+constexpr DWORD kMaxHead = 64 * 1024;
+
+// WinINet has taken in the whole head by now, whatever its size, and sets no limit of its own: its size,
+// asked for before its content, decides.
+bool HeadTooLong(HINTERNET request) {
+    DWORD size = 0; // in bytes of UTF-16
+    ::HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &size, nullptr);
+    return size / sizeof(wchar_t) > kMaxHead;
+}
 
 bool IsRedirect(HINTERNET request) {
     DWORD status = 0;
@@ -46,24 +55,31 @@ bool MayFollow(const std::wstring& from, const std::wstring& to) {
     return target == INTERNET_SCHEME_HTTP || target == INTERNET_SCHEME_HTTPS;
 }
 
+OpenedUrl Refuse(HttpFailure why, HttpFailure& failure) {
+    failure = why;
+    return {};
+}
+
 } // namespace
 
 OpenedUrl OpenUrlFollowingRedirects(HINTERNET internet, const std::wstring& url, DWORD flags, DWORD_PTR context,
-                                    const CertificateBundle* bundle) {
+                                    const CertificateBundle* bundle, HttpFailure& failure) {
     std::wstring current = url;
     for (int redirects = 0;; ++redirects) {
         OpenedUrl opened = OpenUrl(internet, current, flags | INTERNET_FLAG_NO_AUTO_REDIRECT, context, bundle);
         if (!opened)
-            return {};
+            return Refuse(FailureOf(::GetLastError()), failure);
+        if (HeadTooLong(opened.Request()))
+            return Refuse(HttpFailure::AnswerTooLong, failure);
         const std::wstring location = IsRedirect(opened.Request()) ? LocationOf(opened.Request()) : std::wstring();
         if (location.empty())
             return opened;
         opened = OpenedUrl();
+        if (redirects == kMaxRedirects)
+            return Refuse(HttpFailure::TooManyRedirects, failure);
         const std::wstring next = Resolve(current, location);
-        if (redirects == kMaxRedirects || next.empty() || !MayFollow(current, next)) {
-            ::SetLastError(ERROR_HTTP_REDIRECT_FAILED);
-            return {};
-        }
+        if (next.empty() || !MayFollow(current, next))
+            return Refuse(HttpFailure::RedirectRefused, failure);
         current = next;
     }
 }

@@ -2,10 +2,13 @@
 
 #include "settings/posix/PosixPlace.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace zelto {
@@ -66,6 +69,35 @@ bool GiveOwner(int fd, const Place& place, bool replacing) {
     }
     return (owner.st_uid == ::geteuid() && owner.st_gid == ::getegid()) ||
            ::fchown(fd, owner.st_uid, owner.st_gid) == 0;
+}
+
+// The settings file's POSIX access list (setfacl) goes to the file replacing it, which would otherwise have
+// the mode alone; the list also sets the new file's mode bits. Those not named in it lose every right, as
+// the mode's other bits do on each write. Nothing to copy on a file system without lists, or from a file
+// that has none or does not exist yet.
+bool CopyAccessList(const Place& place, int to) {
+    constexpr const char* kAccessList = "system.posix_acl_access";
+    // The list as the kernel hands it over: a 4-byte version, then 8-byte entries of tag, rights and id.
+    constexpr std::size_t kHeader = 4, kEntry = 8, kRights = 2;
+    constexpr unsigned char kOtherTag = 0x20;
+    const UniqueFd from(
+        ::openat(place.folder.Get(), place.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!from) {
+        return errno == ENOENT;
+    }
+    const ssize_t needed = ::fgetxattr(from.Get(), kAccessList, nullptr, 0);
+    std::vector<unsigned char> list(static_cast<std::size_t>(std::max<ssize_t>(needed, 0)));
+    const ssize_t size = ::fgetxattr(from.Get(), kAccessList, list.data(), list.size());
+    if (size < 0) {
+        return errno == ENODATA || errno == ENOTSUP;
+    }
+    list.resize(static_cast<std::size_t>(size));
+    for (std::size_t entry = kHeader; entry + kEntry <= list.size(); entry += kEntry) {
+        if (list[entry] == kOtherTag && list[entry + 1] == 0) {
+            list[entry + kRights] = list[entry + kRights + 1] = 0;
+        }
+    }
+    return ::fsetxattr(to, kAccessList, list.data(), list.size(), 0) == 0;
 }
 
 } // namespace
@@ -216,8 +248,9 @@ bool SettingsFolder::Replace(std::string_view content, bool durable, HeldFile& w
     if (!fd) {
         return s.Fail({SettingsFault::WriteFailed, tempShown, LastOsError()});
     }
-    if (!GiveOwner(fd.Get(), s.file, true) || ::fchmod(fd.Get(), 0600) != 0 || !WriteAll(fd.Get(), content) ||
-        ::fsync(fd.Get()) != 0 || ::renameat(folder, temp.c_str(), folder, s.file.name.c_str()) != 0) {
+    if (!GiveOwner(fd.Get(), s.file, true) || ::fchmod(fd.Get(), 0600) != 0 || !CopyAccessList(s.file, fd.Get()) ||
+        !WriteAll(fd.Get(), content) || ::fsync(fd.Get()) != 0 ||
+        ::renameat(folder, temp.c_str(), folder, s.file.name.c_str()) != 0) {
         s.Fail({SettingsFault::WriteFailed, s.file.Shown(), LastOsError()});
         ::unlinkat(folder, temp.c_str(), 0);
         return false;

@@ -83,7 +83,68 @@ bool ListAllowsOthers(const FileSecurity& security, ACCESS_MASK rights, const st
     return false;
 }
 
+// The entries a list has of its own, not from its folder, as a list of their own; empty when it has none.
+// False when they cannot be copied.
+bool OwnEntries(ACL& list, std::vector<BYTE>& copy) {
+    std::vector<ACE_HEADER*> own;
+    DWORD size = sizeof(ACL);
+    for (DWORD i = 0; i < list.AceCount; ++i) {
+        void* entry = nullptr;
+        if (!::GetAce(&list, i, &entry))
+            return false;
+        auto* header = static_cast<ACE_HEADER*>(entry);
+        if ((header->AceFlags & INHERITED_ACE) == 0) {
+            own.push_back(header);
+            size += header->AceSize;
+        }
+    }
+    copy.clear();
+    if (own.empty())
+        return true;
+    copy.resize(size);
+    auto* acl = reinterpret_cast<ACL*>(copy.data());
+    if (!::InitializeAcl(acl, size, ACL_REVISION_DS))
+        return false;
+    for (ACE_HEADER* entry : own)
+        if (!::AddAce(acl, ACL_REVISION_DS, MAXDWORD, entry, entry->AceSize))
+            return false;
+    return true;
+}
+
 } // namespace
+
+bool CopyOwnAccessList(const std::filesystem::path& from, void* to) {
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD read = ::GetNamedSecurityInfoW(from.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                               nullptr, &dacl, nullptr, &descriptor);
+    const std::unique_ptr<void, LocalFreer> owned(descriptor);
+    if (read == ERROR_FILE_NOT_FOUND || read == ERROR_PATH_NOT_FOUND)
+        return true;
+    if (read != ERROR_SUCCESS) {
+        ::SetLastError(read);
+        return false;
+    }
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    if (dacl == nullptr || !::GetSecurityDescriptorControl(descriptor, &control, &revision))
+        return dacl == nullptr; // no list at all lets everyone in: the folder's is never looser
+    // A protected list is the whole list; otherwise only the file's own entries go, and the folder adds its
+    // inherited ones again, as it does for any new file.
+    const bool isProtected = (control & SE_DACL_PROTECTED) != 0;
+    std::vector<BYTE> own;
+    if (!isProtected && !OwnEntries(*dacl, own))
+        return false;
+    if (!isProtected && own.empty())
+        return true;
+    const DWORD set =
+        ::SetSecurityInfo(static_cast<HANDLE>(to), SE_FILE_OBJECT,
+                          DACL_SECURITY_INFORMATION | (isProtected ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                                   : UNPROTECTED_DACL_SECURITY_INFORMATION),
+                          nullptr, nullptr, isProtected ? dacl : reinterpret_cast<ACL*>(own.data()), nullptr);
+    ::SetLastError(set);
+    return set == ERROR_SUCCESS;
+}
 
 bool OthersMayRead(const std::filesystem::path& file) {
     const FileSecurity security = ReadSecurity(file);

@@ -12,4 +12,9 @@ bool OthersMayRead(const std::filesystem::path& file);
 // or change who may. A file whose list cannot be read counts as replaceable.
 bool ReplaceableByOthers(const std::filesystem::path& file);
 
+// Gives the file open as `to` (with WRITE_DAC) the access list of the file `from`, when that list is its own:
+// protected from the folder's, or with entries of its own beside the inherited ones. True when done or
+// nothing is to be done (no such file, a list all inherited); false, with the last error set, otherwise.
+bool CopyOwnAccessList(const std::filesystem::path& from, void* to);
+
 } // namespace zelto

@@ -1,7 +1,8 @@
-// The settings store's file layer on Windows file primitives: UTF-16 paths, a flushed temporary file moved
-// over the settings file with MoveFileExW, LockFileEx on the lock file, CRLF for new files. While the
-// default settings file does not exist, the original client's file stands in for it (see
-// WindowsSettingsLocation): reads see it, and the first write makes the new file from its text.
+// The settings store's file layer on Windows file primitives: UTF-16 paths, a flushed temporary file with
+// the settings file's attributes and own access list moved over it with MoveFileExW, LockFileEx on the lock
+// file, CRLF for new files. While the default settings file does not exist, the original client's file
+// stands in for it (see WindowsSettingsLocation): reads see it, and the first write makes the new file from
+// its text.
 
 #include "settings/SettingsFolder.h"
 
@@ -42,8 +43,11 @@ private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
-Handle Open(const fs::path& path, DWORD access, DWORD disposition) {
-    return Handle(::CreateFileW(path.c_str(), access, kShareAll, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+// What the user may have set on the settings file besides its access list, which a replacement keeps.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+Handle Open(const fs::path& path, DWORD access, DWORD disposition, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+    return Handle(::CreateFileW(path.c_str(), access, kShareAll, nullptr, disposition, attributes, nullptr));
 }
 
 std::error_code SystemError() {
@@ -228,8 +232,10 @@ Load SettingsFolder::Read(std::string& content, FileVersion& version, HeldFile&)
     return Load::Present;
 }
 
-// The new file gets the folder's permissions, as a file the profile functions create would. written stays
-// empty: the file is not held open.
+// A new file gets the folder's permissions, as a file the profile functions create would; a replacement
+// keeps what the user set on the file it replaces (its attributes, its own access list), set on the
+// temporary file before it takes the file's place, so that no moment sees the one without the other.
+// written stays empty: the file is not held open.
 bool SettingsFolder::Replace(std::string_view content, bool durable, HeldFile&, FileVersion& version) {
     Impl& s = *impl_;
     // A read-only file stays as it is, as with the profile functions (Wine would let a move replace it).
@@ -242,11 +248,13 @@ bool SettingsFolder::Replace(std::string_view content, bool durable, HeldFile&, 
     // A writer killed half-way leaves its temporary file behind; it is ours to drop.
     if (!::DeleteFileW(temp.c_str()) && !IsMissing(::GetLastError()))
         return s.Fail({SettingsFault::WriteFailed, temp, SystemError()});
-    Handle file = Open(temp, GENERIC_READ | GENERIC_WRITE, CREATE_NEW);
+    const DWORD kept = attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & kKeptAttributes;
+    Handle file =
+        Open(temp, GENERIC_READ | GENERIC_WRITE | WRITE_DAC, CREATE_NEW, kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
     if (!file)
         return s.Fail({SettingsFault::WriteFailed, temp, SystemError()});
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!WriteAll(file.Get(), content) || !::FlushFileBuffers(file.Get()) ||
+    if (!CopyOwnAccessList(s.path, file.Get()) || !WriteAll(file.Get(), content) || !::FlushFileBuffers(file.Get()) ||
         !::GetFileInformationByHandle(file.Get(), &info) || !MoveOver(temp, s.path, durable)) {
         s.Fail({SettingsFault::WriteFailed, s.path, SystemError()});
         file = Handle();

@@ -57,22 +57,5 @@ TEST(RegistryAutodialTest, GuardSwitchesAutodialOffForTheRequestAndPutsBackTheSa
     }
 }
 
-// A process that ends with the guard engaged (killed, or the power cut) leaves the kept copy: the next start
-// puts it back, and a start that finds none changes nothing.
-TEST(RegistryAutodialTest, AStartPutsBackWhatARunEndedWithoutReleasingKept) {
-    const AutodialRegistry registry;
-    const RegistryValue text{REG_SZ, {'2', 0, 0, 0}};
-    AutodialRegistry::Set(text);
-    // Never released nor freed, as in a killed process.
-    (new DialUpGuard(*new RegistryAutodialSetting))->Engage();
-    RegistryAutodialSetting next;
-    next.RestoreKeptCopy();
-    EXPECT_EQ(AutodialRegistry::Get(), text);
-    EXPECT_EQ(KeptCopy(), std::nullopt);
-    AutodialRegistry::Set(std::nullopt);
-    next.RestoreKeptCopy();
-    EXPECT_EQ(AutodialRegistry::Get(), std::nullopt);
-}
-
 } // namespace
 } // namespace zelto::wintest

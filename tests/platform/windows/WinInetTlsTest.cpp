@@ -65,9 +65,11 @@ int PasswordsReceived(const std::string& server) {
 
 struct TlsCase {
     const char* name;
-    const char* server; // which emulator: trusted (the test authority's), private (a stranger's), misnamed
+    // Which emulator: trusted (the test authority's), private (a stranger's), misnamed, downgrade (trusted,
+    // redirecting to plain http)
+    const char* server;
     const char* caFile; // nullptr: the system's store
-    bool registered;
+    HttpFailure why;    // None: registered
 };
 
 class WinInetTlsTest : public ::testing::TestWithParam<TlsCase> {
@@ -92,20 +94,23 @@ TEST_P(WinInetTlsTest, RegistersOnlyWithAServerItsTrustVouchesFor) {
 
     const int before = PasswordsReceived(c.server);
     const DomainExchange exchange = UpdateDomain(world.ports, *session, "com", "example", "secret12", "203.0.113.7");
-    EXPECT_EQ(exchange.obtained, c.registered);
+    const bool registered = c.why == HttpFailure::None;
+    EXPECT_EQ(exchange.obtained, registered);
+    EXPECT_EQ(exchange.failure, c.why);
     // A server the bundle refuses never sees the password, not even on a connection set up for the request.
-    EXPECT_EQ(PasswordsReceived(c.server) > before, c.registered);
-    EXPECT_EQ(settings.ReadText("updatedip"), c.registered ? "203.0.113.7" : "");
+    EXPECT_EQ(PasswordsReceived(c.server) > before, registered || c.why == HttpFailure::RedirectRefused);
+    EXPECT_EQ(settings.ReadText("updatedip"), registered ? "203.0.113.7" : "");
 }
 
 const TlsCase kCases[] = {
-    {"SystemTrust", "ZELTO_TEST_TLS_TRUSTED", nullptr, true},
-    {"UnknownIssuerWithoutCaFile", "ZELTO_TEST_TLS_PRIVATE", nullptr, false},
-    {"PrivateAuthorityInCaFile", "ZELTO_TEST_TLS_PRIVATE", "stranger.pem", true},
-    {"CaFileReplacesTheSystemStore", "ZELTO_TEST_TLS_TRUSTED", "stranger.pem", false},
-    {"UnknownIssuerWithCaFile", "ZELTO_TEST_TLS_PRIVATE", "ca.pem", false},
-    {"CertificateForAnotherName", "ZELTO_TEST_TLS_MISNAMED", "stranger.pem", false},
-    {"UnreadableCaFile", "ZELTO_TEST_TLS_PRIVATE", "missing.pem", false},
+    {"SystemTrust", "ZELTO_TEST_TLS_TRUSTED", nullptr, HttpFailure::None},
+    {"UnknownIssuerWithoutCaFile", "ZELTO_TEST_TLS_PRIVATE", nullptr, HttpFailure::CertificateNotTrusted},
+    {"PrivateAuthorityInCaFile", "ZELTO_TEST_TLS_PRIVATE", "stranger.pem", HttpFailure::None},
+    {"CaFileReplacesTheSystemStore", "ZELTO_TEST_TLS_TRUSTED", "stranger.pem", HttpFailure::CertificateNotTrusted},
+    {"UnknownIssuerWithCaFile", "ZELTO_TEST_TLS_PRIVATE", "ca.pem", HttpFailure::CertificateNotTrusted},
+    {"CertificateForAnotherName", "ZELTO_TEST_TLS_MISNAMED", "stranger.pem", HttpFailure::CertificateForAnotherName},
+    {"UnreadableCaFile", "ZELTO_TEST_TLS_PRIVATE", "missing.pem", HttpFailure::CertificateNotTrusted},
+    {"RedirectToPlainHttp", "ZELTO_TEST_TLS_DOWNGRADE", nullptr, HttpFailure::RedirectRefused},
 };
 
 INSTANTIATE_TEST_SUITE_P(Tls, WinInetTlsTest, ::testing::ValuesIn(kCases),

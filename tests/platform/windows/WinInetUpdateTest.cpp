@@ -5,6 +5,7 @@
 #include "BackgroundCall.h"
 #include "TestServers.h"
 #include "fakes/FakePorts.h"
+#include "fakes/SeedDomains.h"
 #include "fakes/TempDir.h"
 #include "platform/windows/RegistryAutodialSetting.h"
 #include "platform/windows/WinInetHttpSession.h"
@@ -47,10 +48,7 @@ class WinInetUpdateTest : public ::testing::Test {
 protected:
     WinInetUpdateTest() {
         AutodialRegistry::Set(AutodialRegistry::Dword(1));
-        settings.WriteText("first_level1", "com");
-        settings.WriteText("second_level1", "example");
-        settings.WriteText("password1", "secret12");
-        settings.WriteInt("numofdomains", 1);
+        fakes::SeedDomains(settings, {{"example", "com", "secret12"}});
         settings.WriteInt("ipmethod", 3);
         for (const auto& [key, octet] : {std::pair{"one", 203}, {"two", 0}, {"three", 113}, {"four", 7}})
             settings.WriteInt(key, octet);

@@ -4,6 +4,7 @@
 #include "platform/windows/WindowsSystemEvents.h"
 
 #include "fakes/FakePorts.h"
+#include "fakes/SeedDomains.h"
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
 #include "update/UpdateCycle.h"
@@ -38,12 +39,8 @@ TEST(WindowsSystemEventsTest, EventsReachTheListenerOnlyWhileItListens) {
 TEST(WindowsSystemEventsTest, AResumeEndsTheWaitAfterFailuresAndTheCyclesPoll) {
     fakes::TempDir dir;
     SettingsFile settings(dir.File("ZeltoPre.INI"));
-    for (auto [key, value] : {std::pair{"numofdomains", "1"},
-                              {"first_level1", "com"},
-                              {"second_level1", "example"},
-                              {"password1", "secret12"},
-                              {"updateserver", "127.0.0.1:9"}})
-        settings.WriteText(key, value);
+    fakes::SeedDomains(settings, {{"example", "com", "secret12"}});
+    settings.WriteText("updateserver", "127.0.0.1:9");
     fakes::FakeWorld world(settings);
     world.clock.now = fakes::FakeClock::At(2025, 3, 14, 10, 30, 0); // stands still: the wait never ends by itself
     WindowsSystemEvents events;

@@ -64,6 +64,12 @@ HttpFailure FailureOf(CURLcode result, CURL* easy) {
         return HttpFailure::CertificateNotTrusted;
     case CURLE_SSL_CONNECT_ERROR:
         return HttpFailure::SecureChannelFailed;
+    case CURLE_TOO_MANY_REDIRECTS:
+        return HttpFailure::TooManyRedirects;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        // The URL asked for was taken: a redirect led where the session may not follow, as to plain http
+        // from https.
+        return HttpFailure::RedirectRefused;
     default:
         break;
     }
@@ -154,7 +160,7 @@ public:
         curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
         if (reading_.complete || (result == CURLE_OK && !reading_.tooLong))
             return HttpFetch::Answered(std::move(reading_.line), static_cast<int>(status));
-        return HttpFetch::Failed(reading_.tooLong ? HttpFailure::ConnectionBroken : FailureOf(result, easy_));
+        return HttpFetch::Failed(reading_.tooLong ? HttpFailure::AnswerTooLong : FailureOf(result, easy_));
     }
 
 private:

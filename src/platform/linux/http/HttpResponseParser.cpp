@@ -111,7 +111,7 @@ void HttpResponseParser::FeedHead(std::string_view& bytes) {
     // The limit counts the head without its blank line, which may take two more bytes to arrive.
     if (end == std::string::npos || end > limit) {
         if (end != std::string::npos || pending_.size() >= limit + 2)
-            Fail();
+            FailOverLimit();
         bytes = {};
         return;
     }
@@ -248,7 +248,7 @@ void HttpResponseParser::FeedChunked(std::string_view& bytes) {
         headSeen_ += pending_.size();
         pending_.clear();
         if (headSeen_ > headLimit_)
-            return Fail();
+            return FailOverLimit();
         if (last)
             state_ = State::Done;
         return;
@@ -265,7 +265,7 @@ void HttpResponseParser::TakeBody(std::string_view data) {
     const std::size_t take =
         lineFeed ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - data.data()) : data.size();
     if (firstLine_.size() + take > lineLimit_)
-        return Fail();
+        return FailOverLimit();
     firstLine_.append(data.substr(0, take));
     if (lineFeed) {
         lineComplete_ = true;

@@ -32,6 +32,8 @@ public:
     void FeedEnd();
 
     State GetState() const { return state_; }
+    // Failed because the head or the first line outgrew its limit.
+    bool OverLimit() const { return overLimit_; }
     int Status() const { return status_; }
     const std::string& Location() const { return location_; }
     // The body's bytes before its first line feed; all of it when it has none.
@@ -55,10 +57,15 @@ private:
     bool TakeFramingLine(std::string_view& bytes);
     void TakeBody(std::string_view data);
     void Fail() { state_ = State::Failed; }
+    void FailOverLimit() {
+        Fail();
+        overLimit_ = true;
+    }
 
     std::size_t lineLimit_;
     std::size_t headLimit_;
     State state_ = State::Head;
+    bool overLimit_ = false;
     std::string pending_;      // an incomplete head or chunk framing line
     std::size_t headSeen_ = 0; // bytes of interim heads and trailer lines so far
     int status_ = 0;

@@ -73,7 +73,7 @@ public:
             if (exchange.location.empty())
                 return HttpFetch::Answered(std::move(exchange.firstLine), exchange.status);
             if (redirects == kMaxRedirects)
-                return HttpFetch::Failed(HttpFailure::ConnectionBroken);
+                return HttpFetch::Failed(HttpFailure::TooManyRedirects);
             current = ResolveLocation(current, exchange.location);
         }
     }
@@ -177,11 +177,14 @@ private:
             return {true, {}, response.Location(), response.Status()};
         // Broken framing (a flood of interim answers or trailers, more than one response) is no answer even
         // after the first line; a connection that merely ended after it still gave that line.
+        Exchange unanswered;
+        if (response.OverLimit())
+            unanswered.failure = HttpFailure::AnswerTooLong;
         if (response.GetState() == State::Failed && !ended)
-            return {};
+            return unanswered;
         if (response.GetState() == State::Done || response.LineComplete())
             return {true, response.FirstLine(), {}, response.Status()};
-        return {};
+        return unanswered;
     }
 
     // Waits until the socket is ready for `events`; false at the deadline, on a stop, or on an error.

@@ -1,17 +1,17 @@
 // The client as a Windows service: registered with the service manager, run by it under LocalService with its
 // settings in a folder only Administrators, SYSTEM and the service may open, and logging to the event log.
 
-#include "cli/ServiceCommand.h"
+#include "cli/windows/WindowsServiceCommand.h"
 
 #include "cli/StatusCommand.h"
 #include "cli/UpdateCommands.h"
 #include "cli/Usage.h"
 #include "cli/windows/EventLogNotices.h"
-#include "config/ClientInstance.h"
+#include "cli/windows/ServiceControl.h"
+#include "cli/windows/ServiceFolder.h"
+#include "config/AnotherClientText.h"
 #include "platform/InstanceLock.h"
 #include "platform/StopSignal.h"
-#include "platform/windows/ServiceControl.h"
-#include "platform/windows/ServiceFolder.h"
 #include "platform/windows/SystemError.h"
 #include "platform/windows/WideText.h"
 #include "schema/ClientSettings.h"
@@ -201,8 +201,6 @@ std::string ServiceHelpText(const std::string& program) {
   service uninstall  stop and remove it and its copy (the settings file is kept)
   service start|stop  start it, or stop it (it stops within a second)
   service status   whether it runs, and status on its settings file
-Account problems go to the Application event log as warnings, failed requests
-as errors, under the source "Zelto Premium".
 )";
 }
 

@@ -1,7 +1,7 @@
 // The service's settings folder lets the service in by its service SID, which the system derives from the
 // name. (The folder's list itself cannot be tried here: Wine keeps none, and answers from the Unix mode.)
 
-#include "platform/windows/ServiceFolder.h"
+#include "cli/windows/ServiceFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "config/ClientInstance.h"
+#include "config/AnotherClientText.h"
 
 namespace zelto {
 

@@ -1,4 +1,4 @@
-#include "config/ServiceSettings.h"
+#include "config/EndpointSettings.h"
 
 #include "schema/ClientSettings.h"
 #include "settings/SettingsFile.h"

@@ -1,4 +1,4 @@
-#include "platform/windows/ServiceFolder.h"
+#include "cli/windows/ServiceFolder.h"
 
 #include "platform/windows/SystemError.h"
 #include "platform/windows/WideText.h"

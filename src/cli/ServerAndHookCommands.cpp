@@ -1,8 +1,8 @@
-#include "cli/ServiceCommands.h"
+#include "cli/ServerAndHookCommands.h"
 
 #include "cli/StatusCommand.h"
 #include "cli/Usage.h"
-#include "config/ServiceSettings.h"
+#include "config/EndpointSettings.h"
 #include "config/StatusReport.h"
 #include "schema/ClientSettings.h"
 #include "schema/HookRecord.h"

@@ -1,4 +1,4 @@
-#include "platform/windows/ServiceControl.h"
+#include "cli/windows/ServiceControl.h"
 
 #include "platform/StopSignal.h"
 #include "platform/SystemEvents.h"
