@@ -113,16 +113,17 @@ wine "$exe" --settings "$failing" check >/dev/null 2>&1 || code=$?
 expect_eq "check inside the wait" 2 "$code"
 quietly --settings "$failing" server "$ZELTO_TEST_EMULATOR"
 [[ $(cli --settings "$failing" --once) == *"-> ip203.0.113.9"* ]] || fail "--once after the fix"
-# A registration the file cannot take (its temporary file's name is a folder): a later status and check still
+# A registration of a new address that the file cannot take (marked read-only): a later status and check still
 # tell it, until a record is written.
-mkdir "$work/failing.ini.tmp"
+quietly --settings "$failing" method fixed 203.0.113.10
+chmod a-w "$work/failing.ini"
 cli --settings "$failing" --once --force >/dev/null && fail "--once with an unwritable file exited 0"
-[[ $(cli --settings "$failing" status) == *"Unrecorded registration: registered 203.0.113.9 at "*", but it could not be recorded: could not write "* ]] ||
+[[ $(cli --settings "$failing" status) == *"Unrecorded registration: registered 203.0.113.10 at "*", but it could not be recorded: could not write "* ]] ||
     fail "status of an unrecorded registration: $(cli --settings "$failing" status)"
 code=0
 wine "$exe" --settings "$failing" check >/dev/null 2>&1 || code=$?
 expect_eq "check of an unrecorded registration" 1 "$code"
-rmdir "$work/failing.ini.tmp"
+chmod u+w "$work/failing.ini"
 quietly --settings "$failing" --once --force
 [[ $(cli --settings "$failing" status) != *"Unrecorded registration"* ]] || fail "status after a record was written"
 
