@@ -128,16 +128,27 @@ TEST_F(DesktopSessionTest, AnExitDuringStartUpLeavesOnceTheSessionExists) {
 TEST_F(DesktopSessionTest, ExitAfterAnAccountMessageStopsTheCycleAndRestoresDialUp) {
     SeedDomains({{"a", "com", "secret1"}});
     Seed("ipmethod=0");
-    fakes.autodial.value = 1;
-    fakes.http.AnswerLine("update.asp", "expired");
-    DesktopSession session(settings, platform, fakes.notices, shell, fast);
-    session.Start();
-    ASSERT_FALSE(fakes.notices.WaitForMessages(1).empty());
-    session.OnExit();
-    session.OnExit();
-    EXPECT_EQ(fakes.autodial.value, 1u);
-    EXPECT_EQ(shell.events, (std::vector<std::string>{"tray Zelto Premium Online!", "splash 2000", "hide", "OUCH",
-                                                      "close notices", "end 0"}));
+    // Also in a request the service never answers: the exit ends it, and with it the cycle, before the process.
+    for (const bool silent : {false, true}) {
+        shell.events.clear();
+        fakes.autodial.value = 1;
+        fakes.http.silent = silent;
+        fakes.http.AnswerLine("update.asp", "expired");
+        std::promise<void> inFlight;
+        std::once_flag once;
+        fakes.http.onRequest = [&](const std::string&) { std::call_once(once, [&] { inFlight.set_value(); }); };
+        DesktopSession session(settings, platform, fakes.notices, shell, fast);
+        session.Start();
+        if (silent)
+            inFlight.get_future().wait();
+        else
+            ASSERT_FALSE(fakes.notices.WaitForMessages(1).empty());
+        session.OnExit();
+        session.OnExit();
+        EXPECT_EQ(fakes.autodial.value, 1u) << silent;
+        EXPECT_EQ(shell.events, (std::vector<std::string>{"tray Zelto Premium Online!", "splash 2000", "hide", "OUCH",
+                                                          "close notices", "end 0"}));
+    }
 }
 
 // A start on a file another client holds: a desktop client there takes over; any other holder is told in a

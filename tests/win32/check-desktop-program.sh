@@ -3,14 +3,12 @@
 # (Xvfb with trayer as the notification area), against the service emulator on 127.0.0.1:
 # - with no domain: the splash, then the Properties dialog, and the icon docked; Esc ends it with 0;
 # - with a domain: it registers, the tooltip shows the address; a second start hands over to it, which
-#   opens Properties; the tray menu's Exit ends it with 0 within a second;
-# - against a service that never answers: Force IP Update's request goes out and the dialog still takes the
-#   keyboard, so that Esc ends the program long before the request would.
-# Usage: check-desktop-program.sh ZELTO_PREMIUM_EXE
-#        (ZELTO_TEST_EMULATOR and ZELTO_TEST_STALLED_EMULATOR=127.0.0.1:PORT, DISPLAY set)
+#   opens Properties; the tray menu's Exit ends it with 0.
+# What the session decides, and the dialog over a service that never answers, are the C++ tests' (DesktopSessionTest,
+# DialogWiringTest). Usage: check-desktop-program.sh ZELTO_PREMIUM_EXE (ZELTO_TEST_EMULATOR=127.0.0.1:PORT, DISPLAY set)
 set -euo pipefail
 program=$(realpath "$1")
-: "${ZELTO_TEST_EMULATOR:?address of the emulator}" "${ZELTO_TEST_STALLED_EMULATOR:?}" "${DISPLAY:?a display}"
+: "${ZELTO_TEST_EMULATOR:?address of the emulator}" "${DISPLAY:?a display}"
 source "$(dirname "$0")/../../scripts/wine-desktop"
 
 work=$(mktemp -d)
@@ -76,7 +74,6 @@ printf '[Zelto Systems Premium]\r\nnumofdomains=1\r\nfirst_level1=com\r\nsecond_
     "$ZELTO_TEST_EMULATOR" >"$work/second/ZeltoPre.INI"
 # Wine shows the program's debugger output (where the tooltip goes too) on its "seh" channel.
 WINEDEBUG=-all,warn+seh start "$work/second/ZeltoPre.INI" "$work/second.log"
-check "no dialog when a domain is configured" sh -c "sleep 3; ! xdotool search --name '^Zelto Premium Client Properties\$'"
 check "registered: update record written" within 30 grep -q 'updatedip=203.0.113.7' "$work/second/ZeltoPre.INI"
 check "tooltip shows the registered address" \
     within 10 grep -q 'tooltip: Zelto Premium Online! IP Address->203.0.113.7' "$work/second.log"
@@ -104,39 +101,12 @@ xdotool mousemove --window "$icon" 8 8 click 3
 menu_appeared() { [ -n "$(comm -13 <(echo "$windows_before") <(visible_windows))" ]; }
 check "tray menu opens on a right click" within 5 menu_appeared
 sleep 0.5
-started=$(date +%s%N)
 xdotool key Up Return
-within 5 ended || true
-elapsed_ms=$((($(date +%s%N) - started) / 1000000))
+check "Exit ends the program" within 5 ended
 wait "$pid" && code=0 || code=$?
 pid=""
-echo "Exit took ${elapsed_ms} ms"
-check "Exit ends the program within 1 s" test "$elapsed_ms" -le 1000
 check "exit code 0 after Exit" test "$code" -eq 0
 check "icon gone after Exit" within 5 test "$(docked_icons)" -eq "$docked_before"
-
-# A service that never answers. The update cycle's request holds one connection to it; Force IP Update
-# opens a second.
-mkdir -p "$work/stalled"
-printf '[Zelto Systems Premium]\r\nnumofdomains=1\r\nfirst_level1=com\r\nsecond_level1=example\r\npassword1=secret12\r\nipmethod=3\r\none=203\r\ntwo=0\r\nthree=113\r\nfour=7\r\nupdateserver=%s\r\n' \
-    "$ZELTO_TEST_STALLED_EMULATOR" >"$work/stalled/ZeltoPre.INI"
-start "$work/stalled/ZeltoPre.INI" "$work/stalled.log"
-connections_at_least() { test "$(ss -Htn state established dst "$ZELTO_TEST_STALLED_EMULATOR" | wc -l)" -ge "$1"; }
-within 30 connections_at_least 1 || true
-wine "$program" --settings "$(winepath -w "$work/stalled/ZeltoPre.INI")" >/dev/null 2>&1 || true
-check "Properties open over the stalled service" within 20 window_named "Zelto Premium Client Properties"
-properties=$(xdotool search --name '^Zelto Premium Client Properties$' | head -n1)
-# The button's place in the window, as the template has it (its middle at 48,214 of 220 by 266 units).
-eval "$(xdotool getwindowgeometry --shell "$properties")"
-xdotool mousemove --window "$properties" $((WIDTH * 226 / 1000)) $((HEIGHT * 807 / 1000)) \
-    sleep 0.5 mousedown 1 sleep 0.2 mouseup 1
-check "Force IP Update's request is under way" within 10 connections_at_least 2
-# Its requests wait a minute each on the window's own thread, where they would hold the Esc back.
-xdotool windowfocus --sync "$properties" key Escape 2>/dev/null || xdotool key Escape
-check "Esc ends the program while Force IP Update waits" within 20 ended
-wait "$pid" && code=0 || code=$?
-pid=""
-check "exit code 0 after that Quit" test "$code" -eq 0
 
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

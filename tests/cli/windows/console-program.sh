@@ -97,15 +97,6 @@ expect_eq "EnableAutodial after --once" "0x1" "$(autodial)"
 [[ $(cli --settings "$settings" status) == *"Last registration: 203.0.113.9"* ]] || fail "status after --once"
 # From a scheduler: a second --once finds the fixed address registered and sends nothing.
 expect_eq "a second --once" "exit 0" "$(cli --settings "$settings" --once; echo "exit $?")"
-# A refused password is sent once, and status says the domain waits for the user.
-refused=$work/refused.ini
-printf '[Zelto Systems Premium]\r\nupdateserver=%s\r\n' "$ZELTO_TEST_EMULATOR" >"$refused"
-echo wrong123 | cli --settings "Z:$refused" domain add example com >/dev/null
-first=$(cli --settings "Z:$refused" --once) && fail "--once with a wrong password exited 0"
-[[ $first == *"-> wrongpassword"* && $first == *"is incorrect"* ]] || fail "--once, wrong password: $first"
-later=$(cli --settings "Z:$refused" --once 2>&1) && fail "--once with a paused domain exited 0"
-[[ $later == "example.com: paused, "* ]] || fail "--once with a paused domain: $later"
-[[ $(cli --settings "Z:$refused" status) == *"example.com: paused, "* ]] || fail "status of a refused password"
 # A wait after failures: --once inside it sends nothing, says so in one line and exits 1, status and check
 # show it, and the user's fix of the update server ends it at once.
 failing="Z:$work/failing.ini"
@@ -122,16 +113,17 @@ wine "$exe" --settings "$failing" check >/dev/null 2>&1 || code=$?
 expect_eq "check inside the wait" 2 "$code"
 quietly --settings "$failing" server "$ZELTO_TEST_EMULATOR"
 [[ $(cli --settings "$failing" --once) == *"-> ip203.0.113.9"* ]] || fail "--once after the fix"
-# A registration the file cannot take (its temporary file's name is a folder): a later status and check still
+# A registration of a new address that the file cannot take (marked read-only): a later status and check still
 # tell it, until a record is written.
-mkdir "$work/failing.ini.tmp"
+quietly --settings "$failing" method fixed 203.0.113.10
+chmod a-w "$work/failing.ini"
 cli --settings "$failing" --once --force >/dev/null && fail "--once with an unwritable file exited 0"
-[[ $(cli --settings "$failing" status) == *"Unrecorded registration: registered 203.0.113.9 at "*", but it could not be recorded: could not write "* ]] ||
+[[ $(cli --settings "$failing" status) == *"Unrecorded registration: registered 203.0.113.10 at "*", but it could not be recorded: could not write "* ]] ||
     fail "status of an unrecorded registration: $(cli --settings "$failing" status)"
 code=0
 wine "$exe" --settings "$failing" check >/dev/null 2>&1 || code=$?
 expect_eq "check of an unrecorded registration" 1 "$code"
-rmdir "$work/failing.ini.tmp"
+chmod u+w "$work/failing.ini"
 quietly --settings "$failing" --once --force
 [[ $(cli --settings "$failing" status) != *"Unrecorded registration"* ]] || fail "status after a record was written"
 
@@ -153,15 +145,6 @@ quietly --settings "$settings" hook clear
 # No input at all (NUL, which the C runtime counts as a terminal) is told as such.
 said=$(cli --settings "Z:$work/noinput.ini" domain add example com </dev/null) && fail "domain add without input exited 0"
 [[ $said == *"no password on standard input"* ]] || fail "domain add without input: $said"
-
-# check as a monitoring system reads it: registered this hour, never registered, no domain (3 is below).
-echo secret12 | quietly --settings "Z:$work/never.ini" domain add example com
-printf '[Zelto Systems Premium]\r\n' >"$work/none.ini"
-for case in "0 $settings" "1 Z:$work/never.ini" "2 Z:$work/none.ini"; do
-    code=0
-    wine "$exe" --settings "${case#* }" check >"$work/check" 2>&1 || code=$?
-    expect_eq "check on ${case#* }: $(tr -d "\r" <"$work/check")" "${case%% *}" "$code"
-done
 quietly --settings "$settings" method fixed 203.0.113.9
 
 # --headless ends on Ctrl+C within a second, with exit code 0. The helper sends it as a console does: Wine's
@@ -260,10 +243,10 @@ for event in break close logoff shutdown; do
     expect_eq "EnableAutodial after $event" 0x1 "$(autodial)"
 done
 
-# A settings file over 1 MiB is refused by every command that uses one, before anything reads, writes or
-# sends: the message names the file, the exit code is 1 (check: 3, on standard output) and the file stays.
-# The commands that would reach the network come last, and a first failure ends the table: a file read as
-# empty names the built-in server.
+# A settings file over 1 MiB is refused before anything reads, writes or sends: the message names the file,
+# the exit code is 1 (check: 3, on standard output) and the file stays. That every command refuses it is the
+# Linux suite's (SettingsRefusalTest); here the Windows file layer finds it too large. A first failure ends the
+# table: a file read as empty names the built-in server.
 large=$work/large.ini
 printf '[Zelto Systems Premium]\r\n' >"$large"
 head -c $((2 << 20)) /dev/zero | tr '\0' ';' >>"$large"
@@ -275,32 +258,14 @@ while read -r expected command; do
         { fail "$command on a 2 MB file: exit $status, $said" && break; }
 done <<'COMMANDS'
 1 domain list
-1 domain add example com secret12
-1 ignore add 192.0.2.1
-1 method server
-1 server default
-1 website default
-1 cafile none
-1 hook show
-1 status --json
 3 check
 1 --once
-1 --headless
-1 force-update
 COMMANDS
 expect_eq "the 2 MB file" "$before" "$(md5sum <"$large")"
 [ "$(ls "$work" | grep -c '^large')" == 1 ] || fail "a refused command left files: $(ls "$work")"
 
-# A count above the client's limit is the settings problem it is: named, with nothing allocated or sent.
-many=$work/many.ini
-printf '[Zelto Systems Premium]\r\nnumofdomains=99999999999\r\n' >"$many"
-for run in "1 status" "3 check" "1 --once"; do
-    status=0
-    said=$(timeout 30 wine "$exe" --settings "Z:$many" ${run#* } </dev/null 2>&1 | tr -d '\r') || status=$?
-    [ "$status" == "${run%% *}" ] && [[ $said == *"numofdomains in "*"above the client's limit of 999"* ]] ||
-        fail "${run#* } with numofdomains=99999999999: exit $status, $said"
-done
 # status --json is ASCII whatever the console's code page, and cafile is stored as an absolute path.
+many=$work/many.ini
 printf '[Zelto Systems Premium]\r\nnumofdomains=1\r\nsecond_level1=m\xfcller\r\nfirst_level1=de\r\n' >"$many"
 json=$(cli --settings "Z:$many" status --json)
 [[ $json == *'"m\u00fcller.de"'* ]] && ! LC_ALL=C grep -q '[^ -~]' <<<"$json" || fail "status --json: $json"
