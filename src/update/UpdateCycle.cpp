@@ -156,7 +156,8 @@ struct UpdateCycle::Impl {
         return session != nullptr;
     }
 
-    void Start() {
+    // False when the record could not be emptied: the file did not take what this start knows.
+    bool Start() {
         EnsureSession(ServiceEndpoints(ports.settings));
         ports.platform.sound.PlaySoundCue("INTROSOUND");
         // A start tries every domain again, paused or waiting: the user may have fixed what failed.
@@ -167,7 +168,9 @@ struct UpdateCycle::Impl {
         if (!ClientSettings(ports.settings).ClearUpdateRecord()) {
             firstPassForced = true;
             Tell(writeProblemTold, WriteProblem());
+            return false;
         }
+        return true;
     }
 
     static bool Same(const SettingsProblem& a, const SettingsProblem& b) {
@@ -401,15 +404,17 @@ PassReport UpdateCycle::RunOnce(bool force) {
     PassReport refused;
     if (!cycle.SettingsUsable(refused))
         return refused;
-    if (force)
-        cycle.Start();
+    const bool emptied = !force || cycle.Start();
     if (!cycle.PassDue() || !cycle.HasDomains()) {
         PassReport none;
         const std::optional<FailureWait> wait = ClientSettingsView(cycle.ports.settings).StoredFailureWait();
         none.waited = wait && wait->until > cycle.ports.platform.clock.Now();
         return none;
     }
-    const PassReport report = cycle.RunPass();
+    PassReport report = cycle.RunPass();
+    // A record the start could not empty is one the file did not take, even when the pass found nothing to
+    // write.
+    report.unrecorded = report.unrecorded || !emptied;
     if (cycle.hooks)
         cycle.hooks->EndAll(cycle.hookTimeout);
     return report;

@@ -141,6 +141,9 @@ TEST_F(HeadlessTest, ARegistrationThatCouldNotBeRecordedIsToldUntilARecordIsWrit
     std::filesystem::remove(blocker);
     EXPECT_EQ(Cli({"--once", "--force"}).exitCode, 0);
     EXPECT_TRUE(nlohmann::json::parse(Cli({"status", "--json"}).out)["unrecorded_registration"].is_null());
+    // The record is current, but the start cannot empty it: that write failed too.
+    std::filesystem::create_directory(blocker);
+    EXPECT_EQ(Cli({"--once", "--force"}).exitCode, 1);
 }
 
 // Each domain's last request, with why it failed, for status and scripts: from the outcome, whatever the
