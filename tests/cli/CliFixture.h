@@ -36,6 +36,7 @@ protected:
     std::vector<std::string> runAs;                                     // a command the runs go through
     std::filesystem::path out = dir.File("out"), err = dir.File("err"); // emptied at each start
     std::optional<std::string> input; // standard input of the runs; /dev/null when unset
+    std::filesystem::path program = ZELTO_PREMIUM_EXE;
 
     // Runs in the test's folder through env(1), which sets `env` first; killed after `timeout`, exit code -1.
     Finished Cli(const std::vector<std::string>& args, std::chrono::milliseconds timeout = 20s) {
@@ -46,7 +47,7 @@ protected:
         std::vector<std::string> words = runAs;
         words.insert(words.end(), {"/usr/bin/env", "-C", dir.Path().string()});
         words.insert(words.end(), env.begin(), env.end());
-        words.push_back(ZELTO_PREMIUM_EXE);
+        words.push_back(program.string());
         if (!path.empty())
             words.insert(words.end(), {"--settings", path.string()});
         words.insert(words.end(), args.begin(), args.end());
