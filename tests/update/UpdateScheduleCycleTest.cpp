@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <utility>
 
 namespace zelto::enginetest {
 namespace {
@@ -212,8 +213,9 @@ TEST_F(UpdateScheduleCycleTest, FailedPassesWaitLongerEachTime) {
             for (const auto& [why, end] : ends) {
                 served.clear();
                 const std::time_t changeAt = world.clock.now + 300;
+                bool ended = false;
                 Run(320, [&] {
-                    if (world.clock.now >= changeAt)
+                    if (world.clock.now >= changeAt && !std::exchange(ended, true))
                         end();
                 });
                 world.addresses.addresses = {"203.0.113.7"};
