@@ -48,8 +48,7 @@ TEST_F(DomainListTest, AddValidatesTheBoxesInOrderAndGivesAListedNameTheNewPassw
 
 // Copies an older version added stay, each given the new password and its pause lifted.
 TEST_F(DomainListTest, AddOfAListedNameLiftsThePauseOfEveryCopy) {
-    Seed("numofdomains=3\nsecond_level1=Ex\nfirst_level1=com\npassword1=wrong1\nsecond_level2=b\nfirst_level2=com\n"
-         "password2=secret2\nsecond_level3=ex\nfirst_level3=COM\npassword3=wrong3");
+    SeedDomains({{"Ex", "com", "wrong1"}, {"b", "com", "secret2"}, {"ex", "COM", "wrong3"}});
     ClientSettings schema(settings);
     for (int n : {1, 3})
         ASSERT_TRUE(schema.WritePause(n, schema.Domain(n), {Refusal::WrongPassword, 1}));
@@ -94,8 +93,7 @@ TEST_F(DomainListTest, RemoveTakesTheFirstExactMatchAndShiftsTheRestDownAndClear
 // The original client wrote Windows-1252: such an entry is listed in its bytes, and removed by typing what
 // the user reads, on either platform. Text the settings cannot hold is refused by name.
 TEST_F(DomainListTest, TheOriginalClientsSingleByteEntryIsRemovedAsTypedAndUnstorableTextRefused) {
-    Seed("numofdomains=2\nsecond_level1=M\xfcller\nfirst_level1=com\npassword1=p\xe4ss1234\nsecond_level2=b\n"
-         "first_level2=com\npassword2=secret1");
+    SeedDomains({{"M\xfcller", "com", "p\xe4ss1234"}, {"b", "com", "secret1"}});
     EXPECT_EQ(BuildDomainListText(settings), "Domain M\xfcller.com, b.com loaded.");
     EXPECT_EQ(RemoveTypedDomain(settings, {"M\xc3\xbcller", "com", "p\xc3\xa4ss1234"}).status, "Domain b.com loaded.");
     const DomainOutcome greek = AddTypedDomain(settings, {"\xce\xa9mega", "com", "secret1"});
@@ -109,7 +107,7 @@ TEST_F(DomainListTest, TheOriginalClientsSingleByteEntryIsRemovedAsTypedAndUnsto
 }
 
 TEST_F(DomainListTest, ListTextDropsTheWholeRunOfTrailingCommasAndSpaces) {
-    Seed("numofdomains=2\nsecond_level1=A\nfirst_level1=x\nsecond_level2=B\nfirst_level2=y,, ,");
+    SeedDomains({{"A", "x", ""}, {"B", "y,, ,", ""}});
     EXPECT_EQ(BuildDomainListText(settings), "Domain A.x, B.y loaded.");
 }
 

@@ -49,7 +49,7 @@ TEST_F(FreshIpUpdateTest, SendsEveryEntryThroughOneSessionThenPlaysBleep) {
     EXPECT_EQ(http.TrustOpened(), std::vector<HttpTrust>{HttpTrust{"/etc/zelto-premium/ca.pem"}});
     EXPECT_EQ(std::pair(http.SessionsOpened(), http.SessionsClosed()), std::pair(1, 1));
 
-    Seed("numofdomains=0");
+    SeedDomains({});
     EXPECT_EQ(RunFreshIpUpdate(settings, http, sound).message, kCouldNot);
     EXPECT_EQ(http.Requests().size(), 2u);
     EXPECT_EQ(sound.Played(), (std::vector<std::string>{"BLEEP", "BLEEP"}));
