@@ -66,7 +66,7 @@ int RunCopy(const std::filesystem::path& path, int copy, int go, const std::set<
             !rig.settings.WriteInt("beat" + std::to_string(copy), i))
             problem = "a write of round " + std::to_string(i) + " refused";
     }
-    if (!WaitUntil([&] { return rig.notices.Now().registered >= 3; }, 30s))
+    if (!rig.notices.WaitUntil([](const auto& now) { return now.registered >= 3; }))
         problem += " the update thread hardly registered";
     done = true;
     reader.join();
