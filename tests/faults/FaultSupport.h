@@ -1,7 +1,7 @@
 #pragma once
 
 // What the fault cases share: the engine on real sockets and a real settings file, notices that only count
-// (so memory stays flat however long the engine runs), a raw server, child processes and mounts.
+// (so memory stays flat however long the engine runs), a raw server, a child process and a read-only mount.
 
 #include "fakes/FakePorts.h"
 #include "fakes/LoopbackPort.h"
@@ -220,31 +220,16 @@ private:
 // Set by main(), which takes a mount namespace of its own before any thread starts.
 inline bool privateMounts = false;
 
-// Mounts over `at` a small tmpfs (a disk to fill) or, with no size, a read-only bind of itself; returns a
-// guard that undoes it, or null. A new bind has no writers yet, so it can turn read-only under open files.
-inline std::shared_ptr<void> Mount(const std::filesystem::path& at, std::size_t tmpfsBytes) {
-    const std::string size = "size=" + std::to_string(tmpfsBytes);
-    const bool ok =
-        privateMounts &&
-        (tmpfsBytes > 0 ? ::mount("zelto", at.c_str(), "tmpfs", 0, size.c_str()) == 0
-                        : ::mount(at.c_str(), at.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
-                              ::mount(nullptr, at.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0);
+// Mounts over `at` a read-only bind of itself; returns a guard that undoes it, or null. A new bind has no
+// writers yet, so it can turn read-only under open files.
+inline std::shared_ptr<void> MountReadOnly(const std::filesystem::path& at) {
+    const bool ok = privateMounts && ::mount(at.c_str(), at.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+                    ::mount(nullptr, at.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
     const auto undo = [](std::filesystem::path* path) {
         ::umount2(path->c_str(), MNT_DETACH);
         delete path;
     };
     return ok ? std::shared_ptr<std::filesystem::path>(new std::filesystem::path(at), undo) : nullptr;
-}
-
-// Fills the file system holding `folder` to the last byte; returns the filler file.
-inline std::filesystem::path FillDisk(const std::filesystem::path& folder) {
-    const std::filesystem::path filler = folder / "filler";
-    const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    for (std::size_t block : {4096, 1})
-        while (::write(fd, std::string(block, 'z').data(), block) > 0) {
-        }
-    ::close(fd);
-    return filler;
 }
 
 } // namespace zelto::faults

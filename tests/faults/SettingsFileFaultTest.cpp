@@ -20,8 +20,6 @@ protected:
     void SetUp() override {
         service.AddAccount({"example", "com", "secret12", false});
         fs::create_directory(folder);
-        if (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()).starts_with("Disk"))
-            disk = Mount(folder, 64 * 1024);
         rig.emplace(path);
         ConfigureOneDomain(rig->settings, service.HostPort());
         rig->runner.Start();
@@ -67,25 +65,17 @@ protected:
     fakes::TempDir dir;
     fs::path folder = dir.File("settings"), path = folder / "ZeltoPre.INI";
     emulator::ServiceEmulator service;
-    std::shared_ptr<void> disk;
     std::optional<EngineRig> rig;
 };
 
-// Root ignores permission bits, hence a read-only bind mount in the test's own mount namespace.
+// Root ignores permission bits, hence a read-only bind mount in the test's own mount namespace. How each
+// failing write leaves the file (a full disk, a folder of another's) is SettingsFilePosixTest's.
 TEST_F(SettingsFileFaultTest, MadeReadOnlyWhileTheClientRuns) {
     if (!privateMounts)
         GTEST_SKIP() << "no mount namespace of our own";
-    auto readOnly = Locked([&] { return Mount(folder, 0); });
+    auto readOnly = Locked([&] { return MountReadOnly(folder); });
     ASSERT_TRUE(readOnly);
     ExpectWritesFailCleanlyUntil([&] { readOnly.reset(); });
-}
-
-TEST_F(SettingsFileFaultTest, DiskFullWhileTheClientRuns) {
-    if (!privateMounts)
-        GTEST_SKIP() << "no mount namespace of our own";
-    ASSERT_TRUE(disk);
-    const fs::path filler = Locked([&] { return FillDisk(folder); });
-    ExpectWritesFailCleanlyUntil([&] { fs::remove(filler); });
 }
 
 // Replaced by random bytes (a new file or overwritten in place) or cut to nothing: no domain is left, so the
