@@ -23,9 +23,6 @@ TEST_F(ClientSettingsTest, AMissingFileReadsAsEveryDefault) {
     EXPECT_EQ(settings.DomainCount(), 0);
     EXPECT_TRUE(settings.Domains().empty());
     EXPECT_TRUE(settings.IgnoredAddresses().empty());
-    EXPECT_EQ(settings.DialogMethod(), AddressMethod::Both);
-    EXPECT_EQ(settings.EngineMethod(), AddressMethod::Server);
-    EXPECT_EQ(settings.StoredMethodNumber(), std::nullopt);
     EXPECT_EQ(settings.FixedAddress(), (std::array<int, 4>{0, 0, 0, 0}));
     EXPECT_FALSE(settings.UpdateRecord().Complete());
     EXPECT_EQ(settings.UpdateServer(), "dynamic.zelto.com");
