@@ -20,12 +20,10 @@ protected:
     void SetUp() override {
         service.AddAccount({"example", "com", "secret12", false});
         fs::create_directory(folder);
-        if (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()).starts_with("Disk"))
-            disk = Mount(folder, 64 * 1024);
         rig.emplace(path);
         ConfigureOneDomain(rig->settings, service.HostPort());
         rig->runner.Start();
-        ASSERT_TRUE(WaitUntil([&] { return rig->notices.Now().registered >= 3; }, 30s));
+        ASSERT_TRUE(rig->notices.WaitUntil([](const auto& now) { return now.registered >= 3; }));
     }
 
     template <typename F> auto Locked(F f) {
@@ -37,7 +35,7 @@ protected:
     // record written.
     bool WaitForClockReads(int reads) {
         const std::time_t until = rig->clock.now + reads * rig->clock.step;
-        return WaitUntil([&] { return rig->clock.now >= until; }, 30s);
+        return rig->notices.WaitUntil([&](const auto&) { return rig->clock.now >= until; });
     }
 
     bool Recorded() const { return SettingsFile(path).ReadText("updatedip") == "127.0.0.1"; }
@@ -48,18 +46,17 @@ protected:
         const std::string before = Locked([&] { return fakes::ReadFile(path); });
         // A pass logs its success after the write, outside the lock: the last one before the fault may be
         // logged after it came. Once a failure is logged, every success before it is.
-        EXPECT_TRUE(WaitUntil([&] { return rig->notices.Now().recordFailed > 0; }, 30s));
+        EXPECT_TRUE(rig->notices.WaitUntil([](const auto& now) { return now.recordFailed > 0; }));
         const int registered = rig->notices.Now().registered;
         bool unchanged = true;
-        EXPECT_TRUE(WaitUntil(
-            [&] { return (unchanged &= fakes::ReadFile(path) == before, rig->notices.Now().recordFailed >= 50); },
-            30s));
+        EXPECT_TRUE(rig->notices.WaitUntil(
+            [&](const auto& now) { return (unchanged &= fakes::ReadFile(path) == before, now.recordFailed >= 50); }));
         EXPECT_TRUE(unchanged) << "a failed write changed the file";
         EXPECT_EQ(rig->notices.Now().registered, registered) << "a failed write was reported as done";
         EXPECT_TRUE(Recorded()) << "the old value did not stay";
         repair();
         ASSERT_TRUE(SettingsFile(path).WriteText("updatedip", "")); // only a write after the repair refills it
-        EXPECT_TRUE(WaitUntil([&] { return Recorded(); }, 30s));
+        EXPECT_TRUE(rig->notices.WaitUntil([&](const auto&) { return Recorded(); }));
         rig->runner.Stop();
         for (const auto& entry : fs::directory_iterator(folder))
             EXPECT_NE(entry.path().extension(), ".tmp") << "a failed write left " << entry.path();
@@ -68,25 +65,17 @@ protected:
     fakes::TempDir dir;
     fs::path folder = dir.File("settings"), path = folder / "ZeltoPre.INI";
     emulator::ServiceEmulator service;
-    std::shared_ptr<void> disk;
     std::optional<EngineRig> rig;
 };
 
-// Root ignores permission bits, hence a read-only bind mount in the test's own mount namespace.
+// Root ignores permission bits, hence a read-only bind mount in the test's own mount namespace. How each
+// failing write leaves the file (a full disk, a folder of another's) is SettingsFilePosixTest's.
 TEST_F(SettingsFileFaultTest, MadeReadOnlyWhileTheClientRuns) {
     if (!privateMounts)
         GTEST_SKIP() << "no mount namespace of our own";
-    auto readOnly = Locked([&] { return Mount(folder, 0); });
+    auto readOnly = Locked([&] { return MountReadOnly(folder); });
     ASSERT_TRUE(readOnly);
     ExpectWritesFailCleanlyUntil([&] { readOnly.reset(); });
-}
-
-TEST_F(SettingsFileFaultTest, DiskFullWhileTheClientRuns) {
-    if (!privateMounts)
-        GTEST_SKIP() << "no mount namespace of our own";
-    ASSERT_TRUE(disk);
-    const fs::path filler = Locked([&] { return FillDisk(folder); });
-    ExpectWritesFailCleanlyUntil([&] { fs::remove(filler); });
 }
 
 // Replaced by random bytes (a new file or overwritten in place) or cut to nothing: no domain is left, so the
@@ -114,7 +103,7 @@ TEST_F(SettingsFileFaultTest, ReplacedByGarbageOrTruncatedWhileTheClientRuns) {
             fakes::WriteFile(folder / "other", good);
             fs::rename(folder / "other", path);
         });
-        EXPECT_TRUE(WaitUntil([&] { return Recorded(); }, 30s));
+        EXPECT_TRUE(rig->notices.WaitUntil([&](const auto&) { return Recorded(); }));
     }
     rig->runner.Stop();
     EXPECT_EQ(rig->notices.Now().messages, 0);

@@ -3,10 +3,12 @@
 //                                 output as two ints {key, value}; key 8 is "counter", 0-7 are "slot0".."slot7".
 //   settings-writer adder PATH COPY COUNT: reads the domain count and says "r", waits for a line on standard
 //                                 input, then adds COUNT domains c<COPY>n<i>.net, removing every second one's
-//                                 predecessor, with an "a" after each add; exit 0 when every change was carried out.
+//                                 predecessor and writing the update record 10.0.0.<COPY> at hour, day and year
+//                                 <COPY>, with an "a" after each add; exit 0 when every change was carried out.
 //   settings-writer grower PATH COPY COUNT: as adder, without the removals.
 
 #include "config/DomainList.h"
+#include "schema/ClientSettings.h"
 #include "settings/SettingsFile.h"
 
 #include <cstdio>
@@ -52,10 +54,14 @@ int Adder(const char* path, const std::string& copy, int count, bool removes) {
     if (settings.ReadInt("numofdomains", -1) < 0 || !Say("r", 1) || std::getchar() == EOF)
         return 2;
     for (int i = 1; i <= count; ++i) {
-        if (!zelto::AddDomain(settings, {label(i), "net", "pw" + label(i)}).carriedOut || !Say("a", 1))
+        if (!zelto::AddDomain(settings, {label(i), "net", "pw" + label(i)}).carriedOut)
             return 1;
         if (removes && i % 2 == 0 &&
             !zelto::RemoveDomain(settings, {label(i - 1), "net", "pw" + label(i - 1)}).carriedOut)
+            return 1;
+        if (removes && !zelto::ClientSettings(settings).WriteUpdateRecord({"10.0.0." + copy, {copy, copy, copy}, {}}))
+            return 1;
+        if (!Say("a", 1))
             return 1;
     }
     return 0;

@@ -197,7 +197,8 @@ argument pässwö12 pässwö12
 argument pass1ı23 refused
 PASSWORDS
 
-# A head of 200 KB and a redirect loop are no answer, said as such, and nothing is recorded.
+# A head of 200 KB, a head that floods memory and a redirect loop are no answer, said as such, and nothing
+# is recorded.
 flood=$work/flood.ini
 echo secret12 | cli --settings "Z:$flood" domain add example com >/dev/null
 quietly --settings "Z:$flood" method fixed 203.0.113.9
@@ -207,6 +208,7 @@ while IFS='|' read -r server why; do
     [[ $said == *"-> no answer ($why)"* ]] || fail "--once against $server: $said"
 done <<SERVERS
 $ZELTO_TEST_LONGHEAD_EMULATOR|the answer is too long
+$ZELTO_TEST_FLOOD_EMULATOR|the answer is too long
 $ZELTO_TEST_LOOP_EMULATOR|too many redirects
 SERVERS
 ! grep -q $'^updatedip=[^\r]' "$flood" || fail "a failed exchange was recorded"
