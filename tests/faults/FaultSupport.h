@@ -14,7 +14,6 @@
 #include "update/UpdateCycleThread.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -37,18 +36,10 @@ namespace zelto::faults {
 
 using namespace std::chrono_literals;
 
-// `step` seconds further on at every look, each recorded; the default makes every update record differ from
-// the last.
+// An hour further on at every look, so that every update record differs from the last; the looks are recorded.
 struct SteppingClock : Clock {
-    SteppingClock(std::time_t start, std::time_t step) : now(start), step(step) {}
-    std::time_t Now() const override {
-        const std::time_t read = now += step;
-        reads.Add(read);
-        return read;
-    }
-    mutable std::atomic<std::time_t> now;
-    const std::time_t step;
-    mutable fakes::Recorded<std::time_t> reads;
+    std::time_t Now() const override { return 1700000000 + 3600 * static_cast<std::time_t>(looks.Add(0)); }
+    mutable fakes::Recorded<int> looks;
 };
 
 inline long Count(const std::vector<ExchangeOutcome>& outcomes, ExchangeOutcome outcome) {
@@ -71,20 +62,17 @@ inline bool WaitUntil(const fakes::FakeNotices& notices,
 
 // The engine as the headless client builds it; the address list is empty, so every pass is due.
 struct EngineRig {
-    explicit EngineRig(const std::filesystem::path& path, HttpTimeouts timeouts = {1000ms, 300ms},
-                       CycleTiming timing = {2ms, 2ms}, std::time_t start = 1700000000, std::time_t step = 3600)
-        : settings(path), http("zelto-fault-test", timeouts),
-          clock(start, step), ports{settings, {http, autodial, addresses, clock, sound}, notices},
-          thread(ports, timing) {}
+    explicit EngineRig(const std::filesystem::path& path)
+        : settings(path), ports{settings, {http, autodial, addresses, clock, sound}, notices} {}
     SettingsFile settings;
-    SocketHttpSessionFactory http;
+    SocketHttpSessionFactory http{"zelto-fault-test", HttpTimeouts{1000ms, 300ms}};
     NullAutodialSetting autodial;
     fakes::FakeHostAddresses addresses;
     SteppingClock clock;
     fakes::FakeNotices notices;
     fakes::FakeSound sound;
     EnginePorts ports;
-    UpdateCycle thread;
+    UpdateCycle thread{ports, CycleTiming{2ms, 2ms}};
     UpdateCycleThread runner{thread};
 };
 

@@ -35,8 +35,8 @@ protected:
     // Waits until the engine has read its clock `reads` more times: once at each decision and at each
     // record written.
     bool WaitForClockReads(std::size_t reads) {
-        const std::size_t until = rig->clock.reads.Get().size() + reads;
-        return rig->clock.reads.WaitFor(until).size() >= until;
+        const std::size_t until = rig->clock.looks.Get().size() + reads;
+        return rig->clock.looks.WaitFor(until).size() >= until;
     }
 
     bool Recorded() const { return SettingsFile(path).ReadText("updatedip") == "127.0.0.1"; }
