@@ -119,23 +119,15 @@ TEST_F(DomainListTest, EveryChangeFailsWritingNothingWhenTheLockCannotBeTaken) {
     const std::string before = fakes::ReadFile(settings.Path());
     std::filesystem::remove(settings.Path().string() + ".lock");
     std::filesystem::create_directory(settings.Path().string() + ".lock");
+    const DomainInput other{"other", "net", "secret2"}, listed{"example", "com", "secret1"};
+    const AddressFields listedAddress{{1, 1, 1, 1}}, otherAddress{{2, 2, 2, 2}};
     const std::function<bool()> changes[] = {
-        [&] {
-            return AddDomain(settings, {"other", "net", "secret2"}).writeFailed;
-        },
-        [&] {
-            return RemoveDomain(settings, {"example", "com", "secret1"}).writeFailed;
-        },
+        [&] { return AddDomain(settings, other).writeFailed; },
+        [&] { return RemoveDomain(settings, listed).writeFailed; },
         [&] { return ClearDomains(settings).writeFailed; },
-        [&] {
-            return !AddIgnoredAddress(settings, {{2, 2, 2, 2}});
-        },
-        [&] {
-            return RemoveIgnoredAddress(settings, {{1, 1, 1, 1}}) == IgnoreRemoval::WriteFailed;
-        },
-        [&] {
-            return SaveAddressMethod(settings, AddressMethod::Fixed, {{10, 0, 0, 1}}) != AddressSave::Saved;
-        },
+        [&] { return !AddIgnoredAddress(settings, otherAddress); },
+        [&] { return RemoveIgnoredAddress(settings, listedAddress) == IgnoreRemoval::WriteFailed; },
+        [&] { return SaveAddressMethod(settings, AddressMethod::Fixed, otherAddress) != AddressSave::Saved; },
     };
     for (std::size_t i = 0; i < std::size(changes); ++i) {
         EXPECT_TRUE(changes[i]()) << "change " << i;

@@ -124,28 +124,20 @@ TEST_F(TakeOverTest, DefaultLivesInAppDataUnderTheProgramsName) {
 }
 
 TEST_F(TakeOverTest, ReadsSeeTheOriginalsFileAndTheFirstWriteCopiesItPlusTheChange) {
-    const std::string content = "[Zelto Systems Premium]\r\n"
-                                "numofdomains=1\r\n"
-                                "; the original's comment\r\n"
-                                "first_level1=com\r\n"
-                                "[Other]\r\n"
-                                "x=1\r\n";
+    // The section, the original's comment kept, then another section the new key goes in front of.
+    const std::string section = "[Zelto Systems Premium]\r\nnumofdomains=1\r\n; the original's comment\r\n"
+                                "first_level1=com\r\n";
+    const std::string other = "[Other]\r\nx=1\r\n";
     for (const fs::path* source : {&original_, &redirected_}) {
         Clean();
         fs::create_directories(source->parent_path());
-        WriteFile(*source, content);
+        WriteFile(*source, section + other);
         SettingsFile settings(DefaultSettingsPath());
         EXPECT_EQ(settings.ReadText("first_level1"), "com") << *source;
         EXPECT_FALSE(fs::exists(DefaultSettingsPath())) << "a read created the file";
         ASSERT_TRUE(settings.WriteText("second_level1", "example"));
-        EXPECT_EQ(ReadFile(DefaultSettingsPath()), "[Zelto Systems Premium]\r\n"
-                                                   "numofdomains=1\r\n"
-                                                   "; the original's comment\r\n"
-                                                   "first_level1=com\r\n"
-                                                   "second_level1=example\r\n"
-                                                   "[Other]\r\n"
-                                                   "x=1\r\n");
-        EXPECT_EQ(ReadFile(*source), content) << "the original's file changed";
+        EXPECT_EQ(ReadFile(DefaultSettingsPath()), section + "second_level1=example\r\n" + other);
+        EXPECT_EQ(ReadFile(*source), section + other) << "the original's file changed";
         // From now on the new file is the one: a change to the original's is not seen.
         WriteFile(*source, "[Zelto Systems Premium]\r\nfirst_level1=net\r\n");
         EXPECT_EQ(SettingsFile(DefaultSettingsPath()).ReadText("first_level1"), "com");
