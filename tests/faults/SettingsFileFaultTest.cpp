@@ -74,8 +74,8 @@ protected:
     std::optional<EngineRig> rig;
 };
 
-// Root ignores permission bits, hence a read-only bind mount in the test's own mount namespace. How each
-// failing write leaves the file (a full disk, a folder of another's) is SettingsFilePosixTest's.
+// Root ignores permission bits, hence a read-only bind mount in the test's own mount namespace. How a write
+// cut short by a full disk leaves the file is SettingsFilePosixTest's.
 TEST_F(SettingsFileFaultTest, MadeReadOnlyWhileTheClientRuns) {
     if (!privateMounts)
         GTEST_SKIP() << "no mount namespace of our own";
