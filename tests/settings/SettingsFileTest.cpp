@@ -1,6 +1,6 @@
-// SettingsFile: the text format as the Windows program reads and writes it, on every system. What depends on
-// the system, locking among it, is in SettingsFilePosixTest.cpp and windows/; concurrent and killed writers are
-// in tests/faults.
+// SettingsFile: the text format as the Windows program reads and writes it, and the threads of one process, on
+// every system. What depends on the system, locking across processes among it, is in SettingsFilePosixTest.cpp
+// and windows/; concurrent and killed writers are in tests/faults.
 
 #include "settings/SettingsFile.h"
 #include "fakes/TempDir.h"
@@ -9,10 +9,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace zelto {
 namespace {
 
+using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 using fakes::ReadFile;
@@ -142,6 +146,35 @@ TEST_F(SettingsFileTest, ValuesReadBackAsWrittenAndNoLineBreakReachesTheFile) {
     ASSERT_TRUE(settings.WriteTexts({{"updatedip", "10.0.0.1"}, {"v", "new"}, {"updatedhour", "07"}}));
     const SettingsFile other(path_);
     EXPECT_EQ(other.ReadText("updatedip") + other.ReadText("v") + other.ReadText("updatedhour"), "10.0.0.1new07");
+}
+
+// A read in another thread during a locked change of two keys waits for its end and sees both. Nothing shows a
+// thread waiting for the lock, so the change stays open for two seconds unless the read ends inside it.
+TEST_F(SettingsFileTest, AnotherThreadSeesALockedChangeWhole) {
+    SettingsFile writer(path_);
+    std::mutex mutex;
+    std::condition_variable done;
+    bool read = false, released = false;
+    std::thread reader;
+    {
+        const SettingsFile::ChangeLock lock(writer);
+        ASSERT_TRUE(writer.WriteText("first_level1", "com"));
+        reader = std::thread([&] {
+            const SettingsFile other(path_);
+            const std::string seen = std::to_string(other.ReadInt("numofdomains", 0)) + other.ReadText("first_level1");
+            const std::lock_guard guard(mutex);
+            EXPECT_TRUE(released) << "the read ended inside the locked change";
+            EXPECT_EQ(seen, "1com");
+            read = true;
+            done.notify_all();
+        });
+        std::unique_lock wait(mutex);
+        done.wait_for(wait, 2s, [&] { return read; });
+        const SettingsFile::ChangeLock again(writer); // re-entrant for this thread
+        EXPECT_TRUE(writer.WriteInt("numofdomains", 1));
+        released = true;
+    }
+    reader.join();
 }
 
 } // namespace

@@ -51,14 +51,12 @@ protected:
 // encoded where they would break the query.
 TEST_F(ExchangeTest, UrlFollowsTheServersSchemeAndCarriesEncodedValues) {
     const struct {
-        const char* server; // "": the built-in one
+        const char* server;
         const char* second;
         const char* password;
         const char* address;
         const char* url;
     } cases[] = {
-        {"", "example", "secret1", "",
-         "http://dynamic.zelto.com/premium/update.asp?first=com&second=example&password=secret1"},
         {"127.0.0.1:8080", "example", "secret1", "203.0.113.7",
          "http://127.0.0.1:8080/premium/update.asp?first=com&second=example&password=secret1&ip_address=203.0.113.7"},
         {"HTTPS://update.example:8443/", "a=b", "p&s #%+?", "",

@@ -144,6 +144,16 @@ argument pässwö12 pässwö12
 argument pass1ı23 refused
 PASSWORDS
 
+# A head that floods memory is no answer, said as such, and nothing is recorded (the other overlong answers
+# and redirects: WinInetHttpSessionTest).
+flood=$work/flood.ini
+echo secret12 | quietly --settings "Z:$flood" domain add example com
+quietly --settings "Z:$flood" method fixed 203.0.113.9
+quietly --settings "Z:$flood" server "http://$ZELTO_TEST_FLOOD_EMULATOR"
+said=$(cli --settings "Z:$flood" --once) && fail "--once against a flooding head exited 0"
+[[ $said == *"-> no answer (the answer is too long)"* ]] || fail "--once against a flooding head: $said"
+! grep -q $'^updatedip=[^\r]' "$flood" || fail "a failed exchange was recorded"
+
 # A --headless whose request stalls holds dial-up switched off, also across a --once that runs and ends
 # meanwhile. Killed, it leaves the value off; the next command that reads the settings puts the user's value
 # back, a DWORD 2 as 2.
