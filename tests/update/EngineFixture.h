@@ -61,8 +61,7 @@ protected:
     CycleTest() {
         world.clock.now = fakes::FakeClock::At(2025, 3, 14, 10, 30, 0);
         world.addresses.addresses = {"203.0.113.7"};
-        // Every request is recorded with its time and, once `answer` is set, answered by it as the service
-        // sees it then.
+        // Every request recorded with its time and, when `answer` is set, answered by it.
         world.http.onRequest = [this](const std::string& url) {
             served.push_back({url, world.clock.now});
             if (answer)
@@ -70,9 +69,7 @@ protected:
         };
     }
 
-    // Runs the cycle for `seconds` of simulated time; the sleeper calls `during` within every pause, moves the
-    // clock by the time the pause lasted and calls `each` after it. The run is bounded: a pause lasts at least
-    // a poll unless `during` wakes it. The pauses.
+    // The pauses of `seconds` of simulated time, each calling `during` within and `each` after it.
     std::vector<std::chrono::milliseconds> Run(std::time_t seconds, const std::function<void()>& each = {},
                                                const std::function<void(std::chrono::milliseconds)>& during = {}) {
         using std::chrono::milliseconds;

@@ -1,6 +1,4 @@
-// One domain's exchange: the URL sent, what each answer shows and records, the dial-up guard around it, and
-// an update server written "https://host:port": over TLS to the emulator, with certificates made for the test,
-// verified against the "cafile" bundle and never downgraded to plain http.
+// One domain's exchange: the URL, what each answer shows and records, the dial-up guard, and TLS.
 
 #include "ServiceEmulator.h"
 #include "fakes/FakePorts.h"
@@ -47,8 +45,7 @@ protected:
     fakes::FakeWorld world{settings};
 };
 
-// The update server written with or without its scheme, in any case; the address only when given; values
-// encoded where they would break the query.
+// The server's scheme in any case or none; the address only when given; values encoded.
 TEST_F(ExchangeTest, UrlFollowsTheServersSchemeAndCarriesEncodedValues) {
     const struct {
         const char* server;

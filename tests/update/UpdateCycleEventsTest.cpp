@@ -1,6 +1,4 @@
-// The update cycle hearing the system for real, against the service emulator: an address changed in a
-// network namespace of the test's own, and a resume announced by a stand-in for logind on a private bus. The
-// cycle's clock stands still and it polls once an hour, so an update after the first came from the event.
+// The cycle hearing the system for real. Its clock stands still and it polls hourly: a later update is the event's.
 
 #include "update/UpdateCycle.h"
 
@@ -56,8 +54,7 @@ protected:
 };
 
 TEST_F(CycleEventsTest, AnAddressChangeIsRegisteredWithoutWaitingForThePoll) {
-    // Exit codes of the child: 0 registered, 2 no namespace, 3 no setup, 4 first registration, 5 the change
-    // not registered.
+    // The child's exit: 0 registered, 2 no namespace, 3 no setup, 4 no first registration, 5 none after.
     const int result = testing::InChild([&] {
         if (::unshare(CLONE_NEWNET) != 0)
             return 2;

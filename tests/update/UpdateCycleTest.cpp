@@ -35,8 +35,7 @@ TEST_F(UpdateCycleTest, IncompleteEntriesAndIndexesAboveTheStoredOnesAreSkipped)
     EXPECT_EQ(Sent(), (Addresses{"alpha", "gamma"}));
 }
 
-// A file the client cannot use sends nothing, and a registration it cannot record is no success; each
-// problem is told once for as long as it lasts, not at every decision or pass.
+// An unusable file sends nothing, an unrecorded registration is no success; each told once while it lasts.
 TEST_F(UpdateCycleTest, SettingsProblemsSendNothingOrFailThePassAndAreToldOnce) {
     AddDomains({"example"});
     world.http.AnswerLine("update.asp", "ip203.0.113.7");
@@ -58,8 +57,7 @@ TEST_F(UpdateCycleTest, SettingsProblemsSendNothingOrFailThePassAndAreToldOnce) 
         << world.notices.Messages()[1];
 }
 
-// The update server and cafile are read once per pass: a change during one takes effect, host and trust
-// together, at the next.
+// The update server and cafile are read once per pass: host and trust change together, at the next.
 TEST_F(UpdateCycleTest, KeepsItsSessionUntilTheCaFileChangesAndItsServerForAPass) {
     AddDomains({"example", "other"});
     world.http.AnswerLine("update.asp", "ip203.0.113.7");
@@ -79,13 +77,11 @@ TEST_F(UpdateCycleTest, SessionThatCannotBeOpenedIsTriedAgainBeforeEachPass) {
     AddDomains({"alpha"});
     world.http.failOpen = true;
     Run(40, {}, [this](std::chrono::milliseconds) { world.http.failOpen = false; });
-    // The pass before the first rest had no session; the one after it sends (and gets no answer, so the next
-    // waits longer than the rests that end this run).
+    // The pass after the first rest sends; it gets no answer, so the next comes after this run.
     EXPECT_EQ(Sent(), (Addresses{"alpha"}));
 }
 
-// The service is the same for every domain: after a request without any answer (the address check's too),
-// the pass sends nothing more and counts as failed, whatever came before; answers of any kind let it go on.
+// The service is the same for every domain: a request without any answer ends the pass as failed.
 TEST_F(UpdateCycleTest, ARequestWithoutAnyAnswerEndsThePass) {
     const struct {
         const char* name;

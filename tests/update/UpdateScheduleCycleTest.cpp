@@ -1,5 +1,4 @@
-// The real update cycle over simulated hours: how often it asks the service, behind address translation, after
-// a refused password and after failures.
+// How often the real update cycle asks the service over simulated hours.
 
 #include "schema/ClientSettings.h"
 
@@ -101,8 +100,7 @@ TEST_F(UpdateScheduleCycleTest, RefusedPasswordPausesItsDomainUntilTheEntryChang
     EXPECT_EQ(std::ranges::count_if(beta, [&](std::time_t at) { return at < changeAt; }), 3); // 10:30, 11:00, 12:00
 }
 
-// A domain added while the record is current, by another process, is not left for the hourly refresh; it
-// is sent once, and then with the others.
+// A domain another process adds while the record is current is not left for the hourly refresh.
 TEST_F(UpdateScheduleCycleTest, ADomainAddedBesideTheRunningClientIsSentAtTheNextPoll) {
     AddDomains({"alpha"});
     answer = [](const std::string&) { return Line("ip203.0.113.7"); };
@@ -150,9 +148,7 @@ TEST_F(UpdateScheduleCycleTest, FailedPassesWaitLongerEachTime) {
                 EXPECT_LE(gap * 10, c.waits[i] * 11 + 100) << i; // plus one poll
             }
 
-            // A new network, a resume (the network may be gone after a suspend), or the user's change of what
-            // shapes the requests (here from another process) ends the wait (here the fifth, of four minutes or
-            // more) at the next poll.
+            // What may have mended the failures ends the wait (here the fifth, 4 minutes or more) at the next poll.
             const std::pair<const char*, std::function<void()>> ends[] = {
                 {"a new network", [&] { world.addresses.addresses = {"203.0.113.8"}; }},
                 {"a resume", [&] { world.events.Announce(SystemEvent::Resumed); }},
@@ -174,8 +170,7 @@ TEST_F(UpdateScheduleCycleTest, FailedPassesWaitLongerEachTime) {
         }
 }
 
-// The system's events bring the look forward: an address change while the cycle polls is registered at
-// once, and however often a link flaps, a pass never follows the one before sooner than the rest allows.
+// The system's events cut a poll short, never a rest, however often a link flaps.
 TEST_F(UpdateScheduleCycleTest, SystemEventsCutThePollShortButNeverTheRest) {
     AddDomains({"alpha"});
     answer = [&](const std::string&) { return Line("ip" + world.addresses.addresses.front()); };
