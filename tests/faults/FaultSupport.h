@@ -1,7 +1,7 @@
 #pragma once
 
-// What the fault cases share: the engine on real sockets and a real settings file, notices that only count
-// (so memory stays flat however long the engine runs), a raw server, a child process and a read-only mount.
+// What the fault cases share: the engine on real sockets and a real settings file, a raw server, a child process
+// and a read-only mount.
 
 #include "fakes/FakePorts.h"
 #include "fakes/LoopbackPort.h"
@@ -13,17 +13,16 @@
 #include "update/UpdateCycle.h"
 #include "update/UpdateCycleThread.h"
 
-#include <atomic>
+#include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -37,87 +36,43 @@ namespace zelto::faults {
 
 using namespace std::chrono_literals;
 
-// Counts what the engine reports; a test waits for a condition, looked at again at every report and at every
-// look at the clock (Poke), never on a timer.
-class CountingNotices : public Notices {
-public:
-    struct Counts {
-        int exchanges = 0, noAnswer = 0, registered = 0, recordFailed = 0, messages = 0, tooltips = 0;
-    };
-    void ShowMessage(const std::string&) override { Add(&Counts::messages); }
-    void ShowAccountProblem(const AccountNotice&) override { Add(&Counts::messages); }
-    bool SetTooltipText(const std::string&) override { return Add(&Counts::tooltips); }
-    void LogExchange(const std::string&, ExchangeOutcome outcome, const std::string& text) override {
-        Add(&Counts::exchanges, outcome == ExchangeOutcome::NoAnswer                             ? &Counts::noAnswer
-                                : outcome == ExchangeOutcome::RecordNotWritten                   ? &Counts::recordFailed
-                                : outcome == ExchangeOutcome::Answered && text.starts_with("ip") ? &Counts::registered
-                                                                                                 : nullptr);
-    }
-    Counts Now() const {
-        const std::lock_guard lock(mutex_);
-        return counts_;
-    }
-    void Poke() { Add(nullptr); }
-    // `done` runs outside the lock, so it may read the settings file, which the engine holds while it reports.
-    bool WaitUntil(const std::function<bool(const Counts&)>& done, std::chrono::milliseconds timeout = 30s) {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        for (std::unique_lock lock(mutex_);;) {
-            const auto [seen, counts] = std::pair(changes_, counts_);
-            lock.unlock();
-            if (done(counts))
-                return true;
-            lock.lock();
-            if (!changed_.wait_until(lock, deadline, [&] { return changes_ != seen; }))
-                return false;
-        }
-    }
-
-private:
-    // One change, seen whole by a waiter.
-    bool Add(int Counts::*field, int Counts::*also = nullptr) {
-        const std::lock_guard lock(mutex_);
-        ++changes_;
-        changed_.notify_all();
-        if (also)
-            ++(counts_.*also);
-        return field ? ++(counts_.*field) : true;
-    }
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    long changes_ = 0;
-    Counts counts_;
-};
-
-// `step` seconds further on at every look; the default makes every update record differ from the last.
+// An hour further on at every look, so that every update record differs from the last; the looks are recorded.
 struct SteppingClock : Clock {
-    SteppingClock(std::time_t start, std::time_t step, CountingNotices& notices)
-        : now(start), step(step), notices(notices) {}
-    std::time_t Now() const override {
-        const std::time_t read = now += step;
-        notices.Poke();
-        return read;
-    }
-    mutable std::atomic<std::time_t> now;
-    const std::time_t step;
-    CountingNotices& notices;
+    std::time_t Now() const override { return 1700000000 + 3600 * static_cast<std::time_t>(looks.Add(0)); }
+    mutable fakes::Recorded<int> looks;
 };
+
+inline long Count(const std::vector<ExchangeOutcome>& outcomes, ExchangeOutcome outcome) {
+    return std::ranges::count(outcomes, outcome);
+}
+
+// Asks `done` of the exchanges so far, and again after each new one until it holds (half a minute at most):
+// never on a timer, and outside the notices' lock, so `done` may read the settings file.
+inline bool WaitUntil(const fakes::FakeNotices& notices,
+                      const std::function<bool(const std::vector<ExchangeOutcome>&)>& done) {
+    const auto end = std::chrono::steady_clock::now() + 30s;
+    for (auto seen = notices.Outcomes(); !done(seen);) {
+        const auto next = notices.WaitForOutcomes(seen.size() + 1);
+        if (next.size() == seen.size() || std::chrono::steady_clock::now() > end)
+            return false;
+        seen = next;
+    }
+    return true;
+}
 
 // The engine as the headless client builds it; the address list is empty, so every pass is due.
 struct EngineRig {
-    explicit EngineRig(const std::filesystem::path& path, HttpTimeouts timeouts = {1000ms, 300ms},
-                       CycleTiming timing = {2ms, 2ms}, std::time_t start = 1700000000, std::time_t step = 3600)
-        : settings(path), http("zelto-fault-test", timeouts),
-          clock(start, step, notices), ports{settings, {http, autodial, addresses, clock, sound}, notices},
-          thread(ports, timing) {}
+    explicit EngineRig(const std::filesystem::path& path)
+        : settings(path), ports{settings, {http, autodial, addresses, clock, sound}, notices} {}
     SettingsFile settings;
-    SocketHttpSessionFactory http;
+    SocketHttpSessionFactory http{"zelto-fault-test", HttpTimeouts{1000ms, 300ms}};
     NullAutodialSetting autodial;
     fakes::FakeHostAddresses addresses;
-    CountingNotices notices;
     SteppingClock clock;
+    fakes::FakeNotices notices;
     fakes::FakeSound sound;
     EnginePorts ports;
-    UpdateCycle thread;
+    UpdateCycle thread{ports, CycleTiming{2ms, 2ms}};
     UpdateCycleThread runner{thread};
 };
 

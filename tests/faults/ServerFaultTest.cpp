@@ -74,14 +74,15 @@ TEST_P(ServerFaultTest, ThreadSurvivesRecordsNothingStaysBoundedAndRetries) {
     const long peakBefore = StatusKiB("VmHWM");
     rig.runner.Start();
 
-    ASSERT_TRUE(rig.notices.WaitUntil([&](const auto& now) { return now.exchanges >= std::min(c.passes, 10); }));
+    ASSERT_GE(rig.notices.WaitForOutcomes(10).size(), 10u);
     const long warm = StatusKiB("VmRSS");
-    ASSERT_TRUE(rig.notices.WaitUntil([&](const auto& now) { return now.exchanges >= c.passes; }));
+    ASSERT_GE(rig.notices.WaitForOutcomes(c.passes).size(), static_cast<std::size_t>(c.passes));
     const long end = StatusKiB("VmRSS");
-    const CountingNotices::Counts during = rig.notices.Now();
+    const std::vector<ExchangeOutcome> during = rig.notices.Outcomes();
     EXPECT_EQ(rig.settings.ReadText("updatedip"), "") << "a failed exchange recorded an address";
-    EXPECT_EQ(during.registered + during.recordFailed + during.messages + during.tooltips, 0);
-    EXPECT_EQ(during.noAnswer, c.answered ? 0 : during.exchanges);
+    EXPECT_EQ(Count(during, ExchangeOutcome::Answered) + Count(during, ExchangeOutcome::RecordNotWritten), 0);
+    EXPECT_EQ(rig.notices.Messages().size() + rig.notices.Tooltips().size(), 0u);
+    EXPECT_EQ(Count(during, ExchangeOutcome::NoAnswer), c.answered ? 0 : std::ssize(during));
     if (kCheckMemory) {
         EXPECT_LT(end - warm, kMaxGrowthKiB) << "RSS grew from " << warm << " KiB to " << end << " KiB";
         EXPECT_LT(StatusKiB("VmHWM") - peakBefore, kMaxPeakRiseKiB);
@@ -89,7 +90,7 @@ TEST_P(ServerFaultTest, ThreadSurvivesRecordsNothingStaysBoundedAndRetries) {
 
     // The service comes back: the very next pass registers.
     rig.settings.WriteText("updateserver", healthy.HostPort());
-    EXPECT_TRUE(rig.notices.WaitUntil([](const auto& now) { return now.registered >= 1; }));
+    EXPECT_TRUE(WaitUntil(rig.notices, [](const auto& seen) { return Count(seen, ExchangeOutcome::Answered) > 0; }));
     EXPECT_EQ(rig.settings.ReadText("updatedip"), "127.0.0.1");
     rig.runner.Stop();
 }

@@ -12,6 +12,7 @@ namespace zelto::faults {
 namespace {
 
 namespace fs = std::filesystem;
+using Outcome = ExchangeOutcome;
 
 // The engine registering on every pass while the settings file goes wrong under it. Damage and repair are
 // done under the file's lock, so that a record write of the client's, read before, cannot undo them.
@@ -23,7 +24,7 @@ protected:
         rig.emplace(path);
         ConfigureOneDomain(rig->settings, service.HostPort());
         rig->runner.Start();
-        ASSERT_TRUE(rig->notices.WaitUntil([](const auto& now) { return now.registered >= 3; }));
+        ASSERT_TRUE(WaitUntil(rig->notices, [](const auto& seen) { return Count(seen, Outcome::Answered) >= 3; }));
     }
 
     template <typename F> auto Locked(F f) {
@@ -33,9 +34,9 @@ protected:
 
     // Waits until the engine has read its clock `reads` more times: once at each decision and at each
     // record written.
-    bool WaitForClockReads(int reads) {
-        const std::time_t until = rig->clock.now + reads * rig->clock.step;
-        return rig->notices.WaitUntil([&](const auto&) { return rig->clock.now >= until; });
+    bool WaitForClockReads(std::size_t reads) {
+        const std::size_t until = rig->clock.looks.Get().size() + reads;
+        return rig->clock.looks.WaitFor(until).size() >= until;
     }
 
     bool Recorded() const { return SettingsFile(path).ReadText("updatedip") == "127.0.0.1"; }
@@ -46,17 +47,22 @@ protected:
         const std::string before = Locked([&] { return fakes::ReadFile(path); });
         // A pass logs its success after the write, outside the lock: the last one before the fault may be
         // logged after it came. Once a failure is logged, every success before it is.
-        EXPECT_TRUE(rig->notices.WaitUntil([](const auto& now) { return now.recordFailed > 0; }));
-        const int registered = rig->notices.Now().registered;
+        const auto failed = [](long times) {
+            return [times](const auto& seen) { return Count(seen, Outcome::RecordNotWritten) >= times; };
+        };
+        EXPECT_TRUE(WaitUntil(rig->notices, failed(1)));
+        const long registered = Count(rig->notices.Outcomes(), Outcome::Answered);
         bool unchanged = true;
-        EXPECT_TRUE(rig->notices.WaitUntil(
-            [&](const auto& now) { return (unchanged &= fakes::ReadFile(path) == before, now.recordFailed >= 50); }));
+        EXPECT_TRUE(WaitUntil(rig->notices, [&](const auto& seen) {
+            return (unchanged &= fakes::ReadFile(path) == before, failed(50)(seen));
+        }));
         EXPECT_TRUE(unchanged) << "a failed write changed the file";
-        EXPECT_EQ(rig->notices.Now().registered, registered) << "a failed write was reported as done";
+        EXPECT_EQ(Count(rig->notices.Outcomes(), Outcome::Answered), registered)
+            << "a failed write was reported as done";
         EXPECT_TRUE(Recorded()) << "the old value did not stay";
         repair();
         ASSERT_TRUE(SettingsFile(path).WriteText("updatedip", "")); // only a write after the repair refills it
-        EXPECT_TRUE(rig->notices.WaitUntil([&](const auto&) { return Recorded(); }));
+        EXPECT_TRUE(WaitUntil(rig->notices, [&](const auto&) { return Recorded(); }));
         rig->runner.Stop();
         for (const auto& entry : fs::directory_iterator(folder))
             EXPECT_NE(entry.path().extension(), ".tmp") << "a failed write left " << entry.path();
@@ -68,8 +74,8 @@ protected:
     std::optional<EngineRig> rig;
 };
 
-// Root ignores permission bits, hence a read-only bind mount in the test's own mount namespace. How each
-// failing write leaves the file (a full disk, a folder of another's) is SettingsFilePosixTest's.
+// Root ignores permission bits, hence a read-only bind mount in the test's own mount namespace. How a write
+// cut short by a full disk leaves the file is SettingsFilePosixTest's.
 TEST_F(SettingsFileFaultTest, MadeReadOnlyWhileTheClientRuns) {
     if (!privateMounts)
         GTEST_SKIP() << "no mount namespace of our own";
@@ -103,10 +109,10 @@ TEST_F(SettingsFileFaultTest, ReplacedByGarbageOrTruncatedWhileTheClientRuns) {
             fakes::WriteFile(folder / "other", good);
             fs::rename(folder / "other", path);
         });
-        EXPECT_TRUE(rig->notices.WaitUntil([&](const auto&) { return Recorded(); }));
+        EXPECT_TRUE(WaitUntil(rig->notices, [&](const auto&) { return Recorded(); }));
     }
     rig->runner.Stop();
-    EXPECT_EQ(rig->notices.Now().messages, 0);
+    EXPECT_EQ(rig->notices.Messages().size(), 0u);
 }
 
 } // namespace

@@ -55,7 +55,7 @@ private slots:
             auto* splash = new CSplashWnd(QStringLiteral(":/bitmaps/splash.png"), how == 0 ? 300ms : 60s);
             QSignalSpy destroyed(splash, &QObject::destroyed);
             QVERIFY(splash->Create());
-            QTest::qWait(100);
+            QCoreApplication::processEvents();
             QCOMPARE(destroyed.count(), 0);
             if (how == 1)
                 QTest::mousePress(splash, Qt::RightButton);

@@ -57,21 +57,24 @@ private slots:
         }
     }
 
-    // The Qt skin of the Ignore IP List is wired to its model: Enter is "Add IP", not OK, Remove IP takes
-    // the typed address out, and Cancel keeps what the buttons wrote.
+    // The Qt skin of the Ignore IP List is wired to its model: it opens with the stored list, Enter is "Add
+    // IP", not OK, Remove IP takes the typed address out, and Cancel keeps what the buttons wrote.
     void addRemoveThenCancel() {
         DialogWorld world;
+        world.settings.WriteText("numofignoreip", "1");
+        world.settings.WriteText("ignoreip1", "10.0.0.1");
         Shown shown(world);
+        QCOMPARE(shown.List(), QStringLiteral("10.0.0.1\n"));
         TypeText(QStringLiteral("10.0.0.2"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QVERIFY(shown.dialog.isVisible());
         shown.Click(IDC_ADD_IP);
-        QCOMPARE(shown.List(), QStringLiteral("10.0.0.2\n10.0.0.2\n"));
+        QCOMPARE(shown.List(), QStringLiteral("10.0.0.1\n10.0.0.2\n10.0.0.2\n"));
         shown.Click(IDC_REMOVE_IP);
-        QCOMPARE(shown.List(), QStringLiteral("10.0.0.2\n"));
+        QCOMPARE(shown.List(), QStringLiteral("10.0.0.1\n10.0.0.2\n"));
         shown.Click(IDCANCEL);
         QVERIFY(!shown.dialog.isVisible());
-        QCOMPARE(world.settings.ReadText("ignoreip1"), std::string("10.0.0.2"));
+        QCOMPARE(world.settings.ReadText("ignoreip2"), std::string("10.0.0.2"));
     }
 };
 

@@ -61,15 +61,22 @@ inline void TypeText(const QString& text) {
         QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
 }
 
-// Runs `act` on the next modal dialog once it is open; gives up after five seconds so that a dialog that
-// never opens fails the test instead of hanging it.
-inline void WhenModalOpens(std::function<void(QWidget*)> act, int tries = 500) {
-    QTimer::singleShot(10, [act = std::move(act), tries] {
-        if (QWidget* modal = QApplication::activeModalWidget())
-            act(modal);
-        else if (tries > 0)
-            WhenModalOpens(act, tries - 1);
-    });
+// Runs `act` on the next modal dialog within its own event loop, once it has shown.
+inline void WhenModalOpens(std::function<void(QWidget*)> act) {
+    struct Watch : QObject {
+        std::function<void(QWidget*)> act;
+        bool eventFilter(QObject* object, QEvent* event) override {
+            auto* modal = qobject_cast<QWidget*>(object);
+            if (event->type() == QEvent::Show && modal && modal->isModal()) {
+                QTimer::singleShot(0, modal, [modal, act = act] { act(modal); });
+                deleteLater();
+            }
+            return false;
+        }
+    };
+    auto* watch = new Watch;
+    watch->act = std::move(act);
+    QApplication::instance()->installEventFilter(watch);
 }
 
 } // namespace zelto::qt::uitest
