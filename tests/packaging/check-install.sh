@@ -1,13 +1,8 @@
 #!/usr/bin/env bash
-# Checks of the installed tree: check-install.sh STEP BUILD_DIR DESTDIR
-#   install     cmake --install into DESTDIR with the configured prefix (the other steps read that tree)
-#   layout      every file where desktops, systemd, man and bash look for it
-#   desktop     desktop-file-validate on the desktop entry and on the autostart entries the program writes
-#   units       systemd-analyze verify on the units (without systemd-analyze: exit 77, which ctest reports as
-#               a skip and scripts/test fails under CI)
-#   man         the manual page renders without a warning
-#   completion  bash -n, then completions for typed command lines
-#   hardening   every installed program and module: full RELRO, stack protector, fortified calls, PIE
+# Checks of the installed tree: check-install.sh STEP BUILD_DIR DESTDIR. install: cmake --install into DESTDIR,
+# which the other steps read; layout: every file where desktops, systemd, man and bash look for it; desktop,
+# units (exit 77 without systemd-analyze: a skip, and a failure of scripts/test under CI), man, completion and
+# hardening (full RELRO, stack protector, fortified calls, PIE) run the tools that judge each.
 set -euo pipefail
 step=$1 build=$2 destdir=$(realpath -m "$3")
 # The programs find their modules under the prefix they were configured for (/usr for the package).

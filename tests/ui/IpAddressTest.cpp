@@ -1,11 +1,8 @@
-// The address control, alone and in the Ignore IP List dialog.
+// The address control as a user types into it; its wiring in the dialogs is PropertiesDlgTest's.
 #include "UiTestSupport.h"
-#include "ui/IgnoreIpDlg.h"
 #include "ui/IpAddressCtrl.h"
 
-#include <QAbstractButton>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 
 using namespace zelto;
 using namespace zelto::qt;
@@ -13,22 +10,6 @@ using namespace zelto::qt::uitest;
 
 class IpAddressTest : public QObject {
     Q_OBJECT
-
-    // A shown Ignore IP List dialog, its control blank and focused.
-    struct Shown {
-        explicit Shown(DialogWorld& world) : dialog(world.settings) {
-            ShowActive(&dialog);
-            Type(QString());
-        }
-        void Type(const QString& address) {
-            dialog.m_ipAddress->ClearAddress();
-            dialog.m_ipAddress->setFocus();
-            TypeText(address);
-        }
-        void Click(int id) { QTest::mouseClick(Control<QAbstractButton>(&dialog, id), Qt::LeftButton); }
-        QString List() { return Control<QPlainTextEdit>(&dialog, IDC_IGNORE_LIST)->toPlainText(); }
-        CIgnoreIpDlg dialog;
-    };
 
 private slots:
     // "." and a third digit move on, "." in an empty field stays, above 255 clamps, a blank field reads 0.
@@ -55,26 +36,6 @@ private slots:
             QCOMPARE(control.Address(), expected);
             QCOMPARE(control.IsBlank(), *typed == 0);
         }
-    }
-
-    // The Qt skin of the Ignore IP List is wired to its model: it opens with the stored list, Enter is "Add
-    // IP", not OK, Remove IP takes the typed address out, and Cancel keeps what the buttons wrote.
-    void addRemoveThenCancel() {
-        DialogWorld world;
-        world.settings.WriteText("numofignoreip", "1");
-        world.settings.WriteText("ignoreip1", "10.0.0.1");
-        Shown shown(world);
-        QCOMPARE(shown.List(), QStringLiteral("10.0.0.1\n"));
-        TypeText(QStringLiteral("10.0.0.2"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QVERIFY(shown.dialog.isVisible());
-        shown.Click(IDC_ADD_IP);
-        QCOMPARE(shown.List(), QStringLiteral("10.0.0.1\n10.0.0.2\n10.0.0.2\n"));
-        shown.Click(IDC_REMOVE_IP);
-        QCOMPARE(shown.List(), QStringLiteral("10.0.0.1\n10.0.0.2\n"));
-        shown.Click(IDCANCEL);
-        QVERIFY(!shown.dialog.isVisible());
-        QCOMPARE(world.settings.ReadText("ignoreip2"), std::string("10.0.0.2"));
     }
 };
 

@@ -96,29 +96,44 @@ private slots:
         }
     }
 
-    // F1 opens About and the Ignore IP List button its dialog, neither with a Maximize button, as Properties
-    // has none; Esc in either closes that dialog only.
-    void nestedDialogsOpenAndCloseAlone() {
-        const auto maximize = [](QWidget* window) {
-            return bool(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    // F1 opens About, which Esc closes alone. The Ignore IP List button opens that dialog on the stored list:
+    // Enter is "Add IP", not OK, Remove IP takes the typed address out, and Cancel keeps what the buttons
+    // wrote. Neither dialog has a Maximize button, as Properties has none.
+    void nestedDialogsAreWiredAndCloseAlone() {
+        DialogWorld world;
+        world.settings.WriteText("numofignoreip", "1");
+        world.settings.WriteText("ignoreip1", "10.0.0.1");
+        Shown shown(world);
+        const auto seen = [](QWidget* window) {
+            return window->metaObject()->className() +
+                   std::string(window->windowFlags() & Qt::WindowMaximizeButtonHint ? " maximize" : "");
         };
-        for (auto [ignoreList, kind] : {std::pair{false, "zelto::qt::CAboutDlg"}, {true, "zelto::qt::CIgnoreIpDlg"}}) {
-            DialogWorld world;
-            Shown shown(world);
-            QVERIFY(!maximize(&shown.dialog));
-            std::string seen;
-            WhenModalOpens([&](QWidget* modal) {
-                seen = modal->metaObject()->className() + std::string(maximize(modal) ? " maximize" : "");
-                QTest::keyClick(modal, Qt::Key_Escape);
-            });
-            if (ignoreList)
-                shown.Click(IDC_IGNORE_IP_LIST);
-            else
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
-            QCOMPARE(seen, std::string(kind));
-            QVERIFY(shown.dialog.isVisible());
-            QCOMPARE(world.quits, 0);
-        }
+        std::vector<std::string> said{seen(&shown.dialog)};
+        WhenModalOpens([&](QWidget* about) {
+            said.push_back(seen(about));
+            QTest::keyClick(about, Qt::Key_Escape);
+        });
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        WhenModalOpens([&](QWidget* ignore) {
+            const auto list = [ignore] { return Control<QPlainTextEdit>(ignore, IDC_IGNORE_LIST)->toPlainText(); };
+            said.push_back(seen(ignore));
+            said.push_back(list().toStdString());
+            QApplication::setActiveWindow(ignore);
+            TypeText(QStringLiteral("10.0.0.2"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            said.push_back(list().toStdString());
+            QTest::mouseClick(Control<QAbstractButton>(ignore, IDC_REMOVE_IP), Qt::LeftButton);
+            said.push_back(list().toStdString());
+            QTest::mouseClick(Control<QAbstractButton>(ignore, IDC_ADD_IP), Qt::LeftButton);
+            QTest::mouseClick(Control<QAbstractButton>(ignore, IDCANCEL), Qt::LeftButton);
+        });
+        shown.Click(IDC_IGNORE_IP_LIST);
+        QCOMPARE(said, (std::vector<std::string>{"zelto::qt::CPropertiesDlg", "zelto::qt::CAboutDlg",
+                                                 "zelto::qt::CIgnoreIpDlg", "10.0.0.1\n", "10.0.0.1\n10.0.0.2\n",
+                                                 "10.0.0.1\n"}));
+        QCOMPARE(world.settings.ReadText("ignoreip2"), std::string("10.0.0.2"));
+        QVERIFY(shown.dialog.isVisible());
+        QCOMPARE(world.quits, 0);
     }
 };
 

@@ -69,6 +69,7 @@ inline void WhenModalOpens(std::function<void(QWidget*)> act) {
             auto* modal = qobject_cast<QWidget*>(object);
             if (event->type() == QEvent::Show && modal && modal->isModal()) {
                 QTimer::singleShot(0, modal, [modal, act = act] { act(modal); });
+                QApplication::instance()->removeEventFilter(this);
                 deleteLater();
             }
             return false;
