@@ -170,6 +170,15 @@ TEST_F(UpdateScheduleCycleTest, FailedPassesWaitLongerEachTime) {
         }
 }
 
+// The pass after the wait that registers ends it: the next request is the hourly one, not one at every poll.
+TEST_F(UpdateScheduleCycleTest, ARegistrationAfterTheWaitEndsIt) {
+    AddDomains({"alpha"});
+    answer = [this](const std::string&) { return served.size() == 1 ? HttpFetch{} : Line("ip203.0.113.7"); };
+    Run(600);
+    EXPECT_EQ(served.size(), 2u);
+    EXPECT_EQ(settings.ReadText("retryafter"), "");
+}
+
 // The system's events cut a poll short, never a rest, however often a link flaps.
 TEST_F(UpdateScheduleCycleTest, SystemEventsCutThePollShortButNeverTheRest) {
     AddDomains({"alpha"});
