@@ -10,8 +10,10 @@ namespace {
 using namespace std::chrono_literals;
 using PasswordTest = testing::CliTest;
 
-TEST_F(PasswordTest, DomainCommandsReadOneLineFromStandardInputAndNeverPrintIt) {
-    const std::string two = "Domain example.com, other.net loaded.\n";
+// Each domain command's refusal is told by its exit code; a password comes as an argument or as one line of
+// standard input, and is never printed.
+TEST_F(PasswordTest, DomainCommandsTellRefusalsByExitCodeAndNeverPrintAPassword) {
+    const std::string two = "Domain example.com, other.net loaded.\n", one = "Domain other.net loaded.\n";
     const std::string wrong = "no domain entry is example.com with that password";
     const std::string tooLong = "the password line is longer than 1024 bytes";
     const struct {
@@ -25,15 +27,26 @@ TEST_F(PasswordTest, DomainCommandsReadOneLineFromStandardInputAndNeverPrintIt) 
         {{"add", "example", "com"}, "Secret12\nnext line\n", 0, "Domain example.com loaded.\n", "", "Secret12"},
         {{"add", "other", "net", "-"}, "Other123\r\n", 0, two, "", "Secret12"},
         {{"remove", "example", "com"}, "Wrong12", 1, two, wrong, "Secret12"},
-        {{"remove", "example", "com", "-"}, "Secret12", 0, "Domain other.net loaded.\n", "", "Other123"},
+        {{"remove", "example", "com", "-"}, "Secret12", 0, one, "", "Other123"},
         {{"add", "short", "com"}, "Shrt5\n", 1, "Password must be 6-8 characters!\n", "", "Other123"},
         {{"add", "empty", "com"}, "\nSecret12\n", 1, "", "the password is empty", "Other123"},
         {{"add", "none", "com"}, "", 1, "", "no password on standard input", "Other123"},
         {{"add", "long", "com"}, std::string(5000, 'x'), 1, "", tooLong, "Other123"},
         {{"add", "nul", "com"}, std::string(5000, '\0'), 1, "", tooLong, "Other123"},
+        {{"add", "", "", ""}, "", 1, "Invalid Domain Name!\n", "", "Other123"},
+        {{"remove", "other", "Net", "Other123"},
+         "",
+         1,
+         one,
+         "no domain entry is other.Net with that password",
+         "Other123"},
+        {{"password", "other", "net"}, "changed1\n", 0, "Password changed for other.net.\n", "", "changed1"},
+        {{"password", "example", "com"}, "changed2\n", 1, one, "no domain entry is example.com", "changed1"},
+        {{"clear"}, "", 0, "No Domains Loaded!\n", "", ""},
+        {{"list"}, "", 0, "No Domains Loaded!\n", "", ""},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.args[1]);
+        SCOPED_TRACE(c.args.front() + " " + c.args.back());
         input = c.input;
         std::vector<std::string> args{"domain"};
         args.insert(args.end(), c.args.begin(), c.args.end());

@@ -101,7 +101,7 @@ quietly --settings "$settings" method fixed 203.0.113.9
 said=$(cli --settings "Z:$work/noinput.ini" domain add example com </dev/null) && fail "domain add without input exited 0"
 [[ $said == *"no password on standard input"* ]] || fail "domain add without input: $said"
 
-# --headless ends on Ctrl+C within a second, with exit code 0. The helper sends it as a console does: Wine's
+# --headless ends on Ctrl+C with exit code 0. The helper sends it as a console does: Wine's
 # own Ctrl+C, from SIGINT, starts the handler's thread inside a signal handler and now and then never does.
 registered() { grep -q "ip203.0.113.9" "$work/event.log"; }
 headless_until c "$settings" registered
