@@ -1,11 +1,14 @@
-// The Qt shell on the offscreen platform: the tray icon, the splash window, and the application's wiring to
-// the session, whose order and decisions tests/desktop checks (the menu's Exit here; the other commands run
-// for real in desktop_sessions.py).
+// The Qt shell on the offscreen platform: the tray icon, the splash window, the sound cues on ALSA's "null"
+// device (which takes the samples at the real rate), and the application's wiring to the session, whose order
+// and decisions tests/desktop checks (the menu's Exit here; the other commands run for real in
+// desktop_sessions.py).
 #include "fakes/FakePorts.h"
 #include "fakes/SeedDomains.h"
 #include "fakes/TempDir.h"
+#include "platform/linux/AlsaSoundPlayer.h"
 #include "settings/SettingsFile.h"
 #include "shell/ClientApp.h"
+#include "shell/SoundCues.h"
 #include "shell/SplashWnd.h"
 #include "shell/SystemTray.h"
 
@@ -16,6 +19,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+
+#include <thread>
 
 using namespace std::chrono_literals;
 using namespace zelto;
@@ -80,6 +85,23 @@ private slots:
                 QTest::keyPress(splash, Qt::Key_A);
             QTRY_COMPARE_WITH_TIMEOUT(destroyed.count(), 1, 10000);
         }
+    }
+
+    void unknownNameOrDeviceFails() {
+        AlsaSoundPlayer player(&ReadSoundCue, "null");
+        for (const char* name : {"", "BEEP", "ouch", "../icons/app-32"})
+            QVERIFY(!player.PlaySoundCue(name));
+        QVERIFY(!AlsaSoundPlayer(&ReadSoundCue, "no-such-device").PlaySoundCue("OUCH"));
+    }
+
+    // A cue started while another plays on another thread cuts it off; both end, neither waits for ever.
+    void twoThreadsPlayOneAfterTheOther() {
+        AlsaSoundPlayer player(&ReadSoundCue, "null");
+        bool introPlayed = false;
+        std::thread intro([&] { introPlayed = player.PlaySoundCue("INTROSOUND"); });
+        QVERIFY(player.PlaySoundCue("BLEEP"));
+        intro.join();
+        QVERIFY(introPlayed);
     }
 
     // Exit closes the engine's open box, takes the icon away and ends the event loop with 0.
