@@ -6,23 +6,6 @@ namespace {
 // Each test runs its commands in order on one settings file, like a user typing one after another.
 using CommandLineTest = testing::CliTest;
 
-TEST_F(CommandLineTest, DomainCommandsPrintTheStatusBoxTextAndTellRefusalsByExitCode) {
-    Expect({"domain", "add", "", "", ""}, 1, "Invalid Domain Name!\n");
-    Expect({"domain", "add", "example", "com", "secret1"}, 0, "Domain example.com loaded.\n");
-    Expect({"domain", "add", "other", "net", "secret2"}, 0, "Domain example.com, other.net loaded.\n");
-    Expect({"domain", "remove", "example", "Com", "secret1"}, 1, "Domain example.com, other.net loaded.\n",
-           "zelto-premium: no domain entry is example.Com with that password\n");
-    Expect({"domain", "remove", "example", "com", "secret1"}, 0, "Domain other.net loaded.\n");
-    EXPECT_EQ(Setting("second_level1"), "other");
-    input = "changed1\n";
-    Expect({"domain", "password", "other", "net"}, 0, "Password changed for other.net.\n");
-    Expect({"domain", "password", "example", "com"}, 1, "Domain other.net loaded.\n",
-           "zelto-premium: no domain entry is example.com\n");
-    EXPECT_EQ(Setting("password1"), "changed1");
-    Expect({"domain", "clear"}, 0, "No Domains Loaded!\n");
-    Expect({"domain", "list"}, 0, "No Domains Loaded!\n");
-}
-
 TEST_F(CommandLineTest, IgnoreMethodAndStatusCommandsStoreAndShowWhatTheDialogsWould) {
     Expect({"ignore", "add", "010.001.0.1"}, 0, "Added 10.1.0.1 to the ignore list.\n");
     Expect({"ignore", "add", "192.168.1.1"}, 0, "Added 192.168.1.1 to the ignore list.\n");

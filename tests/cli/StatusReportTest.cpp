@@ -6,7 +6,6 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace zelto {
 namespace {
@@ -26,8 +25,8 @@ std::string Entry(int n, const std::string& domain, const std::string& topLevel)
     return "first_level" + i + "=" + topLevel + "\nsecond_level" + i + "=" + domain + "\npassword" + i + "=secret1\n";
 }
 
-// Whatever bytes the file holds, the output is JSON that python's own parser takes, and the labels read back
-// as the file holds them: as they are when UTF-8, as Windows-1252 otherwise.
+// Whatever bytes the file holds, the output is JSON, and the labels read back as the file holds them: as they
+// are when UTF-8, as Windows-1252 otherwise.
 TEST_F(StatusReportTest, StatusJsonIsValidForEveryFileTheClientAccepts) {
     std::string many = "[Zelto Systems Premium]\nnumofdomains=999\n";
     for (int n = 1; n <= 999; ++n)
@@ -40,10 +39,6 @@ TEST_F(StatusReportTest, StatusJsonIsValidForEveryFileTheClientAccepts) {
         std::string content;
         std::string firstName; // of domain 1; "" to skip
     } cases[] = {
-        {"demo",
-         "[Zelto Systems Premium]\nupdateserver=127.0.0.1:8080\n" + Entry(1, "demo", "com") +
-             "numofdomains=1\nupdatedip=127.0.0.1\nupdatedhour=14\nupdatedday=340\nupdatedyear=2026\n",
-         "demo.com"},
         {"999 domains", many, "host1.net"},
         {"quotes and escapes", "[Zelto Systems Premium]\nnumofdomains=1\n" + Entry(1, "a\"b\\\\c", "{}\\u0000"),
          "a\"b\\\\c.{}\\u0000"},
@@ -51,8 +46,6 @@ TEST_F(StatusReportTest, StatusJsonIsValidForEveryFileTheClientAccepts) {
          "zo\xc3\xab.\xe2\x82\xac"},
         {"Windows-1252", "[Zelto Systems Premium]\nnumofdomains=1\n" + Entry(1, "zo\xeb", "\x80\x81"),
          "zo\xc3\xab.\xe2\x82\xac\xc2\x81"},
-        {"broken UTF-8",
-         "[Zelto Systems Premium]\nnumofdomains=1\n" + Entry(1, "\xc3(\xed\xa0\x80", "\xf4\x90\x80\x80"), ""},
         {"every byte",
          "[Zelto Systems Premium]\nnumofdomains=1\nupdateserver=" + everyByte.substr(0, 60) + "\n" +
              Entry(1, everyByte, everyByte.substr(128)) + "ignoreip1=" + everyByte.substr(60, 60) +
@@ -71,10 +64,9 @@ TEST_F(StatusReportTest, StatusJsonIsValidForEveryFileTheClientAccepts) {
         ASSERT_EQ(run.exitCode, 0) << name << run.err;
         // Escaped to ASCII: the same bytes through any console code page.
         EXPECT_TRUE(std::ranges::all_of(run.out, [](unsigned char c) { return c < 0x80; })) << name;
-        const std::string command = "python3 -m json.tool " + out.string() + " >/dev/null";
-        EXPECT_EQ(std::system(command.c_str()), 0) << name << ": " << run.out.substr(0, 400);
+        const auto status = nlohmann::json::parse(run.out, nullptr, false);
+        EXPECT_FALSE(status.is_discarded()) << name << ": " << run.out.substr(0, 400);
         if (i < std::size(cases) && !cases[i].firstName.empty()) {
-            const auto status = nlohmann::json::parse(run.out);
             EXPECT_EQ(status["domains"][0]["name"], cases[i].firstName) << name;
             EXPECT_EQ(status["domains"].size(), name == "999 domains" ? 999u : 1u) << name;
         }

@@ -71,8 +71,7 @@ TEST_F(DomainListTest, RemoveTakesTheFirstExactMatchAndShiftsTheRestDownAndClear
     Seed("password5=pass_e"); // left behind by a program that removed entries before
     EXPECT_EQ(RemoveDomain(settings, {"a", "com", "pass_a"}).status, "Domain b.com, c.com loaded.");
     EXPECT_EQ(Text("password2"), "pass_c");
-    // The old last entry stays beyond the count, where no reader looks, until an add overwrites it; only its
-    // password is emptied, and every other one left past the count, as an empty key.
+    // Entries past the count stay, as other programs expect, but with their passwords emptied.
     EXPECT_EQ(Text("second_level3"), "c");
     EXPECT_EQ(Text("password3") + Text("password5"), "");
     const std::string emptied = "\npassword3=" + std::string(SettingsFolder::kNewFileLineEnd);
@@ -90,8 +89,7 @@ TEST_F(DomainListTest, RemoveTakesTheFirstExactMatchAndShiftsTheRestDownAndClear
     EXPECT_EQ(Text("second_level1"), "new");
 }
 
-// The original client wrote Windows-1252: such an entry is listed in its bytes, and removed by typing what
-// the user reads, on either platform. Text the settings cannot hold is refused by name.
+// The original client wrote Windows-1252: such an entry is removed by typing what the user reads.
 TEST_F(DomainListTest, TheOriginalClientsSingleByteEntryIsRemovedAsTypedAndUnstorableTextRefused) {
     SeedDomains({{"M\xfcller", "com", "p\xe4ss1234"}, {"b", "com", "secret1"}});
     EXPECT_EQ(BuildDomainListText(settings), "Domain M\xfcller.com, b.com loaded.");
@@ -111,8 +109,7 @@ TEST_F(DomainListTest, ListTextDropsTheWholeRunOfTrailingCommasAndSpaces) {
     EXPECT_EQ(BuildDomainListText(settings), "Domain A.x, B.y loaded.");
 }
 
-// A lock file that cannot be used (here a folder in its place): every change fails before it writes anything
-// and says why, as a failed write does.
+// A lock file that cannot be used (a folder in its place): every change fails, writing nothing.
 TEST_F(DomainListTest, EveryChangeFailsWritingNothingWhenTheLockCannotBeTaken) {
     SeedDomains({{"example", "com", "secret1"}});
     Seed("numofignoreip=1\nignoreip1=1.1.1.1");

@@ -86,8 +86,7 @@ TEST_F(ClientSettingsTest, AppendStopsAtTheThousandthDomainAndIgnoreEntriesShift
     EXPECT_EQ(settings.IgnoredAddresses(), (std::vector<std::string>{"2.2.2.2", "3.3.3.3"}));
 }
 
-// A pause holds for the entry it was made for, the wait after failures for everything that shapes the
-// requests: any change to them, by any process, or the user's resume ends them; nothing else does.
+// A pause lasts while its entry, the wait after failures while what shapes the requests stays as it was.
 TEST_F(ClientSettingsTest, PausesAndTheWaitLastWhileWhatTheyWereMadeForStaysAsItWas) {
     const DomainEntry entry{"example", "com", "Secret12"};
     const DomainPause pause{Refusal::Expired, 1765232460};

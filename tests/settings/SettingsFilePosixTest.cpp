@@ -88,9 +88,7 @@ TEST_F(PosixSettingsFileTest, LockedChangeIsSeenWhole) {
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << "1: the read saw half of the change";
 }
 
-// Other programs replace the file by rename, twice between two reads, with texts of the same size and time
-// (as cp -p leaves them). A disk file system hands a freed inode number to the next file at once, so a
-// reader that let its file go would take the third file for the first.
+// Renames by others, twice between reads, of files alike in size and time: a disk reuses freed inode numbers.
 TEST(SettingsOnDisk, ReadSeesEveryForeignChange) {
     ::setenv("TMPDIR", "/var/tmp", 1); // tmpfs never reuses inode numbers
     const fakes::TempDir dir;
@@ -113,8 +111,7 @@ TEST(SettingsOnDisk, ReadSeesEveryForeignChange) {
     for (int i = 100; i < 200; ++i) {
         foreignWrite(999);
         foreignWrite(i);
-        // Inside a Lock scope reads skip the look at the file once they have seen it: never what an earlier
-        // scope saw.
+        // A Lock scope looks at the file once: never what an earlier scope saw.
         const SettingsFile::Lock lock(settings);
         ASSERT_EQ(settings.ReadText("updatedip"), "10.0.0." + std::to_string(i));
         ASSERT_EQ(settings.ReadText("updatedip"), "10.0.0." + std::to_string(i));
@@ -124,8 +121,7 @@ TEST(SettingsOnDisk, ReadSeesEveryForeignChange) {
                         "this test is about could not arise";
 }
 
-// A write that fails half-way leaves the old file and no temporary one; one refused before it starts (a lock
-// that cannot be taken, a temporary file that cannot be made) is in SettingsFileSafetyTest and UpdateCycleTest.
+// Refused before it starts (no lock, no temporary file): SettingsFileSafetyTest and UpdateCycleTest.
 TEST_F(PosixSettingsFileTest, AFailedWriteLeavesTheFileAsItWas) {
     ASSERT_TRUE(SettingsFile(path_).WriteText("updatedip", "10.0.0.1"));
     const std::string before = ReadFile(path_);
@@ -143,8 +139,7 @@ TEST_F(PosixSettingsFileTest, AFailedWriteLeavesTheFileAsItWas) {
     EXPECT_FALSE(fs::exists(path_.string() + ".tmp"));
 }
 
-// The file holds passwords: a copy arriving readable by others (as one from Windows does) is tightened by
-// the first write.
+// The file holds passwords: a copy readable by others (as from Windows) is tightened by the first write.
 TEST_F(PosixSettingsFileTest, EveryWriteLeavesTheFileToItsOwner) {
     const auto modeOf = [](const fs::path& path) {
         struct stat info {};
@@ -164,8 +159,7 @@ TEST_F(PosixSettingsFileTest, EveryWriteLeavesTheFileToItsOwner) {
     EXPECT_FALSE(settings.ReadableByOthers());
 }
 
-// An access list an administrator gave the file (here a backup user who may read it) outlives the write,
-// but for the rights of everyone else, which the write takes as it takes the mode's.
+// An administrator's access list (a backup user may read) outlives the write, but for everyone else's rights.
 TEST_F(PosixSettingsFileTest, AWriteKeepsTheFilesAccessList) {
     // setfacl's form: version 2, then tag, rights and id per entry; entries that name no one have no id.
     static constexpr unsigned kNoId = 0xffffffff;

@@ -1,5 +1,4 @@
-// SettingsFile with files it must not use (another user's links, FIFOs, devices, folders, huge files) and the
-// traces it leaves: which errors it reports, what a reader creates, who owns what a writer makes.
+// SettingsFile with files it must not use, the errors it reports and what a reader leaves behind.
 
 #include "InChild.h"
 #include "fakes/TempDir.h"
@@ -30,8 +29,7 @@ protected:
     fs::path lock_ = dir_.File("ZeltoPre.INI.lock");
 };
 
-// Each file reads as defaults, refuses writes, and reports the same problem before and after trying; a FIFO or
-// device never blocks a reader.
+// Each reads as defaults, refuses writes, and reports the same problem before and after trying.
 TEST_F(SettingsFileSafetyTest, UnusableFileReadsAsDefaultsAndIsNeverWritten) {
     struct Case {
         const char* name;
@@ -108,8 +106,7 @@ TEST_F(SettingsFileSafetyTest, FileGrownPastTheLimitIsRefused) {
     EXPECT_EQ(settings.LastError().fault, SettingsFault::TooLarge);
 }
 
-// A copied-in file without a lock file: reading leaves none behind. That a change then holds other processes
-// off from before its first read is the concurrent writers' case in tests/faults.
+// A copied-in file without a lock file: reading leaves none behind.
 TEST_F(SettingsFileSafetyTest, ReadingCreatesNoLockFile) {
     WriteFile(path_, kGood);
     const SettingsFile settings(path_);

@@ -1,6 +1,4 @@
-// SettingsFile: the text format as the Windows program reads and writes it, and the threads of one process, on
-// every system. What depends on the system, locking across processes among it, is in SettingsFilePosixTest.cpp
-// and windows/; concurrent and killed writers are in tests/faults.
+// SettingsFile on every system: the Windows program's text format, and the threads of one process.
 
 #include "settings/SettingsFile.h"
 #include "fakes/TempDir.h"
@@ -148,8 +146,7 @@ TEST_F(SettingsFileTest, ValuesReadBackAsWrittenAndNoLineBreakReachesTheFile) {
     EXPECT_EQ(other.ReadText("updatedip") + other.ReadText("v") + other.ReadText("updatedhour"), "10.0.0.1new07");
 }
 
-// A read in another thread during a locked change of two keys waits for its end and sees both. Nothing shows a
-// thread waiting for the lock, so the change stays open for two seconds unless the read ends inside it.
+// No one shows a thread waiting for the lock: the change stays open two seconds unless the read ends in it.
 TEST_F(SettingsFileTest, AnotherThreadSeesALockedChangeWhole) {
     SettingsFile writer(path_);
     std::mutex mutex;

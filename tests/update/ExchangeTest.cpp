@@ -1,6 +1,4 @@
-// One domain's exchange: the URL sent, what each answer shows and records, the dial-up guard around it, and
-// an update server written "https://host:port": over TLS to the emulator, with certificates made for the test,
-// verified against the "cafile" bundle and never downgraded to plain http.
+// One domain's exchange: the URL, what each answer shows and records, the dial-up guard, and TLS.
 
 #include "ServiceEmulator.h"
 #include "fakes/FakePorts.h"
@@ -47,8 +45,7 @@ protected:
     fakes::FakeWorld world{settings};
 };
 
-// The update server written with or without its scheme, in any case; the address only when given; values
-// encoded where they would break the query.
+// The server's scheme in any case or none; the address only when given; values encoded.
 TEST_F(ExchangeTest, UrlFollowsTheServersSchemeAndCarriesEncodedValues) {
     const struct {
         const char* server;
@@ -75,7 +72,7 @@ struct AnswerCase {
     const char* name;
     int status; // 0: the connection closes without an answer
     const char* body;
-    const char* message;    // nullptr: none
+    const char* message;    // the fake notices' record of the refusal, before where to register; nullptr: none
     const char* registered; // nullptr: nothing recorded
     ExchangeOutcome outcome = ExchangeOutcome::Answered;
 };
@@ -92,11 +89,16 @@ TEST_P(AnswerTest, ShowsAndRecordsWhatTheFirstLineMeans) {
     std::string pausedWhenTold;
     world.notices.onMessage = [&](const std::string&) { pausedWhenTold = settings.ReadText("paused1"); };
     EXPECT_EQ(Run(curl).outcome.result != RequestResult::NoAnswer, c.status != 0);
-    EXPECT_EQ(world.notices.Messages(), c.message ? Texts{c.message} : Texts{});
+    const Texts told = world.notices.Messages();
+    ASSERT_EQ(told.size(), c.message ? 1u : 0u);
+    if (c.message) {
+        EXPECT_EQ(told[0], c.message + (" " + ServiceEndpoints(settings).RegistrationPage()));
+    }
     EXPECT_EQ(!pausedWhenTold.empty(), c.message != nullptr) << "a refusal is paused before it is told";
     EXPECT_EQ(world.notices.Outcomes(), std::vector<ExchangeOutcome>{c.outcome});
     if (c.registered) {
-        EXPECT_EQ(world.notices.Tooltips(), Texts{std::string("Zelto Premium Online! IP Address->") + c.registered});
+        ASSERT_EQ(world.notices.Tooltips().size(), 1u);
+        EXPECT_TRUE(world.notices.Tooltips()[0].ends_with(std::string("->") + c.registered));
         EXPECT_EQ(settings.ReadText("updatedip"), c.registered);
         EXPECT_EQ(settings.ReadText("updatedhour") + settings.ReadText("updatedday") + settings.ReadText("updatedyear"),
                   "050012025");
@@ -106,26 +108,21 @@ TEST_P(AnswerTest, ShowsAndRecordsWhatTheFirstLineMeans) {
     }
 }
 
-// The fake notices' record of a refusal: its word, the domain and where to register.
-const char* const kExpired = "expired example.com http://www.zelto.com/register.htm";
-const char* const kNoDomain = "nodomain example.com http://www.zelto.com/register.htm";
-const char* const kWrongPassword = "wrongpassword example.com http://www.zelto.com/register.htm";
+const AnswerCase kAnswers[] = {
+    {"Expired", 200, "expired\r\n", "expired example.com", nullptr},
+    {"NoDomain", 200, "nodomain", "nodomain example.com", nullptr},
+    {"WrongPasswordFirstLineCounts", 200, "wrongpassword\r\nip1.2.3.4\r\n", "wrongpassword example.com", nullptr},
+    {"IpAlone", 200, "ip\r\n", nullptr, ""},
+    {"UpperCaseIp", 200, "IP203.0.113.7", nullptr, nullptr},
+    {"LeadingBlank", 200, " ip203.0.113.7", nullptr, nullptr},
+    {"ExpiredTrailingBlank", 200, "expired \r\n", nullptr, nullptr},
+    {"SecondLineIgnored", 200, "success\r\nip203.0.113.7\r\n", nullptr, nullptr},
+    {"ServerErrorStartingWithIp", 500, "ip203.0.113.9\r\n<h1>Error</h1>", nullptr, "203.0.113.9"},
+    {"EmptyBody", 200, "", nullptr, nullptr},
+    {"NoAnswer", 0, "", nullptr, nullptr, ExchangeOutcome::NoAnswer},
+};
 
-INSTANTIATE_TEST_SUITE_P(Answers, AnswerTest,
-                         ::testing::Values(AnswerCase{"Expired", 200, "expired\r\n", kExpired, nullptr},
-                                           AnswerCase{"NoDomain", 200, "nodomain", kNoDomain, nullptr},
-                                           AnswerCase{"WrongPasswordFirstLineCounts", 200,
-                                                      "wrongpassword\r\nip1.2.3.4\r\n", kWrongPassword, nullptr},
-                                           AnswerCase{"IpAlone", 200, "ip\r\n", nullptr, ""},
-                                           AnswerCase{"UpperCaseIp", 200, "IP203.0.113.7", nullptr, nullptr},
-                                           AnswerCase{"LeadingBlank", 200, " ip203.0.113.7", nullptr, nullptr},
-                                           AnswerCase{"ExpiredTrailingBlank", 200, "expired \r\n", nullptr, nullptr},
-                                           AnswerCase{"SecondLineIgnored", 200, "success\r\nip203.0.113.7\r\n", nullptr,
-                                                      nullptr},
-                                           AnswerCase{"ServerErrorStartingWithIp", 500,
-                                                      "ip203.0.113.9\r\n<h1>Error</h1>", nullptr, "203.0.113.9"},
-                                           AnswerCase{"EmptyBody", 200, "", nullptr, nullptr},
-                                           AnswerCase{"NoAnswer", 0, "", nullptr, nullptr, ExchangeOutcome::NoAnswer}),
+INSTANTIATE_TEST_SUITE_P(Answers, AnswerTest, ::testing::ValuesIn(kAnswers),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ExchangeTest, DialUpIsOffForTheRequestAndAnyMessageAndBackAsItWasAfter) {
@@ -165,12 +162,9 @@ struct TlsCase {
     HttpFailure why;
 };
 
-class TlsExchangeTest : public ::testing::TestWithParam<TlsCase> {
+class TlsExchangeTest : public ExchangeTest, public ::testing::WithParamInterface<TlsCase> {
 protected:
-    fakes::TempDir dir;
     fakes::TestCertificates certificates{dir.Path()};
-    SettingsFile settings{dir.File("ZeltoPre.INI")};
-    fakes::FakeWorld world{settings};
     const HttpTimeouts timeouts{5000ms, 5000ms};
     SocketHttpSessionFactory http{"zelto-tests", timeouts,
                                   std::make_shared<CurlHttpSessionFactory>("zelto-tests", timeouts)};
@@ -183,17 +177,17 @@ TEST_P(TlsExchangeTest, RegistersOnlyWithAServerTheBundleVouchesFor) {
         const auto server = certificates.Issue("server", c.certName, c.byStranger);
         tls = {server.cert.string(), server.key.string()};
     }
-    emulator::ServiceEmulator service(emulator::Options{0, 30s, {}, false}, tls);
-    service.AddAccount({"example", "com", "secret1", false});
+    emulator::ServiceEmulator secure(emulator::Options{0, 30s, {}, false}, tls);
+    secure.AddAccount({"example", "com", "secret1", false});
     emulator::ServiceEmulator plain(emulator::Options{0, 30s, {}, false});
     if (c.toPlainHttp) {
         emulator::Fault redirect;
         redirect.kind = emulator::Fault::Kind::Response;
         redirect.status = 302;
         redirect.location = "http://" + plain.HostPort() + "/premium/ipcheck.asp";
-        service.SetFault(redirect);
+        secure.SetFault(redirect);
     }
-    settings.WriteText("updateserver", "https://" + service.HostPort());
+    settings.WriteText("updateserver", "https://" + secure.HostPort());
     if (c.withCaFile)
         settings.WriteText("cafile", certificates.CaFile().string());
 
@@ -206,9 +200,9 @@ TEST_P(TlsExchangeTest, RegistersOnlyWithAServerTheBundleVouchesFor) {
     EXPECT_EQ(exchange.outcome.result != RequestResult::NoAnswer, c.registered);
     EXPECT_EQ(exchange.outcome.failure, c.why);
     EXPECT_EQ(settings.ReadText("updatedip"), c.registered ? "203.0.113.7" : "");
-    EXPECT_EQ(service.RegisteredAddress("example.com"), c.registered ? "203.0.113.7" : "");
+    EXPECT_EQ(secure.RegisteredAddress("example.com"), c.registered ? "203.0.113.7" : "");
     if (!c.certName) {
-        EXPECT_EQ(service.Requests(), 0) << "a request went out in clear";
+        EXPECT_EQ(secure.Requests(), 0) << "a request went out in clear";
     }
     EXPECT_EQ(plain.Requests(), 0) << "a redirect went out in clear";
 }

@@ -1,7 +1,4 @@
-// The real update cycle over simulated hours: how often it asks the service, behind address translation, after
-// a refused password and after failures.
-
-#include "update/UpdateCycle.h"
+// How often the real update cycle asks the service over simulated hours.
 
 #include "schema/ClientSettings.h"
 
@@ -17,61 +14,14 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct Served {
-    std::string url;
-    std::time_t at;
-};
+using UpdateScheduleCycleTest = CycleTest;
 
-class UpdateScheduleCycleTest : public EngineTest {
-protected:
-    UpdateScheduleCycleTest() {
-        world.clock.now = fakes::FakeClock::At(2025, 3, 14, 10, 30, 0);
-        // Every request is recorded with its time and answered by `answer` as the service sees it then.
-        world.http.onRequest = [this](const std::string& url) {
-            served.push_back({url, world.clock.now});
-            world.http.Answer("", answer(url), true);
-        };
-    }
-
-    // Runs the cycle for `seconds` of simulated time; the sleeper calls `during` within every pause, moves the
-    // clock by the time the pause lasted and calls `each` after it. The run is bounded: a pause lasts at least
-    // a poll unless `during` wakes it.
-    void Run(std::time_t seconds, const std::function<void()>& each = {},
-             const std::function<void(std::chrono::milliseconds)>& during = {}) {
-        const std::time_t end = world.clock.now + seconds;
-        fakes::FakeSleeper sleeper;
-        UpdateCycle cycle(ports, {10000ms, 30000ms, [this] { return spread; }}, &sleeper);
-        sleeper.onSleep = during;
-        sleeper.onSlept = [&](std::chrono::milliseconds slept) {
-            world.clock.now += std::chrono::duration_cast<std::chrono::seconds>(slept).count();
-            if (each)
-                each();
-            if (world.clock.now >= end)
-                cycle.RequestStop();
-        };
-        cycle.RunUpdateCycle();
-    }
-
-    // The times of the requests whose URL contains `part`.
-    std::vector<std::time_t> Times(const std::string& part) const {
-        std::vector<std::time_t> times;
-        for (const Served& request : served)
-            if (request.url.find(part) != std::string::npos)
-                times.push_back(request.at);
-        return times;
-    }
-
-    static std::map<std::time_t, int> PerHour(const std::vector<std::time_t>& times) {
-        std::map<std::time_t, int> hours;
-        for (const std::time_t at : times)
-            ++hours[at / 3600];
-        return hours;
-    }
-
-    std::vector<Served> served;
-    std::function<HttpFetch(const std::string&)> answer;
-    double spread = 0.5;
-};
+std::map<std::time_t, int> PerHour(const std::vector<std::time_t>& times) {
+    std::map<std::time_t, int> hours;
+    for (const std::time_t at : times)
+        ++hours[at / 3600];
+    return hours;
+}
 
 HttpFetch Line(const std::string& line) {
     return HttpFetch::Answered(line, 200);
@@ -131,7 +81,6 @@ TEST_F(UpdateScheduleCycleTest, UpdatesHourlyAndRegistersAChangedAddressWithinAF
 }
 
 TEST_F(UpdateScheduleCycleTest, RefusedPasswordPausesItsDomainUntilTheEntryChanges) {
-    world.addresses.addresses = {"203.0.113.7"};
     AddDomains({"alpha", "beta"});
     answer = [](const std::string& url) {
         return Line(url.find("second=alpha&password=secret12") != std::string::npos ? "wrongpassword"
@@ -151,10 +100,8 @@ TEST_F(UpdateScheduleCycleTest, RefusedPasswordPausesItsDomainUntilTheEntryChang
     EXPECT_EQ(std::ranges::count_if(beta, [&](std::time_t at) { return at < changeAt; }), 3); // 10:30, 11:00, 12:00
 }
 
-// A domain added while the record is current, by another process, is not left for the hourly refresh; it
-// is sent once, and then with the others.
+// A domain another process adds while the record is current is not left for the hourly refresh.
 TEST_F(UpdateScheduleCycleTest, ADomainAddedBesideTheRunningClientIsSentAtTheNextPoll) {
-    world.addresses.addresses = {"203.0.113.7"};
     AddDomains({"alpha"});
     answer = [](const std::string&) { return Line("ip203.0.113.7"); };
     const std::time_t addedAt = world.clock.now + 20 * 60;
@@ -168,7 +115,6 @@ TEST_F(UpdateScheduleCycleTest, ADomainAddedBesideTheRunningClientIsSentAtTheNex
 }
 
 TEST_F(UpdateScheduleCycleTest, FailedPassesWaitLongerEachTime) {
-    world.addresses.addresses = {"203.0.113.7"};
     AddDomains({"alpha"});
     struct Case {
         const char* name;
@@ -202,9 +148,7 @@ TEST_F(UpdateScheduleCycleTest, FailedPassesWaitLongerEachTime) {
                 EXPECT_LE(gap * 10, c.waits[i] * 11 + 100) << i; // plus one poll
             }
 
-            // A new network, a resume (the network may be gone after a suspend), or the user's change of what
-            // shapes the requests (here from another process) ends the wait (here the fifth, of four minutes or
-            // more) at the next poll.
+            // What may have mended the failures ends the wait (here the fifth, 4 minutes or more) at the next poll.
             const std::pair<const char*, std::function<void()>> ends[] = {
                 {"a new network", [&] { world.addresses.addresses = {"203.0.113.8"}; }},
                 {"a resume", [&] { world.events.Announce(SystemEvent::Resumed); }},
@@ -226,8 +170,16 @@ TEST_F(UpdateScheduleCycleTest, FailedPassesWaitLongerEachTime) {
         }
 }
 
-// The system's events bring the look forward: an address change while the cycle polls is registered at
-// once, and however often a link flaps, a pass never follows the one before sooner than the rest allows.
+// The pass after the wait that registers ends it: the next request is the hourly one, not one at every poll.
+TEST_F(UpdateScheduleCycleTest, ARegistrationAfterTheWaitEndsIt) {
+    AddDomains({"alpha"});
+    answer = [this](const std::string&) { return served.size() == 1 ? HttpFetch{} : Line("ip203.0.113.7"); };
+    Run(600);
+    EXPECT_EQ(served.size(), 2u);
+    EXPECT_EQ(settings.ReadText("retryafter"), "");
+}
+
+// The system's events cut a poll short, never a rest, however often a link flaps.
 TEST_F(UpdateScheduleCycleTest, SystemEventsCutThePollShortButNeverTheRest) {
     AddDomains({"alpha"});
     answer = [&](const std::string&) { return Line("ip" + world.addresses.addresses.front()); };

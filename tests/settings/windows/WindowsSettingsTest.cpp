@@ -1,5 +1,4 @@
-// SettingsFile on Windows: UTF-16 paths, failing writes, and the default location that takes over the
-// original client's file. Runs under Wine in the test prefix, whose Windows folder and AppData are its own.
+// SettingsFile on Windows: paths, failing writes, and the default location taking over the original's file.
 
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
@@ -60,8 +59,7 @@ std::wstring AccessListOf(const fs::path& file) {
     return list;
 }
 
-// What an administrator set on the file, its attributes and a list of its own that locks out everyone but
-// the administration and its owner, outlives the writes, each of which puts a new file in its place.
+// An administrator's attributes and access list outlive the writes, each of which puts a new file in place.
 TEST(WindowsSettingsTest, AWriteKeepsTheFilesAttributesAndAccessList) {
     const fakes::TempDir dir;
     const fs::path path = dir.File("ZeltoPre.INI");
@@ -79,8 +77,7 @@ TEST(WindowsSettingsTest, AWriteKeepsTheFilesAttributesAndAccessList) {
                                       list, nullptr),
               ERROR_SUCCESS);
     ::LocalFree(locked);
-    // Wine keeps no list on a file and makes one up from the Unix mode: there the list is copied, but only
-    // Windows shows that the copy is the one given.
+    // Wine makes a list up from the Unix mode: only Windows shows the given one kept.
     const std::wstring given = AccessListOf(path);
     const bool listKept = given.starts_with(L"D:P");
     if (!listKept)
