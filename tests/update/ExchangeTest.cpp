@@ -3,7 +3,6 @@
 #include "ServiceEmulator.h"
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
-#include "fakes/TestCertificates.h"
 #include "platform/linux/http/CurlHttpSession.h"
 #include "platform/linux/http/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
@@ -13,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 namespace zelto {
@@ -154,8 +155,7 @@ TEST_F(ExchangeTest, DialUpIsOffForTheRequestAndAnyMessageAndBackAsItWasAfter) {
 
 struct TlsCase {
     const char* name;
-    const char* certName; // what the server's certificate is for; nullptr: the server speaks plain http
-    bool byStranger;      // signed by an authority outside the bundle
+    const char* server;   // its certificate, as make-test-certificates.sh names it; nullptr: plain http
     bool withCaFile;      // "cafile" names the bundle; else the system's store decides
     bool toPlainHttp;     // the server redirects to plain http
     bool registered;
@@ -164,7 +164,6 @@ struct TlsCase {
 
 class TlsExchangeTest : public ExchangeTest, public ::testing::WithParamInterface<TlsCase> {
 protected:
-    fakes::TestCertificates certificates{dir.Path()};
     const HttpTimeouts timeouts{5000ms, 5000ms};
     SocketHttpSessionFactory http{"zelto-tests", timeouts,
                                   std::make_shared<CurlHttpSessionFactory>("zelto-tests", timeouts)};
@@ -172,11 +171,11 @@ protected:
 
 TEST_P(TlsExchangeTest, RegistersOnlyWithAServerTheBundleVouchesFor) {
     const TlsCase& c = GetParam();
+    const std::filesystem::path certificates = dir.Path();
+    ASSERT_EQ(std::system(("bash " ZELTO_TEST_CERTIFICATES " '" + certificates.string() + "'").c_str()), 0);
     emulator::TlsFiles tls;
-    if (c.certName) {
-        const auto server = certificates.Issue("server", c.certName, c.byStranger);
-        tls = {server.cert.string(), server.key.string()};
-    }
+    if (c.server)
+        tls = {(certificates / c.server).string() + ".crt", (certificates / c.server).string() + ".key"};
     emulator::ServiceEmulator secure(emulator::Options{0, 30s, {}, false}, tls);
     secure.AddAccount({"example", "com", "secret1", false});
     emulator::ServiceEmulator plain(emulator::Options{0, 30s, {}, false});
@@ -189,7 +188,7 @@ TEST_P(TlsExchangeTest, RegistersOnlyWithAServerTheBundleVouchesFor) {
     }
     settings.WriteText("updateserver", "https://" + secure.HostPort());
     if (c.withCaFile)
-        settings.WriteText("cafile", certificates.CaFile().string());
+        settings.WriteText("cafile", (certificates / "ca.pem").string());
 
     const ServiceEndpoints endpoints(settings);
     const std::unique_ptr<HttpSession> session = http.Open(nullptr, endpoints.UpdateServerTrust());
@@ -201,19 +200,19 @@ TEST_P(TlsExchangeTest, RegistersOnlyWithAServerTheBundleVouchesFor) {
     EXPECT_EQ(exchange.outcome.failure, c.why);
     EXPECT_EQ(settings.ReadText("updatedip"), c.registered ? "203.0.113.7" : "");
     EXPECT_EQ(secure.RegisteredAddress("example.com"), c.registered ? "203.0.113.7" : "");
-    if (!c.certName) {
+    if (!c.server) {
         EXPECT_EQ(secure.Requests(), 0) << "a request went out in clear";
     }
     EXPECT_EQ(plain.Requests(), 0) << "a redirect went out in clear";
 }
 
 const TlsCase kCases[] = {
-    {"Verified", "127.0.0.1", false, true, false, true, HttpFailure::None},
-    {"CertificateForAnotherName", "update.example", false, true, false, false, HttpFailure::CertificateForAnotherName},
-    {"UnknownIssuer", "127.0.0.1", true, true, false, false, HttpFailure::CertificateNotTrusted},
-    {"PrivateAuthorityWithoutCaFile", "127.0.0.1", false, false, false, false, HttpFailure::CertificateNotTrusted},
-    {"PlainServerNoFallback", nullptr, false, true, false, false, HttpFailure::SecureChannelFailed},
-    {"RedirectToPlainHttp", "127.0.0.1", false, true, true, false, HttpFailure::RedirectRefused},
+    {"Verified", "trusted", true, false, true, HttpFailure::None},
+    {"CertificateForAnotherName", "another", true, false, false, HttpFailure::CertificateForAnotherName},
+    {"UnknownIssuer", "private", true, false, false, HttpFailure::CertificateNotTrusted},
+    {"PrivateAuthorityWithoutCaFile", "trusted", false, false, false, HttpFailure::CertificateNotTrusted},
+    {"PlainServerNoFallback", nullptr, true, false, false, HttpFailure::SecureChannelFailed},
+    {"RedirectToPlainHttp", "trusted", true, true, false, HttpFailure::RedirectRefused},
 };
 
 INSTANTIATE_TEST_SUITE_P(Tls, TlsExchangeTest, ::testing::ValuesIn(kCases),

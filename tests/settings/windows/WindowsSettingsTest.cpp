@@ -28,6 +28,7 @@ TEST(WindowsSettingsTest, PathsWithAnyLettersWork) {
     ASSERT_TRUE(settings.WriteText("first_level1", "com"));
     EXPECT_EQ(SettingsFile(path).ReadText("first_level1"), "com");
     EXPECT_NE(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ReadFile(path), "[Zelto Systems Premium]\r\nfirst_level1=com\r\n"); // as the profile functions write
 }
 
 TEST(WindowsSettingsTest, WriteToAReadOnlyFileFailsAndLeavesItAsItWas) {
