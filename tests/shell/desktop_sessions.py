@@ -147,8 +147,8 @@ class Session:
         # weston's headless back end has no seat, which Qt 6.4's Wayland input method does not survive.
         self.env.update(WAYLAND_DISPLAY="wayland-zelto", QT_QPA_PLATFORM="wayland", QT_IM_MODULE="none")
 
-    def settings(self, with_domain, *emulator_options):
-        """A settings file on a fresh emulator, with example.com configured or none."""
+    def settings(self, *emulator_options):
+        """A settings file on a fresh emulator, with example.com configured."""
         self.start("emulator", [EMULATOR, "--lifetime", "160", "--account", "example.com:secret1",
                                 *emulator_options])
         port = wait_for("the emulator's port", 30, lambda: [line[5:].strip() for line in self.log("emulator")
@@ -156,9 +156,8 @@ class Session:
         path = f"{self.dir}/ZeltoPre.INI"
         with open(path, "w") as settings:
             settings.write(f"[Zelto Systems Premium]\nupdateserver=127.0.0.1:{port}\nwebsite=127.0.0.1:{port}\n")
-        if with_domain:
-            subprocess.run([CLIENT, "--settings", path, "domain", "add", "example", "com"], input=b"secret1\n",
-                           env=self.env, check=True, stdout=subprocess.DEVNULL, timeout=30)
+        subprocess.run([CLIENT, "--settings", path, "domain", "add", "example", "com"], input=b"secret1\n",
+                       env=self.env, check=True, stdout=subprocess.DEVNULL, timeout=30)
         return path
 
     def client(self, name, settings):
@@ -196,7 +195,7 @@ def statusnotifier(session):
     host = Host()
     session.wayland_display()
     # Each answer a little late, so that the tooltip is seen before the registration and after.
-    settings = session.settings(True, "--fault", "delay:3000")
+    settings = session.settings("--fault", "delay:3000")
     client = session.client("client", settings)
     wait_for("the item registered with the watcher", 30, lambda: host.items)
     first_tip = host.get("ToolTip")[2]
@@ -220,7 +219,7 @@ def statusnotifier(session):
 
 def notray(session):
     session.x_display()
-    settings = session.settings(with_domain=True)
+    settings = session.settings()
     client = session.client("client", settings)
     dialog = session.x_window("Properties without a tray", PROPERTIES, 5)
     # Closed with OK (which writes the method, then closes), Properties comes back when the client is

@@ -1,18 +1,92 @@
-// The Qt skin of the Properties dialog is wired to its model: the decisions themselves are tested in
-// tests/desktop.
+// The Qt skin of the dialogs is wired to their models, whose decisions are tested in tests/desktop; and the
+// address control as a user types into it.
 #include "ui/PropertiesDlg.h"
-#include "UiTestSupport.h"
+#include "ResourceIds.h"
+#include "desktop/DialogContext.h"
+#include "desktop/DialogWorker.h"
+#include "fakes/FakePorts.h"
+#include "fakes/TempDir.h"
+#include "settings/SettingsFile.h"
+#include "ui/DialogResource.h"
 #include "ui/IpAddressCtrl.h"
+#include "ui/MessageBox.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
 
 using namespace zelto;
 using namespace zelto::qt;
-using namespace zelto::qt::uitest;
 
 namespace {
+
+// A settings file in a fresh folder, and the dialogs' context over fakes that record what a dialog asked of
+// the application.
+struct DialogWorld {
+    // writable false: the settings file's folder is a regular file, so every write fails.
+    explicit DialogWorld(bool writable = true) : settings(dir.File(writable ? "ZeltoPre.INI" : "file/ZeltoPre.INI")) {
+        std::ofstream(dir.File("file")) << "x";
+    }
+    MessageBoxFn RecordMessages() {
+        return [this](QWidget*, const QString& text) { messages.push_back(text.toStdString()); };
+    }
+
+    fakes::TempDir dir;
+    SettingsFile settings;
+    fakes::FakeHttp http;
+    fakes::FakeSound sound;
+    int quits = 0;
+    std::vector<std::string> messages;
+    DialogWorker worker{[](std::function<void()> task) {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(task), Qt::QueuedConnection);
+    }};
+    DialogContext context{settings, http,
+                          sound,    [this] { ++quits; },
+                          worker,   [this](const std::string& text) { messages.push_back(text); }};
+};
+
+template <class T> T* Control(QWidget* dialog, int id) {
+    return dialog->findChild<T*>(ControlName(id));
+}
+
+bool ShowActive(QWidget* window) {
+    window->show();
+    QApplication::setActiveWindow(window);
+    return QTest::qWaitForWindowActive(window);
+}
+
+// Into whichever widget has the focus, one key at a time.
+void TypeText(const QString& text) {
+    for (const QChar c : text)
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+}
+
+// Runs `act` on the next modal dialog within its own event loop, once it has shown.
+void WhenModalOpens(std::function<void(QWidget*)> act) {
+    struct Watch : QObject {
+        std::function<void(QWidget*)> act;
+        bool eventFilter(QObject* object, QEvent* event) override {
+            auto* modal = qobject_cast<QWidget*>(object);
+            if (event->type() == QEvent::Show && modal && modal->isModal()) {
+                QTimer::singleShot(0, modal, [modal, act = act] { act(modal); });
+                QApplication::instance()->removeEventFilter(this);
+                deleteLater();
+            }
+            return false;
+        }
+    };
+    auto* watch = new Watch;
+    watch->act = std::move(act);
+    QApplication::instance()->installEventFilter(watch);
+}
 
 // The dialog shown over a world, and the user's hands on its boxes and buttons.
 struct Shown {
@@ -41,6 +115,32 @@ class PropertiesDlgTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // "." and a third digit move on, "." in an empty field stays, above 255 clamps, a blank field reads 0.
+    void addressControlTyping() {
+        const char* rows[][2] = {{"192.168.1.10", "192|168|1|10"},
+                                 {"10203", "102|03||"},
+                                 {"1..2", "1|2||"},
+                                 {"10.256.7", "10|255|7|"},
+                                 {"1a.b2", "1|2||"},
+                                 {"1.2.3.4.5", "1|2|3|45"},
+                                 {"", "|||"}};
+        for (auto [typed, fields] : rows) {
+            CIpAddressCtrl control;
+            QVERIFY(ShowActive(&control));
+            control.setFocus();
+            TypeText(QString::fromLatin1(typed));
+            QStringList texts;
+            AddressFields expected;
+            for (int i = 0; i < 4; ++i) {
+                texts << control.Field(i)->text();
+                expected.part[i] = texts[i].toInt();
+            }
+            QCOMPARE(texts.join(QLatin1Char('|')), QString::fromLatin1(fields));
+            QCOMPARE(control.Address(), expected);
+            QCOMPARE(control.IsBlank(), *typed == 0);
+        }
+    }
+
     // Typed text reaches the model (the password box takes 8 characters) and its outcome the boxes; Force IP
     // Update's outcome comes in a box, its button back; the method clicked with the address typed is what OK
     // saves before the dialog closes.

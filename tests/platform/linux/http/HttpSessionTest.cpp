@@ -35,6 +35,15 @@ Fault Make(Fault::Kind kind, std::chrono::milliseconds delay = {}, std::size_t l
     return fault;
 }
 
+// Every page answers `status` with `body`, sending to `location` if given.
+Fault Answer(int status, std::string body, std::string location = "") {
+    Fault fault = Make(Fault::Kind::Response);
+    fault.status = status;
+    fault.body = std::move(body);
+    fault.location = std::move(location);
+    return fault;
+}
+
 emulator::Options ShortLived() {
     return {0, std::chrono::seconds(30), {}, false};
 }
@@ -68,10 +77,7 @@ TYPED_TEST(HttpSessionTest, ReadsUpToTheFirstLineFeedWithinTheLimit) {
         {200, limit + "x\n", false, ""},
     };
     for (const auto& c : cases) {
-        Fault answer = Make(Fault::Kind::Response);
-        answer.status = c.status;
-        answer.body = c.body;
-        this->service.SetFault(answer);
+        this->service.SetFault(Answer(c.status, c.body));
         const HttpFetch fetch = this->GetOnce(this->Url("/premium/update.asp"));
         EXPECT_EQ(fetch.obtained, c.obtained) << c.body.substr(0, 30);
         EXPECT_EQ(fetch.firstLine, c.firstLine) << c.body.substr(0, 30);
@@ -118,19 +124,13 @@ TYPED_TEST(HttpSessionTest, OneSessionKeepsOneConnection) {
 
 TYPED_TEST(HttpSessionTest, RedirectsAreFollowedFiveTimes) {
     ServiceEmulator target(ShortLived());
-    Fault elsewhere = Make(Fault::Kind::Response);
-    elsewhere.status = 302;
-    elsewhere.location = "http://" + target.HostPort() + "/premium/ipcheck.asp";
-    this->service.SetFault(elsewhere);
+    this->service.SetFault(Answer(302, "", "http://" + target.HostPort() + "/premium/ipcheck.asp"));
     EXPECT_EQ(this->GetOnce(this->Url("/premium/update.asp")).firstLine, "ip127.0.0.1\r");
     // Both adapters send the same headers, and no Referer: the update URL holds the password.
     EXPECT_EQ(target.LastHeaderNames(),
               (std::vector<std::string>{"accept", "cache-control", "host", "pragma", "user-agent"}));
 
-    Fault loop = Make(Fault::Kind::Response);
-    loop.status = 301;
-    loop.location = "/premium/update.asp";
-    this->service.SetFault(loop);
+    this->service.SetFault(Answer(301, "", "/premium/update.asp"));
     const int before = this->service.Requests();
     EXPECT_EQ(this->GetOnce(this->Url("/premium/update.asp")).failure, HttpFailure::TooManyRedirects);
     EXPECT_EQ(this->service.Requests() - before, 6);
@@ -206,9 +206,7 @@ struct RecordingFactory : HttpSessionFactory {
 
 TEST(SocketHttpSessionTest, LeavesOtherSchemesToTheOtherAdapter) {
     ServiceEmulator service(ShortLived());
-    Fault secure = Make(Fault::Kind::Response);
-    secure.status = 307;
-    secure.location = "https://www.example.invalid/premium/update.asp?first=com";
+    const Fault secure = Answer(307, "", "https://www.example.invalid/premium/update.asp?first=com");
     service.SetFault(secure);
     auto other = std::make_shared<RecordingFactory>();
     SocketHttpSessionFactory factory("zelto-tests", kTestTimeouts, other);
