@@ -4,6 +4,7 @@
 #include "settings/SettingsFile.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <csignal>
 #include <fcntl.h>
@@ -104,6 +105,8 @@ protected:
         static const std::regex stamp(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d )", std::regex::multiline);
         return std::regex_replace(std::regex_replace(lines, unstamped, "(no time) "), stamp, "");
     }
+
+    nlohmann::json StatusJson() { return nlohmann::json::parse(Cli({"status", "--json"}).out); }
 
     // A fresh reader each time: the executable wrote the file from another process.
     std::string Setting(const std::string& key) { return SettingsFile(path).ReadText(key); }
