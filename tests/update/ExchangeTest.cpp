@@ -23,6 +23,11 @@ using namespace std::chrono_literals;
 using emulator::Fault;
 using Texts = std::vector<std::string>;
 
+// Every page answers `status` (0: closes without a byte) with `body`, sending to `location` if given.
+Fault Answer(int status, const std::string& body, const std::string& location = "") {
+    return {status ? Fault::Kind::Response : Fault::Kind::CloseWithoutAnswer, {}, status, body, location, 0};
+}
+
 class ExchangeTest : public ::testing::Test {
 protected:
     ExchangeTest() {
@@ -82,11 +87,7 @@ class AnswerTest : public ExchangeTest, public ::testing::WithParamInterface<Ans
 
 TEST_P(AnswerTest, ShowsAndRecordsWhatTheFirstLineMeans) {
     const AnswerCase& c = GetParam();
-    Fault answer;
-    answer.kind = c.status ? Fault::Kind::Response : Fault::Kind::CloseWithoutAnswer;
-    answer.status = c.status;
-    answer.body = c.body;
-    service.SetFault(answer);
+    service.SetFault(Answer(c.status, c.body));
     std::string pausedWhenTold;
     world.notices.onMessage = [&](const std::string&) { pausedWhenTold = settings.ReadText("paused1"); };
     EXPECT_EQ(Run(curl).outcome.result != RequestResult::NoAnswer, c.status != 0);
@@ -155,9 +156,9 @@ TEST_F(ExchangeTest, DialUpIsOffForTheRequestAndAnyMessageAndBackAsItWasAfter) {
 
 struct TlsCase {
     const char* name;
-    const char* server;   // its certificate, as make-test-certificates.sh names it; nullptr: plain http
-    bool withCaFile;      // "cafile" names the bundle; else the system's store decides
-    bool toPlainHttp;     // the server redirects to plain http
+    const char* server; // its certificate, as make-test-certificates.sh names it; nullptr: plain http
+    bool withCaFile;    // "cafile" names the bundle; else the system's store decides
+    bool toPlainHttp;   // the server redirects to plain http
     bool registered;
     HttpFailure why;
 };
@@ -179,13 +180,8 @@ TEST_P(TlsExchangeTest, RegistersOnlyWithAServerTheBundleVouchesFor) {
     emulator::ServiceEmulator secure(emulator::Options{0, 30s, {}, false}, tls);
     secure.AddAccount({"example", "com", "secret1", false});
     emulator::ServiceEmulator plain(emulator::Options{0, 30s, {}, false});
-    if (c.toPlainHttp) {
-        emulator::Fault redirect;
-        redirect.kind = emulator::Fault::Kind::Response;
-        redirect.status = 302;
-        redirect.location = "http://" + plain.HostPort() + "/premium/ipcheck.asp";
-        secure.SetFault(redirect);
-    }
+    if (c.toPlainHttp)
+        secure.SetFault(Answer(302, "", "http://" + plain.HostPort() + "/premium/ipcheck.asp"));
     settings.WriteText("updateserver", "https://" + secure.HostPort());
     if (c.withCaFile)
         settings.WriteText("cafile", (certificates / "ca.pem").string());

@@ -28,20 +28,12 @@ using namespace std::chrono_literals;
 constexpr HttpTimeouts kTestTimeouts{2000ms, 800ms};
 
 Fault Make(Fault::Kind kind, std::chrono::milliseconds delay = {}, std::size_t longLineBytes = 0) {
-    Fault fault;
-    fault.kind = kind;
-    fault.delay = delay;
-    fault.longLineBytes = longLineBytes;
-    return fault;
+    return {kind, delay, 200, "", "", longLineBytes};
 }
 
 // Every page answers `status` with `body`, sending to `location` if given.
 Fault Answer(int status, std::string body, std::string location = "") {
-    Fault fault = Make(Fault::Kind::Response);
-    fault.status = status;
-    fault.body = std::move(body);
-    fault.location = std::move(location);
-    return fault;
+    return {Fault::Kind::Response, {}, status, std::move(body), std::move(location), 0};
 }
 
 emulator::Options ShortLived() {
@@ -92,20 +84,18 @@ TYPED_TEST(HttpSessionTest, FailuresAreNoAnswerWithinTheirBound) {
     const struct {
         const char* name;
         Fault fault;
-        std::string url;
+        std::string host; // empty: the service
         HttpFailure why;
     } cases[] = {
-        {"refused", {}, "http://" + refused.HostPort() + "/premium/update.asp", HttpFailure::ConnectionRefused},
-        {"closed without answer", Make(Fault::Kind::CloseWithoutAnswer), this->Url("/premium/update.asp"),
-         HttpFailure::ConnectionBroken},
-        {"stall past the timeout", Make(Fault::Kind::Delay, 10s), this->Url("/premium/update.asp"),
-         HttpFailure::TimedOut},
-        {"10 MB line", Make(Fault::Kind::LongLine, 0ms, 10 * 1024 * 1024), this->Url("/premium/update.asp"),
-         HttpFailure::AnswerTooLong},
+        {"refused", {}, refused.HostPort(), HttpFailure::ConnectionRefused},
+        {"closed without answer", Make(Fault::Kind::CloseWithoutAnswer), "", HttpFailure::ConnectionBroken},
+        {"stall past the timeout", Make(Fault::Kind::Delay, 10s), "", HttpFailure::TimedOut},
+        {"10 MB line", Make(Fault::Kind::LongLine, 0ms, 10 * 1024 * 1024), "", HttpFailure::AnswerTooLong},
     };
     for (const auto& c : cases) {
         this->service.SetFault(c.fault);
-        const HttpFetch fetch = this->GetOnce(c.url);
+        const HttpFetch fetch = this->GetOnce(c.host.empty() ? this->Url("/premium/update.asp")
+                                                             : "http://" + c.host + "/premium/update.asp");
         EXPECT_FALSE(fetch.obtained) << c.name;
         EXPECT_EQ(fetch.firstLine, "") << c.name;
         EXPECT_EQ(fetch.failure, c.why) << c.name;
