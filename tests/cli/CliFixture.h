@@ -8,10 +8,12 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <iterator>
 #include <optional>
 #include <poll.h>
 #include <regex>
 #include <spawn.h>
+#include <sstream>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -106,6 +108,11 @@ protected:
         return std::regex_replace(std::regex_replace(lines, unstamped, "(no time) "), stamp, "");
     }
 
+    // "domain add example com" as the shell splits it.
+    static std::vector<std::string> Words(const std::string& line) {
+        std::istringstream words(line);
+        return {std::istream_iterator<std::string>(words), {}};
+    }
     nlohmann::json StatusJson() { return nlohmann::json::parse(Cli({"status", "--json"}).out); }
 
     // A fresh reader each time: the executable wrote the file from another process.

@@ -187,8 +187,7 @@ TEST_F(HeadlessTest, ASecondClientIsRefusedNamingTheFirstWhichSaysOnceThatItWait
 
     for (const std::string command : {"--headless", "--once"}) {
         const testing::Finished run = Cli({command}, 5s);
-        EXPECT_EQ(run.exitCode, 1) << command;
-        EXPECT_THAT(run.err, HasSubstr("process " + std::to_string(first)));
+        EXPECT_THAT(std::pair(run.exitCode, run.err), Pair(1, HasSubstr("process " + std::to_string(first))));
     }
     EXPECT_EQ(Cli({"status"}).exitCode, 0);
     kill(first, SIGTERM);
@@ -208,8 +207,7 @@ TEST_F(HeadlessTest, TheHookRunsOncePerAddressChange) {
     Expect({"hook", "set", hook.string()}, 0, "Hook: " + hook.string() + "\n");
     for (const char* address : {"203.0.113.1", "203.0.113.1", "203.0.113.2"}) {
         ASSERT_EQ(Cli({"method", "fixed", address}).exitCode, 0);
-        const testing::Finished run = Cli({"--once"});
-        EXPECT_EQ(run.exitCode, 0) << run.All();
+        EXPECT_EQ(Cli({"--once"}).exitCode, 0) << address;
     }
     const std::string twice = "203.0.113.1||203.0.113.1||example.com\n"
                               "203.0.113.2|203.0.113.1|203.0.113.2|203.0.113.1|example.com\n";
@@ -223,23 +221,15 @@ TEST_F(HeadlessTest, TheHookRunsOncePerAddressChange) {
     const std::string words = "refused: " + hook.string() + " must belong to this user or root";
     EXPECT_THAT(refused.out, HasSubstr("hook " + hook.string() + " -> " + words));
     EXPECT_EQ(fakes::ReadFile(record), twice) << "the refused hook ran";
-    const auto json = StatusJson();
-    EXPECT_EQ(json["hook"]["last_run"]["result"], "refused");
+    EXPECT_EQ(StatusJson()["hook"]["last_run"]["result"], "refused");
 
     const std::filesystem::path unrunnable = dir.File("plain.sh");
     fakes::WriteFile(unrunnable, "#!/bin/sh\n");
-    const struct {
-        std::filesystem::path file;
-        std::string err;
-    } refusals[] = {
-        {hook, words},
-        {unrunnable, "could not be started: Permission denied"},
-        {dir.File("missing"), "could not be started: No such file or directory"},
-    };
-    for (const auto& c : refusals) {
-        const testing::Finished set = Cli({"hook", "set", c.file.string()});
-        EXPECT_EQ(set.exitCode, 1) << c.file;
-        EXPECT_THAT(set.err, StartsWith("zelto-premium: hook not set: " + c.err));
+    for (const auto& [file, why] : {std::pair{hook, words},
+                                    {unrunnable, "could not be started: Permission denied"},
+                                    {dir.File("missing"), "could not be started: No such file or directory"}}) {
+        const testing::Finished set = Cli({"hook", "set", file.string()});
+        EXPECT_THAT(std::pair(set.exitCode, set.err), Pair(1, StartsWith("zelto-premium: hook not set: " + why)));
     }
 }
 
