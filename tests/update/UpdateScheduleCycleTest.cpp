@@ -179,6 +179,27 @@ TEST_F(UpdateScheduleCycleTest, ARegistrationAfterTheWaitEndsIt) {
     EXPECT_EQ(settings.ReadText("retryafter"), "");
 }
 
+// Behind address translation, both addresses change while the 11:00 pass is out: alpha registered the old one,
+// beta the new. The next decision sends alpha again, not the next hour.
+TEST_F(UpdateScheduleCycleTest, AnAddressChangeWhileAPassRunsIsSentAtTheNextDecision) {
+    world.addresses.addresses = {"192.168.1.10"};
+    std::string seen = "198.51.100.4";
+    const std::time_t changeAt = world.clock.now + 1800;
+    answer = [&](const std::string&) {
+        const HttpFetch fetch = Line("ip" + seen);
+        if (world.clock.now >= changeAt)
+            world.addresses.addresses = {"192.168.1.11"}, seen = "198.51.100.99";
+        return fetch;
+    };
+    AddDomains({"alpha", "beta"});
+    Run(3600);
+    const std::vector<std::time_t> alpha = Times("second=alpha");
+    const auto changed = std::ranges::find_if(alpha, [&](std::time_t at) { return at >= changeAt; });
+    ASSERT_NE(changed, alpha.end());
+    ASSERT_NE(changed + 1, alpha.end()) << "alpha is left at the old address";
+    EXPECT_LE(changed[1] - changed[0], 60);
+}
+
 // The system's events cut a poll short, never a rest, however often a link flaps.
 TEST_F(UpdateScheduleCycleTest, SystemEventsCutThePollShortButNeverTheRest) {
     AddDomains({"alpha"});
