@@ -41,33 +41,6 @@ protected:
 
     bool Recorded() const { return SettingsFile(path).ReadText("updatedip") == "127.0.0.1"; }
 
-    // While the fault holds, every record write fails and the file stays byte for byte; after `repair`, the
-    // next pass records again and no temporary file is left.
-    void ExpectWritesFailCleanlyUntil(const std::function<void()>& repair) {
-        const std::string before = Locked([&] { return fakes::ReadFile(path); });
-        // A pass logs its success after the write, outside the lock: the last one before the fault may be
-        // logged after it came. Once a failure is logged, every success before it is.
-        const auto failed = [](long times) {
-            return [times](const auto& seen) { return Count(seen, Outcome::RecordNotWritten) >= times; };
-        };
-        EXPECT_TRUE(WaitUntil(rig->notices, failed(1)));
-        const long registered = Count(rig->notices.Outcomes(), Outcome::Answered);
-        bool unchanged = true;
-        EXPECT_TRUE(WaitUntil(rig->notices, [&](const auto& seen) {
-            return (unchanged &= fakes::ReadFile(path) == before, failed(50)(seen));
-        }));
-        EXPECT_TRUE(unchanged) << "a failed write changed the file";
-        EXPECT_EQ(Count(rig->notices.Outcomes(), Outcome::Answered), registered)
-            << "a failed write was reported as done";
-        EXPECT_TRUE(Recorded()) << "the old value did not stay";
-        repair();
-        ASSERT_TRUE(SettingsFile(path).WriteText("updatedip", "")); // only a write after the repair refills it
-        EXPECT_TRUE(WaitUntil(rig->notices, [&](const auto&) { return Recorded(); }));
-        rig->runner.Stop();
-        for (const auto& entry : fs::directory_iterator(folder))
-            EXPECT_NE(entry.path().extension(), ".tmp") << "a failed write left " << entry.path();
-    }
-
     fakes::TempDir dir;
     fs::path folder = dir.File("settings"), path = folder / "ZeltoPre.INI";
     emulator::ServiceEmulator service;
@@ -81,7 +54,29 @@ TEST_F(SettingsFileFaultTest, MadeReadOnlyWhileTheClientRuns) {
         GTEST_SKIP() << "no mount namespace of our own";
     auto readOnly = Locked([&] { return MountReadOnly(folder); });
     ASSERT_TRUE(readOnly);
-    ExpectWritesFailCleanlyUntil([&] { readOnly.reset(); });
+    // While it holds, every record write fails and the file stays byte for byte; once it is undone, the next pass
+    // records again and no temporary file is left.
+    const std::string before = Locked([&] { return fakes::ReadFile(path); });
+    // A pass logs its success after the write, outside the lock: the last one before the fault may be
+    // logged after it came. Once a failure is logged, every success before it is.
+    const auto failed = [](long times) {
+        return [times](const auto& seen) { return Count(seen, Outcome::RecordNotWritten) >= times; };
+    };
+    EXPECT_TRUE(WaitUntil(rig->notices, failed(1)));
+    const long registered = Count(rig->notices.Outcomes(), Outcome::Answered);
+    bool unchanged = true;
+    EXPECT_TRUE(WaitUntil(rig->notices, [&](const auto& seen) {
+        return (unchanged &= fakes::ReadFile(path) == before, failed(50)(seen));
+    }));
+    EXPECT_TRUE(unchanged) << "a failed write changed the file";
+    EXPECT_EQ(Count(rig->notices.Outcomes(), Outcome::Answered), registered) << "a failed write was reported as done";
+    EXPECT_TRUE(Recorded()) << "the old value did not stay";
+    readOnly.reset();
+    ASSERT_TRUE(SettingsFile(path).WriteText("updatedip", "")); // only a write after the repair refills it
+    EXPECT_TRUE(WaitUntil(rig->notices, [&](const auto&) { return Recorded(); }));
+    rig->runner.Stop();
+    for (const auto& entry : fs::directory_iterator(folder))
+        EXPECT_NE(entry.path().extension(), ".tmp") << "a failed write left " << entry.path();
 }
 
 // Replaced by random bytes (a new file or overwritten in place) or cut to nothing: no domain is left, so the

@@ -55,14 +55,9 @@ TEST_F(ClientSettingsTest, EachStoredMethodNumberReadsAsTheDialogAndTheEngineTak
 }
 
 TEST_F(ClientSettingsTest, ListsHoldEntriesOneToTheCountAndANegativeCountHoldsNone) {
-    ASSERT_TRUE(file.WriteTexts({{"numofdomains", "2"},
-                                 {"second_level1", "a"},
-                                 {"first_level1", "com"},
-                                 {"password1", "pass_a"},
-                                 {"first_level2", "net"},
-                                 {"second_level3", "stale"},
-                                 {"numofignoreip", "-3"},
-                                 {"ignoreip1", "10.0.0.1"}}));
+    fakes::WriteFile(file.Path(), "[Zelto Systems Premium]\nnumofdomains=2\nsecond_level1=a\nfirst_level1=com\n"
+                                  "password1=pass_a\nfirst_level2=net\nsecond_level3=stale\n"
+                                  "numofignoreip=-3\nignoreip1=10.0.0.1\n");
     EXPECT_EQ(settings.Domains(), (std::vector<DomainEntry>{{"a", "com", "pass_a"}, {"", "net", ""}}));
     EXPECT_FALSE(settings.Domains()[1].Complete());
     EXPECT_TRUE(settings.IgnoredAddresses().empty());

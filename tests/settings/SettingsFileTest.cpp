@@ -72,18 +72,19 @@ TEST_F(SettingsFileTest, MissingFileReadsDefaultsUntilTheFirstWriteCreatesIt) {
 
 // As the Windows program's profile functions leave it, edited by hand in between.
 TEST_F(SettingsFileTest, WindowsFileReadsRightAndWritesChangeOnlyTheirOwnLine) {
-    WriteFile(path_, "[Other Program]\r\n"
-                     "numofdomains=99\r\n"
-                     "[ ZELTO systems PREMIUM ]\r\n"
-                     "NumOfDomains = 2 \r\n"
-                     "First_Level1=com\r\n"
-                     "\tpassword1='se;cret'\r\n"
-                     "first_level2=net\r\n"
-                     "; keep this comment\r\n"
-                     "numofdomains=7\r\n"
-                     "\r\n"
-                     "[Another]\r\n"
-                     "first_level3=org\r\n");
+    const std::string windowsFile = "[Other Program]\r\n"
+                                    "numofdomains=99\r\n"
+                                    "[ ZELTO systems PREMIUM ]\r\n"
+                                    "NumOfDomains = 2 \r\n"
+                                    "First_Level1=com\r\n"
+                                    "\tpassword1='se;cret'\r\n"
+                                    "first_level2=net\r\n"
+                                    "; keep this comment\r\n"
+                                    "numofdomains=7\r\n"
+                                    "\r\n"
+                                    "[Another]\r\n"
+                                    "first_level3=org\r\n";
+    WriteFile(path_, windowsFile);
     SettingsFile settings(path_);
     EXPECT_EQ(settings.ReadInt("numofdomains", 0), 2);
     EXPECT_EQ(settings.ReadText("first_level1"), "com");
@@ -94,19 +95,12 @@ TEST_F(SettingsFileTest, WindowsFileReadsRightAndWritesChangeOnlyTheirOwnLine) {
     ASSERT_TRUE(settings.WriteInt("numofdomains", 1));
     ASSERT_TRUE(settings.WriteText("password1", ""));
     ASSERT_TRUE(settings.WriteText("first_level3", "biz"));
-    EXPECT_EQ(ReadFile(path_), "[Other Program]\r\n"
-                               "numofdomains=99\r\n"
-                               "[ ZELTO systems PREMIUM ]\r\n"
-                               "numofdomains=1\r\n"
-                               "First_Level1=com\r\n"
-                               "password1=\r\n"
-                               "first_level2=net\r\n"
-                               "; keep this comment\r\n"
-                               "numofdomains=7\r\n"
-                               "first_level3=biz\r\n"
-                               "\r\n"
-                               "[Another]\r\n"
-                               "first_level3=org\r\n");
+    std::string expected = windowsFile;
+    for (const auto& [from, to] : {std::pair{"NumOfDomains = 2 ", "numofdomains=1"},
+                                   {"\tpassword1='se;cret'", "password1="},
+                                   {"numofdomains=7\r\n", "numofdomains=7\r\nfirst_level3=biz\r\n"}})
+        expected.replace(expected.find(from), std::string_view(from).size(), to);
+    EXPECT_EQ(ReadFile(path_), expected);
 }
 
 TEST_F(SettingsFileTest, NewSectionOrKeyGoesWhereItIsFound) {
