@@ -83,9 +83,8 @@ run)
     # The unpacked programs run on the system's libraries, as they would once installed.
     unset LD_LIBRARY_PATH
     if [ ${#run[@]} -eq 0 ]; then
-        if grep -q "not found" <<<"$(ldd "$program" "$root$prefix/lib/zelto-premium/libzelto-curl.so" "$emulator")"; then
-            fail "a library is missing: $(ldd "$program" "$emulator" | grep "not found")"
-        fi
+        missing=$(ldd "$program" "$root$prefix/lib/zelto-premium/libzelto-curl.so" "$emulator" | grep "not found" || true)
+        [ -z "$missing" ] || fail "a library is missing: $missing"
         ! grep -q "libQt6\|libcurl" <<<"$(ldd "$program")" || fail "zelto-premium links Qt or libcurl: $(ldd "$program")"
     fi
     zelto() { "${run[@]}" "$program" --settings "$work/ZeltoPre.INI" "$@"; }
