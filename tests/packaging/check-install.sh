@@ -166,10 +166,7 @@ hardening)
         fi
         plain=$(paste -sd ' ' <<<"$plain")
         [ -z "$plain" ] || fail "$name: unfortified calls: $plain"
-        case $file in
-        *.so) ;;
-        *) readelf -d "$file" | grep -q "(FLAGS_1).*PIE" || fail "$name: not a position-independent executable" ;;
-        esac
+        [[ $file == *.so ]] || readelf -d "$file" | grep -q "(FLAGS_1).*PIE" || fail "$name: not a position-independent executable"
     done
     grep -qE '^__[a-z]+_chk$' < <(nm -D --undefined-only "$usr/bin/zelto-premium" | awk '{print $2}' | sed 's/@.*//' |
         grep -v __stack_chk_fail) || fail "$prefix/bin/zelto-premium: built without _FORTIFY_SOURCE"
