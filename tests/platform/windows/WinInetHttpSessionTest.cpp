@@ -74,50 +74,32 @@ TEST(WinInetHttpSessionTest, FollowsRedirectsButNoMoreThanFive) {
     EXPECT_EQ(loopRequests() - before, 6);
 }
 
-// A server on 127.0.0.1 that takes a request and never answers; AwaitRequest returns once one has arrived.
-class SilentServer {
-public:
-    SilentServer() {
-        sockaddr_in address{AF_INET, 0, {}, {}};
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        int size = sizeof address;
-        EXPECT_EQ(::bind(listener_, reinterpret_cast<sockaddr*>(&address), size), 0);
-        ::listen(listener_, 1);
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-        url_ = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + kIpCheck;
-    }
-    ~SilentServer() {
-        ::closesocket(client_);
-        ::closesocket(listener_);
-    }
-    const std::string& Url() const { return url_; }
-    void AwaitRequest() {
-        client_ = ::accept(listener_, nullptr, nullptr);
-        char head[1024];
-        ::recv(client_, head, sizeof head, 0);
-    }
-
-private:
-    WindowsSockets sockets_;
-    SOCKET listener_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    SOCKET client_ = INVALID_SOCKET;
-    std::string url_;
-};
-
 // The stop ends the request in flight at once (the time-out is far beyond the test's), and every later one.
 TEST(WinInetHttpSessionTest, StopEndsTheRequestInFlightAndEveryLaterOne) {
-    SilentServer server;
+    // A server that takes the connection and never answers.
+    const WindowsSockets sockets;
+    const SOCKET listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{AF_INET, 0, {}, {}};
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int size = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), size), 0);
+    ::listen(listener, 1);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
     StopSignal stop;
     WinInetHttpSessionFactory factory("zelto-premium-tests", HttpTimeouts{2s, 10min});
     auto session = factory.Open(&stop);
     ASSERT_NE(session, nullptr);
+    SOCKET client = INVALID_SOCKET;
     std::thread stopper([&] {
-        server.AwaitRequest();
+        client = ::accept(listener, nullptr, nullptr);
         stop.Raise();
     });
-    EXPECT_EQ(session->Get(server.Url()).failure, HttpFailure::Stopped);
+    const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + kIpCheck;
+    EXPECT_EQ(session->Get(url).failure, HttpFailure::Stopped);
     stopper.join();
     EXPECT_EQ(session->Get(Url("ZELTO_TEST_EMULATOR", kIpCheck)).failure, HttpFailure::Stopped);
+    ::closesocket(client);
+    ::closesocket(listener);
 }
 
 TEST(WinInetHttpSessionTest, TotalTimeOutEndsAStalledRequestAndTheSessionServesTheNextOne) {
