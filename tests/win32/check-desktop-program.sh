@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# The desktop program as a user meets it, under Wine on the display that scripts/test-windows provides
-# (Xvfb with trayer as the notification area), against the service emulator on 127.0.0.1:
-# - with no domain: the splash, then the Properties dialog, and the icon docked; Esc ends it with 0;
-# - with a domain: it registers, the tooltip shows the address; a second start hands over to it, which
-#   opens Properties; the tray menu's Exit ends it with 0.
-# What the session decides, and the dialog over a service that never answers, are the C++ tests' (DesktopSessionTest,
-# DialogWiringTest). Usage: check-desktop-program.sh ZELTO_PREMIUM_EXE (ZELTO_TEST_EMULATOR=127.0.0.1:PORT, DISPLAY set)
+# The real desktop program under Wine, on the display and against the emulator scripts/test-windows provides
+# (ZELTO_TEST_EMULATOR, DISPLAY): first run (splash, Properties, icon; Esc ends it with 0), then a run with a
+# domain (registers, tooltip, a second start hands over, the tray menu's Exit). The decisions are the C++
+# tests'. Usage: check-desktop-program.sh ZELTO_PREMIUM_EXE
 set -euo pipefail
 program=$(realpath "$1")
 : "${ZELTO_TEST_EMULATOR:?address of the emulator}" "${DISPLAY:?a display}"

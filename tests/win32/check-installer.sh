@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# The installer in a private Wine prefix: a silent install puts the programs, the Start-menu shortcut, the
-# sign-in value and the "Apps & features" entry in place and the installed programs run; an upgrade starts
-# again the tray client it closed, keeps the sign-in choice or takes a new one, and changes nothing while a
-# console copy runs from the installation; a silent uninstall takes all of that away again and leaves the
-# settings file alone.
-# Usage: check-installer.sh SETUP_EXE
+# The installer in a private Wine prefix: a silent install (programs, shortcut, sign-in value, uninstall
+# entry), upgrades (running clients closed and started again, the sign-in choice, refused while a console copy
+# runs from the installation), a silent uninstall that leaves the settings file. Usage: check-installer.sh SETUP_EXE
 set -euo pipefail
 setup=$(realpath "$1")
 source "$(dirname "$0")/checks.sh"

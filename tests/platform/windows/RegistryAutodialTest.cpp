@@ -56,7 +56,6 @@ TEST(RegistryAutodialTest, GuardSwitchesAutodialOffForTheRequestAndPutsBackTheSa
         Value before;
         Value during;
     } cases[] = {
-        {"on", Dword(1), Dword(0)},
         {"off stays off", Dword(0), Dword(0)},
         {"on as 2", Dword(2), Dword(0)},
         // L"1" with its terminator, as reg.exe writes it.

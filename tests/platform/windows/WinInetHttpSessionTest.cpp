@@ -7,9 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 namespace zelto::wintest {
@@ -64,14 +61,10 @@ TEST(WinInetHttpSessionTest, FollowsRedirectsButNoMoreThanFive) {
     auto session = factory.Open();
     ASSERT_NE(session, nullptr);
     EXPECT_EQ(session->Get(Url("ZELTO_TEST_REDIRECT_EMULATOR", kIpCheck)).firstLine, "ip127.0.0.1\r");
-    const auto loopRequests = [] {
-        std::ifstream log(TestServer("ZELTO_TEST_LOOP_LOG"));
-        return std::count(std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>(), '\n');
-    };
-    const auto before = loopRequests();
+    const auto before = LogLines(TestServer("ZELTO_TEST_LOOP_LOG"), "");
     EXPECT_EQ(session->Get(Url("ZELTO_TEST_LOOP_EMULATOR", "/premium/update.asp?first=com")).failure,
               HttpFailure::TooManyRedirects);
-    EXPECT_EQ(loopRequests() - before, 6);
+    EXPECT_EQ(LogLines(TestServer("ZELTO_TEST_LOOP_LOG"), "") - before, 6);
 }
 
 // The stop ends the request in flight at once (the time-out is far beyond the test's), and every later one.

@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 namespace zelto::wintest {
 namespace {
 
@@ -49,15 +47,6 @@ void TrustTestAuthority() {
     ::CertFreeCertificateContext(authority);
 }
 
-// How many requests carrying a password the emulator has received, from its log.
-int PasswordsReceived(const std::string& server) {
-    std::ifstream log(TlsFile(server + ".log"));
-    int count = 0;
-    for (std::string line; std::getline(log, line);)
-        count += line.find("password=") != std::string::npos;
-    return count;
-}
-
 struct TlsCase {
     const char* name;
     // Which emulator: trusted (the test authority's), private (a stranger's), misnamed, downgrade (trusted,
@@ -79,12 +68,12 @@ TEST_P(WinInetTlsTest, SendsThePasswordOnlyToAServerItsTrustVouchesFor) {
     ASSERT_TRUE(session);
     // By name: Wine matches no address against a certificate.
     const std::string port = TestServer(c.server).substr(TestServer(c.server).find(':'));
-    const int before = PasswordsReceived(c.server);
+    const int before = LogLines(TlsFile(c.server) + ".log", "password=");
     const HttpFetch fetch =
         session->Get("https://localhost" + port + "/premium/update.asp?first=com&second=example&password=secret12");
     EXPECT_EQ(fetch.failure, c.why);
     // A server the bundle refuses never sees the password, not even on a connection set up for the request.
-    EXPECT_EQ(PasswordsReceived(c.server) > before,
+    EXPECT_EQ(LogLines(TlsFile(c.server) + ".log", "password=") > before,
               c.why == HttpFailure::None || c.why == HttpFailure::RedirectRefused);
 }
 
