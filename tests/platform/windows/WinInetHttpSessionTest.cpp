@@ -43,17 +43,6 @@ TEST(WinInetHttpSessionTest, ReadsTheFirstLineOrTellsWhyThereIsNone) {
     }
 }
 
-// A pass over a long domain list is one request after another on one session: every one of them is answered.
-TEST(WinInetHttpSessionTest, AnswersEveryRequestOfALongPassInTurn) {
-    WinInetHttpSessionFactory factory("zelto-premium-tests", HttpTimeouts{5s, 20s});
-    auto session = factory.Open();
-    ASSERT_NE(session, nullptr);
-    int answered = 0;
-    for (int request = 0; request < 300; ++request)
-        answered += session->Get(Url("ZELTO_TEST_EMULATOR", kIpCheck)).firstLine == "ip127.0.0.1\r" ? 1 : 0;
-    EXPECT_EQ(answered, 300);
-}
-
 // WinINet alone follows a redirect loop until the total time-out, each time with the password: a redirect
 // to another server is followed, a loop ends after 5, as on Linux.
 TEST(WinInetHttpSessionTest, FollowsRedirectsButNoMoreThanFive) {
