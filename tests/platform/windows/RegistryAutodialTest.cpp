@@ -56,7 +56,6 @@ TEST(RegistryAutodialTest, GuardSwitchesAutodialOffForTheRequestAndPutsBackTheSa
         Value before;
         Value during;
     } cases[] = {
-        {"off stays off", Dword(0), Dword(0)},
         {"on as 2", Dword(2), Dword(0)},
         // L"1" with its terminator, as reg.exe writes it.
         {"text", RegistryValue{REG_SZ, {'1', 0, 0, 0}}, RegistryValue{REG_SZ, {0, 0, 0, 0}}},
