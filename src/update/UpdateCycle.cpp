@@ -276,6 +276,7 @@ struct UpdateCycle::Impl {
             return report;
         }
         unreachableTold.clear();
+        schedule.PassStarting();
         const std::string requests = ClientSettingsView(ports.settings).RequestsFingerprint();
         // Read once: a change during the pass takes effect at the next one, host and trust together.
         const ServiceEndpoints endpoints(ports.settings);

@@ -93,12 +93,19 @@ bool UpdateSchedule::BehindTranslationDue(const std::vector<std::string>& addres
     return seen && *seen != recorded;
 }
 
+// The addresses a pass registered or failed with are those it began with: a change while it ran is then one
+// the next decision sees.
+void UpdateSchedule::PassStarting() {
+    if (remembers_)
+        passStartedWith_ = ListClientAddresses(ports_);
+}
+
 void UpdateSchedule::PassDone(const PassOutcome& outcome) {
     const std::time_t now = ports_.platform.clock.Now();
     ClientSettings settings(ports_.settings);
     if (outcome.registered) {
         if (remembers_)
-            registeredWith_ = ListClientAddresses(ports_);
+            registeredWith_ = passStartedWith_;
         registeredAt_ = now; // the answer just told the address the service sees
     }
     // A pass cut short left domains unsent, so it failed whatever the others got.
@@ -108,7 +115,7 @@ void UpdateSchedule::PassDone(const PassOutcome& outcome) {
     }
     const std::optional<FailureWait> stored = settings.StoredFailureWait();
     if (!stored && remembers_)
-        failedWith_ = ListClientAddresses(ports_);
+        failedWith_ = passStartedWith_;
     const int failures = std::min(stored ? stored->failures + 1 : 1, kMaxCountedFailures);
     // About 10 % either way, so that many clients do not come back at the same second.
     const double seconds =

@@ -37,6 +37,8 @@ public:
 
     // Whether a pass is due now. May ask the service's address check.
     bool PassDue(const StopSignal* stop);
+    // Before each pass looks at any address.
+    void PassStarting();
     // After each pass.
     void PassDone(const PassOutcome& outcome);
     // A start: nothing waits.
@@ -56,7 +58,8 @@ private:
 
     EnginePorts& ports_;
     std::function<double()> spread_;
-    std::optional<std::vector<std::string>> registeredWith_; // the machine's addresses at the last registration
+    std::vector<std::string> passStartedWith_;               // the machine's addresses as the pass began
+    std::optional<std::vector<std::string>> registeredWith_; // ... at the last registration
     std::optional<std::vector<std::string>> failedWith_;     // ... at the first failure of a run of them
     std::optional<std::time_t> registeredAt_;                // the last registration here, which told the address seen
     bool remembers_ = true;

@@ -50,13 +50,10 @@ TEST_F(AutostartTest, AGivenSettingsFileIsPassedQuotedOnTheExecLine) {
                      "[Desktop Action Other]\nExec=other\n");
     // Relative to where the command ran; the desktop starts the client elsewhere.
     EXPECT_EQ(Cli({"--settings", "my settings/$HOME \"100%\" \\.INI", "--autostart", "on"}).exitCode, 0);
+    const std::string settings = dir.Path().string() + R"(/my settings/\\$HOME \\"100%%\\" \\\\.INI)";
     EXPECT_EQ(fakes::ReadFile(entry), "[Desktop Entry]\nName=Zelto\nExec=\"" + kProgram + "\" --settings \"" +
-                                          dir.Path().string() +
-                                          "/my settings/\\\\$HOME \\\\\"100%%\\\\\" \\\\\\\\.INI\"\n"
-                                          "TryExec=" +
-                                          kProgram +
-                                          "\n\n"
-                                          "[Desktop Action Other]\nExec=other\n");
+                                          settings + "\"\nTryExec=" + kProgram +
+                                          "\n\n[Desktop Action Other]\nExec=other\n");
     // A line break would end the Exec line and start a key of the caller's choosing: refused, and the entry
     // written before stays.
     const std::string before = fakes::ReadFile(entry);

@@ -4,15 +4,19 @@
 #include "settings/SettingsFile.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <csignal>
 #include <fcntl.h>
-#include <fstream>
+#include <iterator>
 #include <optional>
+#include <poll.h>
 #include <regex>
 #include <spawn.h>
+#include <sstream>
+#include <sys/syscall.h>
 #include <sys/wait.h>
-#include <thread>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -42,8 +46,9 @@ protected:
     Finished Cli(const std::vector<std::string>& args, std::chrono::milliseconds timeout = 20s) {
         return Wait(Start(args), timeout);
     }
-    // Starts a run without waiting for it (its output goes to `out` and `err` as Cli's does).
-    pid_t Start(const std::vector<std::string>& args) {
+    // Starts a run without waiting for it; its output goes to `out` and `err`, or both to `output`, a pipe or a
+    // terminal (then its input too).
+    pid_t Start(const std::vector<std::string>& args, int output = -1) {
         std::vector<std::string> words = runAs;
         words.insert(words.end(), {"/usr/bin/env", "-C", dir.Path().string()});
         words.insert(words.end(), env.begin(), env.end());
@@ -60,24 +65,33 @@ protected:
             fakes::WriteFile(in, *input);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+        if (output >= 0 && isatty(output))
+            posix_spawn_file_actions_adddup2(&actions, output, 0);
+        else
+            posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
         for (const auto& [fd, file] : {std::pair{1, &out}, std::pair{2, &err}})
-            posix_spawn_file_actions_addopen(&actions, fd, file->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND,
-                                             0600);
+            if (output >= 0)
+                posix_spawn_file_actions_adddup2(&actions, output, fd);
+            else
+                posix_spawn_file_actions_addopen(&actions, fd, file->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND,
+                                                 0600);
         pid_t pid = -1;
         EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
         posix_spawn_file_actions_destroy(&actions);
         return pid;
     }
-    // Waits for a started run; killed after `timeout`, exit code -1.
-    Finished Wait(pid_t pid, std::chrono::milliseconds timeout) {
+    // The wait status of a started run once it ends; killed after `timeout`.
+    static int Reap(pid_t pid, std::chrono::milliseconds timeout) {
+        pollfd ended{static_cast<int>(syscall(SYS_pidfd_open, pid, 0)), POLLIN, 0};
+        if (poll(&ended, 1, static_cast<int>(timeout.count())) != 1)
+            kill(pid, SIGKILL);
+        close(ended.fd);
         int status = 0;
-        for (auto polls = timeout / 5ms; waitpid(pid, &status, WNOHANG) != pid; std::this_thread::sleep_for(5ms))
-            if (--polls < 0) {
-                kill(pid, SIGKILL);
-                waitpid(pid, &status, 0);
-                return Finished{-1, fakes::ReadFile(out), fakes::ReadFile(err)};
-            }
+        waitpid(pid, &status, 0);
+        return status;
+    }
+    Finished Wait(pid_t pid, std::chrono::milliseconds timeout) {
+        const int status = Reap(pid, timeout);
         return Finished{WIFEXITED(status) ? WEXITSTATUS(status) : -1, fakes::ReadFile(out), fakes::ReadFile(err)};
     }
     void Expect(const std::vector<std::string>& args, int exitCode, const std::string& output,
@@ -93,6 +107,13 @@ protected:
         static const std::regex stamp(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d )", std::regex::multiline);
         return std::regex_replace(std::regex_replace(lines, unstamped, "(no time) "), stamp, "");
     }
+
+    // "domain add example com" as the shell splits it.
+    static std::vector<std::string> Words(const std::string& line) {
+        std::istringstream words(line);
+        return {std::istream_iterator<std::string>(words), {}};
+    }
+    nlohmann::json StatusJson() { return nlohmann::json::parse(Cli({"status", "--json"}).out); }
 
     // A fresh reader each time: the executable wrote the file from another process.
     std::string Setting(const std::string& key) { return SettingsFile(path).ReadText(key); }

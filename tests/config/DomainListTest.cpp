@@ -4,6 +4,7 @@
 
 #include "SettingsFixture.h"
 #include "fakes/TempDir.h"
+#include "settings/SettingsFolder.h"
 
 #include <functional>
 
@@ -47,8 +48,7 @@ TEST_F(DomainListTest, AddValidatesTheBoxesInOrderAndGivesAListedNameTheNewPassw
 
 // Copies an older version added stay, each given the new password and its pause lifted.
 TEST_F(DomainListTest, AddOfAListedNameLiftsThePauseOfEveryCopy) {
-    Seed("numofdomains=3\nsecond_level1=Ex\nfirst_level1=com\npassword1=wrong1\nsecond_level2=b\nfirst_level2=com\n"
-         "password2=secret2\nsecond_level3=ex\nfirst_level3=COM\npassword3=wrong3");
+    SeedDomains({{"Ex", "com", "wrong1"}, {"b", "com", "secret2"}, {"ex", "COM", "wrong3"}});
     ClientSettings schema(settings);
     for (int n : {1, 3})
         ASSERT_TRUE(schema.WritePause(n, schema.Domain(n), {Refusal::WrongPassword, 1}));
@@ -68,28 +68,30 @@ TEST_F(DomainListTest, RemoveTakesTheFirstExactMatchAndShiftsTheRestDownAndClear
         EXPECT_TRUE(outcome.clearInputs && !outcome.carriedOut);
         EXPECT_EQ(outcome.status, "Domain a.com, b.com, c.com loaded.");
     }
+    Seed("password5=pass_e"); // left behind by a program that removed entries before
     EXPECT_EQ(RemoveDomain(settings, {"a", "com", "pass_a"}).status, "Domain b.com, c.com loaded.");
     EXPECT_EQ(Text("password2"), "pass_c");
-    // The old last entry stays beyond the count, where no reader looks, until an add overwrites it; only its
-    // password is emptied.
+    // Entries past the count stay, as other programs expect, but with their passwords emptied.
     EXPECT_EQ(Text("second_level3"), "c");
-    EXPECT_EQ(Text("password3"), "");
+    EXPECT_EQ(Text("password3") + Text("password5"), "");
+    const std::string emptied = "\npassword3=" + std::string(SettingsFolder::kNewFileLineEnd);
+    EXPECT_NE(fakes::ReadFile(settings.Path()).find(emptied), std::string::npos);
     EXPECT_EQ(AddDomain(settings, {"d", "com", "pass_d"}).status, "Domain b.com, c.com, d.com loaded.");
     EXPECT_EQ(RemoveDomain(settings, {"b", "com", "pass_b"}).status, "Domain c.com, d.com loaded.");
 
+    Seed("password5=pass_e");
     EXPECT_EQ(ClearDomains(settings).status, "No Domains Loaded!");
     EXPECT_EQ(Int("numofdomains"), 0);
     EXPECT_EQ(Text("second_level2"), "d");
-    EXPECT_EQ(Text("password2"), "");
+    EXPECT_EQ(Text("password1") + Text("password2") + Text("password5"), "");
+    EXPECT_EQ(fakes::ReadFile(settings.Path()).find("password4"), std::string::npos) << "a key that was not there";
     EXPECT_EQ(AddDomain(settings, {"new", "org", "secret3"}).status, "Domain new.org loaded.");
     EXPECT_EQ(Text("second_level1"), "new");
 }
 
-// The original client wrote Windows-1252: such an entry is listed in its bytes, and removed by typing what
-// the user reads, on either platform. Text the settings cannot hold is refused by name.
+// The original client wrote Windows-1252: such an entry is removed by typing what the user reads.
 TEST_F(DomainListTest, TheOriginalClientsSingleByteEntryIsRemovedAsTypedAndUnstorableTextRefused) {
-    Seed("numofdomains=2\nsecond_level1=M\xfcller\nfirst_level1=com\npassword1=p\xe4ss1234\nsecond_level2=b\n"
-         "first_level2=com\npassword2=secret1");
+    SeedDomains({{"M\xfcller", "com", "p\xe4ss1234"}, {"b", "com", "secret1"}});
     EXPECT_EQ(BuildDomainListText(settings), "Domain M\xfcller.com, b.com loaded.");
     EXPECT_EQ(RemoveTypedDomain(settings, {"M\xc3\xbcller", "com", "p\xc3\xa4ss1234"}).status, "Domain b.com loaded.");
     const DomainOutcome greek = AddTypedDomain(settings, {"\xce\xa9mega", "com", "secret1"});
@@ -102,73 +104,27 @@ TEST_F(DomainListTest, TheOriginalClientsSingleByteEntryIsRemovedAsTypedAndUnsto
 #endif
 }
 
-TEST_F(DomainListTest, RemoveAndClearLeaveNoPasswordOfARemovedEntryButKeepTheKeys) {
-    // Stale entries 3 and 5 from removals by a program that left their passwords behind.
-    Seed("numofdomains=2\nfirst_level1=com\nsecond_level1=a\npassword1=pass_a\nfirst_level2=com\nsecond_level2=b\n"
-         "password2=pass_b\nfirst_level3=com\nsecond_level3=c\npassword3=pass_c\npassword5=pass_e");
-    const struct {
-        const char* name;
-        std::function<DomainOutcome()> operation;
-        const char* passwords; // password1 .. password5, "|" after each
-    } cases[] = {
-        {"remove",
-         [&] {
-             return RemoveDomain(settings, {"a", "com", "pass_a"});
-         },
-         "pass_b|||||"},
-        {"clear", [&] { return ClearDomains(settings); }, "|||||"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_TRUE(c.operation().carriedOut) << c.name;
-        std::string passwords;
-        for (int n = 1; n <= 5; ++n)
-            passwords += Text("password" + std::to_string(n)) + "|";
-        EXPECT_EQ(passwords, c.passwords) << c.name;
-        const std::string file = fakes::ReadFile(settings.Path());
-        const std::size_t key = file.find("\npassword3=");
-        ASSERT_NE(key, std::string::npos) << c.name;
-        EXPECT_TRUE(file[key + 11] == '\r' || file[key + 11] == '\n') << c.name;
-        EXPECT_EQ(file.find("password4"), std::string::npos) << c.name << ": a key that was not there is not added";
-        EXPECT_EQ(Text("second_level3"), "c") << c.name;
-    }
-}
-
 TEST_F(DomainListTest, ListTextDropsTheWholeRunOfTrailingCommasAndSpaces) {
-    Seed("numofdomains=2\nsecond_level1=A\nfirst_level1=x\nsecond_level2=B\nfirst_level2=y,, ,");
+    SeedDomains({{"A", "x", ""}, {"B", "y,, ,", ""}});
     EXPECT_EQ(BuildDomainListText(settings), "Domain A.x, B.y loaded.");
 }
 
-TEST_F(DomainListTest, AThousandthDomainChangesNothing) {
-    Seed("numofdomains=999");
-    EXPECT_EQ(AddDomain(settings, {"example", "com", "secret1"}).status, "Domain list is full!");
-    EXPECT_EQ(Text("first_level1000"), "");
-}
-
-// A lock file that cannot be used (here a folder in its place): every change fails before it writes anything
-// and says why, as a failed write does.
+// A lock file that cannot be used (a folder in its place): every change fails, writing nothing.
 TEST_F(DomainListTest, EveryChangeFailsWritingNothingWhenTheLockCannotBeTaken) {
     SeedDomains({{"example", "com", "secret1"}});
     Seed("numofignoreip=1\nignoreip1=1.1.1.1");
     const std::string before = fakes::ReadFile(settings.Path());
     std::filesystem::remove(settings.Path().string() + ".lock");
     std::filesystem::create_directory(settings.Path().string() + ".lock");
+    const DomainInput other{"other", "net", "secret2"}, listed{"example", "com", "secret1"};
+    const AddressFields listedAddress{{1, 1, 1, 1}}, otherAddress{{2, 2, 2, 2}};
     const std::function<bool()> changes[] = {
-        [&] {
-            return AddDomain(settings, {"other", "net", "secret2"}).writeFailed;
-        },
-        [&] {
-            return RemoveDomain(settings, {"example", "com", "secret1"}).writeFailed;
-        },
+        [&] { return AddDomain(settings, other).writeFailed; },
+        [&] { return RemoveDomain(settings, listed).writeFailed; },
         [&] { return ClearDomains(settings).writeFailed; },
-        [&] {
-            return !AddIgnoredAddress(settings, {{2, 2, 2, 2}});
-        },
-        [&] {
-            return RemoveIgnoredAddress(settings, {{1, 1, 1, 1}}) == IgnoreRemoval::WriteFailed;
-        },
-        [&] {
-            return SaveAddressMethod(settings, AddressMethod::Fixed, {{10, 0, 0, 1}}) != AddressSave::Saved;
-        },
+        [&] { return !AddIgnoredAddress(settings, otherAddress); },
+        [&] { return RemoveIgnoredAddress(settings, listedAddress) == IgnoreRemoval::WriteFailed; },
+        [&] { return SaveAddressMethod(settings, AddressMethod::Fixed, otherAddress) != AddressSave::Saved; },
     };
     for (std::size_t i = 0; i < std::size(changes); ++i) {
         EXPECT_TRUE(changes[i]()) << "change " << i;

@@ -36,28 +36,23 @@ TEST_F(FreshIpUpdateTest, TheLastDomainThatAnsweredSuccessOrNothingDecides) {
     }
 }
 
+// Through the update server's endpoints: its scheme, and the cafile as the session's trust.
 TEST_F(FreshIpUpdateTest, SendsEveryEntryThroughOneSessionThenPlaysBleep) {
-    http.AnswerLine("initialize.asp", "success");
-    EXPECT_TRUE(RunFreshIpUpdate(settings, http, sound).success);
-    EXPECT_EQ(http.Requests(), (std::vector<std::string>{
-                                   "http://127.0.0.1:9/premium/initialize.asp?first=com&second=a&password=secret1",
-                                   "http://127.0.0.1:9/premium/initialize.asp?first=net&second=&password=secret2"}));
-    EXPECT_EQ(std::pair(http.SessionsOpened(), http.SessionsClosed()), std::pair(1, 1));
-
-    Seed("numofdomains=0");
-    EXPECT_EQ(RunFreshIpUpdate(settings, http, sound).message, kCouldNot);
-    EXPECT_EQ(http.Requests().size(), 2u);
-    EXPECT_EQ(sound.Played(), (std::vector<std::string>{"BLEEP", "BLEEP"}));
-}
-
-TEST_F(FreshIpUpdateTest, AnHttpsUpdateServerGetsTheRequestsWithTheCaFileAsTrust) {
     settings.WriteText("updateserver", "https://127.0.0.1:8443");
     settings.WriteText("cafile", "/etc/zelto-premium/ca.pem");
     http.AnswerLine("initialize.asp", "success");
-    RunFreshIpUpdate(settings, http, sound);
-    EXPECT_EQ(http.Requests().front(),
-              "https://127.0.0.1:8443/premium/initialize.asp?first=com&second=a&password=secret1");
+    EXPECT_TRUE(RunFreshIpUpdate(settings, http, sound).success);
+    EXPECT_EQ(
+        http.Requests(),
+        (std::vector<std::string>{"https://127.0.0.1:8443/premium/initialize.asp?first=com&second=a&password=secret1",
+                                  "https://127.0.0.1:8443/premium/initialize.asp?first=net&second=&password=secret2"}));
     EXPECT_EQ(http.TrustOpened(), std::vector<HttpTrust>{HttpTrust{"/etc/zelto-premium/ca.pem"}});
+    EXPECT_EQ(std::pair(http.SessionsOpened(), http.SessionsClosed()), std::pair(1, 1));
+
+    SeedDomains({});
+    EXPECT_EQ(RunFreshIpUpdate(settings, http, sound).message, kCouldNot);
+    EXPECT_EQ(http.Requests().size(), 2u);
+    EXPECT_EQ(sound.Played(), (std::vector<std::string>{"BLEEP", "BLEEP"}));
 }
 
 } // namespace

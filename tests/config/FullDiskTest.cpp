@@ -1,5 +1,4 @@
-// What a full disk does to the configuration operations: a file size limit stops the write that no longer
-// fits, as a full disk would. POSIX only: it needs RLIMIT_FSIZE.
+// A full disk under the configuration operations, as a file size limit (POSIX only).
 
 #include "config/DomainList.h"
 #include "config/IgnoreList.h"
@@ -14,8 +13,7 @@ namespace {
 
 class FullDiskTest : public testing::SettingsTest {
 protected:
-    // Runs `operation` while no file may grow beyond one holding just the lines `fits`: their writes succeed,
-    // the next write fails as on a full disk.
+    // Runs `operation` while no file may outgrow one holding just the lines `fits`.
     template <class Operation> auto WhenOnly(const std::string& fits, Operation operation) {
         SettingsFile scratch(dir.File("scratch.ini"));
         Seed(fits, scratch);

@@ -5,8 +5,7 @@
 namespace zelto {
 namespace {
 
-// What a terminal would obey is escaped; what a person reads is kept, in UTF-8, and a single byte of the
-// original client's code page (Windows-1252; the test prefix's on Windows) as its character.
+// What a terminal would obey is escaped; text is kept, a single byte of the original's code page as its character.
 TEST(PrintableTextTest, EscapesControlsAndShowsSingleBytesAsTheirCharacters) {
     const struct {
         std::string text;

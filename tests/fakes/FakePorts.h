@@ -164,7 +164,9 @@ public:
     std::vector<std::string> Messages() const { return messages_.Get(); }
     std::vector<std::string> WaitForMessages(std::size_t count) const { return messages_.WaitFor(count); }
     std::vector<std::string> Tooltips() const { return tooltips_.Get(); }
+    std::vector<std::string> WaitForTooltips(std::size_t count) const { return tooltips_.WaitFor(count); }
     std::vector<ExchangeOutcome> Outcomes() const { return outcomes_.Get(); }
+    std::vector<ExchangeOutcome> WaitForOutcomes(std::size_t count) const { return outcomes_.WaitFor(count); }
 
 private:
     Recorded<std::string> messages_, tooltips_;

@@ -12,6 +12,7 @@ namespace zelto::faults {
 namespace {
 
 namespace fs = std::filesystem;
+using Outcome = ExchangeOutcome;
 
 // The engine registering on every pass while the settings file goes wrong under it. Damage and repair are
 // done under the file's lock, so that a record write of the client's, read before, cannot undo them.
@@ -20,12 +21,10 @@ protected:
     void SetUp() override {
         service.AddAccount({"example", "com", "secret12", false});
         fs::create_directory(folder);
-        if (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()).starts_with("Disk"))
-            disk = Mount(folder, 64 * 1024);
         rig.emplace(path);
         ConfigureOneDomain(rig->settings, service.HostPort());
         rig->runner.Start();
-        ASSERT_TRUE(WaitUntil([&] { return rig->notices.Now().registered >= 3; }, 30s));
+        ASSERT_TRUE(WaitUntil(rig->notices, [](const auto& seen) { return Count(seen, Outcome::Answered) >= 3; }));
     }
 
     template <typename F> auto Locked(F f) {
@@ -35,58 +34,49 @@ protected:
 
     // Waits until the engine has read its clock `reads` more times: once at each decision and at each
     // record written.
-    bool WaitForClockReads(int reads) {
-        const std::time_t until = rig->clock.now + reads * rig->clock.step;
-        return WaitUntil([&] { return rig->clock.now >= until; }, 30s);
+    bool WaitForClockReads(std::size_t reads) {
+        const std::size_t until = rig->clock.looks.Get().size() + reads;
+        return rig->clock.looks.WaitFor(until).size() >= until;
     }
 
     bool Recorded() const { return SettingsFile(path).ReadText("updatedip") == "127.0.0.1"; }
 
-    // While the fault holds, every record write fails and the file stays byte for byte; after `repair`, the
-    // next pass records again and no temporary file is left.
-    void ExpectWritesFailCleanlyUntil(const std::function<void()>& repair) {
-        const std::string before = Locked([&] { return fakes::ReadFile(path); });
-        // A pass logs its success after the write, outside the lock: the last one before the fault may be
-        // logged after it came. Once a failure is logged, every success before it is.
-        EXPECT_TRUE(WaitUntil([&] { return rig->notices.Now().recordFailed > 0; }, 30s));
-        const int registered = rig->notices.Now().registered;
-        bool unchanged = true;
-        EXPECT_TRUE(WaitUntil(
-            [&] { return (unchanged &= fakes::ReadFile(path) == before, rig->notices.Now().recordFailed >= 50); },
-            30s));
-        EXPECT_TRUE(unchanged) << "a failed write changed the file";
-        EXPECT_EQ(rig->notices.Now().registered, registered) << "a failed write was reported as done";
-        EXPECT_TRUE(Recorded()) << "the old value did not stay";
-        repair();
-        ASSERT_TRUE(SettingsFile(path).WriteText("updatedip", "")); // only a write after the repair refills it
-        EXPECT_TRUE(WaitUntil([&] { return Recorded(); }, 30s));
-        rig->runner.Stop();
-        for (const auto& entry : fs::directory_iterator(folder))
-            EXPECT_NE(entry.path().extension(), ".tmp") << "a failed write left " << entry.path();
-    }
-
     fakes::TempDir dir;
     fs::path folder = dir.File("settings"), path = folder / "ZeltoPre.INI";
     emulator::ServiceEmulator service;
-    std::shared_ptr<void> disk;
     std::optional<EngineRig> rig;
 };
 
-// Root ignores permission bits, hence a read-only bind mount in the test's own mount namespace.
+// Root ignores permission bits, hence a read-only bind mount in the test's own mount namespace. How a write
+// cut short by a full disk leaves the file is SettingsFilePosixTest's.
 TEST_F(SettingsFileFaultTest, MadeReadOnlyWhileTheClientRuns) {
     if (!privateMounts)
         GTEST_SKIP() << "no mount namespace of our own";
-    auto readOnly = Locked([&] { return Mount(folder, 0); });
+    auto readOnly = Locked([&] { return MountReadOnly(folder); });
     ASSERT_TRUE(readOnly);
-    ExpectWritesFailCleanlyUntil([&] { readOnly.reset(); });
-}
-
-TEST_F(SettingsFileFaultTest, DiskFullWhileTheClientRuns) {
-    if (!privateMounts)
-        GTEST_SKIP() << "no mount namespace of our own";
-    ASSERT_TRUE(disk);
-    const fs::path filler = Locked([&] { return FillDisk(folder); });
-    ExpectWritesFailCleanlyUntil([&] { fs::remove(filler); });
+    // While it holds, every record write fails and the file stays byte for byte; once it is undone, the next pass
+    // records again and no temporary file is left.
+    const std::string before = Locked([&] { return fakes::ReadFile(path); });
+    // A pass logs its success after the write, outside the lock: the last one before the fault may be
+    // logged after it came. Once a failure is logged, every success before it is.
+    const auto failed = [](long times) {
+        return [times](const auto& seen) { return Count(seen, Outcome::RecordNotWritten) >= times; };
+    };
+    EXPECT_TRUE(WaitUntil(rig->notices, failed(1)));
+    const long registered = Count(rig->notices.Outcomes(), Outcome::Answered);
+    bool unchanged = true;
+    EXPECT_TRUE(WaitUntil(rig->notices, [&](const auto& seen) {
+        return (unchanged &= fakes::ReadFile(path) == before, failed(50)(seen));
+    }));
+    EXPECT_TRUE(unchanged) << "a failed write changed the file";
+    EXPECT_EQ(Count(rig->notices.Outcomes(), Outcome::Answered), registered) << "a failed write was reported as done";
+    EXPECT_TRUE(Recorded()) << "the old value did not stay";
+    readOnly.reset();
+    ASSERT_TRUE(SettingsFile(path).WriteText("updatedip", "")); // only a write after the repair refills it
+    EXPECT_TRUE(WaitUntil(rig->notices, [&](const auto&) { return Recorded(); }));
+    rig->runner.Stop();
+    for (const auto& entry : fs::directory_iterator(folder))
+        EXPECT_NE(entry.path().extension(), ".tmp") << "a failed write left " << entry.path();
 }
 
 // Replaced by random bytes (a new file or overwritten in place) or cut to nothing: no domain is left, so the
@@ -114,10 +104,10 @@ TEST_F(SettingsFileFaultTest, ReplacedByGarbageOrTruncatedWhileTheClientRuns) {
             fakes::WriteFile(folder / "other", good);
             fs::rename(folder / "other", path);
         });
-        EXPECT_TRUE(WaitUntil([&] { return Recorded(); }, 30s));
+        EXPECT_TRUE(WaitUntil(rig->notices, [&](const auto&) { return Recorded(); }));
     }
     rig->runner.Stop();
-    EXPECT_EQ(rig->notices.Now().messages, 0);
+    EXPECT_EQ(rig->notices.Messages().size(), 0u);
 }
 
 } // namespace

@@ -1,18 +1,15 @@
 #!/usr/bin/env bash
-# Checks of the installed tree: check-install.sh STEP BUILD_DIR DESTDIR
-#   install     cmake --install into DESTDIR with the configured prefix (the other steps read that tree)
-#   layout      every file where desktops, systemd, man and bash look for it
-#   desktop     desktop-file-validate on the desktop entry and on the autostart entries the program writes
-#   units       systemd-analyze verify on the units (without systemd-analyze: exit 77, which ctest reports as
-#               a skip and scripts/test fails under CI)
-#   man         the manual page renders without a warning
-#   completion  bash -n, then completions for typed command lines
-#   hardening   every installed program and module: full RELRO, stack protector, fortified calls, PIE
+# Checks of the installed tree: check-install.sh STEP BUILD_DIR DESTDIR. install: cmake --install into DESTDIR,
+# which the other steps read; layout: every file where desktops, systemd, man and bash look for it; desktop,
+# units (exit 77 without systemd-analyze: a skip, and a failure of scripts/test under CI), man, completion and
+# hardening (full RELRO, stack protector, fortified calls, PIE) run the tools that judge each.
 set -euo pipefail
 step=$1 build=$2 destdir=$(realpath -m "$3")
 # The programs find their modules under the prefix they were configured for (/usr for the package).
 prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:[A-Z]*=//p' "$build/CMakeCache.txt")
 usr=$destdir$prefix
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
 fail() {
     echo "FAIL: $*" >&2
@@ -58,8 +55,6 @@ desktop)
     desktop-file-validate "$usr/share/applications/zelto-premium.desktop"
     # The autostart entry of its own (nothing installed where it looks), and the installed one passing an
     # awkward settings path.
-    work=$(mktemp -d)
-    trap 'rm -rf "$work"' EXIT
     export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/none
     autostart() {
         (cd "$work" && XDG_DATA_DIRS=$1 "$usr/bin/zelto-premium" "${@:2}" --autostart on >/dev/null)
@@ -79,8 +74,6 @@ units)
     fi
     # verify checks that ExecStart exists and that man finds the Documentation= page: point both at the
     # installed tree.
-    work=$(mktemp -d)
-    trap 'rm -rf "$work"' EXIT
     for manager in user system; do
         mkdir -p "$work/$manager"
         sed "s|^ExecStart=$prefix/bin/|ExecStart=$usr/bin/|" "$usr/lib/systemd/$manager/zelto-premium.service" \
@@ -122,8 +115,6 @@ man)
 completion)
     script=$usr/share/bash-completion/completions/zelto-premium
     bash -n "$script"
-    work=$(mktemp -d)
-    trap 'rm -rf "$work"' EXIT
     program=$usr/bin/zelto-premium
     "$program" --settings "$work/ZeltoPre.INI" ignore add 10.0.0.1 >/dev/null
     "$program" --settings "$work/ZeltoPre.INI" ignore add 192.168.1.1 >/dev/null

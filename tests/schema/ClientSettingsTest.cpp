@@ -23,9 +23,6 @@ TEST_F(ClientSettingsTest, AMissingFileReadsAsEveryDefault) {
     EXPECT_EQ(settings.DomainCount(), 0);
     EXPECT_TRUE(settings.Domains().empty());
     EXPECT_TRUE(settings.IgnoredAddresses().empty());
-    EXPECT_EQ(settings.DialogMethod(), AddressMethod::Both);
-    EXPECT_EQ(settings.EngineMethod(), AddressMethod::Server);
-    EXPECT_EQ(settings.StoredMethodNumber(), std::nullopt);
     EXPECT_EQ(settings.FixedAddress(), (std::array<int, 4>{0, 0, 0, 0}));
     EXPECT_FALSE(settings.UpdateRecord().Complete());
     EXPECT_EQ(settings.UpdateServer(), "dynamic.zelto.com");
@@ -58,14 +55,9 @@ TEST_F(ClientSettingsTest, EachStoredMethodNumberReadsAsTheDialogAndTheEngineTak
 }
 
 TEST_F(ClientSettingsTest, ListsHoldEntriesOneToTheCountAndANegativeCountHoldsNone) {
-    ASSERT_TRUE(file.WriteTexts({{"numofdomains", "2"},
-                                 {"second_level1", "a"},
-                                 {"first_level1", "com"},
-                                 {"password1", "pass_a"},
-                                 {"first_level2", "net"},
-                                 {"second_level3", "stale"},
-                                 {"numofignoreip", "-3"},
-                                 {"ignoreip1", "10.0.0.1"}}));
+    fakes::WriteFile(file.Path(), "[Zelto Systems Premium]\nnumofdomains=2\nsecond_level1=a\nfirst_level1=com\n"
+                                  "password1=pass_a\nfirst_level2=net\nsecond_level3=stale\n"
+                                  "numofignoreip=-3\nignoreip1=10.0.0.1\n");
     EXPECT_EQ(settings.Domains(), (std::vector<DomainEntry>{{"a", "com", "pass_a"}, {"", "net", ""}}));
     EXPECT_FALSE(settings.Domains()[1].Complete());
     EXPECT_TRUE(settings.IgnoredAddresses().empty());
@@ -89,40 +81,30 @@ TEST_F(ClientSettingsTest, AppendStopsAtTheThousandthDomainAndIgnoreEntriesShift
     EXPECT_EQ(settings.IgnoredAddresses(), (std::vector<std::string>{"2.2.2.2", "3.3.3.3"}));
 }
 
-// A pause holds for the entry it was made for, the wait after failures for everything that shapes the
-// requests: any change to them, by any process, or the user's resume ends them; nothing else does.
+// A pause lasts while its entry, the wait after failures while what shapes the requests stays as it was.
 TEST_F(ClientSettingsTest, PausesAndTheWaitLastWhileWhatTheyWereMadeForStaysAsItWas) {
     const DomainEntry entry{"example", "com", "Secret12"};
     const DomainPause pause{Refusal::Expired, 1765232460};
     const FailureWait wait{2, 1765232490, {RequestResult::NoAnswer, HttpFailure::TimedOut, 0, 1765232460}};
+    const RecordedUpdate record{"203.0.113.7", {"10", "073", "2025"}, 1765232400};
+    const DomainEntry other{"other", "net", "Secret12"};
+    const std::array<int, 4> fixed{203, 0, 113, 9};
     const struct {
         const char* name;
         std::function<void()> change;
         bool paused, waiting;
     } cases[] = {
         {"nothing changed", [] {}, true, true},
-        {"the engine's own records",
-         [&] {
-             settings.WriteUpdateRecord({"203.0.113.7", {"10", "073", "2025"}, 1765232400});
-         },
-         true, true},
+        {"the engine's own records", [&] { settings.WriteUpdateRecord(record); }, true, true},
         {"the web site", [&] { settings.WriteWebSite("www.example.net"); }, true, true},
         {"another password", [&] { file.WriteText("password1", "Secret13"); }, false, false},
         {"another name", [&] { file.WriteText("second_level1", "other"); }, false, false},
         {"removed and added again", [&] { settings.RemoveDomainAt(1), settings.AppendDomain(entry); }, false, true},
-        {"another domain",
-         [&] {
-             settings.AppendDomain({"other", "net", "Secret12"});
-         },
-         true, false},
+        {"another domain", [&] { settings.AppendDomain(other); }, true, false},
         {"the update server", [&] { settings.WriteUpdateServer("127.0.0.1:8080"); }, true, false},
         {"cafile", [&] { settings.WriteCaFile("/etc/ssl/ca.pem"); }, true, false},
         {"the address method", [&] { settings.WriteAddressMethod(AddressMethod::Client); }, true, false},
-        {"the fixed address",
-         [&] {
-             settings.WriteFixedAddress({203, 0, 113, 9});
-         },
-         true, false},
+        {"the fixed address", [&] { settings.WriteFixedAddress(fixed); }, true, false},
         {"the ignore list", [&] { settings.AppendIgnoredAddress("10.0.0.1"); }, true, false},
         {"the user resumed", [&] { settings.ResumeUpdates(); }, false, false},
         {"a start", [&] { settings.ClearPauses(); }, false, true},

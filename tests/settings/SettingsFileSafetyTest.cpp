@@ -1,5 +1,4 @@
-// SettingsFile with files it must not use (another user's links, FIFOs, devices, folders, huge files) and the
-// traces it leaves: which errors it reports, what a reader creates, who owns what a writer makes.
+// SettingsFile with files it must not use, the errors it reports and what a reader leaves behind.
 
 #include "InChild.h"
 #include "fakes/TempDir.h"
@@ -30,7 +29,7 @@ protected:
     fs::path lock_ = dir_.File("ZeltoPre.INI.lock");
 };
 
-// Each file reads as defaults, refuses writes, and reports the same problem before and after trying.
+// Each reads as defaults, refuses writes, and reports the same problem before and after trying.
 TEST_F(SettingsFileSafetyTest, UnusableFileReadsAsDefaultsAndIsNeverWritten) {
     struct Case {
         const char* name;
@@ -43,6 +42,9 @@ TEST_F(SettingsFileSafetyTest, UnusableFileReadsAsDefaultsAndIsNeverWritten) {
     const Case cases[] = {
         {"fifo", [&] { ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0); }, SettingsFault::NotRegularFile, path_},
         {"folder", [&] { fs::create_directory(path_); }, SettingsFault::NotRegularFile, path_},
+        // Never read, however it is reached: it would not end.
+        {"own link to a device", [&] { fs::create_symlink("/dev/zero", path_); }, SettingsFault::NotRegularFile,
+         "/dev/zero"},
         {"1 MiB and a byte", [&] { WriteFile(path_, kGood + std::string((1 << 20) + 1 - kGood.size(), ';')); },
          SettingsFault::TooLarge, path_},
         {"another user's link",
@@ -94,14 +96,6 @@ TEST_F(SettingsFileSafetyTest, OwnLinkIntoAMissingFolderReadsAsNoFile) {
     EXPECT_EQ(settings.LastError().fault, SettingsFault::None);
 }
 
-// A FIFO or device never blocks a reader, however it is reached.
-TEST(SettingsDeviceTest, DeviceIsRefusedWithoutReading) {
-    const SettingsFile settings("/dev/zero");
-    EXPECT_EQ(settings.Check().fault, SettingsFault::NotRegularFile);
-    EXPECT_EQ(settings.ReadInt("numofdomains", 7), 7);
-    EXPECT_EQ(settings.LastError().fault, SettingsFault::NotRegularFile);
-}
-
 // The file grows past the limit after it was looked at: still refused, and never read whole.
 TEST_F(SettingsFileSafetyTest, FileGrownPastTheLimitIsRefused) {
     WriteFile(path_, kGood);
@@ -112,8 +106,7 @@ TEST_F(SettingsFileSafetyTest, FileGrownPastTheLimitIsRefused) {
     EXPECT_EQ(settings.LastError().fault, SettingsFault::TooLarge);
 }
 
-// A copied-in file without a lock file: reading leaves none behind. That a change then holds other processes
-// off from before its first read is the concurrent writers' case in tests/faults.
+// A copied-in file without a lock file: reading leaves none behind.
 TEST_F(SettingsFileSafetyTest, ReadingCreatesNoLockFile) {
     WriteFile(path_, kGood);
     const SettingsFile settings(path_);

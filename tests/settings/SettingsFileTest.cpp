@@ -1,6 +1,4 @@
-// SettingsFile: the text format as the Windows program reads and writes it, on every system. What depends on
-// the system, locking among it, is in SettingsFilePosixTest.cpp and windows/; concurrent and killed writers are
-// in tests/faults.
+// SettingsFile on every system: the Windows program's text format, and the threads of one process.
 
 #include "settings/SettingsFile.h"
 #include "fakes/TempDir.h"
@@ -9,10 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace zelto {
 namespace {
 
+using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 using fakes::ReadFile;
@@ -70,18 +72,19 @@ TEST_F(SettingsFileTest, MissingFileReadsDefaultsUntilTheFirstWriteCreatesIt) {
 
 // As the Windows program's profile functions leave it, edited by hand in between.
 TEST_F(SettingsFileTest, WindowsFileReadsRightAndWritesChangeOnlyTheirOwnLine) {
-    WriteFile(path_, "[Other Program]\r\n"
-                     "numofdomains=99\r\n"
-                     "[ ZELTO systems PREMIUM ]\r\n"
-                     "NumOfDomains = 2 \r\n"
-                     "First_Level1=com\r\n"
-                     "\tpassword1='se;cret'\r\n"
-                     "first_level2=net\r\n"
-                     "; keep this comment\r\n"
-                     "numofdomains=7\r\n"
-                     "\r\n"
-                     "[Another]\r\n"
-                     "first_level3=org\r\n");
+    const std::string windowsFile = "[Other Program]\r\n"
+                                    "numofdomains=99\r\n"
+                                    "[ ZELTO systems PREMIUM ]\r\n"
+                                    "NumOfDomains = 2 \r\n"
+                                    "First_Level1=com\r\n"
+                                    "\tpassword1='se;cret'\r\n"
+                                    "first_level2=net\r\n"
+                                    "; keep this comment\r\n"
+                                    "numofdomains=7\r\n"
+                                    "\r\n"
+                                    "[Another]\r\n"
+                                    "first_level3=org\r\n";
+    WriteFile(path_, windowsFile);
     SettingsFile settings(path_);
     EXPECT_EQ(settings.ReadInt("numofdomains", 0), 2);
     EXPECT_EQ(settings.ReadText("first_level1"), "com");
@@ -92,19 +95,12 @@ TEST_F(SettingsFileTest, WindowsFileReadsRightAndWritesChangeOnlyTheirOwnLine) {
     ASSERT_TRUE(settings.WriteInt("numofdomains", 1));
     ASSERT_TRUE(settings.WriteText("password1", ""));
     ASSERT_TRUE(settings.WriteText("first_level3", "biz"));
-    EXPECT_EQ(ReadFile(path_), "[Other Program]\r\n"
-                               "numofdomains=99\r\n"
-                               "[ ZELTO systems PREMIUM ]\r\n"
-                               "numofdomains=1\r\n"
-                               "First_Level1=com\r\n"
-                               "password1=\r\n"
-                               "first_level2=net\r\n"
-                               "; keep this comment\r\n"
-                               "numofdomains=7\r\n"
-                               "first_level3=biz\r\n"
-                               "\r\n"
-                               "[Another]\r\n"
-                               "first_level3=org\r\n");
+    std::string expected = windowsFile;
+    for (const auto& [from, to] : {std::pair{"NumOfDomains = 2 ", "numofdomains=1"},
+                                   {"\tpassword1='se;cret'", "password1="},
+                                   {"numofdomains=7\r\n", "numofdomains=7\r\nfirst_level3=biz\r\n"}})
+        expected.replace(expected.find(from), std::string_view(from).size(), to);
+    EXPECT_EQ(ReadFile(path_), expected);
 }
 
 TEST_F(SettingsFileTest, NewSectionOrKeyGoesWhereItIsFound) {
@@ -142,6 +138,34 @@ TEST_F(SettingsFileTest, ValuesReadBackAsWrittenAndNoLineBreakReachesTheFile) {
     ASSERT_TRUE(settings.WriteTexts({{"updatedip", "10.0.0.1"}, {"v", "new"}, {"updatedhour", "07"}}));
     const SettingsFile other(path_);
     EXPECT_EQ(other.ReadText("updatedip") + other.ReadText("v") + other.ReadText("updatedhour"), "10.0.0.1new07");
+}
+
+// No one shows a thread waiting for the lock: the change stays open two seconds unless the read ends in it.
+TEST_F(SettingsFileTest, AnotherThreadSeesALockedChangeWhole) {
+    SettingsFile writer(path_);
+    std::mutex mutex;
+    std::condition_variable done;
+    bool read = false, released = false;
+    std::thread reader;
+    {
+        const SettingsFile::ChangeLock lock(writer);
+        ASSERT_TRUE(writer.WriteText("first_level1", "com"));
+        reader = std::thread([&] {
+            const SettingsFile other(path_);
+            const std::string seen = std::to_string(other.ReadInt("numofdomains", 0)) + other.ReadText("first_level1");
+            const std::lock_guard guard(mutex);
+            EXPECT_TRUE(released) << "the read ended inside the locked change";
+            EXPECT_EQ(seen, "1com");
+            read = true;
+            done.notify_all();
+        });
+        std::unique_lock wait(mutex);
+        done.wait_for(wait, 2s, [&] { return read; });
+        const SettingsFile::ChangeLock again(writer); // re-entrant for this thread
+        EXPECT_TRUE(writer.WriteInt("numofdomains", 1));
+        released = true;
+    }
+    reader.join();
 }
 
 } // namespace

@@ -1,20 +1,92 @@
-// The Qt skin of the Properties dialog is wired to its model: the decisions themselves are tested in
-// tests/desktop.
+// The Qt skin of the dialogs is wired to their models, whose decisions are tested in tests/desktop; and the
+// address control as a user types into it.
 #include "ui/PropertiesDlg.h"
-#include "UiTestSupport.h"
+#include "ResourceIds.h"
+#include "desktop/DialogContext.h"
+#include "desktop/DialogWorker.h"
+#include "fakes/FakePorts.h"
+#include "fakes/TempDir.h"
+#include "settings/SettingsFile.h"
+#include "ui/DialogResource.h"
 #include "ui/IpAddressCtrl.h"
+#include "ui/MessageBox.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QRadioButton>
-#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
 
 using namespace zelto;
 using namespace zelto::qt;
-using namespace zelto::qt::uitest;
 
 namespace {
+
+// A settings file in a fresh folder, and the dialogs' context over fakes that record what a dialog asked of
+// the application.
+struct DialogWorld {
+    // writable false: the settings file's folder is a regular file, so every write fails.
+    explicit DialogWorld(bool writable = true) : settings(dir.File(writable ? "ZeltoPre.INI" : "file/ZeltoPre.INI")) {
+        std::ofstream(dir.File("file")) << "x";
+    }
+    MessageBoxFn RecordMessages() {
+        return [this](QWidget*, const QString& text) { messages.push_back(text.toStdString()); };
+    }
+
+    fakes::TempDir dir;
+    SettingsFile settings;
+    fakes::FakeHttp http;
+    fakes::FakeSound sound;
+    int quits = 0;
+    std::vector<std::string> messages;
+    DialogWorker worker{[](std::function<void()> task) {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(task), Qt::QueuedConnection);
+    }};
+    DialogContext context{settings, http,
+                          sound,    [this] { ++quits; },
+                          worker,   [this](const std::string& text) { messages.push_back(text); }};
+};
+
+template <class T> T* Control(QWidget* dialog, int id) {
+    return dialog->findChild<T*>(ControlName(id));
+}
+
+bool ShowActive(QWidget* window) {
+    window->show();
+    QApplication::setActiveWindow(window);
+    return QTest::qWaitForWindowActive(window);
+}
+
+// Into whichever widget has the focus, one key at a time.
+void TypeText(const QString& text) {
+    for (const QChar c : text)
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+}
+
+// Runs `act` on the next modal dialog within its own event loop, once it has shown.
+void WhenModalOpens(std::function<void(QWidget*)> act) {
+    struct Watch : QObject {
+        std::function<void(QWidget*)> act;
+        bool eventFilter(QObject* object, QEvent* event) override {
+            auto* modal = qobject_cast<QWidget*>(object);
+            if (event->type() == QEvent::Show && modal && modal->isModal()) {
+                QTimer::singleShot(0, modal, [modal, act = act] { act(modal); });
+                QApplication::instance()->removeEventFilter(this);
+                deleteLater();
+            }
+            return false;
+        }
+    };
+    auto* watch = new Watch;
+    watch->act = std::move(act);
+    QApplication::instance()->installEventFilter(watch);
+}
 
 // The dialog shown over a world, and the user's hands on its boxes and buttons.
 struct Shown {
@@ -32,7 +104,7 @@ struct Shown {
     }
     void Click(int id) { QTest::mouseClick(Control<QAbstractButton>(&dialog, id), Qt::LeftButton); }
     QString Status() { return Control<QPlainTextEdit>(&dialog, IDC_STATUS)->toPlainText(); }
-    CIpAddressCtrl* Address() { return Control<CIpAddressCtrl>(&dialog, IDC_IPADDRESS); }
+    bool CanForce() { return Control<QAbstractButton>(&dialog, IDC_FORCE_IP_UPDATE)->isEnabled(); }
 
     CPropertiesDlg dialog;
 };
@@ -43,27 +115,59 @@ class PropertiesDlgTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // Typed text reaches the model (the password box takes 8 characters), its outcome reaches the boxes,
-    // and the method clicked with the address typed is what OK saves before the dialog closes.
+    // "." and a third digit move on, "." in an empty field stays, above 255 clamps, a blank field reads 0.
+    void addressControlTyping() {
+        const char* rows[][2] = {{"192.168.1.10", "192|168|1|10"},
+                                 {"10203", "102|03||"},
+                                 {"1..2", "1|2||"},
+                                 {"10.256.7", "10|255|7|"},
+                                 {"1a.b2", "1|2||"},
+                                 {"1.2.3.4.5", "1|2|3|45"},
+                                 {"", "|||"}};
+        for (auto [typed, fields] : rows) {
+            CIpAddressCtrl control;
+            QVERIFY(ShowActive(&control));
+            control.setFocus();
+            TypeText(QString::fromLatin1(typed));
+            QStringList texts;
+            AddressFields expected;
+            for (int i = 0; i < 4; ++i) {
+                texts << control.Field(i)->text();
+                expected.part[i] = texts[i].toInt();
+            }
+            QCOMPARE(texts.join(QLatin1Char('|')), QString::fromLatin1(fields));
+            QCOMPARE(control.Address(), expected);
+            QCOMPARE(control.IsBlank(), *typed == 0);
+        }
+    }
+
+    // Typed text reaches the model (the password box takes 8 characters) and its outcome the boxes; Force IP
+    // Update's outcome comes in a box, its button back; the method clicked with the address typed is what OK
+    // saves before the dialog closes.
     void acceptedDomainAndMethod() {
         DialogWorld world;
         Shown shown(world);
         shown.Enter("zelto", "com", "secret123");
         shown.Click(IDC_ADD_DOMAIN);
-        QCOMPARE(shown.Status(), QStringLiteral("Domain zelto.com loaded."));
+        QVERIFY(shown.Status().contains(QStringLiteral("zelto.com")));
         QCOMPARE(world.settings.ReadText("password1"), std::string("secret12"));
+        shown.Click(IDC_FORCE_IP_UPDATE);
+        QTRY_COMPARE(world.messages.size(), std::size_t(1));
+        QVERIFY(shown.CanForce());
         shown.Click(IDC_METHOD_FIXED);
-        shown.Address()->ClearAddress();
-        shown.Address()->setFocus();
+        auto* address = Control<CIpAddressCtrl>(&shown.dialog, IDC_IPADDRESS);
+        address->ClearAddress();
+        address->setFocus();
         TypeText(QStringLiteral("10.0.0.7"));
         shown.Click(IDOK);
-        QCOMPARE(world.settings.ReadText("ipmethod"), std::string("3"));
-        QCOMPARE(world.settings.ReadText("four"), std::string("7"));
+        QCOMPARE(world.settings.ReadText("ipmethod") + world.settings.ReadText("four"), std::string("37"));
         QVERIFY(!shown.dialog.isVisible());
         QCOMPARE(world.quits, 0);
     }
 
-    // A refused save is told in a box and the dialog stays; Quit, Esc and the close button all leave.
+    // A refused save is told in a box and the dialog stays. Quit, Esc and the close button all leave, Quit
+    // also while Force IP Update waits for a service that never answers, its button unavailable and the
+    // dialog taking input meanwhile.
     void refusedSaveAndEveryWayOut() {
         DialogWorld unwritable(false);
         Shown refused(unwritable);
@@ -72,69 +176,64 @@ private slots:
         QCOMPARE(unwritable.messages.size(), std::size_t(1));
         for (int how = 0; how < 3; ++how) {
             DialogWorld world;
+            world.settings.WriteText("numofdomains", "1");
+            world.http.silent = true;
             Shown shown(world);
-            if (how == 0)
+            if (how == 0) {
+                shown.Click(IDC_FORCE_IP_UPDATE);
+                QVERIFY(!shown.CanForce());
+                shown.Enter("zelto", "com", "secret1");
+                shown.Click(IDC_ADD_DOMAIN);
+                QVERIFY(shown.Status().endsWith(QStringLiteral(" zelto.com loaded.")));
                 shown.Click(IDCANCEL);
-            else if (how == 1)
+            } else if (how == 1) {
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-            else
+            } else {
                 shown.dialog.close();
+            }
             QCOMPARE(world.quits, 1);
             QVERIFY(!shown.dialog.isVisible());
         }
     }
 
-    // Force IP Update runs on the worker: against a service that never answers the dialog stays usable,
-    // its button unavailable, and Quit still leaves; an answer comes in the box, the button back.
-    void forceIpUpdateLeavesTheDialogResponsive() {
-        for (const bool silent : {true, false}) {
-            DialogWorld world;
-            world.settings.WriteText("numofdomains", "1");
-            world.http.silent = silent;
-            Shown shown(world);
-            shown.Click(IDC_FORCE_IP_UPDATE);
-            if (silent) {
-                QVERIFY(!Control<QAbstractButton>(&shown.dialog, IDC_FORCE_IP_UPDATE)->isEnabled());
-                shown.Enter("zelto", "com", "secret1");
-                shown.Click(IDC_ADD_DOMAIN);
-                QVERIFY(shown.Status().endsWith(QStringLiteral(" zelto.com loaded.")));
-                shown.Click(IDCANCEL);
-                QCOMPARE(world.quits, 1);
-            } else {
-                QTRY_COMPARE(world.messages, std::vector<std::string>{"Fresh IP update could not complete!"});
-                QVERIFY(Control<QAbstractButton>(&shown.dialog, IDC_FORCE_IP_UPDATE)->isEnabled());
-            }
-        }
-    }
-
-    // Properties opens centred on the screen, About (F1) and the Ignore IP List centred on it, none with a
-    // Maximize button; Esc in either of the two closes that dialog only.
-    void nestedDialogsOpenCentredAndCloseAlone() {
-        const auto centred = [](QWidget* window, const QRect& over) {
-            const QPoint offset = window->frameGeometry().center() - over.center();
-            return offset.manhattanLength() <= 2 && !(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    // F1 opens About, which Esc closes alone. The Ignore IP List button opens that dialog on the stored list:
+    // Enter is "Add IP", not OK, Remove IP takes the typed address out, and Cancel keeps what the buttons
+    // wrote. Neither dialog has a Maximize button, as Properties has none.
+    void nestedDialogsAreWiredAndCloseAlone() {
+        DialogWorld world;
+        world.settings.WriteText("numofignoreip", "1");
+        world.settings.WriteText("ignoreip1", "10.0.0.1");
+        Shown shown(world);
+        const auto seen = [](QWidget* window) {
+            return window->metaObject()->className() +
+                   std::string(window->windowFlags() & Qt::WindowMaximizeButtonHint ? " maximize" : "");
         };
-        for (auto [ignoreList, title] :
-             {std::pair{false, "About Zelto Premium Dynamic DNS Client v3.4"}, {true, "Zelto Ignore IP List"}}) {
-            DialogWorld world;
-            Shown shown(world);
-            QVERIFY(centred(&shown.dialog, shown.dialog.screen()->availableGeometry()));
-            QString seen;
-            bool modalCentred = false;
-            WhenModalOpens([&](QWidget* modal) {
-                seen = modal->windowTitle();
-                modalCentred = centred(modal, shown.dialog.frameGeometry());
-                QTest::keyClick(modal, Qt::Key_Escape);
-            });
-            if (ignoreList)
-                shown.Click(IDC_IGNORE_IP_LIST);
-            else
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
-            QCOMPARE(seen, QString::fromLatin1(title));
-            QVERIFY(modalCentred);
-            QVERIFY(shown.dialog.isVisible());
-            QCOMPARE(world.quits, 0);
-        }
+        std::vector<std::string> said{seen(&shown.dialog)};
+        WhenModalOpens([&](QWidget* about) {
+            said.push_back(seen(about));
+            QTest::keyClick(about, Qt::Key_Escape);
+        });
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        WhenModalOpens([&](QWidget* ignore) {
+            const auto list = [ignore] { return Control<QPlainTextEdit>(ignore, IDC_IGNORE_LIST)->toPlainText(); };
+            said.push_back(seen(ignore));
+            said.push_back(list().toStdString());
+            QApplication::setActiveWindow(ignore);
+            TypeText(QStringLiteral("10.0.0.2"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            said.push_back(list().toStdString());
+            QTest::mouseClick(Control<QAbstractButton>(ignore, IDC_REMOVE_IP), Qt::LeftButton);
+            said.push_back(list().toStdString());
+            QTest::mouseClick(Control<QAbstractButton>(ignore, IDC_ADD_IP), Qt::LeftButton);
+            QTest::mouseClick(Control<QAbstractButton>(ignore, IDCANCEL), Qt::LeftButton);
+        });
+        shown.Click(IDC_IGNORE_IP_LIST);
+        QCOMPARE(said, (std::vector<std::string>{"zelto::qt::CPropertiesDlg", "zelto::qt::CAboutDlg",
+                                                 "zelto::qt::CIgnoreIpDlg", "10.0.0.1\n", "10.0.0.1\n10.0.0.2\n",
+                                                 "10.0.0.1\n"}));
+        QCOMPARE(world.settings.ReadText("ignoreip2"), std::string("10.0.0.2"));
+        QVERIFY(shown.dialog.isVisible());
+        QCOMPARE(world.quits, 0);
     }
 };
 

@@ -6,6 +6,7 @@
 #include "fakes/SeedDomains.h"
 #include "fakes/TempDir.h"
 #include "settings/SettingsFile.h"
+#include "update/UpdateCycle.h"
 
 #include <gtest/gtest.h>
 
@@ -47,6 +48,67 @@ protected:
     SettingsFile settings{dir.File("ZeltoPre.INI")};
     fakes::FakeWorld world{settings};
     EnginePorts& ports = world.ports;
+};
+
+struct Served {
+    std::string url;
+    std::time_t at;
+};
+
+// The real update cycle over simulated time, from 10:30 on a day in March, on a machine with a public address.
+class CycleTest : public EngineTest {
+protected:
+    CycleTest() {
+        world.clock.now = fakes::FakeClock::At(2025, 3, 14, 10, 30, 0);
+        world.addresses.addresses = {"203.0.113.7"};
+        // Every request recorded with its time and, when `answer` is set, answered by it.
+        world.http.onRequest = [this](const std::string& url) {
+            served.push_back({url, world.clock.now});
+            if (answer)
+                world.http.Answer("", answer(url), true);
+        };
+    }
+
+    // The pauses of `seconds` of simulated time, each calling `during` within and `each` after it.
+    std::vector<std::chrono::milliseconds> Run(std::time_t seconds, const std::function<void()>& each = {},
+                                               const std::function<void(std::chrono::milliseconds)>& during = {}) {
+        using std::chrono::milliseconds;
+        const std::time_t end = world.clock.now + seconds;
+        fakes::FakeSleeper sleeper;
+        UpdateCycle cycle(ports, {milliseconds(10000), milliseconds(30000), [this] { return spread; }}, &sleeper);
+        sleeper.onSleep = during;
+        sleeper.onSlept = [&](milliseconds slept) {
+            world.clock.now += std::chrono::duration_cast<std::chrono::seconds>(slept).count();
+            if (each)
+                each();
+            if (world.clock.now >= end)
+                cycle.RequestStop();
+        };
+        cycle.RunUpdateCycle();
+        return sleeper.Pauses();
+    }
+
+    // The times of the requests whose URL contains `part`.
+    std::vector<std::time_t> Times(const std::string& part) const {
+        std::vector<std::time_t> times;
+        for (const Served& request : served)
+            if (request.url.find(part) != std::string::npos)
+                times.push_back(request.at);
+        return times;
+    }
+
+    // The second-level labels of the update requests made so far.
+    Addresses Sent() const {
+        Addresses sent;
+        for (const std::string& url : world.http.Requests())
+            if (const auto at = url.find("&second="); at != std::string::npos)
+                sent.push_back(url.substr(at + 8, url.find('&', at + 8) - at - 8));
+        return sent;
+    }
+
+    std::vector<Served> served;
+    std::function<HttpFetch(const std::string&)> answer;
+    double spread = 0.5;
 };
 
 } // namespace zelto::enginetest

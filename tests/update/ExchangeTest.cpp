@@ -1,11 +1,8 @@
-// One domain's exchange: the URL sent, what each answer shows and records, the dial-up guard around it, and
-// an update server written "https://host:port": over TLS to the emulator, with certificates made for the test,
-// verified against the "cafile" bundle and never downgraded to plain http.
+// One domain's exchange: the URL, what each answer shows and records, the dial-up guard, and TLS.
 
 #include "ServiceEmulator.h"
 #include "fakes/FakePorts.h"
 #include "fakes/TempDir.h"
-#include "fakes/TestCertificates.h"
 #include "platform/linux/http/CurlHttpSession.h"
 #include "platform/linux/http/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
@@ -15,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 namespace zelto {
@@ -23,6 +22,11 @@ namespace {
 using namespace std::chrono_literals;
 using emulator::Fault;
 using Texts = std::vector<std::string>;
+
+// Every page answers `status` (0: closes without a byte) with `body`, sending to `location` if given.
+Fault Answer(int status, const std::string& body, const std::string& location = "") {
+    return {status ? Fault::Kind::Response : Fault::Kind::CloseWithoutAnswer, {}, status, body, location, 0};
+}
 
 class ExchangeTest : public ::testing::Test {
 protected:
@@ -47,18 +51,15 @@ protected:
     fakes::FakeWorld world{settings};
 };
 
-// The update server written with or without its scheme, in any case; the address only when given; values
-// encoded where they would break the query.
+// The server's scheme in any case or none; the address only when given; values encoded.
 TEST_F(ExchangeTest, UrlFollowsTheServersSchemeAndCarriesEncodedValues) {
     const struct {
-        const char* server; // "": the built-in one
+        const char* server;
         const char* second;
         const char* password;
         const char* address;
         const char* url;
     } cases[] = {
-        {"", "example", "secret1", "",
-         "http://dynamic.zelto.com/premium/update.asp?first=com&second=example&password=secret1"},
         {"127.0.0.1:8080", "example", "secret1", "203.0.113.7",
          "http://127.0.0.1:8080/premium/update.asp?first=com&second=example&password=secret1&ip_address=203.0.113.7"},
         {"HTTPS://update.example:8443/", "a=b", "p&s #%+?", "",
@@ -77,7 +78,7 @@ struct AnswerCase {
     const char* name;
     int status; // 0: the connection closes without an answer
     const char* body;
-    const char* message;    // nullptr: none
+    const char* message;    // the fake notices' record of the refusal, before where to register; nullptr: none
     const char* registered; // nullptr: nothing recorded
     ExchangeOutcome outcome = ExchangeOutcome::Answered;
 };
@@ -86,19 +87,20 @@ class AnswerTest : public ExchangeTest, public ::testing::WithParamInterface<Ans
 
 TEST_P(AnswerTest, ShowsAndRecordsWhatTheFirstLineMeans) {
     const AnswerCase& c = GetParam();
-    Fault answer;
-    answer.kind = c.status ? Fault::Kind::Response : Fault::Kind::CloseWithoutAnswer;
-    answer.status = c.status;
-    answer.body = c.body;
-    service.SetFault(answer);
+    service.SetFault(Answer(c.status, c.body));
     std::string pausedWhenTold;
     world.notices.onMessage = [&](const std::string&) { pausedWhenTold = settings.ReadText("paused1"); };
     EXPECT_EQ(Run(curl).outcome.result != RequestResult::NoAnswer, c.status != 0);
-    EXPECT_EQ(world.notices.Messages(), c.message ? Texts{c.message} : Texts{});
+    const Texts told = world.notices.Messages();
+    ASSERT_EQ(told.size(), c.message ? 1u : 0u);
+    if (c.message) {
+        EXPECT_EQ(told[0], c.message + (" " + ServiceEndpoints(settings).RegistrationPage()));
+    }
     EXPECT_EQ(!pausedWhenTold.empty(), c.message != nullptr) << "a refusal is paused before it is told";
     EXPECT_EQ(world.notices.Outcomes(), std::vector<ExchangeOutcome>{c.outcome});
     if (c.registered) {
-        EXPECT_EQ(world.notices.Tooltips(), Texts{std::string("Zelto Premium Online! IP Address->") + c.registered});
+        ASSERT_EQ(world.notices.Tooltips().size(), 1u);
+        EXPECT_TRUE(world.notices.Tooltips()[0].ends_with(std::string("->") + c.registered));
         EXPECT_EQ(settings.ReadText("updatedip"), c.registered);
         EXPECT_EQ(settings.ReadText("updatedhour") + settings.ReadText("updatedday") + settings.ReadText("updatedyear"),
                   "050012025");
@@ -108,26 +110,21 @@ TEST_P(AnswerTest, ShowsAndRecordsWhatTheFirstLineMeans) {
     }
 }
 
-// The fake notices' record of a refusal: its word, the domain and where to register.
-const char* const kExpired = "expired example.com http://www.zelto.com/register.htm";
-const char* const kNoDomain = "nodomain example.com http://www.zelto.com/register.htm";
-const char* const kWrongPassword = "wrongpassword example.com http://www.zelto.com/register.htm";
+const AnswerCase kAnswers[] = {
+    {"Expired", 200, "expired\r\n", "expired example.com", nullptr},
+    {"NoDomain", 200, "nodomain", "nodomain example.com", nullptr},
+    {"WrongPasswordFirstLineCounts", 200, "wrongpassword\r\nip1.2.3.4\r\n", "wrongpassword example.com", nullptr},
+    {"IpAlone", 200, "ip\r\n", nullptr, ""},
+    {"UpperCaseIp", 200, "IP203.0.113.7", nullptr, nullptr},
+    {"LeadingBlank", 200, " ip203.0.113.7", nullptr, nullptr},
+    {"ExpiredTrailingBlank", 200, "expired \r\n", nullptr, nullptr},
+    {"SecondLineIgnored", 200, "success\r\nip203.0.113.7\r\n", nullptr, nullptr},
+    {"ServerErrorStartingWithIp", 500, "ip203.0.113.9\r\n<h1>Error</h1>", nullptr, "203.0.113.9"},
+    {"EmptyBody", 200, "", nullptr, nullptr},
+    {"NoAnswer", 0, "", nullptr, nullptr, ExchangeOutcome::NoAnswer},
+};
 
-INSTANTIATE_TEST_SUITE_P(Answers, AnswerTest,
-                         ::testing::Values(AnswerCase{"Expired", 200, "expired\r\n", kExpired, nullptr},
-                                           AnswerCase{"NoDomain", 200, "nodomain", kNoDomain, nullptr},
-                                           AnswerCase{"WrongPasswordFirstLineCounts", 200,
-                                                      "wrongpassword\r\nip1.2.3.4\r\n", kWrongPassword, nullptr},
-                                           AnswerCase{"IpAlone", 200, "ip\r\n", nullptr, ""},
-                                           AnswerCase{"UpperCaseIp", 200, "IP203.0.113.7", nullptr, nullptr},
-                                           AnswerCase{"LeadingBlank", 200, " ip203.0.113.7", nullptr, nullptr},
-                                           AnswerCase{"ExpiredTrailingBlank", 200, "expired \r\n", nullptr, nullptr},
-                                           AnswerCase{"SecondLineIgnored", 200, "success\r\nip203.0.113.7\r\n", nullptr,
-                                                      nullptr},
-                                           AnswerCase{"ServerErrorStartingWithIp", 500,
-                                                      "ip203.0.113.9\r\n<h1>Error</h1>", nullptr, "203.0.113.9"},
-                                           AnswerCase{"EmptyBody", 200, "", nullptr, nullptr},
-                                           AnswerCase{"NoAnswer", 0, "", nullptr, nullptr, ExchangeOutcome::NoAnswer}),
+INSTANTIATE_TEST_SUITE_P(Answers, AnswerTest, ::testing::ValuesIn(kAnswers),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ExchangeTest, DialUpIsOffForTheRequestAndAnyMessageAndBackAsItWasAfter) {
@@ -159,20 +156,15 @@ TEST_F(ExchangeTest, DialUpIsOffForTheRequestAndAnyMessageAndBackAsItWasAfter) {
 
 struct TlsCase {
     const char* name;
-    const char* certName; // what the server's certificate is for; nullptr: the server speaks plain http
-    bool byStranger;      // signed by an authority outside the bundle
-    bool withCaFile;      // "cafile" names the bundle; else the system's store decides
-    bool toPlainHttp;     // the server redirects to plain http
+    const char* server; // its certificate, as make-test-certificates.sh names it; nullptr: plain http
+    bool withCaFile;    // "cafile" names the bundle; else the system's store decides
+    bool toPlainHttp;   // the server redirects to plain http
     bool registered;
     HttpFailure why;
 };
 
-class TlsExchangeTest : public ::testing::TestWithParam<TlsCase> {
+class TlsExchangeTest : public ExchangeTest, public ::testing::WithParamInterface<TlsCase> {
 protected:
-    fakes::TempDir dir;
-    fakes::TestCertificates certificates{dir.Path()};
-    SettingsFile settings{dir.File("ZeltoPre.INI")};
-    fakes::FakeWorld world{settings};
     const HttpTimeouts timeouts{5000ms, 5000ms};
     SocketHttpSessionFactory http{"zelto-tests", timeouts,
                                   std::make_shared<CurlHttpSessionFactory>("zelto-tests", timeouts)};
@@ -180,24 +172,19 @@ protected:
 
 TEST_P(TlsExchangeTest, RegistersOnlyWithAServerTheBundleVouchesFor) {
     const TlsCase& c = GetParam();
+    const std::filesystem::path certificates = dir.Path();
+    ASSERT_EQ(std::system(("bash " ZELTO_TEST_CERTIFICATES " '" + certificates.string() + "'").c_str()), 0);
     emulator::TlsFiles tls;
-    if (c.certName) {
-        const auto server = certificates.Issue("server", c.certName, c.byStranger);
-        tls = {server.cert.string(), server.key.string()};
-    }
-    emulator::ServiceEmulator service(emulator::Options{0, 30s, {}, false}, tls);
-    service.AddAccount({"example", "com", "secret1", false});
+    if (c.server)
+        tls = {(certificates / c.server).string() + ".crt", (certificates / c.server).string() + ".key"};
+    emulator::ServiceEmulator secure(emulator::Options{0, 30s, {}, false}, tls);
+    secure.AddAccount({"example", "com", "secret1", false});
     emulator::ServiceEmulator plain(emulator::Options{0, 30s, {}, false});
-    if (c.toPlainHttp) {
-        emulator::Fault redirect;
-        redirect.kind = emulator::Fault::Kind::Response;
-        redirect.status = 302;
-        redirect.location = "http://" + plain.HostPort() + "/premium/ipcheck.asp";
-        service.SetFault(redirect);
-    }
-    settings.WriteText("updateserver", "https://" + service.HostPort());
+    if (c.toPlainHttp)
+        secure.SetFault(Answer(302, "", "http://" + plain.HostPort() + "/premium/ipcheck.asp"));
+    settings.WriteText("updateserver", "https://" + secure.HostPort());
     if (c.withCaFile)
-        settings.WriteText("cafile", certificates.CaFile().string());
+        settings.WriteText("cafile", (certificates / "ca.pem").string());
 
     const ServiceEndpoints endpoints(settings);
     const std::unique_ptr<HttpSession> session = http.Open(nullptr, endpoints.UpdateServerTrust());
@@ -208,20 +195,20 @@ TEST_P(TlsExchangeTest, RegistersOnlyWithAServerTheBundleVouchesFor) {
     EXPECT_EQ(exchange.outcome.result != RequestResult::NoAnswer, c.registered);
     EXPECT_EQ(exchange.outcome.failure, c.why);
     EXPECT_EQ(settings.ReadText("updatedip"), c.registered ? "203.0.113.7" : "");
-    EXPECT_EQ(service.RegisteredAddress("example.com"), c.registered ? "203.0.113.7" : "");
-    if (!c.certName) {
-        EXPECT_EQ(service.Requests(), 0) << "a request went out in clear";
+    EXPECT_EQ(secure.RegisteredAddress("example.com"), c.registered ? "203.0.113.7" : "");
+    if (!c.server) {
+        EXPECT_EQ(secure.Requests(), 0) << "a request went out in clear";
     }
     EXPECT_EQ(plain.Requests(), 0) << "a redirect went out in clear";
 }
 
 const TlsCase kCases[] = {
-    {"Verified", "127.0.0.1", false, true, false, true, HttpFailure::None},
-    {"CertificateForAnotherName", "update.example", false, true, false, false, HttpFailure::CertificateForAnotherName},
-    {"UnknownIssuer", "127.0.0.1", true, true, false, false, HttpFailure::CertificateNotTrusted},
-    {"PrivateAuthorityWithoutCaFile", "127.0.0.1", false, false, false, false, HttpFailure::CertificateNotTrusted},
-    {"PlainServerNoFallback", nullptr, false, true, false, false, HttpFailure::SecureChannelFailed},
-    {"RedirectToPlainHttp", "127.0.0.1", false, true, true, false, HttpFailure::RedirectRefused},
+    {"Verified", "trusted", true, false, true, HttpFailure::None},
+    {"CertificateForAnotherName", "another", true, false, false, HttpFailure::CertificateForAnotherName},
+    {"UnknownIssuer", "private", true, false, false, HttpFailure::CertificateNotTrusted},
+    {"PrivateAuthorityWithoutCaFile", "trusted", false, false, false, HttpFailure::CertificateNotTrusted},
+    {"PlainServerNoFallback", nullptr, true, false, false, HttpFailure::SecureChannelFailed},
+    {"RedirectToPlainHttp", "trusted", true, true, false, HttpFailure::RedirectRefused},
 };
 
 INSTANTIATE_TEST_SUITE_P(Tls, TlsExchangeTest, ::testing::ValuesIn(kCases),

@@ -1,7 +1,4 @@
-// The real update cycle over simulated hours: how often it asks the service, behind address translation, after
-// a refused password and after failures.
-
-#include "update/UpdateCycle.h"
+// How often the real update cycle asks the service over simulated hours.
 
 #include "schema/ClientSettings.h"
 
@@ -10,67 +7,21 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <utility>
 
 namespace zelto::enginetest {
 namespace {
 
 using namespace std::chrono_literals;
 
-struct Served {
-    std::string url;
-    std::time_t at;
-};
+using UpdateScheduleCycleTest = CycleTest;
 
-class UpdateScheduleCycleTest : public EngineTest {
-protected:
-    UpdateScheduleCycleTest() {
-        world.clock.now = fakes::FakeClock::At(2025, 3, 14, 10, 30, 0);
-        // Every request is recorded with its time and answered by `answer` as the service sees it then.
-        world.http.onRequest = [this](const std::string& url) {
-            served.push_back({url, world.clock.now});
-            world.http.Answer("", answer(url), true);
-        };
-    }
-
-    // Runs the cycle for `seconds` of simulated time; the sleeper calls `during` within every pause, moves the
-    // clock by the time the pause lasted and calls `each` after it. The run is bounded: a pause lasts at least
-    // a poll unless `during` wakes it.
-    void Run(std::time_t seconds, const std::function<void()>& each = {},
-             const std::function<void(std::chrono::milliseconds)>& during = {}) {
-        const std::time_t end = world.clock.now + seconds;
-        fakes::FakeSleeper sleeper;
-        UpdateCycle cycle(ports, {10000ms, 30000ms, [this] { return spread; }}, &sleeper);
-        sleeper.onSleep = during;
-        sleeper.onSlept = [&](std::chrono::milliseconds slept) {
-            world.clock.now += std::chrono::duration_cast<std::chrono::seconds>(slept).count();
-            if (each)
-                each();
-            if (world.clock.now >= end)
-                cycle.RequestStop();
-        };
-        cycle.RunUpdateCycle();
-    }
-
-    // The times of the requests whose URL contains `part`.
-    std::vector<std::time_t> Times(const std::string& part) const {
-        std::vector<std::time_t> times;
-        for (const Served& request : served)
-            if (request.url.find(part) != std::string::npos)
-                times.push_back(request.at);
-        return times;
-    }
-
-    static std::map<std::time_t, int> PerHour(const std::vector<std::time_t>& times) {
-        std::map<std::time_t, int> hours;
-        for (const std::time_t at : times)
-            ++hours[at / 3600];
-        return hours;
-    }
-
-    std::vector<Served> served;
-    std::function<HttpFetch(const std::string&)> answer;
-    double spread = 0.5;
-};
+std::map<std::time_t, int> PerHour(const std::vector<std::time_t>& times) {
+    std::map<std::time_t, int> hours;
+    for (const std::time_t at : times)
+        ++hours[at / 3600];
+    return hours;
+}
 
 HttpFetch Line(const std::string& line) {
     return HttpFetch::Answered(line, 200);
@@ -130,7 +81,6 @@ TEST_F(UpdateScheduleCycleTest, UpdatesHourlyAndRegistersAChangedAddressWithinAF
 }
 
 TEST_F(UpdateScheduleCycleTest, RefusedPasswordPausesItsDomainUntilTheEntryChanges) {
-    world.addresses.addresses = {"203.0.113.7"};
     AddDomains({"alpha", "beta"});
     answer = [](const std::string& url) {
         return Line(url.find("second=alpha&password=secret12") != std::string::npos ? "wrongpassword"
@@ -150,10 +100,8 @@ TEST_F(UpdateScheduleCycleTest, RefusedPasswordPausesItsDomainUntilTheEntryChang
     EXPECT_EQ(std::ranges::count_if(beta, [&](std::time_t at) { return at < changeAt; }), 3); // 10:30, 11:00, 12:00
 }
 
-// A domain added while the record is current, by another process, is not left for the hourly refresh; it
-// is sent once, and then with the others.
+// A domain another process adds while the record is current is not left for the hourly refresh.
 TEST_F(UpdateScheduleCycleTest, ADomainAddedBesideTheRunningClientIsSentAtTheNextPoll) {
-    world.addresses.addresses = {"203.0.113.7"};
     AddDomains({"alpha"});
     answer = [](const std::string&) { return Line("ip203.0.113.7"); };
     const std::time_t addedAt = world.clock.now + 20 * 60;
@@ -167,7 +115,6 @@ TEST_F(UpdateScheduleCycleTest, ADomainAddedBesideTheRunningClientIsSentAtTheNex
 }
 
 TEST_F(UpdateScheduleCycleTest, FailedPassesWaitLongerEachTime) {
-    world.addresses.addresses = {"203.0.113.7"};
     AddDomains({"alpha"});
     struct Case {
         const char* name;
@@ -201,17 +148,18 @@ TEST_F(UpdateScheduleCycleTest, FailedPassesWaitLongerEachTime) {
                 EXPECT_LE(gap * 10, c.waits[i] * 11 + 100) << i; // plus one poll
             }
 
-            // A new network, or the user's change of what shapes the requests (here from another process),
-            // ends the wait (here the fifth, of four minutes or more) at the next poll.
+            // What may have mended the failures ends the wait (here the fifth, 4 minutes or more) at the next poll.
             const std::pair<const char*, std::function<void()>> ends[] = {
                 {"a new network", [&] { world.addresses.addresses = {"203.0.113.8"}; }},
+                {"a resume", [&] { world.events.Announce(SystemEvent::Resumed); }},
                 {"another update server", [&] { settings.WriteText("updateserver", "127.0.0.1:10"); }},
             };
             for (const auto& [why, end] : ends) {
                 served.clear();
                 const std::time_t changeAt = world.clock.now + 300;
+                bool ended = false;
                 Run(320, [&] {
-                    if (world.clock.now >= changeAt)
+                    if (world.clock.now >= changeAt && !std::exchange(ended, true))
                         end();
                 });
                 world.addresses.addresses = {"203.0.113.7"};
@@ -222,8 +170,37 @@ TEST_F(UpdateScheduleCycleTest, FailedPassesWaitLongerEachTime) {
         }
 }
 
-// The system's events bring the look forward: an address change while the cycle polls is registered at
-// once, and however often a link flaps, a pass never follows the one before sooner than the rest allows.
+// The pass after the wait that registers ends it: the next request is the hourly one, not one at every poll.
+TEST_F(UpdateScheduleCycleTest, ARegistrationAfterTheWaitEndsIt) {
+    AddDomains({"alpha"});
+    answer = [this](const std::string&) { return served.size() == 1 ? HttpFetch{} : Line("ip203.0.113.7"); };
+    Run(600);
+    EXPECT_EQ(served.size(), 2u);
+    EXPECT_EQ(settings.ReadText("retryafter"), "");
+}
+
+// Behind address translation, both addresses change while the 11:00 pass is out: alpha registered the old one,
+// beta the new. The next decision sends alpha again, not the next hour.
+TEST_F(UpdateScheduleCycleTest, AnAddressChangeWhileAPassRunsIsSentAtTheNextDecision) {
+    world.addresses.addresses = {"192.168.1.10"};
+    std::string seen = "198.51.100.4";
+    const std::time_t changeAt = world.clock.now + 1800;
+    answer = [&](const std::string&) {
+        const HttpFetch fetch = Line("ip" + seen);
+        if (world.clock.now >= changeAt)
+            world.addresses.addresses = {"192.168.1.11"}, seen = "198.51.100.99";
+        return fetch;
+    };
+    AddDomains({"alpha", "beta"});
+    Run(3600);
+    const std::vector<std::time_t> alpha = Times("second=alpha");
+    const auto changed = std::ranges::find_if(alpha, [&](std::time_t at) { return at >= changeAt; });
+    ASSERT_NE(changed, alpha.end());
+    ASSERT_NE(changed + 1, alpha.end()) << "alpha is left at the old address";
+    EXPECT_LE(changed[1] - changed[0], 60);
+}
+
+// The system's events cut a poll short, never a rest, however often a link flaps.
 TEST_F(UpdateScheduleCycleTest, SystemEventsCutThePollShortButNeverTheRest) {
     AddDomains({"alpha"});
     answer = [&](const std::string&) { return Line("ip" + world.addresses.addresses.front()); };
@@ -249,26 +226,6 @@ TEST_F(UpdateScheduleCycleTest, SystemEventsCutThePollShortButNeverTheRest) {
             EXPECT_TRUE(std::ranges::any_of(times, [&](std::time_t at) { return at >= change && at - change <= 2; }))
                 << "change at " << change;
     }
-}
-
-// The network the requests failed on may be gone after a suspend.
-TEST_F(UpdateScheduleCycleTest, AResumeEndsTheWaitAfterFailures) {
-    world.addresses.addresses = {"203.0.113.7"};
-    AddDomains({"alpha"});
-    answer = [](const std::string&) { return HttpFetch{}; }; // four failed passes by 300 s; the fourth waits 240 s
-    const std::time_t resumeAt = world.clock.now + 300;
-    std::optional<std::time_t> resumedAt;
-    Run(360, {}, [&](std::chrono::milliseconds) {
-        if (resumedAt || world.clock.now < resumeAt)
-            return;
-        resumedAt = world.clock.now;
-        answer = [](const std::string&) { return Line("ip203.0.113.7"); };
-        world.events.Announce(SystemEvent::Resumed);
-    });
-    ASSERT_EQ(served.size(), 5u);
-    ASSERT_TRUE(resumedAt);
-    EXPECT_LE(served.back().at - *resumedAt, 3);
-    EXPECT_EQ(settings.ReadText("retryafter"), "");
 }
 
 } // namespace

@@ -3,12 +3,12 @@
 "ready", and at each line on standard input announces the end of a suspend (PrepareForSleep false) once a
 client besides itself is on the bus, then says "resumed". Ends with its input, or after 60 s."""
 import os
-import select
+import signal
 import sys
-import time
 
 from gi.repository import Gio, GLib
 
+signal.alarm(60)
 bus = Gio.DBusConnection.new_for_address_sync(
     os.environ["DBUS_SYSTEM_BUS_ADDRESS"],
     Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
@@ -20,18 +20,23 @@ def daemon(method, signature=None, args=None):
                          5000, None).unpack()
 
 
+def client_on_bus():
+    return len([name for name in daemon("ListNames")[0] if name.startswith(":")]) >= 2
+
+
+def await_client():
+    """Until a second connection is on the bus, told by the bus's NameOwnerChanged."""
+    loop = GLib.MainLoop()
+    bus.signal_subscribe("org.freedesktop.DBus", "org.freedesktop.DBus", "NameOwnerChanged", "/org/freedesktop/DBus",
+                         None, Gio.DBusSignalFlags.NONE, lambda *_: client_on_bus() and loop.quit())
+    if not client_on_bus():
+        loop.run()
+
+
 daemon("RequestName", "(su)", ("org.freedesktop.login1", 4))
 print("ready", flush=True)
-end = time.monotonic() + 60
-while time.monotonic() < end:
-    if not select.select([sys.stdin], [], [], 1)[0]:
-        continue
-    if not sys.stdin.readline():
-        break
-    for _ in range(100):
-        if len([name for name in daemon("ListNames")[0] if name.startswith(":")]) >= 2:
-            break
-        time.sleep(0.05)
+for _ in sys.stdin:
+    await_client()
     bus.emit_signal(None, "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep",
                     GLib.Variant("(b)", (False,)))
     bus.flush_sync(None)

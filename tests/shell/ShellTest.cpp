@@ -1,20 +1,42 @@
-// The tray icon and the splash window on the offscreen platform.
+// The Qt shell on the offscreen platform: the tray icon, the splash window, the sound cues on ALSA's "null"
+// device (which takes the samples at the real rate), and the application's wiring to the session, whose order
+// and decisions tests/desktop checks (the menu's Exit here; the other commands run for real in
+// desktop_sessions.py).
+#include "fakes/FakePorts.h"
+#include "fakes/SeedDomains.h"
+#include "fakes/TempDir.h"
+#include "platform/linux/AlsaSoundPlayer.h"
+#include "settings/SettingsFile.h"
+#include "shell/ClientApp.h"
+#include "shell/SoundCues.h"
 #include "shell/SplashWnd.h"
 #include "shell/SystemTray.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+
+#include <thread>
 
 using namespace std::chrono_literals;
 using namespace zelto;
 using namespace zelto::qt;
 
-class TrayAndSplashTest : public QObject {
+class ShellTest : public QObject {
     Q_OBJECT
 
     const QIcon image{QStringLiteral(":/icons/tray-32.png")};
+
+    static QMessageBox* OpenBox() {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+                return box;
+        return nullptr;
+    }
 
 private slots:
     // A double-click runs the default item, and so does a StatusNotifierItem host's activation, which an
@@ -55,7 +77,7 @@ private slots:
             auto* splash = new CSplashWnd(QStringLiteral(":/bitmaps/splash.png"), how == 0 ? 300ms : 60s);
             QSignalSpy destroyed(splash, &QObject::destroyed);
             QVERIFY(splash->Create());
-            QTest::qWait(100);
+            QCoreApplication::processEvents();
             QCOMPARE(destroyed.count(), 0);
             if (how == 1)
                 QTest::mousePress(splash, Qt::RightButton);
@@ -64,7 +86,43 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(destroyed.count(), 1, 10000);
         }
     }
+
+    void unknownNameOrDeviceFails() {
+        AlsaSoundPlayer player(&ReadSoundCue, "null");
+        for (const char* name : {"", "BEEP", "ouch", "../icons/app-32"})
+            QVERIFY(!player.PlaySoundCue(name));
+        QVERIFY(!AlsaSoundPlayer(&ReadSoundCue, "no-such-device").PlaySoundCue("OUCH"));
+    }
+
+    // A cue started while another plays on another thread cuts it off; both end, neither waits for ever.
+    void twoThreadsPlayOneAfterTheOther() {
+        AlsaSoundPlayer player(&ReadSoundCue, "null");
+        bool introPlayed = false;
+        std::thread intro([&] { introPlayed = player.PlaySoundCue("INTROSOUND"); });
+        QVERIFY(player.PlaySoundCue("BLEEP"));
+        intro.join();
+        QVERIFY(introPlayed);
+    }
+
+    // Exit closes the engine's open box, takes the icon away and ends the event loop with 0.
+    void exitFromTheMenuClosesTheOpenBoxAndEndsTheLoop() {
+        fakes::TempDir dir;
+        SettingsFile settings(dir.File("ZeltoPre.INI"));
+        QVERIFY(fakes::SeedDomains(settings, {{"example", "com", "secret1"}}));
+        fakes::FakeWorld fakes{settings};
+        fakes.http.AnswerLine("update.asp", "expired");
+        ShellHooks hooks;
+        hooks.trayHostPresent = [](TrayKind kind) { return kind == TrayKind::XEmbed; };
+        CClientApp app(settings, fakes.ports.platform, hooks);
+        app.InitInstance();
+        QTRY_VERIFY_WITH_TIMEOUT(OpenBox(), 30000);
+        QTimer::singleShot(0, app.TrayIcon()->Action(TrayCommand::Exit), &QAction::trigger);
+        QTimer::singleShot(30000, [] { QCoreApplication::exit(1); }); // an Exit that reaches nothing
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!OpenBox());
+        QVERIFY(app.TrayIcon()->IsHidden());
+    }
 };
 
-QTEST_MAIN(TrayAndSplashTest)
-#include "TrayAndSplashTest.moc"
+QTEST_MAIN(ShellTest)
+#include "ShellTest.moc"
