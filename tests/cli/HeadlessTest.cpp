@@ -26,9 +26,8 @@ protected:
 
     void SetUp() override {
         service.AddAccount({"example", "com", "Secret12"});
-        SettingsFile settings(path);
-        settings.WriteText("updateserver", service.HostPort());
-        settings.WriteText("website", service.HostPort());
+        ASSERT_TRUE(
+            SettingsFile(path).WriteTexts({{"updateserver", service.HostPort()}, {"website", service.HostPort()}}));
         ASSERT_EQ(Cli({"domain", "add", "example", "com", "Secret12"}).exitCode, 0);
     }
 };
@@ -46,9 +45,7 @@ TEST_F(HeadlessTest, OnceRegistersTheAddressAndExitsZero) {
 // command line shows their characters, and typing them removes the entry.
 TEST_F(HeadlessTest, TheOriginalClientsSingleByteTextIsSentAsStoredAndShownAsRead) {
     service.AddAccount({"M\xfcller", "com", "p\xe4ss1234"});
-    SettingsFile settings(path);
-    for (const auto& [key, value] : {std::pair{"second_level1", "M\xfcller"}, {"password1", "p\xe4ss1234"}})
-        ASSERT_TRUE(settings.WriteText(key, value));
+    ASSERT_TRUE(SettingsFile(path).WriteTexts({{"second_level1", "M\xfcller"}, {"password1", "p\xe4ss1234"}}));
     EXPECT_EQ(Cli({"--once"}).exitCode, 0);
     EXPECT_EQ(service.RegisteredAddress("M\xfcller.com"), "127.0.0.1");
     Expect({"domain", "list"}, 0, "Domain M\xc3\xbcller.com loaded.\n");

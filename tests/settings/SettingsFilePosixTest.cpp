@@ -141,21 +141,17 @@ TEST_F(PosixSettingsFileTest, AFailedWriteLeavesTheFileAsItWas) {
 
 // The file holds passwords: a copy readable by others (as from Windows) is tightened by the first write.
 TEST_F(PosixSettingsFileTest, EveryWriteLeavesTheFileToItsOwner) {
-    const auto modeOf = [](const fs::path& path) {
-        struct stat info {};
-        ::stat(path.c_str(), &info);
-        return info.st_mode & 07777;
-    };
+    const fs::perms ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
     const mode_t oldMask = ::umask(0);
     SettingsFile settings(path_);
     ASSERT_TRUE(settings.WriteText("password1", "secret"));
     ::umask(oldMask);
-    EXPECT_EQ(modeOf(path_), 0600u);
+    EXPECT_EQ(fs::status(path_).permissions(), ownerOnly);
     EXPECT_FALSE(settings.ReadableByOthers());
     ASSERT_EQ(::chmod(path_.c_str(), 0644), 0);
     EXPECT_TRUE(settings.ReadableByOthers());
     ASSERT_TRUE(settings.WriteText("password1", "changed"));
-    EXPECT_EQ(modeOf(path_), 0600u);
+    EXPECT_EQ(fs::status(path_).permissions(), ownerOnly);
     EXPECT_FALSE(settings.ReadableByOthers());
 }
 
