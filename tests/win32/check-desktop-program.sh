@@ -84,4 +84,5 @@ pid=""
 check "exit code 0 after Exit" test "$code" -eq 0
 check "icon gone after Exit" within 5 test "$(docked_icons)" -eq "$docked_before"
 
-checks_end
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]

@@ -110,4 +110,5 @@ check "uninstall entry removed" sh -c "! wine reg query '$uninstall_key' >/dev/n
 check "sign-in value removed" sh -c "! wine reg query '$run_key' /v 'Zelto Premium' >/dev/null 2>&1"
 check "settings file kept" test -f "$settings"
 
-checks_end
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]

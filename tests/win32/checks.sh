@@ -1,4 +1,4 @@
-# Sourced by the Windows programs' checks: counts and reports each check; the caller ends with checks_end.
+# Sourced by the Windows programs' checks: counts and reports each check; the caller reports the counts.
 passes=0
 failures=0
 check() { # DESCRIPTION COMMAND...
@@ -22,8 +22,4 @@ within() { # SECONDS COMMAND...
         sleep 0.1
     done
     return 1
-}
-checks_end() {
-    echo "$passes passed, $failures failed"
-    [ "$failures" -eq 0 ]
 }
