@@ -3,12 +3,15 @@
 #include "schema/ClientSettings.h"
 #include "schema/UpdateRecord.h"
 
+#include <gmock/gmock.h>
+
 #include <algorithm>
 
 namespace zelto {
 namespace {
 
 using StatusReportTest = testing::CliTest;
+using ::testing::AllOf, ::testing::HasSubstr;
 
 std::string Clock(std::time_t when) {
     char text[16];
@@ -17,6 +20,8 @@ std::string Clock(std::time_t when) {
     std::strftime(text, sizeof text, "%H:%M:%S", &local);
     return text;
 }
+
+const std::string kOneDomain = "[Zelto Systems Premium]\nnumofdomains=1\n";
 
 std::string Entry(int n, const std::string& domain, const std::string& topLevel) {
     const std::string i = std::to_string(n);
@@ -39,16 +44,12 @@ TEST_F(StatusReportTest, StatusJsonIsValidForEveryFileTheClientAccepts) {
     };
     std::vector<File> files = {
         {"999 domains", many, "host1.net"},
-        {"quotes and escapes", "[Zelto Systems Premium]\nnumofdomains=1\n" + Entry(1, "a\"b\\\\c", "{}\\u0000"),
-         "a\"b\\\\c.{}\\u0000"},
-        {"UTF-8", "[Zelto Systems Premium]\nnumofdomains=1\n" + Entry(1, "zo\xc3\xab", "\xe2\x82\xac"),
-         "zo\xc3\xab.\xe2\x82\xac"},
-        {"Windows-1252", "[Zelto Systems Premium]\nnumofdomains=1\n" + Entry(1, "zo\xeb", "\x80\x81"),
-         "zo\xc3\xab.\xe2\x82\xac\xc2\x81"},
+        {"quotes and escapes", kOneDomain + Entry(1, "a\"b\\\\c", "{}\\u0000"), "a\"b\\\\c.{}\\u0000"},
+        {"UTF-8", kOneDomain + Entry(1, "zo\xc3\xab", "\xe2\x82\xac"), "zo\xc3\xab.\xe2\x82\xac"},
+        {"Windows-1252", kOneDomain + Entry(1, "zo\xeb", "\x80\x81"), "zo\xc3\xab.\xe2\x82\xac\xc2\x81"},
         {"every byte",
-         "[Zelto Systems Premium]\nnumofdomains=1\nupdateserver=" + everyByte.substr(0, 60) + "\n" +
-             Entry(1, everyByte, everyByte.substr(128)) + "ignoreip1=" + everyByte.substr(60, 60) +
-             "\nnumofignoreip=1\nupdatedip=" + everyByte.substr(190) + "\n",
+         kOneDomain + "updateserver=" + everyByte.substr(0, 60) + "\n" + Entry(1, everyByte, everyByte.substr(128)) +
+             "ignoreip1=" + everyByte.substr(60, 60) + "\nnumofignoreip=1\nupdatedip=" + everyByte.substr(190) + "\n",
          ""},
     };
     for (const auto& entry : std::filesystem::directory_iterator(ZELTO_SETTINGS_CORPUS))
@@ -87,10 +88,9 @@ TEST_F(StatusReportTest, TheLastRegistrationIsShownToTheSecondWhenThisClientMade
     for (const auto& c : cases) {
         fakes::WriteFile(path, record + "updatedtime=" + c.exactTime + "\n");
         const auto status = StatusJson();
-        EXPECT_EQ(status["last_registration"]["time"], c.json);
-        EXPECT_EQ(status["address_method"], "fixed");
-        EXPECT_NE(Cli({"status"}).out.find("\nLast registration: 203.0.113.7 " + c.line + "\n"), std::string::npos)
-            << c.line;
+        EXPECT_EQ(std::tuple(status["last_registration"]["time"], status["address_method"]),
+                  std::tuple(c.json, "fixed"));
+        EXPECT_THAT(Cli({"status"}).out, HasSubstr("\nLast registration: 203.0.113.7 " + c.line + "\n"));
     }
 }
 
@@ -100,12 +100,10 @@ TEST_F(StatusReportTest, StatusShowsTheEnginesMethodAndRepeatedEntries) {
     fakes::WriteFile(path, "[Zelto Systems Premium]\nipmethod=7\nnumofdomains=2\n" + Entry(1, "ex", "com") +
                                Entry(2, "EX", "Com"));
     const auto status = StatusJson();
-    EXPECT_EQ(status["address_method"], "client");
-    EXPECT_EQ(status["domains"][0]["copy_of"], nullptr);
-    EXPECT_EQ(status["domains"][1]["copy_of"], 1);
-    const std::string text = Cli({"status"}).out;
-    EXPECT_NE(text.find("\nEX.Com is listed again as entry 2 (first as entry 1)"), std::string::npos) << text;
-    EXPECT_NE(text.find("\nAddress method: client "), std::string::npos) << text;
+    EXPECT_EQ(std::tuple(status["address_method"], status["domains"][0]["copy_of"], status["domains"][1]["copy_of"]),
+              std::tuple("client", nullptr, 1));
+    EXPECT_THAT(Cli({"status"}).out, AllOf(HasSubstr("\nEX.Com is listed again as entry 2 (first as entry 1)"),
+                                           HasSubstr("\nAddress method: client ")));
 }
 
 // The four states of a monitoring plugin, each with its one line on standard output.

@@ -30,14 +30,12 @@ struct ServerFault {
 };
 
 // Raw answers that break the limits in many small pieces, each of which is harmless alone.
-std::string Repeated(const std::string& piece, int times) {
-    std::string all;
-    for (int i = 0; i < times; ++i)
-        all += piece;
-    return all;
-}
-const std::string kInterimFlood =
-    Repeated("HTTP/1.1 100 Continue\r\n\r\n", 20000) + "HTTP/1.1 200 OK\r\nContent-Length: 11\r\n\r\nip1.2.3.4\r\n";
+const std::string kInterimFlood = [] {
+    std::string flood;
+    for (int i = 0; i < 20000; ++i)
+        flood += "HTTP/1.1 100 Continue\r\n\r\n";
+    return flood + "HTTP/1.1 200 OK\r\nContent-Length: 11\r\n\r\nip1.2.3.4\r\n";
+}();
 // An "ip" answer whose rest is no address: logged, never recorded.
 const std::string kNotAnAddress = "HTTP/1.1 200 OK\r\nContent-Length: 62\r\n\r\nip" + std::string(58, 'A') + "\r\n";
 

@@ -41,12 +41,10 @@ layout)
         file -b "$usr/share/icons/hicolor/${size}x$size/apps/zelto-premium.png" | grep -q "PNG image data, $size x $size" ||
             fail "the ${size}px icon is not ${size}x$size"
     done
-    grep -qx "ExecStart=$prefix/bin/zelto-premium --headless" "$usr/lib/systemd/user/zelto-premium.service" ||
-        fail "user unit: ExecStart"
-    grep -qx "ExecStart=$prefix/bin/zelto-premium --settings /etc/zelto-premium/ZeltoPre.INI --headless" \
-        "$usr/lib/systemd/system/zelto-premium.service" || fail "system unit: ExecStart"
-    for manager in user system; do
-        grep -qx 'LimitCORE=0' "$usr/lib/systemd/$manager/zelto-premium.service" || fail "$manager unit: core files"
+    for unit in "user --headless" "system --settings /etc/zelto-premium/ZeltoPre.INI --headless"; do
+        file=$usr/lib/systemd/${unit%% *}/zelto-premium.service
+        grep -qx "ExecStart=$prefix/bin/zelto-premium ${unit#* }" "$file" || fail "${unit%% *} unit: ExecStart"
+        grep -qx 'LimitCORE=0' "$file" || fail "${unit%% *} unit: core files"
     done
     ! grep -q '@' <<<"$(zcat "$usr/share/man/man1/zelto-premium.1.gz")" || fail "man page: a placeholder was left"
     ;;
@@ -74,28 +72,19 @@ units)
     fi
     # verify checks that ExecStart exists and that man finds the Documentation= page: point both at the
     # installed tree.
-    for manager in user system; do
+    mkdir -m 700 "$work/runtime"
+    export MANPATH=$usr/share/man XDG_RUNTIME_DIR=$work/runtime
+    # The system unit stays hardened: an exposure of at most 2.0 on systemd's 0-10 scale (given in tenths). The
+    # user unit cannot use what needs a system manager (User=, mount namespaces, capabilities); it keeps what
+    # seccomp gives it: at most 7.0.
+    for row in "system 20" "user 70"; do
+        manager=${row% *} threshold=${row#* } unit=$work/${row% *}/zelto-premium.service
         mkdir -p "$work/$manager"
-        sed "s|^ExecStart=$prefix/bin/|ExecStart=$usr/bin/|" "$usr/lib/systemd/$manager/zelto-premium.service" \
-            >"$work/$manager/zelto-premium.service"
+        sed "s|^ExecStart=$prefix/bin/|ExecStart=$usr/bin/|" "$usr/lib/systemd/$manager/zelto-premium.service" >"$unit"
+        said=$(systemd-analyze verify "--$manager" "$unit" 2>&1) && [ -z "$said" ] || fail "$manager unit: $said"
+        systemd-analyze security --offline=true "--$manager" --threshold="$threshold" "$unit" >/dev/null ||
+            fail "$manager unit: $(systemd-analyze security --offline=true "--$manager" "$unit" | tail -1)"
     done
-    mkdir -p "$work/runtime"
-    chmod 700 "$work/runtime"
-    export MANPATH=$usr/share/man
-    said=$(XDG_RUNTIME_DIR=$work/runtime systemd-analyze verify --user "$work/user/zelto-premium.service" 2>&1) ||
-        fail "user unit: $said"
-    [ -z "$said" ] || fail "user unit: $said"
-    said=$(systemd-analyze verify "$work/system/zelto-premium.service" 2>&1) || fail "system unit: $said"
-    [ -z "$said" ] || fail "system unit: $said"
-    # The system unit stays hardened: an exposure of at most 2.0 on systemd's 0-10 scale (given in tenths).
-    systemd-analyze security --offline=true --threshold=20 "$work/system/zelto-premium.service" >/dev/null ||
-        fail "system unit: $(systemd-analyze security --offline=true "$work/system/zelto-premium.service" | tail -1)"
-    # The user unit cannot use what needs a system manager (User=, mount namespaces, capabilities); it keeps
-    # what seccomp gives it: at most 7.0.
-    user_security() {
-        XDG_RUNTIME_DIR=$work/runtime systemd-analyze security --offline=true --user "$@" "$work/user/zelto-premium.service"
-    }
-    user_security --threshold=70 >/dev/null || fail "user unit: $(user_security | tail -1)"
     ;;
 
 man)
@@ -116,8 +105,7 @@ completion)
     script=$usr/share/bash-completion/completions/zelto-premium
     bash -n "$script"
     program=$usr/bin/zelto-premium
-    "$program" --settings "$work/ZeltoPre.INI" ignore add 10.0.0.1 >/dev/null
-    "$program" --settings "$work/ZeltoPre.INI" ignore add 192.168.1.1 >/dev/null
+    for ip in 10.0.0.1 192.168.1.1; do "$program" --settings "$work/ZeltoPre.INI" ignore add $ip >/dev/null; done
     mkdir "$work/files"
     touch "$work/files/ZeltoPre.INI" "$work/files/other.INI"
     # shellcheck disable=SC1090

@@ -75,24 +75,18 @@ class Host:
         return self.bus.call_sync(service, path, interface, method, GLib.Variant(f"({signature})", args),
                                   None, Gio.DBusCallFlags.NONE, 5000, None).unpack()
 
-    def item(self, method, signature="", args=()):
-        sender, path = self.items[0]
-        return self.call(sender, path, "org.kde.StatusNotifierItem", method, signature, args)
+    def item(self, method, signature="", args=(), interface="org.kde.StatusNotifierItem"):
+        return self.call(*self.items[0], interface, method, signature, args)
 
     def get(self, name):
-        sender, path = self.items[0]
-        return self.call(sender, path, "org.freedesktop.DBus.Properties", "Get", "ss",
-                         ("org.kde.StatusNotifierItem", name))[0]
-
-    def menu(self):
-        """The top level of the item's exported menu: label to item id, in order."""
-        _, (_, _, entries) = self.call(self.items[0][0], self.get("Menu"), "com.canonical.dbusmenu",
-                                       "GetLayout", "iias", (0, -1, []))
-        return {props.get("label"): entry_id for entry_id, props, _ in entries}
+        return self.item("Get", "ss", ("org.kde.StatusNotifierItem", name), "org.freedesktop.DBus.Properties")[0]
 
     def click(self, label):
-        self.call(self.items[0][0], self.get("Menu"), "com.canonical.dbusmenu", "Event", "isvu",
-                  (self.menu()[label], "clicked", GLib.Variant("s", ""), 0))
+        """Clicks the item of that label at the top level of the item's exported menu."""
+        menu = (self.items[0][0], self.get("Menu"), "com.canonical.dbusmenu")
+        _, (_, _, entries) = self.call(*menu, "GetLayout", "iias", (0, -1, []))
+        entry_id = {props.get("label"): entry_id for entry_id, props, _ in entries}[label]
+        self.call(*menu, "Event", "isvu", (entry_id, "clicked", GLib.Variant("s", ""), 0))
 
 
 class Session:
