@@ -84,10 +84,9 @@ inline void ConfigureOneDomain(SettingsFile& settings, const std::string& update
 // "VmRSS" or "VmHWM" of this process, in KiB.
 inline long StatusKiB(const std::string& field) {
     std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
+    for (std::string line; std::getline(status, line);)
         if (line.starts_with(field + ":"))
             return std::stol(line.substr(field.size() + 1));
-    }
     return -1;
 }
 

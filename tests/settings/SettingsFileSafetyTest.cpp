@@ -27,6 +27,14 @@ protected:
     fakes::TempDir dir_;
     fs::path path_ = dir_.File("ZeltoPre.INI");
     fs::path lock_ = dir_.File("ZeltoPre.INI.lock");
+    fs::path target_ = dir_.File("target");
+
+    // kGood in `file`, and at `link` a link to target_ that another user owns.
+    void GoodFileAndOthersLink(const fs::path& file, const fs::path& link) {
+        WriteFile(file, kGood);
+        fs::create_symlink(target_, link);
+        ASSERT_EQ(::lchown(link.c_str(), kOtherUser, kOtherUser), 0);
+    }
 };
 
 // Each reads as defaults, refuses writes, and reports the same problem before and after trying.
@@ -38,7 +46,6 @@ TEST_F(SettingsFileSafetyTest, UnusableFileReadsAsDefaultsAndIsNeverWritten) {
         fs::path named;
         bool needsRoot = false;
     };
-    const fs::path target = dir_.File("target");
     const Case cases[] = {
         {"fifo", [&] { ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0); }, SettingsFault::NotRegularFile, path_},
         {"folder", [&] { fs::create_directory(path_); }, SettingsFault::NotRegularFile, path_},
@@ -47,20 +54,10 @@ TEST_F(SettingsFileSafetyTest, UnusableFileReadsAsDefaultsAndIsNeverWritten) {
          "/dev/zero"},
         {"1 MiB and a byte", [&] { WriteFile(path_, kGood + std::string((1 << 20) + 1 - kGood.size(), ';')); },
          SettingsFault::TooLarge, path_},
-        {"another user's link",
-         [&] {
-             WriteFile(target, kGood);
-             fs::create_symlink(target, path_);
-             ASSERT_EQ(::lchown(path_.c_str(), kOtherUser, kOtherUser), 0);
-         },
-         SettingsFault::LinkNotOwned, path_, true},
-        {"another user's link as lock file",
-         [&] {
-             WriteFile(path_, kGood);
-             fs::create_symlink(target, lock_);
-             ASSERT_EQ(::lchown(lock_.c_str(), kOtherUser, kOtherUser), 0);
-         },
-         SettingsFault::LinkNotOwned, lock_, true},
+        {"another user's link", [&] { GoodFileAndOthersLink(target_, path_); }, SettingsFault::LinkNotOwned, path_,
+         true},
+        {"another user's link as lock file", [&] { GoodFileAndOthersLink(path_, lock_); }, SettingsFault::LinkNotOwned,
+         lock_, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -78,12 +75,12 @@ TEST_F(SettingsFileSafetyTest, UnusableFileReadsAsDefaultsAndIsNeverWritten) {
             EXPECT_EQ(settings.LastError().fault, c.fault);
             EXPECT_EQ(settings.LastError().file, c.named);
         }
-        EXPECT_FALSE(fs::exists(target) && ReadFile(target) != kGood) << "written through a link";
+        EXPECT_FALSE(fs::exists(target_) && ReadFile(target_) != kGood) << "written through a link";
         EXPECT_FALSE(fs::exists(dir_.File("ZeltoPre.INI.tmp")));
         std::error_code ignored;
         fs::remove_all(path_, ignored);
         fs::remove(lock_, ignored);
-        fs::remove(target, ignored);
+        fs::remove(target_, ignored);
     }
 }
 

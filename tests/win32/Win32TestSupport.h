@@ -18,19 +18,6 @@
 
 namespace zelto::win32::test {
 
-// Serves the thread's messages for the given time, so that timers fire and posted messages arrive.
-inline void PumpMessages(std::chrono::milliseconds duration) {
-    const auto end = std::chrono::steady_clock::now() + duration;
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(10);
-    } while (std::chrono::steady_clock::now() < end);
-}
-
 // Serves the thread's messages until `done` holds, ten seconds at most; false when it never did.
 template <class Done> bool PumpUntil(Done done) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);

@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
-# The desktop program as a user meets it, under Wine on the display that scripts/test-windows provides
-# (Xvfb with trayer as the notification area), against the service emulator on 127.0.0.1:
-# - with no domain: the splash, then the Properties dialog, and the icon docked; Esc ends it with 0;
-# - with a domain: it registers, the tooltip shows the address; a second start hands over to it, which
-#   opens Properties; the tray menu's Exit ends it with 0.
-# What the session decides, and the dialog over a service that never answers, are the C++ tests' (DesktopSessionTest,
-# DialogWiringTest). Usage: check-desktop-program.sh ZELTO_PREMIUM_EXE (ZELTO_TEST_EMULATOR=127.0.0.1:PORT, DISPLAY set)
+# The real desktop program under Wine, on the display and against the emulator scripts/test-windows provides
+# (ZELTO_TEST_EMULATOR, DISPLAY): first run (splash, Properties, icon; Esc ends it with 0), then a run with a
+# domain (registers, tooltip, a second start hands over, the tray menu's Exit). The decisions are the C++
+# tests'. Usage: check-desktop-program.sh ZELTO_PREMIUM_EXE
 set -euo pipefail
 program=$(realpath "$1")
 : "${ZELTO_TEST_EMULATOR:?address of the emulator}" "${DISPLAY:?a display}"
 source "$(dirname "$0")/../../scripts/wine-desktop"
+source "$(dirname "$0")/checks.sh"
 
 work=$(mktemp -d)
 pid=""
@@ -19,29 +17,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-passes=0
-failures=0
-check() { # DESCRIPTION COMMAND...
-    local description=$1
-    shift
-    if "$@" >/dev/null 2>&1; then
-        echo "ok: $description"
-        passes=$((passes + 1))
-    else
-        echo "FAILED: $description"
-        failures=$((failures + 1))
-    fi
-}
-# Polls COMMAND every 0.1 s for at most SECONDS.
-within() { # SECONDS COMMAND...
-    local tries=$(($1 * 10))
-    shift
-    for _ in $(seq "$tries"); do
-        "$@" >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
 window_named() { xdotool search --name "^$1\$" >/dev/null; }
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 
@@ -100,8 +75,9 @@ windows_before=$(visible_windows)
 xdotool mousemove --window "$icon" 8 8 click 3
 menu_appeared() { [ -n "$(comm -13 <(echo "$windows_before") <(visible_windows))" ]; }
 check "tray menu opens on a right click" within 5 menu_appeared
-sleep 0.5
-xdotool key Up Return
+menu=$(comm -13 <(echo "$windows_before") <(visible_windows) | head -n1)
+eval "$(xdotool getwindowgeometry --shell "$menu")"
+xdotool mousemove --window "$menu" 10 $((HEIGHT - 8)) click 1
 check "Exit ends the program" within 5 ended
 wait "$pid" && code=0 || code=$?
 pid=""

@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
-# The installer in a private Wine prefix: a silent install puts the programs, the Start-menu shortcut, the
-# sign-in value and the "Apps & features" entry in place and the installed programs run; an upgrade starts
-# again the tray client it closed, keeps the sign-in choice or takes a new one, and changes nothing while a
-# console copy runs from the installation; a silent uninstall takes all of that away again and leaves the
-# settings file alone.
-# Usage: check-installer.sh SETUP_EXE
+# The installer in a private Wine prefix: a silent install (programs, shortcut, sign-in value, uninstall
+# entry), upgrades (running clients closed and started again, the sign-in choice, refused while a console copy
+# runs from the installation), a silent uninstall that leaves the settings file. Usage: check-installer.sh SETUP_EXE
 set -euo pipefail
 setup=$(realpath "$1")
+source "$(dirname "$0")/checks.sh"
 
 prefix=$(mktemp -d)
 trap 'WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; rm -rf "$prefix"' EXIT
@@ -20,28 +18,8 @@ settings="$user_dir/AppData/Roaming/Zelto Premium/ZeltoPre.INI"
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zelto Premium'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 
-passes=0
-failures=0
-check() { # DESCRIPTION COMMAND...
-    local description=$1
-    shift
-    if "$@" >/dev/null 2>&1; then
-        echo "ok: $description"
-        passes=$((passes + 1))
-    else
-        echo "FAILED: $description"
-        failures=$((failures + 1))
-    fi
-}
 registry_has() { wine reg query "$1" /v "$2" 2>/dev/null | grep -q "$2"; }
-# The uninstaller runs from a copy in the temporary folder and returns at once: wait for its work.
-wait_until() {
-    for _ in $(seq 150); do
-        "$@" && return 0
-        sleep 0.2
-    done
-    return 1
-}
+# The uninstaller runs from a copy in the temporary folder and returns at once: its work is waited for.
 gone() { [ ! -e "$1" ]; }
 
 wine "$setup" /S
@@ -78,16 +56,16 @@ wine "$install_dir/zelto-premium.exe" --settings "$(winepath -w "$own")" >/dev/n
 first=$!
 wine "$prefix/drive_c/other/zelto-premium.exe" --settings 'C:\other\elsewhere.ini' >/dev/null 2>&1 &
 elsewhere=$!
-wait_until cycle_started "$own" && wait_until cycle_started "$prefix/drive_c/other/elsewhere.ini" || true
+within 30 cycle_started "$own" && within 30 cycle_started "$prefix/drive_c/other/elsewhere.ini" || true
 check "upgrade over running clients succeeds" wine "$setup" /S
 first_ended() { ! alive "$first"; }
-check "upgrade closed the client running from the installation" wait_until first_ended
+check "upgrade closed the client running from the installation" within 30 first_ended
 restarted() { running_on "$own" | grep -vqx "$first"; }
-check "upgrade started it again on its settings file" wait_until restarted
+check "upgrade started it again on its settings file" within 30 restarted
 check "a client from another folder runs on" alive "$elsewhere"
 # The restarted client takes a close only once its session is up: let its cycle start before the next upgrade.
 sed -i '/^updatedip=/d' "$own"
-wait_until cycle_started "$own" || true
+within 30 cycle_started "$own" || true
 kill "$elsewhere" 2>/dev/null || true
 
 check "upgrade with /SIGNIN=no succeeds" wine "$setup" /S /SIGNIN=no
@@ -102,7 +80,7 @@ check "upgrade with the box ticked writes it again" registry_has "$run_key" "Zel
 seed "$user_dir/console.ini"
 wine "$install_dir/zelto-premium-cli.exe" --settings "$(winepath -w "$user_dir/console.ini")" --headless >/dev/null 2>&1 &
 console=$!
-wait_until cycle_started "$user_dir/console.ini" || true
+within 30 cycle_started "$user_dir/console.ini" || true
 tray=$(running_on "$own" | head -n1)
 touch -d 2000-01-01 "$install_dir/zelto-premium.exe" "$install_dir/zelto-premium-cli.exe"
 refused=0
@@ -112,21 +90,21 @@ check "and replaces no program" sh -c "[ \$(stat -c %Y '$install_dir/zelto-premi
 check "and leaves the tray client running" alive "$tray"
 kill "$console" 2>/dev/null || true
 console_gone() { ! alive "$console"; }
-wait_until console_gone || true
+within 30 console_gone || true
 
 # The client running from the installation, for the uninstaller.
 wine "$install_dir/zelto-premium.exe" >/dev/null 2>&1 &
 client=$!
-wait_until cycle_started "$settings" || true
+within 30 cycle_started "$settings" || true
 client_ended() { ! kill -0 "$client" 2>/dev/null; }
 check "installed client runs" sh -c "kill -0 $client"
 wine "$install_dir/Uninstall.exe" /S
-check "uninstaller closed the running client" wait_until client_ended
-check "uninstaller removed itself" wait_until gone "$install_dir/Uninstall.exe"
+check "uninstaller closed the running client" within 30 client_ended
+check "uninstaller removed itself" within 30 gone "$install_dir/Uninstall.exe"
 for program in zelto-premium.exe zelto-premium-cli.exe; do
     check "$program removed" test ! -e "$install_dir/$program"
 done
-check "install folder removed" wait_until gone "$install_dir"
+check "install folder removed" within 30 gone "$install_dir"
 check "Start-menu shortcut removed" test ! -e "$shortcut"
 check "uninstall entry removed" sh -c "! wine reg query '$uninstall_key' >/dev/null 2>&1"
 check "sign-in value removed" sh -c "! wine reg query '$run_key' /v 'Zelto Premium' >/dev/null 2>&1"

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 namespace zelto::wintest {
@@ -18,6 +19,15 @@ inline std::string TestServer(const char* variable) {
 
 inline std::string Url(const char* variable, const std::string& path) {
     return "http://" + TestServer(variable) + path;
+}
+
+// How many lines of an emulator's log contain the text.
+inline int LogLines(const std::string& file, const std::string& text) {
+    std::ifstream log(file);
+    int count = 0;
+    for (std::string line; std::getline(log, line);)
+        count += line.find(text) != std::string::npos;
+    return count;
 }
 
 } // namespace zelto::wintest
