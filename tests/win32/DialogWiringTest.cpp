@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace zelto::win32 {
 namespace {
 
@@ -64,6 +66,23 @@ TEST_F(PropertiesDlgTest, RefusedInputMessagesAndEsc) {
     PressKey(dialog, VK_ESCAPE);
     EXPECT_EQ(world_.quits, 1);
     EXPECT_FALSE(std::filesystem::exists(world_.settings.Path()));
+}
+
+// Each dialog opens centred on the screen's work area, and none has a Maximize button.
+TEST(DialogPlacementTest, CentredWithoutMaximize) {
+    DialogWorld world;
+    CPropertiesDlg properties(world.context, world.showMessage);
+    CIgnoreIpDlg ignore(world.settings, world.showMessage);
+    CAboutDlg about;
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    for (HWND dialog : {properties.Create(), ignore.Create(), about.Create()}) {
+        RECT frame{};
+        GetWindowRect(dialog, &frame);
+        EXPECT_LE(std::abs((frame.left + frame.right) - (work.left + work.right)), 2) << dialog;
+        EXPECT_LE(std::abs((frame.top + frame.bottom) - (work.top + work.bottom)), 2) << dialog;
+        EXPECT_FALSE(GetWindowLongPtrW(dialog, GWL_STYLE) & WS_MAXIMIZEBOX);
+    }
 }
 
 // Enter in the address control is Add IP, not OK; Remove IP takes the address out; Esc closes.
