@@ -128,7 +128,7 @@ TEST_P(StopFaultTest, ClientEndsAtSigtermWithoutWaitingForTheServer) {
     } else {
         std::string log;
         for (int line = 0; line < 20 && !log.ends_with("-> ip127.0.0.1"); ++line)
-            log += "\n" + client.Line();
+            log.append("\n").append(client.Line()); // not "\n" + ...: a false -Wrestrict of g++ 12
         ASSERT_TRUE(log.ends_with("-> ip127.0.0.1")) << "no registration logged:" << log;
     }
     client.Signal(SIGTERM);
