@@ -1,6 +1,6 @@
 #pragma once
 
-// What the fault cases share: the engine on real sockets and a real settings file, and a read-only mount.
+// What the fault cases share: the engine on real sockets and a real settings file.
 
 #include "fakes/FakePorts.h"
 #include "fakes/LoopbackPort.h"
@@ -17,12 +17,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include <poll.h>
-#include <sys/mount.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -87,21 +85,6 @@ inline long StatusKiB(const std::string& field) {
 inline bool Ready(int fd, std::chrono::milliseconds timeout) {
     pollfd entry{fd, POLLIN, 0};
     return ::poll(&entry, 1, static_cast<int>(timeout.count())) == 1;
-}
-
-// Set by main(), which takes a mount namespace of its own before any thread starts.
-inline bool privateMounts = false;
-
-// Mounts over `at` a read-only bind of itself; returns a guard that undoes it, or null. A new bind has no
-// writers yet, so it can turn read-only under open files.
-inline std::shared_ptr<void> MountReadOnly(const std::filesystem::path& at) {
-    const bool ok = privateMounts && ::mount(at.c_str(), at.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
-                    ::mount(nullptr, at.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
-    const auto undo = [](std::filesystem::path* path) {
-        ::umount2(path->c_str(), MNT_DETACH);
-        delete path;
-    };
-    return ok ? std::shared_ptr<std::filesystem::path>(new std::filesystem::path(at), undo) : nullptr;
 }
 
 } // namespace zelto::faults
