@@ -23,9 +23,6 @@ TEST(ConsoleNoticesTest, EachLineGetsItsJournalPriorityAndServerTextCannotForgeO
         char priority; // of the line "<P>u -> TEXT"
     } cases[] = {
         {ExchangeOutcome::NoAnswer, "no answer", '3'},
-        {ExchangeOutcome::NoSession, "no internet session", '3'},
-        {ExchangeOutcome::RecordNotWritten, "ip203.0.113.7 (the update record could not be written)", '3'},
-        {ExchangeOutcome::NotAnAddress, "ipAAAA (not an address; nothing recorded)", '3'},
         {ExchangeOutcome::Answered, "no answer could not be found", '6'}, // information, whatever its words
     };
     for (const auto& c : cases) {

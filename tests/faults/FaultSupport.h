@@ -1,7 +1,7 @@
 #pragma once
 
-// What the fault cases share: the engine on real sockets and a real settings file, a raw server, a child process
-// and a read-only mount.
+// What the fault cases share: the engine on real sockets and a real settings file, a raw server and a read-only
+// mount.
 
 #include "fakes/FakePorts.h"
 #include "fakes/LoopbackPort.h"
@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -24,12 +23,9 @@
 #include <thread>
 #include <vector>
 
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace zelto::faults {
@@ -126,49 +122,6 @@ private:
     std::string answer_;
     fakes::LoopbackPort port_{16};
     std::thread thread_{[this] { Serve(); }};
-};
-
-// A forked child running `body`, whose result is its exit code, with its standard output on a pipe; killed at
-// destruction if it still runs. Its end is waited for on a pidfd.
-class Process {
-public:
-    explicit Process(const std::function<int()>& body) {
-        int out[2] = {-1, -1};
-        if (::pipe2(out, O_CLOEXEC) == 0 && (pid_ = ::fork()) == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::_exit(body());
-        }
-        ::close(out[1]);
-        output_ = out[0];
-        pidfd_ = pid_ > 0 ? static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0)) : -1;
-    }
-    ~Process() {
-        if (pid_ > 0 && ::kill(pid_, SIGKILL) == 0)
-            ::waitpid(pid_, nullptr, 0);
-        ::close(output_);
-        ::close(pidfd_);
-    }
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-    void Signal(int signal) const { ::kill(pid_, signal); }
-    // Its output up to the next line feed, without it; what came within half a minute.
-    std::string Line() {
-        std::string line;
-        for (char c = 0; Ready(output_, 30s) && ::read(output_, &c, 1) == 1 && c != '\n';)
-            line.push_back(c);
-        return line;
-    }
-    int Wait(std::chrono::milliseconds timeout) { // the exit code; -1 on a signal or a time-out
-        int status = 0;
-        if (!Ready(pidfd_, timeout) || ::waitpid(pid_, &status, 0) != pid_)
-            return -1;
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int output_ = -1, pidfd_ = -1;
 };
 
 // Set by main(), which takes a mount namespace of its own before any thread starts.

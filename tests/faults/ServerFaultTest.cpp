@@ -1,5 +1,6 @@
 #include "FaultSupport.h"
 #include "ServiceEmulator.h"
+#include "fakes/ChildProcess.h"
 #include "fakes/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -117,8 +118,7 @@ TEST_P(StopFaultTest, ClientEndsAtSigtermWithoutWaitingForTheServer) {
     SettingsFile settings(path);
     ConfigureOneDomain(settings, c.stalledPage ? stalling.HostPort() : service.HostPort());
     settings.WriteInt("ipmethod", c.stalledPage && std::string_view(c.stalledPage).ends_with("ipcheck.asp") ? 2 : 0);
-    Process client(
-        [&] { return ::execl(ZELTO_PREMIUM_EXE, ZELTO_PREMIUM_EXE, "--settings", path.c_str(), c.mode, nullptr); });
+    fakes::ChildProcess client({ZELTO_PREMIUM_EXE, "--settings", path.string(), c.mode});
     int fd = -1; // the stalled request's, kept open until the client has ended
     if (c.stalledPage) {
         fd = Ready(stalling.Fd(), 30s) ? ::accept(stalling.Fd(), nullptr, nullptr) : -1;
@@ -131,7 +131,7 @@ TEST_P(StopFaultTest, ClientEndsAtSigtermWithoutWaitingForTheServer) {
             log.append("\n").append(client.Line()); // not "\n" + ...: a false -Wrestrict of g++ 12
         ASSERT_TRUE(log.ends_with("-> ip127.0.0.1")) << "no registration logged:" << log;
     }
-    client.Signal(SIGTERM);
+    client.Terminate();
     EXPECT_EQ(client.Wait(10s), c.exitCode);
     ::close(fd);
     EXPECT_EQ(settings.ReadText("updatedip"), c.stalledPage ? "" : "127.0.0.1");
