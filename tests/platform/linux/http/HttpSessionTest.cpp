@@ -206,6 +206,15 @@ TEST(SocketHttpSessionTest, LeavesOtherSchemesToTheOtherAdapter) {
     EXPECT_EQ(other->urls, (std::vector<std::string>{secure.location, "HTTPS://user@www.example.invalid/"}));
 }
 
+// Interim answers, header lines and trailers count against one limit; how each reads is HttpWireTest's.
+TEST(SocketHttpSessionTest, AHeadOverTheLimitIsNoAnswer) {
+    ServiceEmulator service(ShortLived());
+    service.SetFault(Make(Fault::Kind::LongHead, 0ms, 1024 * 1024));
+    SocketHttpSessionFactory factory("zelto-tests", kTestTimeouts, nullptr);
+    const HttpFetch fetch = factory.Open()->Get("http://" + service.HostPort() + "/premium/update.asp");
+    EXPECT_EQ(fetch.failure, HttpFailure::AnswerTooLong);
+}
+
 TEST(SocketHttpSessionTest, AKeptConnectionTheServerDroppedIsReplacedOnce) {
     ServiceEmulator service(ShortLived());
     SocketHttpSessionFactory factory("zelto-tests", kTestTimeouts, nullptr);
