@@ -38,7 +38,6 @@ TEST(InstanceLockTest, OneClientPerSettingsFileWhateverNamesItNamedToTheNextUnti
         bool named = true; // the holder's process is told
     } cases[] = {
         {settings, ClientKind::Headless, Claim::HeldElsewhere},
-        {settings, ClientKind::Desktop, Claim::HeldElsewhere},
         {dir.File("sub") / ".." / "ZeltoPre.INI", ClientKind::Headless, Claim::HeldElsewhere},
         {relative.empty() ? settings : relative, ClientKind::Headless, Claim::HeldElsewhere},
         {dir.File("link.INI"), ClientKind::Headless, noLinks ? Claim::Taken : Claim::HeldElsewhere},
