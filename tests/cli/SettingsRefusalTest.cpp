@@ -47,8 +47,6 @@ TEST_F(SettingsRefusalTest, UnreadableOrImpossibleSettingsStopEveryCommand) {
         {"", {"status"}, 1, unreadable},
         {"", {"check"}, 3, unreadable},
         {"", {"--once"}, 1, unreadable},
-        {"", {"--headless"}, 1, unreadable},
-        {"", {"domain", "list"}, 1, unreadable},
         {kSection + "numofdomains=99999999999\n", {"domain", "list"}, 1, "numofdomains" + tooMany},
         {kSection + "numofignoreip=2000000000\n", {"check"}, 3, "numofignoreip" + tooMany},
         {kSection + "numofdomains=100000\n", {"--once"}, 1, "numofdomains" + tooMany},
@@ -134,7 +132,6 @@ TEST_F(SettingsRefusalTest, RootIsToldWhichFileTheServiceReads) {
     } cases[] = {
         {{"domain", "add", "example", "com", "secret1"}, true, 1, refused},
         {{"status"}, true, 0, pointed},
-        {{"check"}, true, 2, pointed},
         {{"status"}, false, 0, ""},
         {{"--settings", own.string(), "method", "server"}, true, 0, ""},
         {{"method", "server"}, false, 0, ""},

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -29,8 +30,12 @@ public:
     bool Send(std::string_view bytes);
     // Ends it at once, as a crash or a power cut would; its output stays readable up to its end.
     void Kill();
-    // Its exit code once it has ended; -1 when killed.
-    int Wait();
+#if !defined(_WIN32)
+    // Asks it to end, as the system does at shutdown: SIGTERM.
+    void Terminate();
+#endif
+    // Its exit code once it has ended; -1 when killed, or when it has not ended within `timeout`.
+    int Wait(std::chrono::milliseconds timeout = std::chrono::minutes(10));
 
 private:
     struct Handles;

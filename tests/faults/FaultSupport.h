@@ -1,7 +1,6 @@
 #pragma once
 
-// What the fault cases share: the engine on real sockets and a real settings file, a raw server, a child process
-// and a read-only mount.
+// What the fault cases share: the engine on real sockets and a real settings file.
 
 #include "fakes/FakePorts.h"
 #include "fakes/LoopbackPort.h"
@@ -15,21 +14,14 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include <fcntl.h>
 #include <poll.h>
-#include <sys/mount.h>
 #include <sys/socket.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace zelto::faults {
@@ -93,97 +85,6 @@ inline long StatusKiB(const std::string& field) {
 inline bool Ready(int fd, std::chrono::milliseconds timeout) {
     pollfd entry{fd, POLLIN, 0};
     return ::poll(&entry, 1, static_cast<int>(timeout.count())) == 1;
-}
-
-// Sends `answer` on every connection to 127.0.0.1, ends its side and lets the client close its own (ten
-// seconds at most) before it closes, so nothing unread is lost to a reset; stops by itself after a minute.
-class RawServer {
-public:
-    explicit RawServer(std::string answer) : answer_(std::move(answer)) {}
-    ~RawServer() {
-        ::shutdown(port_.Fd(), SHUT_RDWR); // wakes the accept
-        thread_.join();
-    }
-    std::string HostPort() const { return port_.HostPort(); }
-
-private:
-    void Serve() {
-        char request[16384];
-        for (const auto end = std::chrono::steady_clock::now() + 60s;;) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-            const int fd = Ready(port_.Fd(), left) ? ::accept4(port_.Fd(), nullptr, nullptr, SOCK_CLOEXEC) : -1;
-            if (fd < 0)
-                return;
-            if (Ready(fd, 2s))
-                (void)!::recv(fd, request, sizeof request, 0);
-            (void)!::send(fd, answer_.data(), answer_.size(), MSG_NOSIGNAL);
-            ::shutdown(fd, SHUT_WR);
-            while (Ready(fd, 10s) && ::recv(fd, request, sizeof request, 0) > 0) {
-            }
-            ::close(fd);
-        }
-    }
-    std::string answer_;
-    fakes::LoopbackPort port_{16};
-    std::thread thread_{[this] { Serve(); }};
-};
-
-// A forked child running `body`, whose result is its exit code, with its standard output on a pipe; killed at
-// destruction if it still runs. Its end is waited for on a pidfd.
-class Process {
-public:
-    explicit Process(const std::function<int()>& body) {
-        int out[2] = {-1, -1};
-        if (::pipe2(out, O_CLOEXEC) == 0 && (pid_ = ::fork()) == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::_exit(body());
-        }
-        ::close(out[1]);
-        output_ = out[0];
-        pidfd_ = pid_ > 0 ? static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0)) : -1;
-    }
-    ~Process() {
-        if (pid_ > 0 && ::kill(pid_, SIGKILL) == 0)
-            ::waitpid(pid_, nullptr, 0);
-        ::close(output_);
-        ::close(pidfd_);
-    }
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-    void Signal(int signal) const { ::kill(pid_, signal); }
-    // Its output up to the next line feed, without it; what came within half a minute.
-    std::string Line() {
-        std::string line;
-        for (char c = 0; Ready(output_, 30s) && ::read(output_, &c, 1) == 1 && c != '\n';)
-            line.push_back(c);
-        return line;
-    }
-    int Wait(std::chrono::milliseconds timeout) { // the exit code; -1 on a signal or a time-out
-        int status = 0;
-        if (!Ready(pidfd_, timeout) || ::waitpid(pid_, &status, 0) != pid_)
-            return -1;
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int output_ = -1, pidfd_ = -1;
-};
-
-// Set by main(), which takes a mount namespace of its own before any thread starts.
-inline bool privateMounts = false;
-
-// Mounts over `at` a read-only bind of itself; returns a guard that undoes it, or null. A new bind has no
-// writers yet, so it can turn read-only under open files.
-inline std::shared_ptr<void> MountReadOnly(const std::filesystem::path& at) {
-    const bool ok = privateMounts && ::mount(at.c_str(), at.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
-                    ::mount(nullptr, at.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
-    const auto undo = [](std::filesystem::path* path) {
-        ::umount2(path->c_str(), MNT_DETACH);
-        delete path;
-    };
-    return ok ? std::shared_ptr<std::filesystem::path>(new std::filesystem::path(at), undo) : nullptr;
 }
 
 } // namespace zelto::faults

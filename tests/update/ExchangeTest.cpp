@@ -105,6 +105,7 @@ const AnswerCase kAnswers[] = {
     {"Expired", 200, "expired\r\n", "expired example.com", nullptr},
     {"NoDomain", 200, "nodomain", "nodomain example.com", nullptr},
     {"IpAlone", 200, "ip\r\n", nullptr, ""},
+    {"IpNotAnAddress", 200, "ip203.0.113.x\r\n", nullptr, nullptr, ExchangeOutcome::NotAnAddress},
     {"UpperCaseIp", 200, "IP203.0.113.7", nullptr, nullptr},
     {"LeadingBlank", 200, " ip203.0.113.7", nullptr, nullptr},
     {"ExpiredTrailingBlank", 200, "expired \r\n", nullptr, nullptr},

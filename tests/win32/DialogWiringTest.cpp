@@ -100,16 +100,5 @@ TEST(IgnoreIpDlgTest, EnterAddsRemoveTakesOutEscCloses) {
     EXPECT_EQ(ignore.Result(), IDCANCEL);
 }
 
-TEST(AboutDlgTest, EnterAndEscBothCloseIt) {
-    DialogWorld world;
-    for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
-        CAboutDlg about;
-        HWND dialog = about.Create();
-        PressKey(dialog, key);
-        EXPECT_TRUE(about.Ended());
-        EXPECT_EQ(about.Result(), key == VK_RETURN ? IDOK : IDCANCEL);
-    }
-}
-
 } // namespace
 } // namespace zelto::win32

@@ -1,10 +1,9 @@
-// The tray icon, the splash window and the sound cues against the real shell and the program's resources.
+// The tray icon, the splash window and the notices against the real shell and the program's resources.
 #include "ResourceIds.h"
 #include "Win32TestSupport.h"
 #include "win32/MainFrm.h"
 #include "win32/SplashWnd.h"
 #include "win32/SystemTray.h"
-#include "win32/WaveSoundPlayer.h"
 #include "win32/WindowsNotices.h"
 
 #include <gtest/gtest.h>
@@ -87,25 +86,6 @@ TEST(SplashWndTest, AnyMouseButtonOrKeyRemovesItAtOnce) {
     }
 }
 
-// A picture of 256 colours brings its own palette, in its own order.
-TEST(SplashWndTest, PaletteFollowsTheBitmapsColours) {
-    HBITMAP bitmap = nullptr;
-    HPALETTE palette = nullptr;
-    ASSERT_TRUE(CSplashWnd::LoadSplashBitmap(IDB_BANNER, bitmap, palette));
-    ASSERT_NE(palette, nullptr);
-    RGBQUAD first{};
-    HDC memory = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    const UINT colours = GetDIBColorTable(memory, 0, 1, &first);
-    SelectObject(memory, previous);
-    DeleteDC(memory);
-    PALETTEENTRY entry{};
-    ASSERT_EQ(GetPaletteEntries(palette, 0, 1, &entry), colours);
-    EXPECT_EQ(RGB(entry.peRed, entry.peGreen, entry.peBlue), RGB(first.rgbRed, first.rgbGreen, first.rgbBlue));
-    DeleteObject(palette);
-    DeleteObject(bitmap);
-}
-
 TEST(SystemTrayTest, IconComesBackWhenTheNotificationAreaIsRecreated) {
     CSystemTray tray;
     HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY));
@@ -158,13 +138,6 @@ TEST(WindowsNoticesTest, TheCallerGoesOnAndTheWayOutClosesTheBox) {
     notices.ShowMessage("after the way out");
     MSG posted;
     EXPECT_FALSE(PeekMessageW(&posted, nullptr, 0, 0, PM_NOREMOVE)) << "a box after the way out";
-}
-
-TEST(WaveSoundPlayerTest, EveryCueIsAResourceAndAnUnknownNamePlaysNothing) {
-    for (const wchar_t* name : {L"INTROSOUND", L"BLEEP", L"OUCH"})
-        EXPECT_NE(FindResourceW(nullptr, name, L"WAVE"), nullptr);
-    WaveSoundPlayer sound;
-    EXPECT_FALSE(sound.PlaySoundCue("NOSUCHCUE"));
 }
 
 } // namespace

@@ -62,13 +62,6 @@ for dll in $dlls; do
     esac
 done
 
-# --help in Windows' words only.
-help=$(cli --help)
-for word in SIGINT SIGTERM "or root" /etc/ systemd journal "desktop client starts"; do
-    [[ $help != *"$word"* ]] || fail "--help says $word"
-done
-[[ $help == *Ctrl+Break* && $help == *"event log"* && $help == *"service install"* ]] || fail "--help: $help"
-
 # Configuring, in a folder whose name is not ASCII; new files have CRLF line ends.
 expect_eq "domain add" "Domain example.com loaded." "$(echo secret12 | cli --settings "$settings" domain add example com)"
 quietly --settings "$settings" method fixed 203.0.113.9

@@ -2,7 +2,9 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -63,9 +65,19 @@ void ChildProcess::Kill() {
         ::kill(handles_->pid, SIGKILL);
 }
 
-int ChildProcess::Wait() {
+void ChildProcess::Terminate() {
+    if (handles_->pid > 0)
+        ::kill(handles_->pid, SIGTERM);
+}
+
+int ChildProcess::Wait(std::chrono::milliseconds timeout) {
+    // Its end is waited for on a pidfd, which poll can bound.
+    const int pidfd = handles_->pid > 0 ? static_cast<int>(::syscall(SYS_pidfd_open, handles_->pid, 0)) : -1;
+    pollfd ended{pidfd, POLLIN, 0};
+    const bool done = pidfd >= 0 && ::poll(&ended, 1, static_cast<int>(timeout.count())) == 1;
+    ::close(pidfd);
     int status = 0;
-    if (handles_->pid > 0 && ::waitpid(handles_->pid, &status, 0) == handles_->pid) {
+    if (done && ::waitpid(handles_->pid, &status, 0) == handles_->pid) {
         handles_->pid = -1;
         handles_->status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }

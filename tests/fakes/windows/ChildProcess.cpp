@@ -64,11 +64,12 @@ void ChildProcess::Kill() {
         ::TerminateProcess(handles_->process.hProcess, 9);
 }
 
-int ChildProcess::Wait() {
+int ChildProcess::Wait(std::chrono::milliseconds timeout) {
     if (!handles_->process.hProcess)
         return handles_->status;
+    if (::WaitForSingleObject(handles_->process.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
+        return -1;
     DWORD code = 0;
-    ::WaitForSingleObject(handles_->process.hProcess, INFINITE);
     ::GetExitCodeProcess(handles_->process.hProcess, &code);
     handles_->status = code == 9 ? -1 : static_cast<int>(code);
     ::CloseHandle(handles_->process.hProcess);

@@ -116,11 +116,6 @@ protected:
     fs::path redirected_;
 };
 
-TEST_F(TakeOverTest, DefaultLivesInAppDataUnderTheProgramsName) {
-    const fs::path appData = _wgetenv(L"APPDATA");
-    EXPECT_EQ(DefaultSettingsPath(), appData / L"Zelto Premium" / L"ZeltoPre.INI");
-}
-
 TEST_F(TakeOverTest, ReadsSeeTheOriginalsFileAndTheFirstWriteCopiesItPlusTheChange) {
     // The section, the original's comment kept, then another section the new key goes in front of.
     const std::string section = "[Zelto Systems Premium]\r\nnumofdomains=1\r\n; the original's comment\r\n"
