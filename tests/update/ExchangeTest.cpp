@@ -78,6 +78,7 @@ struct AnswerCase {
     const char* body;
     const char* message;    // the fake notices' record of the refusal, before where to register; nullptr: none
     const char* registered; // nullptr: nothing recorded
+    ExchangeOutcome outcome = ExchangeOutcome::Answered;
 };
 
 class AnswerTest : public ExchangeTest, public ::testing::WithParamInterface<AnswerCase> {};
@@ -91,7 +92,7 @@ TEST_P(AnswerTest, ShowsAndRecordsWhatTheFirstLineMeans) {
     const std::string registration = " " + ServiceEndpoints(settings).RegistrationPage();
     EXPECT_EQ(world.notices.Messages(), c.message ? Texts{c.message + registration} : Texts{});
     EXPECT_EQ(!pausedWhenTold.empty(), c.message != nullptr) << "a refusal is paused before it is told";
-    EXPECT_EQ(world.notices.Outcomes(), std::vector<ExchangeOutcome>{ExchangeOutcome::Answered});
+    EXPECT_EQ(world.notices.Outcomes(), std::vector<ExchangeOutcome>{c.outcome});
     EXPECT_EQ(settings.ReadText("updatedip") + "@" + settings.ReadText("updatedhour") +
                   settings.ReadText("updatedday") + settings.ReadText("updatedyear"),
               c.registered ? c.registered + std::string("@050012025") : "@");
