@@ -25,7 +25,6 @@
 #include <string>
 #include <vector>
 
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -88,11 +87,6 @@ long StatusKiB(const std::string& field) {
         if (line.starts_with(field + ":"))
             return std::stol(line.substr(field.size() + 1));
     return -1;
-}
-
-bool Ready(int fd, std::chrono::milliseconds timeout) {
-    pollfd entry{fd, POLLIN, 0};
-    return ::poll(&entry, 1, static_cast<int>(timeout.count())) == 1;
 }
 
 // A leaked session, buffer or connection per pass shows well above this after a hundred passes; a client
@@ -222,9 +216,9 @@ TEST_P(StopFaultTest, ClientEndsAtSigtermWithoutWaitingForTheServer) {
     fakes::ChildProcess client({ZELTO_PREMIUM_EXE, "--settings", path.string(), c.mode});
     int fd = -1; // the stalled request's, kept open until the client has ended
     if (c.stalledPage) {
-        fd = Ready(stalling.Fd(), 30s) ? ::accept(stalling.Fd(), nullptr, nullptr) : -1;
+        fd = fakes::Readable(stalling.Fd(), 30s) ? ::accept(stalling.Fd(), nullptr, nullptr) : -1;
         char request[4096] = {};
-        ASSERT_TRUE(fd >= 0 && Ready(fd, 30s) && ::recv(fd, request, sizeof request - 1, 0) > 0);
+        ASSERT_TRUE(fd >= 0 && fakes::Readable(fd, 30s) && ::recv(fd, request, sizeof request - 1, 0) > 0);
         EXPECT_NE(std::string(request).find(c.stalledPage), std::string::npos) << request;
     } else {
         std::string log;
