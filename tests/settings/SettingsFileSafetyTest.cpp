@@ -84,15 +84,6 @@ TEST_F(SettingsFileSafetyTest, UnusableFileReadsAsDefaultsAndIsNeverWritten) {
     }
 }
 
-// A link of the user's own is followed: into a missing folder it reads as no file yet.
-TEST_F(SettingsFileSafetyTest, OwnLinkIntoAMissingFolderReadsAsNoFile) {
-    fs::create_symlink(dir_.File("gone") / "ZeltoPre.INI", path_);
-    const SettingsFile settings(path_);
-    EXPECT_EQ(settings.Check().fault, SettingsFault::None);
-    EXPECT_EQ(settings.ReadInt("numofdomains", 5), 5);
-    EXPECT_EQ(settings.LastError().fault, SettingsFault::None);
-}
-
 // The file grows past the limit after it was looked at: still refused, and never read whole.
 TEST_F(SettingsFileSafetyTest, FileGrownPastTheLimitIsRefused) {
     WriteFile(path_, kGood);
