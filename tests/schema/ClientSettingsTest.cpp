@@ -77,7 +77,6 @@ TEST_F(ClientSettingsTest, PausesAndTheWaitLastWhileWhatTheyWereMadeForStaysAsIt
         {"another password", [&] { file.WriteText("password1", "Secret13"); }, false, false},
         {"removed and added again", [&] { settings.RemoveDomainAt(1), settings.AppendDomain(entry); }, false, true},
         {"another domain", [&] { settings.AppendDomain(other); }, true, false},
-        {"the update server", [&] { settings.WriteUpdateServer("127.0.0.1:8080"); }, true, false},
         {"cafile", [&] { settings.WriteCaFile("/etc/ssl/ca.pem"); }, true, false},
         {"the address method", [&] { settings.WriteAddressMethod(AddressMethod::Client); }, true, false},
         {"the fixed address", [&] { settings.WriteFixedAddress(fixed); }, true, false},

@@ -85,17 +85,6 @@ TEST_F(AddressTest, AddressCheckMatchesExactlyOrFallsBackToTheClientSide) {
     EXPECT_EQ(Detect({"203.0.113.7", "192.168.1.5"}).address, "203.0.113.7");
 }
 
-TEST_F(AddressTest, FixedAddressIsSentUncheckedWithoutAnyNetworkAddress) {
-    settings.WriteInt("ipmethod", 3);
-    EXPECT_EQ(Detect({}).address, "0.0.0.0");
-    settings.WriteInt("one", 203);
-    settings.WriteInt("three", 113);
-    settings.WriteInt("four", 7);
-    SetIgnoreList({"203.0.113.7"});
-    EXPECT_EQ(Detect({}).address, "203.0.113.7");
-    EXPECT_TRUE(world.http.Requests().empty());
-}
-
 TEST_F(AddressTest, UpdateIsDueInANewYearOnAnHourWrittenOtherwiseAndWithoutAnyAddress) {
     auto due = [this](const char* hour, const char* day, const char* year, std::time_t now,
                       const Addresses& machine = {"203.0.113.7"}) {

@@ -10,15 +10,6 @@ using namespace std::chrono_literals;
 using Pauses = std::vector<std::chrono::milliseconds>;
 using UpdateCycleTest = CycleTest;
 
-TEST_F(UpdateCycleTest, StartForcesAPassOverACurrentRecordThenPollsWhileNothingIsDue) {
-    AddDomains({"example"});
-    world.http.AnswerLine("update.asp", "ip203.0.113.7");
-    WriteRecord("203.0.113.7", "10", "073", "2025");
-    EXPECT_EQ(Run(50), (Pauses{30000ms, 10000ms, 10000ms}));
-    EXPECT_EQ(world.sound.Played(), (std::vector<std::string>{"INTROSOUND"}));
-    EXPECT_EQ(Sent(), (Addresses{"example"}));
-}
-
 TEST_F(UpdateCycleTest, WithoutDomainsNothingIsSentAndEachDecisionIsFollowedByARest) {
     EXPECT_EQ(Run(90), (Pauses{30000ms, 30000ms, 30000ms}));
     EXPECT_TRUE(world.http.Requests().empty());

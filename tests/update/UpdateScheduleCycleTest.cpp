@@ -151,7 +151,6 @@ TEST_F(UpdateScheduleCycleTest, FailedPassesWaitLongerEachTime) {
             const std::pair<const char*, std::function<void()>> ends[] = {
                 {"a new network", [&] { world.addresses.addresses = {"203.0.113.8"}; }},
                 {"a resume", [&] { world.events.Announce(SystemEvent::Resumed); }},
-                {"another update server", [&] { settings.WriteText("updateserver", "127.0.0.1:10"); }},
             };
             for (const auto& [why, end] : ends) {
                 served.clear();
