@@ -15,8 +15,6 @@ TEST(ConsoleNoticesTest, EachLineGetsItsJournalPriorityAndServerTextCannotForgeO
     OstreamConsoleStream outStream(out), errStream(err);
     Console console{outStream, errStream, "zelto-premium", LogMarks::Journal, LogMarks::Journal};
     ConsoleNotices notices(console);
-    notices.ShowMessage("Password for domain *.example.com is incorrect!");
-    EXPECT_EQ(err.str(), "<4>zelto-premium: Password for domain *.example.com is incorrect!\n");
     const struct {
         ExchangeOutcome outcome;
         const char* text;
@@ -61,43 +59,6 @@ TEST(ConsoleNoticesTest, LinesFromTwoThreadsNeverMix) {
     EXPECT_EQ(out.str().size(), 2000u * 18);
     notices.SetTooltipText("tip");
     EXPECT_EQ(out.str().size(), 2000u * 18 + 4);
-}
-
-// Shows only what was flushed, in one record shared by the two streams.
-class FlushedOnly : public std::stringbuf {
-public:
-    explicit FlushedOnly(std::string& shown) : shown_(shown) {}
-
-protected:
-    int sync() override {
-        shown_ += str();
-        str("");
-        return 0;
-    }
-
-private:
-    std::string& shown_;
-};
-
-// A pass may hold its request lines back, but every one is out when it ends, and a message is never shown
-// ahead of the lines before it.
-TEST(ConsoleNoticesTest, APassLinesAreOutByItsEndAndInOrderWithMessages) {
-    std::string shown;
-    FlushedOnly outBuffer(shown), errBuffer(shown);
-    std::ostream out(&outBuffer), err(&errBuffer);
-    OstreamConsoleStream outStream(out), errStream(err);
-    Console console{outStream, errStream, "zelto-premium"};
-    ConsoleNotices notices(console);
-    notices.LogExchange("check", ExchangeOutcome::Answered, "ip1");
-    EXPECT_EQ(shown, "check -> ip1\n");
-    notices.PassBegins();
-    for (const char* url : {"a", "b", "c"})
-        notices.LogExchange(url, ExchangeOutcome::Answered, "ip2");
-    notices.ShowMessage("refused");
-    EXPECT_EQ(shown, "check -> ip1\na -> ip2\nb -> ip2\nc -> ip2\nzelto-premium: refused\n");
-    notices.LogExchange("d", ExchangeOutcome::NoAnswer, "no answer");
-    notices.PassEnded();
-    EXPECT_TRUE(shown.ends_with("refused\nd -> no answer\n")) << shown;
 }
 
 } // namespace
