@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # zelto-premium-cli.exe as a user runs it, under Wine in the test prefix (scripts/test-windows sets
 # WINEPREFIX and starts the emulator, ZELTO_TEST_EMULATOR): only what the Linux suites cannot see through the
-# same shared code: WinINet and the dial-up guard across processes, code pages, the console's events, the
-# original client's file, the Run key, the DLLs it needs. The file layer's own refusals are the settings
-# suite's. Usage: console-program.sh PROGRAM.exe OBJDUMP CONSOLE-HELPER.exe TEST-HOOK.exe
+# same shared code: WinINet and the dial-up guard across processes, the note of an unrecorded registration,
+# code pages, the console's events, the original client's file, the Run key, the DLLs it needs. The file
+# layer's own refusals are the settings suite's.
+# Usage: console-program.sh PROGRAM.exe OBJDUMP CONSOLE-HELPER.exe TEST-HOOK.exe
 set -Eeuo pipefail
 exe=$1
 objdump=$2
@@ -51,6 +52,15 @@ printf 'updateserver=%s\r\n' "$ZELTO_TEST_EMULATOR" >>"$work/Zoë/ZeltoPre.INI"
 # --once registers through WinINet.
 once=$(cli --settings "$settings" --once) || fail "--once exited with $?"
 [[ $once == *"-> ip203.0.113.9"* ]] || fail "--once: $once"
+# A registration that the file cannot take (marked read-only) is no success, and check still tells it from
+# the note in the user's state folder.
+quietly --settings "$settings" method fixed 203.0.113.10
+chmod a-w "$work/Zoë/ZeltoPre.INI"
+cli --settings "$settings" --once >/dev/null && fail "--once with a read-only file exited 0"
+code=0
+wine "$exe" --settings "$settings" check >/dev/null 2>&1 || code=$?
+expect_eq "check of an unrecorded registration" 1 "$code"
+chmod u+w "$work/Zoë/ZeltoPre.INI"
 
 # The console program runs the hook on a change of the registered address, with the address.
 cp "$hook" "$work/hook.exe"
@@ -128,7 +138,6 @@ expect_eq "EnableAutodial after status" 0x2 "$(autodial)"
 # end --headless during a stalled request with exit code 0 and the dial-up setting put back. The helper sends
 # them as a console does: Wine's own Ctrl+C, from SIGINT, starts the handler's thread inside a signal handler
 # and now and then never does.
-sed -i "s/^updateserver=.*/updateserver=$ZELTO_TEST_KILLED_EMULATOR\r/" "$stalled"
 for event in c close; do
     wine reg add "$internet" /v EnableAutodial /t REG_DWORD /d 1 /f >/dev/null
     headless_until "$event" "Z:$stalled" guard_on
