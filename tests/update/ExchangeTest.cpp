@@ -109,6 +109,7 @@ const AnswerCase kAnswers[] = {
     {"NoDomain", 200, "nodomain", "nodomain example.com", nullptr},
     {"WrongPasswordFirstLineCounts", 200, "wrongpassword\r\nip1.2.3.4\r\n", "wrongpassword example.com", nullptr},
     {"IpAlone", 200, "ip\r\n", nullptr, ""},
+    {"IpNotAnAddress", 200, "ip203.0.113.x\r\n", nullptr, nullptr, ExchangeOutcome::NotAnAddress},
     {"UpperCaseIp", 200, "IP203.0.113.7", nullptr, nullptr},
     {"LeadingBlank", 200, " ip203.0.113.7", nullptr, nullptr},
     {"ExpiredTrailingBlank", 200, "expired \r\n", nullptr, nullptr},

@@ -52,6 +52,7 @@ TEST_F(UpdateCycleTest, SettingsProblemsSendNothingOrFailThePassAndAreToldOnce) 
     EXPECT_TRUE(cycle.RunOnce().unrecorded);
     EXPECT_TRUE(cycle.RunOnce().unrecorded);
     EXPECT_EQ(Sent(), (Addresses{"example", "example"}));
+    EXPECT_EQ(world.notices.Outcomes().back(), ExchangeOutcome::RecordNotWritten);
     ASSERT_EQ(world.notices.Messages().size(), 2u);
     EXPECT_TRUE(world.notices.Messages()[1].starts_with("could not write " + settings.Path().string()))
         << world.notices.Messages()[1];

@@ -38,10 +38,5 @@ TEST(ProgramModuleTest, OnlyAModuleOfTheProgramsVersionIsUsed) {
     }
 }
 
-TEST(ProgramModuleTest, AProgramOutsideTheBuildTreeUsesTheInstalledFolder) {
-    // The test runs from its own folder, which is not the program's folder in the build tree.
-    EXPECT_EQ(ProgramModuleFolder(), std::filesystem::path(ZELTO_INSTALLED_MODULE_DIR));
-}
-
 } // namespace
 } // namespace zelto
