@@ -1,5 +1,6 @@
 // Settings files the executable must refuse at once (exit 1, a message naming the file), and what it does to
-// the files it does use: private modes and owners. The owners' case needs root, as the tests run in CI.
+// the files it does use: private modes, owners, no lock file for a reader. The owners' case needs root, as the
+// tests run in CI.
 
 #include "CliFixture.h"
 #include "cli/CommandLine.h"
@@ -83,13 +84,17 @@ TEST_F(SettingsRefusalTest, OwnLinkIsFollowedAndKept) {
     EXPECT_EQ(SettingsFile(target).ReadText("second_level1"), "example");
 }
 
-// A copied-in file that others may read: status says so until the next write leaves it private.
-TEST_F(SettingsRefusalTest, StatusTellsAFileOthersMayReadUntilAWriteMakesItPrivate) {
+TEST_F(SettingsRefusalTest, ReadersMakeNoLockFileAndWritersLeaveTheFilePrivate) {
     fakes::WriteFile(path, kSection + "numofdomains=0\n");
     ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+    for (const auto& args : {std::vector<std::string>{"status"}, {"domain", "list"}, {"ignore", "list"}})
+        EXPECT_EQ(Cli(args).exitCode, 0);
+    EXPECT_FALSE(fs::exists(path.string() + ".lock")) << "a reader made the lock file";
     const std::string shown = "Settings file: " + path.string();
     EXPECT_THAT(Cli({"status"}).out, StartsWith(shown + " (readable by other users until the next change)\n"));
     EXPECT_EQ(Cli({"method", "both"}).exitCode, 0);
+    for (const fs::path& file : {path, fs::path(path.string() + ".lock")})
+        EXPECT_EQ(ModeAndOwner(file).first, 0600u) << file;
     EXPECT_THAT(Cli({"status"}).out, StartsWith(shown + "\n"));
 }
 
