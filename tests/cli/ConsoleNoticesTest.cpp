@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <sstream>
-#include <thread>
 
 namespace zelto {
 namespace {
@@ -37,28 +35,6 @@ TEST(ConsoleNoticesTest, EachLineGetsItsJournalPriorityAndServerTextCannotForgeO
     notices.LogExchange("u", ExchangeOutcome::Answered, std::string(60000, 'a'));
     EXPECT_LT(out.str().size(), 400u);
     EXPECT_NE(out.str().find("60000"), std::string::npos) << out.str();
-}
-
-TEST(ConsoleNoticesTest, LinesFromTwoThreadsNeverMix) {
-    std::ostringstream out, err;
-    OstreamConsoleStream outStream(out), errStream(err);
-    Console console{outStream, errStream, "zelto-premium"};
-    ConsoleNotices notices(console);
-    std::thread other([&] {
-        for (int i = 0; i < 2000; ++i)
-            notices.SetTooltipText(i % 2 ? "top" : "tip");
-    });
-    for (int i = 0; i < 2000; ++i)
-        notices.LogExchange("url", ExchangeOutcome::Answered, "answer");
-    other.join();
-    static const std::regex whole(R"(^(tip|top|url -> answer)\n)", std::regex::multiline);
-    EXPECT_EQ(std::regex_replace(out.str(), whole, ""), "");
-    EXPECT_EQ(out.str().size(), 2000u * 18);
-    // A tooltip is printed when it changes, not each time a pass sets it again.
-    notices.SetTooltipText("top");
-    EXPECT_EQ(out.str().size(), 2000u * 18);
-    notices.SetTooltipText("tip");
-    EXPECT_EQ(out.str().size(), 2000u * 18 + 4);
 }
 
 } // namespace

@@ -19,31 +19,15 @@ protected:
     ClientSettings settings{file};
 };
 
-TEST_F(ClientSettingsTest, AMissingFileReadsAsEveryDefault) {
-    EXPECT_EQ(settings.DomainCount(), 0);
-    EXPECT_TRUE(settings.Domains().empty());
-    EXPECT_TRUE(settings.IgnoredAddresses().empty());
-    EXPECT_EQ(settings.FixedAddress(), (std::array<int, 4>{0, 0, 0, 0}));
-    EXPECT_FALSE(settings.UpdateRecord().Complete());
-    EXPECT_EQ(settings.UpdateServer(), "dynamic.zelto.com");
-    EXPECT_EQ(settings.WebSite(), "www.zelto.com");
-    EXPECT_FALSE(std::filesystem::exists(file.Path()));
-}
-
-TEST_F(ClientSettingsTest, EachStoredMethodNumberReadsAsTheDialogAndTheEngineTakeIt) {
+TEST_F(ClientSettingsTest, AnUnknownOrEmptyMethodReadsAsTheDialogAndTheEngineTakeIt) {
     const struct {
         const char* stored;
         AddressMethod dialog;
         AddressMethod engine;
         std::optional<int> number;
     } cases[] = {
-        {"0", AddressMethod::Server, AddressMethod::Server, 0},
-        {"1", AddressMethod::Client, AddressMethod::Client, 1},
-        {"2", AddressMethod::Both, AddressMethod::Both, 2},
-        {"3", AddressMethod::Fixed, AddressMethod::Fixed, 3},
-        // Numbers no program writes: the dialog offers Both, the engine detects on the client side.
+        // A number no program writes: the dialog offers Both, the engine detects on the client side.
         {"4", AddressMethod::Both, AddressMethod::Client, 4},
-        {"-1", AddressMethod::Both, AddressMethod::Client, -1},
         {"", AddressMethod::Both, AddressMethod::Server, std::nullopt},
     };
     for (const auto& c : cases) {
@@ -66,19 +50,13 @@ TEST_F(ClientSettingsTest, ListsHoldEntriesOneToTheCountAndANegativeCountHoldsNo
     EXPECT_TRUE(settings.Domains().empty());
 }
 
-TEST_F(ClientSettingsTest, AppendStopsAtTheThousandthDomainAndIgnoreEntriesShiftDownOnRemoval) {
+TEST_F(ClientSettingsTest, AppendStopsAtTheThousandthDomain) {
     ASSERT_TRUE(file.WriteText("numofdomains", "999"));
     EXPECT_EQ(settings.AppendDomain({"a", "com", "secret1"}), ClientSettings::Append::Full);
     EXPECT_EQ(file.ReadText("password1000"), "");
     ASSERT_TRUE(file.WriteText("numofdomains", "998"));
     EXPECT_EQ(settings.AppendDomain({"a", "com", "secret1"}), ClientSettings::Append::Done);
     EXPECT_EQ(settings.Domain(999), (DomainEntry{"a", "com", "secret1"}));
-
-    for (const char* address : {"1.1.1.1", "2.2.2.2", "3.3.3.3"})
-        ASSERT_TRUE(settings.AppendIgnoredAddress(address));
-    EXPECT_FALSE(settings.RemoveIgnoredAddressAt(4));
-    EXPECT_TRUE(settings.RemoveIgnoredAddressAt(1));
-    EXPECT_EQ(settings.IgnoredAddresses(), (std::vector<std::string>{"2.2.2.2", "3.3.3.3"}));
 }
 
 // A pause lasts while its entry, the wait after failures while what shapes the requests stays as it was.
@@ -96,9 +74,7 @@ TEST_F(ClientSettingsTest, PausesAndTheWaitLastWhileWhatTheyWereMadeForStaysAsIt
     } cases[] = {
         {"nothing changed", [] {}, true, true},
         {"the engine's own records", [&] { settings.WriteUpdateRecord(record); }, true, true},
-        {"the web site", [&] { settings.WriteWebSite("www.example.net"); }, true, true},
         {"another password", [&] { file.WriteText("password1", "Secret13"); }, false, false},
-        {"another name", [&] { file.WriteText("second_level1", "other"); }, false, false},
         {"removed and added again", [&] { settings.RemoveDomainAt(1), settings.AppendDomain(entry); }, false, true},
         {"another domain", [&] { settings.AppendDomain(other); }, true, false},
         {"the update server", [&] { settings.WriteUpdateServer("127.0.0.1:8080"); }, true, false},

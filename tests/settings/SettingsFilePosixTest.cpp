@@ -1,4 +1,4 @@
-// SettingsFile on POSIX systems: locking across processes, file modes and owners, inode reuse, failing writes.
+// SettingsFile on POSIX systems: locking across processes, access lists, inode reuse, failing writes.
 
 #include "InChild.h"
 #include "fakes/TempDir.h"
@@ -137,22 +137,6 @@ TEST_F(PosixSettingsFileTest, AFailedWriteLeavesTheFileAsItWas) {
         << "full disk";
     EXPECT_EQ(ReadFile(path_), before);
     EXPECT_FALSE(fs::exists(path_.string() + ".tmp"));
-}
-
-// The file holds passwords: a copy readable by others (as from Windows) is tightened by the first write.
-TEST_F(PosixSettingsFileTest, EveryWriteLeavesTheFileToItsOwner) {
-    const fs::perms ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
-    const mode_t oldMask = ::umask(0);
-    SettingsFile settings(path_);
-    ASSERT_TRUE(settings.WriteText("password1", "secret"));
-    ::umask(oldMask);
-    EXPECT_EQ(fs::status(path_).permissions(), ownerOnly);
-    EXPECT_FALSE(settings.ReadableByOthers());
-    ASSERT_EQ(::chmod(path_.c_str(), 0644), 0);
-    EXPECT_TRUE(settings.ReadableByOthers());
-    ASSERT_TRUE(settings.WriteText("password1", "changed"));
-    EXPECT_EQ(fs::status(path_).permissions(), ownerOnly);
-    EXPECT_FALSE(settings.ReadableByOthers());
 }
 
 // An administrator's access list (a backup user may read) outlives the write, but for everyone else's rights.

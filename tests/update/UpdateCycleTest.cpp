@@ -24,17 +24,6 @@ TEST_F(UpdateCycleTest, WithoutDomainsNothingIsSentAndEachDecisionIsFollowedByAR
     EXPECT_TRUE(world.http.Requests().empty());
 }
 
-TEST_F(UpdateCycleTest, IncompleteEntriesAndIndexesAboveTheStoredOnesAreSkipped) {
-    AddDomains({"alpha", "beta", "gamma"});
-    settings.WriteText("password2", "");
-    settings.WriteInt("numofdomains", 7);
-    world.http.AnswerLine("update.asp", "ip203.0.113.7");
-    const PassReport report = UpdateCycle(ports).RunOnce();
-    EXPECT_EQ(report.registered, 2);
-    EXPECT_EQ(report.incomplete, (std::vector<int>{2, 4, 5, 6, 7}));
-    EXPECT_EQ(Sent(), (Addresses{"alpha", "gamma"}));
-}
-
 // An unusable file sends nothing, an unrecorded registration is no success; each told once while it lasts.
 TEST_F(UpdateCycleTest, SettingsProblemsSendNothingOrFailThePassAndAreToldOnce) {
     AddDomains({"example"});

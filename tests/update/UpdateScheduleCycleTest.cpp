@@ -124,7 +124,6 @@ TEST_F(UpdateScheduleCycleTest, FailedPassesWaitLongerEachTime) {
     const std::vector<std::time_t> answered = {30, 60, 120, 240, 480, 960, 1800, 1800};
     const Case cases[] = {
         {"HTTP 500", HttpFetch::Answered("", 500), answered},
-        {"unmatched line", Line("maintenance"), answered},
         {"no answer", HttpFetch{}, {30, 60, 120, 240, 300, 300, 300}},
     };
     for (const Case& c : cases)
