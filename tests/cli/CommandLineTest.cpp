@@ -63,7 +63,6 @@ TEST_F(CommandLineTest, ServiceCommandsStoreOnlyValuesTheClientCanUse) {
         {{"cafile", "none"}, 0, "cafile", ""},
         {{"server", "default"}, 0, "updateserver", ""},
         {{"website", "127.0.0.1:8080"}, 0, "website", "127.0.0.1:8080"},
-        {{"website", "http://127.0.0.1"}, 1, "website", "127.0.0.1:8080"},
     };
     for (const auto& c : cases) {
         const int exitCode = Cli(c.args).exitCode; // before the read
