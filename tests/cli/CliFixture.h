@@ -101,13 +101,6 @@ protected:
         EXPECT_EQ(std::tie(run.exitCode, run.out, run.err), std::tie(exitCode, output, error));
     }
 
-    // The lines with their leading local time ("2026-12-06 20:15:03 ") taken off, a line without one marked.
-    static std::string WithoutTimestamps(const std::string& lines) {
-        static const std::regex unstamped(R"(^(?!\d{4}-\d\d-\d\d \d\d:\d\d:\d\d )(?=.))", std::regex::multiline);
-        static const std::regex stamp(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d )", std::regex::multiline);
-        return std::regex_replace(std::regex_replace(lines, unstamped, "(no time) "), stamp, "");
-    }
-
     // "domain add example com" as the shell splits it.
     static std::vector<std::string> Words(const std::string& line) {
         std::istringstream words(line);

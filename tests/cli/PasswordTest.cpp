@@ -100,7 +100,6 @@ protected:
         return (settings.c_lflag & ECHO) != 0;
     }
     int Ended(std::chrono::milliseconds timeout = 20s) { return Reap(std::exchange(pid, -1), timeout); }
-    void Type(const std::string& text) { ASSERT_EQ(write(master, text.data(), text.size()), ssize_t(text.size())); }
 };
 
 TEST_F(TerminalPasswordTest, PromptsWithTheEchoOffAndPutsItBack) {
@@ -122,7 +121,7 @@ TEST_F(TerminalPasswordTest, PromptsWithTheEchoOffAndPutsItBack) {
     }
     ASSERT_TRUE(promptedAgain) << screen;
     EXPECT_FALSE(Echoes());
-    Type("Secret12\n");
+    ASSERT_EQ(write(master, "Secret12\n", 9), 9);
     ASSERT_TRUE(WaitFor("Domain example.com loaded.")) << screen;
     const int status = Ended();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;

@@ -46,7 +46,6 @@ TEST_F(SettingsRefusalTest, UnreadableOrImpossibleSettingsStopEveryCommand) {
     } cases[] = {
         {"", {"status"}, 1, unreadable},
         {"", {"check"}, 3, unreadable},
-        {"", {"--once"}, 1, unreadable},
         {kSection + "numofdomains=99999999999\n", {"domain", "list"}, 1, "numofdomains" + tooMany},
         {kSection + "numofignoreip=2000000000\n", {"check"}, 3, "numofignoreip" + tooMany},
         {kSection + "numofdomains=100000\n", {"--once"}, 1, "numofdomains" + tooMany},

@@ -237,7 +237,6 @@ private:
     EventRelay relay_;
 };
 
-// Every fake, wired into one EnginePorts over a settings file the test gives.
 // The GUI thread's task queue of a skin: tasks posted from any thread run when the test lets them.
 class PostedTasks {
 public:
@@ -251,6 +250,7 @@ private:
     std::deque<std::function<void()>> tasks_;
 };
 
+// Every fake, wired into one EnginePorts over a settings file the test gives.
 struct FakeWorld {
     explicit FakeWorld(SettingsFile& settings)
         : ports{settings, {http, autodial, addresses, clock, sound, nullptr, &events}, notices} {}

@@ -84,16 +84,6 @@ TEST_F(SettingsFileSafetyTest, UnusableFileReadsAsDefaultsAndIsNeverWritten) {
     }
 }
 
-// The file grows past the limit after it was looked at: still refused, and never read whole.
-TEST_F(SettingsFileSafetyTest, FileGrownPastTheLimitIsRefused) {
-    WriteFile(path_, kGood);
-    SettingsFile settings(path_);
-    EXPECT_EQ(settings.ReadText("updatedip"), "10.0.0.1");
-    WriteFile(path_, kGood + std::string(2 << 20, ';'));
-    EXPECT_EQ(settings.ReadText("updatedip"), "");
-    EXPECT_EQ(settings.LastError().fault, SettingsFault::TooLarge);
-}
-
 // A folder others may not write in: the error names the lock file a change or a write could not create, and why.
 TEST_F(SettingsFileSafetyTest, LockThatCannotBeCreatedIsNamedWithItsReason) {
     WriteFile(path_, kGood);

@@ -139,6 +139,20 @@ TEST_F(SettingsFileTest, ValuesReadBackAsWrittenAndNoLineBreakReachesTheFile) {
     EXPECT_EQ(other.ReadText("updatedip") + other.ReadText("v") + other.ReadText("updatedhour"), "10.0.0.1new07");
 }
 
+// A file grown past the limit after it was looked at: refused, never read whole, and never written.
+TEST_F(SettingsFileTest, FileGrownPastTheLimitIsRefusedAndKept) {
+    const std::string good = "[Zelto Systems Premium]\nupdatedip=10.0.0.1\n";
+    WriteFile(path_, good);
+    SettingsFile settings(path_);
+    EXPECT_EQ(settings.ReadText("updatedip"), "10.0.0.1");
+    const std::string large = good + std::string(2 << 20, ';');
+    WriteFile(path_, large);
+    EXPECT_EQ(settings.ReadText("updatedip"), "");
+    EXPECT_EQ(settings.LastError().fault, SettingsFault::TooLarge);
+    EXPECT_FALSE(settings.WriteText("updatedip", "10.0.0.2"));
+    EXPECT_EQ(ReadFile(path_), large);
+}
+
 // No one shows a thread waiting for the lock: the change stays open two seconds unless the read ends in it.
 TEST_F(SettingsFileTest, AnotherThreadSeesALockedChangeWhole) {
     SettingsFile writer(path_);

@@ -98,7 +98,7 @@ check "installed client runs" sh -c "kill -0 $client"
 wine "$install_dir/Uninstall.exe" /S
 check "uninstaller closed the running client" within 30 client_ended
 # The uninstaller removes the folder only once it holds nothing, itself included.
-check "install folder removed" within 30 gone "$install_dir"
+check "install folder removed" within 60 gone "$install_dir"
 check "Start-menu shortcut removed" test ! -e "$shortcut"
 check "uninstall entry removed" sh -c "! wine reg query '$uninstall_key' >/dev/null 2>&1"
 check "sign-in value removed" sh -c "! wine reg query '$run_key' /v 'Zelto Premium' >/dev/null 2>&1"

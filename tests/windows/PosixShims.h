@@ -1,15 +1,11 @@
 #pragma once
 
-// The POSIX calls the shared suites make (the local time zone, mostly), on the Windows C runtime. Included
-// ahead of every source of those suites in the Windows build, so that they stay as they are.
+// The POSIX call the shared suites set the local time zone with, on the Windows C runtime. Included ahead
+// of every source of those suites in the Windows build, so that they stay as they are.
 
 #include <stdlib.h>
 #include <time.h>
 
 inline int setenv(const char* name, const char* value, int) {
     return _putenv_s(name, value);
-}
-
-inline int unsetenv(const char* name) {
-    return _putenv_s(name, "");
 }

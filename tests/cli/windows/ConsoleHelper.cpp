@@ -1,6 +1,6 @@
 // Plays a user at a console for the console program's test, in the two ways Wine's own console cannot
 // (it raises only Ctrl+C, and has no code page of its own without a window):
-//   console-helper event c|break|close|logoff|shutdown PROGRAM [ARGUMENT]...
+//   console-helper event c|close PROGRAM [ARGUMENT]...
 //     starts the program, sends the event when a line (or the end) arrives on standard input, as the console
 //     does: a thread of the program's own runs the system's control routine, which calls its handlers.
 //     Prints "ended CODE", or "running after 5000 ms" (then it is ended), as the console would end it.
@@ -40,11 +40,7 @@ PROCESS_INFORMATION Start(int argc, wchar_t** argv, HANDLE input) {
 }
 
 int SendEvent(const std::wstring& name, int argc, wchar_t** argv) {
-    const std::map<std::wstring, DWORD> events = {{L"c", CTRL_C_EVENT},
-                                                  {L"break", CTRL_BREAK_EVENT},
-                                                  {L"close", CTRL_CLOSE_EVENT},
-                                                  {L"logoff", CTRL_LOGOFF_EVENT},
-                                                  {L"shutdown", CTRL_SHUTDOWN_EVENT}};
+    const std::map<std::wstring, DWORD> events = {{L"c", CTRL_C_EVENT}, {L"close", CTRL_CLOSE_EVENT}};
     const auto event = events.find(name);
     // The routine lies in kernelbase.dll, which every process maps at the same address.
     const auto routine = reinterpret_cast<LPTHREAD_START_ROUTINE>(

@@ -1,5 +1,5 @@
-// The hook runner against real processes: bounded output, closed input, the time limit, the trust rule (a file
-// others may write: HeadlessTest).
+// The hook runner against real processes: bounded output, closed input, the time limit, the trust rule (which
+// HeadlessTest sees refuse, when the hook is set, a file others may write).
 #include "platform/linux/SpawnHookRunner.h"
 #include "fakes/TempDir.h"
 
