@@ -2,7 +2,6 @@
 
 #include "settings/SettingsFile.h"
 #include "fakes/TempDir.h"
-#include "settings/SettingsFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -56,17 +55,6 @@ TEST_F(SettingsFileTest, ReadsTextsAndNumbersAsTheProfileFunctionsDo) {
         EXPECT_EQ(settings.ReadText(c.key), c.text) << c.key;
         EXPECT_EQ(settings.ReadInt(c.key, 42), c.number) << c.key;
     }
-}
-
-TEST_F(SettingsFileTest, MissingFileReadsDefaultsUntilTheFirstWriteCreatesIt) {
-    const auto nested = dir_.Path() / "a" / "zelto-premium" / "ZeltoPre.INI";
-    SettingsFile settings(nested);
-    EXPECT_EQ(settings.ReadInt("ipmethod", 2), 2);
-    EXPECT_FALSE(fs::exists(nested.parent_path())) << "a read created something";
-    ASSERT_TRUE(settings.WriteInt("numofdomains", 3));
-    // The system's own line end: CRLF on Windows, as its profile functions write.
-    const std::string eol(SettingsFolder::kNewFileLineEnd);
-    EXPECT_EQ(ReadFile(nested), "[Zelto Systems Premium]" + eol + "numofdomains=3" + eol);
 }
 
 // As the Windows program's profile functions leave it, edited by hand in between.
