@@ -20,7 +20,6 @@ TEST_F(DomainListTest, AddValidatesTheBoxesInOrderAndGivesAListedNameTheNewPassw
         int count; // numofdomains afterwards; -1 while the file holds none
     } steps[] = {
         {{"", "", ""}, "Invalid Domain Name!", -1},
-        {{"my host", "com", "secret1"}, "Invalid Domain Name!", -1},
         {{"o'neil", "c m", ""}, "Invalid Domain Name!", -1},
         {{"example", "co uk", "secret1"}, "Invalid Top Level", -1},
         {{"example", "com", "12345"}, "Password must be 6-8 characters!", -1},
@@ -42,19 +41,6 @@ TEST_F(DomainListTest, AddValidatesTheBoxesInOrderAndGivesAListedNameTheNewPassw
     }
     EXPECT_EQ(Text("password1"), "abcdef");
     EXPECT_EQ(Text("second_level1"), "a");
-}
-
-// Copies an older version added stay, each given the new password and its pause lifted.
-TEST_F(DomainListTest, AddOfAListedNameLiftsThePauseOfEveryCopy) {
-    SeedDomains({{"Ex", "com", "wrong1"}, {"b", "com", "secret2"}, {"ex", "COM", "wrong3"}});
-    ClientSettings schema(settings);
-    for (int n : {1, 3})
-        ASSERT_TRUE(schema.WritePause(n, schema.Domain(n), {Refusal::WrongPassword, 1}));
-    EXPECT_EQ(AddTypedDomain(settings, {"eX", "Com", "right1"}).status,
-              "ex.COM was already in the list: its password is replaced.");
-    EXPECT_EQ(Text("password1") + Text("password2") + Text("password3"), "right1secret2right1");
-    EXPECT_EQ(Int("numofdomains"), 3);
-    EXPECT_TRUE(schema.PausedDomains().empty());
 }
 
 TEST_F(DomainListTest, RemoveTakesTheFirstExactMatchAndShiftsTheRestDownAndClearKeepsTheEntries) {
