@@ -34,7 +34,8 @@ protected:
 TEST_F(AddressTest, FilterPutsReservedLastAndDropsIgnoredByExactText) {
     EXPECT_EQ(FilterAddressList(settings, {"127.0.0.1", "198.51.100.1", "10.0.0.2", "203.0.113.7", "172.16.0.1"}),
               (Addresses{"198.51.100.1", "203.0.113.7", "127.0.0.1", "10.0.0.2", "172.16.0.1"}));
-    SetIgnoreList({"10.0.0.2", "127.0.0.1", "010.0.0.1"});
+    for (const char* address : {"10.0.0.2", "127.0.0.1", "010.0.0.1"})
+        ASSERT_TRUE(ClientSettings(settings).AppendIgnoredAddress(address));
     const Addresses machine{"127.0.0.1", "10.0.0.2", "10.0.0.1", "203.0.113.7"};
     EXPECT_EQ(FilterAddressList(settings, machine), (Addresses{"203.0.113.7", "10.0.0.1"}));
     // Keys above the count stay in the file and have no effect.
@@ -80,7 +81,7 @@ TEST_F(AddressTest, AddressCheckMatchesExactlyOrFallsBackToTheClientSide) {
     EXPECT_EQ(world.http.SessionsClosed(), 5);
     EXPECT_EQ(world.autodial.writes.size(), 10u) << "each check is guarded";
 
-    SetIgnoreList({"192.168.1.5"});
+    ASSERT_TRUE(ClientSettings(settings).AppendIgnoredAddress("192.168.1.5"));
     world.http.AnswerLine("ipcheck.asp", "ip192.168.1.5");
     EXPECT_EQ(Detect({"203.0.113.7", "192.168.1.5"}).address, "203.0.113.7");
 }
@@ -88,7 +89,7 @@ TEST_F(AddressTest, AddressCheckMatchesExactlyOrFallsBackToTheClientSide) {
 TEST_F(AddressTest, UpdateIsDueInANewYearOnAnHourWrittenOtherwiseAndWithoutAnyAddress) {
     auto due = [this](const char* hour, const char* day, const char* year, std::time_t now,
                       const Addresses& machine = {"203.0.113.7"}) {
-        WriteRecord("203.0.113.7", hour, day, year);
+        ClientSettings(settings).WriteUpdateRecord({"203.0.113.7", {hour, day, year}, std::nullopt});
         world.clock.now = now;
         world.addresses.addresses = machine;
         return IsUpdateDue(ports);

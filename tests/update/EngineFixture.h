@@ -22,26 +22,12 @@ protected:
         settings.WriteText("updateserver", "127.0.0.1:9");
     }
 
-    void SetIgnoreList(const Addresses& entries) {
-        for (std::size_t i = 0; i < entries.size(); ++i)
-            settings.WriteText(IndexedKey("ignoreip", static_cast<int>(i) + 1), entries[i]);
-        settings.WriteInt("numofignoreip", static_cast<int>(entries.size()));
-    }
-
     // The domain list made these names under com, with one password.
     void AddDomains(const Addresses& secondLevels) {
         std::vector<DomainEntry> entries;
         for (const std::string& name : secondLevels)
             entries.push_back({name, "com", "secret12"});
         ASSERT_TRUE(fakes::SeedDomains(settings, entries));
-    }
-
-    void WriteRecord(const std::string& address, const std::string& hour, const std::string& day,
-                     const std::string& year) {
-        settings.WriteText("updatedip", address);
-        settings.WriteText("updatedhour", hour);
-        settings.WriteText("updatedday", day);
-        settings.WriteText("updatedyear", year);
     }
 
     fakes::TempDir dir;
@@ -95,15 +81,6 @@ protected:
             if (request.url.find(part) != std::string::npos)
                 times.push_back(request.at);
         return times;
-    }
-
-    // The second-level labels of the update requests made so far.
-    Addresses Sent() const {
-        Addresses sent;
-        for (const std::string& url : world.http.Requests())
-            if (const auto at = url.find("&second="); at != std::string::npos)
-                sent.push_back(url.substr(at + 8, url.find('&', at + 8) - at - 8));
-        return sent;
     }
 
     std::vector<Served> served;

@@ -6,7 +6,6 @@
 #include "platform/linux/http/CurlHttpSession.h"
 #include "platform/linux/http/SocketHttpSession.h"
 #include "settings/SettingsFile.h"
-#include "update/DialUpGuard.h"
 #include "update/ServiceEndpoints.h"
 #include "update/UpdateDomain.h"
 
@@ -190,19 +189,6 @@ const TlsCase kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Tls, TlsExchangeTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// Requests that overlap, in two threads or two processes: dial-up stays off until the last one ends.
-TEST(DialUpGuardTest, StaysOffUntilTheLastOverlappingRequestEnds) {
-    fakes::FakeAutodial autodial;
-    DialUpGuard first(autodial), second(autodial);
-    first.Engage();
-    second.Engage();
-    first.Release();
-    EXPECT_EQ(autodial.value, 0u);
-    second.Release();
-    EXPECT_EQ(autodial.value, 1u);
-    EXPECT_FALSE(autodial.copy);
-}
 
 } // namespace
 } // namespace zelto
