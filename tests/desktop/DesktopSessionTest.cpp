@@ -1,6 +1,7 @@
 // The desktop session on fakes: the start-up order, the first-run rule, the tray's commands and the one way out.
 #include "desktop/DesktopSession.h"
 #include "desktop/DesktopCommands.h"
+#include "desktop/HandOverRetry.h"
 #include "desktop/HeldSettingsFile.h"
 #include "desktop/PropertiesModel.h"
 
@@ -155,6 +156,18 @@ TEST(HeldSettingsFileTest, ADesktopHolderTakesOverAnyOtherIsToldWithHowToStopIt)
         for (std::size_t at = 0; told && (at = told->find("4242", at)) != std::string::npos; at += 4)
             ++pids;
         EXPECT_EQ(pids, c.pidsTold) << told.value_or("");
+    }
+}
+
+// A second start tries again while the running client may still be starting, and gives up in time.
+TEST(HandOverRetryTest, TriesAgainWhileTheClientStartsAndGivesUpInTime) {
+    for (const int reachableAt : {3, 0}) { // 0: never
+        int tries = 0;
+        std::chrono::milliseconds waited{0};
+        const bool reached = ReachRunningClient([&] { return ++tries == reachableAt; },
+                                                [&](std::chrono::milliseconds time) { waited += time; });
+        EXPECT_EQ(reached, reachableAt != 0);
+        EXPECT_EQ(waited, reachableAt != 0 ? 2 * kHandOverInterval : kHandOverPatience);
     }
 }
 

@@ -15,8 +15,9 @@ namespace zelto {
 
 namespace {
 
-// A first line longer than this is no answer: a server cannot make the client hold more.
+// A first line or a head longer than this is no answer: a server cannot make the client hold more.
 constexpr std::size_t kMaxLine = 64 * 1024;
+constexpr std::size_t kMaxHead = 64 * 1024;
 // How often a transfer in flight looks at the stop signal.
 constexpr int kPollMilliseconds = 50;
 
@@ -113,7 +114,9 @@ public:
                   curl_easy_setopt(easy_, CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts.total.count())) == CURLE_OK &&
                   curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
                   curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlHttpSession::OnBody) == CURLE_OK &&
-                  curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this) == CURLE_OK;
+                  curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this) == CURLE_OK &&
+                  curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlHttpSession::OnHead) == CURLE_OK &&
+                  curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this) == CURLE_OK;
         // A private service's bundle replaces the system's store rather than adding to it.
         if (!trust.caFile.empty())
             ok = ok && curl_easy_setopt(easy_, CURLOPT_CAINFO, trust.caFile.c_str()) == CURLE_OK &&
@@ -169,10 +172,23 @@ private:
         bool complete = false; // the line feed has arrived
         bool tooLong = false;
         curl_off_t received = 0;
+        std::size_t headBytes = 0;
     };
 
     bool Stopped() const {
         return stop_ && stop_->Raised();
+    }
+
+    // Every head of the request (interim answers and redirects too) counts against the one limit, so that an
+    // endless head is named as the socket session names it, not as a broken connection at curl's own limit.
+    static size_t OnHead(char*, size_t size, size_t count, void* context) {
+        Reading& reading = static_cast<CurlHttpSession*>(context)->reading_;
+        reading.headBytes += size * count;
+        if (reading.headBytes > kMaxHead) {
+            reading.tooLong = true;
+            return 0;
+        }
+        return size * count;
     }
 
     static size_t OnBody(char* data, size_t size, size_t count, void* context) {

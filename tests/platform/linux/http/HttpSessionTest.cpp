@@ -194,12 +194,11 @@ TEST(SocketHttpSessionTest, LeavesOtherSchemesToTheOtherAdapter) {
 }
 
 // Interim answers, header lines and trailers count against one limit; how each reads is HttpWireTest's.
-TEST(SocketHttpSessionTest, AHeadOverTheLimitIsNoAnswer) {
-    ServiceEmulator service(ShortLived());
-    service.SetFault(Make(Fault::Kind::LongHead, 0ms, 1024 * 1024));
-    SocketHttpSessionFactory factory("zelto-tests", kTestTimeouts, nullptr);
-    const HttpFetch fetch = factory.Open()->Get("http://" + service.HostPort() + "/premium/update.asp");
-    EXPECT_EQ(fetch.failure, HttpFailure::AnswerTooLong);
+TYPED_TEST(HttpSessionTest, AHeadOverTheLimitIsNoAnswer) {
+    for (std::size_t bytes : {100'000, 1024 * 1024}) {
+        this->service.SetFault(Make(Fault::Kind::LongHead, 0ms, bytes));
+        EXPECT_EQ(this->GetOnce(this->Url("/premium/update.asp")).failure, HttpFailure::AnswerTooLong) << bytes;
+    }
 }
 
 TEST(SocketHttpSessionTest, AKeptConnectionTheServerDroppedIsReplacedOnce) {
