@@ -15,6 +15,15 @@ TEST_F(UpdateCycleTest, WithoutDomainsNothingIsSentAndEachDecisionIsFollowedByAR
     EXPECT_TRUE(world.http.Requests().empty());
 }
 
+// A pass goes on past an incomplete entry, and stops at the stored count.
+TEST_F(UpdateCycleTest, IncompleteEntriesAndIndexesAboveTheStoredOnesAreSkipped) {
+    AddDomains({"alpha", "beta", "gamma"});
+    settings.WriteText("password2", "");
+    settings.WriteInt("numofdomains", 7);
+    world.http.AnswerLine("update.asp", "ip203.0.113.7");
+    EXPECT_EQ(UpdateCycle(ports).RunOnce().incomplete, (std::vector<int>{2, 4, 5, 6, 7}));
+}
+
 // An unusable file sends nothing, an unrecorded registration is no success; each told once while it lasts.
 TEST_F(UpdateCycleTest, SettingsProblemsSendNothingOrFailThePassAndAreToldOnce) {
     AddDomains({"example"});

@@ -132,12 +132,9 @@ TEST_F(UpdateScheduleCycleTest, FailedPassesWaitLongerEachTime) {
             served.clear();
             spread = jitter;
             answer = [&](const std::string&) { return c.fetch; };
-            Run(150);
-            EXPECT_LE(served.size(), 4u);
             std::time_t total = 0;
             for (const std::time_t wait : c.waits)
                 total += wait;
-            served.clear();
             Run(total + total / 10 + 60);
             const std::vector<std::time_t> times = Times("update.asp");
             ASSERT_GT(times.size(), c.waits.size());
