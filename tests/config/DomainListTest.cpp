@@ -43,6 +43,18 @@ TEST_F(DomainListTest, AddValidatesTheBoxesInOrderAndGivesAListedNameTheNewPassw
     EXPECT_EQ(Text("second_level1"), "a");
 }
 
+// Copies an older version added stay, each given the new password and its pause lifted.
+TEST_F(DomainListTest, AddOfAListedNameLiftsThePauseOfEveryCopy) {
+    SeedDomains({{"Ex", "com", "wrong1"}, {"b", "com", "secret2"}, {"ex", "COM", "wrong3"}});
+    ClientSettings schema(settings);
+    for (int n : {1, 3})
+        ASSERT_TRUE(schema.WritePause(n, schema.Domain(n), {Refusal::WrongPassword, 1}));
+    AddTypedDomain(settings, {"eX", "Com", "right1"});
+    EXPECT_EQ(Text("password1") + Text("password2") + Text("password3"), "right1secret2right1");
+    EXPECT_EQ(Int("numofdomains"), 3);
+    EXPECT_TRUE(schema.PausedDomains().empty());
+}
+
 TEST_F(DomainListTest, RemoveTakesTheFirstExactMatchAndShiftsTheRestDownAndClearKeepsTheEntries) {
     for (const char* name : {"a", "b", "c"})
         AddDomain(settings, {name, "com", std::string("pass_") + name});

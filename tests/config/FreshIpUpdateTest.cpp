@@ -6,6 +6,7 @@
 namespace zelto {
 namespace {
 
+constexpr const char* kWillOccur = "Fresh IP update will occur in a few moments!";
 constexpr const char* kCouldNot = "Fresh IP update could not complete!";
 
 class FreshIpUpdateTest : public testing::SettingsTest {
@@ -18,6 +19,22 @@ protected:
         SeedDomains({{"a", "com", "secret1"}, {"", "net", "secret2"}});
     }
 };
+
+TEST_F(FreshIpUpdateTest, TheLastDomainThatAnsweredSuccessOrNothingDecides) {
+    const auto fetch = [](const char* line) { return line ? HttpFetch{true, line} : HttpFetch{}; };
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"success", nullptr, kCouldNot}, {nullptr, "success", kWillOccur},  {"success", "failed", kWillOccur},
+        {"failed", "", kCouldNot},       {"Success", "SUCCESS", kCouldNot}, {"success\r", "failed", kWillOccur},
+    };
+    for (const auto& [first, second, message] : cases) {
+        fakes::FakeHttp scripted;
+        scripted.Answer("second=a&", fetch(first));
+        scripted.Answer("second=&", fetch(second));
+        const FreshIpUpdateOutcome outcome = RunFreshIpUpdate(settings, scripted, sound);
+        EXPECT_EQ(outcome.message, message) << (first ? first : "-") << " / " << (second ? second : "-");
+        EXPECT_EQ(outcome.success, message == kWillOccur);
+    }
+}
 
 // Through the update server's endpoints: its scheme, and the cafile as the session's trust.
 TEST_F(FreshIpUpdateTest, SendsEveryEntryThroughOneSessionThenPlaysBleep) {

@@ -86,6 +86,15 @@ TEST_F(AddressTest, AddressCheckMatchesExactlyOrFallsBackToTheClientSide) {
     EXPECT_EQ(Detect({"203.0.113.7", "192.168.1.5"}).address, "203.0.113.7");
 }
 
+TEST_F(AddressTest, FixedAddressIsSentUncheckedAndUnfilteredWithoutAnyNetworkAddress) {
+    settings.WriteInt("ipmethod", 3);
+    EXPECT_EQ(Detect({}).address, "0.0.0.0");
+    ASSERT_TRUE(ClientSettings(settings).WriteFixedAddress({203, 0, 113, 7}));
+    ASSERT_TRUE(ClientSettings(settings).AppendIgnoredAddress("203.0.113.7"));
+    EXPECT_EQ(Detect({}).address, "203.0.113.7");
+    EXPECT_TRUE(world.http.Requests().empty());
+}
+
 TEST_F(AddressTest, UpdateIsDueInANewYearOnAnHourWrittenOtherwiseAndWithoutAnyAddress) {
     auto due = [this](const char* hour, const char* day, const char* year, std::time_t now,
                       const Addresses& machine = {"203.0.113.7"}) {
