@@ -85,8 +85,10 @@ TEST_F(HeadlessTest, AWaitAfterFailuresShowsEverywhereUntilTheUsersFixEndsIt) {
     EXPECT_THAT(waiting.err, MatchesRegex("zelto-premium: Waiting after failures: 1 failed pass, at [^\n]*no answer "
                                           "\\(connection refused\\); the next try is due at [^\n]*; "
                                           "zelto-premium --once --force sends now\n"));
+    // The message's line as status shows it: on a line of its own, without the program's name.
+    const std::string waitLine = std::string("\n").append(waiting.err, 15);
     EXPECT_THAT(Cli({"status"}).out,
-                AllOf(HasSubstr("\n" + waiting.err.substr(15)),
+                AllOf(HasSubstr(waitLine),
                       HasSubstr("\nexample.com: the last update failed, no answer (connection refused) (")));
     const auto status = StatusJson();
     const auto wait = status["failure_wait"], last = status["domains"][0]["last_outcome"];
